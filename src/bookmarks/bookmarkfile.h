@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The bookmark file of a document: plain GBK text beside the document, one entry per line,
+// every line the system writes ended by CR LF. Lines read back may end in CR LF, CR or LF.
+//
+//   plain entry (a PDF):      name "［" page "］"
+//   chapter entry (a book):   "{" chapter index "}" chapter text "&" name "［" page "］"
+//
+// "［" and "］" are the full-width brackets U+FF3B and U+FF3D (GBK A3 DB and A3 DD). The entry
+// text is the whole line of a plain entry and the part after the first "&" of a chapter entry.
+namespace Module1 {
+
+// The document path with every ".VELM" (a book, whose path ends in "VELM") or every ".pdf" (a
+// PDF) replaced by ".ini", in any letter case. Empty when the document has no bookmark file:
+// another kind of path, or a derived path that does not end in ".ini", which would otherwise
+// name the document itself.
+QString BookmarkFilePath(const QString &documentPath);
+
+// Appends `line` and CR LF in one write. A last line that lacks its line end (a file edited by
+// hand) is ended first, so two bookmarks never run together. False when nothing was written.
+bool AppendBookmarkLine(const QString &documentPath, const QString &line);
+
+// Replaces the whole file with `text` and CR LF. Atomic: until the new file is complete on disk
+// the old one stays as it was.
+bool RewriteBookmarkFile(const QString &documentPath, const QString &text);
+
+// Every line of the bookmark file, empty ones included; empty when there is no file.
+QStringList ReadBookmarkFileLines(const QString &documentPath);
+
+struct BookmarkEntry
+{
+    QString entryText; // what the hidden bookmark entry list holds
+    QString name;      // what the bookmark list shows: the entry text before its first "［"
+};
+
+// The entries of a PDF (no chapter), or of chapter `chapterIndex` of a book, in file order.
+// Empty lines, lines without "［" and, for a chapter, lines whose "{index}" prefix is not exactly
+// that index in decimal are skipped.
+QList<BookmarkEntry> ReadBookmarkEntries(const QString &documentPath,
+                                         std::optional<int> chapterIndex = std::nullopt);
+
+// The entries of the given lines, by the same rules.
+QList<BookmarkEntry> BookmarkEntriesOf(const QStringList &lines,
+                                       std::optional<int> chapterIndex = std::nullopt);
+
+// The page text of an entry: from after its first "［" to its last character, which is dropped.
+// "a［12］" gives "12", "a［123" gives "12"; empty when there is no "［".
+QString BookmarkPageText(const QString &entryText);
+
+} // namespace Module1

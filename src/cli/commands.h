@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QCommandLineParser>
+#include <QStringList>
+
+// The commands of quillmoor-book. Each takes the arguments after its own name and returns the
+// exit code: 0 done, 1 failed (a message on stderr names the file and the cause), 2 usage error.
+namespace Cli {
+
+enum ExitCode { Success = 0, Failure = 1, UsageError = 2 };
+
+int runMake(const QStringList &arguments);
+int runList(const QStringList &arguments);
+int runExtract(const QStringList &arguments);
+int runCheck(const QStringList &arguments);
+
+// Writes a line to stderr or stdout, in UTF-8.
+void printError(const QString &text);
+void printOutput(const QString &text);
+
+// Parses a command's arguments: its options, then exactly `positionals` positional arguments
+// (at least that many when `orMore`). On a usage error prints it and returns false.
+bool parseCommandLine(QCommandLineParser &parser, const QString &command,
+                      const QStringList &arguments, int positionals, bool orMore = false);
+
+} // namespace Cli

@@ -1,0 +1,33 @@
+#include "cli/commands.h"
+
+#include <QTextStream>
+
+namespace Cli {
+
+void printError(const QString &text)
+{
+    QTextStream(stderr) << text << '\n';
+}
+
+void printOutput(const QString &text)
+{
+    QTextStream(stdout) << text << '\n';
+}
+
+bool parseCommandLine(QCommandLineParser &parser, const QString &command,
+                      const QStringList &arguments, int positionals, bool orMore)
+{
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    // QCommandLineParser takes the program name first.
+    if (!parser.parse(QStringList{command} + arguments)) {
+        printError(QStringLiteral("quillmoor-book %1: %2").arg(command, parser.errorText()));
+        return false;
+    }
+    const qsizetype given = parser.positionalArguments().size();
+    if (given == positionals || (orMore && given > positionals))
+        return true;
+    printError(QStringLiteral("quillmoor-book %1: wrong number of arguments (see --help)").arg(command));
+    return false;
+}
+
+} // namespace Cli

@@ -1,0 +1,51 @@
+#include "cli/commands.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+namespace {
+
+const char Usage[] =
+        "Usage:\n"
+        "  quillmoor-book make --name NAME --out FOLDER SOURCE...\n"
+        "      Writes FOLDER/NAME.VELM from PDF files and folders of PDF files, in order.\n"
+        "  quillmoor-book list BOOK\n"
+        "      One line per chapter: number, start, length and name, separated by tabs.\n"
+        "  quillmoor-book extract BOOK NUMBER [--out FILE]\n"
+        "      Writes chapter NUMBER (from 1), by default to its name + \".pdf\" here.\n"
+        "  quillmoor-book check BOOK\n"
+        "      Prints OK for a sound book, or every problem found.\n"
+        "  quillmoor-book --help | --version\n";
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quillmoor-book"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.2.0"));
+    QStringList arguments = app.arguments().mid(1);
+    const QString command = arguments.isEmpty() ? QString() : arguments.takeFirst();
+
+    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
+        QTextStream(stdout) << Usage;
+        return Cli::Success;
+    }
+    if (command == QLatin1String("--version")) {
+        Cli::printOutput(QStringLiteral("quillmoor-book 2.2.0"));
+        return Cli::Success;
+    }
+    if (command == QLatin1String("make"))
+        return Cli::runMake(arguments);
+    if (command == QLatin1String("list"))
+        return Cli::runList(arguments);
+    if (command == QLatin1String("extract"))
+        return Cli::runExtract(arguments);
+    if (command == QLatin1String("check"))
+        return Cli::runCheck(arguments);
+
+    if (!command.isEmpty())
+        Cli::printError(QStringLiteral("quillmoor-book: unknown command '%1'").arg(command));
+    QTextStream(stderr) << Usage;
+    return Cli::UsageError;
+}
