@@ -8,6 +8,10 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#ifdef Q_OS_UNIX
+#include <sys/file.h>
+#endif
+
 namespace {
 
 const QChar OpenBracket(0xFF3B); // ［
@@ -29,6 +33,18 @@ bool endsWithLineEnd(QFile &file)
     if (!file.seek(size - 1) || file.read(&last, 1) != 1)
         return true; // cannot tell: better no extra line end than a failed append
     return last == '\n' || last == '\r';
+}
+
+// Another copy of the program may be appending to the same file: without the lock, the last
+// byte checked could be the middle of its line, half written, and a needless line end follow.
+// Released when the file is closed.
+void lockForAppending(QFile &file)
+{
+#ifdef Q_OS_UNIX
+    ::flock(file.handle(), LOCK_EX);
+#else
+    Q_UNUSED(file);
+#endif
 }
 
 // The entry text of a line for chapter `chapterIndex`, or nothing when the line belongs to
@@ -68,13 +84,19 @@ bool AppendBookmarkLine(const QString &documentPath, const QString &line)
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
         return false;
+    lockForAppending(file);
     QByteArray bytes = Gbk::encode(line) + LineEnd;
     if (!endsWithLineEnd(file))
         bytes.prepend(LineEnd);
     // One write of the whole line: with O_APPEND two writers never interleave within a line.
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    return written;
+    const qint64 sizeBefore = file.size();
+    const qint64 written = file.write(bytes);
+    if (written == bytes.size())
+        return true;
+    // A full disk may take part of the line and report no error: take that part back.
+    if (written > 0)
+        file.resize(sizeBefore);
+    return false;
 }
 
 bool RewriteBookmarkFile(const QString &documentPath, const QString &text)
@@ -83,9 +105,15 @@ bool RewriteBookmarkFile(const QString &documentPath, const QString &text)
     if (path.isEmpty())
         return false;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a buffered QSaveFile can lose a short write in commit() and report success.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    file.write(Gbk::encode(text) + LineEnd);
+    // A write that takes only part of the bytes (a full disk) reports no error of its own.
+    const QByteArray bytes = Gbk::encode(text) + LineEnd;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
     return file.commit();
 }
 
