@@ -24,7 +24,12 @@ void sortInFolderOrder(QStringList &fileNames)
     QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     collator.setNumericMode(false);
-    std::stable_sort(fileNames.begin(), fileNames.end(), collator);
+    // Names that differ only in letter case collate equal; a plain comparison between them keeps
+    // the order from depending on the order the file system lists them in.
+    std::sort(fileNames.begin(), fileNames.end(), [&collator](const QString &a, const QString &b) {
+        const int order = collator.compare(a, b);
+        return order != 0 ? order < 0 : a < b;
+    });
 }
 
 QStringList pdfFilesInFolder(const QString &folder)

@@ -15,7 +15,8 @@ QString chapterNameOf(const QString &path);
 bool isPdfPath(const QString &path);
 
 // Sorts file names in the folder order: Chinese (zh_CN) collation, letter case ignored, digits
-// compared as characters, whatever the user's own locale.
+// compared as characters, whatever the user's own locale. Names that differ only in letter case
+// follow a plain comparison ("A.pdf" before "a.pdf"), so the order never depends on the listing.
 void sortInFolderOrder(QStringList &fileNames);
 
 // The full paths of the PDF files of a folder (any letter case of ".pdf", regular files only,
