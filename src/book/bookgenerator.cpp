@@ -20,6 +20,18 @@ bool isPlainFileName(const QString &name)
            && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
 }
 
+// A full disk may take part of a write and report no error of its own.
+QString writeFailure(const QFileDevice &file)
+{
+    return file.error() != QFileDevice::NoError ? file.errorString()
+                                                : QStringLiteral("cannot be written whole (is the disk full?)");
+}
+
+bool writeAll(QIODevice &file, const char *data, qint64 size)
+{
+    return file.write(data, size) == size;
+}
+
 bool isSameFile(const QString &a, const QString &b)
 {
     const QString canonicalA = QFileInfo(a).canonicalFilePath();
@@ -130,7 +142,8 @@ bool Generation::writeBook()
 {
     QSaveFile book(m_result.bookPath);
     book.setDirectWriteFallback(false);
-    if (!book.open(QIODevice::WriteOnly))
+    // Unbuffered: a buffered QSaveFile can lose a short write in commit() and report success.
+    if (!book.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(GenerationStep::Opening, m_result.bookPath, book.errorString());
     for (int i = 0; i < m_request.sources.size(); ++i) {
         if (!copySource(book, i))
@@ -141,8 +154,9 @@ bool Generation::writeBook()
     }
     uchar trailer[4];
     qToLittleEndian<qint32>(qint32(m_indexBytes.size()), trailer);
-    book.write(m_indexBytes);
-    book.write(reinterpret_cast<const char *>(trailer), 4);
+    if (!writeAll(book, m_indexBytes.constData(), m_indexBytes.size())
+        || !writeAll(book, reinterpret_cast<const char *>(trailer), 4))
+        return fail(GenerationStep::Finishing, m_result.bookPath, writeFailure(book));
     if (!book.commit())
         return fail(GenerationStep::Finishing, m_result.bookPath, book.errorString());
     return true;
@@ -159,20 +173,21 @@ bool Generation::copySource(QSaveFile &book, int number)
     if (source.size() != length)
         return fail(GenerationStep::Copying, path, QStringLiteral("changed size while the book was written"));
     const qint64 before = m_progress.bytesDone;
+    qint64 written = 0;
     bool stopped = false;
     const bool copied = SafeWrite::copyBytes(source, book, length, [&](qint64 done) {
+        written = done;
         m_progress.bytesDone = before + done;
         stopped = !report();
         return !stopped;
     });
     if (stopped)
         return false;
-    if (!copied) {
-        const QString cause = book.error() != QFileDevice::NoError ? book.errorString()
-                                                                   : QStringLiteral("cannot be read whole");
-        return fail(GenerationStep::Copying, book.error() != QFileDevice::NoError ? m_result.bookPath : path,
-                    cause);
-    }
+    // A chunk is read, then written: a chunk read but not counted as written failed to be written.
+    if (!copied && source.pos() > written)
+        return fail(GenerationStep::Copying, m_result.bookPath, writeFailure(book));
+    if (!copied)
+        return fail(GenerationStep::Copying, path, QStringLiteral("cannot be read whole"));
     char extra;
     if (source.read(&extra, 1) != 0)
         return fail(GenerationStep::Copying, path, QStringLiteral("changed size while the book was written"));

@@ -20,7 +20,7 @@ QStringList chapterProblems(const QString &bookPath, const BookContents &content
         const ContentsIndex::Line &line = contents.lines.at(i);
         const QString chapter = QStringLiteral("chapter %1").arg(i + 1);
         if (!line.valid) {
-            problems << QStringLiteral("%1: damaged index line \"%2\"").arg(chapter, line.text);
+            problems << QStringLiteral("%1: damaged index line \"%2\"").arg(chapter, printable(line.text));
             continue;
         }
         if (line.start != expectedStart)

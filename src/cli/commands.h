@@ -18,6 +18,10 @@ int runCheck(const QStringList &arguments);
 void printError(const QString &text);
 void printOutput(const QString &text);
 
+// Text from a book as it can be printed: control characters (a tab, an escape sequence) become
+// "?", so a hostile book can neither break the tab-separated lines nor drive the terminal.
+QString printable(const QString &text);
+
 // Parses a command's arguments: its options, then exactly `positionals` positional arguments
 // (at least that many when `orMore`). On a usage error prints it and returns false.
 bool parseCommandLine(QCommandLineParser &parser, const QString &command,

@@ -14,6 +14,16 @@ void printOutput(const QString &text)
     QTextStream(stdout) << text << '\n';
 }
 
+QString printable(const QString &text)
+{
+    QString shown = text;
+    for (QChar &c : shown) {
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char('?');
+    }
+    return shown;
+}
+
 bool parseCommandLine(QCommandLineParser &parser, const QString &command,
                       const QStringList &arguments, int positionals, bool orMore)
 {

@@ -38,7 +38,8 @@ bool writeChapter(const QString &bookPath, const BookContents &contents, int ind
 {
     if (mayReplace) {
         QSaveFile out(outPath);
-        if (!out.open(QIODevice::WriteOnly)) {
+        // Unbuffered: a buffered QSaveFile can lose a short write in commit() and report success.
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
             *error = out.errorString();
             return false;
         }
@@ -59,7 +60,9 @@ bool writeChapter(const QString &bookPath, const BookContents &contents, int ind
     if (!written) {
         if (error->isEmpty())
             *error = out.errorString();
-        out.remove();
+        // Not out.remove(): it keeps the file when closing fails to flush, as on a full disk.
+        out.close();
+        QFile::remove(outPath);
     }
     return written;
 }
