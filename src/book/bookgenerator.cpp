@@ -141,10 +141,14 @@ bool Generation::writeBook()
     }
     uchar trailer[4];
     qToLittleEndian<qint32>(qint32(m_indexBytes.size()), trailer);
-    book.write(m_indexBytes);
-    book.write(reinterpret_cast<const char *>(trailer), 4);
-    if (!book.commit())
-        return fail(GenerationStep::Finishing, m_result.bookPath, book.errorString());
+    // QSaveFile::commit does not notice bytes that its final flush fails to write, so every
+    // write is checked and the book is flushed and synced here, before the rename.
+    const bool finished = book.write(m_indexBytes) == m_indexBytes.size()
+                          && book.write(reinterpret_cast<const char *>(trailer), 4) == 4
+                          && SafeWrite::syncData(book);
+    if (!finished || !book.commit())
+        return fail(GenerationStep::Finishing, m_result.bookPath,
+                    SafeWrite::errorText(book, QStringLiteral("cannot be written whole")));
     return true;
 }
 
@@ -159,19 +163,21 @@ bool Generation::copySource(QSaveFile &book, int number)
     if (source.size() != length)
         return fail(GenerationStep::Copying, path, QStringLiteral("changed size while the book was written"));
     const qint64 before = m_progress.bytesDone;
-    bool stopped = false;
-    const bool copied = SafeWrite::copyBytes(source, book, length, [&](qint64 done) {
+    const SafeWrite::CopyResult copied = SafeWrite::copyBytes(source, book, length, [&](qint64 done) {
         m_progress.bytesDone = before + done;
-        stopped = !report();
-        return !stopped;
+        return report();
     });
-    if (stopped)
-        return false;
-    if (!copied) {
-        const QString cause = book.error() != QFileDevice::NoError ? book.errorString()
-                                                                   : QStringLiteral("cannot be read whole");
-        return fail(GenerationStep::Copying, book.error() != QFileDevice::NoError ? m_result.bookPath : path,
-                    cause);
+    switch (copied) {
+    case SafeWrite::CopyResult::Copied:
+        break;
+    case SafeWrite::CopyResult::Stopped:
+        return false; // cancelled: report() has said so
+    case SafeWrite::CopyResult::ReadFailed:
+        return fail(GenerationStep::Copying, path,
+                    SafeWrite::errorText(source, QStringLiteral("cannot be read whole")));
+    case SafeWrite::CopyResult::WriteFailed:
+        return fail(GenerationStep::Copying, m_result.bookPath,
+                    SafeWrite::errorText(book, QStringLiteral("cannot be written whole")));
     }
     char extra;
     if (source.read(&extra, 1) != 0)
