@@ -85,8 +85,10 @@ bool RewriteBookmarkFile(const QString &documentPath, const QString &text)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    file.write(Gbk::encode(text) + LineEnd);
-    return file.commit();
+    // QSaveFile::commit does not notice bytes that its final flush fails to write: check the
+    // write and flush here, or a file cut short by a full disk would replace the old one.
+    const QByteArray bytes = Gbk::encode(text) + LineEnd;
+    return file.write(bytes) == bytes.size() && SafeWrite::syncData(file) && file.commit();
 }
 
 QStringList ReadBookmarkFileLines(const QString &documentPath)
