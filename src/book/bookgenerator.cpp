@@ -20,18 +20,6 @@ bool isPlainFileName(const QString &name)
            && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
 }
 
-// A full disk may take part of a write and report no error of its own.
-QString writeFailure(const QFileDevice &file)
-{
-    return file.error() != QFileDevice::NoError ? file.errorString()
-                                                : QStringLiteral("cannot be written whole (is the disk full?)");
-}
-
-bool writeAll(QIODevice &file, const char *data, qint64 size)
-{
-    return file.write(data, size) == size;
-}
-
 bool isSameFile(const QString &a, const QString &b)
 {
     const QString canonicalA = QFileInfo(a).canonicalFilePath();
@@ -154,11 +142,14 @@ bool Generation::writeBook()
     }
     uchar trailer[4];
     qToLittleEndian<qint32>(qint32(m_indexBytes.size()), trailer);
-    if (!writeAll(book, m_indexBytes.constData(), m_indexBytes.size())
-        || !writeAll(book, reinterpret_cast<const char *>(trailer), 4))
-        return fail(GenerationStep::Finishing, m_result.bookPath, writeFailure(book));
-    if (!book.commit())
-        return fail(GenerationStep::Finishing, m_result.bookPath, book.errorString());
+    // QSaveFile::commit does not notice bytes that its final flush fails to write, so every
+    // write is checked and the book is flushed and synced here, before the rename.
+    const bool finished = book.write(m_indexBytes) == m_indexBytes.size()
+                          && book.write(reinterpret_cast<const char *>(trailer), 4) == 4
+                          && SafeWrite::syncData(book);
+    if (!finished || !book.commit())
+        return fail(GenerationStep::Finishing, m_result.bookPath,
+                    SafeWrite::errorText(book, QStringLiteral("cannot be written whole")));
     return true;
 }
 
@@ -173,21 +164,22 @@ bool Generation::copySource(QSaveFile &book, int number)
     if (source.size() != length)
         return fail(GenerationStep::Copying, path, QStringLiteral("changed size while the book was written"));
     const qint64 before = m_progress.bytesDone;
-    qint64 written = 0;
-    bool stopped = false;
-    const bool copied = SafeWrite::copyBytes(source, book, length, [&](qint64 done) {
-        written = done;
+    const SafeWrite::CopyResult copied = SafeWrite::copyBytes(source, book, length, [&](qint64 done) {
         m_progress.bytesDone = before + done;
-        stopped = !report();
-        return !stopped;
+        return report();
     });
-    if (stopped)
-        return false;
-    // A chunk is read, then written: a chunk read but not counted as written failed to be written.
-    if (!copied && source.pos() > written)
-        return fail(GenerationStep::Copying, m_result.bookPath, writeFailure(book));
-    if (!copied)
-        return fail(GenerationStep::Copying, path, QStringLiteral("cannot be read whole"));
+    switch (copied) {
+    case SafeWrite::CopyResult::Copied:
+        break;
+    case SafeWrite::CopyResult::Stopped:
+        return false; // cancelled: report() has said so
+    case SafeWrite::CopyResult::ReadFailed:
+        return fail(GenerationStep::Copying, path,
+                    SafeWrite::errorText(source, QStringLiteral("cannot be read whole")));
+    case SafeWrite::CopyResult::WriteFailed:
+        return fail(GenerationStep::Copying, m_result.bookPath,
+                    SafeWrite::errorText(book, QStringLiteral("cannot be written whole")));
+    }
     char extra;
     if (source.read(&extra, 1) != 0)
         return fail(GenerationStep::Copying, path, QStringLiteral("changed size while the book was written"));

@@ -88,10 +88,21 @@ bool BookReader::copyChapter(const QString &bookPath, const BookContents &conten
         *error = tr("the book cannot be read again, or has changed since its index was read");
         return false;
     }
-    if (!book.seek(line.start - 1) || !SafeWrite::copyBytes(book, out, line.length)) {
-        const QString cause = book.error() != QFileDevice::NoError ? book.errorString()
-                                                                   : out.errorString();
-        *error = tr("the chapter's bytes cannot be copied: %1").arg(cause);
+    SafeWrite::CopyResult copied = book.seek(line.start - 1)
+                                           ? SafeWrite::copyBytes(book, out, line.length)
+                                           : SafeWrite::CopyResult::ReadFailed;
+    // A file keeps the last bytes in its buffer: flush them, so success means they were written.
+    auto *file = qobject_cast<QFileDevice *>(&out);
+    if (copied == SafeWrite::CopyResult::Copied && file && !file->flush())
+        copied = SafeWrite::CopyResult::WriteFailed;
+    if (copied == SafeWrite::CopyResult::ReadFailed) {
+        *error = tr("the chapter's bytes cannot be read: %1")
+                         .arg(SafeWrite::errorText(book, tr("the book ends early")));
+        return false;
+    }
+    if (copied != SafeWrite::CopyResult::Copied) {
+        *error = tr("the chapter's bytes cannot be written: %1")
+                         .arg(SafeWrite::errorText(out, tr("not all of them were taken")));
         return false;
     }
     return true;

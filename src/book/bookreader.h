@@ -37,8 +37,9 @@ BookContents readContents(ByteSource &book);
 // when a scratch folder is given, as the reader window does.
 BookContents readContents(const QString &bookPath, const ScratchFolder *scratch = nullptr);
 
-// Copies chapter `number` (0-based) from the book at `bookPath` to `out` in bounded chunks.
-// False, with the reason in `error`, for a chapter that cannot be read.
+// Copies chapter `number` (0-based) from the book at `bookPath` to `out` in bounded chunks; a
+// file given as `out` is flushed, so true means every byte reached it. False, with the reason in
+// `error`, for a chapter that cannot be read or written.
 bool copyChapter(const QString &bookPath, const BookContents &contents, int number, QIODevice &out,
                  QString *error);
 

@@ -29,9 +29,18 @@ bool syncData(QFileDevice &file)
 #endif
 }
 
-bool copyBytes(QIODevice &in, QIODevice &out, qint64 length)
+CopyResult copyBytes(QIODevice &in, QIODevice &out, qint64 length)
 {
     return copyBytes(in, out, length, [](qint64) { return true; });
+}
+
+QString errorText(const QIODevice &device, const QString &fallback)
+{
+    const auto *file = qobject_cast<const QFileDevice *>(&device);
+    if (file && file->error() == QFileDevice::NoError)
+        return fallback;
+    const QString text = device.errorString();
+    return text.isEmpty() ? fallback : text;
 }
 
 } // namespace SafeWrite

@@ -17,18 +17,25 @@ bool createFresh(QFile &file, const QString &path);
 // Flushes the file's data to the disk (fdatasync on Unix).
 bool syncData(QFileDevice &file);
 
+// How a copy ended. A short write sets no error on a file device, so the side that failed is
+// said here rather than left to the devices' error states.
+enum class CopyResult { Copied, ReadFailed, WriteFailed, Stopped };
+
 // Copies exactly `length` bytes from `in` (at its current position) to `out` in chunks.
 // `progress`, when given, is called after each chunk with the bytes copied so far and may
-// return false to stop the copy. False on a short read, a failed write or a stop.
+// return false to stop the copy.
 template<typename Progress>
-bool copyBytes(QIODevice &in, QIODevice &out, qint64 length, Progress progress);
+CopyResult copyBytes(QIODevice &in, QIODevice &out, qint64 length, Progress progress);
 
-bool copyBytes(QIODevice &in, QIODevice &out, qint64 length);
+CopyResult copyBytes(QIODevice &in, QIODevice &out, qint64 length);
+
+// The device's own error text, or `fallback` when it has none (a short write sets none).
+QString errorText(const QIODevice &device, const QString &fallback);
 
 } // namespace SafeWrite
 
 template<typename Progress>
-bool SafeWrite::copyBytes(QIODevice &in, QIODevice &out, qint64 length, Progress progress)
+SafeWrite::CopyResult SafeWrite::copyBytes(QIODevice &in, QIODevice &out, qint64 length, Progress progress)
 {
     QByteArray buffer(int(qMin(length, ChunkSize)), Qt::Uninitialized);
     qint64 done = 0;
@@ -36,12 +43,12 @@ bool SafeWrite::copyBytes(QIODevice &in, QIODevice &out, qint64 length, Progress
         const qint64 want = qMin(length - done, qint64(buffer.size()));
         const qint64 got = in.read(buffer.data(), want);
         if (got <= 0)
-            return false;
+            return CopyResult::ReadFailed;
         if (out.write(buffer.constData(), got) != got)
-            return false;
+            return CopyResult::WriteFailed;
         done += got;
         if (!progress(done))
-            return false;
+            return CopyResult::Stopped;
     }
-    return true;
+    return CopyResult::Copied;
 }

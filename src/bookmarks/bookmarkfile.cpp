@@ -105,16 +105,12 @@ bool RewriteBookmarkFile(const QString &documentPath, const QString &text)
     if (path.isEmpty())
         return false;
     QSaveFile file(path);
-    // Unbuffered: a buffered QSaveFile can lose a short write in commit() and report success.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    // A write that takes only part of the bytes (a full disk) reports no error of its own.
+    // QSaveFile::commit does not notice bytes that its final flush fails to write: check the
+    // write and flush here, or a file cut short by a full disk would replace the old one.
     const QByteArray bytes = Gbk::encode(text) + LineEnd;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return file.write(bytes) == bytes.size() && SafeWrite::syncData(file) && file.commit();
 }
 
 QStringList ReadBookmarkFileLines(const QString &documentPath)
