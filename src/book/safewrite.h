@@ -6,8 +6,10 @@
 // Small file-writing helpers shared by everything that writes a file.
 namespace SafeWrite {
 
-// Bytes are copied in chunks of this size, so memory never follows a chapter's size.
-constexpr qint64 ChunkSize = 1024 * 1024;
+// Bytes are copied in chunks of this size, so memory never follows a chapter's size. A chunk
+// this small stays in the processor's cache on its way from the page cache and back; 1 MiB
+// chunks did not, and made copying a book take twice the system time of `cat`.
+constexpr qint64 ChunkSize = 128 * 1024;
 
 // Opens `file` at `path` as a new, empty file. Whatever stood at that path (a file, a planted
 // symbolic link) is removed first and never followed: the open fails if something appears
