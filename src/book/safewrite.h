@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QString>
 
+#include <functional>
+
 // Small file-writing helpers shared by everything that writes a file.
 namespace SafeWrite {
 
@@ -27,13 +29,24 @@ bool copyBytes(QIODevice &in, QIODevice &out, qint64 length, Progress progress);
 
 bool copyBytes(QIODevice &in, QIODevice &out, qint64 length);
 
+// The first part of every copy: between two files on Linux the kernel copies chunk after chunk
+// (copy_file_range), so the bytes never pass through this process. It stops quietly where the
+// kernel cannot go on (not two files, different file systems, a device error, the end of the
+// source) and leaves both devices just after the `done` bytes it copied, for the chunked copy
+// to go on from there and meet any error itself. False when `progress` stopped the copy or the
+// devices cannot be placed.
+bool copyBetweenFiles(QIODevice &in, QIODevice &out, qint64 length,
+                      const std::function<bool(qint64)> &progress, qint64 *done);
+
 } // namespace SafeWrite
 
 template<typename Progress>
 bool SafeWrite::copyBytes(QIODevice &in, QIODevice &out, qint64 length, Progress progress)
 {
-    QByteArray buffer(int(qMin(length, ChunkSize)), Qt::Uninitialized);
     qint64 done = 0;
+    if (!copyBetweenFiles(in, out, length, progress, &done))
+        return false;
+    QByteArray buffer(int(qMin(length - done, ChunkSize)), Qt::Uninitialized);
     while (done < length) {
         const qint64 want = qMin(length - done, qint64(buffer.size()));
         const qint64 got = in.read(buffer.data(), want);
