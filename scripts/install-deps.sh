@@ -10,6 +10,7 @@ packages=(
     fonts-noto-cjk fonts-liberation2
     clang-14 libclang-rt-14-dev
     shared-mime-info desktop-file-utils
+    time
 )
 
 missing=()

@@ -43,4 +43,36 @@ QString errorText(const QIODevice &device, const QString &fallback)
     return text.isEmpty() ? fallback : text;
 }
 
+bool copyBetweenFiles(QIODevice &in, QIODevice &out, qint64 length,
+                      const std::function<bool(qint64)> &progress, qint64 *done)
+{
+#ifdef Q_OS_LINUX
+    auto *source = qobject_cast<QFileDevice *>(&in);
+    auto *target = qobject_cast<QFileDevice *>(&out);
+    if (!source || !target || source->handle() < 0 || target->handle() < 0 || !target->flush())
+        return true;
+    loff_t sourceOffset = source->pos();
+    loff_t targetOffset = target->pos();
+    bool stopped = false;
+    while (*done < length && !stopped) {
+        const size_t want = size_t(qMin(length - *done, ChunkSize));
+        const ssize_t copied = ::copy_file_range(source->handle(), &sourceOffset, target->handle(),
+                                                 &targetOffset, want, 0);
+        if (copied <= 0)
+            break;
+        *done += copied;
+        stopped = !progress(*done);
+    }
+    // Given offsets, the kernel moved neither descriptor: both devices go on where it stopped.
+    return source->seek(sourceOffset) && target->seek(targetOffset) && !stopped;
+#else
+    Q_UNUSED(in);
+    Q_UNUSED(out);
+    Q_UNUSED(length);
+    Q_UNUSED(progress);
+    Q_UNUSED(done);
+    return true;
+#endif
+}
+
 } // namespace SafeWrite

@@ -3,11 +3,15 @@
 #include <QFile>
 #include <QString>
 
+#include <functional>
+
 // Small file-writing helpers shared by everything that writes a file.
 namespace SafeWrite {
 
-// Bytes are copied in chunks of this size, so memory never follows a chapter's size.
-constexpr qint64 ChunkSize = 1024 * 1024;
+// Bytes are copied, and progress reported, in chunks of this size, so memory never follows a
+// chapter's size. A buffer this small stays in the processor's cache between its read and its
+// write; a 1 MiB one did not, and doubled the system time of a copy.
+constexpr qint64 ChunkSize = 128 * 1024;
 
 // Opens `file` at `path` as a new, empty file. Whatever stood at that path (a file, a planted
 // symbolic link) is removed first and never followed: the open fails if something appears
@@ -32,13 +36,29 @@ CopyResult copyBytes(QIODevice &in, QIODevice &out, qint64 length);
 // The device's own error text, or `fallback` when it has none (a short write sets none).
 QString errorText(const QIODevice &device, const QString &fallback);
 
+// The first part of every copy: between two files on Linux the kernel copies chunk after chunk
+// (copy_file_range), so the bytes never pass through this process. It stops quietly where the
+// kernel cannot go on (not two files, different file systems, a device error, the end of the
+// source) and leaves both devices just after the `done` bytes it copied, for the chunked copy
+// to go on from there and meet any error itself. False when `progress` stopped the copy or the
+// devices cannot be placed.
+bool copyBetweenFiles(QIODevice &in, QIODevice &out, qint64 length,
+                      const std::function<bool(qint64)> &progress, qint64 *done);
+
 } // namespace SafeWrite
 
 template<typename Progress>
 SafeWrite::CopyResult SafeWrite::copyBytes(QIODevice &in, QIODevice &out, qint64 length, Progress progress)
 {
-    QByteArray buffer(int(qMin(length, ChunkSize)), Qt::Uninitialized);
     qint64 done = 0;
+    bool stopped = false;
+    const auto reporting = [&](qint64 copied) {
+        stopped = !progress(copied);
+        return !stopped;
+    };
+    if (!copyBetweenFiles(in, out, length, reporting, &done))
+        return stopped ? CopyResult::Stopped : CopyResult::WriteFailed;
+    QByteArray buffer(int(qMin(length - done, ChunkSize)), Qt::Uninitialized);
     while (done < length) {
         const qint64 want = qMin(length - done, qint64(buffer.size()));
         const qint64 got = in.read(buffer.data(), want);
