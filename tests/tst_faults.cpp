@@ -9,6 +9,7 @@
 #include "testfiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -97,11 +98,17 @@ class TestFaults : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void fullDiskKeepsTheEarlierBook();
     void bookWriterKilledAtEachWriteLeavesOldOrNew();
     void bookmarkRewriterKilledAtEachWriteLeavesOldOrNew();
     void unwritableFolderAndFileForAPlainUser();
 };
+
+void TestFaults::initTestCase()
+{
+    QVERIFY2(QFileInfo(bookTool()).isExecutable(), "QUILLMOOR_BOOK_TOOL names no program (run through ctest)");
+}
 
 void TestFaults::fullDiskKeepsTheEarlierBook()
 {
