@@ -1,11 +1,26 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian 12 machine, builds everything with warnings as errors and runs every test.
+# Sets up a fresh Debian 12 machine, then builds and runs every test three ways: a short fuzz pass
+# over the parsers of untrusted files, the whole suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the whole suite in the ordinary build with warnings as errors.
+#   QUILLMOOR_QUICK=1  only the ordinary build (for a quick local run)
+#   FUZZ_SECONDS=N     seconds per fuzz target (default 30)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 
-build=${QUILLMOOR_BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DQUILLMOOR_WERROR=ON
-cmake --build "$build"
-ctest --test-dir "$build" --output-on-failure
+if [ "${QUILLMOOR_QUICK:-0}" != 1 ]; then
+    FUZZ_SECONDS=${FUZZ_SECONDS:-30} bash scripts/fuzz.sh
+
+    cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLMOOR_SANITIZE=ON \
+        -DQUILLMOOR_WERROR=ON
+    cmake --build build-asan
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+    LSAN_OPTIONS=suppressions=$PWD/sanitizers/lsan.supp:print_suppressions=0 \
+    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+        ctest --test-dir build-asan --output-on-failure
+fi
+
+cmake -S . -B build -G Ninja -DQUILLMOOR_WERROR=ON
+cmake --build build
+ctest --test-dir build --output-on-failure

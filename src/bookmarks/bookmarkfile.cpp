@@ -119,10 +119,15 @@ QStringList ReadBookmarkFileLines(const QString &documentPath)
     QFile file(path);
     if (path.isEmpty() || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return {};
+    return BookmarkLinesOf(file.readAll());
+}
+
+QStringList BookmarkLinesOf(const QByteArray &bytes)
+{
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    QStringList lines = Gbk::decode(file.readAll()).split(lineBreak);
+    QStringList lines = Gbk::decode(bytes).split(lineBreak);
     if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast(); // the line end of the last line opens no line of its own
+        lines.removeLast();
     return lines;
 }
 

@@ -33,6 +33,10 @@ bool RewriteBookmarkFile(const QString &documentPath, const QString &text);
 // Every line of the bookmark file, empty ones included; empty when there is no file.
 QStringList ReadBookmarkFileLines(const QString &documentPath);
 
+// The lines of a bookmark file's bytes: GBK, split at CR LF, CR or LF; the line end of the last
+// line opens no line of its own.
+QStringList BookmarkLinesOf(const QByteArray &bytes);
+
 struct BookmarkEntry
 {
     QString entryText; // what the hidden bookmark entry list holds
