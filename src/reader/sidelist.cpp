@@ -31,12 +31,14 @@ SideList::SideList(QWidget *parent) : QListWidget(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // A line longer than the list is cut at the edge, not shortened with an ellipsis.
     setTextElideMode(Qt::ElideNone);
+    // The list view sets the range from its lines in more places than one.
+    connect(horizontalScrollBar(), &QScrollBar::rangeChanged, this, &SideList::keepExtent);
 }
 
 void SideList::setHorizontalExtent(int pixels)
 {
     m_extent = qMax(pixels, 0);
-    updateGeometries();
+    keepExtent();
 }
 
 void SideList::setRowHeight(int pixels)
@@ -49,9 +51,16 @@ void SideList::setRowHeight(int pixels)
 void SideList::updateGeometries()
 {
     QListWidget::updateGeometries();
+    keepExtent();
+}
+
+void SideList::keepExtent()
+{
     QScrollBar *bar = horizontalScrollBar();
     const int visible = viewport()->width();
-    bar->setRange(0, qMax(0, m_extent - visible));
+    const int maximum = qMax(0, m_extent - visible);
+    if (bar->minimum() != 0 || bar->maximum() != maximum)
+        bar->setRange(0, maximum);
     bar->setPageStep(visible);
     bar->setSingleStep(qMax(1, fontMetrics().averageCharWidth()));
 }

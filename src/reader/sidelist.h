@@ -24,6 +24,8 @@ protected:
     void updateGeometries() override;
 
 private:
+    void keepExtent();
+
     int m_extent = 0;
     int m_rowHeight = 0;
 };
