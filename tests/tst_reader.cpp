@@ -491,6 +491,14 @@ void TestReader::closeButtonHidesTheSidePanelForGood()
     QCOMPARE(m_form->Frame1->geometry(), pixels(60, -30, 3585, 8175));
     QVERIFY(m_form->Frame1->isVisible());
 
+    // Nothing of the side panel shows through the view that now covers it.
+    m_form->Picture7->hide();
+    const QRect covered = m_form->PDF1->geometry();
+    const QImage shown = client()->grab(covered).toImage();
+    const QImage viewAlone = m_form->PDF1->grab().toImage();
+    QCOMPARE(shown.convertToFormat(QImage::Format_RGB32), viewAlone.convertToFormat(QImage::Format_RGB32));
+    m_form->Picture7->show();
+
     // Resizing keeps it hidden.
     setClientSize(QSize(1000, 600));
     QCOMPARE(m_form->PDF1->Left(), 60);

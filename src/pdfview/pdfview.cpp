@@ -24,6 +24,9 @@ const double LargestScale = 8.0;
 
 PdfView::PdfView(QWidget *parent) : QWidget(parent)
 {
+    // The view lies over the side panel while the panel is hidden: nothing of it may show
+    // through the toolbar.
+    setAutoFillBackground(true);
     m_view = new QPdfView(this);
     m_view->setObjectName(QStringLiteral("pages"));
     m_view->setPageMode(QPdfView::PageMode::MultiPage);
