@@ -14,8 +14,7 @@
 class FakeDialogs : public Dialogs
 {
 public:
-    struct FileRequest
-    {
+    struct FileRequest {
         QString title;
         QString initialFolder;
         QString filter;
@@ -36,7 +35,7 @@ public:
 
     QStringList messages;
     QList<FileRequest> fileRequests;
-    QString fileAnswer;   // empty: the user cancels
+    QString fileAnswer; // empty: the user cancels
     int folderRequests = 0;
     QString folderAnswer; // empty: the user cancels
 };
@@ -60,9 +59,11 @@ public:
     int requests = 0;
 };
 
-struct FakeServices
-{
-    AppServices services() { return AppServices{&dialogs, &webOpener, &viewFactory, &scratchFolder}; }
+struct FakeServices {
+    AppServices services()
+    {
+        return AppServices{&dialogs, &webOpener, &viewFactory, &scratchFolder};
+    }
 
     FakeDialogs dialogs;
     FakeWebOpener webOpener;

@@ -49,8 +49,14 @@ private slots:
 private:
     QString dataHome() const { return m_home->filePath(QStringLiteral("data")); }
     QString configHome() const { return m_home->filePath(QStringLiteral("config")); }
-    QString desktopFile() const { return dataHome() + QStringLiteral("/applications/quillmoor.desktop"); }
-    QString mimeFile() const { return dataHome() + QStringLiteral("/mime/packages/quillmoor-velm.xml"); }
+    QString desktopFile() const
+    {
+        return dataHome() + QStringLiteral("/applications/quillmoor.desktop");
+    }
+    QString mimeFile() const
+    {
+        return dataHome() + QStringLiteral("/mime/packages/quillmoor-velm.xml");
+    }
     QString iconFile() const { return dataHome() + QStringLiteral("/applications/quillmoor.svg"); }
     QString mimeappsFile() const { return configHome() + QStringLiteral("/mimeapps.list"); }
     QStringList linesOf(const QString &path) const
@@ -118,10 +124,12 @@ void TestApp::missingViewTellsTheUserAndLeavesNoWindow()
 {
     FakeServices fakes;
     fakes.viewFactory.fail = true;
-    const std::unique_ptr<Form1> reader = Module1::StartReader(fakes.services(), QStringLiteral("/a.pdf"));
+    const std::unique_ptr<Form1> reader =
+        Module1::StartReader(fakes.services(), QStringLiteral("/a.pdf"));
     QVERIFY(!reader);
-    QCOMPARE(fakes.dialogs.messages,
-             QStringList{QStringLiteral("本软件打开需要PDF阅读器支持，请首先下载安装Adobe Reader!")});
+    QCOMPARE(
+        fakes.dialogs.messages,
+        QStringList{QStringLiteral("本软件打开需要PDF阅读器支持，请首先下载安装Adobe Reader!")});
     QCOMPARE(fakes.webOpener.addresses,
              QStringList{Module1::DecodeNumberText(NumberTexts::downloadPage())});
     QVERIFY(fakes.webOpener.addresses.constFirst().startsWith(QStringLiteral("http://")));
@@ -189,13 +197,16 @@ void TestApp::registersBothFileTypes()
     // The databases are brought up to date when their tools are there.
     if (!QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty()) {
         QVERIFY(QFile::exists(dataHome() + QStringLiteral("/mime/application/x-velm.xml")));
-        QVERIFY(TestFiles::read(dataHome() + QStringLiteral("/mime/globs2")).contains("application/x-velm:*.velm"));
+        QVERIFY(TestFiles::read(dataHome() + QStringLiteral("/mime/globs2"))
+                    .contains("application/x-velm:*.velm"));
     }
     if (!QStandardPaths::findExecutable(QStringLiteral("update-desktop-database")).isEmpty()) {
-        const QByteArray cache = TestFiles::read(dataHome() + QStringLiteral("/applications/mimeinfo.cache"));
+        const QByteArray cache =
+            TestFiles::read(dataHome() + QStringLiteral("/applications/mimeinfo.cache"));
         QVERIFY(cache.contains("application/x-velm=quillmoor.desktop;"));
     }
-    const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+    const QString validator =
+        QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     if (!validator.isEmpty()) {
         QProcess validate;
         validate.start(validator, {desktopFile()});
@@ -234,8 +245,10 @@ void TestApp::registeringTwiceChangesNothing()
 void TestApp::programPathWithBlanksIsQuoted()
 {
     Module1::RegisterFileTypes(QStringLiteral("/home/u/My Programs/quillmoor"));
-    QVERIFY(linesOf(desktopFile()).contains(QStringLiteral("Exec=\"/home/u/My Programs/quillmoor\" %f")));
-    const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+    QVERIFY(linesOf(desktopFile())
+                .contains(QStringLiteral("Exec=\"/home/u/My Programs/quillmoor\" %f")));
+    const QString validator =
+        QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     if (validator.isEmpty())
         QSKIP("desktop-file-validate is not installed");
     QProcess validate;
@@ -248,17 +261,28 @@ void TestApp::execValueQuoting_data()
 {
     QTest::addColumn<QString>("program");
     QTest::addColumn<QString>("exec");
-    QTest::newRow("plain") << "/usr/bin/quillmoor" << "/usr/bin/quillmoor %f";
-    QTest::newRow("CJK needs no quotes") << "/opt/阅读器/quillmoor" << "/opt/阅读器/quillmoor %f";
-    QTest::newRow("blank") << "/opt/a b/quillmoor" << "\"/opt/a b/quillmoor\" %f";
-    QTest::newRow("dollar") << "/opt/a$b/q" << "\"/opt/a\\\\$b/q\" %f";
-    QTest::newRow("backslash") << "/opt/a\\b/q" << "\"/opt/a\\\\\\\\b/q\" %f";
-    QTest::newRow("double quote") << "/opt/a\"b/q" << "\"/opt/a\\\\\"b/q\" %f";
-    QTest::newRow("backtick") << "/opt/a`b/q" << "\"/opt/a\\\\`b/q\" %f";
-    QTest::newRow("percent") << "/opt/100%/q" << "/opt/100%%/q %f";
-    QTest::newRow("percent and blank") << "/opt/100 %/q" << "\"/opt/100 %%/q\" %f";
-    QTest::newRow("single quote") << "/opt/it's/q" << "\"/opt/it's/q\" %f";
-    QTest::newRow("parenthesis") << "/opt/q(2)/q" << "\"/opt/q(2)/q\" %f";
+    QTest::newRow("plain") << "/usr/bin/quillmoor"
+                           << "/usr/bin/quillmoor %f";
+    QTest::newRow("CJK needs no quotes") << "/opt/阅读器/quillmoor"
+                                         << "/opt/阅读器/quillmoor %f";
+    QTest::newRow("blank") << "/opt/a b/quillmoor"
+                           << "\"/opt/a b/quillmoor\" %f";
+    QTest::newRow("dollar") << "/opt/a$b/q"
+                            << "\"/opt/a\\\\$b/q\" %f";
+    QTest::newRow("backslash") << "/opt/a\\b/q"
+                               << "\"/opt/a\\\\\\\\b/q\" %f";
+    QTest::newRow("double quote") << "/opt/a\"b/q"
+                                  << "\"/opt/a\\\\\"b/q\" %f";
+    QTest::newRow("backtick") << "/opt/a`b/q"
+                              << "\"/opt/a\\\\`b/q\" %f";
+    QTest::newRow("percent") << "/opt/100%/q"
+                             << "/opt/100%%/q %f";
+    QTest::newRow("percent and blank") << "/opt/100 %/q"
+                                       << "\"/opt/100 %%/q\" %f";
+    QTest::newRow("single quote") << "/opt/it's/q"
+                                  << "\"/opt/it's/q\" %f";
+    QTest::newRow("parenthesis") << "/opt/q(2)/q"
+                                 << "\"/opt/q(2)/q\" %f";
 }
 
 void TestApp::execValueQuoting()
@@ -335,7 +359,8 @@ void TestApp::registrationFailsSilently()
     qputenv("HOME", m_home->filePath(QStringLiteral("home")).toUtf8());
     qputenv("XDG_CONFIG_HOME", "relative/config");
     Module1::RegisterFileTypes(QStringLiteral("/usr/bin/quillmoor"));
-    QVERIFY(!QFile::exists(QDir::current().filePath(QStringLiteral("relative/config/mimeapps.list"))));
+    QVERIFY(
+        !QFile::exists(QDir::current().filePath(QStringLiteral("relative/config/mimeapps.list"))));
     QVERIFY(QFile::exists(m_home->filePath(QStringLiteral("home/.config/mimeapps.list"))));
 }
 
@@ -345,14 +370,16 @@ void TestApp::fileFiltersMatchAnyLetterCase()
              QStringLiteral("PDF文件 (*.pdf *.VELM) (*.[pP][dD][fF] *.[vV][eE][lL][mM])"));
     QCOMPARE(QtDialogs::anyCaseFilter(QStringLiteral("PDF文件(*.pdf)")),
              QStringLiteral("PDF文件(*.pdf) (*.[pP][dD][fF])"));
-    QCOMPARE(QtDialogs::anyCaseFilter(QStringLiteral("no patterns")), QStringLiteral("no patterns"));
+    QCOMPARE(QtDialogs::anyCaseFilter(QStringLiteral("no patterns")),
+             QStringLiteral("no patterns"));
 
     // The patterns find the files a case-blind filter finds, case-sensitively.
     QTemporaryDir folder;
     for (const char *name : {"a.pdf", "B.PDF", "c.Pdf", "d.velm", "E.VeLm", "f.txt", "g.pdf.bak"})
         QVERIFY(TestFiles::write(folder.filePath(QLatin1String(name)), "x"));
     QDir dir(folder.path());
-    const QStringList patterns{QStringLiteral("*.[pP][dD][fF]"), QStringLiteral("*.[vV][eE][lL][mM]")};
+    const QStringList patterns{QStringLiteral("*.[pP][dD][fF]"),
+                               QStringLiteral("*.[vV][eE][lL][mM]")};
     QCOMPARE(dir.entryList(patterns, QDir::Files | QDir::CaseSensitive, QDir::Name),
              (QStringList{"B.PDF", "E.VeLm", "a.pdf", "c.Pdf", "d.velm"}));
 }

@@ -104,7 +104,8 @@ void TestPdfView::loadsAFileFromItsFirstPage()
     QCOMPARE(m_view->pageCount(), 5);
     QCOMPARE(m_view->currentPage(), 1);
     QCOMPARE(pageBox()->text(), QStringLiteral("1"));
-    QCOMPARE(m_view->findChild<QLabel *>(QStringLiteral("pageCount"))->text(), QStringLiteral("/ 5"));
+    QCOMPARE(m_view->findChild<QLabel *>(QStringLiteral("pageCount"))->text(),
+             QStringLiteral("/ 5"));
     QTRY_VERIFY(showsInk());
 
     // A second document starts at its own first page, whatever page the first one showed.
@@ -155,8 +156,8 @@ void TestPdfView::typedPageNumberGoesThere()
     QCOMPARE(box->text(), QStringLiteral("4"));
 
     // No such page, or no number: the box shows the page shown again.
-    for (const QString &typed : {QStringLiteral("9"), QStringLiteral("0"), QStringLiteral("iv"),
-                                 QString()}) {
+    for (const QString &typed :
+         {QStringLiteral("9"), QStringLiteral("0"), QStringLiteral("iv"), QString()}) {
         box->setText(typed);
         QTest::keyClick(box, Qt::Key_Return);
         QCOMPARE(m_view->currentPage(), 4);

@@ -304,16 +304,17 @@ void TestReader::stackingOrder()
     // Later siblings lie on top of earlier ones.
     const auto above = [](QWidget *upper, QWidget *lower) {
         const QObjectList siblings = upper->parentWidget()->children();
-        return upper->parentWidget() == lower->parentWidget()
-               && siblings.indexOf(upper) > siblings.indexOf(lower);
+        return upper->parentWidget() == lower->parentWidget() &&
+               siblings.indexOf(upper) > siblings.indexOf(lower);
     };
     QVERIFY(above(m_form->Picture7, m_form->PDF1));
     QVERIFY(above(m_form->PDF1, m_form->Frame1));
-    const QList<QWidget *> sidePanel{m_form->List4,  m_form->Picture6, m_form->Picture5,
-                                     m_form->Picture4, m_form->List1,  m_form->Label1,
-                                     m_form->Label10, m_form->Label9,  m_form->Image1};
+    const QList<QWidget *> sidePanel{m_form->List4,    m_form->Picture6, m_form->Picture5,
+                                     m_form->Picture4, m_form->List1,    m_form->Label1,
+                                     m_form->Label10,  m_form->Label9,   m_form->Image1};
     for (int i = 0; i + 1 < sidePanel.size(); ++i)
-        QVERIFY2(above(sidePanel.at(i), sidePanel.at(i + 1)), qPrintable(sidePanel.at(i)->objectName()));
+        QVERIFY2(above(sidePanel.at(i), sidePanel.at(i + 1)),
+                 qPrintable(sidePanel.at(i)->objectName()));
     QVERIFY(above(m_form->Label7, m_form->Label3) && above(m_form->Label7, m_form->Image2));
     QVERIFY(above(m_form->Label8, m_form->Label4) && above(m_form->Label8, m_form->Image3));
     QVERIFY(above(m_form->Label21, m_form->Label2) && above(m_form->Label21, m_form->Image4));
@@ -325,8 +326,8 @@ void TestReader::designLookBeforeLoading()
 {
     m_form->show();
     QCOMPARE(m_form->windowTitle(), QStringLiteral("PDF电子书制作软件(Quillmoor) V2.2"));
-    for (QWidget *shown : std::initializer_list<QWidget *>{m_form->Label1, m_form->List4, m_form->Picture7,
-                                                           m_form->PDF1, m_form->Image1})
+    for (QWidget *shown : std::initializer_list<QWidget *>{
+             m_form->Label1, m_form->List4, m_form->Picture7, m_form->PDF1, m_form->Image1})
         QVERIFY2(shown->isVisible(), qPrintable(shown->objectName()));
     for (QWidget *hidden : std::initializer_list<QWidget *>{
              m_form->Label9, m_form->Label10, m_form->List1, m_form->Picture1, m_form->Picture2,
@@ -359,9 +360,9 @@ void TestReader::designLookBeforeLoading()
         QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
         QVERIFY(!link->autoFillBackground());
     }
-    for (ClickLabel *cover : {m_form->Label21, m_form->Label22, m_form->Label23, m_form->Label24,
-                              m_form->Label25, m_form->Label26, m_form->Label27, m_form->Label7,
-                              m_form->Label8})
+    for (ClickLabel *cover :
+         {m_form->Label21, m_form->Label22, m_form->Label23, m_form->Label24, m_form->Label25,
+          m_form->Label26, m_form->Label27, m_form->Label7, m_form->Label8})
         QVERIFY(cover->text().isEmpty() && cover->pixmap().isNull());
 }
 
@@ -381,9 +382,9 @@ void TestReader::menuBarCaptions()
     QCOMPARE(help.size(), 2);
     QCOMPARE(help.at(0)->text(), QStringLiteral("访问作者主页"));
     QCOMPARE(help.at(1)->text(), QStringLiteral("在线帮助"));
-    for (const QString &name : {QStringLiteral("打开"), QStringLiteral("隐藏显示书签"),
-                                QStringLiteral("制作电子书"), QStringLiteral("访问作者主页"),
-                                QStringLiteral("在线帮助")})
+    for (const QString &name :
+         {QStringLiteral("打开"), QStringLiteral("隐藏显示书签"), QStringLiteral("制作电子书"),
+          QStringLiteral("访问作者主页"), QStringLiteral("在线帮助")})
         QVERIFY2(m_form->findChild<QAction *>(name), qPrintable(name));
 }
 
@@ -410,7 +411,8 @@ void TestReader::loadPreparesTheWindow()
     QCOMPARE(m_form->Label20->font().pointSize(), 9);
     QCOMPARE(m_form->Label20->palette().color(QPalette::WindowText), QColor(0, 0, 128));
     // It sizes itself to its text.
-    QVERIFY(m_form->Label20->width() >= QFontMetrics(m_form->Label20->font()).horizontalAdvance(m_form->Label20->text()));
+    QVERIFY(m_form->Label20->width() >=
+            QFontMetrics(m_form->Label20->font()).horizontalAdvance(m_form->Label20->text()));
     // Both lists are fitted.
     QCOMPARE(m_form->List1->horizontalExtent(), Module1::MeasureListWidth(*m_form->List1));
     QCOMPARE(m_form->List4->horizontalExtent(), Module1::MeasureListWidth(*m_form->List4));
@@ -496,7 +498,8 @@ void TestReader::closeButtonHidesTheSidePanelForGood()
     const QRect covered = m_form->PDF1->geometry();
     const QImage shown = client()->grab(covered).toImage();
     const QImage viewAlone = m_form->PDF1->grab().toImage();
-    QCOMPARE(shown.convertToFormat(QImage::Format_RGB32), viewAlone.convertToFormat(QImage::Format_RGB32));
+    QCOMPARE(shown.convertToFormat(QImage::Format_RGB32),
+             viewAlone.convertToFormat(QImage::Format_RGB32));
     m_form->Picture7->show();
 
     // Resizing keeps it hidden.
@@ -607,9 +610,14 @@ void TestReader::measureListWidth_data()
     const QString longest = QStringLiteral("第十二章 一个相当长的章节名称 with Latin");
     QTest::newRow("empty") << QStringList() << QString();
     QTest::newRow("one line") << QStringList{QStringLiteral("序言")} << QStringLiteral("序言");
-    QTest::newRow("widest first") << QStringList{longest, QStringLiteral("短"), QStringLiteral("中等长度")} << longest;
-    QTest::newRow("widest last") << QStringList{QStringLiteral("短"), QStringLiteral("中等长度"), longest} << longest;
-    QTest::newRow("widest between") << QStringList{QStringLiteral("短"), longest, QStringLiteral("中等长度")} << longest;
+    QTest::newRow("widest first") << QStringList{longest, QStringLiteral("短"),
+                                                 QStringLiteral("中等长度")}
+                                  << longest;
+    QTest::newRow("widest last") << QStringList{QStringLiteral("短"), QStringLiteral("中等长度"),
+                                                longest}
+                                 << longest;
+    QTest::newRow("widest between")
+        << QStringList{QStringLiteral("短"), longest, QStringLiteral("中等长度")} << longest;
     QTest::newRow("empty lines") << QStringList{QString(), QString()} << QString();
 }
 
@@ -619,7 +627,8 @@ void TestReader::measureListWidth()
     QFETCH(QString, widest);
     SideList list;
     list.addItems(lines);
-    const int expected = lines.isEmpty() ? 0 : QFontMetrics(list.font()).horizontalAdvance(widest) + 8;
+    const int expected =
+        lines.isEmpty() ? 0 : QFontMetrics(list.font()).horizontalAdvance(widest) + 8;
     QCOMPARE(Module1::MeasureListWidth(list), expected);
     Module1::FitList(list);
     QCOMPARE(list.horizontalExtent(), expected);

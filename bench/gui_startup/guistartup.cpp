@@ -2,8 +2,8 @@
 // LoadFile to the first page drawn. Also writes the test document.
 //
 //   quillmoor-bench-gui write-pdf FILE PAGES
-//   quillmoor-bench-gui startup              (QUILLMOOR_BENCH_LAUNCH_NS: launch time, ns since epoch)
-//   quillmoor-bench-gui first-page FILE
+//   quillmoor-bench-gui startup              (QUILLMOOR_BENCH_LAUNCH_NS: launch time, ns since
+//   epoch) quillmoor-bench-gui first-page FILE
 //
 // Each timing mode prints "name milliseconds" lines and exits.
 
@@ -66,14 +66,16 @@ int writePdf(const QString &path, int pages)
         if (page > 1)
             writer.newPage();
         painter.setFont(title);
-        painter.drawText(QRect(60, 50, 480, 40), Qt::AlignLeft, QStringLiteral("Chapter %1").arg(page));
+        painter.drawText(QRect(60, 50, 480, 40), Qt::AlignLeft,
+                         QStringLiteral("Chapter %1").arg(page));
         painter.setFont(body);
         for (int line = 0; line < 48; ++line)
-            painter.drawText(QRect(60, 110 + line * 14, 480, 14), Qt::AlignLeft,
-                             QStringLiteral("Line %1 of page %2: the quick brown fox jumps over the lazy dog, "
-                                            "again and again, to fill the page.")
-                                 .arg(line + 1)
-                                 .arg(page));
+            painter.drawText(
+                QRect(60, 110 + line * 14, 480, 14), Qt::AlignLeft,
+                QStringLiteral("Line %1 of page %2: the quick brown fox jumps over the lazy dog, "
+                               "again and again, to fill the page.")
+                    .arg(line + 1)
+                    .arg(page));
     }
     return painter.end() ? 0 : 1;
 }
@@ -104,8 +106,7 @@ bool showsInk(QWidget *pages)
     return false;
 }
 
-struct Reader
-{
+struct Reader {
     QtDialogs dialogs;
     NoWebOpener webOpener;
     QtPdfViewFactory viewFactory;

@@ -8,8 +8,7 @@ class WebOpener;
 // What the windows need from outside themselves. The program passes the real ones; tests pass
 // stand-ins. The reader window keeps this and hands it to the windows it opens. Nothing here is
 // owned: each must outlive every window.
-struct AppServices
-{
+struct AppServices {
     Dialogs *dialogs = nullptr;
     WebOpener *webOpener = nullptr;
     PdfViewFactory *viewFactory = nullptr;

@@ -12,8 +12,7 @@ namespace Controls {
 // Puts `widget` at `twips` (left, top, width, height) within its parent.
 void place(QWidget *widget, const QRect &twips);
 
-template<typename Widget>
-Widget *make(QWidget *parent, const char *name, const QRect &twips)
+template <typename Widget> Widget *make(QWidget *parent, const char *name, const QRect &twips)
 {
     auto *widget = new Widget(parent);
     widget->setObjectName(QString::fromLatin1(name));
@@ -31,7 +30,7 @@ void setCaption(QLabel *label, const QString &text);
 void raiseToDesignLine(QLabel *label);
 
 // A label with `text` at `twips`, as a caption.
-template<typename Label = QLabel>
+template <typename Label = QLabel>
 Label *caption(QWidget *parent, const char *name, const QString &text, const QRect &twips)
 {
     auto *label = make<Label>(parent, name, twips);

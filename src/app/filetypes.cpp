@@ -36,8 +36,8 @@ bool writeIfChanged(const QString &path, const QByteArray &contents)
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
     QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size()
-           && file.commit();
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size() &&
+           file.commit();
 }
 
 void runTool(const char *tool, const QString &folder)
@@ -80,8 +80,8 @@ QString quotedArgument(const QString &argument)
 {
     QString quoted;
     for (const QChar c : argument) {
-        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$')
-            || c == QLatin1Char('\\'))
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
+            c == QLatin1Char('\\'))
             quoted += QLatin1Char('\\');
         quoted += c;
     }

@@ -7,8 +7,8 @@
 // letter case) and PDF files, the freedesktop way:
 //
 //   $XDG_DATA_HOME/mime/packages/quillmoor-velm.xml   the type application/x-velm, "VELM file"
-//   $XDG_DATA_HOME/applications/quillmoor.desktop     the program, opening one file: Exec=PROGRAM %f
-//   $XDG_DATA_HOME/applications/quillmoor.svg         the program's icon
+//   $XDG_DATA_HOME/applications/quillmoor.desktop     the program, opening one file: Exec=PROGRAM
+//   %f $XDG_DATA_HOME/applications/quillmoor.svg         the program's icon
 //   $XDG_CONFIG_HOME/mimeapps.list                    the program as default for both types
 //
 // XDG_DATA_HOME defaults to ~/.local/share, XDG_CONFIG_HOME to ~/.config. A file is written only

@@ -54,8 +54,9 @@ void PdfView::createToolbar()
     m_toolbar->setIconSize(QSize(16, 16));
     m_toolbar->setMovable(false);
 
-    QAction *previous = m_toolbar->addAction(Artwork::icon(QStringLiteral("previous-page")),
-                                             QStringLiteral("上一页"), this, &PdfView::goToPreviousPage);
+    QAction *previous =
+        m_toolbar->addAction(Artwork::icon(QStringLiteral("previous-page")),
+                             QStringLiteral("上一页"), this, &PdfView::goToPreviousPage);
     previous->setObjectName(QStringLiteral("previousPage"));
     m_pageBox = new QLineEdit(m_toolbar);
     m_pageBox->setObjectName(QStringLiteral("pageBox"));
@@ -66,18 +67,18 @@ void PdfView::createToolbar()
     m_pageCount->setObjectName(QStringLiteral("pageCount"));
     m_pageCount->setContentsMargins(4, 0, 4, 0);
     m_toolbar->addWidget(m_pageCount);
-    QAction *next = m_toolbar->addAction(Artwork::icon(QStringLiteral("next-page")), QStringLiteral("下一页"),
-                                         this, &PdfView::goToNextPage);
+    QAction *next = m_toolbar->addAction(Artwork::icon(QStringLiteral("next-page")),
+                                         QStringLiteral("下一页"), this, &PdfView::goToNextPage);
     next->setObjectName(QStringLiteral("nextPage"));
     m_toolbar->addSeparator();
-    QAction *out = m_toolbar->addAction(Artwork::icon(QStringLiteral("zoom-out")), QStringLiteral("缩小"), this,
-                                        &PdfView::zoomOut);
+    QAction *out = m_toolbar->addAction(Artwork::icon(QStringLiteral("zoom-out")),
+                                        QStringLiteral("缩小"), this, &PdfView::zoomOut);
     out->setObjectName(QStringLiteral("zoomOut"));
-    QAction *in = m_toolbar->addAction(Artwork::icon(QStringLiteral("zoom-in")), QStringLiteral("放大"), this,
-                                       &PdfView::zoomIn);
+    QAction *in = m_toolbar->addAction(Artwork::icon(QStringLiteral("zoom-in")),
+                                       QStringLiteral("放大"), this, &PdfView::zoomIn);
     in->setObjectName(QStringLiteral("zoomIn"));
-    QAction *fit = m_toolbar->addAction(Artwork::icon(QStringLiteral("fit-width")), QStringLiteral("适合宽度"),
-                                        this, &PdfView::fitWidth);
+    QAction *fit = m_toolbar->addAction(Artwork::icon(QStringLiteral("fit-width")),
+                                        QStringLiteral("适合宽度"), this, &PdfView::fitWidth);
     fit->setObjectName(QStringLiteral("fitWidth"));
 
     connect(m_pageBox, &QLineEdit::returnPressed, this, &PdfView::goToTypedPage);

@@ -30,10 +30,19 @@ const QSize StartContentSize(8280, 6180);
 const QSize DesignClientSize(950, 610);
 
 // A picture drawn from the artwork at exactly the size of its design rectangle.
-QLabel *drawnPicture(QWidget *parent, const char *name, const QString &art, const QRect &twips)
+QLabel *drawnPicture(QWidget *parent, const char *name, const char *art, const QRect &twips)
 {
-    return Controls::picture(parent, name, Artwork::pixmap(art, Twips::toPixelRect(twips).size()),
-                             twips);
+    const QSize size = Twips::toPixelRect(twips).size();
+    return Controls::picture(parent, name, Artwork::pixmap(QLatin1String(art), size), twips);
+}
+
+// A hidden picture that holds a header image at its own size.
+QLabel *heldPicture(QWidget *parent, const char *name, const char *art)
+{
+    QLabel *picture = Controls::picture(parent, name, Artwork::pixmap(QLatin1String(art)),
+                                        QRect(0, 0, 1650, 300));
+    picture->hide();
+    return picture;
 }
 
 void setBackground(QWidget *widget, const QColor &color)
@@ -115,18 +124,15 @@ void Form1::createControls(PdfView *view)
 
 void Form1::createHiddenControls()
 {
-    Picture1 = Controls::picture(m_client, "Picture1", Artwork::pixmap(QStringLiteral("header-contents")),
-                                 QRect(0, 0, 1650, 300));
-    Picture2 = Controls::picture(m_client, "Picture2", Artwork::pixmap(QStringLiteral("header-bookmarks")),
-                                 QRect(0, 0, 1650, 300));
-    Picture3 = Controls::picture(m_client, "Picture3", Artwork::pixmap(QStringLiteral("header-single")),
-                                 QRect(0, 0, 1650, 300));
+    Picture1 = heldPicture(m_client, "Picture1", "header-contents");
+    Picture2 = heldPicture(m_client, "Picture2", "header-bookmarks");
+    Picture3 = heldPicture(m_client, "Picture3", "header-single");
     List2 = make<QListWidget>(m_client, "List2", QRect(0, 0, 1500, 1500));
+    List2->hide();
     List3 = make<QListWidget>(m_client, "List3", QRect(0, 0, 1500, 1500));
+    List3->hide();
     Text2 = make<QLineEdit>(m_client, "Text2", QRect(0, 0, 1500, 300));
-    for (QWidget *hidden :
-         std::initializer_list<QWidget *>{Picture1, Picture2, Picture3, List2, List3, Text2})
-        hidden->hide();
+    Text2->hide();
 }
 
 void Form1::createSidePanel()
@@ -135,11 +141,11 @@ void Form1::createSidePanel()
     Frame1->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
 
     Image1 = Controls::picture(Frame1, "Image1", Picture3->pixmap(), QRect(120, 660, 1635, 300));
-    Label9 = caption<ClickLabel>(Frame1, "Label9", QStringLiteral("  目录"), QRect(120, 720, 795, 195));
+    Label9 = caption<ClickLabel>(Frame1, "Label9", "  目录", QRect(120, 720, 795, 195));
     Label9->hide();
-    Label10 = caption<ClickLabel>(Frame1, "Label10", QStringLiteral("  书签"), QRect(900, 720, 855, 195));
+    Label10 = caption<ClickLabel>(Frame1, "Label10", "  书签", QRect(900, 720, 855, 195));
     Label10->hide();
-    Label1 = caption(Frame1, "Label1", QStringLiteral("  目录/书签"), QRect(120, 720, 1635, 195));
+    Label1 = caption(Frame1, "Label1", "  目录/书签", QRect(120, 720, 1635, 195));
     List1 = make<SideList>(Frame1, "List1", QRect(90, 900, 3375, 9930));
     List1->hide();
     createBookmarkButtons();
@@ -154,14 +160,14 @@ void Form1::createBookmarkButtons()
 
     Picture4 = make<QFrame>(Frame1, "Picture4", QRect(120, 180, 1155, 315));
     setBackground(Picture4, buttonFace);
-    Image2 = drawnPicture(Picture4, "Image2", QStringLiteral("bookmark-add"), QRect(60, 0, 240, 300));
-    Label3 = caption(Picture4, "Label3", QStringLiteral("添加书签"), QRect(360, 60, 720, 180));
+    Image2 = drawnPicture(Picture4, "Image2", "bookmark-add", QRect(60, 0, 240, 300));
+    Label3 = caption(Picture4, "Label3", "添加书签", QRect(360, 60, 720, 180));
     Label7 = make<ClickLabel>(Picture4, "Label7", QRect(0, 0, 1155, 315));
 
     Picture5 = make<QFrame>(Frame1, "Picture5", QRect(1380, 180, 855, 315));
     setBackground(Picture5, buttonFace);
-    Label4 = caption(Picture5, "Label4", QStringLiteral("整理"), QRect(360, 60, 360, 180));
-    Image3 = drawnPicture(Picture5, "Image3", QStringLiteral("bookmark-organise"), QRect(60, 30, 225, 225));
+    Label4 = caption(Picture5, "Label4", "整理", QRect(360, 60, 360, 180));
+    Image3 = drawnPicture(Picture5, "Image3", "bookmark-organise", QRect(60, 30, 225, 225));
     Label8 = make<ClickLabel>(Picture5, "Label8", QRect(0, 0, 855, 315));
 }
 
@@ -171,8 +177,9 @@ void Form1::createStartPanel()
     Picture7 = make<QFrame>(m_client, "Picture7", m_startPanel);
     setBackground(Picture7, QColor(128, 128, 128));
 
-    Picture8 = Controls::picture(Picture7, "Picture8", Artwork::pixmap(QStringLiteral("start-background")),
-                                 QRect(QPoint(1380, 1620), StartContentSize));
+    Picture8 =
+        Controls::picture(Picture7, "Picture8", Artwork::pixmap(QStringLiteral("start-background")),
+                          QRect(QPoint(1380, 1620), StartContentSize));
     Picture8->setFrameStyle(QFrame::Box | QFrame::Plain);
     setTextColor(Picture8, QColor(96, 112, 132));
     createStartButtons();
@@ -182,47 +189,48 @@ void Form1::createStartPanel()
 void Form1::createStartButtons()
 {
     Shape1 = buttonOutline(Picture8, "Shape1", QRect(1080, 2520, 2235, 615));
-    Image4 = drawnPicture(Picture8, "Image4", QStringLiteral("open-file"), QRect(1200, 2580, 480, 480));
-    Label2 = caption(Picture8, "Label2", QStringLiteral("打开文件..."), QRect(1860, 2760, 990, 180));
+    Image4 = drawnPicture(Picture8, "Image4", "open-file", QRect(1200, 2580, 480, 480));
+    Label2 = caption(Picture8, "Label2", "打开文件...", QRect(1860, 2760, 990, 180));
     Label21 = linkLabel(Picture8, "Label21", QRect(1080, 2520, 2235, 615));
 
     Shape2 = buttonOutline(Picture8, "Shape2", QRect(1080, 3360, 2235, 615));
-    Image5 = drawnPicture(Picture8, "Image5", QStringLiteral("make-book"), QRect(1200, 3420, 480, 480));
-    Label5 = caption(Picture8, "Label5", QStringLiteral("制作PDF电子书"), QRect(1860, 3600, 1170, 180));
+    Image5 = drawnPicture(Picture8, "Image5", "make-book", QRect(1200, 3420, 480, 480));
+    Label5 = caption(Picture8, "Label5", "制作PDF电子书", QRect(1860, 3600, 1170, 180));
     Label22 = linkLabel(Picture8, "Label22", QRect(1080, 3360, 2235, 615));
 
     Shape3 = buttonOutline(Picture8, "Shape3", QRect(1080, 4200, 2235, 615));
-    Image6 = drawnPicture(Picture8, "Image6", QStringLiteral("tutorial"), QRect(1200, 4260, 480, 480));
-    Label28 = caption(Picture8, "Label28", QStringLiteral("操作教程"), QRect(1860, 4440, 720, 180));
+    Image6 = drawnPicture(Picture8, "Image6", "tutorial", QRect(1200, 4260, 480, 480));
+    Label28 = caption(Picture8, "Label28", "操作教程", QRect(1860, 4440, 720, 180));
     Label27 = linkLabel(Picture8, "Label27", QRect(1080, 4200, 2235, 615));
 }
 
 void Form1::createLinkColumn()
 {
-    Picture9 = drawnPicture(Picture8, "Picture9", QStringLiteral("link-home"), QRect(4380, 2340, 510, 510));
-    Picture10 = drawnPicture(Picture8, "Picture10", QStringLiteral("link-one"), QRect(4380, 3060, 510, 510));
-    Picture11 = drawnPicture(Picture8, "Picture11", QStringLiteral("link-two"), QRect(4380, 3780, 510, 510));
-    Picture12 = drawnPicture(Picture8, "Picture12", QStringLiteral("link-three"), QRect(4380, 4500, 510, 510));
+    Picture9 = drawnPicture(Picture8, "Picture9", "link-home", QRect(4380, 2340, 510, 510));
+    Picture10 = drawnPicture(Picture8, "Picture10", "link-one", QRect(4380, 3060, 510, 510));
+    Picture11 = drawnPicture(Picture8, "Picture11", "link-two", QRect(4380, 3780, 510, 510));
+    Picture12 = drawnPicture(Picture8, "Picture12", "link-three", QRect(4380, 4500, 510, 510));
 
-    Label11 = caption(Picture8, "Label11", QStringLiteral("Quillmoor 官方网站"), QRect(5040, 2340, 2400, 180));
-    Label12 = caption(Picture8, "Label12", QStringLiteral("新版本、新闻与常见问题"), QRect(5040, 2640, 2400, 180));
-    Label13 = caption(Picture8, "Label13", QStringLiteral("PDF 拆分合并工具"), QRect(5040, 3060, 2400, 180));
-    Label14 = caption(Picture8, "Label14", QStringLiteral("拆分、合并、重排页面"), QRect(5040, 3360, 2400, 180));
-    Label15 = caption(Picture8, "Label15", QStringLiteral("图片转 PDF 工具"), QRect(5040, 3780, 2400, 180));
-    Label16 = caption(Picture8, "Label16", QStringLiteral("把扫描的图片装订成册"), QRect(5040, 4080, 2400, 180));
-    Label17 = caption(Picture8, "Label17", QStringLiteral("文档转 PDF 工具"), QRect(5040, 4500, 2400, 180));
-    Label18 = caption(Picture8, "Label18", QStringLiteral("文本与网页一键转换"), QRect(5040, 4800, 2400, 180));
-    for (QLabel *second : {Label12, Label14, Label16, Label18})
-        setTextColor(second, QColor(96, 112, 132));
-    for (QLabel *first : {Label11, Label13, Label15, Label17})
-        setTextColor(first, QColor(31, 58, 95));
+    // Each link has a name and a line about it; the column is 2400 twips wide.
+    Label11 = caption(Picture8, "Label11", "Quillmoor 官方网站", QRect(5040, 2340, 2400, 180));
+    Label12 = caption(Picture8, "Label12", "新版本、新闻与常见问题", QRect(5040, 2640, 2400, 180));
+    Label13 = caption(Picture8, "Label13", "PDF 拆分合并工具", QRect(5040, 3060, 2400, 180));
+    Label14 = caption(Picture8, "Label14", "拆分、合并、重排页面", QRect(5040, 3360, 2400, 180));
+    Label15 = caption(Picture8, "Label15", "图片转 PDF 工具", QRect(5040, 3780, 2400, 180));
+    Label16 = caption(Picture8, "Label16", "把扫描的图片装订成册", QRect(5040, 4080, 2400, 180));
+    Label17 = caption(Picture8, "Label17", "文档转 PDF 工具", QRect(5040, 4500, 2400, 180));
+    Label18 = caption(Picture8, "Label18", "文本与网页一键转换", QRect(5040, 4800, 2400, 180));
+    for (QLabel *name : {Label11, Label13, Label15, Label17})
+        setTextColor(name, QColor(31, 58, 95));
+    for (QLabel *line : {Label12, Label14, Label16, Label18})
+        setTextColor(line, QColor(96, 112, 132));
 
     Label23 = linkLabel(Picture8, "Label23", QRect(4380, 2280, 3195, 615));
     Label24 = linkLabel(Picture8, "Label24", QRect(4320, 3000, 3435, 615));
     Label25 = linkLabel(Picture8, "Label25", QRect(4380, 3720, 3195, 615));
     Label26 = linkLabel(Picture8, "Label26", QRect(4380, 4440, 3195, 615));
 
-    Label19 = caption(Picture8, "Label19", QStringLiteral("作者主页："), QRect(360, 5340, 1080, 180));
+    Label19 = caption(Picture8, "Label19", "作者主页：", QRect(360, 5340, 1080, 180));
     setTextColor(Label19, QColor(31, 58, 95));
     Label20 = linkLabel(Picture8, "Label20", QRect(360, 5640, 0, 180));
     QFont arial(QStringLiteral("Arial"));

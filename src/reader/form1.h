@@ -54,16 +54,16 @@ public:
     QSize outerSize() const;
 
     // The menu bar.
-    QAction *打开 = nullptr;          // "打开(O)"
-    QAction *隐藏显示书签 = nullptr;  // "隐藏/显示书签(M)"
-    QAction *制作电子书 = nullptr;    // "制作电子书(E)"
-    QMenu *helpMenu = nullptr;        // "帮助(H)"
+    QAction *打开 = nullptr;         // "打开(O)"
+    QAction *隐藏显示书签 = nullptr; // "隐藏/显示书签(M)"
+    QAction *制作电子书 = nullptr;   // "制作电子书(E)"
+    QMenu *helpMenu = nullptr;       // "帮助(H)"
     QAction *访问作者主页 = nullptr;
     QAction *在线帮助 = nullptr;
 
     // The side panel and what it holds.
     QFrame *Frame1 = nullptr;
-    QLabel *Image1 = nullptr; // the tab header picture
+    QLabel *Image1 = nullptr;      // the tab header picture
     ClickLabel *Label9 = nullptr;  // "  目录"
     ClickLabel *Label10 = nullptr; // "  书签"
     QLabel *Label1 = nullptr;      // "  目录/书签"

@@ -43,8 +43,9 @@ ReaderLayout::Layout ReaderLayout::layout(QSize outer, int viewLeft)
     result.grown = result.outer != outer;
     const int width = result.outer.width();
     const int height = result.outer.height();
-    result.view = sidePanelShown(viewLeft) ? Column{ShownViewLeft, viewWidthFrom(width, ShownViewLeft)}
-                                           : hiddenColumn(width);
+    result.view = sidePanelShown(viewLeft)
+                      ? Column{ShownViewLeft, viewWidthFrom(width, ShownViewLeft)}
+                      : hiddenColumn(width);
     result.viewHeight = height - 945;
     result.sidePanelHeight = height - 825;
     result.listHeight = result.sidePanelHeight - 1005;

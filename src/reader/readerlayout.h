@@ -26,20 +26,18 @@ QSize minimumClientPixels();
 bool sidePanelShown(int viewLeft);
 
 // Where the view lies across the window; the start panel always takes the same left and width.
-struct Column
-{
+struct Column {
     int left = 0;
     int width = 0;
 };
 
-struct Layout
-{
-    QSize outer;           // the outer size laid out for: never below the minimum
-    bool grown = false;    // the given size was below the minimum and had to grow
-    Column view;           // the start panel takes the same column
-    int viewHeight = 0;    // the start panel takes the same height
+struct Layout {
+    QSize outer;        // the outer size laid out for: never below the minimum
+    bool grown = false; // the given size was below the minimum and had to grow
+    Column view;        // the start panel takes the same column
+    int viewHeight = 0; // the start panel takes the same height
     int sidePanelHeight = 0;
-    int listHeight = 0;    // both side lists
+    int listHeight = 0; // both side lists
 };
 
 // The layout for outer size `outer` with the side panel state read from `viewLeft`.
