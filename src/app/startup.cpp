@@ -31,6 +31,8 @@ int Module1::Main(int argc, char *argv[])
     QApplication application(argc, argv);
     SetApplicationFont();
     QApplication::setWindowIcon(Artwork::icon(QStringLiteral("quillmoor")));
+    // Lets the desktop match the window to the entry the registration writes.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillmoor"));
     RegisterFileTypes(QCoreApplication::applicationFilePath());
 
     QtDialogs dialogs;

@@ -334,8 +334,7 @@ void Form1::placeViewColumn(int left, int width)
 {
     PDF1->setLeft(left);
     PDF1->setWidth(width);
-    m_startPanel.setLeft(PDF1->Left());
-    m_startPanel.setWidth(PDF1->Width());
+    m_startPanel = QRect(PDF1->Left(), m_startPanel.top(), PDF1->Width(), m_startPanel.height());
     placeStartPanel();
 }
 
