@@ -11,7 +11,6 @@
 #include <QPdfDocument>
 #include <QPdfPageNavigator>
 #include <QPdfView>
-#include <QScreen>
 #include <QScrollBar>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -54,10 +53,8 @@ void PdfView::createToolbar()
     m_toolbar->setIconSize(QSize(16, 16));
     m_toolbar->setMovable(false);
 
-    QAction *previous =
-        m_toolbar->addAction(Artwork::icon(QStringLiteral("previous-page")),
-                             QStringLiteral("上一页"), this, &PdfView::goToPreviousPage);
-    previous->setObjectName(QStringLiteral("previousPage"));
+    addButton("previous-page", QStringLiteral("上一页"), "previousPage",
+              &PdfView::goToPreviousPage);
     m_pageBox = new QLineEdit(m_toolbar);
     m_pageBox->setObjectName(QStringLiteral("pageBox"));
     m_pageBox->setFixedWidth(48);
@@ -67,21 +64,20 @@ void PdfView::createToolbar()
     m_pageCount->setObjectName(QStringLiteral("pageCount"));
     m_pageCount->setContentsMargins(4, 0, 4, 0);
     m_toolbar->addWidget(m_pageCount);
-    QAction *next = m_toolbar->addAction(Artwork::icon(QStringLiteral("next-page")),
-                                         QStringLiteral("下一页"), this, &PdfView::goToNextPage);
-    next->setObjectName(QStringLiteral("nextPage"));
+    addButton("next-page", QStringLiteral("下一页"), "nextPage", &PdfView::goToNextPage);
     m_toolbar->addSeparator();
-    QAction *out = m_toolbar->addAction(Artwork::icon(QStringLiteral("zoom-out")),
-                                        QStringLiteral("缩小"), this, &PdfView::zoomOut);
-    out->setObjectName(QStringLiteral("zoomOut"));
-    QAction *in = m_toolbar->addAction(Artwork::icon(QStringLiteral("zoom-in")),
-                                       QStringLiteral("放大"), this, &PdfView::zoomIn);
-    in->setObjectName(QStringLiteral("zoomIn"));
-    QAction *fit = m_toolbar->addAction(Artwork::icon(QStringLiteral("fit-width")),
-                                        QStringLiteral("适合宽度"), this, &PdfView::fitWidth);
-    fit->setObjectName(QStringLiteral("fitWidth"));
+    addButton("zoom-out", QStringLiteral("缩小"), "zoomOut", &PdfView::zoomOut);
+    addButton("zoom-in", QStringLiteral("放大"), "zoomIn", &PdfView::zoomIn);
+    addButton("fit-width", QStringLiteral("适合宽度"), "fitWidth", &PdfView::fitWidth);
 
     connect(m_pageBox, &QLineEdit::returnPressed, this, &PdfView::goToTypedPage);
+}
+
+void PdfView::addButton(const char *art, const QString &text, const char *name,
+                        void (PdfView::*command)())
+{
+    QAction *action = m_toolbar->addAction(Artwork::icon(QLatin1String(art)), text, this, command);
+    action->setObjectName(QLatin1String(name));
 }
 
 bool PdfView::LoadFile(const QString &path)

@@ -49,6 +49,8 @@ public:
 
 private:
     void createToolbar();
+    void addButton(const char *art, const QString &text, const char *name,
+                   void (PdfView::*command)());
     QPdfDocument *openDocument(const QString &path);
     void applyGeometry();
     void showPageNumber();
