@@ -236,6 +236,13 @@ void TestApp::registeringTwiceChangesNothing()
         QCOMPARE(QFileInfo(files.at(i)).lastModified().toSecsSinceEpoch(), old.toSecsSinceEpoch());
     }
 
+    // A database update that never finished is done at the next start.
+    if (!QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty()) {
+        QVERIFY(QFile::remove(dataHome() + QStringLiteral("/mime/mime.cache")));
+        Module1::RegisterFileTypes(program);
+        QVERIFY(QFile::exists(dataHome() + QStringLiteral("/mime/mime.cache")));
+    }
+
     // A program that has moved is registered at its new place.
     Module1::RegisterFileTypes(QStringLiteral("/usr/local/bin/quillmoor"));
     QVERIFY(linesOf(desktopFile()).contains(QStringLiteral("Exec=/usr/local/bin/quillmoor %f")));

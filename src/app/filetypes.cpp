@@ -199,17 +199,21 @@ void Module1::RegisterFileTypes(const QString &programPath)
 {
     const QDir data(baseFolder("XDG_DATA_HOME", QStringLiteral(".local/share")));
     const QDir config(baseFolder("XDG_CONFIG_HOME", QStringLiteral(".config")));
-    const QString mimeFolder = data.filePath(QStringLiteral("mime"));
-    const QString applications = data.filePath(QStringLiteral("applications"));
-    const QString iconPath = QDir(applications).filePath(QStringLiteral("quillmoor.svg"));
+    const QDir mime(data.filePath(QStringLiteral("mime")));
+    const QDir applications(data.filePath(QStringLiteral("applications")));
+    const QString iconPath = applications.filePath(QStringLiteral("quillmoor.svg"));
 
-    if (writeIfChanged(QDir(mimeFolder).filePath(QStringLiteral("packages/quillmoor-velm.xml")),
-                       mimePackage()))
-        runTool("update-mime-database", mimeFolder);
+    // A database is brought up to date when its source changed, or when an earlier update
+    // never finished.
+    const bool typeChanged =
+        writeIfChanged(mime.filePath(QStringLiteral("packages/quillmoor-velm.xml")), mimePackage());
+    if (typeChanged || !mime.exists(QStringLiteral("mime.cache")))
+        runTool("update-mime-database", mime.path());
     writeIfChanged(iconPath, Artwork::source(QStringLiteral("quillmoor")));
-    if (writeIfChanged(QDir(applications).filePath(QLatin1String(DesktopFileName)),
-                       desktopEntry(programPath, iconPath)))
-        runTool("update-desktop-database", applications);
+    const bool entryChanged = writeIfChanged(applications.filePath(QLatin1String(DesktopFileName)),
+                                             desktopEntry(programPath, iconPath));
+    if (entryChanged || !applications.exists(QStringLiteral("mimeinfo.cache")))
+        runTool("update-desktop-database", applications.path());
 
     const QString mimeapps = config.filePath(QStringLiteral("mimeapps.list"));
     QFile current(mimeapps);
