@@ -49,14 +49,22 @@ now_ns() { date +%s%N; }
 program_start() {
     local t0 t1 pid
     t0=$(now_ns)
-    "$program" >/dev/null 2>&1 &
+    "$program" >>"$work/program.log" 2>&1 &
     pid=$!
-    until xdotool search --onlyvisible --name 'PDF电子书制作软件' >/dev/null 2>&1; do :; done
+    until xdotool search --onlyvisible --name 'PDF电子书制作软件' >/dev/null 2>&1; do
+        if ! kill -0 "$pid" 2>/dev/null || [ $(( $(now_ns) - t0 )) -gt 30000000000 ]; then
+            echo "the program did not show its window; its output:" >&2
+            cat "$work/program.log" >&2
+            exit 1
+        fi
+    done
     t1=$(now_ns)
-    kill "$pid"; wait "$pid" 2>/dev/null || true
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
     echo $(( (t1 - t0) / 1000 )) | awk '{ printf "%.1f\n", $1 / 1000 }'
 }
-echo "program_first_start_to_window_mapped_ms $(program_start)"
+first=$(program_start)
+echo "program_first_start_to_window_mapped_ms $first"
 for _ in $(seq "$runs"); do program_start; done | median | sed 's/^/program_start_to_window_mapped_ms /'
 
 for _ in $(seq "$runs"); do
