@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake g++ ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-pdf-dev qt6-svg-dev libgl-dev libxkbcommon-dev
-    xvfb xauth
+    xvfb xauth xdotool poppler-utils
     fonts-noto-cjk fonts-liberation2
     clang-14 libclang-rt-14-dev
     shared-mime-info desktop-file-utils

@@ -21,6 +21,6 @@ if [ "${QUILLMOOR_QUICK:-0}" != 1 ]; then
         ctest --test-dir build-asan --output-on-failure
 fi
 
-cmake -S . -B build -G Ninja -DQUILLMOOR_WERROR=ON
+cmake -S . -B build -G Ninja -DQUILLMOOR_WERROR=ON -DQUILLMOOR_GUI=ON -DQUILLMOOR_TESTS=ON
 cmake --build build
 ctest --test-dir build --output-on-failure

@@ -1,0 +1,188 @@
+// Times the reader window: from the launch of the process to the window drawn, and from
+// LoadFile to the first page drawn. Also writes the test document.
+//
+//   quillmoor-bench-gui write-pdf FILE PAGES
+//   quillmoor-bench-gui startup              (QUILLMOOR_BENCH_LAUNCH_NS: launch time, ns since
+//   epoch) quillmoor-bench-gui first-page FILE
+//
+// Each timing mode prints "name milliseconds" lines and exits.
+
+#include "app/appservices.h"
+#include "app/filetypes.h"
+#include "app/qtdialogs.h"
+#include "app/startup.h"
+#include "book/scratchfolder.h"
+#include "links/webopener.h"
+#include "pdfview/pdfview.h"
+#include "pdfview/pdfviewfactory.h"
+#include "reader/form1.h"
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFrame>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+// No browser is opened while timing.
+class NoWebOpener : public WebOpener
+{
+public:
+    void openAddress(const QString &) override {}
+};
+
+qint64 nowNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+void report(const char *name, double milliseconds)
+{
+    std::printf("%s %.1f\n", name, milliseconds);
+    std::fflush(stdout);
+}
+
+int writePdf(const QString &path, int pages)
+{
+    QPdfWriter writer(path);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setResolution(72);
+    QPainter painter(&writer);
+    QFont title(QStringLiteral("Liberation Serif"));
+    title.setPixelSize(26);
+    QFont body(QStringLiteral("Liberation Serif"));
+    body.setPixelSize(11);
+    for (int page = 1; page <= pages; ++page) {
+        if (page > 1)
+            writer.newPage();
+        painter.setFont(title);
+        painter.drawText(QRect(60, 50, 480, 40), Qt::AlignLeft,
+                         QStringLiteral("Chapter %1").arg(page));
+        painter.setFont(body);
+        for (int line = 0; line < 48; ++line)
+            painter.drawText(
+                QRect(60, 110 + line * 14, 480, 14), Qt::AlignLeft,
+                QStringLiteral("Line %1 of page %2: the quick brown fox jumps over the lazy dog, "
+                               "again and again, to fill the page.")
+                    .arg(line + 1)
+                    .arg(page));
+    }
+    return painter.end() ? 0 : 1;
+}
+
+class FirstPaint : public QObject
+{
+public:
+    bool painted = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted = true;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+bool showsInk(QWidget *pages)
+{
+    const QImage shot = pages->grab().toImage();
+    for (int y = 0; y < shot.height(); y += 2) {
+        for (int x = 0; x < shot.width(); x += 2) {
+            if (qGray(shot.pixel(x, y)) < 100)
+                return true;
+        }
+    }
+    return false;
+}
+
+struct Reader {
+    QtDialogs dialogs;
+    NoWebOpener webOpener;
+    QtPdfViewFactory viewFactory;
+    ScratchFolder scratchFolder;
+    std::unique_ptr<Form1> form;
+
+    // What the program does from its first line to the shown window.
+    void start()
+    {
+        Module1::SetApplicationFont();
+        Module1::RegisterFileTypes(QCoreApplication::applicationFilePath());
+        form = Module1::StartReader(AppServices{&dialogs, &webOpener, &viewFactory, &scratchFolder},
+                                    QString());
+    }
+
+    void waitUntilDrawn()
+    {
+        FirstPaint paint;
+        form->installEventFilter(&paint);
+        while (!paint.painted)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCoreApplication::processEvents();
+        form->removeEventFilter(&paint);
+    }
+};
+
+int startup()
+{
+    const qint64 launched = qgetenv("QUILLMOOR_BENCH_LAUNCH_NS").toLongLong();
+    Reader reader;
+    reader.start();
+    reader.waitUntilDrawn();
+    if (launched > 0)
+        report("startup_to_window_drawn_ms", (nowNs() - launched) / 1e6);
+    return 0;
+}
+
+int firstPage(const QString &path)
+{
+    Reader reader;
+    reader.start();
+    reader.waitUntilDrawn();
+    reader.form->Picture7->hide();
+    auto *pages = reader.form->PDF1->findChild<QAbstractScrollArea *>(QStringLiteral("pages"));
+
+    QElapsedTimer timer;
+    timer.start();
+    reader.form->PDF1->LoadFile(path);
+    report("loadfile_returned_ms", timer.nsecsElapsed() / 1e6);
+    while (!showsInk(pages->viewport()))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    report("first_page_drawn_ms", timer.nsecsElapsed() / 1e6);
+
+    const int last = reader.form->PDF1->pageCount();
+    timer.restart();
+    reader.form->PDF1->setCurrentPage(last);
+    QCoreApplication::processEvents();
+    while (!showsInk(pages->viewport()))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    report("last_page_drawn_ms", timer.nsecsElapsed() / 1e6);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    const QString mode = arguments.value(1);
+    if (mode == QLatin1String("write-pdf") && arguments.size() == 4)
+        return writePdf(arguments.at(2), arguments.at(3).toInt());
+    if (mode == QLatin1String("startup"))
+        return startup();
+    if (mode == QLatin1String("first-page") && arguments.size() == 3)
+        return firstPage(arguments.at(2));
+    std::fprintf(stderr, "usage: %s write-pdf FILE PAGES | startup | first-page FILE\n", argv[0]);
+    return 2;
+}

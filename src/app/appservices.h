@@ -1,0 +1,17 @@
+#pragma once
+
+class Dialogs;
+class PdfViewFactory;
+class ScratchFolder;
+class WebOpener;
+
+// What the windows need from outside themselves. The program passes the real ones; tests pass
+// stand-ins. The reader window keeps this and hands it to the windows it opens. Nothing here is
+// owned: each must outlive every window.
+struct AppServices {
+    Dialogs *dialogs = nullptr;
+    WebOpener *webOpener = nullptr;
+    PdfViewFactory *viewFactory = nullptr;
+    // The private folder of this running copy for the two scratch files.
+    ScratchFolder *scratchFolder = nullptr;
+};

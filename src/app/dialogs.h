@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The modal dialogs of the program. Windows ask through this interface, so tests can answer in
+// place of the user.
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+
+    // A message box titled "提示" with `text`, no icon and a single OK button.
+    virtual void showMessage(QWidget *owner, const QString &text) = 0;
+
+    // The file chosen in a file-open dialog, or an empty string when the user cancelled.
+    // `filter` is one filter, its description followed by its patterns in parentheses, such as
+    // "PDF文件(*.pdf)"; patterns match in any letter case. `initialFolder` may be empty, a
+    // folder or a file, whose folder the dialog then starts in.
+    virtual QString chooseFile(QWidget *owner, const QString &title, const QString &initialFolder,
+                               const QString &filter) = 0;
+
+    // The folder chosen in a folder chooser, or an empty string when the user cancelled.
+    virtual QString chooseFolder(QWidget *owner) = 0;
+};

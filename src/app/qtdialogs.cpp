@@ -1,0 +1,60 @@
+#include "app/qtdialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QRegularExpression>
+
+namespace {
+
+QString anyCasePattern(const QString &pattern)
+{
+    QString result;
+    for (const QChar c : pattern) {
+        if (c.toLower() != c.toUpper())
+            result += QLatin1Char('[') + c.toLower() + c.toUpper() + QLatin1Char(']');
+        else
+            result += c;
+    }
+    return result;
+}
+
+} // namespace
+
+void QtDialogs::showMessage(QWidget *owner, const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("提示"), text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+QString QtDialogs::chooseFile(QWidget *owner, const QString &title, const QString &initialFolder,
+                              const QString &filter)
+{
+    // The file list of the dialog matches patterns case-sensitively on this platform, where the
+    // patterns were meant to match any case. The dialog shows the description only, which still
+    // names the patterns as given.
+    QFileDialog dialog(owner, title, initialFolder, anyCaseFilter(filter));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+QString QtDialogs::chooseFolder(QWidget *owner)
+{
+    return QFileDialog::getExistingDirectory(owner);
+}
+
+QString QtDialogs::anyCaseFilter(const QString &filter)
+{
+    static const QRegularExpression patternsAtEnd(QStringLiteral("\\(([^()]*)\\)\\s*$"));
+    const QRegularExpressionMatch match = patternsAtEnd.match(filter);
+    if (!match.hasMatch())
+        return filter;
+    QStringList patterns;
+    const QStringList given =
+        match.captured(1).split(QRegularExpression(QStringLiteral("[\\s;]+")), Qt::SkipEmptyParts);
+    for (const QString &pattern : given)
+        patterns << anyCasePattern(pattern);
+    return filter + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+}

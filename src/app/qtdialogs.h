@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/dialogs.h"
+
+// The dialogs as the user sees them, made with QMessageBox and QFileDialog.
+class QtDialogs : public Dialogs
+{
+public:
+    void showMessage(QWidget *owner, const QString &text) override;
+    QString chooseFile(QWidget *owner, const QString &title, const QString &initialFolder,
+                       const QString &filter) override;
+    QString chooseFolder(QWidget *owner) override;
+
+    // `filter` with every pattern matching in any letter case: "*.pdf" becomes "*.[pP][dD][fF]".
+    // The description, parentheses included, is kept for the user to read.
+    static QString anyCaseFilter(const QString &filter);
+};

@@ -1,0 +1,74 @@
+#include "app/startup.h"
+
+#include "app/appservices.h"
+#include "app/artwork.h"
+#include "app/dialogs.h"
+#include "app/filetypes.h"
+#include "app/qtdialogs.h"
+#include "book/scratchfolder.h"
+#include "links/desktopwebopener.h"
+#include "links/weblinks.h"
+#include "links/webopener.h"
+#include "pdfview/pdfviewfactory.h"
+#include "reader/form1.h"
+
+#include <QApplication>
+#include <QFont>
+
+namespace {
+
+void reportMissingViewer(const AppServices &services)
+{
+    services.dialogs->showMessage(
+        nullptr, QStringLiteral("本软件打开需要PDF阅读器支持，请首先下载安装Adobe Reader!"));
+    Module1::OpenWebPage(*services.webOpener, NumberTexts::downloadPage());
+}
+
+} // namespace
+
+int Module1::Main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    SetApplicationFont();
+    QApplication::setWindowIcon(Artwork::icon(QStringLiteral("quillmoor")));
+    // Lets the desktop match the window to the entry the registration writes.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillmoor"));
+    RegisterFileTypes(QCoreApplication::applicationFilePath());
+
+    QtDialogs dialogs;
+    DesktopWebOpener webOpener;
+    QtPdfViewFactory viewFactory;
+    ScratchFolder scratchFolder;
+    const AppServices services{&dialogs, &webOpener, &viewFactory, &scratchFolder};
+    const std::unique_ptr<Form1> reader =
+        StartReader(services, CommandLineOf(QCoreApplication::arguments()));
+    if (!reader)
+        return 1;
+    return QApplication::exec();
+}
+
+std::unique_ptr<Form1> Module1::StartReader(const AppServices &services, const QString &commandLine)
+{
+    std::unique_ptr<Form1> reader = Form1::create(services);
+    if (!reader) {
+        reportMissingViewer(services);
+        return nullptr;
+    }
+    reader->Form_Load(commandLine);
+    reader->show();
+    return reader;
+}
+
+QString Module1::CommandLineOf(const QStringList &arguments)
+{
+    return arguments.mid(1).join(QLatin1Char(' '));
+}
+
+void Module1::SetApplicationFont()
+{
+    QFont font(QStringLiteral("Noto Sans CJK SC"));
+    // CJK characters 12 pixels wide and high, as the captions were designed with.
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+    QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC"));
+}

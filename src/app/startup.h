@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class Form1;
+struct AppServices;
+
+namespace Module1 {
+
+// The program: registers the two file types, shows the reader window and runs until it is
+// closed. Returns the program's exit code.
+int Main(int argc, char *argv[]);
+
+// The reader window, loaded with `commandLine` and shown. When its view cannot be made, tells
+// the user a PDF viewer is needed, opens the page where one can be had and returns nullptr.
+std::unique_ptr<Form1> StartReader(const AppServices &services, const QString &commandLine);
+
+// The document path the program was started with: every argument after the program's own
+// name, joined with single blanks, so that a path with blanks arrives whole even unquoted.
+QString CommandLineOf(const QStringList &arguments);
+
+// The font every window starts from, at a pixel size at which the captions fit the windows'
+// design, and the substitute for the font the design names "宋体".
+void SetApplicationFont();
+
+} // namespace Module1

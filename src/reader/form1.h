@@ -1,0 +1,159 @@
+#pragma once
+
+#include "app/appservices.h"
+
+#include <QMainWindow>
+#include <QRect>
+
+#include <memory>
+
+class ClickLabel;
+class PdfView;
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class SideList;
+
+// The reader window: the menu bar; below it the side panel on the left (tab header, contents and
+// bookmark lists, two bookmark buttons, close button) and the PDF view on the right, covered by
+// the start panel until a document is shown.
+//
+// Controls are laid out in twips from the window's design and carry their design names as
+// objectName. They are public: the window's commands and the windows it opens work on them, as
+// the document state lives in them (the document path in Text2, the chapters in List1/List2, the
+// bookmarks in List4/List3). The side panel is shown exactly while PDF1->Left() is 3720.
+class Form1 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // The window with its view from `services.viewFactory`, or nullptr when the factory makes
+    // none. `services` must outlive the window.
+    static std::unique_ptr<Form1> create(const AppServices &services);
+    ~Form1() override;
+
+    const AppServices &services() const { return m_services; }
+
+    // Prepares the window before it is first shown: 16-pixel rows in both side lists, the
+    // maximised state, the view's toolbar, the home page caption, fitted lists.
+    void Form_Load(const QString &commandLine);
+
+    // The layout rules for the current size; run on every resize of the client area.
+    void LayoutReaderWindow();
+    // Centres the start panel's content in it; run on every resize of the start panel.
+    void CenterStartContent();
+    void HideSidePanel();
+    void ToggleSidePanel();
+    // Fits List1, then List4, to their lines.
+    void FitListWidths();
+
+    // The window's outer size in twips as the layout rules take it.
+    QSize outerSize() const;
+
+    // The menu bar.
+    QAction *打开 = nullptr;         // "打开(O)"
+    QAction *隐藏显示书签 = nullptr; // "隐藏/显示书签(M)"
+    QAction *制作电子书 = nullptr;   // "制作电子书(E)"
+    QMenu *helpMenu = nullptr;       // "帮助(H)"
+    QAction *访问作者主页 = nullptr;
+    QAction *在线帮助 = nullptr;
+
+    // The side panel and what it holds.
+    QFrame *Frame1 = nullptr;
+    QLabel *Image1 = nullptr;      // the tab header picture
+    ClickLabel *Label9 = nullptr;  // "  目录"
+    ClickLabel *Label10 = nullptr; // "  书签"
+    QLabel *Label1 = nullptr;      // "  目录/书签"
+    SideList *List1 = nullptr;     // chapters
+    QFrame *Picture4 = nullptr;    // the add-bookmark button
+    QLabel *Image2 = nullptr;
+    QLabel *Label3 = nullptr;
+    ClickLabel *Label7 = nullptr;
+    QFrame *Picture5 = nullptr; // the organise button
+    QLabel *Image3 = nullptr;
+    QLabel *Label4 = nullptr;
+    ClickLabel *Label8 = nullptr;
+    ClickLabel *Picture6 = nullptr; // the close button
+    SideList *List4 = nullptr;      // bookmarks
+
+    PdfView *PDF1 = nullptr;
+
+    // The start panel and its content.
+    QFrame *Picture7 = nullptr;
+    QLabel *Picture8 = nullptr;
+    QFrame *Shape1 = nullptr;
+    QLabel *Image4 = nullptr;
+    QLabel *Label2 = nullptr;
+    ClickLabel *Label21 = nullptr; // over "打开文件..."
+    QFrame *Shape2 = nullptr;
+    QLabel *Image5 = nullptr;
+    QLabel *Label5 = nullptr;
+    ClickLabel *Label22 = nullptr; // over "制作PDF电子书"
+    QFrame *Shape3 = nullptr;
+    QLabel *Image6 = nullptr;
+    QLabel *Label28 = nullptr;
+    ClickLabel *Label27 = nullptr; // over "操作教程"
+    QLabel *Picture9 = nullptr;
+    QLabel *Picture10 = nullptr;
+    QLabel *Picture11 = nullptr;
+    QLabel *Picture12 = nullptr;
+    ClickLabel *Label23 = nullptr;
+    ClickLabel *Label24 = nullptr;
+    ClickLabel *Label25 = nullptr;
+    ClickLabel *Label26 = nullptr;
+    QLabel *Label11 = nullptr;
+    QLabel *Label12 = nullptr;
+    QLabel *Label13 = nullptr;
+    QLabel *Label14 = nullptr;
+    QLabel *Label15 = nullptr;
+    QLabel *Label16 = nullptr;
+    QLabel *Label17 = nullptr;
+    QLabel *Label18 = nullptr;
+    QLabel *Label19 = nullptr;
+    ClickLabel *Label20 = nullptr; // the home page address
+
+    // Never shown.
+    QLabel *Picture1 = nullptr; // header picture with the contents tab in front
+    QLabel *Picture2 = nullptr; // header picture with the bookmarks tab in front
+    QLabel *Picture3 = nullptr; // header picture with a single tab
+    QListWidget *List2 = nullptr;
+    QListWidget *List3 = nullptr;
+    QLineEdit *Text2 = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    Form1(const AppServices &services, PdfView *view);
+
+    void createControls(PdfView *view);
+    void createSidePanel();
+    void createBookmarkButtons();
+    void createStartPanel();
+    void createStartButtons();
+    void createLinkColumn();
+    void createHiddenControls();
+    void createMenus();
+    void connectSignals();
+
+    void growToMinimum();
+    void placeViewColumn(int left, int width);
+    void placeStartPanel();
+    void Form_Unload();
+
+    void openHomePage();
+    void openHelpPage();
+    void openPageOne();
+    void openPageTwo();
+    void openPageThree();
+
+    AppServices m_services;
+    QWidget *m_client = nullptr;
+    // The start panel's place in twips, as the layout wrote it.
+    QRect m_startPanel;
+};
