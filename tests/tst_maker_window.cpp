@@ -32,7 +32,8 @@
 #include <atomic>
 #include <memory>
 
-namespace {
+namespace
+{
 
 const QString Success = QStringLiteral("已成功生成PDF电子书！");
 const QString FieldsMissing = QStringLiteral("请首先输入书名及保存路径");
@@ -50,8 +51,8 @@ public:
                 GenerateBook(request, [&](const GenerationProgress &progress) {
                     if (!report(progress))
                         return false;
-                    const bool inside = progress.chapterBytesDone > 0
-                                        && progress.chapterBytesDone < progress.chapterBytes;
+                    const bool inside = progress.chapterBytesDone > 0 &&
+                                        progress.chapterBytesDone < progress.chapterBytes;
                     if (!inside || m_held.exchange(true))
                         return true;
                     m_reached.release();
@@ -301,8 +302,9 @@ void TestMakerWindow::designLook()
     QVERIFY(!m_form->Picture1->pixmap().isNull());
     QVERIFY(m_form->Command3->font().bold());
     QCOMPARE(m_form->Command3->font().family(), QStringLiteral("宋体"));
-    for (QWidget *hidden : {static_cast<QWidget *>(m_form->List2), static_cast<QWidget *>(m_form->Text4),
-                            static_cast<QWidget *>(m_form->File1), static_cast<QWidget *>(m_form->Label7)})
+    for (QWidget *hidden :
+         {static_cast<QWidget *>(m_form->List2), static_cast<QWidget *>(m_form->Text4),
+          static_cast<QWidget *>(m_form->File1), static_cast<QWidget *>(m_form->Label7)})
         QVERIFY(!hidden->isVisible());
     QCOMPARE(m_form->Frame1->title(), QString());
 
@@ -390,14 +392,20 @@ void TestMakerWindow::addFile_data()
 {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QString>("name"); // empty: nothing is added
-    QTest::newRow("upper case") << "Manual.PDF" << "Manual";
-    QTest::newRow("lower case") << "book.pdf" << "book";
+    QTest::newRow("upper case") << "Manual.PDF"
+                                << "Manual";
+    QTest::newRow("lower case") << "book.pdf"
+                                << "book";
     // The dialog offers every letter case of ".pdf"; each is taken.
-    QTest::newRow("mixed case") << "Guide.Pdf" << "Guide";
-    QTest::newRow("every .pdf goes") << "a.pdf.bak.pdf" << "a.bak";
+    QTest::newRow("mixed case") << "Guide.Pdf"
+                                << "Guide";
+    QTest::newRow("every .pdf goes") << "a.pdf.bak.pdf"
+                                     << "a.bak";
     QTest::newRow("Chinese") << QStringLiteral("第一章 序言.pdf") << QStringLiteral("第一章 序言");
-    QTest::newRow("not a PDF") << "notes.txt" << "";
-    QTest::newRow("PDF inside the name") << "x.pdf.txt" << "";
+    QTest::newRow("not a PDF") << "notes.txt"
+                               << "";
+    QTest::newRow("PDF inside the name") << "x.pdf.txt"
+                                         << "";
 }
 
 void TestMakerWindow::addFile()
@@ -465,17 +473,20 @@ void TestMakerWindow::addFolderInFolderOrderAndTwice()
     for (const char *name : {"a.pdf.bak.pdf", "b.pdf", "C.PDF", "Guide.Pdf"})
         paths << folder + QLatin1Char('/') + QLatin1String(name);
     QCOMPARE(texts(m_form->List1), QStringList{QStringLiteral("first")} + names);
-    QCOMPARE(texts(m_form->List2), QStringList{m_dir->filePath(QStringLiteral("first.pdf"))} + paths);
+    QCOMPARE(texts(m_form->List2),
+             QStringList{m_dir->filePath(QStringLiteral("first.pdf"))} + paths);
     QCOMPARE(m_form->Text4->text(), QStringLiteral("Guide"));
-    QCOMPARE(texts(m_form->File1), (QStringList{QStringLiteral("a.pdf.bak.pdf"), QStringLiteral("b.pdf"),
-                                                QStringLiteral("C.PDF"), QStringLiteral("Guide.Pdf")}));
+    QCOMPARE(texts(m_form->File1),
+             (QStringList{QStringLiteral("a.pdf.bak.pdf"), QStringLiteral("b.pdf"),
+                          QStringLiteral("C.PDF"), QStringLiteral("Guide.Pdf")}));
 
     m_form->Command4->click();
     QCOMPARE(texts(m_form->List1), QStringList{QStringLiteral("first")} + names + names);
     QCOMPARE(m_form->List2->count(), m_form->List1->count());
 
     // A folder without PDF files adds nothing and keeps the scratch field.
-    m_fakes->dialogs.folderAnswer = makeBytes(QStringLiteral("empty/x.txt"), "x").section('/', 0, -2);
+    m_fakes->dialogs.folderAnswer =
+        makeBytes(QStringLiteral("empty/x.txt"), "x").section('/', 0, -2);
     m_form->Command4->click();
     QCOMPARE(m_form->List1->count(), 9);
     QCOMPARE(m_form->Text4->text(), QStringLiteral("Guide"));
@@ -518,7 +529,7 @@ void TestMakerWindow::listCommands_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<int>("selected");
-    QTest::addColumn<QString>("order");  // of A, B, C afterwards
+    QTest::addColumn<QString>("order"); // of A, B, C afterwards
     QTest::addColumn<int>("selection"); // afterwards, -1 for none
     QTest::newRow("up") << "Command7" << 1 << "BAC" << 0;
     QTest::newRow("down") << "Command1" << 1 << "ACB" << 2;
@@ -591,7 +602,8 @@ void TestMakerWindow::generatesABookAndKeepsTheWindowAsItWas()
 {
     const QString out = m_dir->filePath(QStringLiteral("out"));
     QVERIFY(QDir().mkpath(out));
-    const QStringList sources{makePdf(QStringLiteral("序言.pdf"), 2), makePdf(QStringLiteral("Two.PDF"), 1)};
+    const QStringList sources{makePdf(QStringLiteral("序言.pdf"), 2),
+                              makePdf(QStringLiteral("Two.PDF"), 1)};
     addSources({sources.at(0), sources.at(1), sources.at(0)});
     m_form->Text1->setText(QStringLiteral("诗集"));
     m_form->Text2->setText(out);
@@ -725,7 +737,8 @@ void TestMakerWindow::barGrowsByChapterToTheTrackPlusOne()
     const QString out = m_dir->path();
     QStringList sources;
     for (int i = 0; i < 3; ++i)
-        sources << makeBytes(QStringLiteral("%1.pdf").arg(i), TestFiles::pdfLike(SafeWrite::ChunkSize * 4, i));
+        sources << makeBytes(QStringLiteral("%1.pdf").arg(i),
+                             TestFiles::pdfLike(SafeWrite::ChunkSize * 4, i));
     addSources(sources);
     m_form->Text1->setText(QStringLiteral("Bar"));
     m_form->Text2->setText(out);
@@ -749,7 +762,8 @@ void TestMakerWindow::windowAnswersDuringALargeChapter()
 {
     Pacer pacer;
     m_form->findChild<BookWriter *>()->setGenerator(pacer.generator());
-    const QString source = makeBytes(QStringLiteral("large.pdf"), TestFiles::pdfLike(SafeWrite::ChunkSize * 16, 5));
+    const QString source =
+        makeBytes(QStringLiteral("large.pdf"), TestFiles::pdfLike(SafeWrite::ChunkSize * 16, 5));
     addSources({source});
     m_form->Text1->setText(QStringLiteral("Large"));
     m_form->Text2->setText(m_dir->path());
@@ -766,12 +780,13 @@ void TestMakerWindow::windowAnswersDuringALargeChapter()
     QTimer::singleShot(0, m_form, [&] { timerRan = true; });
     QTRY_VERIFY(timerRan);
     // The list and the fields cannot change, and no second book can start.
-    for (QWidget *editing : {static_cast<QWidget *>(m_form->List1), static_cast<QWidget *>(m_form->Text1),
-                             static_cast<QWidget *>(m_form->Text2), static_cast<QWidget *>(m_form->Image1),
-                             static_cast<QWidget *>(m_form->Command1), static_cast<QWidget *>(m_form->Command3),
-                             static_cast<QWidget *>(m_form->Command4), static_cast<QWidget *>(m_form->Command5),
-                             static_cast<QWidget *>(m_form->Command6), static_cast<QWidget *>(m_form->Command7),
-                             static_cast<QWidget *>(m_form->Command8)})
+    for (QWidget *editing :
+         {static_cast<QWidget *>(m_form->List1), static_cast<QWidget *>(m_form->Text1),
+          static_cast<QWidget *>(m_form->Text2), static_cast<QWidget *>(m_form->Image1),
+          static_cast<QWidget *>(m_form->Command1), static_cast<QWidget *>(m_form->Command3),
+          static_cast<QWidget *>(m_form->Command4), static_cast<QWidget *>(m_form->Command5),
+          static_cast<QWidget *>(m_form->Command6), static_cast<QWidget *>(m_form->Command7),
+          static_cast<QWidget *>(m_form->Command8)})
         QVERIFY2(!editing->isEnabled(), qPrintable(editing->objectName()));
     QTest::mouseClick(m_form->Command8, Qt::LeftButton);
     QCOMPARE(m_form->List1->count(), 1);
@@ -804,8 +819,9 @@ void TestMakerWindow::closingCancelsAndKeepsTheEarlierBook()
     QVERIFY(TestFiles::write(out + QStringLiteral("/Book.VELM"), earlier));
     Pacer pacer;
     m_form->findChild<BookWriter *>()->setGenerator(pacer.generator());
-    addSources({makeBytes(QStringLiteral("one.pdf"), TestFiles::pdfLike(SafeWrite::ChunkSize * 16, 6)),
-                makeBytes(QStringLiteral("two.pdf"), TestFiles::pdfLike(1000, 7))});
+    addSources(
+        {makeBytes(QStringLiteral("one.pdf"), TestFiles::pdfLike(SafeWrite::ChunkSize * 16, 6)),
+         makeBytes(QStringLiteral("two.pdf"), TestFiles::pdfLike(1000, 7))});
     m_form->Text1->setText(QStringLiteral("Book"));
     m_form->Text2->setText(out);
     m_form->Command3->click();

@@ -2,7 +2,8 @@
 
 #include <QThread>
 
-namespace {
+namespace
+{
 
 bool worthReporting(const GenerationProgress &now, const GenerationProgress &last)
 {
@@ -33,8 +34,10 @@ bool BookWriter::start(const GenerationRequest &request)
     const int run = ++m_run;
     const Generator generator = m_generator;
     m_thread = QThread::create([this, generator, request, run] {
-        const GenerationResult result = generator(
-            request, [this, run](const GenerationProgress &progress) { return report(run, progress); });
+        const GenerationResult result =
+            generator(request, [this, run](const GenerationProgress &progress) {
+                return report(run, progress);
+            });
         QMetaObject::invokeMethod(
             this, [this, run, result] { conclude(run, result); }, Qt::QueuedConnection);
     });

@@ -5,7 +5,8 @@
 #include <QMimeData>
 #include <QUrl>
 
-namespace {
+namespace
+{
 
 QStringList localPaths(const QMimeData *data)
 {

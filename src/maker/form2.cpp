@@ -26,7 +26,8 @@
 using Controls::caption;
 using Controls::make;
 
-namespace {
+namespace
+{
 
 const QSize ClientSize(8655, 5910);
 const QRect TrackPlace(120, 4860, 8415, 315);
@@ -129,7 +130,8 @@ void Form2::createButtons()
     Command8 = button(this, "Command8", QStringLiteral("清空"), QRect(4320, 5340, 825, 375));
     Command7 = button(this, "Command7", QStringLiteral("上移"), QRect(5220, 5340, 780, 375));
     Command1 = button(this, "Command1", QStringLiteral("下移"), QRect(6060, 5340, 840, 375));
-    Command3 = button(this, "Command3", QStringLiteral("生成PDF电子书"), QRect(6960, 5340, 1590, 375));
+    Command3 =
+        button(this, "Command3", QStringLiteral("生成PDF电子书"), QRect(6960, 5340, 1590, 375));
     QFont song(QStringLiteral("宋体"));
     song.setPixelSize(font().pixelSize() > 0 ? font().pixelSize() : 12);
     song.setBold(true);
@@ -184,8 +186,8 @@ void Form2::connectSignals()
 void Form2::Form_Load()
 {
     const QRect screenArea = screen()->geometry();
-    move(screenArea.topLeft() + QPoint((screenArea.width() - width()) / 2,
-                                       (screenArea.height() - height()) / 2));
+    move(screenArea.topLeft() +
+         QPoint((screenArea.width() - width()) / 2, (screenArea.height() - height()) / 2));
     Label20->setText(Module1::DecodeNumberText(NumberTexts::homePageText()));
     Label20->adjustSize();
 }
@@ -337,8 +339,8 @@ void Form2::setBarWidth(double twips)
 // While a book is written the book written must stay the one the window shows.
 void Form2::setEditingEnabled(bool enabled)
 {
-    const QList<QWidget *> editing{Text1,    Text2,    Image1,   List1,    Command4,
-                                   Command5, Command6, Command8, Command7, Command1, Command3};
+    const QList<QWidget *> editing{Text1,    Text2,    Image1,   List1,    Command4, Command5,
+                                   Command6, Command8, Command7, Command1, Command3};
     for (QWidget *widget : editing)
         widget->setEnabled(enabled);
 }

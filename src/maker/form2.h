@@ -38,16 +38,16 @@ public:
     // Centres the window on the screen and sets the home page caption.
     void Form_Load();
 
-    QLabel *Picture1 = nullptr; // the decorative picture
-    QGroupBox *Frame1 = nullptr; // a frame without caption
-    QLabel *Label1 = nullptr;     // "书名："
-    QLineEdit *Text1 = nullptr;   // the book name
-    QLabel *Label3 = nullptr;     // "保存在："
-    QLineEdit *Text2 = nullptr;   // the save folder
-    ClickLabel *Image1 = nullptr; // the browse picture
-    FileDropList *List1 = nullptr; // chapter names
-    QFrame *Picture2 = nullptr;    // the progress track
-    QLabel *Label7 = nullptr;      // the progress bar
+    QLabel *Picture1 = nullptr;      // the decorative picture
+    QGroupBox *Frame1 = nullptr;     // a frame without caption
+    QLabel *Label1 = nullptr;        // "书名："
+    QLineEdit *Text1 = nullptr;      // the book name
+    QLabel *Label3 = nullptr;        // "保存在："
+    QLineEdit *Text2 = nullptr;      // the save folder
+    ClickLabel *Image1 = nullptr;    // the browse picture
+    FileDropList *List1 = nullptr;   // chapter names
+    QFrame *Picture2 = nullptr;      // the progress track
+    QLabel *Label7 = nullptr;        // the progress bar
     QPushButton *Command2 = nullptr; // "在线帮助"
     QPushButton *Command4 = nullptr; // "添加文件夹"
     QPushButton *Command5 = nullptr; // "添加文件"

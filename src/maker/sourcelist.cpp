@@ -2,7 +2,8 @@
 
 #include <QListWidget>
 
-namespace {
+namespace
+{
 
 void swapTexts(QListWidget *list, int row, int other)
 {
