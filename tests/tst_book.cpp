@@ -1143,6 +1143,14 @@ void TestBook::reportsProgressWithinAndAcrossChapters()
         for (int i = 0; i < report.chaptersDone; ++i)
             doneBefore += lengths.at(i);
         QVERIFY(report.bytesDone >= doneBefore);
+        // Within a chapter the report says how far that chapter is; between chapters, nothing.
+        if (report.chapterBytes > 0) {
+            QCOMPARE(report.chapterBytes, lengths.at(report.chaptersDone));
+            QCOMPARE(report.chapterBytesDone, report.bytesDone - doneBefore);
+        } else {
+            QCOMPARE(report.chapterBytesDone, 0);
+            QCOMPARE(report.bytesDone, doneBefore);
+        }
         if (report.bytesDone == doneBefore)
             chapterEndSeen[report.chaptersDone] = true;
         previous = report;

@@ -137,6 +137,8 @@ bool Generation::writeBook()
         if (!copySource(book, i))
             return false; // the unfinished temporary file goes with `book`
         ++m_progress.chaptersDone;
+        m_progress.chapterBytesDone = 0;
+        m_progress.chapterBytes = 0;
         if (!report())
             return false;
     }
@@ -166,6 +168,8 @@ bool Generation::copySource(QSaveFile &book, int number)
     const qint64 before = m_progress.bytesDone;
     const SafeWrite::CopyResult copied = SafeWrite::copyBytes(source, book, length, [&](qint64 done) {
         m_progress.bytesDone = before + done;
+        m_progress.chapterBytesDone = done;
+        m_progress.chapterBytes = length;
         return report();
     });
     switch (copied) {

@@ -36,6 +36,9 @@ struct GenerationProgress
     qint64 bytesTotal = 0;
     int chaptersDone = 0;
     int chapterCount = 0;
+    // Within the chapter being copied; both 0 between chapters.
+    qint64 chapterBytesDone = 0;
+    qint64 chapterBytes = 0;
 };
 
 enum class GenerationOutcome {

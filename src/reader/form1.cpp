@@ -5,6 +5,7 @@
 #include "links/numbertext.h"
 #include "links/weblinks.h"
 #include "links/webopener.h"
+#include "maker/form2.h"
 #include "pdfview/pdfview.h"
 #include "pdfview/pdfviewfactory.h"
 #include "reader/clicklabel.h"
@@ -97,7 +98,12 @@ Form1::Form1(const AppServices &services, PdfView *view) : m_services(services)
     resize(DesignClientSize + QSize(0, menuBar()->sizeHint().height()));
 }
 
-Form1::~Form1() = default;
+// The book-making window has no owner, so it goes with this window here; it cancels a book
+// being written and waits for it.
+Form1::~Form1()
+{
+    delete m_bookMaker;
+}
 
 void Form1::createControls(PdfView *view)
 {
@@ -268,6 +274,8 @@ void Form1::connectSignals()
     connect(Label27, &ClickLabel::clicked, this, &Form1::openHelpPage);
     connect(访问作者主页, &QAction::triggered, this, &Form1::openHomePage);
     connect(在线帮助, &QAction::triggered, this, &Form1::openHelpPage);
+    connect(制作电子书, &QAction::triggered, this, &Form1::showBookMaker);
+    connect(Label22, &ClickLabel::clicked, this, &Form1::showBookMaker);
 }
 
 void Form1::Form_Load(const QString &commandLine)
@@ -327,6 +335,18 @@ void Form1::FitListWidths()
 {
     Module1::FitList(*List1);
     Module1::FitList(*List4);
+}
+
+void Form1::showBookMaker()
+{
+    if (!m_bookMaker) {
+        m_bookMaker = new Form2(m_services);
+        m_bookMaker->Form_Load();
+    }
+    m_bookMaker->setWindowState(m_bookMaker->windowState() & ~Qt::WindowMinimized);
+    m_bookMaker->show();
+    m_bookMaker->raise();
+    m_bookMaker->activateWindow();
 }
 
 // The start panel always lies exactly over the view, across and down.

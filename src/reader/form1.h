@@ -3,11 +3,13 @@
 #include "app/appservices.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QRect>
 
 #include <memory>
 
 class ClickLabel;
+class Form2;
 class PdfView;
 class QAction;
 class QFrame;
@@ -49,6 +51,8 @@ public:
     void ToggleSidePanel();
     // Fits List1, then List4, to their lines.
     void FitListWidths();
+    // Shows the book-making window, made anew unless it is open: then it comes forward as it is.
+    void showBookMaker();
 
     // The window's outer size in twips as the layout rules take it.
     QSize outerSize() const;
@@ -156,4 +160,5 @@ private:
     QWidget *m_client = nullptr;
     // The start panel's place in twips, as the layout wrote it.
     QRect m_startPanel;
+    QPointer<Form2> m_bookMaker;
 };
