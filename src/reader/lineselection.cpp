@@ -5,7 +5,7 @@
 
 LineSelection::LineSelection(QListWidget *list) : QObject(list), m_list(list)
 {
-    connect(list, &QListWidget::currentRowChanged, this, &LineSelection::takeCurrentRow);
+    connect(list, &QListWidget::itemSelectionChanged, this, &LineSelection::takeSelection);
     connect(list, &QListWidget::clicked, this, &LineSelection::takeClick);
     list->viewport()->installEventFilter(this);
 }
@@ -19,13 +19,15 @@ bool LineSelection::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-void LineSelection::takeCurrentRow(int row)
+// A press, a drag and a key all change the selection; a current line that focus sets alone
+// selects nothing.
+void LineSelection::takeSelection()
 {
-    const QListWidgetItem *item = m_list->item(row);
-    if (!item || !item->isSelected())
+    const QList<QListWidgetItem *> selected = m_list->selectedItems();
+    if (selected.size() != 1)
         return;
-    m_reportedRow = row;
-    emit lineChosen(row);
+    m_reportedRow = m_list->row(selected.first());
+    emit lineChosen(m_reportedRow);
 }
 
 void LineSelection::takeClick(const QModelIndex &index)
