@@ -50,25 +50,27 @@ void drawPage(QPainter &painter, const Chapter &chapter, int page)
     const QRect area = painter.viewport();
     painter.fillRect(QRect(0, 0, area.width(), 90), QColor(31, 58, 95));
     QFont heading(QStringLiteral("Noto Serif CJK SC"));
-    heading.setPixelSize(30);
+    heading.setPixelSize(21);
     painter.setFont(heading);
     painter.setPen(Qt::white);
     painter.drawText(QRect(50, 20, area.width() - 100, 60), Qt::AlignVCenter, chapter.title);
 
     QFont body(QStringLiteral("Noto Serif CJK SC"));
-    body.setPixelSize(18);
+    body.setPixelSize(15);
     painter.setFont(body);
     painter.setPen(Qt::black);
     int top = 150;
     for (const QString &line : chapter.lines) {
-        painter.drawText(QRect(60, top, area.width() - 120, 30), Qt::AlignLeft, line);
-        top += 40;
+        QRect box;
+        painter.drawText(QRect(50, top, area.width() - 100, 200), Qt::AlignLeft | Qt::TextWordWrap,
+                         line, &box);
+        top = box.bottom() + 16;
     }
     QFont big(QStringLiteral("Liberation Sans"));
     big.setPixelSize(120);
     painter.setFont(big);
     painter.setPen(QColor(200, 210, 225));
-    painter.drawText(QRect(0, 380, area.width(), 200), Qt::AlignCenter,
+    painter.drawText(QRect(0, top + 40, area.width(), 200), Qt::AlignCenter,
                      QStringLiteral("%1").arg(page));
     painter.setFont(body);
     painter.setPen(Qt::darkGray);
