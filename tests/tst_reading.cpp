@@ -257,16 +257,18 @@ void TestReading::noArgumentOpensNothing()
     cleanup();
     init();
     load(QStringLiteral("plain-name.txt"));
-    QCOMPARE(m_form->windowTitle(), QStringLiteral("PDF电子书制作软件(Quillmoor) - plain-name.txt"));
-    QCOMPARE(Module1::DocumentFileName(QStringLiteral("无目录.VELM")), QStringLiteral("无目录.VELM"));
+    QCOMPARE(m_form->windowTitle(),
+             QStringLiteral("PDF电子书制作软件(Quillmoor) - plain-name.txt"));
+    QCOMPARE(Module1::DocumentFileName(QStringLiteral("无目录.VELM")),
+             QStringLiteral("无目录.VELM"));
 }
 
 void TestReading::bookAtLaunchListsItsChapters()
 {
-    const QString path = writeBook(QStringLiteral("诗集.VELM"),
-                                   bookOf({{QStringLiteral("序言"), m_first},
-                                           {QStringLiteral("第二章"), m_second},
-                                           {QString(), m_third}}));
+    const QString path =
+        writeBook(QStringLiteral("诗集.VELM"), bookOf({{QStringLiteral("序言"), m_first},
+                                                       {QStringLiteral("第二章"), m_second},
+                                                       {QString(), m_third}}));
     load(path);
     QCOMPARE(texts(*m_form->List1), QStringList({"序言", "第二章", ""}));
     QCOMPARE(m_form->List2->count(), 3);
@@ -282,8 +284,9 @@ void TestReading::bookAtLaunchListsItsChapters()
 void TestReading::pdfAtLaunchIsShownWithItsBookmarks()
 {
     const QString path = writePdf(QStringLiteral("a.pdf"), 4);
-    QVERIFY(TestFiles::write(file(QStringLiteral("a.ini")),
-                             Gbk::encode(QStringLiteral("第一章［3］\r\n\r\n附录［4］\r\n无页码\r\n"))));
+    QVERIFY(TestFiles::write(
+        file(QStringLiteral("a.ini")),
+        Gbk::encode(QStringLiteral("第一章［3］\r\n\r\n附录［4］\r\n无页码\r\n"))));
     load(path);
     QCOMPARE(view()->pageCount(), 4);
     QCOMPARE(texts(*m_form->List4), QStringList({"第一章", "附录"}));
@@ -296,10 +299,10 @@ void TestReading::chapterBytesExactly()
     const QByteArray one = TestFiles::pdfLike(1000, 1);
     const QByteArray two = TestFiles::pdfLike(250, 2);
     const QByteArray three = TestFiles::pdfLike(70000, 3);
-    const QString path = writeBook(QStringLiteral("b.VELM"),
-                                   bookOf({{QStringLiteral("一"), one},
-                                           {QStringLiteral("二"), two},
-                                           {QStringLiteral("三"), three}}));
+    const QString path =
+        writeBook(QStringLiteral("b.VELM"), bookOf({{QStringLiteral("一"), one},
+                                                    {QStringLiteral("二"), two},
+                                                    {QStringLiteral("三"), three}}));
     load(path);
     const QByteArray book = TestFiles::read(path);
 
@@ -323,13 +326,15 @@ void TestReading::chapterBytesExactly()
 void TestReading::damagedLinesAndRangesOutsideTheBook()
 {
     const QByteArray chapters = m_first + m_second;
-    const QString index = QStringLiteral("好♂1♀%1\r\n没有记号\r\n越界♂%2♀999999\r\n坏数♂x♀5\r\n尾♂%2♀%3\r\n\r\n")
-                                  .arg(m_first.size())
-                                  .arg(m_first.size() + 1)
-                                  .arg(m_second.size());
+    const QString index =
+        QStringLiteral("好♂1♀%1\r\n没有记号\r\n越界♂%2♀999999\r\n坏数♂x♀5\r\n尾♂%2♀%3\r\n\r\n")
+            .arg(m_first.size())
+            .arg(m_first.size() + 1)
+            .arg(m_second.size());
     const QString path = writeBook(QStringLiteral("damaged.VELM"), bookWithIndex(chapters, index));
-    QVERIFY(TestFiles::write(file(QStringLiteral("damaged.ini")),
-                             Gbk::encode(QStringLiteral("{0}好&甲［1］\r\n{1}没有记号&乙［1］\r\n"))));
+    QVERIFY(
+        TestFiles::write(file(QStringLiteral("damaged.ini")),
+                         Gbk::encode(QStringLiteral("{0}好&甲［1］\r\n{1}没有记号&乙［1］\r\n"))));
     load(path);
     // Every line keeps its place: line i of the names is line i of the index.
     QCOMPARE(texts(*m_form->List1), QStringList({"好", "没有记号", "越界", "坏数", "尾"}));
@@ -387,10 +392,10 @@ void TestReading::unreadableIndexGivesEmptyContents()
 
 void TestReading::bookmarkListsAreReplacedPerChapter()
 {
-    const QString path = writeBook(QStringLiteral("诗集.VELM"),
-                                   bookOf({{QStringLiteral("序言"), m_first},
-                                           {QStringLiteral("二"), m_second},
-                                           {QStringLiteral("三"), m_third}}));
+    const QString path =
+        writeBook(QStringLiteral("诗集.VELM"), bookOf({{QStringLiteral("序言"), m_first},
+                                                       {QStringLiteral("二"), m_second},
+                                                       {QStringLiteral("三"), m_third}}));
     QVERIFY(TestFiles::write(file(QStringLiteral("诗集.ini")),
                              Gbk::encode(QStringLiteral("{0}序言&开头［1］\r\n"
                                                         "{2}三&重点［5］\r\n"
@@ -448,8 +453,9 @@ void TestReading::pageTextRules()
 
 void TestReading::bookmarkOnPageTwelveGoesBackToPageTwelve()
 {
-    const QString path = writeBook(QStringLiteral("长.VELM"), bookOf({{QStringLiteral("一"), m_first},
-                                                                      {QStringLiteral("二"), pdfBytes(20)}}));
+    const QString path =
+        writeBook(QStringLiteral("长.VELM"),
+                  bookOf({{QStringLiteral("一"), m_first}, {QStringLiteral("二"), pdfBytes(20)}}));
     load(path);
     m_form->ShowChapter(1);
     QCOMPARE(view()->pageCount(), 20);
@@ -480,8 +486,9 @@ void TestReading::looksAndTabs()
     };
     single();
     const QString pdf = writePdf(QStringLiteral("x.pdf"), 1);
-    const QString book = writeBook(QStringLiteral("x.VELM"), bookOf({{QStringLiteral("一"), m_first},
-                                                                    {QStringLiteral("二"), m_second}}));
+    const QString book =
+        writeBook(QStringLiteral("x.VELM"),
+                  bookOf({{QStringLiteral("一"), m_first}, {QStringLiteral("二"), m_second}}));
     const QString longName = QString(60, QChar(0x957F));
     QVERIFY(TestFiles::write(file(QStringLiteral("x.ini")),
                              Gbk::encode(QStringLiteral("{1}二&%1［1］\r\n").arg(longName))));
@@ -547,8 +554,9 @@ void TestReading::openCommandCancel()
 
 void TestReading::openCommandRejectsAFileOfNoKind()
 {
-    const QString book = writeBook(QStringLiteral("诗集.VELM"), bookOf({{QStringLiteral("一"), m_first},
-                                                                      {QStringLiteral("二"), m_second}}));
+    const QString book =
+        writeBook(QStringLiteral("诗集.VELM"),
+                  bookOf({{QStringLiteral("一"), m_first}, {QStringLiteral("二"), m_second}}));
     load(book);
     const QString text = file(QStringLiteral("notes.txt"));
     const QByteArray notes = bookOf({{QStringLiteral("假"), m_third}});
@@ -572,8 +580,10 @@ void TestReading::openCommandRejectsAFileOfNoKind()
 void TestReading::openCommandBookAfterPdfAndPdfAfterBook()
 {
     const QString pdf = writePdf(QStringLiteral("a.pdf"), 4);
-    QVERIFY(TestFiles::write(file(QStringLiteral("a.ini")), Gbk::encode(QStringLiteral("附录［2］\r\n"))));
-    const QString book = writeBook(QStringLiteral("story.VeLm"), bookOf({{QStringLiteral("第一章"), m_first}}));
+    QVERIFY(TestFiles::write(file(QStringLiteral("a.ini")),
+                             Gbk::encode(QStringLiteral("附录［2］\r\n"))));
+    const QString book =
+        writeBook(QStringLiteral("story.VeLm"), bookOf({{QStringLiteral("第一章"), m_first}}));
     load(pdf);
     m_fakes->dialogs.fileAnswer = book;
     m_form->OpenCommand();
@@ -607,9 +617,10 @@ void TestReading::openCommandBookAfterPdfAndPdfAfterBook()
 
 void TestReading::selectionByMouseKeyboardAndSecondClick()
 {
-    const QString book = writeBook(QStringLiteral("s.VELM"), bookOf({{QStringLiteral("一"), m_first},
-                                                                    {QStringLiteral("二"), m_second},
-                                                                    {QStringLiteral("三"), m_third}}));
+    const QString book =
+        writeBook(QStringLiteral("s.VELM"), bookOf({{QStringLiteral("一"), m_first},
+                                                    {QStringLiteral("二"), m_second},
+                                                    {QStringLiteral("三"), m_third}}));
     QVERIFY(TestFiles::write(file(QStringLiteral("s.ini")),
                              Gbk::encode(QStringLiteral("{0}一&甲［2］\r\n{0}一&乙［1］\r\n"))));
     load(book);

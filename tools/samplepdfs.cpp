@@ -13,8 +13,7 @@
 
 namespace {
 
-struct Chapter
-{
+struct Chapter {
     QString name;
     QString title;
     QStringList lines;
@@ -24,19 +23,22 @@ struct Chapter
 QList<Chapter> chapters()
 {
     return {
-        {QStringLiteral("第一章 欢迎使用"), QStringLiteral("欢迎使用 Quillmoor"),
+        {QStringLiteral("第一章 欢迎使用"),
+         QStringLiteral("欢迎使用 Quillmoor"),
          {QStringLiteral("这是一本示例电子书，由程序在构建时生成。"),
           QStringLiteral("左侧的目录列出每一章；单击一章即可阅读。"),
           QStringLiteral("This sample book was drawn while the program was built."),
           QStringLiteral("Pick a chapter on the left to read it.")},
          3},
-        {QStringLiteral("第二章 书签"), QStringLiteral("书签 Bookmarks"),
+        {QStringLiteral("第二章 书签"),
+         QStringLiteral("书签 Bookmarks"),
          {QStringLiteral("单击“书签”标签可查看本章的书签。"),
           QStringLiteral("书签保存在电子书旁边的 .ini 文件中。"),
           QStringLiteral("Bookmarks live in a text file beside the book."),
           QStringLiteral("Click one to jump to its page.")},
          4},
-        {QStringLiteral("第三章 制作电子书"), QStringLiteral("制作电子书 Making a book"),
+        {QStringLiteral("第三章 制作电子书"),
+         QStringLiteral("制作电子书 Making a book"),
          {QStringLiteral("菜单“制作电子书”把多个 PDF 文件装订成一本书。"),
           QStringLiteral("每个 PDF 原样保存，成为书中的一章。"),
           QStringLiteral("Every source PDF is kept byte for byte as one chapter."),
@@ -76,9 +78,9 @@ void drawPage(QPainter &painter, const Chapter &chapter, int page)
     painter.setPen(Qt::darkGray);
     painter.drawText(QRect(0, area.height() - 60, area.width(), 30), Qt::AlignCenter,
                      QStringLiteral("%1 · 第 %2 页 / Page %2 of %3")
-                             .arg(chapter.name)
-                             .arg(page)
-                             .arg(chapter.pages));
+                         .arg(chapter.name)
+                         .arg(page)
+                         .arg(chapter.pages));
 }
 
 bool writeChapter(const QString &path, const Chapter &chapter)

@@ -30,7 +30,8 @@ QString withoutOuterBlanks(const QString &text)
 
 void Form1::SetDocumentPath(const QString &path)
 {
-    setWindowTitle(QStringLiteral("PDF电子书制作软件(Quillmoor) - ") + Module1::DocumentFileName(path));
+    setWindowTitle(QStringLiteral("PDF电子书制作软件(Quillmoor) - ") +
+                   Module1::DocumentFileName(path));
     Text2->setText(path);
 }
 
@@ -63,8 +64,8 @@ void Form1::LoadBookContents()
 // refused file is never read as a book.
 void Form1::OpenCommand()
 {
-    const QString chosen =
-        withoutOuterBlanks(m_services.dialogs->chooseFile(this, OpenTitle, Text2->text(), OpenFilter));
+    const QString chosen = withoutOuterBlanks(
+        m_services.dialogs->chooseFile(this, OpenTitle, Text2->text(), OpenFilter));
     if (!chosen.isEmpty()) {
         const DocumentKind kind = Module1::DocumentKindOf(chosen);
         if (kind == DocumentKind::None) {

@@ -73,8 +73,8 @@ bool Form1::copyChapterToScratchFile(int row)
     const QString path = scratch->chapterFilePath();
     QFile file;
     QString error;
-    const bool copied = SafeWrite::createFresh(file, path)
-                        && BookReader::copyChapter(m_bookPath, m_book, row, file, &error);
+    const bool copied = SafeWrite::createFresh(file, path) &&
+                        BookReader::copyChapter(m_bookPath, m_book, row, file, &error);
     file.close();
     if (!copied)
         QFile::remove(path);
