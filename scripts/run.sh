@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what the build needs, builds the reader and starts it. Arguments are passed on: the
-# path of a book or a PDF to open.
+# path of a book or a PDF to open. Without one it opens the sample book made by the build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,7 +8,7 @@ bash scripts/install-deps.sh
 
 build=${QUILLMOOR_BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja >/dev/null
-cmake --build "$build" --target quillmoor
+cmake --build "$build" --target quillmoor sample_book
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     {
@@ -21,4 +21,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     exit 1
 fi
 
+if [ $# -eq 0 ]; then
+    set -- "$build/sample/示例电子书.VELM"
+fi
 exec "$build/src/quillmoor" "$@"

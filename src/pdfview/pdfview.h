@@ -26,7 +26,7 @@ public:
 
     // Shows the PDF at `path` from its first page. A file that cannot be displayed leaves the
     // view empty, without a message. True when the file could be displayed.
-    bool LoadFile(const QString &path);
+    virtual bool LoadFile(const QString &path);
     void setShowToolbar(bool show);
     // Shows page `page`, counted from 1 as the page box counts. A number outside the document
     // is ignored: the view itself would not check it.

@@ -2,6 +2,7 @@
 
 #include "app/artwork.h"
 #include "app/controls.h"
+#include "book/documentkind.h"
 #include "links/numbertext.h"
 #include "links/weblinks.h"
 #include "links/webopener.h"
@@ -9,6 +10,7 @@
 #include "pdfview/pdfview.h"
 #include "pdfview/pdfviewfactory.h"
 #include "reader/clicklabel.h"
+#include "reader/lineselection.h"
 #include "reader/listfitting.h"
 #include "reader/readerlayout.h"
 #include "reader/sidelist.h"
@@ -272,6 +274,12 @@ void Form1::connectSignals()
     connect(Label25, &ClickLabel::clicked, this, &Form1::openPageTwo);
     connect(Label26, &ClickLabel::clicked, this, &Form1::openPageThree);
     connect(Label27, &ClickLabel::clicked, this, &Form1::openHelpPage);
+    connect(打开, &QAction::triggered, this, &Form1::OpenCommand);
+    connect(Label21, &ClickLabel::clicked, this, &Form1::OpenCommand);
+    connect(Label9, &ClickLabel::clicked, this, &Form1::ShowContentsTab);
+    connect(Label10, &ClickLabel::clicked, this, &Form1::ShowBookmarksTab);
+    connect(new LineSelection(List1), &LineSelection::lineChosen, this, &Form1::ShowChapter);
+    connect(new LineSelection(List4), &LineSelection::lineChosen, this, &Form1::GoToBookmark);
     connect(访问作者主页, &QAction::triggered, this, &Form1::openHomePage);
     connect(在线帮助, &QAction::triggered, this, &Form1::openHelpPage);
     connect(制作电子书, &QAction::triggered, this, &Form1::showBookMaker);
@@ -286,9 +294,14 @@ void Form1::Form_Load(const QString &commandLine)
     PDF1->setShowToolbar(true);
     Label20->setText(Module1::DecodeNumberText(NumberTexts::homePageText()));
     Label20->adjustSize();
-    // This window cannot open documents yet: the document the command line names is opened
-    // here once it can.
-    Q_UNUSED(commandLine);
+    if (!commandLine.isEmpty()) {
+        SetDocumentPath(commandLine);
+        const DocumentKind kind = Module1::DocumentKindOf(Text2->text());
+        if (kind == DocumentKind::Book)
+            LoadBookContents();
+        else if (kind == DocumentKind::Pdf)
+            OpenPlainPdf();
+    }
     FitListWidths();
 }
 

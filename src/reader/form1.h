@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/appservices.h"
+#include "book/bookreader.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -53,6 +54,30 @@ public:
     void FitListWidths();
     // Shows the book-making window, made anew unless it is open: then it comes forward as it is.
     void showBookMaker();
+
+    // Opening a document (form1documents.cpp).
+    // Puts `path` in Text2 and names the window after its file name.
+    void SetDocumentPath(const QString &path);
+    // Shows the PDF named by Text2 with its bookmarks, in the single look.
+    void OpenPlainPdf();
+    // Lists the chapters of the book named by Text2, in the contents tab look. A book whose
+    // index cannot be read gives empty contents lists, never those of an earlier book.
+    void LoadBookContents();
+    // The menu command "打开(O)": asks for a book or a PDF and opens it. A file of no kind is
+    // refused with "文件格式错误！" and the open document stays as it was.
+    void OpenCommand();
+
+    // The side panel's looks and tabs, and the navigation (form1navigation.cpp).
+    void SetSingleLook();
+    void SetContentsLook();
+    void ShowContentsTab();  // Label9
+    void ShowBookmarksTab(); // Label10
+    // Shows chapter `row` of the open book and lists that chapter's bookmarks. A chapter that
+    // cannot be read leaves the view and the bookmark lists as they were.
+    void ShowChapter(int row);
+    // Moves the view to the page of bookmark `row`. A page text that is no number in the
+    // 16-bit signed range is ignored.
+    void GoToBookmark(int row);
 
     // The window's outer size in twips as the layout rules take it.
     QSize outerSize() const;
@@ -156,9 +181,16 @@ private:
     void openPageTwo();
     void openPageThree();
 
+    void clearContentsLists();
+    void clearBookmarkLists();
+    bool copyChapterToScratchFile(int row);
+
     AppServices m_services;
     QWidget *m_client = nullptr;
     // The start panel's place in twips, as the layout wrote it.
     QRect m_startPanel;
     QPointer<Form2> m_bookMaker;
+    // The open book and what its index gave: List2 holds the index lines, these their ranges.
+    QString m_bookPath;
+    BookContents m_book;
 };

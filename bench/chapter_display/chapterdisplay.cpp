@@ -1,0 +1,154 @@
+// Driver of the chapter display benchmark.
+//
+//   quillmoor-bench-chapter draw PDF MIB        draws a PDF of about MIB MiB (noise images,
+//                                               which no compression shrinks), dark band on top
+//   quillmoor-bench-chapter show BOOK ROW       opens BOOK in the reader window, clicks chapter
+//                                               ROW and prints "click_ms N", "first_page_ms N"
+//                                               and "peak_rss_growth_kib N"
+
+#include "app/appservices.h"
+#include "app/dialogs.h"
+#include "app/startup.h"
+#include "book/scratchfolder.h"
+#include "links/webopener.h"
+#include "pdfview/pdfview.h"
+#include "pdfview/pdfviewfactory.h"
+#include "reader/form1.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QPdfView>
+#include <QPdfWriter>
+#include <QRandomGenerator>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+class NoDialogs : public Dialogs
+{
+public:
+    void showMessage(QWidget *, const QString &) override {}
+    QString chooseFile(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return QString();
+    }
+    QString chooseFolder(QWidget *) override { return QString(); }
+};
+
+class NoWebOpener : public WebOpener
+{
+public:
+    void openAddress(const QString &) override {}
+};
+
+int draw(const QString &path, int mebibytes)
+{
+    QPdfWriter writer(path);
+    writer.setResolution(72);
+    QPainter painter(&writer);
+    // The writer stores the noise as JPEG at about 37% of its raw size: a 1672-pixel square
+    // page takes about 3.06 MB.
+    const double pageBytes = 3.06e6;
+    const int pages = qMax(1, int(std::ceil(mebibytes * 1048576.0 / pageBytes)));
+    for (int page = 0; page < pages; ++page) {
+        if (page > 0)
+            writer.newPage();
+        const QRect area = painter.viewport();
+        painter.fillRect(QRect(0, 0, area.width(), 80), QColor(31, 58, 95));
+        const int side = mebibytes < 8 ? int(std::sqrt(mebibytes * 1048576.0 / 0.37 / 3)) : 1672;
+        QImage noise(side, side, QImage::Format_RGB888);
+        for (int y = 0; y < side; ++y) {
+            quint32 *line = reinterpret_cast<quint32 *>(noise.scanLine(y));
+            QRandomGenerator::global()->fillRange(line, side * 3 / 4);
+        }
+        painter.drawImage(QRect(20, 100, area.width() - 40, area.width() - 40), noise);
+    }
+    return painter.end() ? 0 : 1;
+}
+
+long peakRssKib()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+void resetPeakRss()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+// True once the view's viewport shows the page's dark band.
+bool firstPageDrawn(QWidget *viewport)
+{
+    const QImage shot = viewport->grab().toImage();
+    for (int y = 0; y < shot.height(); y += 2) {
+        for (int x = 0; x < shot.width(); x += 8) {
+            const QColor c = shot.pixelColor(x, y);
+            if (c.blue() > 80 && c.red() < 50 && c.green() < 70)
+                return true;
+        }
+    }
+    return false;
+}
+
+int show(const QString &book, int row)
+{
+    NoDialogs dialogs;
+    NoWebOpener webOpener;
+    QtPdfViewFactory viewFactory;
+    ScratchFolder scratch;
+    const AppServices services{&dialogs, &webOpener, &viewFactory, &scratch};
+    const std::unique_ptr<Form1> form = Module1::StartReader(services, book);
+    if (!form)
+        return 1;
+    form->showNormal();
+    form->resize(1200, 780);
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 300)
+        QApplication::processEvents();
+
+    QWidget *viewport = form->PDF1->findChild<QPdfView *>()->viewport();
+    resetPeakRss();
+    const long before = peakRssKib();
+    QElapsedTimer timer;
+    timer.start();
+    form->ShowChapter(row);
+    const qint64 click = timer.nsecsElapsed();
+    const long afterClick = peakRssKib();
+    while (!firstPageDrawn(viewport) && timer.elapsed() < 60000)
+        QApplication::processEvents(QEventLoop::AllEvents, 2);
+    const qint64 drawn = timer.nsecsElapsed();
+    std::printf("click_ms %.1f\nfirst_page_ms %.1f\npeak_rss_growth_kib %ld\n"
+                "peak_rss_growth_in_click_kib %ld\n",
+                click / 1e6, drawn / 1e6, peakRssKib() - before, afterClick - before);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    Module1::SetApplicationFont();
+    const QStringList args = QApplication::arguments();
+    if (args.size() == 4 && args.at(1) == QLatin1String("draw"))
+        return draw(args.at(2), args.at(3).toInt());
+    if (args.size() == 4 && args.at(1) == QLatin1String("show"))
+        return show(args.at(2), args.at(3).toInt());
+    std::fprintf(stderr, "usage: quillmoor-bench-chapter draw PDF MIB | show BOOK ROW\n");
+    return 2;
+}
