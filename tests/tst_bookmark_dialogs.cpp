@@ -14,6 +14,7 @@
 #include "testpdfs.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
@@ -56,6 +57,7 @@ private slots:
     void sameBookmarkTwiceGivesTwoLines();
     void emptyNameRecordsNothing();
     void nameIsAtMostThirtyCharacters();
+    void pastedLineBreaksBecomeBlanks();
     void secondCaptureBringsTheSameDialogForward();
     void pageIsZeroWhenALaterCaptureFoundNothing();
     void chapterBookmarkShowsTheBookmarksTab();
@@ -98,7 +100,8 @@ private:
     QStringList m_realDialogs;
 };
 
-namespace {
+namespace
+{
 
 // Types `text` as the keyboard would, one character at a time.
 void typeText(QWidget *widget, const QString &text)
@@ -130,8 +133,8 @@ void TestBookmarkDialogs::watchForRealDialogs()
 {
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (QWidget *window : windows) {
-        if (window->isVisible()
-            && (qobject_cast<QMessageBox *>(window) || qobject_cast<QFileDialog *>(window))) {
+        if (window->isVisible() &&
+            (qobject_cast<QMessageBox *>(window) || qobject_cast<QFileDialog *>(window))) {
             m_realDialogs << window->windowTitle();
             window->close();
         }
@@ -434,7 +437,8 @@ void TestBookmarkDialogs::emptyNameRecordsNothing()
     // A name of blanks is a name, kept as typed.
     typeText(dialog->Text1, QStringLiteral("  "));
     QTest::mouseClick(dialog->Command1, Qt::LeftButton);
-    QCOMPARE(TestFiles::read(pathIn(QStringLiteral("a.ini"))), QByteArray("  \xA3\xDB" "2\xA3\xDD\r\n"));
+    QCOMPARE(TestFiles::read(pathIn(QStringLiteral("a.ini"))), QByteArray("  \xA3\xDB"
+                                                                          "2\xA3\xDD\r\n"));
     QCOMPARE(listTexts(m_form->List4), QStringList{QStringLiteral("  ")});
 }
 
@@ -449,6 +453,19 @@ void TestBookmarkDialogs::nameIsAtMostThirtyCharacters()
     QTest::mouseClick(dialog->Command1, Qt::LeftButton);
     QCOMPARE(TestFiles::read(pathIn(QStringLiteral("a.ini"))),
              Gbk::encode(thirty + QStringLiteral("［1］\r\n")));
+}
+
+void TestBookmarkDialogs::pastedLineBreaksBecomeBlanks()
+{
+    openBook(QStringLiteral("书"), {QStringLiteral("甲"), QStringLiteral("乙")});
+    showChapter(1);
+    Form3 *dialog = openAddDialogOnPage(2);
+    QVERIFY(dialog);
+    QApplication::clipboard()->setText(QStringLiteral("上\r\n下\n尾"));
+    dialog->Text1->paste();
+    QCOMPARE(dialog->Text1->text(), QStringLiteral("上 下 尾"));
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(TestFiles::read(pathIn(QStringLiteral("书.ini"))), gbk("{1}乙&上 下 尾［2］\r\n"));
 }
 
 void TestBookmarkDialogs::secondCaptureBringsTheSameDialogForward()
@@ -621,9 +638,8 @@ void TestBookmarkDialogs::asciiBracketsBecomeFullWidthAndListsFollow()
     typeText(dialog->Text1, QStringLiteral("a[1]［5］"));
     QTest::mouseClick(dialog->Command1, Qt::LeftButton);
     QCOMPARE(TestFiles::read(ini), gbk("甲［3］\r\n乙［7］\r\n丙［9］\r\na［1］［5］\r\n"));
-    QCOMPARE(listTexts(m_form->List4),
-             (QStringList{QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙"),
-                          QStringLiteral("a")}));
+    QCOMPARE(listTexts(m_form->List4), (QStringList{QStringLiteral("甲"), QStringLiteral("乙"),
+                                                    QStringLiteral("丙"), QStringLiteral("a")}));
     QCOMPARE(listTexts(m_form->List3).at(3), QStringLiteral("a［1］［5］"));
     QTRY_VERIFY(!organiseDialog());
 }
@@ -675,7 +691,8 @@ void TestBookmarkDialogs::reorderingReordersTheList()
 
 void TestBookmarkDialogs::bookSaveRefreshesTheChapterShown()
 {
-    openBook(QStringLiteral("书"), {QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")});
+    openBook(QStringLiteral("书"),
+             {QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")});
     const QString ini = pathIn(QStringLiteral("书.ini"));
     QVERIFY(TestFiles::write(ini, gbk("{2}丙&重点［5］\r\n{0}甲&起［1］\r\n")));
     showChapter(0);

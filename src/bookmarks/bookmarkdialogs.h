@@ -7,7 +7,8 @@ class QDialog;
 class QListWidget;
 
 // What the two bookmark dialogs share.
-namespace BookmarkDialogs {
+namespace BookmarkDialogs
+{
 
 // Puts the dialog, its frame included, in the middle of its screen.
 void centreOnScreen(QDialog &dialog);

@@ -14,11 +14,33 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QValidator>
 
 using Controls::make;
 
-namespace {
+namespace
+{
+
 const int NameLength = 30;
+
+// A bookmark is one line of its file: a line break pasted into the name would split it into a
+// nameless line and a bookmark that has lost its chapter. Each line break becomes a blank.
+class SingleLineName : public QValidator
+{
+public:
+    using QValidator::QValidator;
+
+    State validate(QString &input, int &position) const override
+    {
+        static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+        const qsizetype before = input.size();
+        input.replace(lineBreak, QStringLiteral(" "));
+        position = int(qMax<qsizetype>(0, position - (before - input.size())));
+        return Acceptable;
+    }
+};
+
 } // namespace
 
 Form3::Form3(Form1 &reader) : QDialog(&reader), m_reader(reader)
@@ -37,6 +59,7 @@ void Form3::createControls()
                                QRect(180, 360, 1440, 180));
     Text1 = make<QLineEdit>(this, "Text1", QRect(180, 720, 4635, 315));
     Text1->setMaxLength(NameLength);
+    Text1->setValidator(new SingleLineName(Text1));
     Command1 = make<QPushButton>(this, "Command1", QRect(2340, 1320, 1215, 315));
     Command1->setText(QStringLiteral("确  定"));
     Command1->setAutoDefault(false);
@@ -89,8 +112,8 @@ bool Form3::recordBookmark(const QString &name, const QString &entryText)
         const int chapter = BookmarkDialogs::selectedRow(*m_reader.List1);
         if (chapter < 0)
             return false;
-        line = QLatin1Char('{') + QString::number(chapter) + QLatin1Char('}')
-               + m_reader.List1->item(chapter)->text() + QLatin1Char('&') + entryText;
+        line = QLatin1Char('{') + QString::number(chapter) + QLatin1Char('}') +
+               m_reader.List1->item(chapter)->text() + QLatin1Char('&') + entryText;
     }
     if (!Module1::AppendBookmarkLine(documentPath, line)) {
         m_reader.services().dialogs->showMessage(this, BookmarkDialogs::writeFailureMessage());

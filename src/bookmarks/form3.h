@@ -22,7 +22,7 @@ public:
     void Form_Load();
 
     QLabel *Label1 = nullptr;
-    QLineEdit *Text1 = nullptr; // the name, at most 30 characters
+    QLineEdit *Text1 = nullptr;      // the name, at most 30 characters
     QPushButton *Command1 = nullptr; // OK
     QPushButton *Command3 = nullptr; // Cancel
 

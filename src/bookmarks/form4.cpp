@@ -18,7 +18,8 @@
 
 using Controls::make;
 
-namespace {
+namespace
+{
 
 bool isBlankLine(const QString &line)
 {
@@ -118,8 +119,7 @@ void Form4::Command1_Click()
         Text1->setPlainText(withFullWidthBrackets(Text1->toPlainText()));
         const QString text = withFileLineEnds(Text1->toPlainText());
         if (!Module1::RewriteBookmarkFile(m_documentPath, text)) {
-            m_reader.services().dialogs->showMessage(this,
-                                                     BookmarkDialogs::writeFailureMessage());
+            m_reader.services().dialogs->showMessage(this, BookmarkDialogs::writeFailureMessage());
             return;
         }
     }

@@ -13,7 +13,8 @@
 
 short Module1::CurrentPage = 0;
 
-namespace {
+namespace
+{
 
 const int ToolbarWait = 200;
 
@@ -23,8 +24,8 @@ bool isEditBox(const QWidget *widget)
         .contains(QLatin1String("Edit"), Qt::CaseInsensitive);
 }
 
-// The direct children that are part of this window and not hidden, topmost first. The list is taken before any
-// child is searched; a child deleted meanwhile is left out.
+// The direct children that are part of this window and not hidden, topmost first. The list is taken
+// before any child is searched; a child deleted meanwhile is left out.
 QList<QPointer<QWidget>> childrenTopmostFirst(const QWidget *widget)
 {
     QList<QPointer<QWidget>> children;

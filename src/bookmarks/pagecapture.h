@@ -8,7 +8,8 @@ class QWidget;
 // Finding out which page the view shows: its toolbar is made visible, given a moment to appear,
 // and the window tree below the reader window is searched for an edit box whose text is a page
 // number, the page box of that toolbar.
-namespace Module1 {
+namespace Module1
+{
 
 // The last captured page number, 0 when the last search found none. Kept between captures.
 extern short CurrentPage;

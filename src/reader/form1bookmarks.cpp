@@ -7,7 +7,8 @@
 #include <QFrame>
 #include <QLineEdit>
 
-namespace {
+namespace
+{
 
 void setPressedLook(QFrame *button)
 {
