@@ -80,13 +80,13 @@ public:
 
     // The two bookmark buttons (form1bookmarks.cpp). Pressing gives the pressed look; releasing,
     // anywhere and with any mouse button, the normal look and then the command.
-    void PressAddBookmarkButton();    // Label7 down
-    void PressOrganiseButton();       // Label8 down
+    void PressAddBookmarkButton(); // Label7 down
+    void PressOrganiseButton();    // Label8 down
     // Captures the page shown and, when a document is open and a page was found, shows the
     // add-bookmark dialog, or brings the open one forward with its name kept.
-    void AddBookmark();               // Label7 up
+    void AddBookmark(); // Label7 up
     // Shows the organise-bookmarks dialog when a document is open.
-    void OrganiseBookmarks();         // Label8 up
+    void OrganiseBookmarks(); // Label8 up
 
     // The window's outer size in twips as the layout rules take it.
     QSize outerSize() const;
