@@ -278,6 +278,10 @@ void Form1::connectSignals()
     connect(Label21, &ClickLabel::clicked, this, &Form1::OpenCommand);
     connect(Label9, &ClickLabel::clicked, this, &Form1::ShowContentsTab);
     connect(Label10, &ClickLabel::clicked, this, &Form1::ShowBookmarksTab);
+    connect(Label7, &ClickLabel::pressed, this, &Form1::PressAddBookmarkButton);
+    connect(Label7, &ClickLabel::released, this, &Form1::AddBookmark);
+    connect(Label8, &ClickLabel::pressed, this, &Form1::PressOrganiseButton);
+    connect(Label8, &ClickLabel::released, this, &Form1::OrganiseBookmarks);
     connect(new LineSelection(List1), &LineSelection::lineChosen, this, &Form1::ShowChapter);
     connect(new LineSelection(List4), &LineSelection::lineChosen, this, &Form1::GoToBookmark);
     connect(访问作者主页, &QAction::triggered, this, &Form1::openHomePage);

@@ -11,6 +11,8 @@
 
 class ClickLabel;
 class Form2;
+class Form3;
+class Form4;
 class PdfView;
 class QAction;
 class QFrame;
@@ -78,6 +80,16 @@ public:
     // Moves the view to the page of bookmark `row`. A page text that is no number in the
     // 16-bit signed range is ignored.
     void GoToBookmark(int row);
+
+    // The two bookmark buttons (form1bookmarks.cpp). Pressing gives the pressed look; releasing,
+    // anywhere and with any mouse button, the normal look and then the command.
+    void PressAddBookmarkButton(); // Label7 down
+    void PressOrganiseButton();    // Label8 down
+    // Captures the page shown and, when a document is open and a page was found, shows the
+    // add-bookmark dialog, or brings the open one forward with its name kept.
+    void AddBookmark(); // Label7 up
+    // Shows the organise-bookmarks dialog when a document is open.
+    void OrganiseBookmarks(); // Label8 up
 
     // The window's outer size in twips as the layout rules take it.
     QSize outerSize() const;
@@ -193,4 +205,7 @@ private:
     // The open book and what its index gave: List2 holds the index lines, these their ranges.
     QString m_bookPath;
     BookContents m_book;
+    // The bookmark dialogs, one of each at a time.
+    QPointer<Form3> m_form3;
+    QPointer<Form4> m_form4;
 };

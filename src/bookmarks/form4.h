@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDialog>
+
+class Form1;
+class QPlainTextEdit;
+class QPushButton;
+
+// The organise-bookmarks dialog "整理书签": the bookmark file of the document open when it loads,
+// as text to edit freely; Save writes it back whole, with ASCII square brackets made the
+// full-width page brackets, and fills the reader window's bookmark lists afresh from the file.
+// Not modal; it deletes itself when closed, so it reads the file afresh when opened again.
+class Form4 : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit Form4(Form1 &reader);
+
+    // Centres the dialog, takes the bookmark file of the document shown now and shows its lines.
+    void Form_Load();
+
+    // The bookmark file the dialog reads and saves; empty for a document that has none.
+    QString BookmarkPath() const;
+
+    QPushButton *Command1 = nullptr; // Save
+    QPlainTextEdit *Text1 = nullptr;
+    QPushButton *Command2 = nullptr; // Cancel
+
+private:
+    void createControls();
+    void connectSignals();
+    void Command1_Click();
+    void refreshBookmarkLists();
+
+    Form1 &m_reader;
+    // The document whose bookmark file was loaded.
+    QString m_documentPath;
+};

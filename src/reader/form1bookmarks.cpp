@@ -1,0 +1,69 @@
+#include "reader/form1.h"
+
+#include "bookmarks/form3.h"
+#include "bookmarks/form4.h"
+#include "bookmarks/pagecapture.h"
+
+#include <QFrame>
+#include <QLineEdit>
+
+namespace
+{
+
+void setPressedLook(QFrame *button)
+{
+    button->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    button->setLineWidth(1);
+}
+
+void setNormalLook(QFrame *button)
+{
+    button->setFrameStyle(QFrame::NoFrame);
+}
+
+// A dialog already open keeps its place and what was typed into it.
+void bringForward(QWidget *dialog)
+{
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+} // namespace
+
+void Form1::PressAddBookmarkButton()
+{
+    setPressedLook(Picture4);
+}
+
+void Form1::PressOrganiseButton()
+{
+    setPressedLook(Picture5);
+}
+
+void Form1::AddBookmark()
+{
+    setNormalLook(Picture4);
+    Module1::CapturePage(*this, *PDF1);
+    if (Text2->text().isEmpty() || Module1::CurrentPage == 0)
+        return;
+    if (m_form3) {
+        bringForward(m_form3);
+        return;
+    }
+    m_form3 = new Form3(*this);
+    m_form3->Form_Load();
+}
+
+void Form1::OrganiseBookmarks()
+{
+    setNormalLook(Picture5);
+    if (Text2->text().isEmpty())
+        return;
+    if (m_form4) {
+        bringForward(m_form4);
+        return;
+    }
+    m_form4 = new Form4(*this);
+    m_form4->Form_Load();
+}

@@ -1,0 +1,762 @@
+#include "app/startup.h"
+#include "book/bookgenerator.h"
+#include "book/gbkcodec.h"
+#include "bookmarks/bookmarkfile.h"
+#include "bookmarks/form3.h"
+#include "bookmarks/form4.h"
+#include "bookmarks/pagecapture.h"
+#include "fakeservices.h"
+#include "reader/clicklabel.h"
+#include "reader/form1.h"
+#include "reader/sidelist.h"
+#include "reader/twips.h"
+#include "testfiles.h"
+#include "testpdfs.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+
+#include <memory>
+
+class TestBookmarkDialogs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    // Page capture.
+    void findPageBox_data();
+    void findPageBox();
+    void findPageBoxVisitsTopmostFirstAndSkipsOtherWindows();
+    void buttonsLookPressedWhileHeldDown();
+    void captureReadsThePageTheViewShows();
+    void noDocumentOpensNoDialog();
+    void noPageFoundOpensNoDialog();
+
+    // The add-bookmark dialog.
+    void addBookmarkDialogLayout();
+    void plainBookmarkIsAppendedAndListed();
+    void sameBookmarkTwiceGivesTwoLines();
+    void emptyNameRecordsNothing();
+    void nameIsAtMostThirtyCharacters();
+    void pastedLineBreaksBecomeBlanks();
+    void secondCaptureBringsTheSameDialogForward();
+    void pageIsZeroWhenALaterCaptureFoundNothing();
+    void chapterBookmarkShowsTheBookmarksTab();
+    void bookWithoutAChapterChosenRecordsNothing();
+    void unwritableFileKeepsTheDialogAndTheLists();
+    void cancelRecordsNothing();
+
+    // The organise-bookmarks dialog.
+    void organiseDialogLayout();
+    void blankLinesAreDroppedOnLoad();
+    void asciiBracketsBecomeFullWidthAndListsFollow();
+    void blankTextLeavesTheFileAsItWas_data();
+    void blankTextLeavesTheFileAsItWas();
+    void reorderingReordersTheList();
+    void bookSaveRefreshesTheChapterShown();
+    void documentWithoutABookmarkFileSaysSo();
+    void failedSaveKeepsTheOldFileAndTheText();
+    void cancelLeavesTheFile();
+    void organiseButtonNeedsADocument();
+
+private:
+    QString pathIn(const QString &name) const { return m_dir->filePath(name); }
+    void openPdf(const QString &path, int pages);
+    void openBook(const QString &bookName, const QStringList &chapters);
+    void showChapter(int row);
+    // Releases the add-bookmark button: the capture, then the dialog when one opens.
+    void releaseAddButton();
+    Form3 *addDialog() const { return m_form->findChild<Form3 *>(QStringLiteral("Form3")); }
+    Form4 *organiseDialog() const { return m_form->findChild<Form4 *>(QStringLiteral("Form4")); }
+    Form3 *openAddDialogOnPage(int page);
+    Form4 *openOrganiseDialog();
+    QLineEdit *pageBox() const { return m_form->PDF1->findChild<QLineEdit *>(); }
+    QStringList listTexts(const QListWidget *list) const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakeServices> m_fakes;
+    std::unique_ptr<Form1> m_form;
+};
+
+namespace
+{
+
+// Types `text` as the keyboard would, one character at a time.
+void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+QByteArray gbk(const char *utf8)
+{
+    return Gbk::encode(QString::fromUtf8(utf8));
+}
+
+} // namespace
+
+void TestBookmarkDialogs::initTestCase()
+{
+    Module1::SetApplicationFont();
+}
+
+void TestBookmarkDialogs::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_fakes = std::make_unique<FakeServices>();
+    m_form = Form1::create(m_fakes->services());
+    QVERIFY(m_form);
+    m_form->Form_Load(QString());
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    Module1::CurrentPage = 0;
+}
+
+void TestBookmarkDialogs::cleanup()
+{
+    m_form.reset();
+    m_fakes.reset();
+    m_dir.reset();
+}
+
+void TestBookmarkDialogs::openPdf(const QString &path, int pages)
+{
+    QVERIFY(TestPdfs::write(path, pages));
+    m_form->SetDocumentPath(path);
+    m_form->OpenPlainPdf();
+    QCOMPARE(m_form->PDF1->pageCount(), pages);
+}
+
+void TestBookmarkDialogs::openBook(const QString &bookName, const QStringList &chapters)
+{
+    GenerationRequest request;
+    request.bookName = bookName;
+    request.saveFolder = m_dir->path();
+    request.programFolder = m_dir->path();
+    request.runningProgram = pathIn(QStringLiteral("quillmoor"));
+    request.scratchFolder = m_fakes->scratchFolder.path();
+    for (int i = 0; i < chapters.size(); ++i) {
+        const QString source = pathIn(QStringLiteral("source%1.pdf").arg(i));
+        QVERIFY(TestPdfs::write(source, 3));
+        request.sources.append({chapters.at(i), source});
+    }
+    const GenerationResult result = GenerateBook(request);
+    QCOMPARE(result.outcome, GenerationOutcome::Written);
+    m_form->SetDocumentPath(result.bookPath);
+    m_form->LoadBookContents();
+    QCOMPARE(m_form->List1->count(), chapters.size());
+}
+
+void TestBookmarkDialogs::showChapter(int row)
+{
+    m_form->List1->setCurrentRow(row);
+    QCOMPARE(m_form->PDF1->pageCount(), 3);
+}
+
+void TestBookmarkDialogs::releaseAddButton()
+{
+    QTest::mousePress(m_form->Label7, Qt::LeftButton);
+    QTest::mouseRelease(m_form->Label7, Qt::LeftButton);
+}
+
+// Opens the dialog through a real capture of the view showing `page`.
+Form3 *TestBookmarkDialogs::openAddDialogOnPage(int page)
+{
+    m_form->PDF1->setCurrentPage(page);
+    if (m_form->PDF1->currentPage() != page)
+        return nullptr;
+    releaseAddButton();
+    if (Module1::CurrentPage != page)
+        return nullptr;
+    return addDialog();
+}
+
+Form4 *TestBookmarkDialogs::openOrganiseDialog()
+{
+    QTest::mousePress(m_form->Label8, Qt::LeftButton);
+    QTest::mouseRelease(m_form->Label8, Qt::LeftButton);
+    return organiseDialog();
+}
+
+QStringList TestBookmarkDialogs::listTexts(const QListWidget *list) const
+{
+    QStringList texts;
+    for (int row = 0; row < list->count(); ++row)
+        texts << list->item(row)->text();
+    return texts;
+}
+
+void TestBookmarkDialogs::findPageBox_data()
+{
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<int>("page");
+    QTest::newRow("7") << QStringList{"7"} << 7;
+    QTest::newRow("blanks around 12") << QStringList{" 12 "} << 12;
+    QTest::newRow("roman iv") << QStringList{"iv"} << 0;
+    QTest::newRow("empty") << QStringList{""} << 0;
+    QTest::newRow("page then a zoom text") << QStringList{"5", "125%"} << 5;
+    QTest::newRow("zoom text then page") << QStringList{"125%", "5"} << 5;
+    QTest::newRow("beyond 16 bits") << QStringList{"32768"} << 0;
+    QTest::newRow("largest 16-bit") << QStringList{"32767"} << 32767;
+    QTest::newRow("digits with text") << QStringList{"3 页"} << 0;
+}
+
+// Boxes are made bottom to top, so the first listed lies on top and is visited first.
+void TestBookmarkDialogs::findPageBox()
+{
+    QFETCH(QStringList, boxes);
+    QFETCH(int, page);
+    QWidget window;
+    auto *toolbar = new QToolBar(&window);
+    for (auto it = boxes.crbegin(); it != boxes.crend(); ++it)
+        new QLineEdit(*it, toolbar);
+    Module1::CurrentPage = 0;
+    Module1::FindPageBox(&window);
+    QCOMPARE(int(Module1::CurrentPage), page);
+}
+
+void TestBookmarkDialogs::findPageBoxVisitsTopmostFirstAndSkipsOtherWindows()
+{
+    QWidget window;
+    auto *lower = new QLineEdit(QStringLiteral("3"), &window);
+    auto *upper = new QLineEdit(QStringLiteral("8"), &window);
+    Module1::CurrentPage = 0;
+    Module1::FindPageBox(&window);
+    QCOMPARE(int(Module1::CurrentPage), 8);
+    lower->raise();
+    Module1::CurrentPage = 0;
+    Module1::FindPageBox(&window);
+    QCOMPARE(int(Module1::CurrentPage), 3);
+
+    // A dialog of the window, a hidden box and what a hidden widget holds are never searched.
+    delete lower;
+    delete upper;
+    auto *dialog = new QDialog(&window);
+    new QLineEdit(QStringLiteral("2024"), dialog);
+    auto *hiddenBox = new QLineEdit(QStringLiteral("9"), &window);
+    hiddenBox->hide();
+    auto *hiddenPanel = new QWidget(&window);
+    new QLineEdit(QStringLiteral("4"), hiddenPanel);
+    hiddenPanel->hide();
+    Module1::CurrentPage = 0;
+    Module1::FindPageBox(&window);
+    QCOMPARE(int(Module1::CurrentPage), 0);
+
+    QCOMPARE(Module1::ReadWindowText(nullptr), QString());
+    Module1::FindPageBox(nullptr);
+    QCOMPARE(int(Module1::CurrentPage), 0);
+}
+
+void TestBookmarkDialogs::buttonsLookPressedWhileHeldDown()
+{
+    QCOMPARE(m_form->Picture4->frameShape(), QFrame::NoFrame);
+    QTest::mousePress(m_form->Label7, Qt::RightButton);
+    QCOMPARE(m_form->Picture4->frameShape(), QFrame::Panel);
+    QCOMPARE(m_form->Picture4->frameShadow(), QFrame::Sunken);
+    // The release counts wherever the pointer is.
+    QTest::mouseRelease(m_form->Label7, Qt::RightButton, {}, QPoint(-40, -40));
+    QCOMPARE(m_form->Picture4->frameShape(), QFrame::NoFrame);
+
+    QTest::mousePress(m_form->Label8, Qt::LeftButton);
+    QCOMPARE(m_form->Picture5->frameShape(), QFrame::Panel);
+    QCOMPARE(m_form->Picture4->frameShape(), QFrame::NoFrame);
+    QTest::mouseRelease(m_form->Label8, Qt::LeftButton);
+    QCOMPARE(m_form->Picture5->frameShape(), QFrame::NoFrame);
+}
+
+void TestBookmarkDialogs::captureReadsThePageTheViewShows()
+{
+    openPdf(pathIn(QStringLiteral("a.pdf")), 4);
+    m_form->PDF1->setShowToolbar(false);
+    m_form->PDF1->setCurrentPage(3);
+    QElapsedTimer clock;
+    clock.start();
+    Module1::CapturePage(*m_form, *m_form->PDF1);
+    QVERIFY(clock.elapsed() > 200);
+    QVERIFY(m_form->PDF1->isToolbarShown());
+    QCOMPARE(int(Module1::CurrentPage), 3);
+    // The path in the hidden document box is never read as a page.
+    m_form->Text2->setText(QStringLiteral("12"));
+    pageBox()->setText(QString());
+    Module1::CapturePage(*m_form, *m_form->PDF1);
+    QCOMPARE(int(Module1::CurrentPage), 0);
+}
+
+void TestBookmarkDialogs::noDocumentOpensNoDialog()
+{
+    m_form->PDF1->setShowToolbar(false);
+    // A page number in the box, but no document in Text2.
+    pageBox()->setText(QStringLiteral("7"));
+    QElapsedTimer clock;
+    clock.start();
+    releaseAddButton();
+    QVERIFY(clock.elapsed() > 200);
+    QVERIFY(m_form->PDF1->isToolbarShown());
+    QCOMPARE(int(Module1::CurrentPage), 7);
+    QVERIFY(!addDialog());
+}
+
+void TestBookmarkDialogs::noPageFoundOpensNoDialog()
+{
+    openBook(QStringLiteral("书"), {QStringLiteral("甲"), QStringLiteral("乙")});
+    // A book before any chapter is shown: the view is empty.
+    releaseAddButton();
+    QCOMPARE(int(Module1::CurrentPage), 0);
+    QVERIFY(!addDialog());
+    QVERIFY(!QFileInfo::exists(pathIn(QStringLiteral("书.ini"))));
+}
+
+void TestBookmarkDialogs::addBookmarkDialogLayout()
+{
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
+    Form3 *dialog = openAddDialogOnPage(2);
+    QVERIFY(dialog);
+    QVERIFY(dialog->isVisible());
+    QVERIFY(dialog->isWindow());
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("添加书签"));
+    QCOMPARE(dialog->size(), Twips::toPixelRect(0, 0, 5085, 1905).size());
+    QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+    QCOMPARE(dialog->Text1->geometry(), Twips::toPixelRect(180, 720, 4635, 315));
+    QCOMPARE(dialog->Command1->geometry(), Twips::toPixelRect(2340, 1320, 1215, 315));
+    QCOMPARE(dialog->Command3->geometry(), Twips::toPixelRect(3660, 1320, 1215, 315));
+    QCOMPARE(dialog->Label1->x(), Twips::toPixels(180));
+    QCOMPARE(dialog->Label1->text(), QStringLiteral("请输入书签名称："));
+    QCOMPARE(dialog->Command1->text(), QStringLiteral("确  定"));
+    QCOMPARE(dialog->Command3->text(), QStringLiteral("取  消"));
+    QVERIFY(dialog->Label1->sizeHint().width() <= dialog->Label1->width());
+    QCOMPARE(dialog->Text1->text(), QString());
+    QTRY_COMPARE(QApplication::focusWidget(), dialog->Text1);
+    QCOMPARE(dialog->Text1->nextInFocusChain(), dialog->Command1);
+    QCOMPARE(dialog->Command1->nextInFocusChain(), dialog->Command3);
+    const QPoint screenCentre = dialog->screen()->geometry().center();
+    QVERIFY((dialog->frameGeometry().center() - screenCentre).manhattanLength() <= 1);
+    // Not modal: the reader window stays usable.
+    QVERIFY(!dialog->isModal());
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+void TestBookmarkDialogs::plainBookmarkIsAppendedAndListed()
+{
+    const QString pdf = pathIn(QStringLiteral("a.pdf"));
+    openPdf(pdf, 3);
+    Form3 *dialog = openAddDialogOnPage(3);
+    QVERIFY(dialog);
+    QPointer<Form3> guard(dialog);
+    Module1::CurrentPage = 42;
+    typeText(dialog->Text1, QStringLiteral("第三节"));
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(TestFiles::read(pathIn(QStringLiteral("a.ini"))), gbk("第三节［42］\r\n"));
+    QCOMPARE(listTexts(m_form->List4), QStringList{QStringLiteral("第三节")});
+    QCOMPARE(listTexts(m_form->List3), QStringList{QStringLiteral("第三节［42］")});
+    QTRY_VERIFY(!guard);
+    // The single look stays, and the new bookmark leads back to its page.
+    QVERIFY(m_form->Label1->isVisibleTo(m_form.get()));
+    QVERIFY(m_form->List4->horizontalExtent() > 0);
+
+    // Opened again, the dialog starts with an empty name; a second bookmark follows the first.
+    dialog = openAddDialogOnPage(2);
+    QVERIFY(dialog);
+    QCOMPARE(dialog->Text1->text(), QString());
+    typeText(dialog->Text1, QStringLiteral("附录"));
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(TestFiles::read(pathIn(QStringLiteral("a.ini"))),
+             gbk("第三节［42］\r\n附录［2］\r\n"));
+    m_form->PDF1->setCurrentPage(1);
+    m_form->GoToBookmark(1);
+    QCOMPARE(m_form->PDF1->currentPage(), 2);
+}
+
+void TestBookmarkDialogs::sameBookmarkTwiceGivesTwoLines()
+{
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
+    for (int time = 0; time < 2; ++time) {
+        Form3 *dialog = openAddDialogOnPage(2);
+        QVERIFY(dialog);
+        typeText(dialog->Text1, QStringLiteral("重点"));
+        QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+        QTRY_VERIFY(!addDialog());
+    }
+    QCOMPARE(TestFiles::read(pathIn(QStringLiteral("a.ini"))), gbk("重点［2］\r\n重点［2］\r\n"));
+    QCOMPARE(listTexts(m_form->List4), QStringList(2, QStringLiteral("重点")));
+    QCOMPARE(listTexts(m_form->List3), QStringList(2, QStringLiteral("重点［2］")));
+}
+
+void TestBookmarkDialogs::emptyNameRecordsNothing()
+{
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
+    Form3 *dialog = openAddDialogOnPage(2);
+    QVERIFY(dialog);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QVERIFY(dialog->isVisible());
+    QVERIFY(!QFileInfo::exists(pathIn(QStringLiteral("a.ini"))));
+    QCOMPARE(m_form->List4->count(), 0);
+    // A name of blanks is a name, kept as typed.
+    typeText(dialog->Text1, QStringLiteral("  "));
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(TestFiles::read(pathIn(QStringLiteral("a.ini"))), QByteArray("  \xA3\xDB"
+                                                                          "2\xA3\xDD\r\n"));
+    QCOMPARE(listTexts(m_form->List4), QStringList{QStringLiteral("  ")});
+}
+
+void TestBookmarkDialogs::nameIsAtMostThirtyCharacters()
+{
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
+    Form3 *dialog = openAddDialogOnPage(1);
+    QVERIFY(dialog);
+    const QString thirty = QString(30, QChar(0x4E66)); // 书
+    typeText(dialog->Text1, thirty + QStringLiteral("多"));
+    QCOMPARE(dialog->Text1->text(), thirty);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(TestFiles::read(pathIn(QStringLiteral("a.ini"))),
+             Gbk::encode(thirty + QStringLiteral("［1］\r\n")));
+}
+
+void TestBookmarkDialogs::pastedLineBreaksBecomeBlanks()
+{
+    openBook(QStringLiteral("书"), {QStringLiteral("甲"), QStringLiteral("乙")});
+    showChapter(1);
+    Form3 *dialog = openAddDialogOnPage(2);
+    QVERIFY(dialog);
+    QApplication::clipboard()->setText(QStringLiteral("上\r\n下\n尾"));
+    dialog->Text1->paste();
+    QCOMPARE(dialog->Text1->text(), QStringLiteral("上 下 尾"));
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(TestFiles::read(pathIn(QStringLiteral("书.ini"))), gbk("{1}乙&上 下 尾［2］\r\n"));
+}
+
+void TestBookmarkDialogs::secondCaptureBringsTheSameDialogForward()
+{
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
+    Form3 *dialog = openAddDialogOnPage(1);
+    QVERIFY(dialog);
+    typeText(dialog->Text1, QStringLiteral("草稿"));
+    dialog->move(dialog->pos() + QPoint(30, 20));
+    const QPoint moved = dialog->pos();
+    QCOMPARE(openAddDialogOnPage(3), dialog);
+    QCOMPARE(m_form->findChildren<Form3 *>().size(), 1);
+    QCOMPARE(dialog->Text1->text(), QStringLiteral("草稿"));
+    QCOMPARE(dialog->pos(), moved);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(TestFiles::read(pathIn(QStringLiteral("a.ini"))), gbk("草稿［3］\r\n"));
+}
+
+void TestBookmarkDialogs::pageIsZeroWhenALaterCaptureFoundNothing()
+{
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
+    Form3 *dialog = openAddDialogOnPage(2);
+    QVERIFY(dialog);
+    typeText(dialog->Text1, QStringLiteral("零"));
+    // The page box shows no number at the next capture: the dialog stays open, page 0.
+    pageBox()->setText(QStringLiteral("iv"));
+    releaseAddButton();
+    QCOMPARE(int(Module1::CurrentPage), 0);
+    QCOMPARE(addDialog(), dialog);
+    QVERIFY(dialog->isVisible());
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(TestFiles::read(pathIn(QStringLiteral("a.ini"))), gbk("零［0］\r\n"));
+}
+
+void TestBookmarkDialogs::chapterBookmarkShowsTheBookmarksTab()
+{
+    openBook(QStringLiteral("诗集"),
+             {QStringLiteral("序言"), QStringLiteral("第一部分"), QStringLiteral("第二部分")});
+    showChapter(1);
+    QVERIFY(m_form->List1->isVisibleTo(m_form.get()));
+    QVERIFY(!m_form->List4->isVisibleTo(m_form.get()));
+    Form3 *dialog = openAddDialogOnPage(1);
+    QVERIFY(dialog);
+    typeText(dialog->Text1, QStringLiteral("开头"));
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    const QString ini = pathIn(QStringLiteral("诗集.ini"));
+    QCOMPARE(TestFiles::read(ini), gbk("{1}第一部分&开头［1］\r\n"));
+    QCOMPARE(listTexts(m_form->List4), QStringList{QStringLiteral("开头")});
+    QCOMPARE(listTexts(m_form->List3), QStringList{QStringLiteral("开头［1］")});
+    QCOMPARE(m_form->Image1->pixmap().toImage(), m_form->Picture2->pixmap().toImage());
+    QVERIFY(!m_form->List1->isVisibleTo(m_form.get()));
+    QVERIFY(m_form->List4->isVisibleTo(m_form.get()));
+    QTRY_VERIFY(!addDialog());
+
+    // The bookmark belongs to its chapter: another chapter shows none, its own shows it again.
+    showChapter(2);
+    QCOMPARE(m_form->List4->count(), 0);
+    m_form->PDF1->setCurrentPage(3);
+    showChapter(1);
+    QCOMPARE(listTexts(m_form->List4), QStringList{QStringLiteral("开头")});
+    m_form->PDF1->setCurrentPage(2);
+    m_form->GoToBookmark(0);
+    QCOMPARE(m_form->PDF1->currentPage(), 1);
+}
+
+void TestBookmarkDialogs::bookWithoutAChapterChosenRecordsNothing()
+{
+    openBook(QStringLiteral("书"), {QStringLiteral("甲"), QStringLiteral("乙")});
+    showChapter(0);
+    Form3 *dialog = openAddDialogOnPage(2);
+    QVERIFY(dialog);
+    typeText(dialog->Text1, QStringLiteral("无章"));
+    m_form->List1->clearSelection();
+    const QStringList names = listTexts(m_form->List4);
+    for (int time = 0; time < 2; ++time) {
+        QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(listTexts(m_form->List4), names);
+        QCOMPARE(m_form->List3->count(), names.size());
+    }
+    QVERIFY(!QFileInfo::exists(pathIn(QStringLiteral("书.ini"))));
+    QVERIFY(m_fakes->dialogs.messages.isEmpty());
+}
+
+void TestBookmarkDialogs::unwritableFileKeepsTheDialogAndTheLists()
+{
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
+    QVERIFY(TestFiles::write(pathIn(QStringLiteral("a.ini")), gbk("旧［1］\r\n")));
+    m_form->OpenPlainPdf();
+    Form3 *dialog = openAddDialogOnPage(2);
+    QVERIFY(dialog);
+    typeText(dialog->Text1, QStringLiteral("新"));
+    // The document is now one whose folder is a regular file: no bookmark file can be made.
+    QVERIFY(TestFiles::write(pathIn(QStringLiteral("plain")), "x"));
+    m_form->Text2->setText(pathIn(QStringLiteral("plain/b.pdf")));
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(m_fakes->dialogs.messages,
+             QStringList{QStringLiteral("无法写入书签文件，书签未保存！")});
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->Text1->text(), QStringLiteral("新"));
+    QCOMPARE(listTexts(m_form->List4), QStringList{QStringLiteral("旧")});
+    QCOMPARE(TestFiles::read(pathIn(QStringLiteral("a.ini"))), gbk("旧［1］\r\n"));
+    QCOMPARE(TestFiles::read(pathIn(QStringLiteral("plain"))), QByteArray("x"));
+}
+
+void TestBookmarkDialogs::cancelRecordsNothing()
+{
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
+    Form3 *dialog = openAddDialogOnPage(2);
+    QVERIFY(dialog);
+    typeText(dialog->Text1, QStringLiteral("不要"));
+    QTest::mouseClick(dialog->Command3, Qt::LeftButton);
+    QTRY_VERIFY(!addDialog());
+    QVERIFY(!QFileInfo::exists(pathIn(QStringLiteral("a.ini"))));
+    QCOMPARE(m_form->List4->count(), 0);
+}
+
+void TestBookmarkDialogs::organiseDialogLayout()
+{
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
+    Form4 *dialog = openOrganiseDialog();
+    QVERIFY(dialog);
+    QVERIFY(dialog->isVisible());
+    QVERIFY(!dialog->isModal());
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("整理书签"));
+    QCOMPARE(dialog->size(), Twips::toPixelRect(0, 0, 8550, 5895).size());
+    QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+    QCOMPARE(dialog->Command1->geometry(), Twips::toPixelRect(5880, 5340, 1215, 375));
+    QCOMPARE(dialog->Text1->geometry(), Twips::toPixelRect(120, 120, 8295, 4995));
+    QCOMPARE(dialog->Command2->geometry(), Twips::toPixelRect(7200, 5340, 1215, 375));
+    QCOMPARE(dialog->Command1->text(), QStringLiteral("保  存"));
+    QCOMPARE(dialog->Command2->text(), QStringLiteral("取  消"));
+    QCOMPARE(dialog->Text1->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QCOMPARE(dialog->BookmarkPath(), pathIn(QStringLiteral("a.ini")));
+    QCOMPARE(dialog->Text1->toPlainText(), QString());
+    QTRY_COMPARE(QApplication::focusWidget(), dialog->Command1);
+    const QPoint screenCentre = dialog->screen()->geometry().center();
+    QVERIFY((dialog->frameGeometry().center() - screenCentre).manhattanLength() <= 1);
+    // One instance: the button brings it forward with what was typed.
+    dialog->Text1->setPlainText(QStringLiteral("正在改"));
+    QCOMPARE(openOrganiseDialog(), dialog);
+    QCOMPARE(m_form->findChildren<Form4 *>().size(), 1);
+    QCOMPARE(dialog->Text1->toPlainText(), QStringLiteral("正在改"));
+}
+
+void TestBookmarkDialogs::blankLinesAreDroppedOnLoad()
+{
+    const QString ini = pathIn(QStringLiteral("a.ini"));
+    QVERIFY(TestFiles::write(ini, gbk("甲［3］\r\n\r\n   \r\n乙［7］  \r\n")));
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
+    Form4 *dialog = openOrganiseDialog();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->Text1->toPlainText(), QStringLiteral("甲［3］\n乙［7］  \n"));
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    // Trailing blanks stay; the empty line in the middle is gone, one is left at the end.
+    QCOMPARE(TestFiles::read(ini), gbk("甲［3］\r\n乙［7］  \r\n\r\n"));
+    QTRY_VERIFY(!organiseDialog());
+}
+
+void TestBookmarkDialogs::asciiBracketsBecomeFullWidthAndListsFollow()
+{
+    const QString ini = pathIn(QStringLiteral("a.ini"));
+    QVERIFY(TestFiles::write(ini, gbk("甲［3］\r\n乙［7］\r\n")));
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
+    Form4 *dialog = openOrganiseDialog();
+    QVERIFY(dialog);
+    dialog->Text1->moveCursor(QTextCursor::End);
+    typeText(dialog->Text1, QStringLiteral("丙[9]"));
+    QTest::keyClick(dialog->Text1, Qt::Key_Return);
+    typeText(dialog->Text1, QStringLiteral("a[1]［5］"));
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(TestFiles::read(ini), gbk("甲［3］\r\n乙［7］\r\n丙［9］\r\na［1］［5］\r\n"));
+    QCOMPARE(listTexts(m_form->List4), (QStringList{QStringLiteral("甲"), QStringLiteral("乙"),
+                                                    QStringLiteral("丙"), QStringLiteral("a")}));
+    QCOMPARE(listTexts(m_form->List3).at(3), QStringLiteral("a［1］［5］"));
+    QTRY_VERIFY(!organiseDialog());
+}
+
+void TestBookmarkDialogs::blankTextLeavesTheFileAsItWas_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("nothing") << QString();
+    QTest::newRow("blanks") << QStringLiteral("   ");
+    QTest::newRow("empty lines") << QStringLiteral("\n\n  \n");
+}
+
+void TestBookmarkDialogs::blankTextLeavesTheFileAsItWas()
+{
+    QFETCH(QString, text);
+    const QString ini = pathIn(QStringLiteral("a.ini"));
+    const QByteArray before = gbk("甲［3］\r\n\r\n乙［7］");
+    QVERIFY(TestFiles::write(ini, before));
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
+    m_form->List4->clear();
+    m_form->List3->clear();
+    Form4 *dialog = openOrganiseDialog();
+    QVERIFY(dialog);
+    dialog->Text1->setPlainText(text);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(TestFiles::read(ini), before);
+    // The lists are still filled afresh from the file, and the dialog closes.
+    QCOMPARE(listTexts(m_form->List4), (QStringList{QStringLiteral("甲"), QStringLiteral("乙")}));
+    QTRY_VERIFY(!organiseDialog());
+}
+
+void TestBookmarkDialogs::reorderingReordersTheList()
+{
+    const QString ini = pathIn(QStringLiteral("a.ini"));
+    QVERIFY(TestFiles::write(ini, gbk("甲［3］\r\n乙［7］\r\n丙［1］\r\n")));
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
+    QCOMPARE(m_form->List4->count(), 3);
+    Form4 *dialog = openOrganiseDialog();
+    QVERIFY(dialog);
+    dialog->Text1->setPlainText(QStringLiteral("丙［1］\n甲［3］\n乙［7］\n"));
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(TestFiles::read(ini), gbk("丙［1］\r\n甲［3］\r\n乙［7］\r\n\r\n"));
+    QCOMPARE(listTexts(m_form->List4),
+             (QStringList{QStringLiteral("丙"), QStringLiteral("甲"), QStringLiteral("乙")}));
+    QCOMPARE(listTexts(m_form->List3),
+             (QStringList{QStringLiteral("丙［1］"), QStringLiteral("甲［3］"),
+                          QStringLiteral("乙［7］")}));
+}
+
+void TestBookmarkDialogs::bookSaveRefreshesTheChapterShown()
+{
+    openBook(QStringLiteral("书"),
+             {QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")});
+    const QString ini = pathIn(QStringLiteral("书.ini"));
+    QVERIFY(TestFiles::write(ini, gbk("{2}丙&重点［5］\r\n{0}甲&起［1］\r\n")));
+    showChapter(0);
+    QCOMPARE(listTexts(m_form->List4), QStringList{QStringLiteral("起")});
+    Form4 *dialog = openOrganiseDialog();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->BookmarkPath(), ini);
+    QCOMPARE(dialog->Text1->toPlainText(), QStringLiteral("{2}丙&重点［5］\n{0}甲&起［1］\n"));
+    // The entry moves to the first chapter, which is the one shown.
+    dialog->Text1->setPlainText(QStringLiteral("{0}丙&重点［5］\n{0}甲&起［1］\n"));
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(TestFiles::read(ini), gbk("{0}丙&重点［5］\r\n{0}甲&起［1］\r\n\r\n"));
+    QCOMPARE(listTexts(m_form->List4), (QStringList{QStringLiteral("重点"), QStringLiteral("起")}));
+    QCOMPARE(listTexts(m_form->List3),
+             (QStringList{QStringLiteral("重点［5］"), QStringLiteral("起［1］")}));
+    showChapter(2);
+    QCOMPARE(m_form->List4->count(), 0);
+}
+
+void TestBookmarkDialogs::documentWithoutABookmarkFileSaysSo()
+{
+    m_form->SetDocumentPath(pathIn(QStringLiteral("notes.txt")));
+    Form4 *dialog = openOrganiseDialog();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->BookmarkPath(), QString());
+    QVERIFY(dialog->Text1->isReadOnly());
+    QVERIFY(dialog->Text1->placeholderText().contains(QStringLiteral("没有书签文件")));
+    typeText(dialog->Text1, QStringLiteral("甲[1]"));
+    QCOMPARE(dialog->Text1->toPlainText(), QString());
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QTRY_VERIFY(!organiseDialog());
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
+}
+
+void TestBookmarkDialogs::failedSaveKeepsTheOldFileAndTheText()
+{
+    const QString ini = pathIn(QStringLiteral("a.ini"));
+    const QByteArray before = gbk("甲［3］\r\n");
+    QVERIFY(TestFiles::write(ini, before));
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
+    Form4 *dialog = openOrganiseDialog();
+    QVERIFY(dialog);
+    dialog->Text1->setPlainText(QStringLiteral("甲［3］\n乙[7]\n一个很长的书签名称［12］\n"));
+    {
+        TestFiles::FileSizeLimit limit(12);
+        QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    }
+    QCOMPARE(TestFiles::read(ini), before);
+    QCOMPARE(m_fakes->dialogs.messages,
+             QStringList{QStringLiteral("无法写入书签文件，书签未保存！")});
+    QVERIFY(dialog->isVisible());
+    QVERIFY(dialog->Text1->toPlainText().contains(QStringLiteral("乙［7］")));
+    QCOMPARE(listTexts(m_form->List4), QStringList{QStringLiteral("甲")});
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
+             (QStringList{QStringLiteral("a.ini"), QStringLiteral("a.pdf")}));
+}
+
+void TestBookmarkDialogs::cancelLeavesTheFile()
+{
+    const QString ini = pathIn(QStringLiteral("a.ini"));
+    const QByteArray before = gbk("甲［3］\r\n\r\n");
+    QVERIFY(TestFiles::write(ini, before));
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
+    Form4 *dialog = openOrganiseDialog();
+    QVERIFY(dialog);
+    dialog->Text1->setPlainText(QStringLiteral("乙[7]\n"));
+    QTest::mouseClick(dialog->Command2, Qt::LeftButton);
+    QTRY_VERIFY(!organiseDialog());
+    QCOMPARE(TestFiles::read(ini), before);
+    QCOMPARE(listTexts(m_form->List4), QStringList{QStringLiteral("甲")});
+    // Opened again it reads the file afresh.
+    dialog = openOrganiseDialog();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->Text1->toPlainText(), QStringLiteral("甲［3］\n"));
+}
+
+void TestBookmarkDialogs::organiseButtonNeedsADocument()
+{
+    QVERIFY(!openOrganiseDialog());
+    // Organising captures no page.
+    m_form->PDF1->setShowToolbar(false);
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
+    Module1::CurrentPage = 0;
+    QVERIFY(openOrganiseDialog());
+    QCOMPARE(int(Module1::CurrentPage), 0);
+    QVERIFY(!m_form->PDF1->isToolbarShown());
+}
+
+QTEST_MAIN(TestBookmarkDialogs)
+#include "tst_bookmark_dialogs.moc"
