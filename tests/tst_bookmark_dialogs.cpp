@@ -70,6 +70,7 @@ private slots:
     void blankTextLeavesTheFileAsItWas_data();
     void blankTextLeavesTheFileAsItWas();
     void reorderingReordersTheList();
+    void bookmarksAddedWhileOrganisingAreKept();
     void bookSaveRefreshesTheChapterShown();
     void documentWithoutABookmarkFileSaysSo();
     void failedSaveKeepsTheOldFileAndTheText();
@@ -715,6 +716,37 @@ void TestBookmarkDialogs::reorderingReordersTheList()
     QCOMPARE(listTexts(m_form->List3),
              (QStringList{QStringLiteral("丙［1］"), QStringLiteral("甲［3］"),
                           QStringLiteral("乙［7］")}));
+}
+
+void TestBookmarkDialogs::bookmarksAddedWhileOrganisingAreKept()
+{
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
+    const QString ini = pathIn(QStringLiteral("a.ini"));
+    QVERIFY(TestFiles::write(ini, gbk("甲［3］\r\n乙［1］")));
+    m_form->OpenPlainPdf();
+    Form4 *organise = openOrganiseDialog();
+    QVERIFY(organise);
+    Form3 *add = openAddDialogOnPage(2);
+    QVERIFY(add);
+    typeText(add->Text1, QStringLiteral("新"));
+    QTest::mouseClick(add->Command1, Qt::LeftButton);
+    QTRY_VERIFY(!addDialog());
+    QCOMPARE(TestFiles::read(ini), gbk("甲［3］\r\n乙［1］\r\n新［2］\r\n"));
+    // The edit, made on the text as it was loaded, ends without a line break.
+    organise->Text1->setPlainText(QStringLiteral("乙［1］\n甲改［3］"));
+    QTest::mouseClick(organise->Command1, Qt::LeftButton);
+    QTRY_VERIFY(!organiseDialog());
+    QCOMPARE(TestFiles::read(ini), gbk("乙［1］\r\n甲改［3］\r\n新［2］\r\n\r\n"));
+    QCOMPARE(listTexts(m_form->List4),
+             (QStringList{QStringLiteral("乙"), QStringLiteral("甲改"), QStringLiteral("新")}));
+
+    // A file rewritten meanwhile in another way is replaced by the text, as it always was.
+    organise = openOrganiseDialog();
+    QVERIFY(organise);
+    QVERIFY(TestFiles::write(ini, gbk("别处［9］\r\n")));
+    organise->Text1->setPlainText(QStringLiteral("只此［1］\n"));
+    QTest::mouseClick(organise->Command1, Qt::LeftButton);
+    QCOMPARE(TestFiles::read(ini), gbk("只此［1］\r\n\r\n"));
 }
 
 void TestBookmarkDialogs::bookSaveRefreshesTheChapterShown()
