@@ -151,13 +151,13 @@ void Form4::refreshBookmarkLists()
         return;
     const DocumentKind kind = Module1::DocumentKindOf(documentPath);
     if (kind == DocumentKind::Pdf) {
-        BookmarkDialogs::clearBookmarkLists(m_reader);
+        m_reader.clearBookmarkLists();
         Module1::LoadBookmarkLists(*m_reader.List3, *m_reader.List4, documentPath);
     } else if (kind == DocumentKind::Book) {
         const int chapter = BookmarkDialogs::selectedRow(*m_reader.List1);
         if (chapter < 0)
             return;
-        BookmarkDialogs::clearBookmarkLists(m_reader);
+        m_reader.clearBookmarkLists();
         Module1::LoadBookmarkLists(*m_reader.List3, *m_reader.List4, documentPath, chapter);
     }
 }
