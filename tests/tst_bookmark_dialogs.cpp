@@ -59,6 +59,7 @@ private slots:
     void pageIsZeroWhenALaterCaptureFoundNothing();
     void chapterBookmarkShowsTheBookmarksTab();
     void bookWithoutAChapterChosenRecordsNothing();
+    void bookmarkGoesToTheDocumentItWasCapturedIn();
     void unwritableFileKeepsTheDialogAndTheLists();
     void cancelRecordsNothing();
 
@@ -69,6 +70,7 @@ private slots:
     void blankTextLeavesTheFileAsItWas_data();
     void blankTextLeavesTheFileAsItWas();
     void reorderingReordersTheList();
+    void bookmarksAddedWhileOrganisingAreKept();
     void bookSaveRefreshesTheChapterShown();
     void documentWithoutABookmarkFileSaysSo();
     void failedSaveKeepsTheOldFileAndTheText();
@@ -510,12 +512,12 @@ void TestBookmarkDialogs::chapterBookmarkShowsTheBookmarksTab()
 
 void TestBookmarkDialogs::bookWithoutAChapterChosenRecordsNothing()
 {
+    // The view still shows the PDF opened before the book, and no chapter is chosen yet.
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
     openBook(QStringLiteral("书"), {QStringLiteral("甲"), QStringLiteral("乙")});
-    showChapter(0);
     Form3 *dialog = openAddDialogOnPage(2);
     QVERIFY(dialog);
     typeText(dialog->Text1, QStringLiteral("无章"));
-    m_form->List1->clearSelection();
     const QStringList names = listTexts(m_form->List4);
     for (int time = 0; time < 2; ++time) {
         QTest::mouseClick(dialog->Command1, Qt::LeftButton);
@@ -523,8 +525,57 @@ void TestBookmarkDialogs::bookWithoutAChapterChosenRecordsNothing()
         QCOMPARE(listTexts(m_form->List4), names);
         QCOMPARE(m_form->List3->count(), names.size());
     }
+    // Choosing a chapter after the capture does not make the captured page one of its pages.
+    showChapter(1);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QVERIFY(dialog->isVisible());
     QVERIFY(!QFileInfo::exists(pathIn(QStringLiteral("书.ini"))));
+    QVERIFY(!QFileInfo::exists(pathIn(QStringLiteral("a.ini"))));
     QVERIFY(m_fakes->dialogs.messages.isEmpty());
+}
+
+void TestBookmarkDialogs::bookmarkGoesToTheDocumentItWasCapturedIn()
+{
+    // Another PDF opened while the dialog is open: the bookmark stays with the first one.
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
+    Form3 *dialog = openAddDialogOnPage(2);
+    QVERIFY(dialog);
+    typeText(dialog->Text1, QStringLiteral("甲页"));
+    openPdf(pathIn(QStringLiteral("b.pdf")), 3);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QTRY_VERIFY(!addDialog());
+    QCOMPARE(TestFiles::read(pathIn(QStringLiteral("a.ini"))), gbk("甲页［2］\r\n"));
+    QVERIFY(!QFileInfo::exists(pathIn(QStringLiteral("b.ini"))));
+    QCOMPARE(m_form->List4->count(), 0);
+    QCOMPARE(m_form->List3->count(), 0);
+
+    // Another chapter chosen: the bookmark stays with the chapter it was captured in.
+    openBook(QStringLiteral("书"), {QStringLiteral("序"), QStringLiteral("正文"), QStringLiteral("跋")});
+    showChapter(1);
+    dialog = openAddDialogOnPage(3);
+    QVERIFY(dialog);
+    typeText(dialog->Text1, QStringLiteral("要点"));
+    showChapter(2);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QTRY_VERIFY(!addDialog());
+    QCOMPARE(TestFiles::read(pathIn(QStringLiteral("书.ini"))), gbk("{1}正文&要点［3］\r\n"));
+    QCOMPARE(m_form->List4->count(), 0);
+    showChapter(1);
+    QCOMPARE(listTexts(m_form->List4), QStringList{QStringLiteral("要点")});
+
+    // The other document opened and the first opened again: the lists are its own once more.
+    dialog = openAddDialogOnPage(1);
+    QVERIFY(dialog);
+    typeText(dialog->Text1, QStringLiteral("再"));
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
+    m_form->SetDocumentPath(pathIn(QStringLiteral("书.VELM")));
+    m_form->LoadBookContents();
+    showChapter(1);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(TestFiles::read(pathIn(QStringLiteral("书.ini"))),
+             gbk("{1}正文&要点［3］\r\n{1}正文&再［1］\r\n"));
+    QCOMPARE(listTexts(m_form->List4), (QStringList{QStringLiteral("要点"), QStringLiteral("再")}));
+    QCOMPARE(TestFiles::read(pathIn(QStringLiteral("a.ini"))), gbk("甲页［2］\r\n"));
 }
 
 void TestBookmarkDialogs::unwritableFileKeepsTheDialogAndTheLists()
@@ -535,17 +586,18 @@ void TestBookmarkDialogs::unwritableFileKeepsTheDialogAndTheLists()
     Form3 *dialog = openAddDialogOnPage(2);
     QVERIFY(dialog);
     typeText(dialog->Text1, QStringLiteral("新"));
-    // The document is now one whose folder is a regular file: no bookmark file can be made.
-    QVERIFY(TestFiles::write(pathIn(QStringLiteral("plain")), "x"));
-    m_form->Text2->setText(pathIn(QStringLiteral("plain/b.pdf")));
+    // The bookmark file is replaced by a folder: no line can be appended to it.
+    QVERIFY(QFile::rename(pathIn(QStringLiteral("a.ini")), pathIn(QStringLiteral("a.old"))));
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("a.ini")));
     QTest::mouseClick(dialog->Command1, Qt::LeftButton);
     QCOMPARE(m_fakes->dialogs.messages,
              QStringList{QStringLiteral("无法写入书签文件，书签未保存！")});
     QVERIFY(dialog->isVisible());
     QCOMPARE(dialog->Text1->text(), QStringLiteral("新"));
     QCOMPARE(listTexts(m_form->List4), QStringList{QStringLiteral("旧")});
-    QCOMPARE(TestFiles::read(pathIn(QStringLiteral("a.ini"))), gbk("旧［1］\r\n"));
-    QCOMPARE(TestFiles::read(pathIn(QStringLiteral("plain"))), QByteArray("x"));
+    QCOMPARE(listTexts(m_form->List3), QStringList{QStringLiteral("旧［1］")});
+    QVERIFY(QDir(pathIn(QStringLiteral("a.ini"))).isEmpty());
+    QCOMPARE(TestFiles::read(pathIn(QStringLiteral("a.old"))), gbk("旧［1］\r\n"));
 }
 
 void TestBookmarkDialogs::cancelRecordsNothing()
@@ -664,6 +716,37 @@ void TestBookmarkDialogs::reorderingReordersTheList()
     QCOMPARE(listTexts(m_form->List3),
              (QStringList{QStringLiteral("丙［1］"), QStringLiteral("甲［3］"),
                           QStringLiteral("乙［7］")}));
+}
+
+void TestBookmarkDialogs::bookmarksAddedWhileOrganisingAreKept()
+{
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
+    const QString ini = pathIn(QStringLiteral("a.ini"));
+    QVERIFY(TestFiles::write(ini, gbk("甲［3］\r\n乙［1］")));
+    m_form->OpenPlainPdf();
+    Form4 *organise = openOrganiseDialog();
+    QVERIFY(organise);
+    Form3 *add = openAddDialogOnPage(2);
+    QVERIFY(add);
+    typeText(add->Text1, QStringLiteral("新"));
+    QTest::mouseClick(add->Command1, Qt::LeftButton);
+    QTRY_VERIFY(!addDialog());
+    QCOMPARE(TestFiles::read(ini), gbk("甲［3］\r\n乙［1］\r\n新［2］\r\n"));
+    // The edit, made on the text as it was loaded, ends without a line break.
+    organise->Text1->setPlainText(QStringLiteral("乙［1］\n甲改［3］"));
+    QTest::mouseClick(organise->Command1, Qt::LeftButton);
+    QTRY_VERIFY(!organiseDialog());
+    QCOMPARE(TestFiles::read(ini), gbk("乙［1］\r\n甲改［3］\r\n新［2］\r\n\r\n"));
+    QCOMPARE(listTexts(m_form->List4),
+             (QStringList{QStringLiteral("乙"), QStringLiteral("甲改"), QStringLiteral("新")}));
+
+    // A file rewritten meanwhile in another way is replaced by the text, as it always was.
+    organise = openOrganiseDialog();
+    QVERIFY(organise);
+    QVERIFY(TestFiles::write(ini, gbk("别处［9］\r\n")));
+    organise->Text1->setPlainText(QStringLiteral("只此［1］\n"));
+    QTest::mouseClick(organise->Command1, Qt::LeftButton);
+    QCOMPARE(TestFiles::read(ini), gbk("只此［1］\r\n\r\n"));
 }
 
 void TestBookmarkDialogs::bookSaveRefreshesTheChapterShown()

@@ -1,12 +1,8 @@
 #include "bookmarks/bookmarkdialogs.h"
 
-#include "reader/form1.h"
-#include "reader/sidelist.h"
-
 #include <QDialog>
 #include <QListWidget>
 #include <QScreen>
-#include <QSignalBlocker>
 
 void BookmarkDialogs::centreOnScreen(QDialog &dialog)
 {
@@ -23,14 +19,6 @@ int BookmarkDialogs::selectedRow(const QListWidget &list)
 {
     const QList<QListWidgetItem *> selected = list.selectedItems();
     return selected.isEmpty() ? -1 : list.row(selected.first());
-}
-
-void BookmarkDialogs::clearBookmarkLists(Form1 &reader)
-{
-    const QSignalBlocker entryBlocker(reader.List3);
-    const QSignalBlocker nameBlocker(reader.List4);
-    reader.List3->clear();
-    reader.List4->clear();
 }
 
 QString BookmarkDialogs::writeFailureMessage()

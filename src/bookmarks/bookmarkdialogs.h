@@ -2,7 +2,6 @@
 
 #include <QString>
 
-class Form1;
 class QDialog;
 class QListWidget;
 
@@ -15,9 +14,6 @@ void centreOnScreen(QDialog &dialog);
 
 // The selected line of `list`, or -1 when none is selected.
 int selectedRow(const QListWidget &list);
-
-// Empties the reader window's two bookmark lists without their signals.
-void clearBookmarkLists(Form1 &reader);
 
 // Told to the user when a bookmark file could not be written.
 QString writeFailureMessage();

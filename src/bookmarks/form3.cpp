@@ -100,30 +100,52 @@ void Form3::Command1_Click()
     close();
 }
 
+void Form3::rememberCapturedDocument()
+{
+    m_documentPath = m_reader.Text2->text();
+    m_chapter = -1;
+    m_chapterText.clear();
+    if (Module1::DocumentKindOf(m_documentPath) != DocumentKind::Book)
+        return;
+    m_chapter = BookmarkDialogs::selectedRow(*m_reader.List1);
+    if (m_chapter >= 0)
+        m_chapterText = m_reader.List1->item(m_chapter)->text();
+}
+
 // False when the dialog is to stay open: no chapter chosen, or the file not written.
 bool Form3::recordBookmark(const QString &name, const QString &entryText)
 {
-    const QString documentPath = m_reader.Text2->text();
-    const DocumentKind kind = Module1::DocumentKindOf(documentPath);
+    const DocumentKind kind = Module1::DocumentKindOf(m_documentPath);
     if (kind == DocumentKind::None)
         return true;
     QString line = entryText;
     if (kind == DocumentKind::Book) {
-        const int chapter = BookmarkDialogs::selectedRow(*m_reader.List1);
-        if (chapter < 0)
+        if (m_chapter < 0)
             return false;
-        line = QLatin1Char('{') + QString::number(chapter) + QLatin1Char('}') +
-               m_reader.List1->item(chapter)->text() + QLatin1Char('&') + entryText;
+        line = QLatin1Char('{') + QString::number(m_chapter) + QLatin1Char('}') + m_chapterText +
+               QLatin1Char('&') + entryText;
     }
-    if (!Module1::AppendBookmarkLine(documentPath, line)) {
+    if (!Module1::AppendBookmarkLine(m_documentPath, line)) {
         m_reader.services().dialogs->showMessage(this, BookmarkDialogs::writeFailureMessage());
         return false;
     }
+    if (!showsCapturedDocument())
+        return true;
     m_reader.List3->addItem(entryText);
     m_reader.List4->addItem(name);
     if (kind == DocumentKind::Book)
         showBookmarksTab();
     return true;
+}
+
+// Whether the reader window's bookmark lists still belong to the captured page's document and
+// chapter.
+bool Form3::showsCapturedDocument() const
+{
+    if (m_reader.Text2->text() != m_documentPath)
+        return false;
+    return Module1::DocumentKindOf(m_documentPath) != DocumentKind::Book ||
+           BookmarkDialogs::selectedRow(*m_reader.List1) == m_chapter;
 }
 
 // The picture of the bookmarks tab, the bookmark list in front of the hidden contents list.

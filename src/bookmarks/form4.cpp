@@ -48,6 +48,15 @@ QString withFullWidthBrackets(QString text)
     return text;
 }
 
+// The lines of `now` that follow the lines of `loaded`, when the file has only grown at its end
+// since then: bookmarks appended while the text was being edited.
+QStringList linesAppendedSince(const QStringList &loaded, const QStringList &now)
+{
+    if (now.size() <= loaded.size() || now.mid(0, loaded.size()) != loaded)
+        return {};
+    return now.mid(loaded.size());
+}
+
 // The text box breaks lines with LF; the file with CR LF.
 QString withFileLineEnds(QString text)
 {
@@ -102,7 +111,8 @@ void Form4::Form_Load()
         Text1->setReadOnly(true);
         Text1->setPlaceholderText(QStringLiteral("此文档没有书签文件，无法整理书签。"));
     } else {
-        Text1->setPlainText(editableText(Module1::ReadBookmarkFileLines(m_documentPath)));
+        m_loadedLines = Module1::ReadBookmarkFileLines(m_documentPath);
+        Text1->setPlainText(editableText(m_loadedLines));
     }
     show();
     BookmarkDialogs::centreOnScreen(*this);
@@ -117,7 +127,12 @@ void Form4::Command1_Click()
 {
     if (!Text1->toPlainText().trimmed().isEmpty() && !BookmarkPath().isEmpty()) {
         Text1->setPlainText(withFullWidthBrackets(Text1->toPlainText()));
-        const QString text = withFileLineEnds(Text1->toPlainText());
+        const QStringList added =
+            linesAppendedSince(m_loadedLines, Module1::ReadBookmarkFileLines(m_documentPath));
+        QString edited = Text1->toPlainText();
+        if (!added.isEmpty() && !edited.endsWith(QLatin1Char('\n')))
+            edited += QLatin1Char('\n');
+        const QString text = withFileLineEnds(edited + editableText(added));
         if (!Module1::RewriteBookmarkFile(m_documentPath, text)) {
             m_reader.services().dialogs->showMessage(this, BookmarkDialogs::writeFailureMessage());
             return;
@@ -136,13 +151,13 @@ void Form4::refreshBookmarkLists()
         return;
     const DocumentKind kind = Module1::DocumentKindOf(documentPath);
     if (kind == DocumentKind::Pdf) {
-        BookmarkDialogs::clearBookmarkLists(m_reader);
+        m_reader.clearBookmarkLists();
         Module1::LoadBookmarkLists(*m_reader.List3, *m_reader.List4, documentPath);
     } else if (kind == DocumentKind::Book) {
         const int chapter = BookmarkDialogs::selectedRow(*m_reader.List1);
         if (chapter < 0)
             return;
-        BookmarkDialogs::clearBookmarkLists(m_reader);
+        m_reader.clearBookmarkLists();
         Module1::LoadBookmarkLists(*m_reader.List3, *m_reader.List4, documentPath, chapter);
     }
 }

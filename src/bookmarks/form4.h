@@ -9,6 +9,7 @@ class QPushButton;
 // The organise-bookmarks dialog "整理书签": the bookmark file of the document open when it loads,
 // as text to edit freely; Save writes it back whole, with ASCII square brackets made the
 // full-width page brackets, and fills the reader window's bookmark lists afresh from the file.
+// Lines appended to the file while the dialog is open (bookmarks added meanwhile) are kept.
 // Not modal; it deletes itself when closed, so it reads the file afresh when opened again.
 class Form4 : public QDialog
 {
@@ -34,6 +35,7 @@ private:
     void refreshBookmarkLists();
 
     Form1 &m_reader;
-    // The document whose bookmark file was loaded.
+    // The document whose bookmark file was loaded, and the file's lines as loaded.
     QString m_documentPath;
+    QStringList m_loadedLines;
 };

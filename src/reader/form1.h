@@ -68,6 +68,8 @@ public:
     // The menu command "打开(O)": asks for a book or a PDF and opens it. A file of no kind is
     // refused with "文件格式错误！" and the open document stays as it was.
     void OpenCommand();
+    // Empties the bookmark lists List3 and List4 without their signals.
+    void clearBookmarkLists();
 
     // The side panel's looks and tabs, and the navigation (form1navigation.cpp).
     void SetSingleLook();
@@ -194,7 +196,6 @@ private:
     void openPageThree();
 
     void clearContentsLists();
-    void clearBookmarkLists();
     bool copyChapterToScratchFile(int row);
 
     AppServices m_services;

@@ -49,10 +49,11 @@ void Form1::AddBookmark()
         return;
     if (m_form3) {
         bringForward(m_form3);
-        return;
+    } else {
+        m_form3 = new Form3(*this);
+        m_form3->Form_Load();
     }
-    m_form3 = new Form3(*this);
-    m_form3->Form_Load();
+    m_form3->rememberCapturedDocument();
 }
 
 void Form1::OrganiseBookmarks()
