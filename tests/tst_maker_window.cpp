@@ -634,6 +634,14 @@ void TestMakerWindow::generatesABookAndKeepsTheWindowAsItWas()
     }
     QVERIFY(QDir(m_fakes->scratchFolder.path()).isEmpty());
 
+    // The reader window opens books through its own scratch folder while a book is written:
+    // with its scratch index path taken, generation still writes the book.
+    QVERIFY(QDir().mkpath(m_fakes->scratchFolder.indexFilePath()));
+    m_form->Command3->click();
+    QTRY_COMPARE(m_fakes->dialogs.messages, (QStringList{Success, Success}));
+    QVERIFY(QDir().rmdir(m_fakes->scratchFolder.indexFilePath()));
+    m_fakes->dialogs.messages.removeLast();
+
     // The window is as it was, and a second book with fewer chapters replaces the first.
     QCOMPARE(texts(m_form->List1), names);
     QCOMPARE(m_form->List1->currentRow(), 1);

@@ -286,8 +286,7 @@ void Form2::generateBook()
     request.sources = m_sources->entries();
     request.programFolder = QCoreApplication::applicationDirPath();
     request.runningProgram = QCoreApplication::applicationFilePath();
-    if (m_services.scratchFolder)
-        request.scratchFolder = m_services.scratchFolder->path();
+    request.scratchFolder = m_scratch.path();
     if (!m_writer->start(request))
         return;
     setEditingEnabled(false);

@@ -2,6 +2,7 @@
 
 #include "app/appservices.h"
 #include "book/bookgenerator.h"
+#include "book/scratchfolder.h"
 
 #include <QWidget>
 
@@ -96,5 +97,8 @@ private:
     AppServices m_services;
     std::unique_ptr<SourceList> m_sources;
     BookWriter *m_writer = nullptr;
+    // The worker passes its index through a scratch folder of its own: the reader window opens
+    // books meanwhile through the shared one, and both use the name "Velmforge.txt".
+    ScratchFolder m_scratch;
     QWidget *m_trackInside = nullptr;
 };
