@@ -4,6 +4,7 @@
 #include "book/scratchfolder.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QtEndian>
 
 namespace {
@@ -66,6 +67,7 @@ BookContents BookReader::readContents(const QString &bookPath, const ScratchFold
         return contents;
     }
     BookContents contents = readContents(file);
+    contents.modified = QFileInfo(bookPath).lastModified();
     if (!contents.ok || !scratch)
         return contents;
     const std::optional<QByteArray> index = scratch->roundTripIndex(contents.indexBytes);
@@ -84,7 +86,9 @@ bool BookReader::copyChapter(const QString &bookPath, const BookContents &conten
     }
     const ContentsIndex::Line &line = contents.lines.at(number);
     QFile book(bookPath);
-    if (!book.open(QIODevice::ReadOnly) || book.size() != contents.fileSize) {
+    const bool rewritten =
+            contents.modified.isValid() && QFileInfo(bookPath).lastModified() != contents.modified;
+    if (!book.open(QIODevice::ReadOnly) || book.size() != contents.fileSize || rewritten) {
         *error = tr("the book cannot be read again, or has changed since its index was read");
         return false;
     }

@@ -3,6 +3,7 @@
 #include "book/bytesource.h"
 #include "book/contentsindex.h"
 
+#include <QDateTime>
 #include <QIODevice>
 #include <QString>
 
@@ -19,6 +20,9 @@ struct BookContents
     bool ok = false;
     QString error;
     qint64 fileSize = 0;
+    // When the book file was last written, as read with its index: a book rebuilt since, even
+    // to the same size, has other ranges. Invalid for a book read from memory.
+    QDateTime modified;
     qint32 indexLength = 0;     // L, from the last four bytes
     qint64 chapterAreaSize = 0; // S = file size - 4 - L: where the index begins
     QByteArray indexBytes;
