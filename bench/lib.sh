@@ -120,7 +120,8 @@ bench_start_display()
         sleep 0.05
     done
     [ -s "$bench_home/display" ] || bench_fail "Xvfb did not start"
-    export DISPLAY=":$(head -n 1 "$bench_home/display")"
+    DISPLAY=":$(head -n 1 "$bench_home/display")"
+    export DISPLAY
     export XDG_DATA_HOME=$bench_home/data XDG_CONFIG_HOME=$bench_home/config
     export XDG_RUNTIME_DIR=$bench_home/runtime
     mkdir -p "$XDG_RUNTIME_DIR"
