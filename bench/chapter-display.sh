@@ -57,7 +57,7 @@ bench_size()
     mkdir -p "$out"
     for round in $(seq 0 "$BENCH_RUNS"); do
         bench_settle
-        shown=$("$driver" show "$book" 1)
+        shown=$(bench_gui "$driver" show "$book" 1)
         bench_settle
         local t_dd
         t_dd=$(bench_ms "$(bench_time dd_range "$book" $((start - 1)) "$length")")
@@ -84,8 +84,8 @@ bench_size()
 
 bench_need dd
 bench_built "$driver" "$book_tool"
-make_data
 bench_start_display
+make_data
 for size in "${sizes[@]}"; do
     bench_size "$size"
 done

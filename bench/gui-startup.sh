@@ -13,7 +13,7 @@ driver=$BENCH_BUILD/bench/quillmoor-bench-gui
 pages=500
 pdf=$BENCH_DATA/book-$pages.pdf
 out=$BENCH_DATA/out
-title='PDF电子书制作软件'
+title='PDF电子书制作软件\(Quillmoor\)'
 
 make_data()
 {
@@ -29,9 +29,9 @@ program_start()
 {
     local start pid log=$out/program.log
     start=$EPOCHREALTIME
-    "$program" >>"$log" 2>&1 &
+    LC_ALL=C.UTF-8 "$program" >>"$log" 2>&1 & # not a function: $! is the program
     pid=$!
-    until xdotool search --onlyvisible --name "$title" >/dev/null 2>&1; do
+    until bench_gui xdotool search --onlyvisible --name "$title" >/dev/null 2>&1; do
         if ! kill -0 "$pid" 2>/dev/null \
             || awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { exit !(b - a > 30) }'; then
             cat "$log" >&2
@@ -55,7 +55,7 @@ pdftoppm_page()
     rm -f "$out"/page-*
 }
 
-bench_gui()
+bench_window()
 {
     local starts=() drawns=() firsts=() lasts=() ppm_firsts=() ppm_lasts=() round first shown
     mkdir -p "$out"
@@ -65,9 +65,9 @@ bench_gui()
     bench_note "start-up and page 1 / page $pages beside pdftoppm: $BENCH_RUNS rounds"
     for round in $(seq 1 "$BENCH_RUNS"); do
         starts+=("$(program_start)")
-        shown=$(QUILLMOOR_BENCH_LAUNCH_NS=$(date +%s%N) "$driver" startup)
+        shown=$(QUILLMOOR_BENCH_LAUNCH_NS=$(date +%s%N) bench_gui "$driver" startup)
         drawns+=("$(value startup_to_window_drawn_ms "$shown")")
-        shown=$("$driver" first-page "$pdf")
+        shown=$(bench_gui "$driver" first-page "$pdf")
         firsts+=("$(value first_page_drawn_ms "$shown")")
         lasts+=("$(value last_page_drawn_ms "$shown")")
         ppm_firsts+=("$(pdftoppm_page 1)")
@@ -90,6 +90,6 @@ bench_gui()
 
 bench_need xdotool pdftoppm
 bench_built "$program" "$driver"
-make_data
 bench_start_display
-bench_gui
+make_data
+bench_window

@@ -130,6 +130,12 @@ bench_start_display()
     export QT_QPA_PLATFORM=xcb
 }
 
+# Runs a program of the windows as a user would, in a UTF-8 locale (the scripts' own is C).
+bench_gui()
+{
+    LC_ALL=C.UTF-8 "$@"
+}
+
 bench_stop_display()
 {
     if [ -n "$bench_xvfb_pid" ]; then
