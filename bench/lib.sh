@@ -75,3 +75,74 @@ bench_settle()
 {
     sync
 }
+
+# Prints seconds as milliseconds.
+bench_ms()
+{
+    awk -v s="$1" 'BEGIN { printf "%.1f\n", s * 1000 }'
+}
+
+# Fails unless every named tool is installed.
+bench_need()
+{
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || bench_fail "$tool is missing (scripts/install-deps.sh installs it)"
+    done
+}
+
+# Fails unless every named program was built.
+bench_built()
+{
+    local program
+    for program in "$@"; do
+        [ -x "$program" ] || bench_fail "$program is not built"
+    done
+}
+
+bench_xvfb_pid=
+bench_home=
+
+# Starts a virtual X display of its own (1280 by 800) and a home of its own, so that the user's
+# display, file types and settings stay as they are. Both go when the script exits.
+bench_start_display()
+{
+    bench_need Xvfb
+    bench_home=$(mktemp -d)
+    trap bench_stop_display EXIT
+    exec 3>"$bench_home/display"
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    bench_xvfb_pid=$!
+    exec 3>&-
+    local _
+    for _ in $(seq 100); do
+        [ -s "$bench_home/display" ] && break
+        sleep 0.05
+    done
+    [ -s "$bench_home/display" ] || bench_fail "Xvfb did not start"
+    DISPLAY=":$(head -n 1 "$bench_home/display")"
+    export DISPLAY
+    export XDG_DATA_HOME=$bench_home/data XDG_CONFIG_HOME=$bench_home/config
+    export XDG_RUNTIME_DIR=$bench_home/runtime
+    mkdir -p "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    unset WAYLAND_DISPLAY
+    export QT_QPA_PLATFORM=xcb
+}
+
+# Runs a program of the windows as a user would, in a UTF-8 locale (the scripts' own is C).
+bench_gui()
+{
+    LC_ALL=C.UTF-8 "$@"
+}
+
+bench_stop_display()
+{
+    if [ -n "$bench_xvfb_pid" ]; then
+        kill "$bench_xvfb_pid" 2>/dev/null || true
+        wait "$bench_xvfb_pid" 2>/dev/null || true
+    fi
+    [ -n "$bench_home" ] && rm -rf "$bench_home"
+    bench_xvfb_pid=
+    bench_home=
+}

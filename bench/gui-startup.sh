@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Figures of the reader window, on a virtual X display, beside pdftoppm on the same 500-page PDF:
+#   - the real program, from launch to its window mapped (the first start, which registers the
+#     file types, and later starts);
+#   - a driver on the same libraries, from launch to the window drawn, and from LoadFile to the
+#     first and to the last page drawn.
+# Run by bench/run (see lib.sh for what it is given).
+# shellcheck source=bench/lib.sh
+source "$(dirname "$0")/lib.sh"
+
+program=$BENCH_BUILD/src/quillmoor
+driver=$BENCH_BUILD/bench/quillmoor-bench-gui
+pages=500
+pdf=$BENCH_DATA/book-$pages.pdf
+out=$BENCH_DATA/out
+title='PDF电子书制作软件\(Quillmoor\)'
+
+make_data()
+{
+    local stamp=$BENCH_DATA/ready-1
+    [ -e "$stamp" ] && return
+    bench_note "drawing a $pages-page PDF in $BENCH_DATA (once)"
+    QT_QPA_PLATFORM=offscreen "$driver" write-pdf "$pdf" $pages
+    touch "$stamp"
+}
+
+# The real program: launch to its window mapped, in milliseconds.
+program_start()
+{
+    local start pid log=$out/program.log
+    start=$EPOCHREALTIME
+    LC_ALL=C.UTF-8 "$program" >>"$log" 2>&1 & # not a function: $! is the program
+    pid=$!
+    until bench_gui xdotool search --onlyvisible --name "$title" >/dev/null 2>&1; do
+        if ! kill -0 "$pid" 2>/dev/null \
+            || awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { exit !(b - a > 30) }'; then
+            cat "$log" >&2
+            bench_fail "the program did not show its window"
+        fi
+    done
+    bench_ms "$(awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.6f\n", b - a }')"
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+}
+
+# One value of the driver's "name milliseconds" output.
+value()
+{
+    awk -v name="$1" '$1 == name { print $2 }' <<<"$2"
+}
+
+pdftoppm_page()
+{
+    bench_ms "$(bench_time pdftoppm -f "$1" -l "$1" "$pdf" "$out/page")"
+    rm -f "$out"/page-*
+}
+
+bench_window()
+{
+    local starts=() drawns=() firsts=() lasts=() ppm_firsts=() ppm_lasts=() round first shown
+    mkdir -p "$out"
+    # A fresh home: the first start registers the file types, later starts find them in place.
+    first=$(program_start)
+    bench_note "first start: window shown after ${first} ms"
+    bench_note "start-up and page 1 / page $pages beside pdftoppm: $BENCH_RUNS rounds"
+    for round in $(seq 1 "$BENCH_RUNS"); do
+        starts+=("$(program_start)")
+        shown=$(QUILLMOOR_BENCH_LAUNCH_NS=$(date +%s%N) bench_gui "$driver" startup)
+        drawns+=("$(value startup_to_window_drawn_ms "$shown")")
+        shown=$(bench_gui "$driver" first-page "$pdf")
+        firsts+=("$(value first_page_drawn_ms "$shown")")
+        lasts+=("$(value last_page_drawn_ms "$shown")")
+        ppm_firsts+=("$(pdftoppm_page 1)")
+        ppm_lasts+=("$(pdftoppm_page $pages)")
+        bench_note "round $round: window ${starts[-1]} ms, page 1 ${firsts[-1]} ms" \
+            "(pdftoppm ${ppm_firsts[-1]} ms)"
+    done
+    local ppm_first
+    ppm_first=$(bench_median "${ppm_firsts[@]}")
+    bench_row "first start to window shown (vs pdftoppm page 1)" "$first" "$ppm_first" ms -
+    bench_row "start to window shown (vs pdftoppm page 1)" \
+        "$(bench_median "${starts[@]}")" "$ppm_first" ms -
+    bench_row "start to window drawn, driver (vs pdftoppm page 1)" \
+        "$(bench_median "${drawns[@]}")" "$ppm_first" ms -
+    bench_row "$pages-page PDF: page 1 drawn (vs pdftoppm -f 1)" \
+        "$(bench_median "${firsts[@]}")" "$ppm_first" ms -
+    bench_row "$pages-page PDF: page $pages drawn (vs pdftoppm -f $pages)" \
+        "$(bench_median "${lasts[@]}")" "$(bench_median "${ppm_lasts[@]}")" ms -
+}
+
+bench_need xdotool pdftoppm
+bench_built "$program" "$driver"
+bench_start_display
+make_data
+bench_window
