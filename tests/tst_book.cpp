@@ -66,6 +66,18 @@ QString probeSuffix()
     return Module1::DecodeNumberText(NumberTexts::probeSuffix());
 }
 
+// The bytes of a chapter as copied; null when the copy failed cleanly: with a reason, no bytes.
+QByteArray chapterOf(const QString &path, const BookContents &contents, int number)
+{
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    QString error;
+    if (BookReader::copyChapter(path, contents, number, out, &error))
+        return out.data();
+    return error.isEmpty() || out.size() != 0 ? QByteArray("a failure without a reason, or with bytes")
+                                              : QByteArray();
+}
+
 // A book that exists only as a size and its last bytes; everything before them reads as zeros.
 // It records the longest read asked of it, so a test can see that nothing big was read.
 class TailOnlySource : public ByteSource
@@ -116,6 +128,8 @@ enum class FailureCause {
     TooManyChapters,
     OneByteOverTheLargestBook,
     ScratchFolderBelowAFile,
+    SaveFolderMissing,
+    SaveFolderBelowAFile,
 };
 
 enum class SizeChange {
@@ -139,8 +153,6 @@ private slots:
     void init();
     void cleanup();
 
-    void encodesTheWorkedExampleIndexes_data();
-    void encodesTheWorkedExampleIndexes();
     void writesTheWorkedExampleBooks_data();
     void writesTheWorkedExampleBooks();
     void writesEveryNameAsOneReadableLine_data();
@@ -154,14 +166,11 @@ private slots:
     void untrustedTrailersGiveNoChapters_data();
     void untrustedTrailersGiveNoChapters();
     void damagedBooksOpenOrFailCleanly();
-    void copiesChapterBytesExactly();
-    void copiesChaptersInBoundedChunks();
+    void copiesChaptersExactlyInBoundedChunks();
     void chapterCopyFailsClearly();
 
     void failedGenerationKeepsTheEarlierBook_data();
     void failedGenerationKeepsTheEarlierBook();
-    void unusableSaveFolderWritesNothing_data();
-    void unusableSaveFolderWritesNothing();
     void blankFieldsWriteNothing_data();
     void blankFieldsWriteNothing();
     void failedWriteKeepsTheEarlierBook_data();
@@ -188,6 +197,7 @@ private:
     QByteArray plantEarlierBook(const QString &bookName) const;
     void verifyOnlyTheEarlierBook(const QString &bookName, const QByteArray &earlier) const;
     QString problemOpening(const QByteArray &bytes) const;
+    QList<SourceEntry> sparseSourcesFor(qint64 bookSize) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -233,6 +243,21 @@ QByteArray TestBook::plantEarlierBook(const QString &bookName) const
     if (!TestFiles::write(BookFilePath(folder("out"), bookName), book))
         qWarning("cannot plant the earlier book");
     return book;
+}
+
+// Two sparse sources whose book would be `bookSize` bytes, so nothing near that size is written;
+// none when they cannot be made.
+QList<SourceEntry> TestBook::sparseSourcesFor(qint64 bookSize) const
+{
+    const qint64 first = 1000000000;
+    const qint64 indexLength = ContentsIndex::encode({{"a", first}, {"b", first}}).size();
+    const qint64 second = bookSize - 4 - indexLength - first;
+    const QString a = folder("in") + QStringLiteral("/a.pdf");
+    const QString b = folder("in") + QStringLiteral("/b.pdf");
+    if (ContentsIndex::encode({{"a", first}, {"b", second}}).size() != indexLength ||
+        !makeSparseFile(a, first) || !makeSparseFile(b, second))
+        return {};
+    return {{"a", a}, {"b", b}};
 }
 
 // The save folder holds the earlier book, byte for byte, and nothing else; the scratch folder is
@@ -285,80 +310,48 @@ QString TestBook::problemOpening(const QByteArray &bytes) const
     return QString();
 }
 
-void TestBook::encodesTheWorkedExampleIndexes_data()
-{
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<Sizes>("sizes");
-    QTest::addColumn<QByteArray>("index");
-
-    QTest::newRow("Intro and 第二章")
-        << QStringList{"Intro", "第二章"} << Sizes{1000, 250}
-        << QByteArray::fromHex("496E74726FA1E131A1E2313030300D0A"
-                               "B5DAB6FED5C2A1E131303031A1E23235300D0A0D0A");
-    QTest::newRow("one chapter A")
-        << QStringList{"A"} << Sizes{1000} << QByteArray::fromHex("41A1E131A1E2313030300D0A0D0A");
-    QTest::newRow("no chapters") << QStringList() << Sizes() << QByteArray("\r\n");
-}
-
-void TestBook::encodesTheWorkedExampleIndexes()
-{
-    QFETCH(QStringList, names);
-    QFETCH(Sizes, sizes);
-    QFETCH(QByteArray, index);
-
-    QList<ContentsIndex::Chapter> chapters;
-    for (int i = 0; i < names.size(); ++i)
-        chapters.append({names.at(i), sizes.at(i)});
-    QCOMPARE(ContentsIndex::encode(chapters), index);
-}
-
 void TestBook::writesTheWorkedExampleBooks_data()
 {
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<Sizes>("sizes");
-    QTest::addColumn<int>("indexLength");
-    QTest::addColumn<int>("bookSize");
+    QTest::addColumn<QByteArray>("index");
     QTest::addColumn<QByteArray>("trailer");
 
-    QTest::newRow("Intro and 第二章") << QStringList{"Intro", "第二章"} << Sizes{1000, 250} << 37
-                                      << 1291 << QByteArray::fromHex("25000000");
-    QTest::newRow("one chapter A")
-        << QStringList{"A"} << Sizes{1000} << 14 << 1018 << QByteArray::fromHex("0E000000");
+    QTest::newRow("Intro and 第二章, 1291 bytes")
+        << QStringList{"Intro", "第二章"} << Sizes{1000, 250}
+        << QByteArray::fromHex("496E74726FA1E131A1E2313030300D0A"
+                               "B5DAB6FED5C2A1E131303031A1E23235300D0A0D0A")
+        << QByteArray::fromHex("25000000");
+    QTest::newRow("one chapter A, 1018 bytes")
+        << QStringList{"A"} << Sizes{1000} << QByteArray::fromHex("41A1E131A1E2313030300D0A0D0A")
+        << QByteArray::fromHex("0E000000");
 }
 
 void TestBook::writesTheWorkedExampleBooks()
 {
     QFETCH(QStringList, names);
     QFETCH(Sizes, sizes);
-    QFETCH(int, indexLength);
-    QFETCH(int, bookSize);
+    QFETCH(QByteArray, index);
     QFETCH(QByteArray, trailer);
 
+    QCOMPARE(ContentsIndex::encode(QList<ContentsIndex::Chapter>()), QByteArray("\r\n"));
     QList<SourceEntry> sources;
-    QList<QByteArray> chapters;
-    QList<ContentsIndex::Chapter> indexChapters;
+    QByteArray chapterArea;
     for (int i = 0; i < names.size(); ++i) {
-        chapters.append(TestFiles::pdfLike(sizes.at(i), i));
-        sources.append({names.at(i), makeSource(names.at(i) + ".pdf", chapters.last())});
-        indexChapters.append({names.at(i), sizes.at(i)});
+        const QByteArray chapter = TestFiles::pdfLike(sizes.at(i), i);
+        chapterArea += chapter;
+        sources.append({names.at(i), makeSource(names.at(i) + ".pdf", chapter)});
     }
-    const QByteArray index = ContentsIndex::encode(indexChapters);
-    QCOMPARE(index.size(), indexLength);
-
     const GenerationResult result = GenerateBook(requestFor(QStringLiteral("A"), sources));
     QCOMPARE(result.outcome, GenerationOutcome::Written);
     QCOMPARE(result.bookPath, BookFilePath(folder("out"), QStringLiteral("A")));
-    const QByteArray book = TestFiles::read(result.bookPath);
-    QCOMPARE(book.size(), bookSize);
-    QCOMPARE(book.right(4), trailer);
-    QCOMPARE(book, bookOf(chapters, index));
+    QCOMPARE(TestFiles::read(result.bookPath), chapterArea + index + trailer);
     QCOMPARE(entriesOf(folder("out")), QStringList{"A.VELM"});
-    QCOMPARE(entriesOf(folder("scratch")), QStringList());
 
     ScratchFolder scratch(folder("scratch"));
     const BookContents contents = BookReader::readContents(result.bookPath, &scratch);
     QVERIFY2(contents.ok, qPrintable(contents.error));
-    QCOMPARE(contents.indexLength, indexLength);
+    QCOMPARE(contents.chapterAreaSize, qint64(chapterArea.size()));
     QCOMPARE(contents.lines.size(), names.size());
     qint64 start = 1;
     for (int i = 0; i < names.size(); ++i) {
@@ -366,19 +359,9 @@ void TestBook::writesTheWorkedExampleBooks()
         QVERIFY(line.valid);
         QCOMPARE(line.name, names.at(i));
         QCOMPARE(line.start, start);
-        QCOMPARE(line.length, sizes.at(i));
-        QBuffer out;
-        out.open(QIODevice::WriteOnly);
-        QString error;
-        QVERIFY2(BookReader::copyChapter(result.bookPath, contents, i, out, &error),
-                 qPrintable(error));
-        QCOMPARE(out.data(), chapters.at(i));
-        start += line.length;
+        QCOMPARE(chapterOf(result.bookPath, contents, i), chapterArea.mid(start - 1, sizes.at(i)));
+        start += sizes.at(i);
     }
-    // The last chapter's last byte, counted from 1, is S: the 0-based offset of the index.
-    const ContentsIndex::Line &last = contents.lines.last();
-    QCOMPARE(qint64(last.start) + last.length - 1, contents.chapterAreaSize);
-    QCOMPARE(contents.chapterAreaSize, qint64(bookSize - indexLength - 4));
     QCOMPARE(entriesOf(folder("scratch")), QStringList());
 }
 
@@ -387,33 +370,16 @@ void TestBook::writesEveryNameAsOneReadableLine_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("written");
 
-    QTest::newRow("ASCII") << "Intro"
-                           << "Intro";
-    QTest::newRow("GBK") << "第二章 诗集"
-                         << "第二章 诗集";
-    QTest::newRow("empty (from a file named .pdf)") << ""
-                                                    << "";
-    QTest::newRow("♂") << "a♂b"
-                       << "a?b";
-    QTest::newRow("♀") << "a♀b"
-                       << "a?b";
-    QTest::newRow("both marks") << "♀1♂2"
-                                << "?1?2";
-    QTest::newRow("CR") << "a\rb"
-                        << "a?b";
-    QTest::newRow("LF") << "a\nb"
-                        << "a?b";
-    QTest::newRow("CR LF") << "a\r\nb"
-                           << "a??b";
-    QTest::newRow("tab") << "a\tb"
-                         << "a?b";
+    QTest::newRow("ASCII") << "Intro" << "Intro";
+    QTest::newRow("GBK") << "第二章 诗集" << "第二章 诗集";
+    QTest::newRow("empty (from a file named .pdf)") << "" << "";
+    QTest::newRow("♂ and ♀") << "♀1♂2" << "?1?2";
+    QTest::newRow("CR LF") << "a\r\nb" << "a??b";
+    QTest::newRow("tab") << "a\tb" << "a?b";
     QTest::newRow("NUL") << QString::fromUtf16(u"a\0b", 3) << "a?b";
-    QTest::newRow("DEL") << "a\x7f"
-                            "b"
-                         << "a?b";
+    QTest::newRow("DEL") << QString::fromUtf16(u"a\u007fb") << "a?b";
     QTest::newRow("C1 control NEL") << QString::fromUtf16(u"a\u0085b") << "a?b";
-    QTest::newRow("emoji") << "a😀b"
-                           << "a?b";
+    QTest::newRow("emoji") << "a😀b" << "a?b";
     QTest::newRow("Thai") << QString::fromUtf16(u"\u0e01\u0e02") << "??";
 }
 
@@ -423,25 +389,12 @@ void TestBook::writesEveryNameAsOneReadableLine()
     QFETCH(QString, written);
 
     const QByteArray index = ContentsIndex::encode({{name, 5}, {QStringLiteral("Z"), 7}});
-    QVERIFY(index.startsWith(Gbk::encode(written) + "\xA1\xE1"
-                                                    "1\xA1\xE2"
-                                                    "5\r\n"));
-    QVERIFY(index.endsWith("Z\xA1\xE1"
-                           "6\xA1\xE2"
-                           "7\r\n\r\n"));
-    QCOMPARE(index.count('\r'), 3);
-    QCOMPARE(index.count('\n'), 3);
-
+    QCOMPARE(index, Gbk::encode(written) + "\xA1\xE1" "1\xA1\xE2" "5\r\nZ\xA1\xE1" "6\xA1\xE2" "7\r\n\r\n");
     const QList<ContentsIndex::Line> lines = ContentsIndex::parse(index);
     QCOMPARE(lines.size(), 2);
-    QVERIFY(lines.at(0).valid);
+    QVERIFY(lines.at(0).valid && lines.at(1).valid);
     QCOMPARE(lines.at(0).name, written);
-    QCOMPARE(lines.at(0).start, 1);
     QCOMPARE(lines.at(0).length, 5);
-    QVERIFY(lines.at(1).valid);
-    QCOMPARE(lines.at(1).name, QStringLiteral("Z"));
-    QCOMPARE(lines.at(1).start, 6);
-    QCOMPARE(lines.at(1).length, 7);
 }
 
 void TestBook::writesTheBookWhereTheFieldsSay()
@@ -518,52 +471,29 @@ void TestBook::damagedLinesKeepTheirPlace_data()
     QTest::addColumn<bool>("readable");
 
     // The chapter area of the test book is 30 bytes.
-    QTest::newRow("no ♂") << "B1♀5"
-                          << "B1♀5" << false << false;
-    QTest::newRow("no ♀") << "B♂15"
-                          << "B" << false << false;
-    QTest::newRow("no marks") << "B"
-                              << "B" << false << false;
-    QTest::newRow("♀ before ♂") << "B♀5♂1"
-                                << "B♀5" << false << false;
-    QTest::newRow("letter in the start") << "B♂1a♀5"
-                                         << "B" << false << false;
-    QTest::newRow("letter in the length") << "B♂1♀5a"
-                                          << "B" << false << false;
-    QTest::newRow("no start") << "B♂♀5"
-                              << "B" << false << false;
-    QTest::newRow("no length") << "B♂1♀"
-                               << "B" << false << false;
-    QTest::newRow("blank in a number") << "B♂ 1♀5"
-                                       << "B" << false << false;
-    QTest::newRow("plus sign") << "B♂+1♀5"
-                               << "B" << false << false;
-    QTest::newRow("minus sign") << "B♂1♀-5"
-                                << "B" << false << false;
-    QTest::newRow("full-width digit") << "B♂１♀5"
-                                      << "B" << false << false;
-    QTest::newRow("start over 2147483647") << "B♂2147483648♀5"
-                                           << "B" << false << false;
-    QTest::newRow("length over 2147483647") << "B♂1♀2147483648"
-                                            << "B" << false << false;
-    QTest::newRow("eleven digits") << "B♂99999999999♀5"
-                                   << "B" << false << false;
-    QTest::newRow("start 0") << "B♂0♀5"
-                             << "B" << false << false;
-    QTest::newRow("length 0") << "B♂1♀0"
-                              << "B" << false << false;
-    QTest::newRow("largest numbers, outside") << "B♂2147483647♀2147483647"
-                                              << "B" << true << false;
-    QTest::newRow("one byte past the chapter area") << "B♂21♀11"
-                                                    << "B" << true << false;
-    QTest::newRow("starts at the index") << "B♂31♀1"
-                                         << "B" << true << false;
-    QTest::newRow("the last byte of the chapter area") << "B♂30♀1"
-                                                       << "B" << true << true;
-    QTest::newRow("the whole chapter area") << "B♂1♀30"
-                                            << "B" << true << true;
-    QTest::newRow("overlapping another chapter") << "B♂5♀10"
-                                                 << "B" << true << true;
+    QTest::newRow("no ♂") << "B1♀5" << "B1♀5" << false << false;
+    QTest::newRow("no ♀") << "B♂15" << "B" << false << false;
+    QTest::newRow("no marks") << "B" << "B" << false << false;
+    QTest::newRow("♀ before ♂") << "B♀5♂1" << "B♀5" << false << false;
+    QTest::newRow("letter in the start") << "B♂1a♀5" << "B" << false << false;
+    QTest::newRow("letter in the length") << "B♂1♀5a" << "B" << false << false;
+    QTest::newRow("no start") << "B♂♀5" << "B" << false << false;
+    QTest::newRow("no length") << "B♂1♀" << "B" << false << false;
+    QTest::newRow("blank in a number") << "B♂ 1♀5" << "B" << false << false;
+    QTest::newRow("plus sign") << "B♂+1♀5" << "B" << false << false;
+    QTest::newRow("minus sign") << "B♂1♀-5" << "B" << false << false;
+    QTest::newRow("full-width digit") << "B♂１♀5" << "B" << false << false;
+    QTest::newRow("start over 2147483647") << "B♂2147483648♀5" << "B" << false << false;
+    QTest::newRow("length over 2147483647") << "B♂1♀2147483648" << "B" << false << false;
+    QTest::newRow("eleven digits") << "B♂99999999999♀5" << "B" << false << false;
+    QTest::newRow("start 0") << "B♂0♀5" << "B" << false << false;
+    QTest::newRow("length 0") << "B♂1♀0" << "B" << false << false;
+    QTest::newRow("largest numbers, outside") << "B♂2147483647♀2147483647" << "B" << true << false;
+    QTest::newRow("one byte past the chapter area") << "B♂21♀11" << "B" << true << false;
+    QTest::newRow("starts at the index") << "B♂31♀1" << "B" << true << false;
+    QTest::newRow("the last byte of the chapter area") << "B♂30♀1" << "B" << true << true;
+    QTest::newRow("the whole chapter area") << "B♂1♀30" << "B" << true << true;
+    QTest::newRow("overlapping another chapter") << "B♂5♀10" << "B" << true << true;
 }
 
 void TestBook::damagedLinesKeepTheirPlace()
@@ -582,33 +512,16 @@ void TestBook::damagedLinesKeepTheirPlace()
     const BookContents contents = BookReader::readContents(path);
     QVERIFY2(contents.ok, qPrintable(contents.error));
     QCOMPARE(contents.lines.size(), 3);
-    QCOMPARE(contents.lines.at(0).name, QStringLiteral("A"));
     QCOMPARE(contents.lines.at(1).name, name);
     QCOMPARE(contents.lines.at(1).text, line);
     QCOMPARE(contents.lines.at(1).valid, valid);
     QCOMPARE(contents.lines.at(2).name, QStringLiteral("C"));
     QCOMPARE(contents.chapterReadable(1), readable);
-
-    const QList<QPair<int, QByteArray>> goodChapters{{0, chapterArea.left(10)},
-                                                     {2, chapterArea.mid(10)}};
-    for (const auto &[number, bytes] : goodChapters) {
-        QBuffer out;
-        out.open(QIODevice::WriteOnly);
-        QString error;
-        QVERIFY2(BookReader::copyChapter(path, contents, number, out, &error), qPrintable(error));
-        QCOMPARE(out.data(), bytes);
-    }
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    QString error;
-    QCOMPARE(BookReader::copyChapter(path, contents, 1, out, &error), readable);
-    if (readable) {
-        const ContentsIndex::Line &damaged = contents.lines.at(1);
-        QCOMPARE(out.data(), chapterArea.mid(damaged.start - 1, damaged.length));
-    } else {
-        QVERIFY(!error.isEmpty());
-        QCOMPARE(out.size(), 0);
-    }
+    QCOMPARE(chapterOf(path, contents, 0), chapterArea.left(10));
+    QCOMPARE(chapterOf(path, contents, 2), chapterArea.mid(10));
+    const ContentsIndex::Line &damaged = contents.lines.at(1);
+    QCOMPARE(chapterOf(path, contents, 1),
+             readable ? chapterArea.mid(damaged.start - 1, damaged.length) : QByteArray());
 }
 
 void TestBook::untrustedTrailersGiveNoChapters_data()
@@ -694,23 +607,24 @@ void TestBook::damagedBooksOpenOrFailCleanly()
     }
 }
 
-void TestBook::copiesChapterBytesExactly()
+void TestBook::copiesChaptersExactlyInBoundedChunks()
 {
-    const QList<QByteArray> chapters{TestFiles::pdfLike(1000, 1), TestFiles::pdfLike(1, 2),
-                                     TestFiles::pdfLike(777, 3)};
-    const QByteArray index = ContentsIndex::encode({{"a", 1000}, {"b", 1}, {"c", 777}});
+    const QList<QByteArray> chapters{TestFiles::pdfLike(SafeWrite::ChunkSize * 5 / 2 + 3, 1),
+                                     TestFiles::pdfLike(1, 2), TestFiles::pdfLike(777, 3)};
+    const QByteArray index =
+        ContentsIndex::encode({{"a", chapters.at(0).size()}, {"b", 1}, {"c", 777}});
     const QString path = folder("out") + QStringLiteral("/three.VELM");
     QVERIFY(TestFiles::write(path, bookOf(chapters, index)));
     const BookContents contents = BookReader::readContents(path);
     QVERIFY2(contents.ok, qPrintable(contents.error));
 
     for (int number = 0; number < 3; ++number) {
-        QBuffer buffer;
-        buffer.open(QIODevice::WriteOnly);
+        RecordingDevice out;
+        out.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
         QString error;
-        QVERIFY2(BookReader::copyChapter(path, contents, number, buffer, &error),
-                 qPrintable(error));
-        QCOMPARE(buffer.data(), chapters.at(number));
+        QVERIFY2(BookReader::copyChapter(path, contents, number, out, &error), qPrintable(error));
+        QVERIFY(out.data == chapters.at(number));
+        QVERIFY(out.largestWrite <= SafeWrite::ChunkSize);
 
         QFile file(m_dir->filePath(QStringLiteral("chapter%1.pdf").arg(number)));
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -718,24 +632,6 @@ void TestBook::copiesChapterBytesExactly()
         file.close();
         QCOMPARE(TestFiles::read(file.fileName()), chapters.at(number));
     }
-}
-
-void TestBook::copiesChaptersInBoundedChunks()
-{
-    const QByteArray chapter = TestFiles::pdfLike(SafeWrite::ChunkSize * 5 / 2 + 3, 4);
-    const QByteArray index = ContentsIndex::encode({{"big", chapter.size()}});
-    const QString path = folder("out") + QStringLiteral("/big.VELM");
-    QVERIFY(TestFiles::write(path, bookOf({chapter}, index)));
-    const BookContents contents = BookReader::readContents(path);
-    QVERIFY2(contents.ok, qPrintable(contents.error));
-
-    RecordingDevice out;
-    out.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    QString error;
-    QVERIFY2(BookReader::copyChapter(path, contents, 0, out, &error), qPrintable(error));
-    QVERIFY(out.data == chapter);
-    QVERIFY(out.largestWrite > 0);
-    QVERIFY(out.largestWrite <= SafeWrite::ChunkSize);
 }
 
 void TestBook::chapterCopyFailsClearly()
@@ -751,13 +647,8 @@ void TestBook::chapterCopyFailsClearly()
     QString error;
 
     // No such chapter.
-    for (const int number : {-1, 2}) {
-        QBuffer out;
-        out.open(QIODevice::WriteOnly);
-        QVERIFY(!BookReader::copyChapter(path, contents, number, out, &error));
-        QVERIFY(!error.isEmpty());
-        QCOMPARE(out.size(), 0);
-    }
+    QCOMPARE(chapterOf(path, contents, -1), QByteArray());
+    QCOMPARE(chapterOf(path, contents, 2), QByteArray());
 
     // A chapter file that cannot take all the bytes.
     for (int number = 0; number < 2; ++number) {
@@ -778,26 +669,13 @@ void TestBook::chapterCopyFailsClearly()
         QVERIFY(rebuilt.flush());
         QVERIFY(rebuilt.setFileTime(contents.modified.addSecs(1), QFileDevice::FileModificationTime));
     }
-    QBuffer rebuiltOut;
-    rebuiltOut.open(QIODevice::WriteOnly);
-    QVERIFY(!BookReader::copyChapter(path, contents, 0, rebuiltOut, &error));
-    QVERIFY(!error.isEmpty());
-    QCOMPARE(rebuiltOut.size(), 0);
+    QCOMPARE(chapterOf(path, contents, 0), QByteArray());
 
-    // The book changed after its index was read.
+    // The book changed after its index was read, or is gone.
     QVERIFY(appendTo(path, "x"));
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    error.clear();
-    QVERIFY(!BookReader::copyChapter(path, contents, 0, out, &error));
-    QVERIFY(!error.isEmpty());
-
-    // The book is gone.
+    QCOMPARE(chapterOf(path, contents, 0), QByteArray());
     QVERIFY(QFile::remove(path));
-    error.clear();
-    QVERIFY(!BookReader::copyChapter(path, contents, 0, out, &error));
-    QVERIFY(!error.isEmpty());
-    QCOMPARE(out.size(), 0);
+    QCOMPARE(chapterOf(path, contents, 0), QByteArray());
 }
 
 void TestBook::failedGenerationKeepsTheEarlierBook_data()
@@ -814,6 +692,9 @@ void TestBook::failedGenerationKeepsTheEarlierBook_data()
         << FailureCause::OneByteOverTheLargestBook << GenerationStep::Measuring;
     QTest::newRow("scratch folder below a file")
         << FailureCause::ScratchFolderBelowAFile << GenerationStep::ScratchIndex;
+    QTest::newRow("save folder missing") << FailureCause::SaveFolderMissing << GenerationStep::Opening;
+    QTest::newRow("save folder below a file")
+        << FailureCause::SaveFolderBelowAFile << GenerationStep::Opening;
 }
 
 void TestBook::failedGenerationKeepsTheEarlierBook()
@@ -846,20 +727,19 @@ void TestBook::failedGenerationKeepsTheEarlierBook()
     case FailureCause::TooManyChapters:
         request.sources = QList<SourceEntry>(ContentsIndex::MaxChapters + 1, good);
         break;
-    case FailureCause::OneByteOverTheLargestBook: {
-        // Two sparse sources whose book would be 2147483648 bytes; nothing near that is written.
-        const qint64 first = 1000000000;
-        const qint64 indexLength = ContentsIndex::encode({{"a", first}, {"b", first}}).size();
-        const qint64 second = ContentsIndex::MaxBookSize - 4 - indexLength - first + 1;
-        QCOMPARE(ContentsIndex::encode({{"a", first}, {"b", second}}).size(), indexLength);
-        QVERIFY(makeSparseFile(folder("in") + QStringLiteral("/a.pdf"), first));
-        QVERIFY(makeSparseFile(folder("in") + QStringLiteral("/b.pdf"), second));
-        request.sources = {{"a", folder("in") + QStringLiteral("/a.pdf")},
-                           {"b", folder("in") + QStringLiteral("/b.pdf")}};
+    case FailureCause::OneByteOverTheLargestBook:
+        request.sources = sparseSourcesFor(ContentsIndex::MaxBookSize + 1);
+        QVERIFY(!request.sources.isEmpty());
         break;
-    }
     case FailureCause::ScratchFolderBelowAFile:
         request.scratchFolder = good.path + QStringLiteral("/scratch");
+        break;
+    case FailureCause::SaveFolderMissing:
+    case FailureCause::SaveFolderBelowAFile:
+        request.saveFolder = cause == FailureCause::SaveFolderMissing
+                                 ? folder("out") + QStringLiteral("/missing")
+                                 : good.path + QStringLiteral("/out");
+        failingFile = BookFilePath(request.saveFolder, QStringLiteral("A"));
         break;
     }
 
@@ -878,48 +758,15 @@ void TestBook::failedGenerationKeepsTheEarlierBook()
     QCOMPARE(TestFiles::read(retry.bookPath).left(300), TestFiles::pdfLike(300, 1));
 }
 
-void TestBook::unusableSaveFolderWritesNothing_data()
-{
-    QTest::addColumn<QString>("saveFolder");
-
-    QTest::newRow("does not exist") << QStringLiteral("out/missing");
-    QTest::newRow("below a regular file") << QStringLiteral("in/good.pdf/out");
-}
-
-void TestBook::unusableSaveFolderWritesNothing()
-{
-    QFETCH(QString, saveFolder);
-
-    const QByteArray source = TestFiles::pdfLike(300, 1);
-    GenerationRequest request =
-        requestFor(QStringLiteral("A"), {{"good", makeSource("good.pdf", source)}});
-    request.saveFolder = m_dir->filePath(saveFolder);
-    const GenerationResult result = GenerateBook(request);
-    QCOMPARE(result.outcome, GenerationOutcome::Failed);
-    QCOMPARE(result.step, GenerationStep::Opening);
-    QCOMPARE(result.file, BookFilePath(request.saveFolder, QStringLiteral("A")));
-    QVERIFY(!result.cause.isEmpty());
-    QCOMPARE(entriesOf(folder("out")), QStringList());
-    QCOMPARE(entriesOf(folder("in")), QStringList{"good.pdf"});
-    QCOMPARE(TestFiles::read(folder("in") + QStringLiteral("/good.pdf")), source);
-    QCOMPARE(entriesOf(folder("scratch")), QStringList());
-}
-
 void TestBook::blankFieldsWriteNothing_data()
 {
     QTest::addColumn<QString>("bookName");
     QTest::addColumn<QString>("saveFolder");
 
-    QTest::newRow("empty name") << ""
-                                << "out";
-    QTest::newRow("blank name") << "   "
-                                << "out";
-    QTest::newRow("empty folder") << "A"
-                                  << "";
-    QTest::newRow("blank folder") << "A"
-                                  << "  ";
-    QTest::newRow("both blank") << " "
-                                << " ";
+    QTest::newRow("empty name") << "" << "out";
+    QTest::newRow("blank name") << "   " << "out";
+    QTest::newRow("empty folder") << "A" << "";
+    QTest::newRow("blank folder") << "A" << "  ";
 }
 
 void TestBook::blankFieldsWriteNothing()
@@ -1079,15 +926,8 @@ void TestBook::largestBookIsAccepted()
     // A book of exactly 2147483647 bytes passes the size check: generation gets as far as copying,
     // where a file-size limit stops it long before 2 GiB are written.
     const QByteArray earlier = plantEarlierBook(QStringLiteral("A"));
-    const qint64 first = 1000000000;
-    const qint64 indexLength = ContentsIndex::encode({{"a", first}, {"b", first}}).size();
-    const qint64 second = largest - 4 - indexLength - first;
-    QCOMPARE(ContentsIndex::encode({{"a", first}, {"b", second}}).size(), indexLength);
-    QVERIFY(makeSparseFile(folder("in") + QStringLiteral("/a.pdf"), first));
-    QVERIFY(makeSparseFile(folder("in") + QStringLiteral("/b.pdf"), second));
-    const GenerationRequest request =
-        requestFor(QStringLiteral("A"), {{"a", folder("in") + QStringLiteral("/a.pdf")},
-                                         {"b", folder("in") + QStringLiteral("/b.pdf")}});
+    const GenerationRequest request = requestFor(QStringLiteral("A"), sparseSourcesFor(largest));
+    QVERIFY(!request.sources.isEmpty());
     GenerationResult result;
     qint64 total = 0;
     {
@@ -1097,7 +937,8 @@ void TestBook::largestBookIsAccepted()
             return true;
         });
     }
-    QCOMPARE(total, largest - 4 - indexLength);
+    QCOMPARE(total, QFileInfo(request.sources.at(0).path).size() +
+                        QFileInfo(request.sources.at(1).path).size());
     QCOMPARE(result.outcome, GenerationOutcome::Failed);
     QVERIFY2(result.step == GenerationStep::Copying || result.step == GenerationStep::Finishing,
              qPrintable(result.cause));
@@ -1117,13 +958,7 @@ void TestBook::largestChapterCountIsAccepted()
     QCOMPARE(contents.lines.size(), ContentsIndex::MaxChapters);
     QCOMPARE(contents.chapterAreaSize, ContentsIndex::MaxChapters);
     QCOMPARE(contents.lines.last().start, ContentsIndex::MaxChapters);
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    QString error;
-    QVERIFY2(BookReader::copyChapter(result.bookPath, contents, ContentsIndex::MaxChapters - 1, out,
-                                     &error),
-             qPrintable(error));
-    QCOMPARE(out.data(), byte);
+    QCOMPARE(chapterOf(result.bookPath, contents, ContentsIndex::MaxChapters - 1), byte);
 }
 
 void TestBook::reportsProgressWithinAndAcrossChapters()
@@ -1181,20 +1016,8 @@ void TestBook::sameSourceTwiceGivesTwoChapters()
     const SourceEntry source{QStringLiteral("same"), makeSource("same.pdf", bytes)};
     const GenerationResult result = GenerateBook(requestFor(QStringLiteral("A"), {source, source}));
     QCOMPARE(result.outcome, GenerationOutcome::Written);
-
-    const BookContents contents = BookReader::readContents(result.bookPath);
-    QVERIFY2(contents.ok, qPrintable(contents.error));
-    QCOMPARE(contents.lines.size(), 2);
-    QCOMPARE(contents.lines.at(0).start, 1);
-    QCOMPARE(contents.lines.at(1).start, 322);
-    for (int number = 0; number < 2; ++number) {
-        QBuffer out;
-        out.open(QIODevice::WriteOnly);
-        QString error;
-        QVERIFY2(BookReader::copyChapter(result.bookPath, contents, number, out, &error),
-                 qPrintable(error));
-        QCOMPARE(out.data(), bytes);
-    }
+    QCOMPARE(TestFiles::read(result.bookPath),
+             bookOf({bytes, bytes}, ContentsIndex::encode({{"same", 321}, {"same", 321}})));
 }
 
 void TestBook::regeneratingWithFewerChaptersShrinksTheBook()
@@ -1206,13 +1029,8 @@ void TestBook::regeneratingWithFewerChaptersShrinksTheBook()
              GenerationOutcome::Written);
     const GenerationResult result = GenerateBook(requestFor(QStringLiteral("A"), {two}));
     QCOMPARE(result.outcome, GenerationOutcome::Written);
-
-    const QByteArray index = ContentsIndex::encode({{"two", 500}});
-    QCOMPARE(TestFiles::read(result.bookPath), bookOf({TestFiles::pdfLike(500, 2)}, index));
-    const BookContents contents = BookReader::readContents(result.bookPath);
-    QVERIFY2(contents.ok, qPrintable(contents.error));
-    QCOMPARE(contents.lines.size(), 1);
-    QVERIFY(contents.chapterReadable(0));
+    QCOMPARE(TestFiles::read(result.bookPath),
+             bookOf({TestFiles::pdfLike(500, 2)}, ContentsIndex::encode({{"two", 500}})));
     QCOMPARE(entriesOf(folder("out")), QStringList{"A.VELM"});
 }
 
@@ -1223,42 +1041,18 @@ void TestBook::leftoverCheck_data()
     QTest::addColumn<QString>("runningProgram"); // "other", "leftover" or "link to leftover"
     QTest::addColumn<bool>("deleted");
 
-    QTest::newRow("probe present") << "Setup"
-                                   << "file"
-                                   << "other" << true;
-    QTest::newRow("GBK name") << "诗集"
-                              << "file"
-                              << "other" << true;
-    QTest::newRow("no probe") << "Setup"
-                              << "none"
-                              << "other" << false;
-    QTest::newRow("probe is a folder") << "Setup"
-                                       << "folder"
-                                       << "other" << false;
-    QTest::newRow("hidden probe") << ".Setup"
-                                  << "file"
-                                  << "other" << false;
-    QTest::newRow("name with a separator") << "sub/Setup"
-                                           << "file"
-                                           << "other" << false;
-    QTest::newRow("name leading out of the folder") << "../Setup"
-                                                    << "file"
-                                                    << "other" << false;
-    QTest::newRow("name with a backslash") << "sub\\Setup"
-                                           << "file"
-                                           << "other" << false;
-    QTest::newRow("name is .") << "."
-                               << "file"
-                               << "other" << false;
-    QTest::newRow("name is ..") << ".."
-                                << "file"
-                                << "other" << false;
-    QTest::newRow("the running program") << "Setup"
-                                         << "file"
-                                         << "leftover" << false;
-    QTest::newRow("the running program, through a link") << "Setup"
-                                                         << "file"
-                                                         << "link to leftover" << false;
+    QTest::newRow("probe present") << "Setup" << "file" << "other" << true;
+    QTest::newRow("GBK name") << "诗集" << "file" << "other" << true;
+    QTest::newRow("no probe") << "Setup" << "none" << "other" << false;
+    QTest::newRow("probe is a folder") << "Setup" << "folder" << "other" << false;
+    QTest::newRow("hidden probe") << ".Setup" << "file" << "other" << false;
+    QTest::newRow("name with a separator") << "sub/Setup" << "file" << "other" << false;
+    QTest::newRow("name leading out of the folder") << "../Setup" << "file" << "other" << false;
+    QTest::newRow("name with a backslash") << "sub\\Setup" << "file" << "other" << false;
+    QTest::newRow("name is .") << "." << "file" << "other" << false;
+    QTest::newRow("name is ..") << ".." << "file" << "other" << false;
+    QTest::newRow("the running program") << "Setup" << "file" << "leftover" << false;
+    QTest::newRow("the running program, through a link") << "Setup" << "file" << "link to leftover" << false;
 }
 
 // The check runs before the fields are checked, so a blank save folder shows it alone.

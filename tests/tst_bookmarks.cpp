@@ -66,12 +66,10 @@ private slots:
     void sharesOneFileBetweenBookAndPdf();
     void readsEveryKindOfLineEnd();
     void appendEndsAnUnfinishedLastLine();
-    void refusesDocumentsWithoutBookmarkFile();
+    void refusesFilesItCannotKeepBookmarksIn();
     void rewritesTheWholeFile();
-    void rewriteFailureKeepsTheOldFile_data();
-    void rewriteFailureKeepsTheOldFile();
-    void appendFailureKeepsTheOldFile();
-    void writeBelowARegularFileFails();
+    void failedWriteKeepsTheOldFile_data();
+    void failedWriteKeepsTheOldFile();
     void concurrentAppendsKeepEveryLine();
     void extractsThePageText_data();
     void extractsThePageText();
@@ -84,7 +82,6 @@ void TestBookmarks::derivesTheBookmarkFilePath_data()
     QTest::newRow("book") << "/books/Poems.VELM" << "/books/Poems.ini";
     QTest::newRow("book, lower case") << "/books/Poems.velm" << "/books/Poems.ini";
     QTest::newRow("pdf, upper case") << "/docs/Manual.PDF" << "/docs/Manual.ini";
-    QTest::newRow("pdf, mixed case") << "/docs/Manual.Pdf" << "/docs/Manual.ini";
     QTest::newRow("every .pdf is replaced") << "/x.pdf.old/a.pdf" << "/x.ini.old/a.ini";
     QTest::newRow("a book keeps .pdf") << "/books/a.pdf.VELM" << "/books/a.pdf.ini";
     QTest::newRow("Chinese name") << "/书/诗集.VELM" << "/书/诗集.ini";
@@ -237,7 +234,7 @@ void TestBookmarks::appendEndsAnUnfinishedLastLine()
     }
 }
 
-void TestBookmarks::refusesDocumentsWithoutBookmarkFile()
+void TestBookmarks::refusesFilesItCannotKeepBookmarksIn()
 {
     QTemporaryDir dir;
     // A path ending in "VELM" without ".VELM" would name the document itself as its bookmark file.
@@ -248,9 +245,15 @@ void TestBookmarks::refusesDocumentsWithoutBookmarkFile()
     QVERIFY(!RewriteBookmarkFile(document, QStringLiteral("a［1］")));
     QVERIFY(ReadBookmarkFileLines(document).isEmpty());
     QCOMPARE(TestFiles::read(document), bookBytes);
-
     QVERIFY(!AppendBookmarkLine(dir.filePath("notes.txt"), QStringLiteral("a［1］")));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"bookVELM"});
+
+    // A bookmark file below a regular file cannot be written.
+    const QString below = document + "/sub/a.pdf";
+    QVERIFY(!AppendBookmarkLine(below, QStringLiteral("a［1］")));
+    QVERIFY(!RewriteBookmarkFile(below, QStringLiteral("a［1］")));
+    QCOMPARE(TestFiles::read(document), bookBytes);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"bookVELM"});
 }
 
 void TestBookmarks::rewritesTheWholeFile()
@@ -270,17 +273,22 @@ void TestBookmarks::rewritesTheWholeFile()
     QCOMPARE(TestFiles::read(dir.filePath("new.ini")), QByteArray("x\xa3\xdb" "1\xa3\xdd\r\n"));
 }
 
-void TestBookmarks::rewriteFailureKeepsTheOldFile_data()
+void TestBookmarks::failedWriteKeepsTheOldFile_data()
 {
-    QTest::addColumn<int>("newLength");
-    QTest::addColumn<int>("limit");
-    QTest::newRow("short text, fails when flushed") << 200 << 100;
-    QTest::newRow("long text, fails part way") << 200000 << 4096;
-    QTest::newRow("fails on the last byte") << 5000 << 4999;
+    QTest::addColumn<bool>("append");
+    QTest::addColumn<int>("newLength"); // of the rewritten text
+    QTest::addColumn<int>("limit");     // for an append: bytes the file may grow by
+    QTest::newRow("rewrite, short text, fails when flushed") << false << 200 << 100;
+    QTest::newRow("rewrite, long text, fails part way") << false << 200000 << 4096;
+    QTest::newRow("rewrite fails on the last byte") << false << 5000 << 4999;
+    QTest::newRow("append, no room") << true << 0 << 0;
+    QTest::newRow("append, one byte of room") << true << 0 << 1;
+    QTest::newRow("append, part of the line") << true << 0 << 6;
 }
 
-void TestBookmarks::rewriteFailureKeepsTheOldFile()
+void TestBookmarks::failedWriteKeepsTheOldFile()
 {
+    QFETCH(bool, append);
     QFETCH(int, newLength);
     QFETCH(int, limit);
     QTemporaryDir dir;
@@ -289,48 +297,17 @@ void TestBookmarks::rewriteFailureKeepsTheOldFile()
     QVERIFY(AppendBookmarkLine(document, QStringLiteral("附录［12］")));
     const QByteArray before = TestFiles::read(dir.filePath("a.ini"));
 
-    // Ends with "\r\n" after the text's own last character, one byte over the limit at most.
-    QString text(newLength - 2, QLatin1Char('x'));
     bool saved = true;
     {
-        TestFiles::FileSizeLimit sizeLimit(limit);
-        saved = RewriteBookmarkFile(document, text);
+        TestFiles::FileSizeLimit sizeLimit(append ? before.size() + limit : limit);
+        // The rewritten text gets "\r\n" after its last character: newLength bytes in all.
+        saved = append ? AppendBookmarkLine(document, QStringLiteral("附录［12］"))
+                       : RewriteBookmarkFile(document, QString(newLength - 2, QLatin1Char('x')));
     }
     QVERIFY(!saved);
     QCOMPARE(TestFiles::read(dir.filePath("a.ini")), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{"a.ini"});
-}
-
-void TestBookmarks::appendFailureKeepsTheOldFile()
-{
-    QTemporaryDir dir;
-    const QString document = dir.filePath("a.pdf");
-    QVERIFY(AppendBookmarkLine(document, QStringLiteral("第一章［3］")));
-    const QByteArray before = TestFiles::read(dir.filePath("a.ini"));
-    for (const qint64 room : {0, 1, 6}) {
-        bool appended = true;
-        {
-            TestFiles::FileSizeLimit sizeLimit(before.size() + room);
-            appended = AppendBookmarkLine(document, QStringLiteral("附录［12］"));
-        }
-        QVERIFY(!appended);
-        QCOMPARE(TestFiles::read(dir.filePath("a.ini")), before);
-    }
-}
-
-void TestBookmarks::writeBelowARegularFileFails()
-{
-    QTemporaryDir dir;
-    const QString regularFile = dir.filePath("file");
-    QVERIFY(TestFiles::write(regularFile, "content"));
-    const QString document = regularFile + "/sub/a.pdf";
-    QVERIFY(!AppendBookmarkLine(document, QStringLiteral("a［1］")));
-    QVERIFY(!RewriteBookmarkFile(document, QStringLiteral("a［1］")));
-    QVERIFY(ReadBookmarkEntries(document).isEmpty());
-    QCOMPARE(TestFiles::read(regularFile), QByteArray("content"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{"file"});
 }
 
 void TestBookmarks::concurrentAppendsKeepEveryLine()

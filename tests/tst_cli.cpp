@@ -88,10 +88,10 @@ private slots:
     void init();
     void cleanup();
 
-    void makeWritesTheWorkedExamples();
+    void makeWritesTheWorkedExample();
     void makeTakesFoldersInFolderOrder();
-    void listPrintsTabSeparatedUtf8();
-    void extractWritesTheChapterBytes();
+    void listsAndExtractsChapters();
+    void listShowsHostileBooksSafely();
     void extractRefusesBadNumbersAndPlaces();
     void extractMakesHostileNamesSafe_data();
     void extractMakesHostileNamesSafe();
@@ -175,14 +175,14 @@ QString TestCli::makeBook(const QString &name, const QStringList &sources)
     return made.exitCode == 0 ? path("out/" + name + ".VELM") : QString();
 }
 
-void TestCli::makeWritesTheWorkedExamples()
+// The book bytes themselves are the engine's; here what the command adds: its output, options.
+void TestCli::makeWritesTheWorkedExample()
 {
     const QByteArray a = makeSource("in/A.pdf", 1000, 1);
     QVERIFY(QDir().mkpath(path("out")));
     QVERIFY(QDir().mkpath(path("out2")));
     const QByteArray expected = a + "A" + StartMark + "1" + LengthMark + "1000\r\n\r\n"
                                 + QByteArray::fromHex("0e000000");
-    QCOMPARE(expected.size(), 1018);
 
     Run made = run({"make", "-n", "A", "-o", path("out"), path("in/A.pdf")});
     QCOMPARE(made.exitCode, 0);
@@ -190,27 +190,11 @@ void TestCli::makeWritesTheWorkedExamples()
     QCOMPARE(made.err, QByteArray()); // no progress bar when stderr is no terminal
     QCOMPARE(TestFiles::read(path("out/A.VELM")), expected);
 
-    // Long options, a relative folder and source, run again over the earlier book.
+    // Long options, a relative folder and source.
     made = run({"make", "--out", "out2", "--name", "A", "in/A.pdf"});
     QCOMPARE(made.exitCode, 0);
     QCOMPARE(made.out, QByteArray("out2/A.VELM\n"));
     QCOMPARE(TestFiles::read(path("out2/A.VELM")), expected);
-    made = run({"make", "--out", "out2", "--name", "A", "in/A.pdf"});
-    QCOMPARE(made.exitCode, 0);
-    QCOMPARE(TestFiles::read(path("out2/A.VELM")), expected);
-
-    // Two chapters, one named in Chinese: a 37-byte index.
-    const QByteArray intro = makeSource("in/Intro.pdf", 1000, 2);
-    const QByteArray second = makeSource("in/第二章.pdf", 250, 3);
-    made = run({"make", "-n", "诗集", "-o", path("out"), path("in/Intro.pdf"), path("in/第二章.pdf")});
-    QCOMPARE(made.exitCode, 0);
-    QCOMPARE(made.out, (path("out/诗集.VELM") + '\n').toUtf8());
-    const QByteArray index = QByteArray::fromHex("496E74726FA1E131A1E231303030 0D0A"
-                                                 "B5DAB6FED5C2A1E131303031A1E2323530 0D0A 0D0A");
-    QCOMPARE(index.size(), 37);
-    const QByteArray book = TestFiles::read(path("out/诗集.VELM"));
-    QCOMPARE(book.size(), 1291);
-    QCOMPARE(book, intro + second + index + QByteArray::fromHex("25000000"));
 }
 
 void TestCli::makeTakesFoldersInFolderOrder()
@@ -231,56 +215,30 @@ void TestCli::makeTakesFoldersInFolderOrder()
     QVERIFY(TestFiles::read(book).startsWith(ten + two + b + extra));
 }
 
-void TestCli::listPrintsTabSeparatedUtf8()
+void TestCli::listsAndExtractsChapters()
 {
-    makeSource("in/第一章.pdf", 300, 1);
-    makeSource("in/附录.pdf", 20, 2);
+    const QByteArray first = makeSource("in/第一章.pdf", 300, 1);
+    const QByteArray appendix = makeSource("in/附录.pdf", 20, 2);
     const QString book = makeBook("书", {"in/第一章.pdf", "in/附录.pdf"});
     QVERIFY(!book.isEmpty());
     const Run listed = run({"list", book});
     QCOMPARE(listed.exitCode, 0);
     QCOMPARE(listed.out, QStringLiteral("1\t1\t300\t第一章\n2\t301\t20\t附录\n").toUtf8());
 
-    // Names from a hand-made book can hold a tab or an escape sequence; a damaged line has no
-    // numbers to show.
-    const QByteArray chapter = TestFiles::pdfLike(50, 4);
-    QVERIFY(TestFiles::write(path("hostile.VELM"),
-                             bookOf(chapter, indexLine("a\tb\x1b[31m", 1, 50) + "x\r\n\r\n")));
-    const Run hostile = run({"list", path("hostile.VELM")});
-    QCOMPARE(hostile.exitCode, 0);
-    QCOMPARE(hostile.out, QByteArray("1\t1\t50\ta?b?[31m\n2\t?\t?\tx\n"));
-
-    // Not a book: a clear error naming it.
-    makeSource("plain.pdf", 100, 3);
-    const Run failed = run({"list", path("plain.pdf")});
-    QCOMPARE(failed.exitCode, 1);
-    QVERIFY(failed.err.contains(path("plain.pdf").toUtf8()));
-    QCOMPARE(failed.out, QByteArray());
-}
-
-void TestCli::extractWritesTheChapterBytes()
-{
-    const QByteArray first = makeSource("in/第一章.pdf", 300, 1);
-    const QByteArray appendix = makeSource("in/附录.pdf", 20, 2);
-    const QString book = makeBook("书", {"in/第一章.pdf", "in/附录.pdf"});
-    QVERIFY(!book.isEmpty());
     const QString work = path("work");
     QVERIFY(QDir().mkpath(work));
     const QString appendixCopy = QDir(work).filePath("附录.pdf");
-
     Run extracted = run({"extract", book, "2"}, work);
     QCOMPARE(extracted.exitCode, 0);
     QCOMPARE(extracted.out, (appendixCopy + '\n').toUtf8());
     QCOMPARE(TestFiles::read(appendixCopy), appendix);
 
-    // An existing file is never replaced under the default name.
+    // An existing file is never replaced under the default name; --out replaces it.
     QVERIFY(TestFiles::write(appendixCopy, "mine"));
     extracted = run({"extract", book, "2"}, work);
     QCOMPARE(extracted.exitCode, 1);
     QVERIFY(extracted.err.contains(appendixCopy.toUtf8()));
     QCOMPARE(TestFiles::read(appendixCopy), QByteArray("mine"));
-
-    // --out replaces it.
     extracted = run({"extract", book, "2", "--out", appendixCopy}, work);
     QCOMPARE(extracted.exitCode, 0);
     QCOMPARE(TestFiles::read(appendixCopy), appendix);
@@ -290,6 +248,23 @@ void TestCli::extractWritesTheChapterBytes()
     QCOMPARE(TestFiles::read(QDir(work).filePath("first.pdf")), first);
     QCOMPARE(QDir(work).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              (QStringList{"first.pdf", "附录.pdf"}));
+}
+
+// Names from a hand-made book can hold a tab or an escape sequence; a damaged line has no numbers
+// to show; a file that is no book gets a clear error naming it.
+void TestCli::listShowsHostileBooksSafely()
+{
+    QVERIFY(TestFiles::write(path("hostile.VELM"), bookOf(TestFiles::pdfLike(50, 4),
+                                                          indexLine("a\tb\x1b[31m", 1, 50) + "x\r\n\r\n")));
+    const Run hostile = run({"list", path("hostile.VELM")});
+    QCOMPARE(hostile.exitCode, 0);
+    QCOMPARE(hostile.out, QByteArray("1\t1\t50\ta?b?[31m\n2\t?\t?\tx\n"));
+
+    makeSource("plain.pdf", 100, 3);
+    const Run failed = run({"list", path("plain.pdf")});
+    QCOMPARE(failed.exitCode, 1);
+    QVERIFY(failed.err.contains(path("plain.pdf").toUtf8()));
+    QCOMPARE(failed.out, QByteArray());
 }
 
 void TestCli::extractRefusesBadNumbersAndPlaces()
@@ -314,7 +289,6 @@ void TestCli::extractRefusesBadNumbersAndPlaces()
             {{"extract", book, "0"}},
             {{"extract", book, "3"}},
             {{"extract", book, "x"}},
-            {{"extract", book, "1.5"}},
             {{"extract", book, "1", "--out", path("file/sub/a.pdf")}},
             {{"extract", book, "1", "--out", path("missing/a.pdf")}},
             {{"extract", path("missing.VELM"), "1"}},
@@ -323,7 +297,6 @@ void TestCli::extractRefusesBadNumbersAndPlaces()
             // The disk fills up: the 300-byte chapter does not fit.
             {{"extract", book, "1"}, 100},
             {{"extract", book, "1", "--out", path("existing.pdf")}, 100},
-            {{"extract", book, "1", "--out", path("existing.pdf")}, 299},
     };
     for (const Failure &failure : failures) {
         const QString command = failure.arguments.join(' ');
@@ -424,10 +397,6 @@ void TestCli::checkListsTheProblems_data()
             << bookOf(a + b, indexLine("a", 1, 100) + "b\x1b[2J\tc\r\n\r\n")
             << QStringList{"chapter 2: damaged index line \"b?[2J?c\"",
                            "the chapters end at 100 but the index begins at 150"};
-    QTest::newRow("number with a sign")
-            << bookOf(a + b, indexLine("a", 1, 100) + "b" + StartMark + "+101" + LengthMark + "50\r\n\r\n")
-            << QStringList{"chapter 2: damaged index line",
-                           "the chapters end at 100 but the index begins at 150"};
     QTest::newRow("every problem at once")
             << bookOf(notPdf + "x", indexLine("a", 1, 100) + "b\r\n" + indexLine("c", 101, 50) + "\r\n")
             << QStringList{"chapter 2: damaged index line", "chapter 3: does not begin with %PDF-",
@@ -436,9 +405,7 @@ void TestCli::checkListsTheProblems_data()
     QTest::newRow("trailer beyond the file")
             << a + goodIndex + littleEndian(2147483647) << QStringList{"index length of 2147483647"};
     QTest::newRow("trailer zero") << a + goodIndex + littleEndian(0) << QStringList{"index length of 0"};
-    QTest::newRow("trailer negative") << a + goodIndex + littleEndian(-1) << QStringList{"index length of -1"};
     QTest::newRow("last byte missing") << good.chopped(1) << QStringList{"index length of"};
-    QTest::newRow("shorter than a trailer") << QByteArray("\x0e\0\0", 3) << QStringList{"trailer"};
     QTest::newRow("empty file") << QByteArray() << QStringList{"trailer"};
 }
 
@@ -472,20 +439,14 @@ void TestCli::makeFailureChangesNothing_data()
     const QStringList good{"in/good.pdf"};
     QTest::newRow("missing source") << QStringList{"in/good.pdf", "in/missing.pdf"} << "out"
                                     << qint64(0) << "in/missing.pdf";
-    QTest::newRow("zero-byte source") << QStringList{"in/good.pdf", "in/empty.pdf"} << "out"
-                                      << qint64(0) << "in/empty.pdf";
     QTest::newRow("source is no PDF") << QStringList{"in/notes.txt"} << "out" << qint64(0)
                                       << "in/notes.txt";
     QTest::newRow("folder without PDF files") << QStringList{"in/nothing"} << "out" << qint64(0)
                                               << "";
     QTest::newRow("output folder below a regular file") << good << "file/sub" << qint64(0)
                                                         << "file/sub/Book.VELM";
-    QTest::newRow("output folder missing") << good << "missing" << qint64(0) << "missing/Book.VELM";
     // good.pdf is 1000 bytes and its index 17: the new book would be 1021 bytes.
-    QTest::newRow("disk full in a chapter") << good << "out" << qint64(500) << "out/Book.VELM";
     QTest::newRow("disk full in the index") << good << "out" << qint64(1010) << "out/Book.VELM";
-    QTest::newRow("disk full in the trailer") << good << "out" << qint64(1019) << "out/Book.VELM";
-    QTest::newRow("disk full at the last byte") << good << "out" << qint64(1020) << "out/Book.VELM";
 }
 
 // An earlier book of the same name stays as it was, byte for byte, and nothing else appears.
@@ -498,7 +459,6 @@ void TestCli::makeFailureChangesNothing()
 
     makeSource("in/old.pdf", 300, 1);
     makeSource("in/good.pdf", 1000, 2);
-    QVERIFY(TestFiles::write(path("in/empty.pdf"), QByteArray()));
     makeSource("in/notes.txt", 100, 3);
     makeSource("in/nothing/readme.txt", 100, 4);
     QVERIFY(TestFiles::write(path("file"), "content"));

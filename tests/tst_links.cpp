@@ -11,7 +11,6 @@ class TestLinks : public QObject
 private slots:
     void decodesNumberTexts_data();
     void decodesNumberTexts();
-    void leavesTheStoredTextUnchanged();
     void addressesDecodeToWebPages();
 };
 
@@ -36,15 +35,6 @@ void TestLinks::decodesNumberTexts()
     QFETCH(QString, numberText);
     QFETCH(QString, decoded);
     QCOMPARE(Module1::DecodeNumberText(numberText), decoded);
-}
-
-void TestLinks::leavesTheStoredTextUnchanged()
-{
-    const QString stored = NumberTexts::homePage();
-    const QString copy = stored;
-    Module1::DecodeNumberText(stored);
-    QCOMPARE(stored, copy);
-    QCOMPARE(NumberTexts::homePage(), copy);
 }
 
 void TestLinks::addressesDecodeToWebPages()
