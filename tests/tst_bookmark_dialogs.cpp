@@ -637,7 +637,7 @@ void TestBookmarkDialogs::organiseSavesTheText_data()
                              << QStringList{"丙", "甲", "乙"};
     // Blank text leaves the file as it was; the lists are still filled afresh from it.
     for (const char *blank : {"", "   ", "\n\n  \n"})
-        QTest::addRow("blank text \"%s\"", blank)
+        QTest::addRow("blank text of %d characters", int(qstrlen(blank)))
             << gbk("甲［3］\r\n\r\n乙［7］") << "甲［3］\n乙［7］\n" << blank
             << gbk("甲［3］\r\n\r\n乙［7］") << QStringList{"甲", "乙"};
     QTest::newRow("cancel") << gbk("甲［3］\r\n\r\n") << "甲［3］\n"
