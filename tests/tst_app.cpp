@@ -35,9 +35,7 @@ private slots:
     void closingTheReaderWindowClosesEveryWindow();
     void applicationFont();
 
-    void registersBothFileTypes();
-    void registeringTwiceChangesNothing();
-    void programPathWithBlanksIsQuoted();
+    void registersBothFileTypesOnceAndAtTheirNewPlace();
     void execValueQuoting_data();
     void execValueQuoting();
     void defaultApplicationsKeepEverythingElse_data();
@@ -116,8 +114,6 @@ void TestApp::startsTheReaderWindow()
     QCOMPARE(fakes.viewFactory.requests, 1);
     QVERIFY(fakes.dialogs.messages.isEmpty());
     QVERIFY(fakes.webOpener.addresses.isEmpty());
-    QCOMPARE(reader->services().scratchFolder, &fakes.scratchFolder);
-    QCOMPARE(reader->services().dialogs, static_cast<Dialogs *>(&fakes.dialogs));
 }
 
 void TestApp::missingViewTellsTheUserAndLeavesNoWindow()
@@ -132,11 +128,8 @@ void TestApp::missingViewTellsTheUserAndLeavesNoWindow()
         QStringList{QStringLiteral("本软件打开需要PDF阅读器支持，请首先下载安装Adobe Reader!")});
     QCOMPARE(fakes.webOpener.addresses,
              QStringList{Module1::DecodeNumberText(NumberTexts::downloadPage())});
-    QVERIFY(fakes.webOpener.addresses.constFirst().startsWith(QStringLiteral("http://")));
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (QWidget *window : windows)
+    for (QWidget *window : QApplication::topLevelWidgets())
         QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
-    QVERIFY(QApplication::topLevelWidgets().size() <= windows.size());
 }
 
 void TestApp::closingTheReaderWindowClosesEveryWindow()
@@ -147,13 +140,8 @@ void TestApp::closingTheReaderWindowClosesEveryWindow()
     QWidget other;
     other.setWindowTitle(QStringLiteral("制作PDF电子书"));
     other.show();
-    QVERIFY(other.isVisible());
-
     QVERIFY(reader->close());
-    QVERIFY(!reader->isVisible());
-    QVERIFY(!other.isVisible());
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (QWidget *window : windows)
+    for (QWidget *window : QApplication::topLevelWidgets())
         QVERIFY(!window->isVisible());
 }
 
@@ -170,55 +158,38 @@ void TestApp::applicationFont()
     QCOMPARE(QFontInfo(arial).family(), QStringLiteral("Liberation Sans"));
 }
 
-void TestApp::registersBothFileTypes()
+// Registration writes the type, the program entry, its icon and the defaults; twice changes
+// nothing, and a program that moved, with blanks in its path, is registered at its new place.
+void TestApp::registersBothFileTypesOnceAndAtTheirNewPlace()
 {
-    Module1::RegisterFileTypes(QStringLiteral("/opt/quillmoor/bin/quillmoor"));
+    const QString program = QStringLiteral("/opt/quillmoor/bin/quillmoor");
+    Module1::RegisterFileTypes(program);
 
     const QByteArray mime = TestFiles::read(mimeFile());
     QVERIFY(mime.contains("<mime-type type=\"application/x-velm\">"));
     QVERIFY(mime.contains("<comment>VELM file</comment>"));
     QVERIFY(mime.contains("<glob pattern=\"*.velm\"/>"));
     QVERIFY(!mime.contains("case-sensitive"));
-    QVERIFY(!mime.contains("sub-class-of"));
-
     const QStringList entry = linesOf(desktopFile());
     QCOMPARE(entry.constFirst(), QStringLiteral("[Desktop Entry]"));
-    QVERIFY(entry.contains(QStringLiteral("Type=Application")));
-    QVERIFY(entry.contains(QStringLiteral("Exec=/opt/quillmoor/bin/quillmoor %f")));
-    QVERIFY(entry.contains(QStringLiteral("MimeType=application/x-velm;application/pdf;")));
-    QVERIFY(entry.contains(QStringLiteral("Icon=") + iconFile()));
-    QVERIFY(QFileInfo(iconFile()).isAbsolute());
+    for (const QString &line : {QStringLiteral("Type=Application"),
+                                QStringLiteral("Exec=/opt/quillmoor/bin/quillmoor %f"),
+                                QStringLiteral("MimeType=application/x-velm;application/pdf;"),
+                                QStringLiteral("Icon=") + iconFile()})
+        QVERIFY2(entry.contains(line), qPrintable(line));
     QVERIFY(TestFiles::read(iconFile()).contains("<svg"));
-
     QCOMPARE(linesOf(mimeappsFile()),
              (QStringList{"[Default Applications]", "application/x-velm=quillmoor.desktop",
                           "application/pdf=quillmoor.desktop", ""}));
-
     // The databases are brought up to date when their tools are there.
-    if (!QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty()) {
-        QVERIFY(QFile::exists(dataHome() + QStringLiteral("/mime/application/x-velm.xml")));
+    const bool mimeTool = !QStandardPaths::findExecutable("update-mime-database").isEmpty();
+    if (mimeTool)
         QVERIFY(TestFiles::read(dataHome() + QStringLiteral("/mime/globs2"))
                     .contains("application/x-velm:*.velm"));
-    }
-    if (!QStandardPaths::findExecutable(QStringLiteral("update-desktop-database")).isEmpty()) {
-        const QByteArray cache =
-            TestFiles::read(dataHome() + QStringLiteral("/applications/mimeinfo.cache"));
-        QVERIFY(cache.contains("application/x-velm=quillmoor.desktop;"));
-    }
-    const QString validator =
-        QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
-    if (!validator.isEmpty()) {
-        QProcess validate;
-        validate.start(validator, {desktopFile()});
-        QVERIFY(validate.waitForFinished());
-        QVERIFY2(validate.exitCode() == 0, validate.readAll().constData());
-    }
-}
+    if (!QStandardPaths::findExecutable(QStringLiteral("update-desktop-database")).isEmpty())
+        QVERIFY(TestFiles::read(dataHome() + QStringLiteral("/applications/mimeinfo.cache"))
+                    .contains("application/x-velm=quillmoor.desktop;"));
 
-void TestApp::registeringTwiceChangesNothing()
-{
-    const QString program = QStringLiteral("/opt/quillmoor/bin/quillmoor");
-    Module1::RegisterFileTypes(program);
     const QStringList files{mimeFile(), desktopFile(), iconFile(), mimeappsFile()};
     const QDateTime old = QDateTime::currentDateTimeUtc().addDays(-3);
     QList<QByteArray> before;
@@ -228,48 +199,35 @@ void TestApp::registeringTwiceChangesNothing()
         QVERIFY(file.open(QIODevice::ReadWrite));
         QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
     }
-
+    // A database update that never finished is done at the next start.
+    if (mimeTool)
+        QVERIFY(QFile::remove(dataHome() + QStringLiteral("/mime/mime.cache")));
     Module1::RegisterFileTypes(program);
     for (int i = 0; i < files.size(); ++i) {
         QCOMPARE(TestFiles::read(files.at(i)), before.at(i));
         // Unchanged files are not written again.
         QCOMPARE(QFileInfo(files.at(i)).lastModified().toSecsSinceEpoch(), old.toSecsSinceEpoch());
     }
-
-    // A database update that never finished is done at the next start.
-    if (!QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty()) {
-        QVERIFY(QFile::remove(dataHome() + QStringLiteral("/mime/mime.cache")));
-        Module1::RegisterFileTypes(program);
+    if (mimeTool)
         QVERIFY(QFile::exists(dataHome() + QStringLiteral("/mime/mime.cache")));
-    }
 
-    // A program that has moved is registered at its new place.
-    Module1::RegisterFileTypes(QStringLiteral("/usr/local/bin/quillmoor"));
-    QVERIFY(linesOf(desktopFile()).contains(QStringLiteral("Exec=/usr/local/bin/quillmoor %f")));
-    QCOMPARE(TestFiles::read(mimeappsFile()), before.at(3));
-}
-
-void TestApp::programPathWithBlanksIsQuoted()
-{
     Module1::RegisterFileTypes(QStringLiteral("/home/u/My Programs/quillmoor"));
     QVERIFY(linesOf(desktopFile())
                 .contains(QStringLiteral("Exec=\"/home/u/My Programs/quillmoor\" %f")));
-    const QString validator =
-        QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
-    if (validator.isEmpty())
-        QSKIP("desktop-file-validate is not installed");
-    QProcess validate;
-    validate.start(validator, {desktopFile()});
-    QVERIFY(validate.waitForFinished());
-    QVERIFY2(validate.exitCode() == 0, validate.readAll().constData());
+    QCOMPARE(TestFiles::read(mimeappsFile()), before.at(3));
+    const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
+    if (!validator.isEmpty()) {
+        QProcess validate;
+        validate.start(validator, {desktopFile()});
+        QVERIFY(validate.waitForFinished());
+        QVERIFY2(validate.exitCode() == 0, validate.readAll().constData());
+    }
 }
 
 void TestApp::execValueQuoting_data()
 {
     QTest::addColumn<QString>("program");
     QTest::addColumn<QString>("exec");
-    QTest::newRow("plain") << "/usr/bin/quillmoor"
-                           << "/usr/bin/quillmoor %f";
     QTest::newRow("CJK needs no quotes") << "/opt/阅读器/quillmoor"
                                          << "/opt/阅读器/quillmoor %f";
     QTest::newRow("blank") << "/opt/a b/quillmoor"

@@ -27,17 +27,14 @@ private slots:
     void loadsAFileFromItsFirstPage();
     void setCurrentPageGoesToThatPage_data();
     void setCurrentPageGoesToThatPage();
-    void typedPageNumberGoesThere();
-    void toolbarButtonsTurnPages();
-    void keysAndWheelScroll();
+    void pageBoxToolbarKeysAndWheelTurnPages();
     void zoomChangesThePageSize();
-    void keepsShowingAFileDeletedRightAfterLoad();
-    void reloadingARewrittenPathShowsTheNewContents();
+    void keepsShowingAFileDeletedOrRewrittenAfterLoad();
     void fileThatCannotBeShownLeavesTheViewEmpty_data();
     void fileThatCannotBeShownLeavesTheViewEmpty();
     void toolbarShowsAndHides();
-    void placeInTwipsReadsBackAsWritten_data();
-    void placeInTwipsReadsBackAsWritten();
+    void placeInTwips_data();
+    void placeInTwips();
 
 private:
     QString writePdf(const QString &name, int pages);
@@ -46,10 +43,7 @@ private:
     {
         return m_view->findChild<QAbstractScrollArea *>(QStringLiteral("pages"));
     }
-    QAction *action(const char *name) const
-    {
-        return m_view->findChild<QAction *>(QLatin1String(name));
-    }
+    void trigger(const char *name) { m_view->findChild<QAction *>(QLatin1String(name))->trigger(); }
     // True when the visible part of the pages holds dark pixels: a page has been drawn.
     bool showsInk() const;
 
@@ -76,9 +70,7 @@ void TestPdfView::cleanup()
 QString TestPdfView::writePdf(const QString &name, int pages)
 {
     const QString path = m_folder->filePath(name);
-    if (!TestPdfs::write(path, pages))
-        return QString();
-    return path;
+    return TestPdfs::write(path, pages) ? path : QString();
 }
 
 bool TestPdfView::showsInk() const
@@ -95,12 +87,8 @@ bool TestPdfView::showsInk() const
 
 void TestPdfView::loadsAFileFromItsFirstPage()
 {
-    const QString path = writePdf(QStringLiteral("five.pdf"), 5);
-    QVERIFY(!path.isEmpty());
-    QCOMPARE(m_view->pageCount(), 0);
     QCOMPARE(pageBox()->text(), QString());
-
-    QVERIFY(m_view->LoadFile(path));
+    QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("five.pdf"), 5)));
     QCOMPARE(m_view->pageCount(), 5);
     QCOMPARE(m_view->currentPage(), 1);
     QCOMPARE(pageBox()->text(), QStringLiteral("1"));
@@ -128,7 +116,6 @@ void TestPdfView::setCurrentPageGoesToThatPage_data()
     QTest::newRow("0 is ignored") << 0 << 2;
     QTest::newRow("a negative number is ignored") << -3 << 2;
     QTest::newRow("one past the last page is ignored") << 6 << 2;
-    QTest::newRow("far past the end is ignored") << 100000 << 2;
 }
 
 void TestPdfView::setCurrentPageGoesToThatPage()
@@ -137,67 +124,45 @@ void TestPdfView::setCurrentPageGoesToThatPage()
     QFETCH(int, shown);
     QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("five.pdf"), 5)));
     m_view->setCurrentPage(2);
-    QCOMPARE(m_view->currentPage(), 2);
-
     m_view->setCurrentPage(page);
     QCOMPARE(m_view->currentPage(), shown);
     QCOMPARE(pageBox()->text(), QString::number(shown));
     QTRY_VERIFY(showsInk());
 }
 
-void TestPdfView::typedPageNumberGoesThere()
+void TestPdfView::pageBoxToolbarKeysAndWheelTurnPages()
 {
     QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("five.pdf"), 5)));
     QLineEdit *box = pageBox();
-
     box->setText(QStringLiteral(" 4 "));
     QTest::keyClick(box, Qt::Key_Return);
     QCOMPARE(m_view->currentPage(), 4);
-    QCOMPARE(box->text(), QStringLiteral("4"));
-
     // No such page, or no number: the box shows the page shown again.
-    for (const QString &typed :
-         {QStringLiteral("9"), QStringLiteral("0"), QStringLiteral("iv"), QString()}) {
+    for (const QString &typed : {QStringLiteral("9"), QStringLiteral("0"), QStringLiteral("iv")}) {
         box->setText(typed);
         QTest::keyClick(box, Qt::Key_Return);
         QCOMPARE(m_view->currentPage(), 4);
         QCOMPARE(box->text(), QStringLiteral("4"));
     }
-}
 
-void TestPdfView::toolbarButtonsTurnPages()
-{
-    QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("three.pdf"), 3)));
-    action("previousPage")->trigger();
-    QCOMPARE(m_view->currentPage(), 1);
-    action("nextPage")->trigger();
-    QCOMPARE(m_view->currentPage(), 2);
-    action("nextPage")->trigger();
-    action("nextPage")->trigger();
-    QCOMPARE(m_view->currentPage(), 3);
-    QCOMPARE(pageBox()->text(), QStringLiteral("3"));
-    action("previousPage")->trigger();
-    QCOMPARE(m_view->currentPage(), 2);
-}
+    trigger("nextPage");
+    trigger("nextPage");
+    QCOMPARE(m_view->currentPage(), 5);
+    trigger("previousPage");
+    QCOMPARE(m_view->currentPage(), 4);
+    QCOMPARE(box->text(), QStringLiteral("4"));
 
-void TestPdfView::keysAndWheelScroll()
-{
-    QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("five.pdf"), 5)));
     QScrollBar *bar = pages()->verticalScrollBar();
-    QVERIFY(bar->maximum() > 0);
-
     QTest::keyClick(pages(), Qt::Key_End);
     QCOMPARE(bar->value(), bar->maximum());
     QCOMPARE(m_view->currentPage(), 5);
-    QCOMPARE(pageBox()->text(), QStringLiteral("5"));
-
     QTest::keyClick(pages(), Qt::Key_Home);
     QCOMPARE(bar->value(), 0);
     QCOMPARE(m_view->currentPage(), 1);
-
+    trigger("previousPage");
+    QCOMPARE(m_view->currentPage(), 1);
     QTest::keyClick(pages(), Qt::Key_PageDown);
-    const int afterPageDown = bar->value();
-    QVERIFY(afterPageDown > 0);
+    QVERIFY(bar->value() > 0);
     QTest::keyClick(pages(), Qt::Key_PageUp);
     QCOMPARE(bar->value(), 0);
 
@@ -213,43 +178,31 @@ void TestPdfView::zoomChangesThePageSize()
     QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("three.pdf"), 3)));
     QScrollBar *bar = pages()->verticalScrollBar();
     const int fitted = bar->maximum();
-    action("zoomIn")->trigger();
-    const int larger = bar->maximum();
-    QVERIFY2(larger > fitted, qPrintable(QStringLiteral("%1 -> %2").arg(fitted).arg(larger)));
-    action("zoomOut")->trigger();
-    action("zoomOut")->trigger();
+    trigger("zoomIn");
+    QVERIFY(bar->maximum() > fitted);
+    trigger("zoomOut");
+    trigger("zoomOut");
     QVERIFY(bar->maximum() < fitted);
-    action("fitWidth")->trigger();
+    trigger("fitWidth");
     QCOMPARE(bar->maximum(), fitted);
     QTRY_VERIFY(showsInk());
 }
 
-void TestPdfView::keepsShowingAFileDeletedRightAfterLoad()
+void TestPdfView::keepsShowingAFileDeletedOrRewrittenAfterLoad()
 {
     const QString path = writePdf(QStringLiteral("Velmforge.pdf"), 40);
     QVERIFY(m_view->LoadFile(path));
     QVERIFY(QFile::remove(path));
-
     QCOMPARE(m_view->pageCount(), 40);
-    QTRY_VERIFY(showsInk());
     // Pages far from the first are read from the deleted file only now.
     m_view->setCurrentPage(37);
     QCOMPARE(m_view->currentPage(), 37);
     QTRY_VERIFY(showsInk());
-}
-
-void TestPdfView::reloadingARewrittenPathShowsTheNewContents()
-{
-    const QString path = writePdf(QStringLiteral("Velmforge.pdf"), 3);
-    QVERIFY(m_view->LoadFile(path));
-    QCOMPARE(m_view->pageCount(), 3);
 
     // Rewritten in place, as one scratch file is rewritten for every chapter.
-    const QString other = writePdf(QStringLiteral("other.pdf"), 7);
-    QVERIFY(TestFiles::write(path, TestFiles::read(other)));
+    QVERIFY(TestFiles::write(path, TestFiles::read(writePdf(QStringLiteral("other.pdf"), 7))));
     QVERIFY(m_view->LoadFile(path));
     QCOMPARE(m_view->pageCount(), 7);
-    QCOMPARE(pageBox()->text(), QStringLiteral("1"));
     m_view->setCurrentPage(7);
     QCOMPARE(m_view->currentPage(), 7);
     QTRY_VERIFY(showsInk());
@@ -262,7 +215,6 @@ void TestPdfView::fileThatCannotBeShownLeavesTheViewEmpty_data()
     QTest::newRow("no such file") << QByteArray() << false;
     QTest::newRow("empty file") << QByteArray() << true;
     QTest::newRow("PDF-like bytes") << TestFiles::pdfLike(5000, 3) << true;
-    QTest::newRow("text") << QByteArray("not a PDF at all\r\n") << true;
 }
 
 void TestPdfView::fileThatCannotBeShownLeavesTheViewEmpty()
@@ -281,12 +233,8 @@ void TestPdfView::fileThatCannotBeShownLeavesTheViewEmpty()
     QCOMPARE(pageBox()->text(), QString());
     QTest::qWait(50);
     QVERIFY(!showsInk());
-    // No message of its own.
+    // No message of its own, and going to a page of nothing is ignored.
     QVERIFY(!QApplication::activeModalWidget());
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (QWidget *window : windows)
-        QVERIFY(window == m_view.get() || !window->isVisible());
-    // Going to a page of nothing is ignored.
     m_view->setCurrentPage(1);
     QCOMPARE(m_view->currentPage(), 0);
 }
@@ -300,7 +248,6 @@ void TestPdfView::toolbarShowsAndHides()
     QVERIFY(!m_view->isToolbarShown());
     m_view->setShowToolbar(true);
     QVERIFY(toolbar->isVisible());
-    QVERIFY(m_view->isToolbarShown());
 
     // The page box is the one edit box of the view, inside its toolbar, so a walk over the
     // window's widgets for an edit box finds the page number and nothing else.
@@ -309,34 +256,26 @@ void TestPdfView::toolbarShowsAndHides()
     QCOMPARE(edits.constFirst()->parentWidget(), toolbar);
 }
 
-void TestPdfView::placeInTwipsReadsBackAsWritten_data()
+void TestPdfView::placeInTwips_data()
 {
     QTest::addColumn<QRect>("twips");
     QTest::addColumn<QRect>("pixels");
     QTest::newRow("the design place") << QRect(3720, 60, 10455, 9015) << QRect(248, 4, 697, 601);
-    QTest::newRow("hidden side panel") << QRect(60, 60, 11740, 8055) << QRect(4, 4, 783, 537);
     QTest::newRow("values between pixels") << QRect(7, 8, 22, 23) << QRect(0, 1, 2, 1);
 }
 
-void TestPdfView::placeInTwipsReadsBackAsWritten()
+// The view keeps its place in twips exactly, though it stands on whole pixels.
+void TestPdfView::placeInTwips()
 {
     QFETCH(QRect, twips);
     QFETCH(QRect, pixels);
     PdfView view;
     view.setTwipsGeometry(twips.x(), twips.y(), twips.width(), twips.height());
-    QCOMPARE(view.Left(), twips.x());
-    QCOMPARE(view.Top(), twips.y());
-    QCOMPARE(view.Width(), twips.width());
-    QCOMPARE(view.Height(), twips.height());
+    QCOMPARE(QRect(view.Left(), view.Top(), view.Width(), view.Height()), twips);
     QCOMPARE(view.geometry(), pixels);
-
-    view.setLeft(twips.x() + 1);
     view.setWidth(twips.width() + 2);
-    view.setHeight(twips.height() + 3);
-    QCOMPARE(view.Left(), twips.x() + 1);
-    QCOMPARE(view.Width(), twips.width() + 2);
-    QCOMPARE(view.Height(), twips.height() + 3);
-    QCOMPARE(view.Top(), twips.y());
+    QCOMPARE(QRect(view.Left(), view.Top(), view.Width(), view.Height()),
+             twips.adjusted(0, 0, 2, 0));
 }
 
 QTEST_MAIN(TestPdfView)

@@ -37,8 +37,6 @@ private slots:
     void viewEndsAtTheSameRightEdgeInBothStates_data();
     void viewEndsAtTheSameRightEdgeInBothStates();
     void sizeBelowTheMinimumIsLaidOutAtTheMinimum();
-    void minimumClientAreaGivesTheMinimumOuterSize();
-    void anyLeftEdgeButTheShownOneMeansHidden();
     void hideAndToggleColumns();
     void startContentIsCentredButNeverAtANegativePosition_data();
     void startContentIsCentredButNeverAtANegativePosition();
@@ -49,13 +47,11 @@ private slots:
     void everyControlIsAtItsDesignPlace();
     void stackingOrder();
     void designLookBeforeLoading();
-    void menuBarCaptions();
     void loadPreparesTheWindow();
     void captionsFitTheirLabels();
     void layoutOfTheWindowAtTheWorkedExampleSize();
     void windowIsNeverLaidOutBelowItsMinimum();
-    void closeButtonHidesTheSidePanelForGood();
-    void menuCommandTogglesAndTwiceRestores();
+    void closeButtonHidesForGoodAndTheMenuTogglesBack();
     void startContentFollowsTheStartPanel();
     void linksOpenTheirPages_data();
     void linksOpenTheirPages();
@@ -117,11 +113,14 @@ void TestReader::layoutOfTheWorkedExample()
     QCOMPARE(shown.viewHeight, 8055);
     QCOMPARE(shown.sidePanelHeight, 8175);
     QCOMPARE(shown.listHeight, 7170);
-
     const Column hidden = ReaderLayout::hiddenColumn(12000);
     QCOMPARE(hidden.left, 60);
     QCOMPARE(hidden.width, 11740);
-    QCOMPARE(hidden.left + hidden.width, 11800);
+    // The worked example's window has a client area of 792 by 546 pixels.
+    QCOMPARE(ReaderLayout::outerSizeOf(QSize(792, 546)), QSize(12000, 9000));
+    // Any left edge but the shown one means hidden.
+    for (int left : {0, 3719, 3721, -5})
+        QCOMPARE(ReaderLayout::layout(QSize(12000, 9000), left).view.width, 11740);
 }
 
 void TestReader::viewEndsAtTheSameRightEdgeInBothStates_data()
@@ -159,40 +158,19 @@ void TestReader::sizeBelowTheMinimumIsLaidOutAtTheMinimum()
     QCOMPARE(small.view.width, 8800 - 3920);
     QCOMPARE(small.viewHeight, 6500 - 945);
     QCOMPARE(small.listHeight, 6500 - 1830);
-
     // Only the dimension that was too small grows.
-    const ReaderLayout::Layout narrow = ReaderLayout::layout(QSize(8000, 9000), 3720);
-    QVERIFY(narrow.grown);
-    QCOMPARE(narrow.outer, QSize(8800, 9000));
-    const ReaderLayout::Layout low = ReaderLayout::layout(QSize(12000, 100), 60);
-    QCOMPARE(low.outer, QSize(12000, 6500));
-    QVERIFY(low.listHeight > 0);
-
+    QCOMPARE(ReaderLayout::layout(QSize(8000, 9000), 3720).outer, QSize(8800, 9000));
+    QCOMPARE(ReaderLayout::layout(QSize(12000, 100), 60).outer, QSize(12000, 6500));
     // A minimised window reports a size near nothing: no height comes out negative.
     const ReaderLayout::Layout nothing = ReaderLayout::layout(QSize(0, 0), 3720);
     QVERIFY(nothing.view.width > 0 && nothing.viewHeight > 0 && nothing.listHeight > 0);
-
     QVERIFY(!ReaderLayout::layout(QSize(8800, 6500), 3720).grown);
-}
 
-void TestReader::minimumClientAreaGivesTheMinimumOuterSize()
-{
     const QSize least = ReaderLayout::minimumClientPixels();
     const QSize outer = ReaderLayout::outerSizeOf(least);
     QVERIFY(outer.width() >= 8800 && outer.height() >= 6500);
     QVERIFY(ReaderLayout::outerSizeOf(least - QSize(1, 0)).width() < 8800);
     QVERIFY(ReaderLayout::outerSizeOf(least - QSize(0, 1)).height() < 6500);
-    // The worked example's window has a client area of 792 by 546 pixels.
-    QCOMPARE(ReaderLayout::outerSizeOf(QSize(792, 546)), QSize(12000, 9000));
-}
-
-void TestReader::anyLeftEdgeButTheShownOneMeansHidden()
-{
-    for (int left : {60, 0, 3719, 3721, -5, 100000}) {
-        const ReaderLayout::Layout layout = ReaderLayout::layout(QSize(12000, 9000), left);
-        QCOMPARE(layout.view.left, 60);
-        QCOMPARE(layout.view.width, 11740);
-    }
 }
 
 void TestReader::hideAndToggleColumns()
@@ -205,12 +183,6 @@ void TestReader::hideAndToggleColumns()
         QCOMPARE(twice.left, left);
         QCOMPARE(twice.width, left == 3720 ? 8080 : 11740);
     }
-    // Hiding while hidden changes nothing.
-    const Column hidden = ReaderLayout::hiddenColumn(15000);
-    const Column again = ReaderLayout::hiddenColumn(15000);
-    QCOMPARE(again.left, hidden.left);
-    QCOMPARE(again.width, hidden.width);
-    QCOMPARE(ReaderLayout::toggledColumn(15000, 3720).width, hidden.width);
 }
 
 void TestReader::startContentIsCentredButNeverAtANegativePosition_data()
@@ -333,15 +305,22 @@ void TestReader::designLookBeforeLoading()
              m_form->Label9, m_form->Label10, m_form->List1, m_form->Picture1, m_form->Picture2,
              m_form->Picture3, m_form->List2, m_form->List3, m_form->Text2})
         QVERIFY2(!hidden->isVisible(), qPrintable(hidden->objectName()));
-    QCOMPARE(m_form->Label9->text(), QStringLiteral("  目录"));
-    QCOMPARE(m_form->Label10->text(), QStringLiteral("  书签"));
-    QCOMPARE(m_form->Label1->text(), QStringLiteral("  目录/书签"));
-    QCOMPARE(m_form->Label3->text(), QStringLiteral("添加书签"));
-    QCOMPARE(m_form->Label4->text(), QStringLiteral("整理"));
-    QCOMPARE(m_form->Label2->text(), QStringLiteral("打开文件..."));
-    QCOMPARE(m_form->Label5->text(), QStringLiteral("制作PDF电子书"));
-    QCOMPARE(m_form->Label28->text(), QStringLiteral("操作教程"));
+    const QList<QPair<QLabel *, const char *>> captions{
+        {m_form->Label9, "  目录"},        {m_form->Label10, "  书签"},
+        {m_form->Label1, "  目录/书签"},   {m_form->Label3, "添加书签"},
+        {m_form->Label4, "整理"},          {m_form->Label2, "打开文件..."},
+        {m_form->Label5, "制作PDF电子书"}, {m_form->Label28, "操作教程"}};
+    for (const auto &caption : captions)
+        QCOMPARE(caption.first->text(), QString::fromUtf8(caption.second));
     QCOMPARE(m_form->Text2->text(), QString());
+    const QList<QAction *> bar = m_form->menuBar()->actions();
+    QCOMPARE(bar, (QList<QAction *>{m_form->打开, m_form->隐藏显示书签, m_form->制作电子书,
+                                    m_form->helpMenu->menuAction()}));
+    QStringList menus;
+    for (QAction *action : bar + m_form->helpMenu->actions())
+        menus << action->text();
+    QCOMPARE(menus, (QStringList{"打开(&O)", "隐藏/显示书签(&M)", "制作电子书(&E)", "帮助(&H)",
+                                 "访问作者主页", "在线帮助"}));
 
     // The header shows the single-tab picture; the three header pictures all differ.
     const QImage single = m_form->Picture3->pixmap().toImage();
@@ -366,28 +345,6 @@ void TestReader::designLookBeforeLoading()
         QVERIFY(cover->text().isEmpty() && cover->pixmap().isNull());
 }
 
-void TestReader::menuBarCaptions()
-{
-    const QList<QAction *> bar = m_form->menuBar()->actions();
-    QCOMPARE(bar.size(), 4);
-    QCOMPARE(bar.at(0), m_form->打开);
-    QCOMPARE(bar.at(1), m_form->隐藏显示书签);
-    QCOMPARE(bar.at(2), m_form->制作电子书);
-    QCOMPARE(bar.at(3), m_form->helpMenu->menuAction());
-    QCOMPARE(bar.at(0)->text(), QStringLiteral("打开(&O)"));
-    QCOMPARE(bar.at(1)->text(), QStringLiteral("隐藏/显示书签(&M)"));
-    QCOMPARE(bar.at(2)->text(), QStringLiteral("制作电子书(&E)"));
-    QCOMPARE(bar.at(3)->text(), QStringLiteral("帮助(&H)"));
-    const QList<QAction *> help = m_form->helpMenu->actions();
-    QCOMPARE(help.size(), 2);
-    QCOMPARE(help.at(0)->text(), QStringLiteral("访问作者主页"));
-    QCOMPARE(help.at(1)->text(), QStringLiteral("在线帮助"));
-    for (const QString &name :
-         {QStringLiteral("打开"), QStringLiteral("隐藏显示书签"), QStringLiteral("制作电子书"),
-          QStringLiteral("访问作者主页"), QStringLiteral("在线帮助")})
-        QVERIFY2(m_form->findChild<QAction *>(name), qPrintable(name));
-}
-
 void TestReader::loadPreparesTheWindow()
 {
     m_form->PDF1->setShowToolbar(false);
@@ -396,8 +353,6 @@ void TestReader::loadPreparesTheWindow()
     m_form->Form_Load(QString());
     QVERIFY(m_form->windowState() & Qt::WindowMaximized);
     QVERIFY(m_form->PDF1->isToolbarShown());
-    QCOMPARE(m_form->List1->rowHeight(), 16);
-    QCOMPARE(m_form->List4->rowHeight(), 16);
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     m_form->Picture7->hide();
@@ -405,14 +360,12 @@ void TestReader::loadPreparesTheWindow()
     QCOMPARE(m_form->List1->visualItemRect(m_form->List1->item(0)).height(), 16);
     QCOMPARE(m_form->List4->visualItemRect(m_form->List4->item(0)).height(), 16);
 
-    QCOMPARE(m_form->Label20->text(), Module1::DecodeNumberText(NumberTexts::homePageText()));
-    QVERIFY(m_form->Label20->text().startsWith(QStringLiteral("http://")));
-    QCOMPARE(m_form->Label20->font().family(), QStringLiteral("Arial"));
-    QCOMPARE(m_form->Label20->font().pointSize(), 9);
-    QCOMPARE(m_form->Label20->palette().color(QPalette::WindowText), QColor(0, 0, 128));
-    // It sizes itself to its text.
-    QVERIFY(m_form->Label20->width() >=
-            QFontMetrics(m_form->Label20->font()).horizontalAdvance(m_form->Label20->text()));
+    QLabel *home = m_form->Label20;
+    QCOMPARE(home->text(), Module1::DecodeNumberText(NumberTexts::homePageText()));
+    QCOMPARE(home->font().family(), QStringLiteral("Arial"));
+    QCOMPARE(home->font().pointSize(), 9);
+    QCOMPARE(home->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+    QVERIFY(home->width() >= QFontMetrics(home->font()).horizontalAdvance(home->text()));
     // Both lists are fitted.
     QCOMPARE(m_form->List1->horizontalExtent(), Module1::MeasureListWidth(*m_form->List1));
     QCOMPARE(m_form->List4->horizontalExtent(), Module1::MeasureListWidth(*m_form->List4));
@@ -482,59 +435,42 @@ void TestReader::windowIsNeverLaidOutBelowItsMinimum()
     QCOMPARE(m_form->Picture8->pos(), QPoint(0, 0));
 }
 
-void TestReader::closeButtonHidesTheSidePanelForGood()
+void TestReader::closeButtonHidesForGoodAndTheMenuTogglesBack()
 {
     setClientSize(QSize(792, 546));
+    const QRect view = m_form->PDF1->geometry();
+    const QRect panel = m_form->Picture7->geometry();
+    const QPoint content = m_form->Picture8->pos();
+    m_form->隐藏显示书签->trigger();
+    QCOMPARE(m_form->PDF1->Width(), 11740);
+    m_form->隐藏显示书签->trigger();
+    QCOMPARE(m_form->PDF1->Left(), 3720);
+    QCOMPARE(m_form->PDF1->geometry(), view);
+    QCOMPARE(m_form->Picture7->geometry(), panel);
+    QCOMPARE(m_form->Picture8->pos(), content);
+
     QTest::mouseClick(m_form->Picture6, Qt::LeftButton);
     QCOMPARE(m_form->PDF1->Left(), 60);
     QCOMPARE(m_form->PDF1->Width(), 11740);
     QCOMPARE(m_form->Picture7->geometry(), pixels(60, 60, 11740, 8055));
     // The side panel itself stays where it is, under the view.
     QCOMPARE(m_form->Frame1->geometry(), pixels(60, -30, 3585, 8175));
-    QVERIFY(m_form->Frame1->isVisible());
-
     // Nothing of the side panel shows through the view that now covers it.
     m_form->Picture7->hide();
-    const QRect covered = m_form->PDF1->geometry();
-    const QImage shown = client()->grab(covered).toImage();
-    const QImage viewAlone = m_form->PDF1->grab().toImage();
+    const QImage shown = client()->grab(m_form->PDF1->geometry()).toImage();
     QCOMPARE(shown.convertToFormat(QImage::Format_RGB32),
-             viewAlone.convertToFormat(QImage::Format_RGB32));
+             m_form->PDF1->grab().toImage().convertToFormat(QImage::Format_RGB32));
     m_form->Picture7->show();
 
-    // Resizing keeps it hidden.
+    // Resizing keeps it hidden, and a second click while hidden changes nothing.
     setClientSize(QSize(1000, 600));
-    QCOMPARE(m_form->PDF1->Left(), 60);
     QCOMPARE(m_form->PDF1->Width(), m_form->outerSize().width() - 260);
-
-    // A second click while hidden changes nothing.
-    const QRect view = m_form->PDF1->geometry();
-    const QRect panel = m_form->Picture7->geometry();
+    const QRect hidden = m_form->PDF1->geometry();
     QTest::mouseClick(m_form->Picture6, Qt::LeftButton);
-    QCOMPARE(m_form->PDF1->Left(), 60);
-    QCOMPARE(m_form->PDF1->geometry(), view);
-    QCOMPARE(m_form->Picture7->geometry(), panel);
-}
-
-void TestReader::menuCommandTogglesAndTwiceRestores()
-{
-    setClientSize(QSize(792, 546));
-    const QRect view = m_form->PDF1->geometry();
-    const QRect panel = m_form->Picture7->geometry();
-    const QPoint content = m_form->Picture8->pos();
-
-    m_form->隐藏显示书签->trigger();
-    QCOMPARE(m_form->PDF1->Left(), 60);
-    QCOMPARE(m_form->PDF1->Width(), 11740);
-    m_form->隐藏显示书签->trigger();
-    QCOMPARE(m_form->PDF1->Left(), 3720);
-    QCOMPARE(m_form->PDF1->Width(), 8080);
-    QCOMPARE(m_form->PDF1->geometry(), view);
-    QCOMPARE(m_form->Picture7->geometry(), panel);
-    QCOMPARE(m_form->Picture8->pos(), content);
+    QCOMPARE(m_form->PDF1->geometry(), hidden);
 
     // The menu command is the way back after the close button.
-    QTest::mouseClick(m_form->Picture6, Qt::LeftButton);
+    setClientSize(QSize(792, 546));
     m_form->隐藏显示书签->trigger();
     QCOMPARE(m_form->PDF1->geometry(), view);
 }
@@ -609,15 +545,12 @@ void TestReader::measureListWidth_data()
     QTest::addColumn<QString>("widest");
     const QString longest = QStringLiteral("第十二章 一个相当长的章节名称 with Latin");
     QTest::newRow("empty") << QStringList() << QString();
-    QTest::newRow("one line") << QStringList{QStringLiteral("序言")} << QStringLiteral("序言");
     QTest::newRow("widest first") << QStringList{longest, QStringLiteral("短"),
                                                  QStringLiteral("中等长度")}
                                   << longest;
     QTest::newRow("widest last") << QStringList{QStringLiteral("短"), QStringLiteral("中等长度"),
                                                 longest}
                                  << longest;
-    QTest::newRow("widest between")
-        << QStringList{QStringLiteral("短"), longest, QStringLiteral("中等长度")} << longest;
     QTest::newRow("empty lines") << QStringList{QString(), QString()} << QString();
 }
 
@@ -669,14 +602,11 @@ void TestReader::scrollBarShowsOnlyWhileTheFittedExtentIsWider()
     QVERIFY(!bar->isVisible());
     Module1::FitList(list);
     QTRY_VERIFY(bar->isVisible());
-    QCOMPARE(bar->maximum(), list.horizontalExtent() - list.viewport()->width());
-    bar->setValue(bar->maximum());
-    QCOMPARE(bar->value(), list.horizontalExtent() - list.viewport()->width());
     // Scrolled to the end, the whole long line has come into view.
+    bar->setValue(bar->maximum());
     const QRect line = list.visualItemRect(list.item(1));
     QVERIFY(line.left() < 0);
     QVERIFY(line.right() < list.viewport()->width());
-    QVERIFY(line.width() >= QFontMetrics(list.font()).horizontalAdvance(list.item(1)->text()));
 
     // Fitting after the long line is gone takes the scroll bar away.
     delete list.takeItem(1);

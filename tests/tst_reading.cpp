@@ -3,6 +3,7 @@
 #include "book/documentkind.h"
 #include "book/gbkcodec.h"
 #include "fakeservices.h"
+#include "guitest.h"
 #include "reader/clicklabel.h"
 #include "reader/form1.h"
 #include "reader/listfitting.h"
@@ -83,20 +84,14 @@ QByteArray pdfBytes(int pages)
     return TestFiles::read(path);
 }
 
-QStringList texts(const QListWidget &list)
-{
-    QStringList result;
-    for (int row = 0; row < list.count(); ++row)
-        result << list.item(row)->text();
-    return result;
-}
-
 bool sameImage(const QLabel *a, const QLabel *b)
 {
     return a->pixmap().toImage() == b->pixmap().toImage();
 }
 
 } // namespace
+
+using GuiTest::texts;
 
 class TestReading : public QObject
 {
@@ -270,7 +265,7 @@ void TestReading::bookAtLaunchListsItsChapters()
                                                        {QStringLiteral("第二章"), m_second},
                                                        {QString(), m_third}}));
     load(path);
-    QCOMPARE(texts(*m_form->List1), QStringList({"序言", "第二章", ""}));
+    QCOMPARE(texts(m_form->List1), QStringList({"序言", "第二章", ""}));
     QCOMPARE(m_form->List2->count(), 3);
     QCOMPARE(m_form->List2->item(1)->text(),
              QStringLiteral("第二章♂%1♀%2").arg(m_first.size() + 1).arg(m_second.size()));
@@ -289,8 +284,8 @@ void TestReading::pdfAtLaunchIsShownWithItsBookmarks()
         Gbk::encode(QStringLiteral("第一章［3］\r\n\r\n附录［4］\r\n无页码\r\n"))));
     load(path);
     QCOMPARE(view()->pageCount(), 4);
-    QCOMPARE(texts(*m_form->List4), QStringList({"第一章", "附录"}));
-    QCOMPARE(texts(*m_form->List3), QStringList({"第一章［3］", "附录［4］"}));
+    QCOMPARE(texts(m_form->List4), QStringList({"第一章", "附录"}));
+    QCOMPARE(texts(m_form->List3), QStringList({"第一章［3］", "附录［4］"}));
     QVERIFY(m_form->Picture7->isHidden());
 }
 
@@ -337,7 +332,7 @@ void TestReading::damagedLinesAndRangesOutsideTheBook()
                          Gbk::encode(QStringLiteral("{0}好&甲［1］\r\n{1}没有记号&乙［1］\r\n"))));
     load(path);
     // Every line keeps its place: line i of the names is line i of the index.
-    QCOMPARE(texts(*m_form->List1), QStringList({"好", "没有记号", "越界", "坏数", "尾"}));
+    QCOMPARE(texts(m_form->List1), QStringList({"好", "没有记号", "越界", "坏数", "尾"}));
     QCOMPARE(m_form->List2->count(), 5);
     QCOMPARE(m_form->List2->item(4)->text().left(1), QStringLiteral("尾"));
 
@@ -349,7 +344,7 @@ void TestReading::damagedLinesAndRangesOutsideTheBook()
         m_form->ShowChapter(row);
         QCOMPARE(view()->loads.size(), 1);
         QCOMPARE(view()->pageCount(), 2);
-        QCOMPARE(texts(*m_form->List4), QStringList({"甲"}));
+        QCOMPARE(texts(m_form->List4), QStringList({"甲"}));
         QVERIFY(scratchFiles().isEmpty());
     }
     m_form->ShowChapter(4);
@@ -405,11 +400,11 @@ void TestReading::bookmarkListsAreReplacedPerChapter()
     load(path);
     QCOMPARE(m_form->List4->count(), 0);
     m_form->ShowChapter(0);
-    QCOMPARE(texts(*m_form->List4), QStringList({"开头", "B&x"}));
-    QCOMPARE(texts(*m_form->List3), QStringList({"开头［1］", "B&x［2］"}));
+    QCOMPARE(texts(m_form->List4), QStringList({"开头", "B&x"}));
+    QCOMPARE(texts(m_form->List3), QStringList({"开头［1］", "B&x［2］"}));
     m_form->ShowChapter(2);
-    QCOMPARE(texts(*m_form->List4), QStringList({"重点", "再看"}));
-    QCOMPARE(texts(*m_form->List3), QStringList({"重点［5］", "再看［1］"}));
+    QCOMPARE(texts(m_form->List4), QStringList({"重点", "再看"}));
+    QCOMPARE(texts(m_form->List3), QStringList({"重点［5］", "再看［1］"}));
     m_form->ShowChapter(1);
     QCOMPARE(m_form->List4->count(), 0);
     QCOMPARE(m_form->List3->count(), 0);
@@ -567,7 +562,7 @@ void TestReading::openCommandRejectsAFileOfNoKind()
     // The earlier book stays open: path, caption, lists and start panel.
     QCOMPARE(m_form->Text2->text(), book);
     QCOMPARE(m_form->windowTitle(), QStringLiteral("PDF电子书制作软件(Quillmoor) - 诗集.VELM"));
-    QCOMPARE(texts(*m_form->List1), QStringList({"一", "二"}));
+    QCOMPARE(texts(m_form->List1), QStringList({"一", "二"}));
     QCOMPARE(m_form->List2->count(), 2);
     QVERIFY(view()->loads.isEmpty());
     // A chapter click still reads the book, and the refused file is untouched.
@@ -588,19 +583,19 @@ void TestReading::openCommandBookAfterPdfAndPdfAfterBook()
     m_fakes->dialogs.fileAnswer = book;
     m_form->OpenCommand();
     QCOMPARE(m_fakes->dialogs.fileRequests.last().initialFolder, pdf);
-    QCOMPARE(texts(*m_form->List1), QStringList({"第一章"}));
+    QCOMPARE(texts(m_form->List1), QStringList({"第一章"}));
     QVERIFY(!m_form->List1->isHidden());
     // The PDF stays in view until a chapter is picked, its bookmarks out of sight.
     QCOMPARE(view()->loads.size(), 1);
     QCOMPARE(view()->pageCount(), 4);
-    QCOMPARE(texts(*m_form->List4), QStringList({"附录"}));
+    QCOMPARE(texts(m_form->List4), QStringList({"附录"}));
     QVERIFY(m_form->List4->isHidden());
 
     m_fakes->dialogs.fileAnswer = pdf;
     m_form->OpenCommand();
-    QCOMPARE(texts(*m_form->List1), QStringList({"第一章"}));
+    QCOMPARE(texts(m_form->List1), QStringList({"第一章"}));
     QVERIFY(m_form->List1->isHidden());
-    QCOMPARE(texts(*m_form->List4), QStringList({"附录"}));
+    QCOMPARE(texts(m_form->List4), QStringList({"附录"}));
     QVERIFY(!m_form->List4->isHidden());
     QCOMPARE(view()->loads.size(), 2);
     // The book's lines do not read from the PDF.
