@@ -27,6 +27,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 #include <memory>
@@ -47,6 +48,7 @@ private slots:
     void buttonsLookPressedWhileHeldDown();
     void captureReadsThePageTheViewShows();
     void noDocumentOpensNoDialog();
+    void closingDuringTheCaptureOpensNoDialog();
     void noPageFoundOpensNoDialog();
 
     // The add-bookmark dialog.
@@ -299,6 +301,16 @@ void TestBookmarkDialogs::noDocumentOpensNoDialog()
     QVERIFY(clock.elapsed() > 200);
     QVERIFY(m_form->PDF1->isToolbarShown());
     QCOMPARE(int(Module1::CurrentPage), 7);
+    QVERIFY(!addDialog());
+}
+
+void TestBookmarkDialogs::closingDuringTheCaptureOpensNoDialog()
+{
+    openPdf(pathIn(QStringLiteral("a.pdf")), 4);
+    m_form->PDF1->setCurrentPage(3);
+    QTimer::singleShot(50, m_form.get(), &QWidget::close);
+    releaseAddButton();
+    QVERIFY(!m_form->isVisible());
     QVERIFY(!addDialog());
 }
 

@@ -45,7 +45,8 @@ void Form1::AddBookmark()
 {
     setNormalLook(Picture4);
     Module1::CapturePage(*this, *PDF1);
-    if (Text2->text().isEmpty() || Module1::CurrentPage == 0)
+    // Closing the reader window during the capture's wait ends the program: no dialog then.
+    if (!isVisible() || Text2->text().isEmpty() || Module1::CurrentPage == 0)
         return;
     if (m_form3) {
         bringForward(m_form3);
