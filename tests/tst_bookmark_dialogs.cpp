@@ -49,6 +49,7 @@ private slots:
     void captureReadsThePageTheViewShows();
     void noDocumentOpensNoDialog();
     void closingDuringTheCaptureOpensNoDialog();
+    void aSavedDialogIsNotBroughtBack();
     void noPageFoundOpensNoDialog();
 
     // The add-bookmark dialog.
@@ -312,6 +313,23 @@ void TestBookmarkDialogs::closingDuringTheCaptureOpensNoDialog()
     releaseAddButton();
     QVERIFY(!m_form->isVisible());
     QVERIFY(!addDialog());
+}
+
+void TestBookmarkDialogs::aSavedDialogIsNotBroughtBack()
+{
+    openPdf(pathIn(QStringLiteral("a.pdf")), 3);
+    Form3 *saved = openAddDialogOnPage(2);
+    QVERIFY(saved);
+    typeText(saved->Text1, QStringLiteral("甲"));
+    QTest::mouseClick(saved->Command1, Qt::LeftButton);
+    // The next capture comes before the saved dialog is gone: it gets a new, empty one.
+    const QPointer<Form3> closing(saved);
+    releaseAddButton();
+    const QList<Form3 *> dialogs = m_form->findChildren<Form3 *>();
+    QVERIFY(std::any_of(dialogs.cbegin(), dialogs.cend(), [&](Form3 *dialog) {
+        return dialog != closing && dialog->isVisible() && dialog->Text1->text().isEmpty();
+    }));
+    QVERIFY(!closing || !closing->isVisible());
 }
 
 void TestBookmarkDialogs::noPageFoundOpensNoDialog()

@@ -48,7 +48,8 @@ void Form1::AddBookmark()
     // Closing the reader window during the capture's wait ends the program: no dialog then.
     if (!isVisible() || Text2->text().isEmpty() || Module1::CurrentPage == 0)
         return;
-    if (m_form3) {
+    // A dialog closed a moment ago waits for its deletion: it is not brought back.
+    if (m_form3 && m_form3->isVisible()) {
         bringForward(m_form3);
     } else {
         m_form3 = new Form3(*this);
@@ -62,7 +63,7 @@ void Form1::OrganiseBookmarks()
     setNormalLook(Picture5);
     if (Text2->text().isEmpty())
         return;
-    if (m_form4) {
+    if (m_form4 && m_form4->isVisible()) {
         bringForward(m_form4);
         return;
     }
