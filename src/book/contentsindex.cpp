@@ -2,7 +2,6 @@
 
 #include "book/gbkcodec.h"
 
-#include <QRegularExpression>
 
 namespace ContentsIndex {
 
@@ -61,8 +60,9 @@ bool fitsInBook(qint64 chapterBytes, qint64 indexLength)
 
 QStringList splitLines(const QByteArray &indexBytes)
 {
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    return Gbk::decode(indexBytes).split(lineBreak, Qt::SkipEmptyParts);
+    QStringList lines = Gbk::decodeLines(indexBytes);
+    lines.removeAll(QString());
+    return lines;
 }
 
 Line parseLine(const QString &text)

@@ -1,5 +1,6 @@
 #include "book/gbkcodec.h"
 
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -26,6 +27,12 @@ QString decode(const QByteArray &bytes)
     if (!decoder.isValid())
         return QString::fromLatin1(bytes);
     return text;
+}
+
+QStringList decodeLines(const QByteArray &bytes)
+{
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    return decode(bytes).split(lineBreak);
 }
 
 } // namespace Gbk

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // Every text file of the system (contents index, bookmark file) is GBK (code page 936) on every
 // platform, so books and bookmark files stay exchangeable with the systems the program is made
@@ -16,5 +17,10 @@ QByteArray encode(const QString &text);
 
 // Bytes that are no GBK become U+FFFD. Uses a fresh decoder each call, so no state carries over.
 QString decode(const QByteArray &bytes);
+
+// The lines of GBK text: decoded first (a GBK character's second byte may be any byte from 0x40
+// up, so splitting the bytes could cut a character), then split at CR LF, CR or LF. Empty lines
+// are kept; text that ends with a line end gives an empty last line.
+QStringList decodeLines(const QByteArray &bytes);
 
 } // namespace Gbk

@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSaveFile>
 
 #ifdef Q_OS_UNIX
@@ -124,8 +123,7 @@ QStringList ReadBookmarkFileLines(const QString &documentPath)
 
 QStringList BookmarkLinesOf(const QByteArray &bytes)
 {
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    QStringList lines = Gbk::decode(bytes).split(lineBreak);
+    QStringList lines = Gbk::decodeLines(bytes);
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
