@@ -1,6 +1,6 @@
 // Reads arbitrary bytes as a book: trailer, index, every chapter range.
-#include "book/bookreader.h"
-#include "book/safewrite.h"
+#include "core/book/bookreader.h"
+#include "core/book/safewrite.h"
 
 #include <cstdint>
 #include <cstdlib>

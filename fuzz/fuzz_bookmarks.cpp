@@ -1,5 +1,5 @@
 // Reads arbitrary bytes as a bookmark file, for a PDF and for a chapter of a book.
-#include "bookmarks/bookmarkfile.h"
+#include "core/bookmarks/bookmarkfile.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // Decodes arbitrary text as a number text.
-#include "links/numbertext.h"
+#include "core/links/numbertext.h"
 
 #include <cstdint>
 

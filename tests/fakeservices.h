@@ -2,10 +2,10 @@
 
 #include "app/appservices.h"
 #include "app/dialogs.h"
-#include "book/scratchfolder.h"
-#include "links/webopener.h"
-#include "pdfview/pdfview.h"
-#include "pdfview/pdfviewfactory.h"
+#include "core/book/scratchfolder.h"
+#include "core/links/webopener.h"
+#include "gui/pdfview/pdfview.h"
+#include "gui/pdfview/pdfviewfactory.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "book/gbkcodec.h"
+#include "core/text/gbkcodec.h"
 
 #include <QListWidget>
 #include <QStringList>

@@ -2,10 +2,10 @@
 #include "app/qtdialogs.h"
 #include "app/startup.h"
 #include "fakeservices.h"
-#include "links/numbertext.h"
-#include "links/weblinks.h"
-#include "reader/clicklabel.h"
-#include "reader/form1.h"
+#include "core/links/numbertext.h"
+#include "core/links/weblinks.h"
+#include "widgets/clicklabel.h"
+#include "gui/reader/form1.h"
 #include "testfiles.h"
 
 #include <QApplication>

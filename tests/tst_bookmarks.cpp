@@ -1,4 +1,4 @@
-#include "bookmarks/bookmarkfile.h"
+#include "core/bookmarks/bookmarkfile.h"
 #include "testfiles.h"
 
 #include <QDir>

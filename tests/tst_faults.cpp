@@ -3,9 +3,9 @@
 // the complete new one, and nothing else left behind. Root ignores file permissions, so these
 // tests take permissions away by other means: a small tmpfs, a file-size limit that kills the
 // writer, and a child process that gives up root before it writes.
-#include "book/bookgenerator.h"
-#include "book/scratchfolder.h"
-#include "bookmarks/bookmarkfile.h"
+#include "core/book/bookgenerator.h"
+#include "core/book/scratchfolder.h"
+#include "core/bookmarks/bookmarkfile.h"
 #include "testfiles.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "links/numbertext.h"
-#include "links/weblinks.h"
+#include "core/links/numbertext.h"
+#include "core/links/weblinks.h"
 
 #include <QTest>
 #include <QUrl>

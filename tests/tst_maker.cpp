@@ -1,4 +1,4 @@
-#include "maker/sourcefiles.h"
+#include "core/sources/sourcefiles.h"
 #include "testfiles.h"
 
 #include <QDir>

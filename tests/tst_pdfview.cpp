@@ -1,4 +1,4 @@
-#include "pdfview/pdfview.h"
+#include "gui/pdfview/pdfview.h"
 #include "testfiles.h"
 #include "testpdfs.h"
 

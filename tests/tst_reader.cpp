@@ -1,13 +1,13 @@
 #include "app/startup.h"
 #include "fakeservices.h"
-#include "links/numbertext.h"
-#include "links/weblinks.h"
-#include "reader/clicklabel.h"
-#include "reader/form1.h"
-#include "reader/listfitting.h"
-#include "reader/readerlayout.h"
-#include "reader/sidelist.h"
-#include "reader/twips.h"
+#include "core/links/numbertext.h"
+#include "core/links/weblinks.h"
+#include "widgets/clicklabel.h"
+#include "gui/reader/form1.h"
+#include "widgets/listfitting.h"
+#include "core/layout/readerlayout.h"
+#include "widgets/sidelist.h"
+#include "core/layout/twips.h"
 
 #include <QAction>
 #include <QApplication>

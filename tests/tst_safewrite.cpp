@@ -1,4 +1,4 @@
-#include "book/safewrite.h"
+#include "core/book/safewrite.h"
 
 #include "testfiles.h"
 

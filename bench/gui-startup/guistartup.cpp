@@ -11,11 +11,11 @@
 #include "app/filetypes.h"
 #include "app/qtdialogs.h"
 #include "app/startup.h"
-#include "book/scratchfolder.h"
-#include "links/webopener.h"
-#include "pdfview/pdfview.h"
-#include "pdfview/pdfviewfactory.h"
-#include "reader/form1.h"
+#include "core/book/scratchfolder.h"
+#include "core/links/webopener.h"
+#include "gui/pdfview/pdfview.h"
+#include "gui/pdfview/pdfviewfactory.h"
+#include "gui/reader/form1.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>

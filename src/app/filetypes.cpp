@@ -1,6 +1,6 @@
 #include "app/filetypes.h"
 
-#include "app/artwork.h"
+#include "widgets/artwork.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,16 +1,16 @@
 #include "app/startup.h"
 
 #include "app/appservices.h"
-#include "app/artwork.h"
+#include "widgets/artwork.h"
 #include "app/dialogs.h"
 #include "app/filetypes.h"
 #include "app/qtdialogs.h"
-#include "book/scratchfolder.h"
-#include "links/desktopwebopener.h"
-#include "links/weblinks.h"
-#include "links/webopener.h"
-#include "pdfview/pdfviewfactory.h"
-#include "reader/form1.h"
+#include "core/book/scratchfolder.h"
+#include "app/desktopwebopener.h"
+#include "core/links/weblinks.h"
+#include "core/links/webopener.h"
+#include "gui/pdfview/pdfviewfactory.h"
+#include "gui/reader/form1.h"
 
 #include <QApplication>
 #include <QFont>

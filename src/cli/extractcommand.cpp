@@ -1,7 +1,7 @@
 #include "cli/commands.h"
 
-#include "book/bookreader.h"
-#include "book/safewrite.h"
+#include "core/book/bookreader.h"
+#include "core/book/safewrite.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "cli/commands.h"
 
-#include "book/bookreader.h"
+#include "core/book/bookreader.h"
 
 namespace Cli {
 

@@ -1,9 +1,9 @@
 #include "cli/commands.h"
 
-#include "book/bookgenerator.h"
-#include "book/scratchfolder.h"
+#include "core/book/bookgenerator.h"
+#include "core/book/scratchfolder.h"
 #include "cli/progressprinter.h"
-#include "maker/sourcefiles.h"
+#include "core/sources/sourcefiles.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

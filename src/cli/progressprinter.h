@@ -1,6 +1,6 @@
 #pragma once
 
-#include "book/bookgenerator.h"
+#include "core/book/bookgenerator.h"
 
 // A one-line progress bar on stderr, drawn only when stderr is a terminal.
 class ProgressPrinter

@@ -1,0 +1,221 @@
+#include "core/book/bookgenerator.h"
+
+#include "core/book/contentsindex.h"
+#include "core/book/safewrite.h"
+#include "core/book/scratchfolder.h"
+#include "core/links/numbertext.h"
+#include "core/links/weblinks.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QtEndian>
+
+namespace {
+
+bool isPlainFileName(const QString &name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
+           && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
+}
+
+bool isSameFile(const QString &a, const QString &b)
+{
+    const QString canonicalA = QFileInfo(a).canonicalFilePath();
+    return !canonicalA.isEmpty() && canonicalA == QFileInfo(b).canonicalFilePath();
+}
+
+class Generation
+{
+public:
+    Generation(const GenerationRequest &request, const GenerationCallback &callback)
+        : m_request(request), m_callback(callback)
+    {
+    }
+
+    GenerationResult run();
+
+private:
+    bool removeLeftover();
+    bool measureSources();
+    bool prepareIndex();
+    bool writeBook();
+    bool copySource(QSaveFile &book, int number);
+    bool report();
+    bool fail(GenerationStep step, const QString &file, const QString &cause);
+
+    const GenerationRequest &m_request;
+    const GenerationCallback &m_callback;
+    GenerationResult m_result;
+    GenerationProgress m_progress;
+    QList<qint64> m_lengths;
+    QByteArray m_indexBytes;
+};
+
+GenerationResult Generation::run()
+{
+    m_result.bookPath = BookFilePath(m_request.saveFolder, m_request.bookName);
+    if (!removeLeftover())
+        return m_result;
+    if (m_request.bookName.trimmed().isEmpty() || m_request.saveFolder.trimmed().isEmpty()) {
+        m_result.outcome = GenerationOutcome::FieldsMissing;
+        return m_result;
+    }
+    if (measureSources() && prepareIndex() && writeBook())
+        m_result.outcome = GenerationOutcome::Written;
+    return m_result;
+}
+
+// A leftover executable of an earlier, interrupted update is recognised by its probe file.
+bool Generation::removeLeftover()
+{
+    const QString &name = m_request.bookName;
+    if (!isPlainFileName(name) || m_request.programFolder.isEmpty())
+        return true;
+    const QDir folder(m_request.programFolder);
+    const QFileInfo probe(folder.filePath(name + Module1::DecodeNumberText(NumberTexts::probeSuffix())));
+    if (!probe.isFile() || probe.isHidden())
+        return true;
+    const QString leftover = folder.filePath(name + QLatin1String(".exe"));
+    if (!QFileInfo::exists(leftover) || isSameFile(leftover, m_request.runningProgram))
+        return true;
+    if (QFile::remove(leftover))
+        return true;
+    return fail(GenerationStep::LeftoverCheck, leftover, QStringLiteral("cannot be deleted"));
+}
+
+bool Generation::measureSources()
+{
+    const QList<SourceEntry> &sources = m_request.sources;
+    if (sources.size() > ContentsIndex::MaxChapters)
+        return fail(GenerationStep::Measuring, QString(),
+                    QStringLiteral("more than %1 chapters").arg(ContentsIndex::MaxChapters));
+    for (const SourceEntry &source : sources) {
+        const QFileInfo info(source.path);
+        if (!info.exists())
+            return fail(GenerationStep::Measuring, source.path, QStringLiteral("does not exist"));
+        if (!info.isFile())
+            return fail(GenerationStep::Measuring, source.path, QStringLiteral("is not a file"));
+        if (info.size() == 0)
+            return fail(GenerationStep::Measuring, source.path, QStringLiteral("is empty"));
+        m_lengths.append(info.size());
+        m_progress.bytesTotal += info.size();
+    }
+    m_progress.chapterCount = int(sources.size());
+    return true;
+}
+
+bool Generation::prepareIndex()
+{
+    QList<ContentsIndex::Chapter> chapters;
+    for (int i = 0; i < m_lengths.size(); ++i)
+        chapters.append({m_request.sources.at(i).name, m_lengths.at(i)});
+    const QByteArray index = ContentsIndex::encode(chapters);
+    if (!ContentsIndex::fitsInBook(m_progress.bytesTotal, index.size()))
+        return fail(GenerationStep::Measuring, QString(),
+                    QStringLiteral("the book would be 2 GiB or larger"));
+    const std::optional<QByteArray> readBack =
+            ScratchFolder(m_request.scratchFolder).roundTripIndex(index);
+    if (!readBack)
+        return fail(GenerationStep::ScratchIndex, ScratchFolder(m_request.scratchFolder).indexFilePath(),
+                    QStringLiteral("cannot be written or read back"));
+    m_indexBytes = *readBack;
+    if (m_request.sources.isEmpty())
+        return fail(GenerationStep::Opening, QString(), QStringLiteral("the source list is empty"));
+    return true;
+}
+
+bool Generation::writeBook()
+{
+    QSaveFile book(m_result.bookPath);
+    book.setDirectWriteFallback(false);
+    // Unbuffered: a buffered QSaveFile can lose a short write in commit() and report success.
+    if (!book.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return fail(GenerationStep::Opening, m_result.bookPath, book.errorString());
+    for (int i = 0; i < m_request.sources.size(); ++i) {
+        if (!copySource(book, i))
+            return false; // the unfinished temporary file goes with `book`
+        ++m_progress.chaptersDone;
+        m_progress.chapterBytesDone = 0;
+        m_progress.chapterBytes = 0;
+        if (!report())
+            return false;
+    }
+    uchar trailer[4];
+    qToLittleEndian<qint32>(qint32(m_indexBytes.size()), trailer);
+    // QSaveFile::commit does not notice bytes that its final flush fails to write, so every
+    // write is checked and the book is flushed and synced here, before the rename.
+    const bool finished = book.write(m_indexBytes) == m_indexBytes.size()
+                          && book.write(reinterpret_cast<const char *>(trailer), 4) == 4
+                          && SafeWrite::syncData(book);
+    if (!finished || !book.commit())
+        return fail(GenerationStep::Finishing, m_result.bookPath,
+                    SafeWrite::errorText(book, QStringLiteral("cannot be written whole")));
+    return true;
+}
+
+// The bytes copied must be exactly the bytes measured, or the index would not match the book.
+bool Generation::copySource(QSaveFile &book, int number)
+{
+    const QString &path = m_request.sources.at(number).path;
+    const qint64 length = m_lengths.at(number);
+    QFile source(path);
+    if (!source.open(QIODevice::ReadOnly))
+        return fail(GenerationStep::Copying, path, source.errorString());
+    if (source.size() != length)
+        return fail(GenerationStep::Copying, path, QStringLiteral("changed size while the book was written"));
+    const qint64 before = m_progress.bytesDone;
+    const SafeWrite::CopyResult copied = SafeWrite::copyBytes(source, book, length, [&](qint64 done) {
+        m_progress.bytesDone = before + done;
+        m_progress.chapterBytesDone = done;
+        m_progress.chapterBytes = length;
+        return report();
+    });
+    switch (copied) {
+    case SafeWrite::CopyResult::Copied:
+        break;
+    case SafeWrite::CopyResult::Stopped:
+        return false; // cancelled: report() has said so
+    case SafeWrite::CopyResult::ReadFailed:
+        return fail(GenerationStep::Copying, path,
+                    SafeWrite::errorText(source, QStringLiteral("cannot be read whole")));
+    case SafeWrite::CopyResult::WriteFailed:
+        return fail(GenerationStep::Copying, m_result.bookPath,
+                    SafeWrite::errorText(book, QStringLiteral("cannot be written whole")));
+    }
+    char extra;
+    if (source.read(&extra, 1) != 0)
+        return fail(GenerationStep::Copying, path, QStringLiteral("changed size while the book was written"));
+    return true;
+}
+
+bool Generation::report()
+{
+    if (!m_callback || m_callback(m_progress))
+        return true;
+    m_result.outcome = GenerationOutcome::Cancelled;
+    m_result.step = GenerationStep::Copying;
+    return false;
+}
+
+bool Generation::fail(GenerationStep step, const QString &file, const QString &cause)
+{
+    m_result.outcome = GenerationOutcome::Failed;
+    m_result.step = step;
+    m_result.file = file;
+    m_result.cause = cause;
+    return false;
+}
+
+} // namespace
+
+QString BookFilePath(const QString &saveFolder, const QString &bookName)
+{
+    return saveFolder + QLatin1Char('/') + bookName + QLatin1String(".VELM");
+}
+
+GenerationResult GenerateBook(const GenerationRequest &request, const GenerationCallback &progress)
+{
+    return Generation(request, progress).run();
+}

@@ -1,0 +1,38 @@
+#include "core/text/gbkcodec.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace Gbk {
+
+bool isAvailable()
+{
+    return QStringEncoder("GBK").isValid();
+}
+
+QByteArray encode(const QString &text)
+{
+    QStringEncoder encoder("GBK");
+    QByteArray bytes = encoder.encode(text);
+    if (!encoder.isValid())
+        return text.toLatin1(); // no GBK in this Qt: keep ASCII readable rather than lose all
+    return bytes;
+}
+
+QString decode(const QByteArray &bytes)
+{
+    QStringDecoder decoder("GBK");
+    QString text = decoder.decode(bytes);
+    if (!decoder.isValid())
+        return QString::fromLatin1(bytes);
+    return text;
+}
+
+QStringList decodeLines(const QByteArray &bytes)
+{
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    return decode(bytes).split(lineBreak);
+}
+
+} // namespace Gbk

@@ -1,0 +1,27 @@
+#include "gui/bookmarks/bookmarkdialogs.h"
+
+#include <QDialog>
+#include <QListWidget>
+#include <QScreen>
+
+void BookmarkDialogs::centreOnScreen(QDialog &dialog)
+{
+    const QScreen *screen = dialog.screen();
+    if (!screen)
+        return;
+    // The frame is known once the dialog is shown; before that it counts as none.
+    QRect place(QPoint(0, 0), dialog.frameGeometry().size());
+    place.moveCenter(screen->geometry().center());
+    dialog.move(place.topLeft());
+}
+
+int BookmarkDialogs::selectedRow(const QListWidget &list)
+{
+    const QList<QListWidgetItem *> selected = list.selectedItems();
+    return selected.isEmpty() ? -1 : list.row(selected.first());
+}
+
+QString BookmarkDialogs::writeFailureMessage()
+{
+    return QStringLiteral("无法写入书签文件，书签未保存！");
+}

@@ -1,0 +1,455 @@
+#include "gui/reader/form1.h"
+
+#include "widgets/artwork.h"
+#include "widgets/controls.h"
+#include "core/document/documentkind.h"
+#include "core/links/numbertext.h"
+#include "core/links/weblinks.h"
+#include "core/links/webopener.h"
+#include "gui/maker/form2.h"
+#include "gui/pdfview/pdfview.h"
+#include "gui/pdfview/pdfviewfactory.h"
+#include "widgets/clicklabel.h"
+#include "widgets/lineselection.h"
+#include "widgets/listfitting.h"
+#include "core/layout/readerlayout.h"
+#include "widgets/sidelist.h"
+#include "core/layout/twips.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+
+using Controls::caption;
+using Controls::make;
+
+namespace {
+
+const QSize StartContentSize(8280, 6180);
+// The client area the window was designed with, in pixels.
+const QSize DesignClientSize(950, 610);
+
+// A picture drawn from the artwork at exactly the size of its design rectangle.
+QLabel *drawnPicture(QWidget *parent, const char *name, const char *art, const QRect &twips)
+{
+    const QSize size = Twips::toPixelRect(twips).size();
+    return Controls::picture(parent, name, Artwork::pixmap(QLatin1String(art), size), twips);
+}
+
+// A hidden picture that holds a header image at its own size.
+QLabel *heldPicture(QWidget *parent, const char *name, const char *art)
+{
+    QLabel *picture = Controls::picture(parent, name, Artwork::pixmap(QLatin1String(art)),
+                                        QRect(0, 0, 1650, 300));
+    picture->hide();
+    return picture;
+}
+
+void setBackground(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, color);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+void setTextColor(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    widget->setPalette(palette);
+}
+
+// The outline of a start panel button.
+QFrame *buttonOutline(QWidget *parent, const char *name, const QRect &twips)
+{
+    auto *shape = make<QFrame>(parent, name, twips);
+    shape->setStyleSheet(QStringLiteral("QFrame { border: 1px solid #8ea5c2; border-radius: 4px;"
+                                        " background: rgba(255, 255, 255, 170); }"));
+    return shape;
+}
+
+ClickLabel *linkLabel(QWidget *parent, const char *name, const QRect &twips)
+{
+    auto *label = make<ClickLabel>(parent, name, twips);
+    label->setCursor(Qt::PointingHandCursor);
+    return label;
+}
+
+} // namespace
+
+std::unique_ptr<Form1> Form1::create(const AppServices &services)
+{
+    PdfView *view = services.viewFactory->createView(nullptr);
+    if (!view)
+        return nullptr;
+    return std::unique_ptr<Form1>(new Form1(services, view));
+}
+
+Form1::Form1(const AppServices &services, PdfView *view) : m_services(services)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("PDF电子书制作软件(Quillmoor) V2.2"));
+    setWindowIcon(Artwork::icon(QStringLiteral("quillmoor")));
+    createControls(view);
+    createMenus();
+    connectSignals();
+    resize(DesignClientSize + QSize(0, menuBar()->sizeHint().height()));
+}
+
+// The book-making window has no owner, so it goes with this window here; it cancels a book
+// being written and waits for it.
+Form1::~Form1()
+{
+    delete m_bookMaker;
+}
+
+void Form1::createControls(PdfView *view)
+{
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("client"));
+    m_client->setMinimumSize(ReaderLayout::minimumClientPixels());
+    setCentralWidget(m_client);
+
+    // Made from the bottom of the stack up: the view covers the side panel where they overlap,
+    // and the start panel covers the view.
+    createHiddenControls();
+    createSidePanel();
+    PDF1 = view;
+    PDF1->setParent(m_client);
+    PDF1->setObjectName(QStringLiteral("PDF1"));
+    PDF1->setTwipsGeometry(ReaderLayout::ShownViewLeft, ReaderLayout::ViewTop, 10455, 9015);
+    PDF1->raise();
+    PDF1->show();
+    createStartPanel();
+
+    m_client->installEventFilter(this);
+    Picture7->installEventFilter(this);
+}
+
+void Form1::createHiddenControls()
+{
+    Picture1 = heldPicture(m_client, "Picture1", "header-contents");
+    Picture2 = heldPicture(m_client, "Picture2", "header-bookmarks");
+    Picture3 = heldPicture(m_client, "Picture3", "header-single");
+    List2 = make<QListWidget>(m_client, "List2", QRect(0, 0, 1500, 1500));
+    List2->hide();
+    List3 = make<QListWidget>(m_client, "List3", QRect(0, 0, 1500, 1500));
+    List3->hide();
+    Text2 = make<QLineEdit>(m_client, "Text2", QRect(0, 0, 1500, 300));
+    Text2->hide();
+}
+
+void Form1::createSidePanel()
+{
+    Frame1 = make<QFrame>(m_client, "Frame1", QRect(60, -30, 3585, 10935));
+    Frame1->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+
+    Image1 = Controls::picture(Frame1, "Image1", Picture3->pixmap(), QRect(120, 660, 1635, 300));
+    Label9 = caption<ClickLabel>(Frame1, "Label9", "  目录", QRect(120, 720, 795, 195));
+    Label9->hide();
+    Label10 = caption<ClickLabel>(Frame1, "Label10", "  书签", QRect(900, 720, 855, 195));
+    Label10->hide();
+    Label1 = caption(Frame1, "Label1", "  目录/书签", QRect(120, 720, 1635, 195));
+    List1 = make<SideList>(Frame1, "List1", QRect(90, 900, 3375, 9930));
+    List1->hide();
+    createBookmarkButtons();
+    Picture6 = make<ClickLabel>(Frame1, "Picture6", QRect(3240, 240, 195, 180));
+    Picture6->setPixmap(Artwork::pixmap(QStringLiteral("close-cross"), QSize(13, 12)));
+    List4 = make<SideList>(Frame1, "List4", QRect(90, 900, 3375, 9930));
+}
+
+void Form1::createBookmarkButtons()
+{
+    const QColor buttonFace = palette().color(QPalette::Button);
+
+    Picture4 = make<QFrame>(Frame1, "Picture4", QRect(120, 180, 1155, 315));
+    setBackground(Picture4, buttonFace);
+    Image2 = drawnPicture(Picture4, "Image2", "bookmark-add", QRect(60, 0, 240, 300));
+    Label3 = caption(Picture4, "Label3", "添加书签", QRect(360, 60, 720, 180));
+    Label7 = make<ClickLabel>(Picture4, "Label7", QRect(0, 0, 1155, 315));
+
+    Picture5 = make<QFrame>(Frame1, "Picture5", QRect(1380, 180, 855, 315));
+    setBackground(Picture5, buttonFace);
+    Label4 = caption(Picture5, "Label4", "整理", QRect(360, 60, 360, 180));
+    Image3 = drawnPicture(Picture5, "Image3", "bookmark-organise", QRect(60, 30, 225, 225));
+    Label8 = make<ClickLabel>(Picture5, "Label8", QRect(0, 0, 855, 315));
+}
+
+void Form1::createStartPanel()
+{
+    m_startPanel = QRect(ReaderLayout::ShownViewLeft, ReaderLayout::ViewTop, 9975, 8295);
+    Picture7 = make<QFrame>(m_client, "Picture7", m_startPanel);
+    setBackground(Picture7, QColor(128, 128, 128));
+
+    Picture8 =
+        Controls::picture(Picture7, "Picture8", Artwork::pixmap(QStringLiteral("start-background")),
+                          QRect(QPoint(1380, 1620), StartContentSize));
+    Picture8->setFrameStyle(QFrame::Box | QFrame::Plain);
+    setTextColor(Picture8, QColor(96, 112, 132));
+    createStartButtons();
+    createLinkColumn();
+}
+
+void Form1::createStartButtons()
+{
+    Shape1 = buttonOutline(Picture8, "Shape1", QRect(1080, 2520, 2235, 615));
+    Image4 = drawnPicture(Picture8, "Image4", "open-file", QRect(1200, 2580, 480, 480));
+    Label2 = caption(Picture8, "Label2", "打开文件...", QRect(1860, 2760, 990, 180));
+    Label21 = linkLabel(Picture8, "Label21", QRect(1080, 2520, 2235, 615));
+
+    Shape2 = buttonOutline(Picture8, "Shape2", QRect(1080, 3360, 2235, 615));
+    Image5 = drawnPicture(Picture8, "Image5", "make-book", QRect(1200, 3420, 480, 480));
+    Label5 = caption(Picture8, "Label5", "制作PDF电子书", QRect(1860, 3600, 1170, 180));
+    Label22 = linkLabel(Picture8, "Label22", QRect(1080, 3360, 2235, 615));
+
+    Shape3 = buttonOutline(Picture8, "Shape3", QRect(1080, 4200, 2235, 615));
+    Image6 = drawnPicture(Picture8, "Image6", "tutorial", QRect(1200, 4260, 480, 480));
+    Label28 = caption(Picture8, "Label28", "操作教程", QRect(1860, 4440, 720, 180));
+    Label27 = linkLabel(Picture8, "Label27", QRect(1080, 4200, 2235, 615));
+}
+
+void Form1::createLinkColumn()
+{
+    Picture9 = drawnPicture(Picture8, "Picture9", "link-home", QRect(4380, 2340, 510, 510));
+    Picture10 = drawnPicture(Picture8, "Picture10", "link-one", QRect(4380, 3060, 510, 510));
+    Picture11 = drawnPicture(Picture8, "Picture11", "link-two", QRect(4380, 3780, 510, 510));
+    Picture12 = drawnPicture(Picture8, "Picture12", "link-three", QRect(4380, 4500, 510, 510));
+
+    // Each link has a name and a line about it; the column is 2400 twips wide.
+    Label11 = caption(Picture8, "Label11", "Quillmoor 官方网站", QRect(5040, 2340, 2400, 180));
+    Label12 = caption(Picture8, "Label12", "新版本、新闻与常见问题", QRect(5040, 2640, 2400, 180));
+    Label13 = caption(Picture8, "Label13", "PDF 拆分合并工具", QRect(5040, 3060, 2400, 180));
+    Label14 = caption(Picture8, "Label14", "拆分、合并、重排页面", QRect(5040, 3360, 2400, 180));
+    Label15 = caption(Picture8, "Label15", "图片转 PDF 工具", QRect(5040, 3780, 2400, 180));
+    Label16 = caption(Picture8, "Label16", "把扫描的图片装订成册", QRect(5040, 4080, 2400, 180));
+    Label17 = caption(Picture8, "Label17", "文档转 PDF 工具", QRect(5040, 4500, 2400, 180));
+    Label18 = caption(Picture8, "Label18", "文本与网页一键转换", QRect(5040, 4800, 2400, 180));
+    for (QLabel *name : {Label11, Label13, Label15, Label17})
+        setTextColor(name, QColor(31, 58, 95));
+    for (QLabel *line : {Label12, Label14, Label16, Label18})
+        setTextColor(line, QColor(96, 112, 132));
+
+    Label23 = linkLabel(Picture8, "Label23", QRect(4380, 2280, 3195, 615));
+    Label24 = linkLabel(Picture8, "Label24", QRect(4320, 3000, 3435, 615));
+    Label25 = linkLabel(Picture8, "Label25", QRect(4380, 3720, 3195, 615));
+    Label26 = linkLabel(Picture8, "Label26", QRect(4380, 4440, 3195, 615));
+
+    Label19 = caption(Picture8, "Label19", "作者主页：", QRect(360, 5340, 1080, 180));
+    setTextColor(Label19, QColor(31, 58, 95));
+    Label20 = linkLabel(Picture8, "Label20", QRect(360, 5640, 0, 180));
+    QFont arial(QStringLiteral("Arial"));
+    arial.setPointSize(9);
+    Label20->setFont(arial);
+    setTextColor(Label20, QColor(0, 0, 128));
+}
+
+void Form1::createMenus()
+{
+    QMenuBar *bar = menuBar();
+    打开 = bar->addAction(QStringLiteral("打开(&O)"));
+    打开->setObjectName(QStringLiteral("打开"));
+    隐藏显示书签 = bar->addAction(QStringLiteral("隐藏/显示书签(&M)"));
+    隐藏显示书签->setObjectName(QStringLiteral("隐藏显示书签"));
+    制作电子书 = bar->addAction(QStringLiteral("制作电子书(&E)"));
+    制作电子书->setObjectName(QStringLiteral("制作电子书"));
+    helpMenu = bar->addMenu(QStringLiteral("帮助(&H)"));
+    helpMenu->setObjectName(QStringLiteral("帮助"));
+    访问作者主页 = helpMenu->addAction(QStringLiteral("访问作者主页"));
+    访问作者主页->setObjectName(QStringLiteral("访问作者主页"));
+    在线帮助 = helpMenu->addAction(QStringLiteral("在线帮助"));
+    在线帮助->setObjectName(QStringLiteral("在线帮助"));
+}
+
+void Form1::connectSignals()
+{
+    connect(隐藏显示书签, &QAction::triggered, this, &Form1::ToggleSidePanel);
+    connect(Picture6, &ClickLabel::clicked, this, &Form1::HideSidePanel);
+    connect(Label20, &ClickLabel::clicked, this, &Form1::openHomePage);
+    connect(Label23, &ClickLabel::clicked, this, &Form1::openHomePage);
+    connect(Label24, &ClickLabel::clicked, this, &Form1::openPageOne);
+    connect(Label25, &ClickLabel::clicked, this, &Form1::openPageTwo);
+    connect(Label26, &ClickLabel::clicked, this, &Form1::openPageThree);
+    connect(Label27, &ClickLabel::clicked, this, &Form1::openHelpPage);
+    connect(打开, &QAction::triggered, this, &Form1::OpenCommand);
+    connect(Label21, &ClickLabel::clicked, this, &Form1::OpenCommand);
+    connect(Label9, &ClickLabel::clicked, this, &Form1::ShowContentsTab);
+    connect(Label10, &ClickLabel::clicked, this, &Form1::ShowBookmarksTab);
+    connect(Label7, &ClickLabel::pressed, this, &Form1::PressAddBookmarkButton);
+    connect(Label7, &ClickLabel::released, this, &Form1::AddBookmark);
+    connect(Label8, &ClickLabel::pressed, this, &Form1::PressOrganiseButton);
+    connect(Label8, &ClickLabel::released, this, &Form1::OrganiseBookmarks);
+    connect(new LineSelection(List1), &LineSelection::lineChosen, this, &Form1::ShowChapter);
+    connect(new LineSelection(List4), &LineSelection::lineChosen, this, &Form1::GoToBookmark);
+    connect(访问作者主页, &QAction::triggered, this, &Form1::openHomePage);
+    connect(在线帮助, &QAction::triggered, this, &Form1::openHelpPage);
+    connect(制作电子书, &QAction::triggered, this, &Form1::showBookMaker);
+    connect(Label22, &ClickLabel::clicked, this, &Form1::showBookMaker);
+}
+
+void Form1::Form_Load(const QString &commandLine)
+{
+    List1->setRowHeight(16);
+    List4->setRowHeight(16);
+    setWindowState(windowState() | Qt::WindowMaximized);
+    PDF1->setShowToolbar(true);
+    Label20->setText(Module1::DecodeNumberText(NumberTexts::homePageText()));
+    Label20->adjustSize();
+    if (!commandLine.isEmpty()) {
+        SetDocumentPath(commandLine);
+        const DocumentKind kind = Module1::DocumentKindOf(Text2->text());
+        if (kind == DocumentKind::Book)
+            LoadBookContents();
+        else if (kind == DocumentKind::Pdf)
+            OpenPlainPdf();
+    }
+    FitListWidths();
+}
+
+QSize Form1::outerSize() const
+{
+    return ReaderLayout::outerSizeOf(m_client->size());
+}
+
+void Form1::LayoutReaderWindow()
+{
+    const ReaderLayout::Layout layout = ReaderLayout::layout(outerSize(), PDF1->Left());
+    if (layout.grown)
+        growToMinimum();
+    PDF1->setHeight(layout.viewHeight);
+    m_startPanel.setHeight(PDF1->Height());
+    placeViewColumn(layout.view.left, layout.view.width);
+    const QRect panel = Twips::toPixelRect(60, -30, 3585, layout.sidePanelHeight);
+    Frame1->resize(panel.size());
+    const int listHeight = Twips::toPixelRect(90, 900, 3375, layout.listHeight).height();
+    List1->resize(List1->width(), listHeight);
+    List4->resize(List4->width(), listHeight);
+}
+
+void Form1::CenterStartContent()
+{
+    const QPoint at = ReaderLayout::centeredContent(m_startPanel.size(), StartContentSize);
+    Controls::place(Picture8, QRect(at, StartContentSize));
+}
+
+void Form1::HideSidePanel()
+{
+    const ReaderLayout::Column column = ReaderLayout::hiddenColumn(outerSize().width());
+    placeViewColumn(column.left, column.width);
+}
+
+void Form1::ToggleSidePanel()
+{
+    const ReaderLayout::Column column =
+        ReaderLayout::toggledColumn(outerSize().width(), PDF1->Left());
+    placeViewColumn(column.left, column.width);
+}
+
+void Form1::FitListWidths()
+{
+    Module1::FitList(*List1);
+    Module1::FitList(*List4);
+}
+
+void Form1::showBookMaker()
+{
+    if (!m_bookMaker) {
+        m_bookMaker = new Form2(m_services);
+        m_bookMaker->Form_Load();
+    }
+    m_bookMaker->setWindowState(m_bookMaker->windowState() & ~Qt::WindowMinimized);
+    m_bookMaker->show();
+    m_bookMaker->raise();
+    m_bookMaker->activateWindow();
+}
+
+// The start panel always lies exactly over the view, across and down.
+void Form1::placeViewColumn(int left, int width)
+{
+    PDF1->setLeft(left);
+    PDF1->setWidth(width);
+    m_startPanel = QRect(PDF1->Left(), m_startPanel.top(), PDF1->Width(), m_startPanel.height());
+    placeStartPanel();
+}
+
+void Form1::placeStartPanel()
+{
+    Controls::place(Picture7, m_startPanel);
+}
+
+// A minimised window has no size to set; the layout is then applied for the minimum size all
+// the same. A maximised one is grown too: without a window manager the state is only a wish.
+void Form1::growToMinimum()
+{
+    if (windowState() & Qt::WindowMinimized)
+        return;
+    // The client area never lays out below its minimum, though the window around it may have
+    // been made smaller than the window that minimum needs.
+    const QSize clientMissing =
+        (ReaderLayout::minimumClientPixels() - m_client->size()).expandedTo(QSize(0, 0));
+    const QSize least = minimumSizeHint().expandedTo(minimumSize());
+    const QSize wanted = (size() + clientMissing).expandedTo(least);
+    if (wanted != size())
+        resize(wanted);
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Resize) {
+        if (watched == m_client)
+            LayoutReaderWindow();
+        else if (watched == Picture7)
+            CenterStartContent();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    growToMinimum();
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    QMainWindow::closeEvent(event);
+}
+
+// Closing the reader window ends the program: every other window closes with it.
+void Form1::Form_Unload()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window != this && window->isVisible())
+            window->close();
+    }
+}
+
+void Form1::openHomePage()
+{
+    Module1::OpenWebPage(*m_services.webOpener, NumberTexts::homePage());
+}
+
+void Form1::openHelpPage()
+{
+    Module1::OpenWebPage(*m_services.webOpener, NumberTexts::helpPage());
+}
+
+void Form1::openPageOne()
+{
+    Module1::OpenWebPage(*m_services.webOpener, NumberTexts::pageOne());
+}
+
+void Form1::openPageTwo()
+{
+    Module1::OpenWebPage(*m_services.webOpener, NumberTexts::pageTwo());
+}
+
+void Form1::openPageThree()
+{
+    Module1::OpenWebPage(*m_services.webOpener, NumberTexts::pageThree());
+}

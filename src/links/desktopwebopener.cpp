@@ -1,9 +1,0 @@
-#include "links/desktopwebopener.h"
-
-#include <QDesktopServices>
-#include <QUrl>
-
-void DesktopWebOpener::openAddress(const QString &address)
-{
-    QDesktopServices::openUrl(QUrl(address));
-}
