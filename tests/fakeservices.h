@@ -7,6 +7,7 @@
 #include "gui/pdfview/pdfview.h"
 #include "gui/pdfview/pdfviewfactory.h"
 
+#include <QFile>
 #include <QList>
 #include <QStringList>
 
@@ -47,16 +48,33 @@ public:
     QStringList addresses;
 };
 
+// A view that keeps the bytes of every file it is asked to load, read before a chapter's
+// scratch file is deleted.
+class RecordingView : public PdfView
+{
+public:
+    using PdfView::PdfView;
+    bool LoadFile(const QString &path) override
+    {
+        QFile file(path);
+        loads << (file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+        return PdfView::LoadFile(path);
+    }
+    QList<QByteArray> loads;
+};
+
 class FakeViewFactory : public PdfViewFactory
 {
 public:
     PdfView *createView(QWidget *parent) override
     {
         ++requests;
-        return fail ? nullptr : new PdfView(parent);
+        view = fail ? nullptr : new RecordingView(parent);
+        return view;
     }
     bool fail = false;
     int requests = 0;
+    RecordingView *view = nullptr;
 };
 
 struct FakeServices {

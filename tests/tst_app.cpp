@@ -5,6 +5,8 @@
 #include "core/links/numbertext.h"
 #include "core/links/weblinks.h"
 #include "widgets/clicklabel.h"
+#include "app/readerwindows.h"
+#include "gui/maker/form2.h"
 #include "gui/reader/form1.h"
 #include "testfiles.h"
 
@@ -106,11 +108,13 @@ void TestApp::commandLineIsTheArgumentsJoined()
 void TestApp::startsTheReaderWindow()
 {
     FakeServices fakes;
-    const std::unique_ptr<Form1> reader = Module1::StartReader(fakes.services(), QString());
-    QVERIFY(reader);
-    QVERIFY(reader->isVisible());
-    QVERIFY(reader->windowState() & Qt::WindowMaximized);
-    QCOMPARE(reader->Label20->text(), Module1::DecodeNumberText(NumberTexts::homePageText()));
+    const std::unique_ptr<ReaderWindows> windows = Module1::StartReader(fakes.services(), QString());
+    QVERIFY(windows);
+    Form1 &reader = windows->reader();
+    QVERIFY(reader.isVisible());
+    QVERIFY(reader.windowState() & Qt::WindowMaximized);
+    QCOMPARE(reader.findChild<ClickLabel *>("Label20")->text(),
+             Module1::DecodeNumberText(NumberTexts::homePageText()));
     QCOMPARE(fakes.viewFactory.requests, 1);
     QVERIFY(fakes.dialogs.messages.isEmpty());
     QVERIFY(fakes.webOpener.addresses.isEmpty());
@@ -120,9 +124,7 @@ void TestApp::missingViewTellsTheUserAndLeavesNoWindow()
 {
     FakeServices fakes;
     fakes.viewFactory.fail = true;
-    const std::unique_ptr<Form1> reader =
-        Module1::StartReader(fakes.services(), QStringLiteral("/a.pdf"));
-    QVERIFY(!reader);
+    QVERIFY(!Module1::StartReader(fakes.services(), QStringLiteral("/a.pdf")));
     QCOMPARE(
         fakes.dialogs.messages,
         QStringList{QStringLiteral("本软件打开需要PDF阅读器支持，请首先下载安装Adobe Reader!")});
@@ -132,17 +134,33 @@ void TestApp::missingViewTellsTheUserAndLeavesNoWindow()
         QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
 }
 
+// The reader window asks for the book-making window: one, brought forward when asked again, and
+// closed with the reader window.
 void TestApp::closingTheReaderWindowClosesEveryWindow()
 {
     FakeServices fakes;
-    const std::unique_ptr<Form1> reader = Module1::StartReader(fakes.services(), QString());
-    QVERIFY(reader);
-    QWidget other;
-    other.setWindowTitle(QStringLiteral("制作PDF电子书"));
-    other.show();
-    QVERIFY(reader->close());
+    const std::unique_ptr<ReaderWindows> windows = Module1::StartReader(fakes.services(), QString());
+    QVERIFY(windows);
+    Form1 &reader = windows->reader();
+    reader.findChild<QAction *>(QStringLiteral("制作电子书"))->trigger();
+    const auto makers = [] {
+        QList<Form2 *> found;
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (auto *form = qobject_cast<Form2 *>(window))
+                found << form;
+        }
+        return found;
+    };
+    QCOMPARE(makers().size(), 1);
+    Form2 *maker = makers().first();
+    QVERIFY(maker->isVisible());
+    maker->showMinimized();
+    reader.findChild<ClickLabel *>(QStringLiteral("Label22"))->clicked();
+    QCOMPARE(makers(), QList<Form2 *>{maker});
+    QVERIFY(!(maker->windowState() & Qt::WindowMinimized));
+    QVERIFY(reader.close());
     for (QWidget *window : QApplication::topLevelWidgets())
-        QVERIFY(!window->isVisible());
+        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
 }
 
 void TestApp::applicationFont()

@@ -10,6 +10,7 @@
 #include "gui/maker/form2.h"
 #include "gui/maker/sourcelist.h"
 #include "widgets/clicklabel.h"
+#include "app/readerwindows.h"
 #include "gui/reader/form1.h"
 #include "core/layout/twips.h"
 #include "testfiles.h"
@@ -151,7 +152,8 @@ private:
     QStringList namesOf(const QString &folder) const;
 
     std::unique_ptr<FakeServices> m_fakes;
-    std::unique_ptr<Form1> m_reader;
+    std::unique_ptr<ReaderWindows> m_windows;
+    Form1 *m_reader = nullptr;
     QPointer<Form2> m_form;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -164,10 +166,11 @@ void TestMakerWindow::initTestCase()
 void TestMakerWindow::init()
 {
     m_fakes = std::make_unique<FakeServices>();
-    m_reader = Form1::create(m_fakes->services());
-    QVERIFY(m_reader);
+    m_windows = ReaderWindows::create(m_fakes->services());
+    QVERIFY(m_windows);
+    m_reader = &m_windows->reader();
     m_reader->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_reader.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(m_reader));
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_form = openMaker();
@@ -176,7 +179,8 @@ void TestMakerWindow::init()
 
 void TestMakerWindow::cleanup()
 {
-    m_reader.reset();
+    m_windows.reset();
+    m_reader = nullptr;
     QVERIFY(!m_form);
     m_fakes.reset();
     m_dir.reset();
@@ -184,7 +188,7 @@ void TestMakerWindow::cleanup()
 
 Form2 *TestMakerWindow::openMaker()
 {
-    m_reader->制作电子书->trigger();
+    m_reader->findChild<QAction *>(QStringLiteral("制作电子书"))->trigger();
     Form2 *form = nullptr;
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (QWidget *window : windows) {
@@ -329,7 +333,7 @@ void TestMakerWindow::opensOnceAndStartsEmptyAfterClosing()
     m_form->Text2->setText(m_dir->path());
     addSources({makePdf(QStringLiteral("A.pdf"))});
 
-    QTest::mouseClick(m_reader->Label22, Qt::LeftButton);
+    QTest::mouseClick(m_reader->findChild<QWidget *>(QStringLiteral("Label22")), Qt::LeftButton);
     QCOMPARE(openMaker(), m_form.data());
     QCOMPARE(m_form->Text1->text(), QStringLiteral("诗集"));
     QCOMPARE(texts(m_form->List1), QStringList{QStringLiteral("A")});
@@ -781,7 +785,7 @@ void TestMakerWindow::windowAnswersDuringALargeChapter()
     QCOMPARE(m_form->List1->count(), 1);
     QVERIFY(m_form->Command2->isEnabled());
     // The reader window answers as well.
-    QTest::mouseClick(m_reader->Label22, Qt::LeftButton);
+    QTest::mouseClick(m_reader->findChild<QWidget *>(QStringLiteral("Label22")), Qt::LeftButton);
     QCOMPARE(openMaker(), m_form.data());
     QVERIFY(m_fakes->dialogs.messages.isEmpty());
 

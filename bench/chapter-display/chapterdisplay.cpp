@@ -8,6 +8,7 @@
 
 #include "app/appservices.h"
 #include "app/dialogs.h"
+#include "app/readerwindows.h"
 #include "app/startup.h"
 #include "core/book/scratchfolder.h"
 #include "core/links/webopener.h"
@@ -111,9 +112,10 @@ int show(const QString &book, int row)
     QtPdfViewFactory viewFactory;
     ScratchFolder scratch;
     const AppServices services{&dialogs, &webOpener, &viewFactory, &scratch};
-    const std::unique_ptr<Form1> form = Module1::StartReader(services, book);
-    if (!form)
+    const std::unique_ptr<ReaderWindows> windows = Module1::StartReader(services, book);
+    if (!windows)
         return 1;
+    Form1 *form = &windows->reader();
     form->showNormal();
     form->resize(1200, 780);
     QElapsedTimer settle;
@@ -121,7 +123,7 @@ int show(const QString &book, int row)
     while (settle.elapsed() < 300)
         QApplication::processEvents();
 
-    QWidget *viewport = form->PDF1->findChild<QPdfView *>()->viewport();
+    QWidget *viewport = form->view()->findChild<QPdfView *>()->viewport();
     resetPeakRss();
     const long before = peakRssKib();
     QElapsedTimer timer;

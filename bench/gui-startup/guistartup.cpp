@@ -10,6 +10,7 @@
 #include "app/appservices.h"
 #include "app/filetypes.h"
 #include "app/qtdialogs.h"
+#include "app/readerwindows.h"
 #include "app/startup.h"
 #include "core/book/scratchfolder.h"
 #include "core/links/webopener.h"
@@ -111,15 +112,17 @@ struct Reader {
     NoWebOpener webOpener;
     QtPdfViewFactory viewFactory;
     ScratchFolder scratchFolder;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<ReaderWindows> windows;
+    Form1 *form = nullptr;
 
     // What the program does from its first line to the shown window.
     void start()
     {
         Module1::SetApplicationFont();
         Module1::RegisterFileTypes(QCoreApplication::applicationFilePath());
-        form = Module1::StartReader(AppServices{&dialogs, &webOpener, &viewFactory, &scratchFolder},
-                                    QString());
+        windows = Module1::StartReader(
+            AppServices{&dialogs, &webOpener, &viewFactory, &scratchFolder}, QString());
+        form = &windows->reader();
     }
 
     void waitUntilDrawn()
@@ -149,20 +152,20 @@ int firstPage(const QString &path)
     Reader reader;
     reader.start();
     reader.waitUntilDrawn();
-    reader.form->Picture7->hide();
-    auto *pages = reader.form->PDF1->findChild<QAbstractScrollArea *>(QStringLiteral("pages"));
+    reader.form->findChild<QFrame *>(QStringLiteral("Picture7"))->hide();
+    auto *pages = reader.form->view()->findChild<QAbstractScrollArea *>(QStringLiteral("pages"));
 
     QElapsedTimer timer;
     timer.start();
-    reader.form->PDF1->LoadFile(path);
+    reader.form->view()->LoadFile(path);
     report("loadfile_returned_ms", timer.nsecsElapsed() / 1e6);
     while (!showsInk(pages->viewport()))
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     report("first_page_drawn_ms", timer.nsecsElapsed() / 1e6);
 
-    const int last = reader.form->PDF1->pageCount();
+    const int last = reader.form->view()->pageCount();
     timer.restart();
-    reader.form->PDF1->setCurrentPage(last);
+    reader.form->view()->setCurrentPage(last);
     QCoreApplication::processEvents();
     while (!showsInk(pages->viewport()))
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);

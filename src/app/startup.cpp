@@ -10,6 +10,7 @@
 #include "core/links/weblinks.h"
 #include "core/links/webopener.h"
 #include "gui/pdfview/pdfviewfactory.h"
+#include "app/readerwindows.h"
 #include "gui/reader/form1.h"
 
 #include <QApplication>
@@ -40,23 +41,24 @@ int Module1::Main(int argc, char *argv[])
     QtPdfViewFactory viewFactory;
     ScratchFolder scratchFolder;
     const AppServices services{&dialogs, &webOpener, &viewFactory, &scratchFolder};
-    const std::unique_ptr<Form1> reader =
+    const std::unique_ptr<ReaderWindows> windows =
         StartReader(services, CommandLineOf(QCoreApplication::arguments()));
-    if (!reader)
+    if (!windows)
         return 1;
     return QApplication::exec();
 }
 
-std::unique_ptr<Form1> Module1::StartReader(const AppServices &services, const QString &commandLine)
+std::unique_ptr<ReaderWindows> Module1::StartReader(const AppServices &services,
+                                                    const QString &commandLine)
 {
-    std::unique_ptr<Form1> reader = Form1::create(services);
-    if (!reader) {
+    std::unique_ptr<ReaderWindows> windows = ReaderWindows::create(services);
+    if (!windows) {
         reportMissingViewer(services);
         return nullptr;
     }
-    reader->Form_Load(commandLine);
-    reader->show();
-    return reader;
+    windows->reader().Form_Load(commandLine);
+    windows->reader().show();
+    return windows;
 }
 
 QString Module1::CommandLineOf(const QStringList &arguments)

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-class Form1;
+class ReaderWindows;
 struct AppServices;
 
 namespace Module1 {
@@ -14,9 +14,9 @@ namespace Module1 {
 // closed. Returns the program's exit code.
 int Main(int argc, char *argv[]);
 
-// The reader window, loaded with `commandLine` and shown. When its view cannot be made, tells
+// The program's windows with the reader window loaded with `commandLine` and shown. When its view cannot be made, tells
 // the user a PDF viewer is needed, opens the page where one can be had and returns nullptr.
-std::unique_ptr<Form1> StartReader(const AppServices &services, const QString &commandLine);
+std::unique_ptr<ReaderWindows> StartReader(const AppServices &services, const QString &commandLine);
 
 // The document path the program was started with: every argument after the program's own
 // name, joined with single blanks, so that a path with blanks arrives whole even unquoted.

@@ -1,7 +1,6 @@
 #include "gui/bookmarks/bookmarkdialogs.h"
 
 #include <QDialog>
-#include <QListWidget>
 #include <QScreen>
 
 void BookmarkDialogs::centreOnScreen(QDialog &dialog)
@@ -13,12 +12,6 @@ void BookmarkDialogs::centreOnScreen(QDialog &dialog)
     QRect place(QPoint(0, 0), dialog.frameGeometry().size());
     place.moveCenter(screen->geometry().center());
     dialog.move(place.topLeft());
-}
-
-int BookmarkDialogs::selectedRow(const QListWidget &list)
-{
-    const QList<QListWidgetItem *> selected = list.selectedItems();
-    return selected.isEmpty() ? -1 : list.row(selected.first());
 }
 
 QString BookmarkDialogs::writeFailureMessage()

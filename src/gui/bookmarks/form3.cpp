@@ -2,13 +2,8 @@
 
 #include "widgets/controls.h"
 #include "app/dialogs.h"
-#include "core/document/documentkind.h"
 #include "gui/bookmarks/bookmarkdialogs.h"
-#include "core/bookmarks/bookmarkfile.h"
 #include "gui/bookmarks/pagecapture.h"
-#include "gui/reader/form1.h"
-#include "widgets/listfitting.h"
-#include "widgets/sidelist.h"
 #include "core/layout/twips.h"
 
 #include <QLabel>
@@ -43,7 +38,8 @@ public:
 
 } // namespace
 
-Form3::Form3(Form1 &reader) : QDialog(&reader), m_reader(reader)
+Form3::Form3(QWidget *reader, DocumentSession &session, Dialogs &dialogs)
+    : QDialog(reader), m_session(session), m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("添加书签"));
@@ -92,66 +88,20 @@ void Form3::Command1_Click()
     const QString name = Text1->text();
     if (name.isEmpty())
         return;
-    const QString entryText =
-        name + QChar(0xFF3B) + QString::number(Module1::CurrentPage) + QChar(0xFF3D);
-    if (!recordBookmark(name, entryText))
+    switch (m_session.addBookmark(name, Module1::CurrentPage, m_captured)) {
+    case DocumentSession::AddResult::NotWritten:
+        m_dialogs.showMessage(this, BookmarkDialogs::writeFailureMessage());
         return;
-    Module1::FitList(*m_reader.List4);
-    close();
+    case DocumentSession::AddResult::NoChapter:
+        return;
+    case DocumentSession::AddResult::Added:
+    case DocumentSession::AddResult::NoDocument:
+        close();
+        return;
+    }
 }
 
 void Form3::rememberCapturedDocument()
 {
-    m_documentPath = m_reader.Text2->text();
-    m_chapter = -1;
-    m_chapterText.clear();
-    if (Module1::DocumentKindOf(m_documentPath) != DocumentKind::Book)
-        return;
-    m_chapter = BookmarkDialogs::selectedRow(*m_reader.List1);
-    if (m_chapter >= 0)
-        m_chapterText = m_reader.List1->item(m_chapter)->text();
-}
-
-// False when the dialog is to stay open: no chapter chosen, or the file not written.
-bool Form3::recordBookmark(const QString &name, const QString &entryText)
-{
-    const DocumentKind kind = Module1::DocumentKindOf(m_documentPath);
-    if (kind == DocumentKind::None)
-        return true;
-    QString line = entryText;
-    if (kind == DocumentKind::Book) {
-        if (m_chapter < 0)
-            return false;
-        line = QLatin1Char('{') + QString::number(m_chapter) + QLatin1Char('}') + m_chapterText +
-               QLatin1Char('&') + entryText;
-    }
-    if (!Module1::AppendBookmarkLine(m_documentPath, line)) {
-        m_reader.services().dialogs->showMessage(this, BookmarkDialogs::writeFailureMessage());
-        return false;
-    }
-    if (!showsCapturedDocument())
-        return true;
-    m_reader.List3->addItem(entryText);
-    m_reader.List4->addItem(name);
-    if (kind == DocumentKind::Book)
-        showBookmarksTab();
-    return true;
-}
-
-// Whether the reader window's bookmark lists still belong to the captured page's document and
-// chapter.
-bool Form3::showsCapturedDocument() const
-{
-    if (m_reader.Text2->text() != m_documentPath)
-        return false;
-    return Module1::DocumentKindOf(m_documentPath) != DocumentKind::Book ||
-           BookmarkDialogs::selectedRow(*m_reader.List1) == m_chapter;
-}
-
-// The picture of the bookmarks tab, the bookmark list in front of the hidden contents list.
-void Form3::showBookmarksTab()
-{
-    m_reader.Image1->setPixmap(m_reader.Picture2->pixmap());
-    m_reader.List1->hide();
-    m_reader.List4->show();
+    m_captured = m_session.capturedPlace();
 }

@@ -1,22 +1,25 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 
-class Form1;
+class Dialogs;
+class DocumentSession;
 class QPlainTextEdit;
 class QPushButton;
 
 // The organise-bookmarks dialog "整理书签": the bookmark file of the document open when it loads,
 // as text to edit freely; Save writes it back whole, with ASCII square brackets made the
-// full-width page brackets, and fills the reader window's bookmark lists afresh from the file.
-// Lines appended to the file while the dialog is open (bookmarks added meanwhile) are kept.
+// full-width page brackets, and has the bookmark lists filled afresh from the file. Lines
+// appended to the file while the dialog is open (bookmarks added meanwhile) are kept.
 // Not modal; it deletes itself when closed, so it reads the file afresh when opened again.
 class Form4 : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit Form4(Form1 &reader);
+    // `session` and `dialogs` must outlive the dialog.
+    Form4(QWidget *reader, DocumentSession &session, Dialogs &dialogs);
 
     // Centres the dialog, takes the bookmark file of the document shown now and shows its lines.
     void Form_Load();
@@ -32,9 +35,9 @@ private:
     void createControls();
     void connectSignals();
     void Command1_Click();
-    void refreshBookmarkLists();
 
-    Form1 &m_reader;
+    DocumentSession &m_session;
+    Dialogs &m_dialogs;
     // The document whose bookmark file was loaded, and the file's lines as loaded.
     QString m_documentPath;
     QStringList m_loadedLines;

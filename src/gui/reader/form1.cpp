@@ -2,11 +2,10 @@
 
 #include "widgets/artwork.h"
 #include "widgets/controls.h"
-#include "core/document/documentkind.h"
+#include "core/document/documentsession.h"
 #include "core/links/numbertext.h"
 #include "core/links/weblinks.h"
 #include "core/links/webopener.h"
-#include "gui/maker/form2.h"
 #include "gui/pdfview/pdfview.h"
 #include "gui/pdfview/pdfviewfactory.h"
 #include "widgets/clicklabel.h"
@@ -81,15 +80,16 @@ ClickLabel *linkLabel(QWidget *parent, const char *name, const QRect &twips)
 
 } // namespace
 
-std::unique_ptr<Form1> Form1::create(const AppServices &services)
+std::unique_ptr<Form1> Form1::create(const AppServices &services, DocumentSession &session)
 {
     PdfView *view = services.viewFactory->createView(nullptr);
     if (!view)
         return nullptr;
-    return std::unique_ptr<Form1>(new Form1(services, view));
+    return std::unique_ptr<Form1>(new Form1(services, session, view));
 }
 
-Form1::Form1(const AppServices &services, PdfView *view) : m_services(services)
+Form1::Form1(const AppServices &services, DocumentSession &session, PdfView *view)
+    : m_services(services), m_session(session)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("PDF电子书制作软件(Quillmoor) V2.2"));
@@ -97,15 +97,11 @@ Form1::Form1(const AppServices &services, PdfView *view) : m_services(services)
     createControls(view);
     createMenus();
     connectSignals();
+    connectSession();
     resize(DesignClientSize + QSize(0, menuBar()->sizeHint().height()));
 }
 
-// The book-making window has no owner, so it goes with this window here; it cancels a book
-// being written and waits for it.
-Form1::~Form1()
-{
-    delete m_bookMaker;
-}
+Form1::~Form1() = default;
 
 void Form1::createControls(PdfView *view)
 {
@@ -286,8 +282,19 @@ void Form1::connectSignals()
     connect(new LineSelection(List4), &LineSelection::lineChosen, this, &Form1::GoToBookmark);
     connect(访问作者主页, &QAction::triggered, this, &Form1::openHomePage);
     connect(在线帮助, &QAction::triggered, this, &Form1::openHelpPage);
-    connect(制作电子书, &QAction::triggered, this, &Form1::showBookMaker);
-    connect(Label22, &ClickLabel::clicked, this, &Form1::showBookMaker);
+    connect(制作电子书, &QAction::triggered, this, &Form1::bookMakerRequested);
+    connect(Label22, &ClickLabel::clicked, this, &Form1::bookMakerRequested);
+}
+
+void Form1::connectSession()
+{
+    connect(&m_session, &DocumentSession::documentOpened, this, &Form1::SetDocumentPath);
+    connect(&m_session, &DocumentSession::pdfOpened, this, &Form1::showPdf);
+    connect(&m_session, &DocumentSession::contentsChanged, this, &Form1::showContents);
+    connect(&m_session, &DocumentSession::chapterFileReady, this, &Form1::showChapterFile,
+            Qt::DirectConnection);
+    connect(&m_session, &DocumentSession::bookmarksChanged, this, &Form1::showBookmarks);
+    connect(&m_session, &DocumentSession::bookmarkAdded, this, &Form1::showAddedBookmark);
 }
 
 void Form1::Form_Load(const QString &commandLine)
@@ -298,14 +305,8 @@ void Form1::Form_Load(const QString &commandLine)
     PDF1->setShowToolbar(true);
     Label20->setText(Module1::DecodeNumberText(NumberTexts::homePageText()));
     Label20->adjustSize();
-    if (!commandLine.isEmpty()) {
-        SetDocumentPath(commandLine);
-        const DocumentKind kind = Module1::DocumentKindOf(Text2->text());
-        if (kind == DocumentKind::Book)
-            LoadBookContents();
-        else if (kind == DocumentKind::Pdf)
-            OpenPlainPdf();
-    }
+    if (!commandLine.isEmpty())
+        m_session.open(commandLine);
     FitListWidths();
 }
 
@@ -352,18 +353,6 @@ void Form1::FitListWidths()
 {
     Module1::FitList(*List1);
     Module1::FitList(*List4);
-}
-
-void Form1::showBookMaker()
-{
-    if (!m_bookMaker) {
-        m_bookMaker = new Form2(m_services);
-        m_bookMaker->Form_Load();
-    }
-    m_bookMaker->setWindowState(m_bookMaker->windowState() & ~Qt::WindowMinimized);
-    m_bookMaker->show();
-    m_bookMaker->raise();
-    m_bookMaker->activateWindow();
 }
 
 // The start panel always lies exactly over the view, across and down.

@@ -1,18 +1,15 @@
 #pragma once
 
 #include "app/appservices.h"
-#include "core/book/bookreader.h"
+#include "core/bookmarks/bookmarkfile.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QRect>
 
 #include <memory>
 
 class ClickLabel;
-class Form2;
-class Form3;
-class Form4;
+class DocumentSession;
 class PdfView;
 class QAction;
 class QFrame;
@@ -26,24 +23,29 @@ class SideList;
 // bookmark lists, two bookmark buttons, close button) and the PDF view on the right, covered by
 // the start panel until a document is shown.
 //
-// Controls are laid out in twips from the window's design and carry their design names as
-// objectName. They are public: the window's commands and the windows it opens work on them, as
-// the document state lives in them (the document path in Text2, the chapters in List1/List2, the
-// bookmarks in List4/List3). The side panel is shown exactly while PDF1->Left() is 3720.
+// The window is a view of the open document's session: only the slots for the session's
+// signals fill the document path (Text2), the contents lists (List1 names, List2 index lines)
+// and the bookmark lists (List4 names, List3 entries), so page capture and the checks that
+// drive the window read them as before. Controls are laid out in twips from the window's design
+// and carry their design names as objectName. The side panel is shown exactly while
+// PDF1->Left() is 3720. The bookmark dialogs and the book-making window are asked for through
+// signals: the program owns them.
 class Form1 : public QMainWindow
 {
     Q_OBJECT
 
 public:
     // The window with its view from `services.viewFactory`, or nullptr when the factory makes
-    // none. `services` must outlive the window.
-    static std::unique_ptr<Form1> create(const AppServices &services);
+    // none. `services` and `session` must outlive the window.
+    static std::unique_ptr<Form1> create(const AppServices &services, DocumentSession &session);
     ~Form1() override;
 
     const AppServices &services() const { return m_services; }
+    PdfView *view() const { return PDF1; }
 
     // Prepares the window before it is first shown: 16-pixel rows in both side lists, the
-    // maximised state, the view's toolbar, the home page caption, fitted lists.
+    // maximised state, the view's toolbar, the home page caption, fitted lists, and the document
+    // of the command line.
     void Form_Load(const QString &commandLine);
 
     // The layout rules for the current size; run on every resize of the client area.
@@ -54,26 +56,12 @@ public:
     void ToggleSidePanel();
     // Fits List1, then List4, to their lines.
     void FitListWidths();
-    // Shows the book-making window, made anew unless it is open: then it comes forward as it is.
-    void showBookMaker();
 
-    // Opening a document (form1documents.cpp).
-    // Puts `path` in Text2 and names the window after its file name.
-    void SetDocumentPath(const QString &path);
-    // Shows the PDF named by Text2 with its bookmarks, in the single look.
-    void OpenPlainPdf();
-    // Lists the chapters of the book named by Text2, in the contents tab look. A book whose
-    // index cannot be read gives empty contents lists, never those of an earlier book.
-    void LoadBookContents();
     // The menu command "打开(O)": asks for a book or a PDF and opens it. A file of no kind is
     // refused with "文件格式错误！" and the open document stays as it was.
     void OpenCommand();
-    // Empties the bookmark lists List3 and List4 without their signals.
-    void clearBookmarkLists();
 
-    // The side panel's looks and tabs, and the navigation (form1navigation.cpp).
-    void SetSingleLook();
-    void SetContentsLook();
+    // The side panel's tabs and the navigation (form1navigation.cpp).
     void ShowContentsTab();  // Label9
     void ShowBookmarksTab(); // Label10
     // Shows chapter `row` of the open book and lists that chapter's bookmarks. A chapter that
@@ -83,18 +71,66 @@ public:
     // 16-bit signed range is ignored.
     void GoToBookmark(int row);
 
-    // The two bookmark buttons (form1bookmarks.cpp). Pressing gives the pressed look; releasing,
-    // anywhere and with any mouse button, the normal look and then the command.
+    // The two bookmark buttons. Pressing gives the pressed look; releasing, anywhere and with
+    // any mouse button, the normal look and then the request.
     void PressAddBookmarkButton(); // Label7 down
     void PressOrganiseButton();    // Label8 down
-    // Captures the page shown and, when a document is open and a page was found, shows the
-    // add-bookmark dialog, or brings the open one forward with its name kept.
-    void AddBookmark(); // Label7 up
-    // Shows the organise-bookmarks dialog when a document is open.
-    void OrganiseBookmarks(); // Label8 up
+    void AddBookmark();            // Label7 up
+    void OrganiseBookmarks();      // Label8 up
 
     // The window's outer size in twips as the layout rules take it.
     QSize outerSize() const;
+
+signals:
+    void bookMakerRequested();
+    void addBookmarkRequested();
+    void organiseBookmarksRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // What the side panel shows: a PDF's single bookmark list, or a book's two tabs with the
+    // contents or the bookmarks in front.
+    enum class SidePanelLook { Single, Contents, Bookmarks };
+
+    Form1(const AppServices &services, DocumentSession &session, PdfView *view);
+
+    void createControls(PdfView *view);
+    void createSidePanel();
+    void createBookmarkButtons();
+    void createStartPanel();
+    void createStartButtons();
+    void createLinkColumn();
+    void createHiddenControls();
+    void createMenus();
+    void connectSignals();
+    void connectSession();
+
+    void growToMinimum();
+    void placeViewColumn(int left, int width);
+    void placeStartPanel();
+    void Form_Unload();
+
+    void openHomePage();
+    void openHelpPage();
+    void openPageOne();
+    void openPageTwo();
+    void openPageThree();
+
+    // The slots for the session's signals (form1documents.cpp).
+    void SetDocumentPath(const QString &path);
+    void showPdf(const QString &path);
+    void showContents();
+    void showChapterFile(const QString &path);
+    void showBookmarks();
+    void showAddedBookmark(const Module1::BookmarkEntry &entry);
+
+    // `contentsListStays`: whether List1 stays visible under the bookmark list in the
+    // bookmarks look.
+    void setSidePanelLook(SidePanelLook look, bool contentsListStays = true);
 
     // The menu bar.
     QAction *打开 = nullptr;         // "打开(O)"
@@ -166,47 +202,9 @@ public:
     QListWidget *List3 = nullptr;
     QLineEdit *Text2 = nullptr;
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-
-private:
-    Form1(const AppServices &services, PdfView *view);
-
-    void createControls(PdfView *view);
-    void createSidePanel();
-    void createBookmarkButtons();
-    void createStartPanel();
-    void createStartButtons();
-    void createLinkColumn();
-    void createHiddenControls();
-    void createMenus();
-    void connectSignals();
-
-    void growToMinimum();
-    void placeViewColumn(int left, int width);
-    void placeStartPanel();
-    void Form_Unload();
-
-    void openHomePage();
-    void openHelpPage();
-    void openPageOne();
-    void openPageTwo();
-    void openPageThree();
-
-    void clearContentsLists();
-    bool copyChapterToScratchFile(int row);
-
     AppServices m_services;
+    DocumentSession &m_session;
     QWidget *m_client = nullptr;
     // The start panel's place in twips, as the layout wrote it.
     QRect m_startPanel;
-    QPointer<Form2> m_bookMaker;
-    // The open book and what its index gave: List2 holds the index lines, these their ranges.
-    QString m_bookPath;
-    BookContents m_book;
-    // The bookmark dialogs, one of each at a time.
-    QPointer<Form3> m_form3;
-    QPointer<Form4> m_form4;
 };

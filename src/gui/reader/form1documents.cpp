@@ -1,9 +1,9 @@
 #include "gui/reader/form1.h"
 
 #include "app/dialogs.h"
-#include "core/document/documentkind.h"
-#include "gui/bookmarks/bookmarklists.h"
+#include "core/document/documentsession.h"
 #include "gui/pdfview/pdfview.h"
+#include "widgets/listfitting.h"
 #include "widgets/sidelist.h"
 
 #include <QLineEdit>
@@ -28,37 +28,6 @@ QString withoutOuterBlanks(const QString &text)
 
 } // namespace
 
-void Form1::SetDocumentPath(const QString &path)
-{
-    setWindowTitle(QStringLiteral("PDF电子书制作软件(Quillmoor) - ") +
-                   Module1::DocumentFileName(path));
-    Text2->setText(path);
-}
-
-void Form1::OpenPlainPdf()
-{
-    Picture7->hide();
-    PDF1->LoadFile(Text2->text());
-    SetSingleLook();
-    clearBookmarkLists();
-    Module1::LoadBookmarkLists(*List3, *List4, Text2->text());
-}
-
-void Form1::LoadBookContents()
-{
-    SetContentsLook();
-    clearContentsLists();
-    m_bookPath = Text2->text();
-    m_book = BookReader::readContents(m_bookPath, m_services.scratchFolder);
-    const QSignalBlocker nameBlocker(List1);
-    const QSignalBlocker lineBlocker(List2);
-    // A damaged line keeps its place in both lists, so line i of one stays line i of the other.
-    for (const ContentsIndex::Line &line : qAsConst(m_book.lines)) {
-        List2->addItem(line.text);
-        List1->addItem(line.name);
-    }
-}
-
 // A file of no kind is refused before anything changes: the open document keeps its path,
 // caption and lists, so a later chapter click still reads the book that is shown and the
 // refused file is never read as a book.
@@ -67,35 +36,69 @@ void Form1::OpenCommand()
     const QString chosen = withoutOuterBlanks(
         m_services.dialogs->chooseFile(this, OpenTitle, Text2->text(), OpenFilter));
     if (!chosen.isEmpty()) {
-        const DocumentKind kind = Module1::DocumentKindOf(chosen);
-        if (kind == DocumentKind::None) {
+        if (Module1::DocumentKindOf(chosen) == DocumentKind::None) {
             m_services.dialogs->showMessage(this, QStringLiteral("文件格式错误！"));
         } else {
-            SetDocumentPath(chosen);
             Picture7->hide();
-            if (kind == DocumentKind::Book)
-                LoadBookContents();
-            else
-                OpenPlainPdf();
+            m_session.open(chosen);
         }
     }
     FitListWidths();
 }
 
-void Form1::clearContentsLists()
+void Form1::SetDocumentPath(const QString &path)
 {
+    setWindowTitle(QStringLiteral("PDF电子书制作软件(Quillmoor) - ") +
+                   Module1::DocumentFileName(path));
+    Text2->setText(path);
+}
+
+void Form1::showPdf(const QString &path)
+{
+    Picture7->hide();
+    PDF1->LoadFile(path);
+    setSidePanelLook(SidePanelLook::Single);
+}
+
+// A damaged line keeps its place in both lists, so line i of one stays line i of the other.
+void Form1::showContents()
+{
+    setSidePanelLook(SidePanelLook::Contents);
     const QSignalBlocker nameBlocker(List1);
     const QSignalBlocker lineBlocker(List2);
     List1->clear();
     List2->clear();
-    m_book = BookContents();
-    m_bookPath.clear();
+    for (const ContentsIndex::Line &line : m_session.contents().lines) {
+        List2->addItem(line.text);
+        List1->addItem(line.name);
+    }
 }
 
-void Form1::clearBookmarkLists()
+void Form1::showChapterFile(const QString &path)
+{
+    PDF1->LoadFile(path);
+}
+
+// Item i of List3 is the entry of the name in item i of List4.
+void Form1::showBookmarks()
 {
     const QSignalBlocker entryBlocker(List3);
     const QSignalBlocker nameBlocker(List4);
     List3->clear();
     List4->clear();
+    for (const Module1::BookmarkEntry &entry : m_session.bookmarks()) {
+        List3->addItem(entry.entryText);
+        List4->addItem(entry.name);
+    }
+    Module1::FitList(*List4);
+}
+
+// A bookmark added to a chapter brings the bookmark list forward over the contents.
+void Form1::showAddedBookmark(const Module1::BookmarkEntry &entry)
+{
+    List3->addItem(entry.entryText);
+    List4->addItem(entry.name);
+    if (m_session.kind() == DocumentKind::Book)
+        setSidePanelLook(SidePanelLook::Bookmarks, false);
+    Module1::FitList(*List4);
 }

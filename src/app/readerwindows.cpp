@@ -1,0 +1,51 @@
+#include "app/readerwindows.h"
+
+#include "app/dialogs.h"
+#include "gui/bookmarks/bookmarkcommands.h"
+#include "gui/maker/form2.h"
+#include "gui/reader/form1.h"
+
+std::unique_ptr<ReaderWindows> ReaderWindows::create(const AppServices &services)
+{
+    std::unique_ptr<ReaderWindows> windows(new ReaderWindows(services));
+    windows->m_reader = Form1::create(services, windows->m_session);
+    if (!windows->m_reader)
+        return nullptr;
+    windows->m_bookmarks = std::make_unique<BookmarkCommands>(
+        *windows->m_reader, *windows->m_reader->view(), windows->m_session, *services.dialogs);
+    windows->connectRequests();
+    return windows;
+}
+
+ReaderWindows::ReaderWindows(const AppServices &services)
+    : m_services(services), m_session(services.scratchFolder)
+{
+}
+
+// The book-making window has no owner window, so it goes first; it cancels a book being written
+// and waits for it.
+ReaderWindows::~ReaderWindows()
+{
+    delete m_bookMaker;
+}
+
+void ReaderWindows::connectRequests()
+{
+    connect(m_reader.get(), &Form1::bookMakerRequested, this, &ReaderWindows::showBookMaker);
+    connect(m_reader.get(), &Form1::addBookmarkRequested, m_bookmarks.get(),
+            &BookmarkCommands::addBookmark);
+    connect(m_reader.get(), &Form1::organiseBookmarksRequested, m_bookmarks.get(),
+            &BookmarkCommands::organiseBookmarks);
+}
+
+void ReaderWindows::showBookMaker()
+{
+    if (!m_bookMaker) {
+        m_bookMaker = new Form2(m_services);
+        m_bookMaker->Form_Load();
+    }
+    m_bookMaker->setWindowState(m_bookMaker->windowState() & ~Qt::WindowMinimized);
+    m_bookMaker->show();
+    m_bookMaker->raise();
+    m_bookMaker->activateWindow();
+}

@@ -1,0 +1,143 @@
+#include "core/document/documentsession.h"
+
+#include "core/book/safewrite.h"
+#include "core/book/scratchfolder.h"
+#include "core/bookmarks/bookmarkediting.h"
+#include "core/bookmarks/bookmarkline.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+DocumentSession::DocumentSession(const ScratchFolder *scratch, QObject *parent)
+    : QObject(parent), m_scratch(scratch)
+{
+}
+
+DocumentKind DocumentSession::kind() const
+{
+    return Module1::DocumentKindOf(m_path);
+}
+
+void DocumentSession::open(const QString &path)
+{
+    m_path = path;
+    emit documentOpened(path);
+    switch (kind()) {
+    case DocumentKind::Book:
+        openBook();
+        break;
+    case DocumentKind::Pdf:
+        emit pdfOpened(path);
+        listBookmarks(Module1::ReadBookmarkEntries(path));
+        break;
+    case DocumentKind::None:
+        break;
+    }
+}
+
+void DocumentSession::openBook()
+{
+    m_bookPath = m_path;
+    m_book = BookReader::readContents(m_bookPath, m_scratch);
+    m_chapter = -1;
+    emit contentsChanged();
+}
+
+void DocumentSession::chooseChapter(int row)
+{
+    m_chapter = row;
+    // Only the book whose index gave the contents is read, and only a range inside its chapters.
+    if (m_path != m_bookPath || !copyChapterToScratchFile(row))
+        return;
+    const QString scratchFile = m_scratch->chapterFilePath();
+    emit chapterFileReady(scratchFile);
+    // The view keeps the file open, so the chapter stays shown once its name is gone.
+    QFile::remove(scratchFile);
+    listBookmarks(Module1::ReadBookmarkEntries(m_bookPath, row));
+}
+
+// The chapter's bytes pass in bounded chunks into a scratch file made afresh, so it holds
+// exactly this chapter. A copy that fails leaves no scratch file.
+bool DocumentSession::copyChapterToScratchFile(int row)
+{
+    if (!m_scratch || !m_scratch->isValid() || !m_book.chapterReadable(row))
+        return false;
+    const QString path = m_scratch->chapterFilePath();
+    QFile file;
+    QString error;
+    const bool copied = SafeWrite::createFresh(file, path) &&
+                        BookReader::copyChapter(m_bookPath, m_book, row, file, &error);
+    file.close();
+    if (!copied)
+        QFile::remove(path);
+    return copied;
+}
+
+CapturedPlace DocumentSession::capturedPlace() const
+{
+    CapturedPlace place{m_path, -1, QString()};
+    if (kind() == DocumentKind::Book && m_chapter >= 0 && m_chapter < m_book.lines.size()) {
+        place.chapter = m_chapter;
+        place.chapterText = m_book.lines.at(m_chapter).name;
+    }
+    return place;
+}
+
+DocumentSession::AddResult DocumentSession::addBookmark(const QString &name, int page,
+                                                        const CapturedPlace &captured)
+{
+    const DocumentKind kind = Module1::DocumentKindOf(captured.documentPath);
+    if (kind == DocumentKind::None)
+        return AddResult::NoDocument;
+    const QString entryText = Module1::PlainBookmarkLine(name, page);
+    QString line = entryText;
+    if (kind == DocumentKind::Book) {
+        if (captured.chapter < 0)
+            return AddResult::NoChapter;
+        line = Module1::ChapterBookmarkLine(captured.chapter, captured.chapterText, entryText);
+    }
+    if (!Module1::AppendBookmarkLine(captured.documentPath, line))
+        return AddResult::NotWritten;
+    if (showsPlace(captured)) {
+        m_bookmarks.append(Module1::BookmarkEntry{entryText, name});
+        emit bookmarkAdded(m_bookmarks.last());
+    }
+    return AddResult::Added;
+}
+
+bool DocumentSession::showsPlace(const CapturedPlace &place) const
+{
+    if (m_path != place.documentPath)
+        return false;
+    return kind() != DocumentKind::Book || m_chapter == place.chapter;
+}
+
+bool DocumentSession::rewriteBookmarks(const QString &documentPath, const QStringList &loadedLines,
+                                       const QString &editedText)
+{
+    if (!editedText.trimmed().isEmpty() && !Module1::BookmarkFilePath(documentPath).isEmpty()) {
+        const QString text =
+            Module1::SavedBookmarkText(Module1::WithFullWidthBrackets(editedText), loadedLines,
+                                       Module1::ReadBookmarkFileLines(documentPath));
+        if (!Module1::RewriteBookmarkFile(documentPath, text))
+            return false;
+    }
+    refreshBookmarks();
+    return true;
+}
+
+void DocumentSession::refreshBookmarks()
+{
+    if (!QFileInfo(Module1::BookmarkFilePath(m_path)).isFile())
+        return;
+    if (kind() == DocumentKind::Pdf)
+        listBookmarks(Module1::ReadBookmarkEntries(m_path));
+    else if (kind() == DocumentKind::Book && m_chapter >= 0)
+        listBookmarks(Module1::ReadBookmarkEntries(m_path, m_chapter));
+}
+
+void DocumentSession::listBookmarks(const QList<Module1::BookmarkEntry> &entries)
+{
+    m_bookmarks = entries;
+    emit bookmarksChanged();
+}

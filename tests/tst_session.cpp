@@ -1,0 +1,338 @@
+#include "core/book/scratchfolder.h"
+#include "core/document/documentsession.h"
+#include "core/text/gbkcodec.h"
+#include "testbooks.h"
+#include "testfiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using TestBooks::bookOf;
+
+namespace {
+
+QString listedIn(const QList<Module1::BookmarkEntry> &entries)
+{
+    QStringList listed;
+    for (const Module1::BookmarkEntry &entry : entries)
+        listed << entry.name + "=" + entry.entryText;
+    return listed.join(',');
+}
+
+// What the session told its view, in order.
+struct Recorder {
+    explicit Recorder(DocumentSession &session)
+    {
+        QObject::connect(&session, &DocumentSession::documentOpened,
+                         [this](const QString &path) { events << "opened " + path; });
+        QObject::connect(&session, &DocumentSession::pdfOpened,
+                         [this](const QString &path) { events << "pdf " + path; });
+        QObject::connect(&session, &DocumentSession::contentsChanged,
+                         [this, &session] { events << "contents " + names(session); });
+        QObject::connect(&session, &DocumentSession::chapterFileReady,
+                         [this](const QString &path) {
+                             chapters << TestFiles::read(path);
+                             events << QStringLiteral("chapter");
+                         });
+        QObject::connect(&session, &DocumentSession::bookmarksChanged,
+                         [this, &session] { events << "bookmarks " + listedIn(session.bookmarks()); });
+        QObject::connect(&session, &DocumentSession::bookmarkAdded,
+                         [this](const Module1::BookmarkEntry &entry) {
+                             events << "added " + entry.name + "=" + entry.entryText;
+                         });
+    }
+
+    static QString names(const DocumentSession &session)
+    {
+        QStringList result;
+        for (const ContentsIndex::Line &line : session.contents().lines)
+            result << line.name;
+        return result.join(',');
+    }
+
+    QStringList events;
+    QList<QByteArray> chapters;
+};
+
+} // namespace
+
+class TestSession : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void openFollowsTheKind_data();
+    void openFollowsTheKind();
+    void chapterIsShownFromAScratchFileGoneAfterwards();
+    void chaptersThatCannotBeRead();
+    void unreadableIndexGivesNoChapters();
+    void addBookmark_data();
+    void addBookmark();
+    void rewriteBookmarks_data();
+    void rewriteBookmarks();
+    void rewriteRefreshesTheChapterChosen();
+
+private:
+    QString file(const QString &name) const { return m_dir->filePath(name); }
+    QString writeFile(const QString &name, const QByteArray &bytes)
+    {
+        return TestFiles::write(file(name), bytes) ? file(name) : QString();
+    }
+    QStringList scratchFiles() const
+    {
+        return QDir(m_scratch->path()).entryList(QDir::Files | QDir::Hidden);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ScratchFolder> m_scratch;
+    std::unique_ptr<DocumentSession> m_session;
+    std::unique_ptr<Recorder> m_recorder;
+    const QByteArray m_one = TestFiles::pdfLike(1000, 1);
+    const QByteArray m_two = TestFiles::pdfLike(250, 2);
+    const QByteArray m_three = TestFiles::pdfLike(70000, 3);
+};
+
+void TestSession::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_scratch = std::make_unique<ScratchFolder>();
+    QVERIFY(m_dir->isValid() && m_scratch->isValid());
+    m_session = std::make_unique<DocumentSession>(m_scratch.get());
+    m_recorder = std::make_unique<Recorder>(*m_session);
+}
+
+void TestSession::cleanup()
+{
+    m_recorder.reset();
+    m_session.reset();
+    m_scratch.reset();
+    m_dir.reset();
+}
+
+void TestSession::openFollowsTheKind_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("events");
+    QTest::newRow("pdf") << "a.PDF" << QStringList{"pdf", "bookmarks 甲=甲［3］,乙=乙［4］"};
+    QTest::newRow("book") << "b.velm" << QStringList{"contents 一,二"};
+    QTest::newRow("book without a dot") << "bVELM" << QStringList{"contents 一,二"};
+    QTest::newRow("no kind") << "b.txt" << QStringList{};
+    QTest::newRow("three characters") << "ELM" << QStringList{};
+}
+
+// A path of no kind is taken as the path and nothing of the file is read.
+void TestSession::openFollowsTheKind()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, events);
+    const QString path = writeFile(name, bookOf({{"一", m_one}, {"二", m_two}}));
+    QVERIFY(TestFiles::write(Module1::BookmarkFilePath(path).isEmpty() ? file("x.ini")
+                                                                       : Module1::BookmarkFilePath(path),
+                             Gbk::encode("甲［3］\r\n\r\n乙［4］\r\n无页码\r\n")));
+    m_session->open(path);
+    for (QString &event : events) {
+        if (event == "pdf")
+            event += " " + path;
+    }
+    QCOMPARE(m_recorder->events, QStringList{"opened " + path} + events);
+    QCOMPARE(m_session->documentPath(), path);
+    QCOMPARE(m_session->chapter(), -1);
+    QVERIFY(scratchFiles().isEmpty());
+}
+
+// The chapter's bytes exactly, from a scratch file that exists while the view loads it, even over
+// a longer file left behind; its bookmarks are listed after it is shown.
+void TestSession::chapterIsShownFromAScratchFileGoneAfterwards()
+{
+    const QString path = writeFile("诗集.VELM", bookOf({{"序言", m_one}, {"二", m_two}, {"三", m_three}}));
+    QVERIFY(TestFiles::write(file("诗集.ini"), Gbk::encode("{0}序言&开头［1］\r\n{2}三&重点［5］\r\n"
+                                                          "{02}三&不算［1］\r\n{0}A&B&x［2］\r\n")));
+    m_session->open(path);
+    m_recorder->events.clear();
+    QVERIFY(TestFiles::write(m_scratch->chapterFilePath(), QByteArray(80000, 'x')));
+
+    m_session->chooseChapter(0);
+    m_session->chooseChapter(1);
+    m_session->chooseChapter(2);
+    QCOMPARE(m_recorder->chapters, QList<QByteArray>({m_one, m_two, m_three}));
+    QCOMPARE(m_recorder->events, QStringList({"chapter", "bookmarks 开头=开头［1］,B&x=B&x［2］",
+                                              "chapter", "bookmarks ", "chapter",
+                                              "bookmarks 重点=重点［5］"}));
+    QCOMPARE(m_session->chapter(), 2);
+    QVERIFY(scratchFiles().isEmpty());
+}
+
+// A damaged line keeps its place; choosing it, or a row past the lines, shows nothing and keeps
+// the bookmarks listed, but it is the chapter chosen.
+void TestSession::chaptersThatCannotBeRead()
+{
+    const QString index = QStringLiteral("好♂1♀%1\r\n没有记号\r\n越界♂%2♀999999\r\n坏数♂x♀5\r\n尾♂%2♀%3\r\n")
+                              .arg(m_one.size())
+                              .arg(m_one.size() + 1)
+                              .arg(m_two.size());
+    const QString path = writeFile("d.VELM", TestBooks::bookWithIndex(m_one + m_two, index));
+    QVERIFY(TestFiles::write(file("d.ini"), Gbk::encode("{0}好&甲［1］\r\n{1}没有记号&乙［1］\r\n")));
+    m_session->open(path);
+    QCOMPARE(m_recorder->events.last(), QStringLiteral("contents 好,没有记号,越界,坏数,尾"));
+    m_session->chooseChapter(0);
+    m_recorder->events.clear();
+    for (int row : {1, 2, 3, 99, -1}) {
+        m_session->chooseChapter(row);
+        QCOMPARE(m_session->chapter(), row);
+        QVERIFY(m_recorder->events.isEmpty());
+        QCOMPARE(m_session->bookmarks().size(), 1);
+        QVERIFY(scratchFiles().isEmpty());
+    }
+    m_session->chooseChapter(4);
+    QCOMPARE(m_recorder->chapters, QList<QByteArray>({m_one, m_two}));
+}
+
+// Nothing of an earlier book is read for a book whose index cannot be read.
+void TestSession::unreadableIndexGivesNoChapters()
+{
+    const QList<QByteArray> broken{m_two + TestBooks::trailer(0), m_two + TestBooks::trailer(-5),
+                                   m_two + TestBooks::trailer(m_two.size() + 1),
+                                   QByteArray("\x01\x00", 2), QByteArray()};
+    m_session->open(writeFile("good.VELM", bookOf({{"一", m_one}})));
+    for (const QByteArray &bytes : broken) {
+        const QString path = writeFile("broken.VELM", bytes);
+        if (bytes.isEmpty())
+            QFile::remove(path);
+        m_session->open(path);
+        QVERIFY(m_session->contents().lines.isEmpty());
+        m_session->chooseChapter(0);
+        QVERIFY(m_recorder->chapters.isEmpty());
+        QCOMPARE(TestFiles::read(path), bytes);
+    }
+    QVERIFY(scratchFiles().isEmpty());
+}
+
+void TestSession::addBookmark_data()
+{
+    using Result = DocumentSession::AddResult;
+    QTest::addColumn<QString>("document");
+    QTest::addColumn<int>("chapter"); // chosen before the capture; -1 none
+    QTest::addColumn<QString>("since"); // what is shown by the time OK is pressed
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("written"); // in the captured document's bookmark file
+    QTest::addColumn<bool>("listed");
+    QTest::newRow("pdf") << "a.pdf" << -1 << "" << int(Result::Added) << "旧［1］\r\n名［12］\r\n" << true;
+    QTest::newRow("chapter") << "b.VELM" << 1 << "" << int(Result::Added)
+                             << "旧［1］\r\n{1}二&名［12］\r\n" << true;
+    QTest::newRow("book, no chapter") << "b.VELM" << -1 << "" << int(Result::NoChapter) << "旧［1］\r\n"
+                                      << false;
+    QTest::newRow("no kind") << "c.txt" << -1 << "" << int(Result::NoDocument) << "旧［1］\r\n"
+                             << false;
+    QTest::newRow("another document since") << "a.pdf" << -1 << "b.VELM" << int(Result::Added)
+                                            << "旧［1］\r\n名［12］\r\n" << false;
+    QTest::newRow("another chapter since") << "b.VELM" << 1 << "0" << int(Result::Added)
+                                           << "旧［1］\r\n{1}二&名［12］\r\n" << false;
+    QTest::newRow("same chapter again") << "b.VELM" << 1 << "1" << int(Result::Added)
+                                        << "旧［1］\r\n{1}二&名［12］\r\n" << true;
+    QTest::newRow("not written") << "missing/a.pdf" << -1 << "" << int(Result::NotWritten) << ""
+                                 << false;
+}
+
+// The bookmark goes where its page was captured, and is listed only while that place is shown.
+void TestSession::addBookmark()
+{
+    QFETCH(QString, document);
+    QFETCH(int, chapter);
+    QFETCH(QString, since);
+    QFETCH(int, result);
+    QFETCH(QString, written);
+    QFETCH(bool, listed);
+    const QByteArray book = bookOf({{"一", m_one}, {"二", m_two}});
+    for (const QString name : {"a.pdf", "b.VELM", "c.txt"})
+        QVERIFY(TestFiles::write(file(name), book));
+    for (const QString name : {"a.ini", "b.ini", "c.ini"})
+        QVERIFY(TestFiles::write(file(name), Gbk::encode("旧［1］\r\n")));
+    const QString path = file(document);
+    m_session->open(path);
+    if (chapter >= 0)
+        m_session->chooseChapter(chapter);
+    const CapturedPlace captured = m_session->capturedPlace();
+    if (since.endsWith("VELM"))
+        m_session->open(file(since));
+    else if (!since.isEmpty())
+        m_session->chooseChapter(since.toInt());
+    const int before = m_session->bookmarks().size();
+    m_recorder->events.clear();
+
+    QCOMPARE(int(m_session->addBookmark("名", 12, captured)), result);
+    const QString ini = QFileInfo(path).path() + "/" + QFileInfo(path).completeBaseName() + ".ini";
+    QCOMPARE(TestFiles::read(ini), Gbk::encode(written));
+    QCOMPARE(m_recorder->events, listed ? QStringList{"added 名=名［12］"} : QStringList{});
+    QCOMPARE(m_session->bookmarks().size(), before + (listed ? 1 : 0));
+}
+
+void TestSession::rewriteBookmarks_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("edited");
+    QTest::addColumn<QString>("meanwhile"); // the file when Save is pressed; "" unchanged
+    QTest::addColumn<QString>("after");
+    QTest::newRow("brackets and line ends")
+        << "甲［1］\r\n" << "甲[2]\n\n乙［3］" << "" << "甲［2］\r\n\r\n乙［3］\r\n";
+    QTest::newRow("blank text keeps the file") << "甲［1］\r\n" << "  \n\n " << "" << "甲［1］\r\n";
+    QTest::newRow("lines appended meanwhile")
+        << "甲［1］\r\n" << "乙［2］" << "甲［1］\r\n丙［3］\r\n \r\n" << "乙［2］\r\n丙［3］\r\n\r\n";
+    QTest::newRow("file replaced meanwhile")
+        << "甲［1］\r\n" << "乙［2］\n" << "丁［4］\r\n丙［3］\r\n" << "乙［2］\r\n\r\n";
+    QTest::newRow("no file yet") << "" << "甲［1］\n" << "" << "甲［1］\r\n\r\n";
+}
+
+// What Save writes, and the PDF's lists filled afresh from it.
+void TestSession::rewriteBookmarks()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, edited);
+    QFETCH(QString, meanwhile);
+    QFETCH(QString, after);
+    const QString pdf = writeFile("a.pdf", m_one);
+    if (!before.isEmpty())
+        QVERIFY(TestFiles::write(file("a.ini"), Gbk::encode(before)));
+    m_session->open(pdf);
+    const QStringList loaded = Module1::ReadBookmarkFileLines(pdf);
+    if (!meanwhile.isEmpty())
+        QVERIFY(TestFiles::write(file("a.ini"), Gbk::encode(meanwhile)));
+    m_recorder->events.clear();
+
+    QVERIFY(m_session->rewriteBookmarks(pdf, loaded, edited));
+    QCOMPARE(TestFiles::read(file("a.ini")), Gbk::encode(after));
+    QCOMPARE(m_recorder->events.size(), 1);
+    QCOMPARE(m_recorder->events.first(), "bookmarks " + listedIn(Module1::ReadBookmarkEntries(pdf)));
+}
+
+// In a book the lists are those of the chapter chosen, and only once one is; a file that cannot
+// be written changes nothing.
+void TestSession::rewriteRefreshesTheChapterChosen()
+{
+    const QString path = writeFile("b.VELM", bookOf({{"一", m_one}, {"二", m_two}}));
+    QVERIFY(TestFiles::write(file("b.ini"), Gbk::encode("{1}二&甲［1］\r\n")));
+    m_session->open(path);
+    const auto fileLines = [path] { return Module1::ReadBookmarkFileLines(path); };
+    QVERIFY(m_session->rewriteBookmarks(path, fileLines(), "{1}二&乙［2］"));
+    QVERIFY(m_recorder->events.filter("bookmarks").isEmpty());
+    m_session->chooseChapter(1);
+    QVERIFY(m_session->rewriteBookmarks(path, fileLines(), "{1}二&丙［3］\n{0}一&丁［4］"));
+    QCOMPARE(m_recorder->events.last(), QStringLiteral("bookmarks 丙=丙［3］"));
+
+    m_recorder->events.clear();
+    const QString lost = file("gone/c.VELM");
+    QVERIFY(!m_session->rewriteBookmarks(lost, {}, "{1}二&戊［5］"));
+    QVERIFY(m_recorder->events.isEmpty());
+    QVERIFY(!QFile::exists(file("gone")));
+    QCOMPARE(TestFiles::read(file("b.ini")), Gbk::encode("{1}二&丙［3］\r\n{0}一&丁［4］\r\n"));
+}
+
+QTEST_GUILESS_MAIN(TestSession)
+#include "tst_session.moc"
