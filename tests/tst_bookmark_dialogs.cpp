@@ -247,6 +247,10 @@ void TestBookmarkDialogs::addBookmark()
     press(dialog, "Command3");
     QTRY_VERIFY(!addDialog());
     QCOMPARE(TestFiles::read(file("a.ini")), first);
+    // Blanks are a name.
+    type(addDialogOnPage(1), "  ");
+    press(addDialog(), "Command1");
+    QCOMPARE(TestFiles::read(file("a.ini")), first + gbk("  ［1］\r\n"));
 }
 
 // Pasted line breaks become blanks; the bookmark list comes forward over the contents.
@@ -307,6 +311,14 @@ void TestBookmarkDialogs::organise()
     auto *text = child<QPlainTextEdit>(dialog, "Text1");
     QCOMPARE(text->toPlainText(), QStringLiteral("甲［3］\n乙［7］  \n"));
 
+    // Cancel keeps the file.
+    text->setPlainText(QStringLiteral("乙[7]"));
+    press(dialog, "Command2");
+    QTRY_VERIFY(!organiseDialog());
+    QCOMPARE(TestFiles::read(file("a.ini")), gbk("甲［3］\r\n\r\n   \r\n乙［7］  \r\n"));
+    release("Label8");
+    dialog = organiseDialog();
+    text = child<QPlainTextEdit>(dialog, "Text1");
     // One at a time: the button brings it forward with what was typed.
     text->setPlainText(QStringLiteral("丙[9]\n甲［3］"));
     release("Label8");

@@ -220,12 +220,14 @@ void TestReading::openCommand()
 
     // The start panel's button is the same command; blanks around the answer are dropped. The
     // PDF stays in view until a chapter is chosen, its bookmarks kept out of sight.
+    get("Picture7")->show();
     m_reader->fakes.dialogs.fileAnswer = "  " + writeBook() + " ";
     get<ClickLabel>("Label21")->clicked();
     QCOMPARE(get<QLineEdit>("Text2")->text(), m_reader->file("s.VELM"));
     QCOMPARE(lines("List1"), QStringList({"一", "二"}));
     QCOMPARE(lines("List4"), QStringList({"附录"}));
     QCOMPARE(m_reader->view().loads.size(), 1);
+    QVERIFY(get("Picture7")->isHidden());
 
     m_reader->fakes.dialogs.fileAnswer = pdf;
     form().OpenCommand();
@@ -246,6 +248,7 @@ void TestReading::openCommandRefusesAFileOfNoKind()
     QCOMPARE(get<QLineEdit>("Text2")->text(), book);
     QCOMPARE(form().windowTitle(), QStringLiteral("PDF电子书制作软件(Quillmoor) - s.VELM"));
     QCOMPARE(lines("List1"), QStringList({"一", "二"}));
+    QVERIFY(!get("Picture7")->isHidden());
     form().ShowChapter(1);
     QCOMPARE(m_reader->view().loads, QList<QByteArray>({m_second}));
     QCOMPARE(TestFiles::read(m_reader->file("notes.txt")), notes);

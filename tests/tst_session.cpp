@@ -168,6 +168,8 @@ void TestSession::chapterIsShownFromAScratchFileGoneAfterwards()
                                               "bookmarks 重点=重点［5］"}));
     QCOMPARE(m_session->chapter(), 2);
     QVERIFY(scratchFiles().isEmpty());
+    m_session->open(path);
+    QCOMPARE(m_session->chapter(), -1);
 }
 
 // A damaged line keeps its place; choosing it, or a row past the lines, shows nothing and keeps
@@ -193,6 +195,10 @@ void TestSession::chaptersThatCannotBeRead()
     }
     m_session->chooseChapter(4);
     QCOMPARE(m_recorder->chapters, QList<QByteArray>({m_one, m_two}));
+    // With a PDF open, the book's lines read nothing.
+    m_session->open(writeFile("a.pdf", m_one));
+    m_session->chooseChapter(4);
+    QCOMPARE(m_recorder->chapters.size(), 2);
 }
 
 // Nothing of an earlier book is read for a book whose index cannot be read.
@@ -288,6 +294,7 @@ void TestSession::rewriteBookmarks_data()
     QTest::newRow("file replaced meanwhile")
         << "甲［1］\r\n" << "乙［2］\n" << "丁［4］\r\n丙［3］\r\n" << "乙［2］\r\n\r\n";
     QTest::newRow("no file yet") << "" << "甲［1］\n" << "" << "甲［1］\r\n\r\n";
+    QTest::newRow("blank text, no file") << "" << " " << "" << "";
 }
 
 // What Save writes, and the PDF's lists filled afresh from it.
@@ -308,8 +315,11 @@ void TestSession::rewriteBookmarks()
 
     QVERIFY(m_session->rewriteBookmarks(pdf, loaded, edited));
     QCOMPARE(TestFiles::read(file("a.ini")), Gbk::encode(after));
-    QCOMPARE(m_recorder->events.size(), 1);
-    QCOMPARE(m_recorder->events.first(), "bookmarks " + listedIn(Module1::ReadBookmarkEntries(pdf)));
+    // Without a bookmark file the lists are left as they are.
+    QCOMPARE(QFile::exists(file("a.ini")), !after.isEmpty());
+    QCOMPARE(m_recorder->events.size(), after.isEmpty() ? 0 : 1);
+    if (!after.isEmpty())
+        QCOMPARE(m_recorder->events.first(), "bookmarks " + listedIn(Module1::ReadBookmarkEntries(pdf)));
 }
 
 // In a book the lists are those of the chapter chosen, and only once one is; a file that cannot

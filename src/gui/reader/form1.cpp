@@ -264,12 +264,12 @@ void Form1::connectSignals()
 {
     connect(隐藏显示书签, &QAction::triggered, this, &Form1::ToggleSidePanel);
     connect(Picture6, &ClickLabel::clicked, this, &Form1::HideSidePanel);
-    connect(Label20, &ClickLabel::clicked, this, &Form1::openHomePage);
-    connect(Label23, &ClickLabel::clicked, this, &Form1::openHomePage);
-    connect(Label24, &ClickLabel::clicked, this, &Form1::openPageOne);
-    connect(Label25, &ClickLabel::clicked, this, &Form1::openPageTwo);
-    connect(Label26, &ClickLabel::clicked, this, &Form1::openPageThree);
-    connect(Label27, &ClickLabel::clicked, this, &Form1::openHelpPage);
+    const QList<QPair<ClickLabel *, QString>> links{
+        {Label20, NumberTexts::homePage()}, {Label23, NumberTexts::homePage()},
+        {Label24, NumberTexts::pageOne()},  {Label25, NumberTexts::pageTwo()},
+        {Label26, NumberTexts::pageThree()}, {Label27, NumberTexts::helpPage()}};
+    for (const auto &link : links)
+        connect(link.first, &ClickLabel::clicked, this, [this, link] { openPage(link.second); });
     connect(打开, &QAction::triggered, this, &Form1::OpenCommand);
     connect(Label21, &ClickLabel::clicked, this, &Form1::OpenCommand);
     connect(Label9, &ClickLabel::clicked, this, &Form1::ShowContentsTab);
@@ -280,8 +280,8 @@ void Form1::connectSignals()
     connect(Label8, &ClickLabel::released, this, &Form1::OrganiseBookmarks);
     connect(new LineSelection(List1), &LineSelection::lineChosen, this, &Form1::ShowChapter);
     connect(new LineSelection(List4), &LineSelection::lineChosen, this, &Form1::GoToBookmark);
-    connect(访问作者主页, &QAction::triggered, this, &Form1::openHomePage);
-    connect(在线帮助, &QAction::triggered, this, &Form1::openHelpPage);
+    connect(访问作者主页, &QAction::triggered, this, [this] { openPage(NumberTexts::homePage()); });
+    connect(在线帮助, &QAction::triggered, this, [this] { openPage(NumberTexts::helpPage()); });
     connect(制作电子书, &QAction::triggered, this, &Form1::bookMakerRequested);
     connect(Label22, &ClickLabel::clicked, this, &Form1::bookMakerRequested);
 }
@@ -418,27 +418,7 @@ void Form1::Form_Unload()
     }
 }
 
-void Form1::openHomePage()
+void Form1::openPage(const QString &numberText)
 {
-    Module1::OpenWebPage(*m_services.webOpener, NumberTexts::homePage());
-}
-
-void Form1::openHelpPage()
-{
-    Module1::OpenWebPage(*m_services.webOpener, NumberTexts::helpPage());
-}
-
-void Form1::openPageOne()
-{
-    Module1::OpenWebPage(*m_services.webOpener, NumberTexts::pageOne());
-}
-
-void Form1::openPageTwo()
-{
-    Module1::OpenWebPage(*m_services.webOpener, NumberTexts::pageTwo());
-}
-
-void Form1::openPageThree()
-{
-    Module1::OpenWebPage(*m_services.webOpener, NumberTexts::pageThree());
+    Module1::OpenWebPage(*m_services.webOpener, numberText);
 }

@@ -114,11 +114,8 @@ private:
     void placeStartPanel();
     void Form_Unload();
 
-    void openHomePage();
-    void openHelpPage();
-    void openPageOne();
-    void openPageTwo();
-    void openPageThree();
+    // Opens the web page whose address `numberText` holds.
+    void openPage(const QString &numberText);
 
     // The slots for the session's signals (form1documents.cpp).
     void SetDocumentPath(const QString &path);
