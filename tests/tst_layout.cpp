@@ -3,86 +3,78 @@
 
 #include <QTest>
 
-using ReaderLayout::Column;
-
 // The reader window's layout rules in twips, and the conversion to pixels they are placed with.
 class TestLayout : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void layoutOfTheWorkedExample();
-    void viewEndsAtTheSameRightEdgeInBothStates_data();
-    void viewEndsAtTheSameRightEdgeInBothStates();
-    void sizeBelowTheMinimumIsLaidOutAtTheMinimum();
-    void hideAndToggleColumns();
+    void layout_data();
+    void layout();
+    void toggleAndHide();
+    void minimumClientSize();
     void startContentIsCentredButNeverAtANegativePosition_data();
     void startContentIsCentredButNeverAtANegativePosition();
     void twipsBecomePixelsEdgeByEdge();
 };
 
-void TestLayout::layoutOfTheWorkedExample()
+// The view ends 200 twips from the right edge, shown or hidden; both lists are 1830 twips less
+// than the window; a window below the minimum is laid out at the minimum, in the dimension that
+// is too small only.
+void TestLayout::layout_data()
 {
-    const ReaderLayout::Layout shown = ReaderLayout::layout(QSize(12000, 9000), 3720);
-    QCOMPARE(shown.grown, false);
-    QCOMPARE(shown.view.left, 3720);
-    QCOMPARE(shown.view.width, 8080);
-    QCOMPARE(shown.viewHeight, 8055);
-    QCOMPARE(shown.sidePanelHeight, 8175);
-    QCOMPARE(shown.listHeight, 7170);
-    const Column hidden = ReaderLayout::hiddenColumn(12000);
-    QCOMPARE(hidden.left, 60);
-    QCOMPARE(hidden.width, 11740);
-    // The worked example's window has a client area of 792 by 546 pixels.
+    QTest::addColumn<QSize>("outer");
+    QTest::addColumn<int>("left");
+    // left, width, view height, side panel height, list height, then the outer size used.
+    QTest::addColumn<QList<int>>("expected");
+    QTest::addColumn<QSize>("laidOut");
+    const auto row = [](const char *name, QSize outer, int left, QList<int> expected, QSize laidOut) {
+        QTest::newRow(name) << outer << left << expected << laidOut;
+    };
+    row("worked example", {12000, 9000}, 3720, {3720, 8080, 8055, 8175, 7170}, {12000, 9000});
+    row("worked example hidden", {12000, 9000}, 60, {60, 11740, 8055, 8175, 7170}, {12000, 9000});
+    row("any other left is hidden", {12000, 9000}, 3721, {60, 11740, 8055, 8175, 7170}, {12000, 9000});
+    row("minimum", {8800, 6500}, 3720, {3720, 4880, 5555, 5675, 4670}, {8800, 6500});
+    row("odd twips", {15007, 9999}, 60, {60, 14747, 9054, 9174, 8169}, {15007, 9999});
+    row("below the minimum", {5000, 3000}, 3720, {3720, 4880, 5555, 5675, 4670}, {8800, 6500});
+    row("too narrow only", {8000, 9000}, 3720, {3720, 4880, 8055, 8175, 7170}, {8800, 9000});
+    row("too low only", {12000, 100}, 60, {60, 11740, 5555, 5675, 4670}, {12000, 6500});
+    row("minimised", {0, 0}, 3720, {3720, 4880, 5555, 5675, 4670}, {8800, 6500});
+}
+
+void TestLayout::layout()
+{
+    QFETCH(QSize, outer);
+    QFETCH(int, left);
+    QFETCH(QList<int>, expected);
+    QFETCH(QSize, laidOut);
+    const ReaderLayout::Layout layout = ReaderLayout::layout(outer, left);
+    QCOMPARE(QList<int>({layout.view.left, layout.view.width, layout.viewHeight,
+                         layout.sidePanelHeight, layout.listHeight}),
+             expected);
+    QCOMPARE(layout.outer, laidOut);
+    QCOMPARE(layout.grown, laidOut != outer);
+}
+
+// Toggling twice restores the column exactly, from either state; hiding always hides.
+void TestLayout::toggleAndHide()
+{
+    for (int left : {3720, 60}) {
+        const ReaderLayout::Column once = ReaderLayout::toggledColumn(12000, left);
+        QCOMPARE(once.left, left == 3720 ? 60 : 3720);
+        const ReaderLayout::Column twice = ReaderLayout::toggledColumn(12000, once.left);
+        QCOMPARE(twice.left, left);
+        QCOMPARE(twice.width, left == 3720 ? 8080 : 11740);
+    }
+    QCOMPARE(ReaderLayout::hiddenColumn(12000).left, 60);
+    QCOMPARE(ReaderLayout::hiddenColumn(12000).width, 11740);
+}
+
+// The worked example's window has a client area of 792 by 546 pixels; the least client area
+// is the least whose window reaches the minimum.
+void TestLayout::minimumClientSize()
+{
     QCOMPARE(ReaderLayout::outerSizeOf(QSize(792, 546)), QSize(12000, 9000));
-    // Any left edge but the shown one means hidden.
-    for (int left : {0, 3719, 3721, -5})
-        QCOMPARE(ReaderLayout::layout(QSize(12000, 9000), left).view.width, 11740);
-}
-
-void TestLayout::viewEndsAtTheSameRightEdgeInBothStates_data()
-{
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-    QTest::newRow("minimum") << 8800 << 6500;
-    QTest::newRow("worked example") << 12000 << 9000;
-    QTest::newRow("odd twips") << 15007 << 9999;
-    QTest::newRow("wide screen") << 38520 << 15630;
-}
-
-void TestLayout::viewEndsAtTheSameRightEdgeInBothStates()
-{
-    QFETCH(int, width);
-    QFETCH(int, height);
-    const ReaderLayout::Layout shown = ReaderLayout::layout(QSize(width, height), 3720);
-    const ReaderLayout::Layout hidden = ReaderLayout::layout(QSize(width, height), 60);
-    QCOMPARE(shown.view.left, 3720);
-    QCOMPARE(hidden.view.left, 60);
-    QCOMPARE(shown.view.left + shown.view.width, width - 200);
-    QCOMPARE(hidden.view.left + hidden.view.width, width - 200);
-    QCOMPARE(hidden.view.width, width - 260);
-    // The two lists always have the same height, 1830 less than the window.
-    QCOMPARE(shown.listHeight, height - 1830);
-    QCOMPARE(hidden.listHeight, height - 1830);
-    QCOMPARE(shown.viewHeight, hidden.viewHeight);
-}
-
-void TestLayout::sizeBelowTheMinimumIsLaidOutAtTheMinimum()
-{
-    const ReaderLayout::Layout small = ReaderLayout::layout(QSize(5000, 3000), 3720);
-    QVERIFY(small.grown);
-    QCOMPARE(small.outer, QSize(8800, 6500));
-    QCOMPARE(small.view.width, 8800 - 3920);
-    QCOMPARE(small.viewHeight, 6500 - 945);
-    QCOMPARE(small.listHeight, 6500 - 1830);
-    // Only the dimension that was too small grows.
-    QCOMPARE(ReaderLayout::layout(QSize(8000, 9000), 3720).outer, QSize(8800, 9000));
-    QCOMPARE(ReaderLayout::layout(QSize(12000, 100), 60).outer, QSize(12000, 6500));
-    // A minimised window reports a size near nothing: no height comes out negative.
-    const ReaderLayout::Layout nothing = ReaderLayout::layout(QSize(0, 0), 3720);
-    QVERIFY(nothing.view.width > 0 && nothing.viewHeight > 0 && nothing.listHeight > 0);
-    QVERIFY(!ReaderLayout::layout(QSize(8800, 6500), 3720).grown);
-
     const QSize least = ReaderLayout::minimumClientPixels();
     const QSize outer = ReaderLayout::outerSizeOf(least);
     QVERIFY(outer.width() >= 8800 && outer.height() >= 6500);
@@ -90,28 +82,14 @@ void TestLayout::sizeBelowTheMinimumIsLaidOutAtTheMinimum()
     QVERIFY(ReaderLayout::outerSizeOf(least - QSize(0, 1)).height() < 6500);
 }
 
-void TestLayout::hideAndToggleColumns()
-{
-    // Toggling twice restores the column exactly, from either state.
-    for (int left : {3720, 60}) {
-        const Column once = ReaderLayout::toggledColumn(12000, left);
-        QVERIFY(once.left != left);
-        const Column twice = ReaderLayout::toggledColumn(12000, once.left);
-        QCOMPARE(twice.left, left);
-        QCOMPARE(twice.width, left == 3720 ? 8080 : 11740);
-    }
-}
-
 void TestLayout::startContentIsCentredButNeverAtANegativePosition_data()
 {
     QTest::addColumn<QSize>("panel");
     QTest::addColumn<QPoint>("at");
-    const QSize content(8280, 6180);
     QTest::newRow("larger panel") << QSize(10280, 8180) << QPoint(1000, 1000);
-    QTest::newRow("same size") << content << QPoint(0, 0);
+    QTest::newRow("same size") << QSize(8280, 6180) << QPoint(0, 0);
     QTest::newRow("odd difference") << QSize(8281, 6183) << QPoint(0, 1);
     QTest::newRow("narrower panel") << QSize(4880, 8180) << QPoint(0, 1000);
-    QTest::newRow("lower panel") << QSize(10280, 5555) << QPoint(1000, 0);
     QTest::newRow("smaller in both") << QSize(100, 100) << QPoint(0, 0);
 }
 
@@ -122,18 +100,16 @@ void TestLayout::startContentIsCentredButNeverAtANegativePosition()
     QCOMPARE(ReaderLayout::centeredContent(panel, QSize(8280, 6180)), at);
 }
 
+// 15 twips a pixel, to the nearest pixel, half away from zero; neighbours that share an edge in
+// twips share it in pixels.
 void TestLayout::twipsBecomePixelsEdgeByEdge()
 {
-    QCOMPARE(Twips::toPixels(0), 0);
-    QCOMPARE(Twips::toPixels(7), 0);
-    QCOMPARE(Twips::toPixels(8), 1);
-    QCOMPARE(Twips::toPixels(-30), -2);
-    QCOMPARE(Twips::toPixels(-8), -1);
+    QCOMPARE(QList<int>({Twips::toPixels(0), Twips::toPixels(7), Twips::toPixels(8),
+                         Twips::toPixels(-8), Twips::toPixels(-30)}),
+             QList<int>({0, 0, 1, -1, -2}));
     QCOMPARE(Twips::fromPixels(792), 11880);
-    // Neighbours that share an edge in twips share it in pixels.
     const QRect left = Twips::toPixelRect(0, 0, 3727, 100);
-    const QRect right = Twips::toPixelRect(3727, 0, 5000, 100);
-    QCOMPARE(left.x() + left.width(), right.x());
+    QCOMPARE(left.x() + left.width(), Twips::toPixelRect(3727, 0, 5000, 100).x());
 }
 
 QTEST_GUILESS_MAIN(TestLayout)
