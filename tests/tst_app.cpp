@@ -246,26 +246,16 @@ void TestApp::execValueQuoting_data()
 {
     QTest::addColumn<QString>("program");
     QTest::addColumn<QString>("exec");
-    QTest::newRow("CJK needs no quotes") << "/opt/阅读器/quillmoor"
-                                         << "/opt/阅读器/quillmoor %f";
-    QTest::newRow("blank") << "/opt/a b/quillmoor"
-                           << "\"/opt/a b/quillmoor\" %f";
-    QTest::newRow("dollar") << "/opt/a$b/q"
-                            << "\"/opt/a\\\\$b/q\" %f";
-    QTest::newRow("backslash") << "/opt/a\\b/q"
-                               << "\"/opt/a\\\\\\\\b/q\" %f";
-    QTest::newRow("double quote") << "/opt/a\"b/q"
-                                  << "\"/opt/a\\\\\"b/q\" %f";
-    QTest::newRow("backtick") << "/opt/a`b/q"
-                              << "\"/opt/a\\\\`b/q\" %f";
-    QTest::newRow("percent") << "/opt/100%/q"
-                             << "/opt/100%%/q %f";
-    QTest::newRow("percent and blank") << "/opt/100 %/q"
-                                       << "\"/opt/100 %%/q\" %f";
-    QTest::newRow("single quote") << "/opt/it's/q"
-                                  << "\"/opt/it's/q\" %f";
-    QTest::newRow("parenthesis") << "/opt/q(2)/q"
-                                 << "\"/opt/q(2)/q\" %f";
+    QTest::newRow("CJK needs no quotes") << "/opt/阅读器/quillmoor" << "/opt/阅读器/quillmoor %f";
+    QTest::newRow("blank") << "/opt/a b/quillmoor" << "\"/opt/a b/quillmoor\" %f";
+    QTest::newRow("dollar") << "/opt/a$b/q" << "\"/opt/a\\\\$b/q\" %f";
+    QTest::newRow("backslash") << "/opt/a\\b/q" << "\"/opt/a\\\\\\\\b/q\" %f";
+    QTest::newRow("double quote") << "/opt/a\"b/q" << "\"/opt/a\\\\\"b/q\" %f";
+    QTest::newRow("backtick") << "/opt/a`b/q" << "\"/opt/a\\\\`b/q\" %f";
+    QTest::newRow("percent") << "/opt/100%/q" << "/opt/100%%/q %f";
+    QTest::newRow("percent and blank") << "/opt/100 %/q" << "\"/opt/100 %%/q\" %f";
+    QTest::newRow("single quote") << "/opt/it's/q" << "\"/opt/it's/q\" %f";
+    QTest::newRow("parenthesis") << "/opt/q(2)/q" << "\"/opt/q(2)/q\" %f";
 }
 
 void TestApp::execValueQuoting()
