@@ -1,5 +1,6 @@
 #include "core/bookmarks/bookmarkfile.h"
 
+#include "core/document/documentkind.h"
 #include "core/text/gbkcodec.h"
 #include "core/book/safewrite.h"
 
@@ -63,13 +64,17 @@ namespace Module1 {
 
 QString BookmarkFilePath(const QString &documentPath)
 {
-    const QString ending = documentPath.right(4);
     QString derived;
-    if (documentPath.size() >= 4 && ending.compare(QStringLiteral("VELM"), Qt::CaseInsensitive) == 0)
+    switch (DocumentKindOf(documentPath)) {
+    case DocumentKind::Book:
         derived = replacedEnding(documentPath, QStringLiteral(".VELM"));
-    else if (documentPath.size() >= 4
-             && ending.compare(QStringLiteral(".pdf"), Qt::CaseInsensitive) == 0)
+        break;
+    case DocumentKind::Pdf:
         derived = replacedEnding(documentPath, QStringLiteral(".pdf"));
+        break;
+    case DocumentKind::None:
+        break;
+    }
     if (!derived.endsWith(QStringLiteral(".ini"), Qt::CaseInsensitive))
         return QString();
     return derived;
