@@ -5,8 +5,6 @@
 #include "core/text/gbkcodec.h"
 #include "core/book/safewrite.h"
 #include "core/book/scratchfolder.h"
-#include "core/links/numbertext.h"
-#include "core/links/weblinks.h"
 #include "testfiles.h"
 
 #include <QBuffer>
@@ -59,11 +57,6 @@ bool appendTo(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::Append) && file.write(bytes) == bytes.size();
-}
-
-QString probeSuffix()
-{
-    return Module1::DecodeNumberText(NumberTexts::probeSuffix());
 }
 
 // The bytes of a chapter as copied; null when the copy failed cleanly: with a reason, no bytes.
@@ -185,9 +178,6 @@ private slots:
     void reportsProgressWithinAndAcrossChapters();
     void sameSourceTwiceGivesTwoChapters();
     void regeneratingWithFewerChaptersShrinksTheBook();
-    void leftoverCheck_data();
-    void leftoverCheck();
-    void leftoverThatCannotBeDeletedFails();
     void scratchIndexFileIsNeitherLeftNorFollowed();
 
 private:
@@ -1032,77 +1022,6 @@ void TestBook::regeneratingWithFewerChaptersShrinksTheBook()
     QCOMPARE(TestFiles::read(result.bookPath),
              bookOf({TestFiles::pdfLike(500, 2)}, ContentsIndex::encode({{"two", 500}})));
     QCOMPARE(entriesOf(folder("out")), QStringList{"A.VELM"});
-}
-
-void TestBook::leftoverCheck_data()
-{
-    QTest::addColumn<QString>("bookName");
-    QTest::addColumn<QString>("probe");          // "file", "folder" or "none"
-    QTest::addColumn<QString>("runningProgram"); // "other", "leftover" or "link to leftover"
-    QTest::addColumn<bool>("deleted");
-
-    QTest::newRow("probe present") << "Setup" << "file" << "other" << true;
-    QTest::newRow("GBK name") << "诗集" << "file" << "other" << true;
-    QTest::newRow("no probe") << "Setup" << "none" << "other" << false;
-    QTest::newRow("probe is a folder") << "Setup" << "folder" << "other" << false;
-    QTest::newRow("hidden probe") << ".Setup" << "file" << "other" << false;
-    QTest::newRow("name with a separator") << "sub/Setup" << "file" << "other" << false;
-    QTest::newRow("name leading out of the folder") << "../Setup" << "file" << "other" << false;
-    QTest::newRow("name with a backslash") << "sub\\Setup" << "file" << "other" << false;
-    QTest::newRow("name is .") << "." << "file" << "other" << false;
-    QTest::newRow("name is ..") << ".." << "file" << "other" << false;
-    QTest::newRow("the running program") << "Setup" << "file" << "leftover" << false;
-    QTest::newRow("the running program, through a link") << "Setup" << "file" << "link to leftover" << false;
-}
-
-// The check runs before the fields are checked, so a blank save folder shows it alone.
-void TestBook::leftoverCheck()
-{
-    QFETCH(QString, bookName);
-    QFETCH(QString, probe);
-    QFETCH(QString, runningProgram);
-    QFETCH(bool, deleted);
-
-    const QDir program(folder("program"));
-    QVERIFY(program.mkpath(QStringLiteral("sub")));
-    const QString probePath = program.filePath(bookName + probeSuffix());
-    const QString leftover = program.filePath(bookName + QStringLiteral(".exe"));
-    if (probe == QLatin1String("file"))
-        QVERIFY(TestFiles::write(probePath, "probe"));
-    else if (probe == QLatin1String("folder"))
-        QVERIFY(QDir().mkdir(probePath));
-    QVERIFY(TestFiles::write(leftover, "MZ leftover"));
-
-    GenerationRequest request =
-        requestFor(bookName, {{"good", makeSource("good.pdf", TestFiles::pdfLike(300, 1))}});
-    request.saveFolder = QString();
-    if (runningProgram == QLatin1String("leftover")) {
-        request.runningProgram = leftover;
-    } else if (runningProgram == QLatin1String("link to leftover")) {
-        request.runningProgram = m_dir->filePath(QStringLiteral("link"));
-        QVERIFY(QFile::link(leftover, request.runningProgram));
-    }
-    const GenerationResult result = GenerateBook(request);
-    QCOMPARE(result.outcome, GenerationOutcome::FieldsMissing);
-    QCOMPARE(QFileInfo::exists(leftover), !deleted);
-    if (!deleted)
-        QCOMPARE(TestFiles::read(leftover), QByteArray("MZ leftover"));
-    QCOMPARE(QFileInfo::exists(probePath), probe != QLatin1String("none"));
-    QVERIFY(QFileInfo::exists(QCoreApplication::applicationFilePath()));
-}
-
-void TestBook::leftoverThatCannotBeDeletedFails()
-{
-    const QByteArray earlier = plantEarlierBook(QStringLiteral("Setup"));
-    const QDir program(folder("program"));
-    QVERIFY(TestFiles::write(program.filePath(QStringLiteral("Setup") + probeSuffix()), "probe"));
-    QVERIFY(program.mkpath(QStringLiteral("Setup.exe/inside")));
-    const GenerationResult result = GenerateBook(requestFor(
-        QStringLiteral("Setup"), {{"good", makeSource("good.pdf", TestFiles::pdfLike(300, 1))}}));
-    QCOMPARE(result.outcome, GenerationOutcome::Failed);
-    QCOMPARE(result.step, GenerationStep::LeftoverCheck);
-    QCOMPARE(result.file, program.filePath(QStringLiteral("Setup.exe")));
-    verifyOnlyTheEarlierBook(QStringLiteral("Setup"), earlier);
 }
 
 void TestBook::scratchIndexFileIsNeitherLeftNorFollowed()
