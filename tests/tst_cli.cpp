@@ -180,6 +180,8 @@ void TestCli::makeFailsClearly_data()
         << "quillmoor-book make: ROOT/in/missing.pdf: does not exist\n" << false;
     QTest::newRow("source is no PDF")
         << "in/notes.txt" << "quillmoor-book make: ROOT/in/notes.txt: not a PDF file\n" << false;
+    QTest::newRow("folder without PDF files")
+        << "in/nothing" << "quillmoor-book make: the source list is empty\n" << false;
     QTest::newRow("leftover that cannot be deleted") << "in/good.pdf"
         << "quillmoor-book make: ROOT/program/Book.exe: cannot be deleted\n" << true;
 }
@@ -193,6 +195,7 @@ void TestCli::makeFailsClearly()
 
     makeSource("in/good.pdf", 1000, 2);
     makeSource("in/notes.txt", 100, 3);
+    QVERIFY(QDir().mkpath(path("in/nothing")));
     QVERIFY(!makeBook("Book", {"in/good.pdf"}).isEmpty());
     // The leftover check looks beside the running program: a copy of the tool, in a folder of
     // its own with the probe file and a leftover it cannot delete.
