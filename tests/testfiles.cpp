@@ -7,13 +7,14 @@
 #include <csignal>
 #include <sys/resource.h>
 
-namespace TestFiles {
+namespace TestFiles
+{
 
 bool write(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-           && file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
 }
 
 QByteArray read(const QString &path)
@@ -42,9 +43,8 @@ QByteArray bookOf(const QByteArray &chapterArea, const QByteArray &index)
 
 QStringList entriesOf(const QString &folder)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
-                                      | QDir::NoDotAndDotDot,
-                                  QDir::Name);
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 qint64 FailDevice::writeData(const char *bytes, qint64 length)

@@ -6,7 +6,8 @@
 #include <QStringList>
 
 // Small helpers for tests that work with files.
-namespace TestFiles {
+namespace TestFiles
+{
 
 // Writes `bytes` to `path`, replacing the file; false when not all of it was written.
 bool write(const QString &path, const QByteArray &bytes);

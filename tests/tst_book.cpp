@@ -21,7 +21,8 @@ using TestFiles::bookOf;
 using TestFiles::entriesOf;
 using TestFiles::pdfLike;
 
-namespace {
+namespace
+{
 
 using Sizes = QList<int>;
 
@@ -90,7 +91,14 @@ enum class Fault {
     BlankFolder,
 };
 
-enum class Change { CancelMidChapter, CancelAtTheEnd, GrowBefore, ShrinkBefore, GrowWhile, ShrinkWhile };
+enum class Change {
+    CancelMidChapter,
+    CancelAtTheEnd,
+    GrowBefore,
+    ShrinkBefore,
+    GrowWhile,
+    ShrinkWhile
+};
 
 } // namespace
 
@@ -222,8 +230,8 @@ QString TestBook::problemOpening(const QByteArray &bytes) const
         return contents.error.isEmpty() || !contents.lines.isEmpty()
                    ? QStringLiteral("a failure without a reason, or with chapters")
                    : QString();
-    if (contents.chapterAreaSize + contents.indexLength + 4 != bytes.size()
-        || contents.indexLength <= 0)
+    if (contents.chapterAreaSize + contents.indexLength + 4 != bytes.size() ||
+        contents.indexLength <= 0)
         return QStringLiteral("the index does not end at the trailer");
     for (int i = 0; i < contents.lines.size(); ++i) {
         const ContentsIndex::Line &line = contents.lines.at(i);
@@ -231,9 +239,9 @@ QString TestBook::problemOpening(const QByteArray &bytes) const
         const qint64 offset = qint64(line.start) - 1;
         if (copied.isNull() == contents.chapterReadable(i))
             return QStringLiteral("chapter %1: copied although unreadable, or the reverse").arg(i);
-        if (!copied.isNull()
-            && (offset < 0 || line.length < 1 || offset + line.length > contents.chapterAreaSize
-                || copied != bytes.mid(offset, line.length)))
+        if (!copied.isNull() &&
+            (offset < 0 || line.length < 1 || offset + line.length > contents.chapterAreaSize ||
+             copied != bytes.mid(offset, line.length)))
             return QStringLiteral("chapter %1: wrong bytes or outside the chapter area").arg(i);
     }
     return QString();
@@ -285,16 +293,23 @@ void TestBook::writesEveryNameAsOneReadableLine_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("written");
 
-    QTest::newRow("ASCII") << "Intro" << "Intro";
-    QTest::newRow("GBK") << "第二章 诗集" << "第二章 诗集";
-    QTest::newRow("empty (from a file named .pdf)") << "" << "";
-    QTest::newRow("♂ and ♀") << "♀1♂2" << "?1?2";
-    QTest::newRow("CR LF") << "a\r\nb" << "a??b";
-    QTest::newRow("tab") << "a\tb" << "a?b";
+    QTest::newRow("ASCII") << "Intro"
+                           << "Intro";
+    QTest::newRow("GBK") << "第二章 诗集"
+                         << "第二章 诗集";
+    QTest::newRow("empty (from a file named .pdf)") << ""
+                                                    << "";
+    QTest::newRow("♂ and ♀") << "♀1♂2"
+                             << "?1?2";
+    QTest::newRow("CR LF") << "a\r\nb"
+                           << "a??b";
+    QTest::newRow("tab") << "a\tb"
+                         << "a?b";
     QTest::newRow("NUL") << QString::fromUtf16(u"a\0b", 3) << "a?b";
     QTest::newRow("DEL") << QString::fromUtf16(u"a\u007fb") << "a?b";
     QTest::newRow("C1 control NEL") << QString::fromUtf16(u"a\u0085b") << "a?b";
-    QTest::newRow("emoji") << "a😀b" << "a?b";
+    QTest::newRow("emoji") << "a😀b"
+                           << "a?b";
     QTest::newRow("Thai") << QString::fromUtf16(u"\u0e01\u0e02") << "??";
 }
 
@@ -304,7 +319,11 @@ void TestBook::writesEveryNameAsOneReadableLine()
     QFETCH(QString, written);
 
     const QByteArray index = ContentsIndex::encode({{name, 5}, {QStringLiteral("Z"), 7}});
-    QCOMPARE(index, Gbk::encode(written) + "\xA1\xE1" "1\xA1\xE2" "5\r\nZ\xA1\xE1" "6\xA1\xE2" "7\r\n\r\n");
+    QCOMPARE(index, Gbk::encode(written) + "\xA1\xE1"
+                                           "1\xA1\xE2"
+                                           "5\r\nZ\xA1\xE1"
+                                           "6\xA1\xE2"
+                                           "7\r\n\r\n");
     const QList<ContentsIndex::Line> lines = ContentsIndex::parse(index);
     QCOMPARE(lines.size(), 2);
     QVERIFY(lines.at(0).valid && lines.at(1).valid);
@@ -337,8 +356,8 @@ void TestBook::readsEveryLineEnding_data()
 
     const auto index = [](const QString &first, const QString &second, const char *lineEnd,
                           const char *finalEnd) {
-        return Gbk::encode(first + QStringLiteral("♂1♀10")) + lineEnd
-               + Gbk::encode(second + QStringLiteral("♂11♀20")) + finalEnd;
+        return Gbk::encode(first + QStringLiteral("♂1♀10")) + lineEnd +
+               Gbk::encode(second + QStringLiteral("♂11♀20")) + finalEnd;
     };
     const QStringList ab{"A", "B"};
     QTest::newRow("CR LF") << index("A", "B", "\r\n", "\r\n\r\n") << ab;
@@ -384,29 +403,52 @@ void TestBook::damagedLinesKeepTheirPlace_data()
     QTest::addColumn<bool>("readable");
 
     // The chapter area of the test book is 30 bytes.
-    QTest::newRow("no ♂") << "B1♀5" << "B1♀5" << false << false;
-    QTest::newRow("no ♀") << "B♂15" << "B" << false << false;
-    QTest::newRow("no marks") << "B" << "B" << false << false;
-    QTest::newRow("♀ before ♂") << "B♀5♂1" << "B♀5" << false << false;
-    QTest::newRow("letter in the start") << "B♂1a♀5" << "B" << false << false;
-    QTest::newRow("letter in the length") << "B♂1♀5a" << "B" << false << false;
-    QTest::newRow("no start") << "B♂♀5" << "B" << false << false;
-    QTest::newRow("no length") << "B♂1♀" << "B" << false << false;
-    QTest::newRow("blank in a number") << "B♂ 1♀5" << "B" << false << false;
-    QTest::newRow("plus sign") << "B♂+1♀5" << "B" << false << false;
-    QTest::newRow("minus sign") << "B♂1♀-5" << "B" << false << false;
-    QTest::newRow("full-width digit") << "B♂１♀5" << "B" << false << false;
-    QTest::newRow("start over 2147483647") << "B♂2147483648♀5" << "B" << false << false;
-    QTest::newRow("length over 2147483647") << "B♂1♀2147483648" << "B" << false << false;
-    QTest::newRow("eleven digits") << "B♂99999999999♀5" << "B" << false << false;
-    QTest::newRow("start 0") << "B♂0♀5" << "B" << false << false;
-    QTest::newRow("length 0") << "B♂1♀0" << "B" << false << false;
-    QTest::newRow("largest numbers, outside") << "B♂2147483647♀2147483647" << "B" << true << false;
-    QTest::newRow("one byte past the chapter area") << "B♂21♀11" << "B" << true << false;
-    QTest::newRow("starts at the index") << "B♂31♀1" << "B" << true << false;
-    QTest::newRow("the last byte of the chapter area") << "B♂30♀1" << "B" << true << true;
-    QTest::newRow("the whole chapter area") << "B♂1♀30" << "B" << true << true;
-    QTest::newRow("overlapping another chapter") << "B♂5♀10" << "B" << true << true;
+    QTest::newRow("no ♂") << "B1♀5"
+                          << "B1♀5" << false << false;
+    QTest::newRow("no ♀") << "B♂15"
+                          << "B" << false << false;
+    QTest::newRow("no marks") << "B"
+                              << "B" << false << false;
+    QTest::newRow("♀ before ♂") << "B♀5♂1"
+                                << "B♀5" << false << false;
+    QTest::newRow("letter in the start") << "B♂1a♀5"
+                                         << "B" << false << false;
+    QTest::newRow("letter in the length") << "B♂1♀5a"
+                                          << "B" << false << false;
+    QTest::newRow("no start") << "B♂♀5"
+                              << "B" << false << false;
+    QTest::newRow("no length") << "B♂1♀"
+                               << "B" << false << false;
+    QTest::newRow("blank in a number") << "B♂ 1♀5"
+                                       << "B" << false << false;
+    QTest::newRow("plus sign") << "B♂+1♀5"
+                               << "B" << false << false;
+    QTest::newRow("minus sign") << "B♂1♀-5"
+                                << "B" << false << false;
+    QTest::newRow("full-width digit") << "B♂１♀5"
+                                      << "B" << false << false;
+    QTest::newRow("start over 2147483647") << "B♂2147483648♀5"
+                                           << "B" << false << false;
+    QTest::newRow("length over 2147483647") << "B♂1♀2147483648"
+                                            << "B" << false << false;
+    QTest::newRow("eleven digits") << "B♂99999999999♀5"
+                                   << "B" << false << false;
+    QTest::newRow("start 0") << "B♂0♀5"
+                             << "B" << false << false;
+    QTest::newRow("length 0") << "B♂1♀0"
+                              << "B" << false << false;
+    QTest::newRow("largest numbers, outside") << "B♂2147483647♀2147483647"
+                                              << "B" << true << false;
+    QTest::newRow("one byte past the chapter area") << "B♂21♀11"
+                                                    << "B" << true << false;
+    QTest::newRow("starts at the index") << "B♂31♀1"
+                                         << "B" << true << false;
+    QTest::newRow("the last byte of the chapter area") << "B♂30♀1"
+                                                       << "B" << true << true;
+    QTest::newRow("the whole chapter area") << "B♂1♀30"
+                                            << "B" << true << true;
+    QTest::newRow("overlapping another chapter") << "B♂5♀10"
+                                                 << "B" << true << true;
 }
 
 void TestBook::damagedLinesKeepTheirPlace()
@@ -418,8 +460,8 @@ void TestBook::damagedLinesKeepTheirPlace()
 
     const QByteArray chapterArea = pdfLike(30, 3);
     const QString path = folder("out") + QStringLiteral("/damaged.VELM");
-    QVERIFY(TestFiles::write(path, bookOf(chapterArea, Gbk::encode("A♂1♀10\r\n" + line
-                                                                   + "\r\nC♂11♀20\r\n\r\n"))));
+    QVERIFY(TestFiles::write(
+        path, bookOf(chapterArea, Gbk::encode("A♂1♀10\r\n" + line + "\r\nC♂11♀20\r\n\r\n"))));
     const BookContents contents = BookReader::readContents(path);
     QVERIFY2(contents.ok, qPrintable(contents.error));
     QCOMPARE(contents.lines.size(), 3);
@@ -460,7 +502,8 @@ void TestBook::untrustedTrailersGiveNoChapters()
     QFETCH(qint64, indexLength);
     QFETCH(bool, opens);
 
-    TailOnlySource book(fileSize, trailerOf(qint32(indexLength)).right(int(qMin<qint64>(fileSize, 4))));
+    TailOnlySource book(fileSize,
+                        trailerOf(qint32(indexLength)).right(int(qMin<qint64>(fileSize, 4))));
     const BookContents contents = BookReader::readContents(book);
     QCOMPARE(contents.ok, opens);
     QCOMPARE(contents.error.isEmpty(), opens);
@@ -483,7 +526,8 @@ void TestBook::damagedBooksOpenOrFailCleanly()
 
     for (int size = 0; size < book.size(); ++size) {
         const QString problem = problemOpening(book.left(size));
-        QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("first %1 bytes: %2").arg(size).arg(problem)));
+        QVERIFY2(problem.isEmpty(),
+                 qPrintable(QStringLiteral("first %1 bytes: %2").arg(size).arg(problem)));
     }
     for (int at = 20 + 15; at < book.size(); ++at) {
         QList<uchar> values{0x00, 0xFF, 0x0D, 0x0A, '0', '9', 'x', 0xA1, 0xE1, 0xE2, 0x80, 0x7F};
@@ -493,7 +537,8 @@ void TestBook::damagedBooksOpenOrFailCleanly()
             changed[at] = char(value);
             const QString problem = problemOpening(changed);
             QVERIFY2(problem.isEmpty(),
-                     qPrintable(QStringLiteral("byte %1 set to %2: %3").arg(at).arg(value).arg(problem)));
+                     qPrintable(
+                         QStringLiteral("byte %1 set to %2: %3").arg(at).arg(value).arg(problem)));
         }
     }
     for (const QString &path : {m_dir->filePath("missing.VELM"), folder("out")}) {
@@ -510,14 +555,16 @@ void TestBook::copiesChaptersExactlyOrFailsClearly()
     const QByteArray index =
         ContentsIndex::encode({{"a", chapters.at(0).size()}, {"b", 1}, {"c", 1000}});
     const QString path = folder("out") + QStringLiteral("/three.VELM");
-    QVERIFY(TestFiles::write(path, bookOf(chapters.at(0) + chapters.at(1) + chapters.at(2), index)));
+    QVERIFY(
+        TestFiles::write(path, bookOf(chapters.at(0) + chapters.at(1) + chapters.at(2), index)));
     const BookContents contents = BookReader::readContents(path);
     QVERIFY2(contents.ok, qPrintable(contents.error));
     QString error;
     for (int number = 0; number < 3; ++number) {
         TestFiles::FailDevice device(chapters.at(number).size()); // room for the chapter exactly
         QVERIFY(device.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        QVERIFY2(BookReader::copyChapter(path, contents, number, device, &error), qPrintable(error));
+        QVERIFY2(BookReader::copyChapter(path, contents, number, device, &error),
+                 qPrintable(error));
         QCOMPARE(device.data, chapters.at(number));
         QVERIFY(device.largestWrite <= SafeWrite::ChunkSize);
         QFile file(m_dir->filePath(QStringLiteral("chapter%1.pdf").arg(number)));
@@ -542,8 +589,10 @@ void TestBook::copiesChaptersExactlyOrFailsClearly()
     // The book was rebuilt to the same size after its index was read, grew, or is gone.
     {
         QFile rebuilt(path);
-        QVERIFY(rebuilt.open(QIODevice::ReadWrite) && rebuilt.write("%PDF-9") == 6 && rebuilt.flush());
-        QVERIFY(rebuilt.setFileTime(contents.modified.addSecs(1), QFileDevice::FileModificationTime));
+        QVERIFY(rebuilt.open(QIODevice::ReadWrite) && rebuilt.write("%PDF-9") == 6 &&
+                rebuilt.flush());
+        QVERIFY(
+            rebuilt.setFileTime(contents.modified.addSecs(1), QFileDevice::FileModificationTime));
     }
     QCOMPARE(chapterOf(path, contents, 1), QByteArray());
     QVERIFY(appendTo(path, "x"));
@@ -560,15 +609,19 @@ void TestBook::failedGenerationKeepsTheEarlierBook_data()
 
     const auto failed = GenerationOutcome::Failed;
     QTest::newRow("missing source") << Fault::MissingSource << failed << GenerationStep::Measuring;
-    QTest::newRow("a folder as source") << Fault::FolderSource << failed << GenerationStep::Measuring;
-    QTest::newRow("zero-byte source") << Fault::ZeroByteSource << failed << GenerationStep::Measuring;
+    QTest::newRow("a folder as source")
+        << Fault::FolderSource << failed << GenerationStep::Measuring;
+    QTest::newRow("zero-byte source")
+        << Fault::ZeroByteSource << failed << GenerationStep::Measuring;
     QTest::newRow("empty source list") << Fault::EmptyList << failed << GenerationStep::Opening;
-    QTest::newRow("32768 chapters") << Fault::TooManyChapters << failed << GenerationStep::Measuring;
+    QTest::newRow("32768 chapters")
+        << Fault::TooManyChapters << failed << GenerationStep::Measuring;
     QTest::newRow("one byte over 2 GiB - 1")
         << Fault::OneByteOverTheLargestBook << failed << GenerationStep::Measuring;
     QTest::newRow("scratch folder below a file")
         << Fault::ScratchFolderBelowAFile << failed << GenerationStep::ScratchIndex;
-    QTest::newRow("save folder missing") << Fault::SaveFolderMissing << failed << GenerationStep::Opening;
+    QTest::newRow("save folder missing")
+        << Fault::SaveFolderMissing << failed << GenerationStep::Opening;
     QTest::newRow("save folder below a file")
         << Fault::SaveFolderBelowAFile << failed << GenerationStep::Opening;
     const auto missing = GenerationOutcome::FieldsMissing;
@@ -617,8 +670,8 @@ void TestBook::failedGenerationKeepsTheEarlierBook()
         break;
     case Fault::SaveFolderMissing:
     case Fault::SaveFolderBelowAFile:
-        request.saveFolder = fault == Fault::SaveFolderMissing ? folder("out") + "/missing"
-                                                               : good.path + "/out";
+        request.saveFolder =
+            fault == Fault::SaveFolderMissing ? folder("out") + "/missing" : good.path + "/out";
         failingFile = BookFilePath(request.saveFolder, QStringLiteral("A"));
         break;
     case Fault::EmptyName:
@@ -724,18 +777,20 @@ void TestBook::changeDuringTheCopyKeepsTheEarlierBook()
     const QByteArray earlier = plantEarlierBook();
     const qint64 secondLength = SafeWrite::ChunkSize * 5 / 2 + 7;
     const QString second = makeSource("second.pdf", pdfLike(secondLength, 2));
-    const GenerationRequest request = requestFor(
-        QStringLiteral("A"), {{"first", makeSource("first.pdf", pdfLike(100, 1))}, {"second", second}});
+    const GenerationRequest request =
+        requestFor(QStringLiteral("A"),
+                   {{"first", makeSource("first.pdf", pdfLike(100, 1))}, {"second", second}});
     const bool cancels = change == Change::CancelMidChapter || change == Change::CancelAtTheEnd;
-    const bool whileCopying = change == Change::GrowWhile || change == Change::ShrinkWhile
-                              || change == Change::CancelMidChapter;
+    const bool whileCopying = change == Change::GrowWhile || change == Change::ShrinkWhile ||
+                              change == Change::CancelMidChapter;
     int changes = 0;
     int callsAfterCancelling = 0;
     const GenerationResult result = GenerateBook(request, [&](const GenerationProgress &progress) {
-        const bool now = change == Change::CancelAtTheEnd
-                             ? progress.chaptersDone == 2
-                             : progress.chaptersDone == 1
-                                   && (whileCopying ? progress.bytesDone > 100 : progress.bytesDone == 100);
+        const bool now =
+            change == Change::CancelAtTheEnd
+                ? progress.chaptersDone == 2
+                : progress.chaptersDone == 1 &&
+                      (whileCopying ? progress.bytesDone > 100 : progress.bytesDone == 100);
         if (changes > 0 || !now) {
             callsAfterCancelling += changes > 0 && cancels ? 1 : 0;
             return true;
@@ -806,8 +861,8 @@ void TestBook::reportsProgressWithinAndAcrossChapters()
     const QList<qint64> lengths{SafeWrite::ChunkSize * 5 / 2, 100, 1};
     QList<SourceEntry> sources;
     for (int i = 0; i < lengths.size(); ++i)
-        sources.append({QString::number(i), makeSource(QStringLiteral("%1.pdf").arg(i),
-                                                       pdfLike(lengths.at(i), i))});
+        sources.append({QString::number(i),
+                        makeSource(QStringLiteral("%1.pdf").arg(i), pdfLike(lengths.at(i), i))});
     QList<GenerationProgress> reports;
     const GenerationResult result = GenerateBook(requestFor(QStringLiteral("A"), sources),
                                                  [&](const GenerationProgress &progress) {
@@ -822,7 +877,8 @@ void TestBook::reportsProgressWithinAndAcrossChapters()
     for (const GenerationProgress &report : reports) {
         QCOMPARE(report.bytesTotal, lengths.at(0) + lengths.at(1) + lengths.at(2));
         QCOMPARE(report.chapterCount, 3);
-        QVERIFY(report.bytesDone >= previous.bytesDone && report.chaptersDone >= previous.chaptersDone);
+        QVERIFY(report.bytesDone >= previous.bytesDone &&
+                report.chaptersDone >= previous.chaptersDone);
         qint64 doneBefore = 0;
         for (int i = 0; i < report.chaptersDone; ++i)
             doneBefore += lengths.at(i);

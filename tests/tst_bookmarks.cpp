@@ -9,7 +9,8 @@
 
 using namespace Module1;
 
-namespace {
+namespace
+{
 
 const char AppendManyArgument[] = "--append-many-bookmarks";
 const int LinesPerWriter = 1000;
@@ -85,21 +86,36 @@ void TestBookmarks::derivesTheBookmarkFilePath_data()
 {
     QTest::addColumn<QString>("document");
     QTest::addColumn<QString>("bookmarkFile");
-    QTest::newRow("book") << "/books/Poems.VELM" << "/books/Poems.ini";
-    QTest::newRow("book, lower case") << "/books/Poems.velm" << "/books/Poems.ini";
-    QTest::newRow("pdf, upper case") << "/docs/Manual.PDF" << "/docs/Manual.ini";
-    QTest::newRow("every .pdf is replaced") << "/x.pdf.old/a.pdf" << "/x.ini.old/a.ini";
-    QTest::newRow("a book keeps .pdf") << "/books/a.pdf.VELM" << "/books/a.pdf.ini";
-    QTest::newRow("Chinese name") << "/书/诗集.VELM" << "/书/诗集.ini";
-    QTest::newRow("VELM without a dot would be the book itself") << "/books/PoemsVELM" << "";
-    QTest::newRow(".VELM only in a folder name") << "/a.VELM/bookVELM" << "";
-    QTest::newRow("text file") << "/docs/notes.txt" << "";
-    QTest::newRow("pdf inside the name only") << "/docs/a.pdf.txt" << "";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("three characters") << "pdf" << "";
-    QTest::newRow("VELM alone") << "VELM" << "";
-    QTest::newRow(".VELM alone") << ".VELM" << ".ini";
-    QTest::newRow(".pdf alone") << ".pdf" << ".ini";
+    QTest::newRow("book") << "/books/Poems.VELM"
+                          << "/books/Poems.ini";
+    QTest::newRow("book, lower case") << "/books/Poems.velm"
+                                      << "/books/Poems.ini";
+    QTest::newRow("pdf, upper case") << "/docs/Manual.PDF"
+                                     << "/docs/Manual.ini";
+    QTest::newRow("every .pdf is replaced") << "/x.pdf.old/a.pdf"
+                                            << "/x.ini.old/a.ini";
+    QTest::newRow("a book keeps .pdf") << "/books/a.pdf.VELM"
+                                       << "/books/a.pdf.ini";
+    QTest::newRow("Chinese name") << "/书/诗集.VELM"
+                                  << "/书/诗集.ini";
+    QTest::newRow("VELM without a dot would be the book itself") << "/books/PoemsVELM"
+                                                                 << "";
+    QTest::newRow(".VELM only in a folder name") << "/a.VELM/bookVELM"
+                                                 << "";
+    QTest::newRow("text file") << "/docs/notes.txt"
+                               << "";
+    QTest::newRow("pdf inside the name only") << "/docs/a.pdf.txt"
+                                              << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("three characters") << "pdf"
+                                      << "";
+    QTest::newRow("VELM alone") << "VELM"
+                                << "";
+    QTest::newRow(".VELM alone") << ".VELM"
+                                 << ".ini";
+    QTest::newRow(".pdf alone") << ".pdf"
+                                << ".ini";
 }
 
 void TestBookmarks::derivesTheBookmarkFilePath()
@@ -127,10 +143,12 @@ void TestBookmarks::writesGbkLinesWithCrLf()
 
     // The organise dialog's text: lines separated by CR LF, the empty last line it leaves.
     QVERIFY(RewriteBookmarkFile(pdf, QStringLiteral("附录［12］\r\n")));
-    QCOMPARE(TestFiles::read(path("诗集.ini")), QByteArray::fromHex("b8bdc2bca3db3132a3dd0d0a0d0a"));
+    QCOMPARE(TestFiles::read(path("诗集.ini")),
+             QByteArray::fromHex("b8bdc2bca3db3132a3dd0d0a0d0a"));
     QCOMPARE(TestFiles::entriesOf(m_dir->path()), QStringList{"诗集.ini"});
     QVERIFY(RewriteBookmarkFile(path("new.pdf"), QStringLiteral("x［1］")));
-    QCOMPARE(TestFiles::read(path("new.ini")), QByteArray("x\xa3\xdb" "1\xa3\xdd\r\n"));
+    QCOMPARE(TestFiles::read(path("new.ini")), QByteArray("x\xa3\xdb"
+                                                          "1\xa3\xdd\r\n"));
 }
 
 void TestBookmarks::splitsLinesAtEveryLineEnd_data()
@@ -141,8 +159,10 @@ void TestBookmarks::splitsLinesAtEveryLineEnd_data()
     for (const char *lineEnd : {"\r\n", "\n", "\r"})
         QTest::addRow("%s", QByteArray(lineEnd).toHex().constData())
             << Gbk::encode(four.join(lineEnd) + lineEnd) << four;
-    QTest::newRow("mixed") << Gbk::encode("a［1］\r\n\nb［2］\rc") << QStringList{"a［1］", "", "b［2］", "c"};
-    QTest::newRow("no last line end") << Gbk::encode("a［1］\nb［2］") << QStringList{"a［1］", "b［2］"};
+    QTest::newRow("mixed") << Gbk::encode("a［1］\r\n\nb［2］\rc")
+                           << QStringList{"a［1］", "", "b［2］", "c"};
+    QTest::newRow("no last line end")
+        << Gbk::encode("a［1］\nb［2］") << QStringList{"a［1］", "b［2］"};
     QTest::newRow("empty") << QByteArray() << QStringList();
     QTest::newRow("only a line end") << QByteArray("\r\n") << QStringList{""};
 }
@@ -163,7 +183,8 @@ void TestBookmarks::readsEntries_data()
     QTest::addColumn<QStringList>("namesAndTexts");
 
     const QStringList chapterLine{"{2}序言&重点［5］"};
-    QTest::newRow("chapter entry, its chapter") << chapterLine << 2 << QStringList{"重点", "重点［5］"};
+    QTest::newRow("chapter entry, its chapter")
+        << chapterLine << 2 << QStringList{"重点", "重点［5］"};
     QTest::newRow("chapter entry, another chapter") << chapterLine << 0 << QStringList();
     QTest::newRow("chapter entry read as a PDF")
         << chapterLine << -1 << QStringList{"{2}序言&重点", chapterLine.first()};
@@ -176,7 +197,8 @@ void TestBookmarks::readsEntries_data()
         << QStringList{"{1}x［4］"} << 1 << QStringList{"{1}x", "{1}x［4］"};
     QTest::newRow("no } after the first character")
         << QStringList{"{1x&a［4］", "}1}x&b［5］"} << 1 << QStringList{"b", "b［5］"};
-    QTest::newRow("[ in the name") << QStringList{"a［b［7］"} << -1 << QStringList{"a", "a［b［7］"};
+    QTest::newRow("[ in the name")
+        << QStringList{"a［b［7］"} << -1 << QStringList{"a", "a［b［7］"};
     QTest::newRow("ASCII brackets are no page brackets")
         << QStringList{"a[7]", "b［8］"} << -1 << QStringList{"b", "b［8］"};
     QTest::newRow("blank lines and lines of blanks")
@@ -194,8 +216,9 @@ void TestBookmarks::readsEntries()
     QFETCH(QStringList, namesAndTexts);
 
     QVERIFY(TestFiles::write(path("doc.ini"), Gbk::encode(lines.join("\r\n") + "\r\n")));
-    const QList<BookmarkEntry> entries =
-        chapter < 0 ? ReadBookmarkEntries(path("doc.pdf")) : ReadBookmarkEntries(path("doc.VELM"), chapter);
+    const QList<BookmarkEntry> entries = chapter < 0
+                                             ? ReadBookmarkEntries(path("doc.pdf"))
+                                             : ReadBookmarkEntries(path("doc.VELM"), chapter);
     QCOMPARE(namesAndTextsOf(entries), namesAndTexts);
 }
 
@@ -203,8 +226,10 @@ void TestBookmarks::appendEndsAnUnfinishedLastLine_data()
 {
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<QByteArray>("after");
-    const QByteArray a("a\xa3\xdb" "1\xa3\xdd");
-    const QByteArray b("b\xa3\xdb" "2\xa3\xdd\r\n");
+    const QByteArray a("a\xa3\xdb"
+                       "1\xa3\xdd");
+    const QByteArray b("b\xa3\xdb"
+                       "2\xa3\xdd\r\n");
     QTest::newRow("no file") << QByteArray() << b;
     QTest::newRow("no line end") << a << a + "\r\n" + b;
     QTest::newRow("CR LF") << a + "\r\n" << a + "\r\n" + b;
@@ -320,14 +345,22 @@ void TestBookmarks::extractsThePageText_data()
 {
     QTest::addColumn<QString>("entryText");
     QTest::addColumn<QString>("pageText");
-    QTest::newRow("page only") << "［12］" << "12";
-    QTest::newRow("name and page") << "附录［12］" << "12";
-    QTest::newRow("last character dropped, whatever it is") << "［123" << "12";
-    QTest::newRow("no bracket") << "附录 12" << "";
-    QTest::newRow("ASCII bracket") << "a[12]" << "";
-    QTest::newRow("bracket last") << "a［" << "";
-    QTest::newRow("empty page") << "a［］" << "";
-    QTest::newRow("bracket in the name") << "a［b［7］" << "b［7";
+    QTest::newRow("page only") << "［12］"
+                               << "12";
+    QTest::newRow("name and page") << "附录［12］"
+                                   << "12";
+    QTest::newRow("last character dropped, whatever it is") << "［123"
+                                                            << "12";
+    QTest::newRow("no bracket") << "附录 12"
+                                << "";
+    QTest::newRow("ASCII bracket") << "a[12]"
+                                   << "";
+    QTest::newRow("bracket last") << "a［"
+                                  << "";
+    QTest::newRow("empty page") << "a［］"
+                                << "";
+    QTest::newRow("bracket in the name") << "a［b［7］"
+                                         << "b［7";
 }
 
 void TestBookmarks::extractsThePageText()

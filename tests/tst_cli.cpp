@@ -16,10 +16,10 @@
 
 using TestFiles::bookOf;
 
-namespace {
-
-struct Run
+namespace
 {
+
+struct Run {
     int exitCode = -1;
     QByteArray out;
     QByteArray err;
@@ -34,8 +34,8 @@ QByteArray littleEndian(qint32 value)
 
 QByteArray indexLine(const QByteArray &gbkName, qint64 start, qint64 length)
 {
-    return gbkName + "\xa1\xe1" + QByteArray::number(start) + "\xa1\xe2" + QByteArray::number(length)
-           + "\r\n";
+    return gbkName + "\xa1\xe1" + QByteArray::number(start) + "\xa1\xe2" +
+           QByteArray::number(length) + "\r\n";
 }
 
 // Everything below `root`: relative path to content ("<folder>" for a folder).
@@ -154,8 +154,9 @@ void TestCli::makeWritesTheBookOfAFolder()
     makeSource("in/notes.txt", 5, 4);
     makeSource("in/sub/inner.pdf", 5, 6);
     const QByteArray extra = makeSource("extra.Pdf", 40, 7);
-    const QByteArray expected = bookOf(ten + two + extra, indexLine("10", 1, 20) + indexLine("2", 21, 10)
-                                                              + indexLine("extra", 31, 40) + "\r\n");
+    const QByteArray expected =
+        bookOf(ten + two + extra, indexLine("10", 1, 20) + indexLine("2", 21, 10) +
+                                      indexLine("extra", 31, 40) + "\r\n");
 
     Run made = run({"make", "-n", "B", "-o", path("out"), path("in"), path("extra.Pdf")});
     QCOMPARE(made.exitCode, 0);
@@ -177,13 +178,18 @@ void TestCli::makeFailsClearly_data()
     QTest::addColumn<bool>("copiedTool");
 
     QTest::newRow("missing source") << "in/missing.pdf"
-        << "quillmoor-book make: ROOT/in/missing.pdf: does not exist\n" << false;
-    QTest::newRow("source is no PDF")
-        << "in/notes.txt" << "quillmoor-book make: ROOT/in/notes.txt: not a PDF file\n" << false;
-    QTest::newRow("folder without PDF files")
-        << "in/nothing" << "quillmoor-book make: the source list is empty\n" << false;
-    QTest::newRow("leftover that cannot be deleted") << "in/good.pdf"
-        << "quillmoor-book make: ROOT/program/Book.exe: cannot be deleted\n" << true;
+                                    << "quillmoor-book make: ROOT/in/missing.pdf: does not exist\n"
+                                    << false;
+    QTest::newRow("source is no PDF") << "in/notes.txt"
+                                      << "quillmoor-book make: ROOT/in/notes.txt: not a PDF file\n"
+                                      << false;
+    QTest::newRow("folder without PDF files") << "in/nothing"
+                                              << "quillmoor-book make: the source list is empty\n"
+                                              << false;
+    QTest::newRow("leftover that cannot be deleted")
+        << "in/good.pdf"
+        << "quillmoor-book make: ROOT/program/Book.exe: cannot be deleted\n"
+        << true;
 }
 
 // An earlier book of the same name stays as it was, and nothing else appears.
@@ -202,7 +208,8 @@ void TestCli::makeFailsClearly()
     const QString tool = path("program/quillmoor-book");
     QVERIFY(QDir().mkpath(path("program/Book.exe/inside")));
     QVERIFY(QFile::copy(m_tool, tool));
-    QVERIFY(TestFiles::write(path("program/Book") + Module1::DecodeNumberText(NumberTexts::probeSuffix()), ""));
+    QVERIFY(TestFiles::write(
+        path("program/Book") + Module1::DecodeNumberText(NumberTexts::probeSuffix()), ""));
     const QMap<QString, QByteArray> before = snapshot(m_root->path());
 
     const Run failed = run({"make", "-n", "Book", "-o", path("out"), path(source)}, QString(), 0,
@@ -217,8 +224,9 @@ void TestCli::makeFailsClearly()
 // numbers to show; a file that is no book gets a clear error naming it.
 void TestCli::listsChaptersPrintably()
 {
-    QVERIFY(TestFiles::write(path("hostile.VELM"), bookOf(TestFiles::pdfLike(50, 4),
-                                                          indexLine("a\tb\x1b[31m", 1, 50) + "x\r\n\r\n")));
+    QVERIFY(TestFiles::write(
+        path("hostile.VELM"),
+        bookOf(TestFiles::pdfLike(50, 4), indexLine("a\tb\x1b[31m", 1, 50) + "x\r\n\r\n")));
     const Run hostile = run({"list", path("hostile.VELM")});
     QCOMPARE(hostile.exitCode, 0);
     QCOMPARE(hostile.out, QByteArray("1\t1\t50\ta?b?[31m\n2\t?\t?\tx\n"));
@@ -238,7 +246,8 @@ void TestCli::extractsChapters()
     const QByteArray appendix = makeSource("in/附录.pdf", 20, 2);
     const QString book = makeBook("书", {"in/第一章.pdf", "in/附录.pdf"});
     QVERIFY(!book.isEmpty());
-    QCOMPARE(run({"list", book}).out, QStringLiteral("1\t1\t300\t第一章\n2\t301\t20\t附录\n").toUtf8());
+    QCOMPARE(run({"list", book}).out,
+             QStringLiteral("1\t1\t300\t第一章\n2\t301\t20\t附录\n").toUtf8());
 
     const QString work = path("work");
     QVERIFY(QDir().mkpath(work));
@@ -251,8 +260,9 @@ void TestCli::extractsChapters()
     QVERIFY(TestFiles::write(appendixCopy, "mine"));
     extracted = run({"extract", book, "2"}, work);
     QCOMPARE(extracted.exitCode, 1);
-    QCOMPARE(extracted.err, ("quillmoor-book extract: " + appendixCopy
-                             + ": exists already (use --out to replace it)\n").toUtf8());
+    QCOMPARE(extracted.err, ("quillmoor-book extract: " + appendixCopy +
+                             ": exists already (use --out to replace it)\n")
+                                .toUtf8());
     QCOMPARE(TestFiles::read(appendixCopy), QByteArray("mine"));
     QCOMPARE(run({"extract", book, "2", "--out", appendixCopy}, work).exitCode, 0);
     QCOMPARE(TestFiles::read(appendixCopy), appendix);
@@ -270,8 +280,8 @@ void TestCli::extractRefusesAndChangesNothing()
     QVERIFY(!book.isEmpty());
     QVERIFY(TestFiles::write(path("file"), "content"));
     // A chapter whose index line is damaged cannot be extracted.
-    QVERIFY(TestFiles::write(path("damaged.VELM"),
-                             bookOf(TestFiles::pdfLike(10, 3), "a\xa1\xe1" "1\r\n\r\n")));
+    QVERIFY(TestFiles::write(path("damaged.VELM"), bookOf(TestFiles::pdfLike(10, 3), "a\xa1\xe1"
+                                                                                     "1\r\n\r\n")));
     QVERIFY(TestFiles::write(path("existing.pdf"), "old"));
     const QMap<QString, QByteArray> before = snapshot(m_root->path());
 
@@ -291,11 +301,12 @@ void TestCli::extractRefusesAndChangesNothing()
     for (const auto &[arguments, fileSizeLimit] : failures) {
         const Run refused = run(arguments, QString(), fileSizeLimit);
         QVERIFY2(refused.exitCode == 1, qPrintable(arguments.join(' ')));
-        QVERIFY2(refused.err.startsWith("quillmoor-book extract: "), qPrintable(arguments.join(' ')));
+        QVERIFY2(refused.err.startsWith("quillmoor-book extract: "),
+                 qPrintable(arguments.join(' ')));
         QVERIFY2(snapshot(m_root->path()) == before, qPrintable(arguments.join(' ')));
     }
-    QCOMPARE(run({"extract", book, "3"}).err, ("quillmoor-book extract: " + book
-                                               + ": no chapter 3 (the book has 2)\n").toUtf8());
+    QCOMPARE(run({"extract", book, "3"}).err,
+             ("quillmoor-book extract: " + book + ": no chapter 3 (the book has 2)\n").toUtf8());
 }
 
 void TestCli::extractMakesHostileNamesSafe_data()
@@ -318,7 +329,8 @@ void TestCli::extractMakesHostileNamesSafe()
     QFETCH(QByteArray, gbkName);
     QFETCH(QString, fileName);
     const QByteArray chapter = TestFiles::pdfLike(50, 1);
-    QVERIFY(TestFiles::write(path("hostile.VELM"), bookOf(chapter, indexLine(gbkName, 1, 50) + "\r\n")));
+    QVERIFY(TestFiles::write(path("hostile.VELM"),
+                             bookOf(chapter, indexLine(gbkName, 1, 50) + "\r\n")));
     QVERIFY(QDir().mkpath(path("work/deeper")));
     QMap<QString, QByteArray> expected = snapshot(m_root->path());
 
@@ -343,7 +355,8 @@ void TestCli::checkListsTheProblems_data()
     QByteArray notPdf = a + b;
     notPdf[100] = 'X';
     QTest::newRow("sound book, a chapter twice")
-        << bookOf(a + b + a, goodIndex.chopped(2) + indexLine("a", 151, 100) + "\r\n") << QStringList();
+        << bookOf(a + b + a, goodIndex.chopped(2) + indexLine("a", 151, 100) + "\r\n")
+        << QStringList();
     QTest::newRow("chapter not beginning with %PDF-")
         << bookOf(notPdf, goodIndex) << QStringList{"chapter 2: does not begin with %PDF-"};
     QTest::newRow("gap between chapters")
@@ -351,8 +364,8 @@ void TestCli::checkListsTheProblems_data()
         << QStringList{"chapter 2: starts at 108, expected 101"};
     QTest::newRow("chapters overlap")
         << bookOf(a + b, indexLine("a", 1, 100) + indexLine("b", 51, 50) + "\r\n")
-        << QStringList{"chapter 2: starts at 51, expected 101", "chapter 2: does not begin with %PDF-",
-                       ends100};
+        << QStringList{"chapter 2: starts at 51, expected 101",
+                       "chapter 2: does not begin with %PDF-", ends100};
     QTest::newRow("chapters end before the index")
         << bookOf(a + b + "tail", goodIndex)
         << QStringList{"the chapters end at 150 but the index begins at 154"};
@@ -360,9 +373,9 @@ void TestCli::checkListsTheProblems_data()
         << bookOf(a + b, indexLine("a", 1, 100) + indexLine("b", 101, 60) + "\r\n")
         << QStringList{"chapter 2: runs past the start of the index",
                        "the chapters end at 160 but the index begins at 150"};
-    QTest::newRow("damaged line")
-        << bookOf(a + b, indexLine("a", 1, 100) + "b\xa1\xe1" "101\r\n\r\n")
-        << QStringList{"chapter 2: damaged index line", ends100};
+    QTest::newRow("damaged line") << bookOf(a + b, indexLine("a", 1, 100) + "b\xa1\xe1"
+                                                                            "101\r\n\r\n")
+                                  << QStringList{"chapter 2: damaged index line", ends100};
     QTest::newRow("damaged line with control characters")
         << bookOf(a + b, indexLine("a", 1, 100) + "b\x1b[2J\tc\r\n\r\n")
         << QStringList{"chapter 2: damaged index line \"b?[2J?c\"", ends100};
@@ -373,7 +386,8 @@ void TestCli::checkListsTheProblems_data()
     QTest::newRow("index names no chapter") << bookOf(a, "\r\n\r\n") << QStringList{"no chapter"};
     QTest::newRow("trailer beyond the file")
         << a + goodIndex + littleEndian(2147483647) << QStringList{"index length of 2147483647"};
-    QTest::newRow("trailer zero") << a + goodIndex + littleEndian(0) << QStringList{"index length of 0"};
+    QTest::newRow("trailer zero") << a + goodIndex + littleEndian(0)
+                                  << QStringList{"index length of 0"};
     QTest::newRow("last byte missing") << good.chopped(1) << QStringList{"index length of"};
     QTest::newRow("empty file") << QByteArray() << QStringList{"trailer"};
 }
@@ -407,23 +421,26 @@ void TestCli::usageErrors_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message"); // the first line of stderr
     QTest::newRow("no command") << QStringList() << "Usage:";
-    QTest::newRow("unknown command") << QStringList{"frobnicate"}
-                                     << "quillmoor-book: unknown command 'frobnicate'";
+    QTest::newRow("unknown command")
+        << QStringList{"frobnicate"} << "quillmoor-book: unknown command 'frobnicate'";
     const QString required = "quillmoor-book make: --name and --out are required";
-    QTest::newRow("make without --name") << QStringList{"make", "-o", "out", "in/a.pdf"} << required;
+    QTest::newRow("make without --name")
+        << QStringList{"make", "-o", "out", "in/a.pdf"} << required;
     QTest::newRow("make without --out") << QStringList{"make", "-n", "A", "in/a.pdf"} << required;
     QTest::newRow("make with a blank name")
         << QStringList{"make", "-n", "  ", "-o", "out", "in/a.pdf"}
         << "quillmoor-book make: the book name and the folder must not be blank";
     const QString wrongNumber = "quillmoor-book %1: wrong number of arguments (see --help)";
-    QTest::newRow("make without sources") << QStringList{"make", "-n", "A", "-o", "out"}
-                                          << wrongNumber.arg("make");
+    QTest::newRow("make without sources")
+        << QStringList{"make", "-n", "A", "-o", "out"} << wrongNumber.arg("make");
     QTest::newRow("make with an unknown option")
         << QStringList{"make", "--bogus", "-n", "A", "-o", "out", "in/a.pdf"}
         << "quillmoor-book make: Unknown option 'bogus'.";
     QTest::newRow("list without book") << QStringList{"list"} << wrongNumber.arg("list");
-    QTest::newRow("list with two books") << QStringList{"list", "a.VELM", "b.VELM"} << wrongNumber.arg("list");
-    QTest::newRow("extract without number") << QStringList{"extract", "out/A.VELM"} << wrongNumber.arg("extract");
+    QTest::newRow("list with two books")
+        << QStringList{"list", "a.VELM", "b.VELM"} << wrongNumber.arg("list");
+    QTest::newRow("extract without number")
+        << QStringList{"extract", "out/A.VELM"} << wrongNumber.arg("extract");
     QTest::newRow("extract with two numbers")
         << QStringList{"extract", "out/A.VELM", "1", "2"} << wrongNumber.arg("extract");
     QTest::newRow("check without book") << QStringList{"check"} << wrongNumber.arg("check");

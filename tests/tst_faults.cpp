@@ -25,7 +25,8 @@
 using TestFiles::entriesOf;
 using TestFiles::pdfLike;
 
-namespace {
+namespace
+{
 
 enum Kind { File, SaveFile, Buffer, Full };
 
@@ -38,8 +39,8 @@ QString bookTool()
 
 // Runs a child; with a limit it is killed by SIGXFSZ once a file it writes would pass `limit`
 // bytes, as "nobody" it is held to file permissions.
-QProcess::ExitStatus runChild(const QString &program, const QStringList &arguments,
-                              qint64 limit, bool asNobody = false, int *exitCode = nullptr)
+QProcess::ExitStatus runChild(const QString &program, const QStringList &arguments, qint64 limit,
+                              bool asNobody = false, int *exitCode = nullptr)
 {
     QProcess child;
     child.setProgram(program);
@@ -62,10 +63,10 @@ QProcess::ExitStatus runChild(const QString &program, const QStringList &argumen
 
 bool makeOpenToEveryone(const QString &path)
 {
-    return QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                           | QFileDevice::ExeOwner | QFileDevice::ReadOther
-                                           | QFileDevice::ExeOther | QFileDevice::ReadGroup
-                                           | QFileDevice::ExeGroup);
+    return QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                           QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                           QFileDevice::ExeOther | QFileDevice::ReadGroup |
+                                           QFileDevice::ExeGroup);
 }
 
 } // namespace
@@ -115,7 +116,8 @@ private:
 void TestFaults::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    QVERIFY2(QFileInfo(bookTool()).isExecutable(), "QUILLMOOR_BOOK_TOOL names no program (run through ctest)");
+    QVERIFY2(QFileInfo(bookTool()).isExecutable(),
+             "QUILLMOOR_BOOK_TOOL names no program (run through ctest)");
 }
 
 std::unique_ptr<QIODevice> TestFaults::openSource(Kind kind, const QByteArray &bytes)
@@ -224,7 +226,8 @@ void TestFaults::failedCopySaysWhichSide_data()
     QTest::newRow("short file to file") << File << File << fits << fits - 1 << readFailed;
     QTest::newRow("short buffer to file") << Buffer << File << fits << fits - 1 << readFailed;
     QTest::newRow("file to a full file") << File << File << tooLong << tooLong << writeFailed;
-    QTest::newRow("file to a full save file") << File << SaveFile << tooLong << tooLong << writeFailed;
+    QTest::newRow("file to a full save file")
+        << File << SaveFile << tooLong << tooLong << writeFailed;
     QTest::newRow("file to a full device") << File << Full << tooLong << tooLong << writeFailed;
 }
 
@@ -267,8 +270,8 @@ void TestFaults::progressCountsChunksAndCanStop()
                 });
             QCOMPARE(copied, stop ? SafeWrite::CopyResult::Stopped : SafeWrite::CopyResult::Copied);
             for (int i = 1; i < reports.size(); ++i)
-                QVERIFY(reports.at(i) > reports.at(i - 1)
-                        && reports.at(i) - reports.at(i - 1) <= SafeWrite::ChunkSize);
+                QVERIFY(reports.at(i) > reports.at(i - 1) &&
+                        reports.at(i) - reports.at(i - 1) <= SafeWrite::ChunkSize);
             QCOMPARE(reports.size() == 2, stop);
             QCOMPARE(reports.last() == length, !stop);
         }
@@ -290,8 +293,8 @@ void TestFaults::fullDiskKeepsTheEarlierBook()
     QVERIFY(TestFiles::write(source, pdfLike(200 * 1024, 2)));
 
     ScratchFolder scratch;
-    const GenerationResult result = GenerateBook(
-        {"Big", disk, {{"source", source}}, QString(), QString(), scratch.path()});
+    const GenerationResult result =
+        GenerateBook({"Big", disk, {{"source", source}}, QString(), QString(), scratch.path()});
     QCOMPARE(result.outcome, GenerationOutcome::Failed);
     QVERIFY(!result.cause.isEmpty());
     QCOMPARE(TestFiles::read(disk + "/Big.VELM"), earlier);
@@ -324,7 +327,8 @@ void TestFaults::bookWriterKilledAtEachWriteLeavesOldOrNew()
         QCOMPARE(entriesOf(out), QStringList{"Book.VELM"});
     }
     int exitCode = -1;
-    QCOMPARE(runChild(bookTool(), arguments, newBook.size(), false, &exitCode), QProcess::NormalExit);
+    QCOMPARE(runChild(bookTool(), arguments, newBook.size(), false, &exitCode),
+             QProcess::NormalExit);
     QCOMPARE(exitCode, 0);
     QCOMPARE(TestFiles::read(out + "/Book.VELM"), newBook);
     QCOMPARE(entriesOf(out), QStringList{"Book.VELM"});
@@ -344,8 +348,8 @@ void TestFaults::bookmarkRewriterKilledAtEachWriteLeavesOldOrNew()
     const QStringList arguments{"--rewrite", document, textFile};
 
     for (const qint64 limit : {0, 1, 4096, 16384, 30000}) {
-        QVERIFY2(runChild(QCoreApplication::applicationFilePath(), arguments, limit)
-                     == QProcess::CrashExit,
+        QVERIFY2(runChild(QCoreApplication::applicationFilePath(), arguments, limit) ==
+                     QProcess::CrashExit,
                  qPrintable(QString("limit %1").arg(limit)));
         QCOMPARE(TestFiles::read(dir.filePath("a.ini")), oldFile);
         QCOMPARE(entriesOf(dir.path()), (QStringList{"a.ini", "text.txt"}));

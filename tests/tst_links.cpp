@@ -26,15 +26,21 @@ void TestLinks::decodesNumberTexts_data()
 {
     QTest::addColumn<QString>("numberText");
     QTest::addColumn<QString>("decoded");
-    QTest::newRow("two numbers, in order") << "27,56" << "Ab";
-    QTest::newRow("a blank after each comma") << "27, 56" << "Ab";
-    QTest::newRow("leading blanks") << "  27,   56" << "Ab";
-    QTest::newRow("one item") << "27" << "A";
-    QTest::newRow("not a number reads as 0") << "27,x,56" << QStringLiteral("A") + QChar(0x5A) + "b";
+    QTest::newRow("two numbers, in order") << "27,56"
+                                           << "Ab";
+    QTest::newRow("a blank after each comma") << "27, 56"
+                                              << "Ab";
+    QTest::newRow("leading blanks") << "  27,   56"
+                                    << "Ab";
+    QTest::newRow("one item") << "27"
+                              << "A";
+    QTest::newRow("not a number reads as 0")
+        << "27,x,56" << QStringLiteral("A") + QChar(0x5A) + "b";
     QTest::newRow("empty text is one item") << "" << QString(QChar(0x5A));
     // 0xB5DA is "第" in GBK; written as 0xB5DA ^ 0x5A.
     QTest::newRow("double-byte GBK code") << QString::number(0xB5DA ^ 0x5A) << "第";
-    QTest::newRow("outside any code") << "-1,99999999" << "??";
+    QTest::newRow("outside any code") << "-1,99999999"
+                                      << "??";
 }
 
 void TestLinks::decodesNumberTexts()
@@ -51,8 +57,9 @@ void TestLinks::addressesDecodeToWebPages()
     QVERIFY(home.startsWith("http://"));
     // The caption is the home page less its last character.
     QCOMPARE(Module1::DecodeNumberText(NumberTexts::homePageText()), home.chopped(1));
-    for (const QString &page : {NumberTexts::helpPage(), NumberTexts::pageOne(), NumberTexts::pageTwo(),
-                                NumberTexts::pageThree(), NumberTexts::downloadPage()}) {
+    for (const QString &page :
+         {NumberTexts::helpPage(), NumberTexts::pageOne(), NumberTexts::pageTwo(),
+          NumberTexts::pageThree(), NumberTexts::downloadPage()}) {
         const QString address = Module1::DecodeNumberText(page);
         QVERIFY2(address.startsWith(home) && address.size() > home.size(), qPrintable(address));
     }
@@ -62,23 +69,50 @@ void TestLinks::addressesDecodeToWebPages()
 void TestLinks::removesOnlyARecognisedLeftover_data()
 {
     QTest::addColumn<QString>("bookName");
-    QTest::addColumn<QString>("probe");   // "file", "folder" or "none"
-    QTest::addColumn<QString>("leftover"); // "file", "folder" (cannot be deleted), "running", "link"
+    QTest::addColumn<QString>("probe"); // "file", "folder" or "none"
+    QTest::addColumn<QString>(
+        "leftover"); // "file", "folder" (cannot be deleted), "running", "link"
     QTest::addColumn<bool>("deleted");
 
-    QTest::newRow("probe present") << "Setup" << "file" << "file" << true;
-    QTest::newRow("GBK name") << "诗集" << "file" << "file" << true;
-    QTest::newRow("no probe") << "Setup" << "none" << "file" << false;
-    QTest::newRow("probe is a folder") << "Setup" << "folder" << "file" << false;
-    QTest::newRow("hidden probe") << ".Setup" << "file" << "file" << false;
-    QTest::newRow("name with a separator") << "sub/Setup" << "file" << "file" << false;
-    QTest::newRow("name leading out of the folder") << "../Setup" << "file" << "file" << false;
-    QTest::newRow("name with a backslash") << "sub\\Setup" << "file" << "file" << false;
-    QTest::newRow("name is .") << "." << "file" << "file" << false;
-    QTest::newRow("name is ..") << ".." << "file" << "file" << false;
-    QTest::newRow("the running program") << "Setup" << "file" << "running" << false;
-    QTest::newRow("the running program, through a link") << "Setup" << "file" << "link" << false;
-    QTest::newRow("cannot be deleted") << "Setup" << "file" << "folder" << false;
+    QTest::newRow("probe present") << "Setup"
+                                   << "file"
+                                   << "file" << true;
+    QTest::newRow("GBK name") << "诗集"
+                              << "file"
+                              << "file" << true;
+    QTest::newRow("no probe") << "Setup"
+                              << "none"
+                              << "file" << false;
+    QTest::newRow("probe is a folder") << "Setup"
+                                       << "folder"
+                                       << "file" << false;
+    QTest::newRow("hidden probe") << ".Setup"
+                                  << "file"
+                                  << "file" << false;
+    QTest::newRow("name with a separator") << "sub/Setup"
+                                           << "file"
+                                           << "file" << false;
+    QTest::newRow("name leading out of the folder") << "../Setup"
+                                                    << "file"
+                                                    << "file" << false;
+    QTest::newRow("name with a backslash") << "sub\\Setup"
+                                           << "file"
+                                           << "file" << false;
+    QTest::newRow("name is .") << "."
+                               << "file"
+                               << "file" << false;
+    QTest::newRow("name is ..") << ".."
+                                << "file"
+                                << "file" << false;
+    QTest::newRow("the running program") << "Setup"
+                                         << "file"
+                                         << "running" << false;
+    QTest::newRow("the running program, through a link") << "Setup"
+                                                         << "file"
+                                                         << "link" << false;
+    QTest::newRow("cannot be deleted") << "Setup"
+                                       << "file"
+                                       << "folder" << false;
 }
 
 void TestLinks::removesOnlyARecognisedLeftover()
@@ -100,8 +134,9 @@ void TestLinks::removesOnlyARecognisedLeftover()
     const bool stays = leftover == QLatin1String("folder");
     QVERIFY(stays ? program.mkpath(bookName + ".exe/inside") : TestFiles::write(exe, "MZ"));
 
-    GenerationRequest request{bookName, dir.filePath("out"), {}, program.path(),
-                              QCoreApplication::applicationFilePath(), QString()};
+    GenerationRequest request{
+        bookName, dir.filePath("out"), {}, program.path(), QCoreApplication::applicationFilePath(),
+        QString()};
     if (leftover == QLatin1String("running"))
         request.runningProgram = exe;
     if (leftover == QLatin1String("link")) {

@@ -12,7 +12,8 @@
 
 using namespace SourceFiles;
 
-namespace {
+namespace
+{
 
 const char SortNamesArgument[] = "--sort-names";
 
@@ -20,8 +21,8 @@ const char SortNamesArgument[] = "--sort-names";
 // (安 an, 李 li, 张 zhang; other locales order them by code) and before Latin letters, letter
 // case ignored but "A" before "a" so that the order is always the same, "å" beside "a" (not after
 // "z" as in Swedish).
-const QStringList FolderOrder{"10.pdf", "2.pdf", "安.pdf", "李四.pdf", "张三.pdf", "A.pdf",
-                              "a.pdf", "å.pdf", "b10.pdf", "B2.pdf", "z.pdf"};
+const QStringList FolderOrder{"10.pdf", "2.pdf", "安.pdf",  "李四.pdf", "张三.pdf", "A.pdf",
+                              "a.pdf",  "å.pdf", "b10.pdf", "B2.pdf",   "z.pdf"};
 
 QStringList shuffled(QStringList names)
 {
@@ -61,19 +62,32 @@ void TestMaker::namesChaptersAndRecognisesPdfPaths_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("isPdf");
-    QTest::newRow("upper case extension") << "/docs/Manual.PDF" << "Manual" << true;
-    QTest::newRow("mixed case extension") << "/docs/Guide.pDf" << "Guide" << true;
-    QTest::newRow("every .pdf removed") << "/docs/Report.PDF.pdf" << "Report" << true;
-    QTest::newRow(".pdf inside the name") << "/docs/a.pdf.bak.pdf" << "a.bak" << true;
-    QTest::newRow("whole name .pdf") << "/docs/.pdf" << "" << true;
-    QTest::newRow("only the extension") << ".pdf" << "" << true;
-    QTest::newRow("folder left out") << "/x.pdf/y.pdf/第二章.pdf" << "第二章" << true;
-    QTest::newRow("relative") << "诗集 一.pdf" << "诗集 一" << true;
-    QTest::newRow("no extension") << "/docs/notes" << "notes" << false;
-    QTest::newRow("no dot") << "/a/bpdf" << "bpdf" << false;
-    QTest::newRow(".pdf not last") << "/a/b.pdf.bak" << "b.bak" << false;
-    QTest::newRow("folder called .pdf") << "/a.pdf/b" << "b" << false;
-    QTest::newRow("empty") << "" << "" << false;
+    QTest::newRow("upper case extension") << "/docs/Manual.PDF"
+                                          << "Manual" << true;
+    QTest::newRow("mixed case extension") << "/docs/Guide.pDf"
+                                          << "Guide" << true;
+    QTest::newRow("every .pdf removed") << "/docs/Report.PDF.pdf"
+                                        << "Report" << true;
+    QTest::newRow(".pdf inside the name") << "/docs/a.pdf.bak.pdf"
+                                          << "a.bak" << true;
+    QTest::newRow("whole name .pdf") << "/docs/.pdf"
+                                     << "" << true;
+    QTest::newRow("only the extension") << ".pdf"
+                                        << "" << true;
+    QTest::newRow("folder left out") << "/x.pdf/y.pdf/第二章.pdf"
+                                     << "第二章" << true;
+    QTest::newRow("relative") << "诗集 一.pdf"
+                              << "诗集 一" << true;
+    QTest::newRow("no extension") << "/docs/notes"
+                                  << "notes" << false;
+    QTest::newRow("no dot") << "/a/bpdf"
+                            << "bpdf" << false;
+    QTest::newRow(".pdf not last") << "/a/b.pdf.bak"
+                                   << "b.bak" << false;
+    QTest::newRow("folder called .pdf") << "/a.pdf/b"
+                                        << "b" << false;
+    QTest::newRow("empty") << ""
+                           << "" << false;
 }
 
 void TestMaker::namesChaptersAndRecognisesPdfPaths()

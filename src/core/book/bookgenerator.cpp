@@ -190,7 +190,8 @@ GenerationResult GenerateBook(const GenerationRequest &request, const Generation
     // QSaveFile::commit does not notice bytes that its final flush fails to write, so the book
     // is flushed and synced here, before the rename; an unfinished temporary file goes with
     // `book`.
-    if (result.outcome == GenerationOutcome::Written && !(SafeWrite::syncData(book) && book.commit())) {
+    const bool written = result.outcome == GenerationOutcome::Written;
+    if (written && !(SafeWrite::syncData(book) && book.commit())) {
         result.outcome = GenerationOutcome::Failed;
         result.step = GenerationStep::Finishing;
         result.file = result.bookPath;

@@ -7,12 +7,13 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
+namespace
+{
 
 bool isPlainFileName(const QString &name)
 {
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
-           && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
 }
 
 bool isSameFile(const QString &a, const QString &b)
@@ -23,7 +24,8 @@ bool isSameFile(const QString &a, const QString &b)
 
 } // namespace
 
-namespace Module1 {
+namespace Module1
+{
 
 std::optional<GenerationResult> RemoveLeftoverExecutable(const GenerationRequest &request)
 {
@@ -35,8 +37,8 @@ std::optional<GenerationResult> RemoveLeftoverExecutable(const GenerationRequest
     if (!probe.isFile() || probe.isHidden())
         return std::nullopt;
     const QString leftover = folder.filePath(name + QLatin1String(".exe"));
-    if (!QFileInfo::exists(leftover) || isSameFile(leftover, request.runningProgram)
-        || QFile::remove(leftover))
+    if (!QFileInfo::exists(leftover) || isSameFile(leftover, request.runningProgram) ||
+        QFile::remove(leftover))
         return std::nullopt;
     GenerationResult failed;
     failed.outcome = GenerationOutcome::Failed;

@@ -4,7 +4,8 @@
 
 #include <optional>
 
-namespace Module1 {
+namespace Module1
+{
 
 // Run by the book-making window and the command line before a book is written, ahead of the
 // check of the fields: an earlier, interrupted update may have left an executable named after
