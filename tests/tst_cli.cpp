@@ -349,7 +349,6 @@ void TestCli::checkListsTheProblems_data()
     const QByteArray a = TestFiles::pdfLike(100, 1);
     const QByteArray b = TestFiles::pdfLike(50, 2);
     const QByteArray goodIndex = indexLine("a", 1, 100) + indexLine("b", 101, 50) + "\r\n";
-    const QByteArray good = bookOf(a + b, goodIndex);
     const char *ends100 = "the chapters end at 100 but the index begins at 150";
 
     QByteArray notPdf = a + b;
@@ -384,11 +383,9 @@ void TestCli::checkListsTheProblems_data()
         << QStringList{"chapter 2: damaged index line", "chapter 3: does not begin with %PDF-",
                        "the chapters end at 150 but the index begins at 151"};
     QTest::newRow("index names no chapter") << bookOf(a, "\r\n\r\n") << QStringList{"no chapter"};
+    // The reader's own reasons, here only passed on.
     QTest::newRow("trailer beyond the file")
         << a + goodIndex + littleEndian(2147483647) << QStringList{"index length of 2147483647"};
-    QTest::newRow("trailer zero") << a + goodIndex + littleEndian(0)
-                                  << QStringList{"index length of 0"};
-    QTest::newRow("last byte missing") << good.chopped(1) << QStringList{"index length of"};
     QTest::newRow("empty file") << QByteArray() << QStringList{"trailer"};
 }
 

@@ -21,8 +21,8 @@ struct GenerationRequest
     QString bookName;   // file name of the book without ".VELM", used exactly as typed
     QString saveFolder; // used exactly as typed
     QList<SourceEntry> sources;
-    // Not read here: the callers' leftover check (core/links/leftovercheck.h) looks for the
-    // probe file in this folder, and never deletes `runningProgram`.
+    // Not read here: the callers' leftover check (leftovercheck.h, beside the web links) looks
+    // for the probe file in this folder, and never deletes `runningProgram`.
     QString programFolder;
     QString runningProgram;
     // The private folder of the scratch index file.
@@ -47,7 +47,7 @@ enum class GenerationOutcome {
     Cancelled,     // the progress callback asked to stop
 };
 
-// LeftoverCheck is the callers' check before a book is written (core/links/leftovercheck.h).
+// LeftoverCheck: the callers' check before a book is written (leftovercheck.h).
 enum class GenerationStep { LeftoverCheck, Measuring, ScratchIndex, Opening, Copying, Finishing };
 
 struct GenerationResult
