@@ -75,22 +75,6 @@ private:
     QByteArray m_tail;
 };
 
-enum class Fault {
-    MissingSource,
-    FolderSource,
-    ZeroByteSource,
-    EmptyList,
-    TooManyChapters,
-    OneByteOverTheLargestBook,
-    ScratchFolderBelowAFile,
-    SaveFolderMissing,
-    SaveFolderBelowAFile,
-    EmptyName,
-    BlankName,
-    EmptyFolder,
-    BlankFolder,
-};
-
 enum class Change {
     CancelMidChapter,
     CancelAtTheEnd,
@@ -102,9 +86,7 @@ enum class Change {
 
 } // namespace
 
-Q_DECLARE_METATYPE(Fault)
 Q_DECLARE_METATYPE(Change)
-Q_DECLARE_METATYPE(GenerationOutcome)
 Q_DECLARE_METATYPE(GenerationStep)
 
 class TestBook : public QObject
@@ -603,93 +585,78 @@ void TestBook::copiesChaptersExactlyOrFailsClearly()
 
 void TestBook::failedGenerationKeepsTheEarlierBook_data()
 {
-    QTest::addColumn<Fault>("fault");
-    QTest::addColumn<GenerationOutcome>("outcome");
+    // Folders are relative to the test folder; a blank one is used as it is. The sources are
+    // `goodCopies` times in/good.pdf and then `bad`, if any.
+    QTest::addColumn<QString>("bookName");
+    QTest::addColumn<QString>("saveFolder");
+    QTest::addColumn<QString>("scratch");
+    QTest::addColumn<int>("goodCopies");
+    QTest::addColumn<QString>("bad");
     QTest::addColumn<GenerationStep>("step");
+    QTest::addColumn<QString>("failingFile");
 
-    const auto failed = GenerationOutcome::Failed;
-    QTest::newRow("missing source") << Fault::MissingSource << failed << GenerationStep::Measuring;
-    QTest::newRow("a folder as source")
-        << Fault::FolderSource << failed << GenerationStep::Measuring;
-    QTest::newRow("zero-byte source")
-        << Fault::ZeroByteSource << failed << GenerationStep::Measuring;
-    QTest::newRow("empty source list") << Fault::EmptyList << failed << GenerationStep::Opening;
-    QTest::newRow("32768 chapters")
-        << Fault::TooManyChapters << failed << GenerationStep::Measuring;
-    QTest::newRow("one byte over 2 GiB - 1")
-        << Fault::OneByteOverTheLargestBook << failed << GenerationStep::Measuring;
-    QTest::newRow("scratch folder below a file")
-        << Fault::ScratchFolderBelowAFile << failed << GenerationStep::ScratchIndex;
-    QTest::newRow("save folder missing")
-        << Fault::SaveFolderMissing << failed << GenerationStep::Opening;
-    QTest::newRow("save folder below a file")
-        << Fault::SaveFolderBelowAFile << failed << GenerationStep::Opening;
-    const auto missing = GenerationOutcome::FieldsMissing;
-    QTest::newRow("empty name") << Fault::EmptyName << missing << GenerationStep::Opening;
-    QTest::newRow("blank name") << Fault::BlankName << missing << GenerationStep::Opening;
-    QTest::newRow("empty folder") << Fault::EmptyFolder << missing << GenerationStep::Opening;
-    QTest::newRow("blank folder") << Fault::BlankFolder << missing << GenerationStep::Opening;
+    const auto row = [](const char *tag, const char *name, const char *saveFolder,
+                        const char *scratch, int goodCopies, const char *bad, GenerationStep step,
+                        const char *failingFile) {
+        QTest::newRow(tag) << name << saveFolder << scratch << goodCopies << bad << step
+                           << failingFile;
+    };
+    using Step = GenerationStep;
+    row("missing source", "A", "out", "scratch", 1, "missing", Step::Measuring, "in/bad.pdf");
+    row("a folder as source", "A", "out", "scratch", 1, "folder", Step::Measuring, "in/bad.pdf");
+    row("zero-byte source", "A", "out", "scratch", 1, "empty", Step::Measuring, "in/bad.pdf");
+    row("empty source list", "A", "out", "scratch", 0, "", Step::Opening, "");
+    row("32768 chapters", "A", "out", "scratch", ContentsIndex::MaxChapters + 1, "",
+        Step::Measuring, "");
+    row("one byte over 2 GiB - 1", "A", "out", "scratch", 0, "sparse", Step::Measuring, "");
+    row("scratch folder below a file", "A", "out", "in/good.pdf/scratch", 1, "", Step::ScratchIndex,
+        "in/good.pdf/scratch/Velmforge.txt");
+    row("save folder missing", "A", "out/missing", "scratch", 1, "", Step::Opening,
+        "out/missing/A.VELM");
+    row("save folder below a file", "A", "in/good.pdf/out", "scratch", 1, "", Step::Opening,
+        "in/good.pdf/out/A.VELM");
+    // Blank fields: nothing is done at all.
+    row("empty name", "", "out", "scratch", 1, "", Step::Opening, "");
+    row("blank name", "   ", "out", "scratch", 1, "", Step::Opening, "");
+    row("empty folder", "A", "", "scratch", 1, "", Step::Opening, "");
+    row("blank folder", "A", "  ", "scratch", 1, "", Step::Opening, "");
 }
 
 void TestBook::failedGenerationKeepsTheEarlierBook()
 {
-    QFETCH(Fault, fault);
-    QFETCH(GenerationOutcome, outcome);
+    QFETCH(QString, bookName);
+    QFETCH(QString, saveFolder);
+    QFETCH(QString, scratch);
+    QFETCH(int, goodCopies);
+    QFETCH(QString, bad);
     QFETCH(GenerationStep, step);
+    QFETCH(QString, failingFile);
 
     const QByteArray earlier = plantEarlierBook();
+    const auto resolved = [this](const QString &path) {
+        return path.trimmed().isEmpty() ? path : m_dir->filePath(path);
+    };
     const SourceEntry good{QStringLiteral("good"), makeSource("good.pdf", pdfLike(300, 1))};
-    GenerationRequest request = requestFor(QStringLiteral("A"), {good});
-    QString failingFile = folder("in") + QStringLiteral("/bad.pdf");
-    switch (fault) {
-    case Fault::FolderSource:
-        QVERIFY(QDir().mkdir(failingFile));
-        Q_FALLTHROUGH();
-    case Fault::MissingSource:
-        request.sources.append({QStringLiteral("bad"), failingFile});
-        break;
-    case Fault::ZeroByteSource:
-        request.sources.append({QStringLiteral("bad"), makeSource("bad.pdf", QByteArray())});
-        break;
-    case Fault::EmptyList:
-        request.sources.clear();
-        failingFile.clear();
-        break;
-    case Fault::TooManyChapters:
-        request.sources = QList<SourceEntry>(ContentsIndex::MaxChapters + 1, good);
-        failingFile.clear();
-        break;
-    case Fault::OneByteOverTheLargestBook:
+    GenerationRequest request{
+        bookName,  resolved(saveFolder), QList<SourceEntry>(goodCopies, good), QString(),
+        QString(), resolved(scratch)};
+    const QString badPath = folder("in") + QStringLiteral("/bad.pdf");
+    if (bad == QLatin1String("folder"))
+        QVERIFY(QDir().mkdir(badPath));
+    if (bad == QLatin1String("empty"))
+        makeSource("bad.pdf", QByteArray());
+    if (bad == QLatin1String("sparse"))
         request.sources = sparseSourcesFor(ContentsIndex::MaxBookSize + 1);
-        QVERIFY(!request.sources.isEmpty());
-        failingFile.clear();
-        break;
-    case Fault::ScratchFolderBelowAFile:
-        request.scratchFolder = good.path + QStringLiteral("/scratch");
-        failingFile = request.scratchFolder + QStringLiteral("/Velmforge.txt");
-        break;
-    case Fault::SaveFolderMissing:
-    case Fault::SaveFolderBelowAFile:
-        request.saveFolder =
-            fault == Fault::SaveFolderMissing ? folder("out") + "/missing" : good.path + "/out";
-        failingFile = BookFilePath(request.saveFolder, QStringLiteral("A"));
-        break;
-    case Fault::EmptyName:
-    case Fault::BlankName:
-        request.bookName = fault == Fault::BlankName ? QStringLiteral("   ") : QString();
-        break;
-    case Fault::EmptyFolder:
-    case Fault::BlankFolder:
-        request.saveFolder = fault == Fault::BlankFolder ? QStringLiteral("  ") : QString();
-        break;
-    }
+    else if (!bad.isEmpty())
+        request.sources.append({QStringLiteral("bad"), badPath});
 
     const GenerationResult result = GenerateBook(request);
-    QCOMPARE(result.outcome, outcome);
-    if (outcome == GenerationOutcome::Failed) {
+    const bool blank = bookName.trimmed().isEmpty() || saveFolder.trimmed().isEmpty();
+    QCOMPARE(result.outcome, blank ? GenerationOutcome::FieldsMissing : GenerationOutcome::Failed);
+    if (!blank) {
         QCOMPARE(result.step, step);
         QVERIFY(!result.cause.isEmpty());
-        QCOMPARE(result.file, failingFile);
+        QCOMPARE(result.file, resolved(failingFile));
     }
     verifyOnlyTheEarlierBook(earlier);
     QCOMPARE(TestFiles::read(good.path), pdfLike(300, 1));
