@@ -1,17 +1,20 @@
 #include "testfiles.h"
 
+#include <QDir>
 #include <QFile>
+#include <QtEndian>
 
 #include <csignal>
 #include <sys/resource.h>
 
-namespace TestFiles {
+namespace TestFiles
+{
 
 bool write(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-           && file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
 }
 
 QByteArray read(const QString &path)
@@ -29,6 +32,31 @@ QByteArray pdfLike(qint64 size, int seed)
         bytes.append(char(state >> 24));
     }
     return bytes;
+}
+
+QByteArray bookOf(const QByteArray &chapterArea, const QByteArray &index)
+{
+    QByteArray trailer(4, '\0');
+    qToLittleEndian(qint32(index.size()), trailer.data());
+    return chapterArea + index + trailer;
+}
+
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+qint64 FailDevice::writeData(const char *bytes, qint64 length)
+{
+    largestWrite = qMax(largestWrite, length);
+    const qint64 taken = qMin(length, m_capacity - data.size());
+    if (taken < length)
+        setErrorString(QStringLiteral("no space left on the device"));
+    if (taken <= 0)
+        return -1;
+    data.append(bytes, taken);
+    return taken;
 }
 
 FileSizeLimit::FileSizeLimit(qint64 bytes)

@@ -1,19 +1,27 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
+#include <QStringList>
 
 // Small helpers for tests that work with files.
-namespace TestFiles {
+namespace TestFiles
+{
 
-// Writes `bytes` to `path`, replacing the file; fails the calling test through QVERIFY-style
-// return value.
+// Writes `bytes` to `path`, replacing the file; false when not all of it was written.
 bool write(const QString &path, const QByteArray &bytes);
 QByteArray read(const QString &path);
 
 // `size` bytes that begin with "%PDF-" and then vary with `seed`, like a PDF as far as a book
 // is concerned.
 QByteArray pdfLike(qint64 size, int seed);
+
+// A book file's bytes: the chapter area, the index, the index length in 4 little-endian bytes.
+QByteArray bookOf(const QByteArray &chapterArea, const QByteArray &index);
+
+// Every name in a folder, hidden ones too, sorted: a test sees any stray temporary file.
+QStringList entriesOf(const QString &folder);
 
 // While one lives, every file this process writes is limited to `bytes` bytes, and a write past
 // that fails with EFBIG instead of raising SIGXFSZ. Root cannot get around it.
@@ -28,6 +36,23 @@ public:
 private:
     unsigned long long m_oldSoft;
     void (*m_oldHandler)(int);
+};
+
+// A device that takes the first `capacity` bytes written to it, as a disk that fills up: a
+// write across the limit is cut short and sets an error text, every later one fails.
+class FailDevice : public QIODevice
+{
+public:
+    explicit FailDevice(qint64 capacity) : m_capacity(capacity) {}
+    QByteArray data;
+    qint64 largestWrite = 0;
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *bytes, qint64 length) override;
+
+private:
+    qint64 m_capacity;
 };
 
 } // namespace TestFiles

@@ -12,7 +12,8 @@
 
 using namespace SourceFiles;
 
-namespace {
+namespace
+{
 
 const char SortNamesArgument[] = "--sort-names";
 
@@ -20,8 +21,8 @@ const char SortNamesArgument[] = "--sort-names";
 // (安 an, 李 li, 张 zhang; other locales order them by code) and before Latin letters, letter
 // case ignored but "A" before "a" so that the order is always the same, "å" beside "a" (not after
 // "z" as in Swedish).
-const QStringList FolderOrder{"10.pdf", "2.pdf", "安.pdf", "李四.pdf", "张三.pdf", "A.pdf",
-                              "a.pdf", "å.pdf", "b10.pdf", "B2.pdf", "z.pdf"};
+const QStringList FolderOrder{"10.pdf", "2.pdf", "安.pdf",  "李四.pdf", "张三.pdf", "A.pdf",
+                              "a.pdf",  "å.pdf", "b10.pdf", "B2.pdf",   "z.pdf"};
 
 QStringList shuffled(QStringList names)
 {
@@ -50,55 +51,51 @@ class TestMaker : public QObject
     Q_OBJECT
 
 private slots:
-    void namesChapters_data();
-    void namesChapters();
-    void recognisesPdfPaths_data();
-    void recognisesPdfPaths();
+    void namesChaptersAndRecognisesPdfPaths_data();
+    void namesChaptersAndRecognisesPdfPaths();
     void listsThePdfFilesOfAFolder();
-    void listsNothingForAMissingFolder();
-    void sortsInTheFolderOrder();
-    void folderOrderIgnoresTheUserLocale();
+    void sortsInTheFolderOrderWhateverTheLocale();
 };
 
-void TestMaker::namesChapters_data()
+void TestMaker::namesChaptersAndRecognisesPdfPaths_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("name");
-    QTest::newRow("upper case extension") << "/docs/Manual.PDF" << "Manual";
-    QTest::newRow("mixed case extension") << "/docs/Guide.Pdf" << "Guide";
-    QTest::newRow("every .pdf removed") << "/docs/Report.PDF.pdf" << "Report";
-    QTest::newRow(".pdf inside the name") << "/docs/a.pdf.bak.pdf" << "a.bak";
-    QTest::newRow("whole name .pdf") << "/docs/.pdf" << "";
-    QTest::newRow("folder left out") << "/x.pdf/y.pdf/第二章.pdf" << "第二章";
-    QTest::newRow("relative") << "诗集 一.pdf" << "诗集 一";
-    QTest::newRow("no extension") << "/docs/notes" << "notes";
+    QTest::addColumn<bool>("isPdf");
+    QTest::newRow("upper case extension") << "/docs/Manual.PDF"
+                                          << "Manual" << true;
+    QTest::newRow("mixed case extension") << "/docs/Guide.pDf"
+                                          << "Guide" << true;
+    QTest::newRow("every .pdf removed") << "/docs/Report.PDF.pdf"
+                                        << "Report" << true;
+    QTest::newRow(".pdf inside the name") << "/docs/a.pdf.bak.pdf"
+                                          << "a.bak" << true;
+    QTest::newRow("whole name .pdf") << "/docs/.pdf"
+                                     << "" << true;
+    QTest::newRow("only the extension") << ".pdf"
+                                        << "" << true;
+    QTest::newRow("folder left out") << "/x.pdf/y.pdf/第二章.pdf"
+                                     << "第二章" << true;
+    QTest::newRow("relative") << "诗集 一.pdf"
+                              << "诗集 一" << true;
+    QTest::newRow("no extension") << "/docs/notes"
+                                  << "notes" << false;
+    QTest::newRow("no dot") << "/a/bpdf"
+                            << "bpdf" << false;
+    QTest::newRow(".pdf not last") << "/a/b.pdf.bak"
+                                   << "b.bak" << false;
+    QTest::newRow("folder called .pdf") << "/a.pdf/b"
+                                        << "b" << false;
+    QTest::newRow("empty") << ""
+                           << "" << false;
 }
 
-void TestMaker::namesChapters()
+void TestMaker::namesChaptersAndRecognisesPdfPaths()
 {
     QFETCH(QString, path);
     QFETCH(QString, name);
-    QCOMPARE(chapterNameOf(path), name);
-}
-
-void TestMaker::recognisesPdfPaths_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<bool>("isPdf");
-    QTest::newRow("lower") << "/a/b.pdf" << true;
-    QTest::newRow("upper") << "/a/b.PDF" << true;
-    QTest::newRow("mixed") << "/a/b.pDf" << true;
-    QTest::newRow("only the extension") << ".pdf" << true;
-    QTest::newRow("no dot") << "/a/bpdf" << false;
-    QTest::newRow(".pdf not last") << "/a/b.pdf.bak" << false;
-    QTest::newRow("folder called .pdf") << "/a.pdf/b" << false;
-    QTest::newRow("empty") << "" << false;
-}
-
-void TestMaker::recognisesPdfPaths()
-{
-    QFETCH(QString, path);
     QFETCH(bool, isPdf);
+    QCOMPARE(chapterNameOf(path), name);
     QCOMPARE(isPdfPath(path), isPdf);
 }
 
@@ -126,31 +123,23 @@ void TestMaker::listsThePdfFilesOfAFolder()
     QCOMPARE(pdfFilesInFolder(dir.path()), expected);
     // A folder path ending in a separator gives the same paths, without a doubled separator.
     QCOMPARE(pdfFilesInFolder(dir.path() + '/'), expected);
+    // A folder that cannot be listed gives nothing.
+    for (const char *name : {"missing", "b.pdf", "b.pdf/below"})
+        QVERIFY(pdfFilesInFolder(folder.filePath(name)).isEmpty());
 }
 
-void TestMaker::listsNothingForAMissingFolder()
-{
-    QTemporaryDir dir;
-    QVERIFY(makeFile(dir.filePath("file.pdf")));
-    QVERIFY(pdfFilesInFolder(dir.filePath("missing")).isEmpty());
-    QVERIFY(pdfFilesInFolder(dir.filePath("file.pdf")).isEmpty());
-    QVERIFY(pdfFilesInFolder(dir.filePath("file.pdf/below")).isEmpty());
-}
-
-void TestMaker::sortsInTheFolderOrder()
+// In the folder listing too; the user's locale comes from the environment when a program starts.
+void TestMaker::sortsInTheFolderOrderWhateverTheLocale()
 {
     QStringList names = shuffled(FolderOrder);
     QVERIFY(names != FolderOrder);
     sortInFolderOrder(names);
     QCOMPARE(names, FolderOrder);
-
     // Names equal but for letter case come in one order whatever order the folder gives them.
     for (QStringList pair : {QStringList{"a.pdf", "A.pdf"}, QStringList{"A.pdf", "a.pdf"}}) {
         sortInFolderOrder(pair);
         QCOMPARE(pair, (QStringList{"A.pdf", "a.pdf"}));
     }
-
-    // The same through a folder listing.
     QTemporaryDir dir;
     for (const QString &name : FolderOrder)
         QVERIFY(makeFile(QDir(dir.path()).filePath(name)));
@@ -158,18 +147,13 @@ void TestMaker::sortsInTheFolderOrder()
     for (const QString &path : pdfFilesInFolder(dir.path()))
         listed << QFileInfo(path).fileName();
     QCOMPARE(listed, FolderOrder);
-}
 
-void TestMaker::folderOrderIgnoresTheUserLocale()
-{
     const QLocale oldDefault;
     QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
-    QStringList names = shuffled(FolderOrder);
+    names = shuffled(FolderOrder);
     sortInFolderOrder(names);
     QLocale::setDefault(oldDefault);
     QCOMPARE(names, FolderOrder);
-
-    // The user's locale comes from the environment when a program starts.
     for (const char *locale : {"C", "sv_SE.UTF-8", "ja_JP.UTF-8", "en_US.UTF-8", "de_DE.UTF-8"}) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char *variable : {"LC_ALL", "LC_COLLATE", "LANG", "LANGUAGE"})

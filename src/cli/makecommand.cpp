@@ -2,6 +2,7 @@
 
 #include "core/book/bookgenerator.h"
 #include "core/book/scratchfolder.h"
+#include "core/links/leftovercheck.h"
 #include "cli/progressprinter.h"
 #include "core/sources/sourcefiles.h"
 
@@ -62,10 +63,12 @@ int runMake(const QStringList &arguments)
         return Failure;
 
     ProgressPrinter printer;
-    const GenerationResult result = GenerateBook(request, [&](const GenerationProgress &progress) {
-        printer.show(progress);
-        return true;
-    });
+    const std::optional<GenerationResult> stuck = Module1::RemoveLeftoverExecutable(request);
+    const GenerationResult result =
+        stuck ? *stuck : GenerateBook(request, [&](const GenerationProgress &progress) {
+            printer.show(progress);
+            return true;
+        });
     printer.finish();
     switch (result.outcome) {
     case GenerationOutcome::Written:

@@ -3,10 +3,7 @@
 #include "core/book/contentsindex.h"
 #include "core/book/safewrite.h"
 #include "core/book/scratchfolder.h"
-#include "core/links/numbertext.h"
-#include "core/links/weblinks.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -14,34 +11,23 @@
 
 namespace {
 
-bool isPlainFileName(const QString &name)
-{
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
-           && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
-}
-
-bool isSameFile(const QString &a, const QString &b)
-{
-    const QString canonicalA = QFileInfo(a).canonicalFilePath();
-    return !canonicalA.isEmpty() && canonicalA == QFileInfo(b).canonicalFilePath();
-}
-
 class Generation
 {
 public:
-    Generation(const GenerationRequest &request, const GenerationCallback &callback)
+    Generation(const GenerationRequest &request, const GenerationCallback &callback,
+               const QString &bookPath)
         : m_request(request), m_callback(callback)
     {
+        m_result.bookPath = bookPath;
     }
 
-    GenerationResult run();
+    GenerationResult run(QIODevice &book);
 
 private:
-    bool removeLeftover();
     bool measureSources();
     bool prepareIndex();
-    bool writeBook();
-    bool copySource(QSaveFile &book, int number);
+    bool writeBook(QIODevice &book);
+    bool copySource(QIODevice &book, int number);
     bool report();
     bool fail(GenerationStep step, const QString &file, const QString &cause);
 
@@ -53,36 +39,11 @@ private:
     QByteArray m_indexBytes;
 };
 
-GenerationResult Generation::run()
+GenerationResult Generation::run(QIODevice &book)
 {
-    m_result.bookPath = BookFilePath(m_request.saveFolder, m_request.bookName);
-    if (!removeLeftover())
-        return m_result;
-    if (m_request.bookName.trimmed().isEmpty() || m_request.saveFolder.trimmed().isEmpty()) {
-        m_result.outcome = GenerationOutcome::FieldsMissing;
-        return m_result;
-    }
-    if (measureSources() && prepareIndex() && writeBook())
+    if (measureSources() && prepareIndex() && writeBook(book))
         m_result.outcome = GenerationOutcome::Written;
     return m_result;
-}
-
-// A leftover executable of an earlier, interrupted update is recognised by its probe file.
-bool Generation::removeLeftover()
-{
-    const QString &name = m_request.bookName;
-    if (!isPlainFileName(name) || m_request.programFolder.isEmpty())
-        return true;
-    const QDir folder(m_request.programFolder);
-    const QFileInfo probe(folder.filePath(name + Module1::DecodeNumberText(NumberTexts::probeSuffix())));
-    if (!probe.isFile() || probe.isHidden())
-        return true;
-    const QString leftover = folder.filePath(name + QLatin1String(".exe"));
-    if (!QFileInfo::exists(leftover) || isSameFile(leftover, m_request.runningProgram))
-        return true;
-    if (QFile::remove(leftover))
-        return true;
-    return fail(GenerationStep::LeftoverCheck, leftover, QStringLiteral("cannot be deleted"));
 }
 
 bool Generation::measureSources()
@@ -126,16 +87,14 @@ bool Generation::prepareIndex()
     return true;
 }
 
-bool Generation::writeBook()
+bool Generation::writeBook(QIODevice &book)
 {
-    QSaveFile book(m_result.bookPath);
-    book.setDirectWriteFallback(false);
     // Unbuffered: a buffered QSaveFile can lose a short write in commit() and report success.
-    if (!book.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    if (!book.isOpen() && !book.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(GenerationStep::Opening, m_result.bookPath, book.errorString());
     for (int i = 0; i < m_request.sources.size(); ++i) {
         if (!copySource(book, i))
-            return false; // the unfinished temporary file goes with `book`
+            return false;
         ++m_progress.chaptersDone;
         m_progress.chapterBytesDone = 0;
         m_progress.chapterBytes = 0;
@@ -144,19 +103,15 @@ bool Generation::writeBook()
     }
     uchar trailer[4];
     qToLittleEndian<qint32>(qint32(m_indexBytes.size()), trailer);
-    // QSaveFile::commit does not notice bytes that its final flush fails to write, so every
-    // write is checked and the book is flushed and synced here, before the rename.
-    const bool finished = book.write(m_indexBytes) == m_indexBytes.size()
-                          && book.write(reinterpret_cast<const char *>(trailer), 4) == 4
-                          && SafeWrite::syncData(book);
-    if (!finished || !book.commit())
+    if (book.write(m_indexBytes) != m_indexBytes.size()
+        || book.write(reinterpret_cast<const char *>(trailer), 4) != 4)
         return fail(GenerationStep::Finishing, m_result.bookPath,
                     SafeWrite::errorText(book, QStringLiteral("cannot be written whole")));
     return true;
 }
 
 // The bytes copied must be exactly the bytes measured, or the index would not match the book.
-bool Generation::copySource(QSaveFile &book, int number)
+bool Generation::copySource(QIODevice &book, int number)
 {
     const QString &path = m_request.sources.at(number).path;
     const qint64 length = m_lengths.at(number);
@@ -215,7 +170,32 @@ QString BookFilePath(const QString &saveFolder, const QString &bookName)
     return saveFolder + QLatin1Char('/') + bookName + QLatin1String(".VELM");
 }
 
+GenerationResult GenerateBook(const GenerationRequest &request, QIODevice &book,
+                              const GenerationCallback &progress)
+{
+    return Generation(request, progress, QString()).run(book);
+}
+
 GenerationResult GenerateBook(const GenerationRequest &request, const GenerationCallback &progress)
 {
-    return Generation(request, progress).run();
+    GenerationResult result;
+    result.bookPath = BookFilePath(request.saveFolder, request.bookName);
+    if (request.bookName.trimmed().isEmpty() || request.saveFolder.trimmed().isEmpty()) {
+        result.outcome = GenerationOutcome::FieldsMissing;
+        return result;
+    }
+    QSaveFile book(result.bookPath);
+    book.setDirectWriteFallback(false);
+    result = Generation(request, progress, result.bookPath).run(book);
+    // QSaveFile::commit does not notice bytes that its final flush fails to write, so the book
+    // is flushed and synced here, before the rename; an unfinished temporary file goes with
+    // `book`.
+    const bool written = result.outcome == GenerationOutcome::Written;
+    if (written && !(SafeWrite::syncData(book) && book.commit())) {
+        result.outcome = GenerationOutcome::Failed;
+        result.step = GenerationStep::Finishing;
+        result.file = result.bookPath;
+        result.cause = SafeWrite::errorText(book, QStringLiteral("cannot be written whole"));
+    }
+    return result;
 }

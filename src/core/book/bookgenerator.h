@@ -1,15 +1,14 @@
 #pragma once
 
+#include <QIODevice>
 #include <QList>
 #include <QString>
 
 #include <functional>
 
-// Writes one book file from an ordered list of source PDFs (the layout is in contentsindex.h).
-//
-// The book is written to a temporary file in the save folder, synced, and renamed over any
-// earlier book of that name only when complete: a failed or cancelled generation leaves the
-// earlier book exactly as it was and no partial file. Bytes are copied in bounded chunks.
+// Writes one book from an ordered list of source PDFs: the chapters' bytes exactly as they are,
+// one after another, then the contents index and its length in the last 4 bytes (the layout is
+// in contentsindex.h). Bytes are copied in bounded chunks.
 
 struct SourceEntry
 {
@@ -22,8 +21,8 @@ struct GenerationRequest
     QString bookName;   // file name of the book without ".VELM", used exactly as typed
     QString saveFolder; // used exactly as typed
     QList<SourceEntry> sources;
-    // The leftover check looks for bookName + probe suffix in this folder and deletes the
-    // leftover executable bookName + ".exe" beside it, never `runningProgram` itself.
+    // Not read here: the callers' leftover check (leftovercheck.h, beside the web links) looks
+    // for the probe file in this folder, and never deletes `runningProgram`.
     QString programFolder;
     QString runningProgram;
     // The private folder of the scratch index file.
@@ -48,6 +47,7 @@ enum class GenerationOutcome {
     Cancelled,     // the progress callback asked to stop
 };
 
+// LeftoverCheck: the callers' check before a book is written (leftovercheck.h).
 enum class GenerationStep { LeftoverCheck, Measuring, ScratchIndex, Opening, Copying, Finishing };
 
 struct GenerationResult
@@ -65,5 +65,17 @@ using GenerationCallback = std::function<bool(const GenerationProgress &)>;
 // The book file path: save folder, separator, book name and ".VELM", joined with nothing else.
 QString BookFilePath(const QString &saveFolder, const QString &bookName);
 
+// Writes the book of `request` to `book`; the book name and the save folder are not used. A
+// device not yet open is opened write-only and unbuffered once the sources are measured and the
+// index made, so a book that cannot be made never opens it. A write that fails or falls short
+// fails the generation (step Copying or Finishing, the device's error or "cannot be written
+// whole") and leaves on the device whatever bytes it took.
+GenerationResult GenerateBook(const GenerationRequest &request, QIODevice &book,
+                              const GenerationCallback &progress = {});
+
+// Writes the book file BookFilePath(saveFolder, bookName) through the device form: into a
+// temporary file in the save folder, synced, and renamed over any earlier book of that name
+// only when complete. A failed or cancelled generation leaves the earlier book exactly as it
+// was and no partial file; blank fields give FieldsMissing before anything is read.
 GenerationResult GenerateBook(const GenerationRequest &request,
                               const GenerationCallback &progress = {});

@@ -13,7 +13,13 @@ bool worthReporting(const GenerationProgress &now, const GenerationProgress &las
 
 } // namespace
 
-BookWriter::BookWriter(QObject *parent) : QObject(parent), m_generator(GenerateBook) {}
+BookWriter::BookWriter(QObject *parent)
+    : QObject(parent),
+      m_generator([](const GenerationRequest &request, const GenerationCallback &progress) {
+          return GenerateBook(request, progress);
+      })
+{
+}
 
 BookWriter::~BookWriter()
 {

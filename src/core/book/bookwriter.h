@@ -24,7 +24,8 @@ public:
     // Stops a book being written, as stop() does.
     ~BookWriter() override;
 
-    // The engine that writes the book; GenerateBook unless replaced (tests pace the copy).
+    // The engine that writes the book; GenerateBook unless replaced (the book-making window puts
+    // the leftover check first, tests pace the copy).
     void setGenerator(Generator generator);
 
     bool isWriting() const { return m_thread != nullptr; }

@@ -103,6 +103,12 @@ bool AppendBookmarkLine(const QString &documentPath, const QString &line)
     return false;
 }
 
+bool RewriteBookmarkFile(QIODevice &out, const QString &text)
+{
+    const QByteArray bytes = Gbk::encode(text) + LineEnd;
+    return out.write(bytes) == bytes.size();
+}
+
 bool RewriteBookmarkFile(const QString &documentPath, const QString &text)
 {
     const QString path = BookmarkFilePath(documentPath);
@@ -113,8 +119,7 @@ bool RewriteBookmarkFile(const QString &documentPath, const QString &text)
         return false;
     // QSaveFile::commit does not notice bytes that its final flush fails to write: check the
     // write and flush here, or a file cut short by a full disk would replace the old one.
-    const QByteArray bytes = Gbk::encode(text) + LineEnd;
-    return file.write(bytes) == bytes.size() && SafeWrite::syncData(file) && file.commit();
+    return RewriteBookmarkFile(file, text) && SafeWrite::syncData(file) && file.commit();
 }
 
 QStringList ReadBookmarkFileLines(const QString &documentPath)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIODevice>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -26,8 +27,12 @@ QString BookmarkFilePath(const QString &documentPath);
 // hand) is ended first, so two bookmarks never run together. False when nothing was written.
 bool AppendBookmarkLine(const QString &documentPath, const QString &line);
 
-// Replaces the whole file with `text` and CR LF. Atomic: until the new file is complete on disk
-// the old one stays as it was.
+// Writes `text` in GBK and CR LF to `out`, already open for writing, in one write. False when the
+// device took less than all of it.
+bool RewriteBookmarkFile(QIODevice &out, const QString &text);
+
+// Replaces the whole file with the device form's bytes. Atomic: until the new file is complete
+// on disk the old one stays as it was.
 bool RewriteBookmarkFile(const QString &documentPath, const QString &text);
 
 // Every line of the bookmark file, empty ones included; empty when there is no file.

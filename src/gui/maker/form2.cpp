@@ -4,6 +4,7 @@
 #include "widgets/controls.h"
 #include "app/dialogs.h"
 #include "core/book/scratchfolder.h"
+#include "core/links/leftovercheck.h"
 #include "core/links/numbertext.h"
 #include "core/links/weblinks.h"
 #include "core/links/webopener.h"
@@ -60,6 +61,12 @@ Form2::Form2(const AppServices &services) : QWidget(nullptr, Qt::Window), m_serv
     m_sources = std::make_unique<SourceList>(List1, List2);
     m_writer = new BookWriter(this);
     m_writer->setObjectName(QStringLiteral("bookWriter"));
+    // On the writing thread, ahead of the book: a leftover that stays is the book's failure.
+    m_writer->setGenerator([](const GenerationRequest &request, const GenerationCallback &progress) {
+        if (const std::optional<GenerationResult> stuck = Module1::RemoveLeftoverExecutable(request))
+            return *stuck;
+        return GenerateBook(request, progress);
+    });
     connectSignals();
 }
 
