@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "core/version.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -23,7 +24,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillmoor-book"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("2.2.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMOOR_VERSION));
     QStringList arguments = app.arguments().mid(1);
     const QString command = arguments.isEmpty() ? QString() : arguments.takeFirst();
 
@@ -32,7 +33,7 @@ int main(int argc, char *argv[])
         return Cli::Success;
     }
     if (command == QLatin1String("--version")) {
-        Cli::printOutput(QStringLiteral("quillmoor-book 2.2.0"));
+        Cli::printOutput(QStringLiteral("quillmoor-book " QUILLMOOR_VERSION));
         return Cli::Success;
     }
     if (command == QLatin1String("make"))
