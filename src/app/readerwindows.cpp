@@ -3,14 +3,16 @@
 #include "app/dialogs.h"
 #include "gui/bookmarks/bookmarkcommands.h"
 #include "gui/maker/form2.h"
+#include "gui/pdfview/pdfviewfactory.h"
 #include "gui/reader/form1.h"
 
 std::unique_ptr<ReaderWindows> ReaderWindows::create(const AppServices &services)
 {
-    std::unique_ptr<ReaderWindows> windows(new ReaderWindows(services));
-    windows->m_reader = Form1::create(services, windows->m_session);
-    if (!windows->m_reader)
+    PdfView *view = services.viewFactory->createView(nullptr);
+    if (!view)
         return nullptr;
+    std::unique_ptr<ReaderWindows> windows(new ReaderWindows(services));
+    windows->m_reader = std::make_unique<Form1>(services, windows->m_session, view);
     windows->m_bookmarks = std::make_unique<BookmarkCommands>(
         *windows->m_reader, *windows->m_reader->view(), windows->m_session, *services.dialogs);
     windows->connectRequests();

@@ -7,7 +7,6 @@
 #include "core/links/weblinks.h"
 #include "core/links/webopener.h"
 #include "gui/pdfview/pdfview.h"
-#include "gui/pdfview/pdfviewfactory.h"
 #include "widgets/clicklabel.h"
 #include "widgets/lineselection.h"
 #include "widgets/listfitting.h"
@@ -79,14 +78,6 @@ ClickLabel *linkLabel(QWidget *parent, const char *name, const QRect &twips)
 }
 
 } // namespace
-
-std::unique_ptr<Form1> Form1::create(const AppServices &services, DocumentSession &session)
-{
-    PdfView *view = services.viewFactory->createView(nullptr);
-    if (!view)
-        return nullptr;
-    return std::unique_ptr<Form1>(new Form1(services, session, view));
-}
 
 Form1::Form1(const AppServices &services, DocumentSession &session, PdfView *view)
     : m_services(services), m_session(session)

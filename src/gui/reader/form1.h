@@ -6,8 +6,6 @@
 #include <QMainWindow>
 #include <QRect>
 
-#include <memory>
-
 class ClickLabel;
 class DocumentSession;
 class PdfView;
@@ -35,9 +33,9 @@ class Form1 : public QMainWindow
     Q_OBJECT
 
 public:
-    // The window with its view from `services.viewFactory`, or nullptr when the factory makes
-    // none. `services` and `session` must outlive the window.
-    static std::unique_ptr<Form1> create(const AppServices &services, DocumentSession &session);
+    // The window around `view`, which it takes over. `services` and `session` must outlive the
+    // window.
+    Form1(const AppServices &services, DocumentSession &session, PdfView *view);
     ~Form1() override;
 
     const AppServices &services() const { return m_services; }
@@ -95,8 +93,6 @@ private:
     // What the side panel shows: a PDF's single bookmark list, or a book's two tabs with the
     // contents or the bookmarks in front.
     enum class SidePanelLook { Single, Contents, Bookmarks };
-
-    Form1(const AppServices &services, DocumentSession &session, PdfView *view);
 
     void createControls(PdfView *view);
     void createSidePanel();
