@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-pdf-dev qt6-svg-dev libgl-dev libxkbcommon-dev
     xvfb xauth xdotool poppler-utils
     fonts-noto-cjk fonts-liberation2
-    clang-14 libclang-rt-14-dev
+    clang-14 libclang-rt-14-dev clang-format-14
     shared-mime-info desktop-file-utils
     time
 )
