@@ -48,7 +48,6 @@ private slots:
     void design();
     void layoutFollowsTheWindowSize();
     void closeButtonHidesForGoodAndTheMenuTogglesBack();
-    void linksOpenTheirPages_data();
     void linksOpenTheirPages();
     void listsAreFittedToTheirWidestLine();
     void launch_data();
@@ -247,37 +246,28 @@ void TestWindow::closeButtonHidesForGoodAndTheMenuTogglesBack()
     QCOMPARE(view().geometry(), shown);
 }
 
-void TestWindow::linksOpenTheirPages_data()
-{
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QString>("page");
-    const QString home = Module1::DecodeNumberText(NumberTexts::homePage());
-    const QString help = Module1::DecodeNumberText(NumberTexts::helpPage());
-    QTest::newRow("Label20") << "Label20" << home;
-    QTest::newRow("Label23") << "Label23" << home;
-    QTest::newRow("Label24") << "Label24" << Module1::DecodeNumberText(NumberTexts::pageOne());
-    QTest::newRow("Label25") << "Label25" << Module1::DecodeNumberText(NumberTexts::pageTwo());
-    QTest::newRow("Label26") << "Label26" << Module1::DecodeNumberText(NumberTexts::pageThree());
-    QTest::newRow("Label27") << "Label27" << help;
-    QTest::newRow("访问作者主页") << "访问作者主页" << home;
-    QTest::newRow("在线帮助") << "在线帮助" << help;
-}
-
+// Every link opens its page; a release elsewhere is no click.
 void TestWindow::linksOpenTheirPages()
 {
-    QFETCH(QString, control);
-    QFETCH(QString, page);
     form().Form_Load(QString());
     showWindow();
-    if (auto *label = form().findChild<ClickLabel *>(control)) {
-        // A release elsewhere is no click.
-        QTest::mouseRelease(label, Qt::LeftButton, Qt::NoModifier, QPoint(-5, -5));
-        QVERIFY(m_reader->fakes.webOpener.addresses.isEmpty());
-        QTest::mouseClick(label, Qt::LeftButton);
-    } else {
-        get<QAction>(qPrintable(control))->trigger();
+    const auto page = [](const QString &numberText) { return Module1::DecodeNumberText(numberText); };
+    const QList<QPair<const char *, QString>> links{
+        {"Label20", NumberTexts::homePage()},  {"Label23", NumberTexts::homePage()},
+        {"Label24", NumberTexts::pageOne()},   {"Label25", NumberTexts::pageTwo()},
+        {"Label26", NumberTexts::pageThree()}, {"Label27", NumberTexts::helpPage()},
+        {"访问作者主页", NumberTexts::homePage()}, {"在线帮助", NumberTexts::helpPage()}};
+    QStringList expected;
+    for (const auto &link : links) {
+        if (auto *label = form().findChild<ClickLabel *>(QString::fromUtf8(link.first))) {
+            QTest::mouseRelease(label, Qt::LeftButton, Qt::NoModifier, QPoint(-5, -5));
+            QTest::mouseClick(label, Qt::LeftButton);
+        } else {
+            get<QAction>(link.first)->trigger();
+        }
+        expected << page(link.second);
+        QCOMPARE(m_reader->fakes.webOpener.addresses, expected);
     }
-    QCOMPARE(m_reader->fakes.webOpener.addresses, QStringList{page});
 }
 
 // A list is fitted to its widest line in its own font, 8 pixels more; the scroll bar shows only
