@@ -38,7 +38,6 @@ public:
     Form1(const AppServices &services, DocumentSession &session, PdfView *view);
     ~Form1() override;
 
-    const AppServices &services() const { return m_services; }
     PdfView *view() const { return PDF1; }
 
     // Prepares the window before it is first shown: 16-pixel rows in both side lists, the
