@@ -2,32 +2,18 @@
 #include "testfiles.h"
 
 #include <QDir>
-#include <QProcess>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cstdio>
-
 using namespace SourceFiles;
-
-namespace
-{
-
-const char SortNamesArgument[] = "--sort-names";
 
 // Names in the folder order: digits compared as characters ("10" before "2"), Chinese by pinyin
 // (安 an, 李 li, 张 zhang; other locales order them by code) and before Latin letters, letter
 // case ignored but "A" before "a" so that the order is always the same, "å" beside "a" (not after
 // "z" as in Swedish).
-const QStringList FolderOrder{"10.pdf", "2.pdf", "安.pdf",  "李四.pdf", "张三.pdf", "A.pdf",
-                              "a.pdf",  "å.pdf", "b10.pdf", "B2.pdf",   "z.pdf"};
-
-bool makeFile(const QString &path)
-{
-    return TestFiles::write(path, TestFiles::pdfLike(100, 1));
-}
-
-} // namespace
+static const QStringList FolderOrder{"10.pdf", "2.pdf", "安.pdf",  "李四.pdf", "张三.pdf", "A.pdf",
+                                     "a.pdf",  "å.pdf", "b10.pdf", "B2.pdf",   "z.pdf"};
 
 class TestMaker : public QObject
 {
@@ -65,13 +51,14 @@ private slots:
         QTemporaryDir elsewhere;
         const QDir folder(dir.path());
         for (const QString &name : FolderOrder + QStringList{"C.PDF", "notes.txt", "x.pdf.txt",
-                                                             ".hidden.pdf", "sub/inner.pdf"})
-            QVERIFY(folder.mkpath(QFileInfo(name).path()) && makeFile(folder.filePath(name)));
-        QVERIFY(folder.mkpath("folder.pdf") && makeFile(elsewhere.filePath("target.pdf")));
-        QVERIFY(QFile::link(elsewhere.filePath("target.pdf"), folder.filePath("link.pdf")));
+                                                             ".hidden.pdf", "sub/inner.pdf"}) {
+            QVERIFY(folder.mkpath(QFileInfo(name).path()));
+            QVERIFY(TestFiles::write(folder.filePath(name), TestFiles::pdfLike(100, 1)));
+        }
+        QVERIFY(folder.mkpath("folder.pdf") && TestFiles::write(elsewhere.filePath("t.pdf"), ""));
+        QVERIFY(QFile::link(elsewhere.filePath("t.pdf"), folder.filePath("link.pdf")));
         QVERIFY(QFile::link(elsewhere.filePath("missing.pdf"), folder.filePath("broken.pdf")));
         QVERIFY(QFile::link(elsewhere.path(), folder.filePath("linked-folder.pdf")));
-
         QStringList expected = FolderOrder;
         expected.insert(10, "C.PDF");
         expected.insert(11, "link.pdf");
@@ -80,47 +67,28 @@ private slots:
         QCOMPARE(pdfFilesInFolder(dir.path()), expected);
         // A folder path ending in a separator gives the same paths, without a doubled separator.
         QCOMPARE(pdfFilesInFolder(dir.path() + '/'), expected);
-        for (const char *unlisted : {"missing", "notes.txt"})
-            QVERIFY(pdfFilesInFolder(folder.filePath(unlisted)).isEmpty());
+        QVERIFY(pdfFilesInFolder(folder.filePath("missing")).isEmpty());
+        QVERIFY(pdfFilesInFolder(folder.filePath("notes.txt")).isEmpty());
     }
 
-    // The user's locale comes from the environment when a program starts.
+    // Whatever the user's locale, and whatever order the folder gives names equal but for case.
     void sortsInTheFolderOrderWhateverTheLocale()
     {
-        // Names equal but for letter case come in one order whatever order the folder gives.
-        for (QStringList pair : {QStringList{"a.pdf", "A.pdf"}, QStringList{"A.pdf", "a.pdf"}}) {
-            sortInFolderOrder(pair);
-            QCOMPARE(pair, (QStringList{"A.pdf", "a.pdf"}));
+        const QLocale userLocale;
+        for (const QLocale::Language language : {QLocale::Swedish, QLocale::Japanese, QLocale::C}) {
+            QLocale::setDefault(QLocale(language));
+            QStringList names(FolderOrder.rbegin(), FolderOrder.rend());
+            sortInFolderOrder(names);
+            QCOMPARE(names, FolderOrder);
+            for (QStringList pair :
+                 {QStringList{"a.pdf", "A.pdf"}, QStringList{"A.pdf", "a.pdf"}}) {
+                sortInFolderOrder(pair);
+                QCOMPARE(pair, (QStringList{"A.pdf", "a.pdf"}));
+            }
         }
-        for (const char *locale : {"C", "sv_SE.UTF-8", "ja_JP.UTF-8"}) {
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            for (const char *variable : {"LC_ALL", "LC_COLLATE", "LANG", "LANGUAGE"})
-                environment.insert(variable, locale);
-            QProcess child;
-            child.setProcessEnvironment(environment);
-            child.start(QCoreApplication::applicationFilePath(),
-                        QStringList{SortNamesArgument} +
-                            QStringList(FolderOrder.rbegin(), FolderOrder.rend()));
-            QVERIFY(child.waitForFinished(30000));
-            QCOMPARE(child.exitCode(), 0);
-            QCOMPARE(QString::fromUtf8(child.readAllStandardOutput()).split('\n'), FolderOrder);
-        }
+        QLocale::setDefault(userLocale);
     }
 };
 
-// A child run prints the names given in the folder order, one per line, in UTF-8.
-int main(int argc, char *argv[])
-{
-    QCoreApplication app(argc, argv);
-    QStringList arguments = app.arguments();
-    if (arguments.size() > 1 && arguments.at(1) == QLatin1String(SortNamesArgument)) {
-        arguments = arguments.mid(2);
-        sortInFolderOrder(arguments);
-        return std::fputs(arguments.join('\n').toUtf8().constData(), stdout) < 0;
-    }
-    TestMaker test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TestMaker)
 #include "tst_maker.moc"
