@@ -156,10 +156,9 @@ private slots:
     // numbers to show; a file that is no book gets a clear error naming it.
     void listsChaptersPrintably()
     {
-        QVERIFY(TestFiles::write(
-            path("hostile.VELM"),
-            bookOf(TestFiles::pdfLike(50, 4), indexLine("a\tb\x1b[31m", 1, 50) + "x\r\n\r\n")));
-        const Run hostile = run({"list", path("hostile.VELM")});
+        const QByteArray index = indexLine("a\tb\x1b[31m", 1, 50) + "x\r\n\r\n";
+        QVERIFY(TestFiles::write(path("h.VELM"), bookOf(TestFiles::pdfLike(50, 4), index)));
+        const Run hostile = run({"list", path("h.VELM")});
         QCOMPARE(hostile.exitCode, 0);
         QCOMPARE(hostile.out, QByteArray("1\t1\t50\ta?b?[31m\n2\t?\t?\tx\n"));
         const Run failed = run({"list", path("out")});
@@ -197,28 +196,20 @@ private slots:
                  (QStringList{"first.pdf", "书.VELM", "附录.pdf"}));
     }
 
-    // A chapter whose index line is damaged cannot be extracted; the 300-byte chapter does not
-    // fit on a disk that fills up after 100 bytes.
+    // Chapter numbers count from 1 to the last; the 300-byte chapter does not fit on a disk
+    // that fills up after 100 bytes, with or without --out.
     void extractRefusesAndChangesNothing()
     {
         makeSource("in/a.pdf", 300, 1);
         makeSource("in/b.pdf", 20, 2);
         const QString book = makeBook("Book", {"in/a.pdf", "in/b.pdf"});
-        QVERIFY(
-            TestFiles::write(path("damaged.VELM"), bookOf(TestFiles::pdfLike(10, 3), "a\r\n\r\n")));
         QVERIFY(TestFiles::write(path("existing.pdf"), "old"));
         const QMap<QString, QByteArray> before = snapshot(m_root->path());
-        const QString existing = path("existing.pdf");
         const QList<std::pair<QStringList, qint64>> failures{
             {{"extract", book, "0"}, 0},
             {{"extract", book, "3"}, 0},
-            {{"extract", book, "1", "--out", path("missing/a.pdf")}, 0},
-            {{"extract", path("missing.VELM"), "1"}, 0},
-            {{"extract", path("damaged.VELM"), "1"}, 0},
-            {{"extract", path("damaged.VELM"), "1", "--out", existing}, 0},
             {{"extract", book, "1"}, 100},
-            {{"extract", book, "1", "--out", existing}, 100},
-        };
+            {{"extract", book, "1", "--out", path("existing.pdf")}, 100}};
         for (const auto &[arguments, sizeLimit] : failures) {
             const Run refused = run(arguments, QString(), sizeLimit);
             QVERIFY2(refused.exitCode == 1 && refused.err.startsWith("quillmoor-book extract: ") &&
@@ -230,15 +221,14 @@ private slots:
             ("quillmoor-book extract: " + book + ": no chapter 3 (the book has 2)\n").toUtf8());
     }
 
+    // A name from the book may lead to no other folder: separators and control characters become
+    // "_", and a name with nothing left is the chapter's number.
     void extractMakesHostileNamesSafe_data()
     {
         QTest::addColumn<QByteArray>("gbkName");
         QTest::addColumn<QString>("fileName");
-        QTest::newRow("GBK, parent folder")
-            << QByteArray("\xb5\xda\xb6\xfe\xd5\xc2/../x") << QString("第二章_.._x.pdf");
-        QTest::newRow("backslash") << QByteArray("..\\evil") << QString(".._evil.pdf");
-        QTest::newRow("controls") << QByteArray("x\x01y\x7fz\tw\x1b[0m")
-                                  << QString("x_y_z_w_[0m.pdf");
+        QTest::newRow("separators")
+            << QByteArray("\xb5\xda\xb6\xfe/..\\\x1b[0m\x7f") << QString("第二_..__[0m_.pdf");
         QTest::newRow("..") << QByteArray("..") << QString("chapter-1.pdf");
         QTest::newRow(".") << QByteArray(".") << QString("chapter-1.pdf");
         QTest::newRow("empty") << QByteArray() << QString("chapter-1.pdf");
@@ -248,13 +238,12 @@ private slots:
         QFETCH(QByteArray, gbkName);
         QFETCH(QString, fileName);
         const QByteArray chapter = TestFiles::pdfLike(50, 1);
-        QVERIFY(TestFiles::write(path("hostile.VELM"),
-                                 bookOf(chapter, indexLine(gbkName, 1, 50) + "\r\n")));
-        QVERIFY(QDir().mkpath(path("work/deeper")));
+        QVERIFY(
+            TestFiles::write(path("h.VELM"), bookOf(chapter, indexLine(gbkName, 1, 50) + "\r\n")));
         QMap<QString, QByteArray> expected = snapshot(m_root->path());
-        const Run extracted = run({"extract", path("hostile.VELM"), "1"}, path("work/deeper"));
-        QCOMPARE(extracted.out, (path("work/deeper/" + fileName) + '\n').toUtf8());
-        expected.insert("work/deeper/" + fileName, chapter);
+        QCOMPARE(run({"extract", path("h.VELM"), "1"}, path("out")).out,
+                 (path("out/" + fileName) + '\n').toUtf8());
+        expected.insert("out/" + fileName, chapter);
         QVERIFY(snapshot(m_root->path()) == expected);
     }
 
@@ -264,15 +253,14 @@ private slots:
         QTest::addColumn<QStringList>("problems"); // a part of each expected problem line
         const QByteArray a = TestFiles::pdfLike(100, 1);
         const QByteArray b = TestFiles::pdfLike(50, 2);
-        const QByteArray goodIndex = indexLine("a", 1, 100) + indexLine("b", 101, 50) + "\r\n";
+        const QByteArray ab = indexLine("a", 1, 100) + indexLine("b", 101, 50);
         QByteArray notPdf = a + b;
         notPdf[100] = 'X';
         const auto row = [](const char *name, const QByteArray &book, const QStringList &problems) {
             QTest::newRow(name) << book << problems;
         };
-        row("sound, a chapter twice",
-            bookOf(a + b + a, goodIndex.chopped(2) + indexLine("a", 151, 100) + "\r\n"), {});
-        row("not a PDF", bookOf(notPdf, goodIndex), {"chapter 2: does not begin with %PDF-"});
+        row("sound, a chapter twice", bookOf(a + b + a, ab + indexLine("a", 151, 100) + "\r\n"),
+            {});
         row("gap",
             bookOf(a + "1234567" + b, indexLine("a", 1, 100) + indexLine("b", 108, 50) + "\r\n"),
             {"chapter 2: starts at 108, expected 101"});
@@ -285,9 +273,9 @@ private slots:
                    indexLine("a", 1, 100) + "b\x1b[2J\tc\r\n" + indexLine("c", 101, 50) + "\r\n"),
             {"chapter 2: damaged index line \"b?[2J?c\"", "chapter 3: does not begin with %PDF-",
              "the chapters end at 150 but the index begins at 151"});
-        row("no chapter", bookOf(a, "\r\n\r\n"), {"no chapter"});
+        row("no chapter", bookOf(a, "\r\n\r\n"), {"the index names no chapter"});
         // The reader's own reasons, here only passed on.
-        row("trailer beyond the file", a + goodIndex + "\xff\xff\xff\x7f",
+        row("trailer beyond the file", a + ab + "\r\n\xff\xff\xff\x7f",
             {"index length of 2147483647"});
     }
     // A sound book gives "OK" and exit 0; each problem is one printable line naming the book.
@@ -295,59 +283,51 @@ private slots:
     {
         QFETCH(QByteArray, book);
         QFETCH(QStringList, problems);
-        const QString bookPath = path("damaged.VELM");
-        QVERIFY(TestFiles::write(bookPath, book));
-        const Run checked = run({"check", bookPath});
+        QVERIFY(TestFiles::write(path("d.VELM"), book));
+        const Run checked = run({"check", path("d.VELM")});
         QCOMPARE(checked.exitCode, problems.isEmpty() ? 0 : 1);
         QCOMPARE(checked.err, QByteArray());
-        QStringList lines = QString::fromUtf8(checked.out).split('\n');
-        QCOMPARE(lines.takeLast(), QString());
-        QCOMPARE(lines.size(), qMax(problems.size(), 1));
-        if (problems.isEmpty())
-            QCOMPARE(lines, QStringList{"OK"});
+        const QStringList lines = QString::fromUtf8(checked.out).split('\n');
+        QCOMPARE(lines.size(), qMax(problems.size(), 1) + 1);
+        QVERIFY(!problems.isEmpty() || checked.out == "OK\n");
         for (int i = 0; i < problems.size(); ++i)
-            QVERIFY2(lines.at(i).startsWith(bookPath + ": ") &&
+            QVERIFY2(lines.at(i).startsWith(path("d.VELM") + ": ") &&
                          lines.at(i).contains(problems.at(i)),
                      qPrintable(lines.at(i)));
-        QCOMPARE(TestFiles::read(bookPath), book);
+        QCOMPARE(TestFiles::read(path("d.VELM")), book);
     }
 
     void usageErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("message"); // the first line of stderr
-        const QString wrongNumber = "quillmoor-book %1: wrong number of arguments (see --help)";
-        const QString required = "quillmoor-book make: --name and --out are required";
-        QTest::newRow("no command") << QStringList() << QString("Usage:");
-        QTest::newRow("unknown command")
-            << QStringList{"frobnicate"} << QString("quillmoor-book: unknown command 'frobnicate'");
-        QTest::newRow("make without --name")
-            << QStringList{"make", "-o", "out", "in/a.pdf"} << required;
-        QTest::newRow("make without --out")
-            << QStringList{"make", "-n", "A", "in/a.pdf"} << required;
-        QTest::newRow("make, blank name")
-            << QStringList{"make", "-n", " ", "-o", "out", "in/a.pdf"}
-            << QString("quillmoor-book make: the book name and the folder must not be blank");
-        QTest::newRow("make without sources")
-            << QStringList{"make", "-n", "A", "-o", "out"} << wrongNumber.arg("make");
-        QTest::newRow("make, unknown option")
-            << QStringList{"make", "--bogus", "-n", "A", "-o", "out", "in/a.pdf"}
-            << QString("quillmoor-book make: Unknown option 'bogus'.");
-        QTest::newRow("list, two books")
-            << QStringList{"list", "a.VELM", "b.VELM"} << wrongNumber.arg("list");
-        QTest::newRow("extract, no number")
-            << QStringList{"extract", "out/A.VELM"} << wrongNumber.arg("extract");
-        QTest::newRow("check, no book") << QStringList{"check"} << wrongNumber.arg("check");
+        QTest::addColumn<QString>("message"); // the first line of stderr, after "quillmoor-book"
+        const auto row = [](const QStringList &arguments, const QString &message) {
+            QTest::newRow(qPrintable(arguments.join(' '))) << arguments << message;
+        };
+        const QString wrongNumber = " %1: wrong number of arguments (see --help)";
+        const QString required = " make: --name and --out are required";
+        row({}, "Usage:");
+        row({"frobnicate"}, ": unknown command 'frobnicate'");
+        row({"make", "-o", "out", "a.pdf"}, required);
+        row({"make", "-n", "A", "a.pdf"}, required);
+        row({"make", "-n", " ", "-o", "out", "a.pdf"},
+            " make: the book name and the folder must not be blank");
+        row({"make", "-n", "A", "-o", "out"}, wrongNumber.arg("make"));
+        row({"make", "--bogus", "-n", "A", "-o", "out", "a.pdf"}, " make: Unknown option 'bogus'.");
+        row({"list", "a.VELM", "b.VELM"}, wrongNumber.arg("list"));
+        row({"extract", "a.VELM"}, wrongNumber.arg("extract"));
+        row({"check"}, wrongNumber.arg("check"));
     }
     void usageErrors()
     {
         QFETCH(QStringList, arguments);
         QFETCH(QString, message);
-        makeSource("in/a.pdf", 100, 1);
+        makeSource("a.pdf", 100, 1);
         const QMap<QString, QByteArray> before = snapshot(m_root->path());
         const Run refused = run(arguments);
         QCOMPARE(refused.exitCode, 2);
-        QCOMPARE(QString::fromUtf8(refused.err).section('\n', 0, 0), message);
+        QCOMPARE(QString::fromUtf8(refused.err).section('\n', 0, 0),
+                 arguments.isEmpty() ? message : "quillmoor-book" + message);
         QCOMPARE(refused.out, QByteArray());
         QVERIFY(snapshot(m_root->path()) == before);
     }
