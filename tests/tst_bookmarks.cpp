@@ -44,26 +44,19 @@ private slots:
         QVERIFY(m_dir->isValid());
     }
 
-    void derivesTheBookmarkFilePath_data()
-    {
-        QTest::addColumn<QString>("document");
-        QTest::addColumn<QString>("bookmarkFile");
-        const auto row = [](const QString &document, const QString &bookmarkFile) {
-            QTest::newRow(qPrintable(document)) << document << bookmarkFile;
-        };
-        row("/books/Poems.velm", "/books/Poems.ini");
-        row("/docs/Manual.PDF", "/docs/Manual.ini");
-        row("/x.pdf.old/a.pdf", "/x.ini.old/a.ini"); // every ".pdf" is replaced
-        row("/books/a.pdf.VELM", "/books/a.pdf.ini");
-        row("/books/PoemsVELM", ""); // would be the book itself, which is never written
-        row("/docs/a.pdf.txt", "");
-        row(".pdf", ".ini");
-    }
+    // Every ".pdf" of a PDF's path is replaced; a path ending in "VELM" without ".VELM" would
+    // be the book itself, which is never written.
     void derivesTheBookmarkFilePath()
     {
-        QFETCH(QString, document);
-        QFETCH(QString, bookmarkFile);
-        QCOMPARE(BookmarkFilePath(document), bookmarkFile);
+        const QList<std::pair<QString, QString>> cases{{"/books/Poems.velm", "/books/Poems.ini"},
+                                                       {"/docs/Manual.PDF", "/docs/Manual.ini"},
+                                                       {"/x.pdf.old/a.pdf", "/x.ini.old/a.ini"},
+                                                       {"/books/a.pdf.VELM", "/books/a.pdf.ini"},
+                                                       {"/books/PoemsVELM", ""},
+                                                       {"/docs/a.pdf.txt", ""},
+                                                       {".pdf", ".ini"}};
+        for (const auto &[document, bookmarkFile] : cases)
+            QCOMPARE(BookmarkFilePath(document), bookmarkFile);
     }
 
     // Appended and rewritten; a book and the PDF of the same name share one file.
@@ -87,21 +80,16 @@ private slots:
         QCOMPARE(TestFiles::entriesOf(m_dir->path()), (QStringList{"new.ini", "诗集.ini"}));
     }
 
-    void splitsLinesAtEveryLineEnd_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QStringList>("lines");
-        QTest::newRow("mixed") << Gbk::encode("a［1］\r\n\nb［2］\rc")
-                               << QStringList{"a［1］", "", "b［2］", "c"};
-        QTest::newRow("CR last") << QByteArray("a\r") << QStringList{"a"};
-        QTest::newRow("only a line end") << QByteArray("\r\n") << QStringList{""};
-        QTest::newRow("empty") << QByteArray() << QStringList();
-    }
+    // Lines end at CR LF, LF or CR; only the empty line after the last line end is dropped.
     void splitsLinesAtEveryLineEnd()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QStringList, lines);
-        QCOMPARE(BookmarkLinesOf(bytes), lines);
+        const QList<std::pair<QByteArray, QStringList>> cases{
+            {Gbk::encode("a［1］\r\n\nb［2］\rc"), {"a［1］", "", "b［2］", "c"}},
+            {"a\r", {"a"}},
+            {"\r\n", {""}},
+            {"", {}}};
+        for (const auto &[bytes, lines] : cases)
+            QCOMPARE(BookmarkLinesOf(bytes), lines);
     }
 
     void readsEntries_data()
