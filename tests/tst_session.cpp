@@ -26,33 +26,25 @@ QString listedIn(const QList<Module1::BookmarkEntry> &entries)
 
 // What the session told its view, in order.
 struct Recorder {
-    explicit Recorder(DocumentSession &session)
+    explicit Recorder(DocumentSession &s)
     {
-        QObject::connect(&session, &DocumentSession::documentOpened,
-                         [this](const QString &path) { events << "opened " + path; });
-        QObject::connect(&session, &DocumentSession::pdfOpened,
-                         [this](const QString &path) { events << "pdf " + path; });
-        QObject::connect(&session, &DocumentSession::contentsChanged,
-                         [this, &session] { events << "contents " + names(session); });
-        QObject::connect(&session, &DocumentSession::chapterFileReady,
-                         [this](const QString &path) {
-                             chapters << TestFiles::read(path);
-                             events << QStringLiteral("chapter");
-                         });
-        QObject::connect(&session, &DocumentSession::bookmarksChanged,
-                         [this, &session] { events << "bookmarks " + listedIn(session.bookmarks()); });
-        QObject::connect(&session, &DocumentSession::bookmarkAdded,
-                         [this](const Module1::BookmarkEntry &entry) {
-                             events << "added " + entry.name + "=" + entry.entryText;
-                         });
-    }
-
-    static QString names(const DocumentSession &session)
-    {
-        QStringList result;
-        for (const ContentsIndex::Line &line : session.contents().lines)
-            result << line.name;
-        return result.join(',');
+        using S = DocumentSession;
+        QObject::connect(&s, &S::documentOpened, [this](auto path) { events << "opened " + path; });
+        QObject::connect(&s, &S::pdfOpened, [this](auto path) { events << "pdf " + path; });
+        QObject::connect(&s, &S::contentsChanged, [this, &s] {
+            QStringList names;
+            for (const ContentsIndex::Line &line : s.contents().lines)
+                names << line.name;
+            events << "contents " + names.join(',');
+        });
+        QObject::connect(&s, &S::chapterFileReady, [this](auto path) {
+            chapters << TestFiles::read(path);
+            events << "chapter";
+        });
+        QObject::connect(&s, &S::bookmarksChanged,
+                         [this, &s] { events << "bookmarks " + listedIn(s.bookmarks()); });
+        QObject::connect(&s, &S::bookmarkAdded,
+                         [this](auto entry) { events << "added " + listedIn({entry}); });
     }
 
     QStringList events;
