@@ -11,8 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const BookContents contents = BookReader::readContents(book);
     if (!contents.ok)
         return 0;
-    if (contents.indexBytes.size() != contents.indexLength
-        || contents.chapterAreaSize + contents.indexLength + 4 != contents.fileSize)
+    if (contents.indexBytes.size() != contents.indexLength ||
+        contents.chapterAreaSize + contents.indexLength + 4 != contents.fileSize)
         std::abort();
     QByteArray chunk;
     for (int i = 0; i < contents.lines.size(); ++i) {

@@ -13,7 +13,8 @@ int main(int argc, char *argv[])
 {
     int replayed = 0;
     for (int i = 1; i < argc; ++i) {
-        QDirIterator files(QString::fromLocal8Bit(argv[i]), QDir::Files, QDirIterator::Subdirectories);
+        QDirIterator files(QString::fromLocal8Bit(argv[i]), QDir::Files,
+                           QDirIterator::Subdirectories);
         while (files.hasNext()) {
             QFile file(files.next());
             if (!file.open(QIODevice::ReadOnly)) {
@@ -21,7 +22,8 @@ int main(int argc, char *argv[])
                 return 1;
             }
             const QByteArray bytes = file.readAll();
-            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()));
+            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.constData()),
+                                   size_t(bytes.size()));
             ++replayed;
         }
     }

@@ -13,7 +13,8 @@
 #include <memory>
 
 // What the GUI tests share.
-namespace GuiTest {
+namespace GuiTest
+{
 
 inline QStringList texts(const QListWidget *list)
 {
@@ -30,8 +31,7 @@ inline QByteArray gbk(const QString &text)
 
 // The control named `name` below `root`; a missing control ends the test program, as a window
 // without its design's controls is broken for every test.
-template <class T>
-T *child(const QObject *root, const char *name)
+template <class T> T *child(const QObject *root, const char *name)
 {
     T *found = root->findChild<T *>(QString::fromUtf8(name));
     if (!found)
@@ -50,11 +50,7 @@ struct Reader {
 
     Form1 &form() const { return windows->reader(); }
     RecordingView &view() const { return *fakes.viewFactory.view; }
-    template <class T>
-    T *get(const char *name) const
-    {
-        return child<T>(&form(), name);
-    }
+    template <class T> T *get(const char *name) const { return child<T>(&form(), name); }
     QStringList lines(const char *list) const { return texts(get<QListWidget>(list)); }
     QString file(const QString &name) const { return dir.filePath(name); }
 

@@ -10,15 +10,16 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 QWidget *realDialog()
 {
     if (QWidget *modal = QApplication::activeModalWidget())
         return modal;
     for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (window->isVisible()
-            && (qobject_cast<QMessageBox *>(window) || qobject_cast<QFileDialog *>(window)))
+        if (window->isVisible() &&
+            (qobject_cast<QMessageBox *>(window) || qobject_cast<QFileDialog *>(window)))
             return window;
     }
     return nullptr;

@@ -8,7 +8,8 @@
 #include <QtEndian>
 
 // Books made in memory for the tests of the reader: chapters and index as the engine writes them.
-namespace TestBooks {
+namespace TestBooks
+{
 
 inline QByteArray trailer(qint32 length)
 {

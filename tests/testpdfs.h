@@ -3,7 +3,8 @@
 #include <QString>
 
 // PDFs for GUI tests, drawn at run time.
-namespace TestPdfs {
+namespace TestPdfs
+{
 
 // Writes a PDF of `pages` A4 pages to `path`, each with a large black "PAGE n" and a black bar
 // across its top, so a shown page has dark pixels wherever it is scrolled to.

@@ -1,14 +1,14 @@
 #include "app/filetypes.h"
 #include "app/qtdialogs.h"
+#include "app/readerwindows.h"
 #include "app/startup.h"
-#include "fakeservices.h"
 #include "core/links/numbertext.h"
 #include "core/links/weblinks.h"
-#include "widgets/clicklabel.h"
-#include "app/readerwindows.h"
+#include "fakeservices.h"
 #include "gui/maker/form2.h"
 #include "gui/reader/form1.h"
 #include "testfiles.h"
+#include "widgets/clicklabel.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -109,7 +109,8 @@ void TestApp::commandLineIsTheArgumentsJoined()
 void TestApp::startsTheReaderWindowThatOwnsTheOthers()
 {
     FakeServices fakes;
-    const std::unique_ptr<ReaderWindows> windows = Module1::StartReader(fakes.services(), QString());
+    const std::unique_ptr<ReaderWindows> windows =
+        Module1::StartReader(fakes.services(), QString());
     QVERIFY(windows);
     Form1 &reader = windows->reader();
     QVERIFY(reader.isVisible() && (reader.windowState() & Qt::WindowMaximized));
@@ -229,16 +230,26 @@ void TestApp::execValueQuoting_data()
 {
     QTest::addColumn<QString>("program");
     QTest::addColumn<QString>("exec");
-    QTest::newRow("CJK needs no quotes") << "/opt/阅读器/quillmoor" << "/opt/阅读器/quillmoor %f";
-    QTest::newRow("blank") << "/opt/a b/quillmoor" << "\"/opt/a b/quillmoor\" %f";
-    QTest::newRow("dollar") << "/opt/a$b/q" << "\"/opt/a\\\\$b/q\" %f";
-    QTest::newRow("backslash") << "/opt/a\\b/q" << "\"/opt/a\\\\\\\\b/q\" %f";
-    QTest::newRow("double quote") << "/opt/a\"b/q" << "\"/opt/a\\\\\"b/q\" %f";
-    QTest::newRow("backtick") << "/opt/a`b/q" << "\"/opt/a\\\\`b/q\" %f";
-    QTest::newRow("percent") << "/opt/100%/q" << "/opt/100%%/q %f";
-    QTest::newRow("percent and blank") << "/opt/100 %/q" << "\"/opt/100 %%/q\" %f";
-    QTest::newRow("single quote") << "/opt/it's/q" << "\"/opt/it's/q\" %f";
-    QTest::newRow("parenthesis") << "/opt/q(2)/q" << "\"/opt/q(2)/q\" %f";
+    QTest::newRow("CJK needs no quotes") << "/opt/阅读器/quillmoor"
+                                         << "/opt/阅读器/quillmoor %f";
+    QTest::newRow("blank") << "/opt/a b/quillmoor"
+                           << "\"/opt/a b/quillmoor\" %f";
+    QTest::newRow("dollar") << "/opt/a$b/q"
+                            << "\"/opt/a\\\\$b/q\" %f";
+    QTest::newRow("backslash") << "/opt/a\\b/q"
+                               << "\"/opt/a\\\\\\\\b/q\" %f";
+    QTest::newRow("double quote") << "/opt/a\"b/q"
+                                  << "\"/opt/a\\\\\"b/q\" %f";
+    QTest::newRow("backtick") << "/opt/a`b/q"
+                              << "\"/opt/a\\\\`b/q\" %f";
+    QTest::newRow("percent") << "/opt/100%/q"
+                             << "/opt/100%%/q %f";
+    QTest::newRow("percent and blank") << "/opt/100 %/q"
+                                       << "\"/opt/100 %%/q\" %f";
+    QTest::newRow("single quote") << "/opt/it's/q"
+                                  << "\"/opt/it's/q\" %f";
+    QTest::newRow("parenthesis") << "/opt/q(2)/q"
+                                 << "\"/opt/q(2)/q\" %f";
 }
 
 void TestApp::execValueQuoting()
@@ -325,12 +336,14 @@ void TestApp::fileFiltersMatchAnyLetterCase()
 {
     QCOMPARE(QtDialogs::anyCaseFilter(QStringLiteral("PDF文件 (*.pdf *.VELM)")),
              QStringLiteral("PDF文件 (*.pdf *.VELM) (*.[pP][dD][fF] *.[vV][eE][lL][mM])"));
-    QCOMPARE(QtDialogs::anyCaseFilter(QStringLiteral("no patterns")), QStringLiteral("no patterns"));
+    QCOMPARE(QtDialogs::anyCaseFilter(QStringLiteral("no patterns")),
+             QStringLiteral("no patterns"));
     QTemporaryDir folder;
     for (const char *name : {"a.pdf", "B.PDF", "c.Pdf", "d.velm", "E.VeLm", "f.txt", "g.pdf.bak"})
         QVERIFY(TestFiles::write(folder.filePath(QLatin1String(name)), "x"));
-    QCOMPARE(QDir(folder.path()).entryList({"*.[pP][dD][fF]", "*.[vV][eE][lL][mM]"},
-                                           QDir::Files | QDir::CaseSensitive, QDir::Name),
+    QCOMPARE(QDir(folder.path())
+                 .entryList({"*.[pP][dD][fF]", "*.[vV][eE][lL][mM]"},
+                            QDir::Files | QDir::CaseSensitive, QDir::Name),
              (QStringList{"B.PDF", "E.VeLm", "a.pdf", "c.Pdf", "d.velm"}));
 }
 

@@ -28,12 +28,14 @@ void TestLayout::layout_data()
     // left, width, view height, side panel height, list height, then the outer size used.
     QTest::addColumn<QList<int>>("expected");
     QTest::addColumn<QSize>("laidOut");
-    const auto row = [](const char *name, QSize outer, int left, QList<int> expected, QSize laidOut) {
+    const auto row = [](const char *name, QSize outer, int left, QList<int> expected,
+                        QSize laidOut) {
         QTest::newRow(name) << outer << left << expected << laidOut;
     };
     row("worked example", {12000, 9000}, 3720, {3720, 8080, 8055, 8175, 7170}, {12000, 9000});
     row("worked example hidden", {12000, 9000}, 60, {60, 11740, 8055, 8175, 7170}, {12000, 9000});
-    row("any other left is hidden", {12000, 9000}, 3721, {60, 11740, 8055, 8175, 7170}, {12000, 9000});
+    row("any other left is hidden", {12000, 9000}, 3721, {60, 11740, 8055, 8175, 7170},
+        {12000, 9000});
     row("minimum", {8800, 6500}, 3720, {3720, 4880, 5555, 5675, 4670}, {8800, 6500});
     row("odd twips", {15007, 9999}, 60, {60, 14747, 9054, 9174, 8169}, {15007, 9999});
     row("below the minimum", {5000, 3000}, 3720, {3720, 4880, 5555, 5675, 4670}, {8800, 6500});

@@ -24,8 +24,8 @@ void TestModalDialogGuard::aRealMessageBoxEndsTheTestAtOnce()
     QVERIFY2(clock.elapsed() < 10000, "the guard let the dialog wait");
     QCOMPARE(child.exitCode(), 3);
     const QByteArray said = child.readAllStandardError();
-    QVERIFY2(said.contains("a real dialog appeared") && said.contains("QMessageBox")
-                     && said.contains("不该出现"),
+    QVERIFY2(said.contains("a real dialog appeared") && said.contains("QMessageBox") &&
+                 said.contains("不该出现"),
              said.constData());
 }
 

@@ -14,7 +14,8 @@
 
 using TestBooks::bookOf;
 
-namespace {
+namespace
+{
 
 QString listedIn(const QList<Module1::BookmarkEntry> &entries)
 {
@@ -126,9 +127,9 @@ void TestSession::openFollowsTheKind()
     QFETCH(QString, name);
     QFETCH(QStringList, events);
     const QString path = writeFile(name, bookOf({{"一", m_one}, {"二", m_two}}));
-    QVERIFY(TestFiles::write(Module1::BookmarkFilePath(path).isEmpty() ? file("x.ini")
-                                                                       : Module1::BookmarkFilePath(path),
-                             Gbk::encode("甲［3］\r\n\r\n乙［4］\r\n无页码\r\n")));
+    QVERIFY(TestFiles::write(
+        Module1::BookmarkFilePath(path).isEmpty() ? file("x.ini") : Module1::BookmarkFilePath(path),
+        Gbk::encode("甲［3］\r\n\r\n乙［4］\r\n无页码\r\n")));
     m_session->open(path);
     for (QString &event : events) {
         if (event == "pdf")
@@ -144,9 +145,11 @@ void TestSession::openFollowsTheKind()
 // a longer file left behind; its bookmarks are listed after it is shown.
 void TestSession::chapterIsShownFromAScratchFileGoneAfterwards()
 {
-    const QString path = writeFile("诗集.VELM", bookOf({{"序言", m_one}, {"二", m_two}, {"三", m_three}}));
-    QVERIFY(TestFiles::write(file("诗集.ini"), Gbk::encode("{0}序言&开头［1］\r\n{2}三&重点［5］\r\n"
-                                                          "{02}三&不算［1］\r\n{0}A&B&x［2］\r\n")));
+    const QString path =
+        writeFile("诗集.VELM", bookOf({{"序言", m_one}, {"二", m_two}, {"三", m_three}}));
+    QVERIFY(
+        TestFiles::write(file("诗集.ini"), Gbk::encode("{0}序言&开头［1］\r\n{2}三&重点［5］\r\n"
+                                                       "{02}三&不算［1］\r\n{0}A&B&x［2］\r\n")));
     m_session->open(path);
     m_recorder->events.clear();
     QVERIFY(TestFiles::write(m_scratch->chapterFilePath(), QByteArray(80000, 'x')));
@@ -155,9 +158,9 @@ void TestSession::chapterIsShownFromAScratchFileGoneAfterwards()
     m_session->chooseChapter(1);
     m_session->chooseChapter(2);
     QCOMPARE(m_recorder->chapters, QList<QByteArray>({m_one, m_two, m_three}));
-    QCOMPARE(m_recorder->events, QStringList({"chapter", "bookmarks 开头=开头［1］,B&x=B&x［2］",
-                                              "chapter", "bookmarks ", "chapter",
-                                              "bookmarks 重点=重点［5］"}));
+    QCOMPARE(m_recorder->events,
+             QStringList({"chapter", "bookmarks 开头=开头［1］,B&x=B&x［2］", "chapter",
+                          "bookmarks ", "chapter", "bookmarks 重点=重点［5］"}));
     QCOMPARE(m_session->chapter(), 2);
     QVERIFY(scratchFiles().isEmpty());
     m_session->open(path);
@@ -168,12 +171,14 @@ void TestSession::chapterIsShownFromAScratchFileGoneAfterwards()
 // the bookmarks listed, but it is the chapter chosen.
 void TestSession::chaptersThatCannotBeRead()
 {
-    const QString index = QStringLiteral("好♂1♀%1\r\n没有记号\r\n越界♂%2♀999999\r\n坏数♂x♀5\r\n尾♂%2♀%3\r\n")
-                              .arg(m_one.size())
-                              .arg(m_one.size() + 1)
-                              .arg(m_two.size());
+    const QString index =
+        QStringLiteral("好♂1♀%1\r\n没有记号\r\n越界♂%2♀999999\r\n坏数♂x♀5\r\n尾♂%2♀%3\r\n")
+            .arg(m_one.size())
+            .arg(m_one.size() + 1)
+            .arg(m_two.size());
     const QString path = writeFile("d.VELM", TestBooks::bookWithIndex(m_one + m_two, index));
-    QVERIFY(TestFiles::write(file("d.ini"), Gbk::encode("{0}好&甲［1］\r\n{1}没有记号&乙［1］\r\n")));
+    QVERIFY(
+        TestFiles::write(file("d.ini"), Gbk::encode("{0}好&甲［1］\r\n{1}没有记号&乙［1］\r\n")));
     m_session->open(path);
     QCOMPARE(m_recorder->events.last(), QStringLiteral("contents 好,没有记号,越界,坏数,尾"));
     m_session->chooseChapter(0);
@@ -217,24 +222,30 @@ void TestSession::addBookmark_data()
 {
     using Result = DocumentSession::AddResult;
     QTest::addColumn<QString>("document");
-    QTest::addColumn<int>("chapter"); // chosen before the capture; -1 none
+    QTest::addColumn<int>("chapter");   // chosen before the capture; -1 none
     QTest::addColumn<QString>("since"); // what is shown by the time OK is pressed
     QTest::addColumn<int>("result");
     QTest::addColumn<QString>("written"); // in the captured document's bookmark file
     QTest::addColumn<bool>("listed");
-    QTest::newRow("pdf") << "a.pdf" << -1 << "" << int(Result::Added) << "旧［1］\r\n名［12］\r\n" << true;
+    QTest::newRow("pdf") << "a.pdf" << -1 << "" << int(Result::Added) << "旧［1］\r\n名［12］\r\n"
+                         << true;
     QTest::newRow("chapter") << "b.VELM" << 1 << "" << int(Result::Added)
-                             << "旧［1］\r\n{1}二&名［12］\r\n" << true;
-    QTest::newRow("book, no chapter") << "b.VELM" << -1 << "" << int(Result::NoChapter) << "旧［1］\r\n"
-                                      << false;
+                             << "旧［1］\r\n{1}二&名［12］\r\n"
+                             << true;
+    QTest::newRow("book, no chapter")
+        << "b.VELM" << -1 << "" << int(Result::NoChapter) << "旧［1］\r\n"
+        << false;
     QTest::newRow("no kind") << "c.txt" << -1 << "" << int(Result::NoDocument) << "旧［1］\r\n"
                              << false;
-    QTest::newRow("another document since") << "a.pdf" << -1 << "b.VELM" << int(Result::Added)
-                                            << "旧［1］\r\n名［12］\r\n" << false;
-    QTest::newRow("another chapter since") << "b.VELM" << 1 << "0" << int(Result::Added)
-                                           << "旧［1］\r\n{1}二&名［12］\r\n" << false;
-    QTest::newRow("same chapter again") << "b.VELM" << 1 << "1" << int(Result::Added)
-                                        << "旧［1］\r\n{1}二&名［12］\r\n" << true;
+    QTest::newRow("another document since")
+        << "a.pdf" << -1 << "b.VELM" << int(Result::Added) << "旧［1］\r\n名［12］\r\n"
+        << false;
+    QTest::newRow("another chapter since")
+        << "b.VELM" << 1 << "0" << int(Result::Added) << "旧［1］\r\n{1}二&名［12］\r\n"
+        << false;
+    QTest::newRow("same chapter again")
+        << "b.VELM" << 1 << "1" << int(Result::Added) << "旧［1］\r\n{1}二&名［12］\r\n"
+        << true;
     QTest::newRow("not written") << "missing/a.pdf" << -1 << "" << int(Result::NotWritten) << ""
                                  << false;
 }
@@ -278,15 +289,30 @@ void TestSession::rewriteBookmarks_data()
     QTest::addColumn<QString>("edited");
     QTest::addColumn<QString>("meanwhile"); // the file when Save is pressed; "" unchanged
     QTest::addColumn<QString>("after");
-    QTest::newRow("brackets and line ends")
-        << "甲［1］\r\n" << "甲[2]\n\n乙［3］" << "" << "甲［2］\r\n\r\n乙［3］\r\n";
-    QTest::newRow("blank text keeps the file") << "甲［1］\r\n" << "  \n\n " << "" << "甲［1］\r\n";
-    QTest::newRow("lines appended meanwhile")
-        << "甲［1］\r\n" << "乙［2］" << "甲［1］\r\n丙［3］\r\n \r\n" << "乙［2］\r\n丙［3］\r\n\r\n";
-    QTest::newRow("file replaced meanwhile")
-        << "甲［1］\r\n" << "乙［2］\n" << "丁［4］\r\n丙［3］\r\n" << "乙［2］\r\n\r\n";
-    QTest::newRow("no file yet") << "" << "甲［1］\n" << "" << "甲［1］\r\n\r\n";
-    QTest::newRow("blank text, no file") << "" << " " << "" << "";
+    QTest::newRow("brackets and line ends") << "甲［1］\r\n"
+                                            << "甲[2]\n\n乙［3］"
+                                            << ""
+                                            << "甲［2］\r\n\r\n乙［3］\r\n";
+    QTest::newRow("blank text keeps the file") << "甲［1］\r\n"
+                                               << "  \n\n "
+                                               << ""
+                                               << "甲［1］\r\n";
+    QTest::newRow("lines appended meanwhile") << "甲［1］\r\n"
+                                              << "乙［2］"
+                                              << "甲［1］\r\n丙［3］\r\n \r\n"
+                                              << "乙［2］\r\n丙［3］\r\n\r\n";
+    QTest::newRow("file replaced meanwhile") << "甲［1］\r\n"
+                                             << "乙［2］\n"
+                                             << "丁［4］\r\n丙［3］\r\n"
+                                             << "乙［2］\r\n\r\n";
+    QTest::newRow("no file yet") << ""
+                                 << "甲［1］\n"
+                                 << ""
+                                 << "甲［1］\r\n\r\n";
+    QTest::newRow("blank text, no file") << ""
+                                         << " "
+                                         << ""
+                                         << "";
 }
 
 // What Save writes, and the PDF's lists filled afresh from it.
@@ -311,7 +337,8 @@ void TestSession::rewriteBookmarks()
     QCOMPARE(QFile::exists(file("a.ini")), !after.isEmpty());
     QCOMPARE(m_recorder->events.size(), after.isEmpty() ? 0 : 1);
     if (!after.isEmpty())
-        QCOMPARE(m_recorder->events.first(), "bookmarks " + listedIn(Module1::ReadBookmarkEntries(pdf)));
+        QCOMPARE(m_recorder->events.first(),
+                 "bookmarks " + listedIn(Module1::ReadBookmarkEntries(pdf)));
 }
 
 // In a book the lists are those of the chapter chosen, and only once one is; a file that cannot

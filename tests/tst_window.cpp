@@ -64,8 +64,7 @@ private slots:
 
 private:
     Form1 &form() const { return m_reader->form(); }
-    template <class T = QWidget>
-    T *get(const char *name) const { return m_reader->get<T>(name); }
+    template <class T = QWidget> T *get(const char *name) const { return m_reader->get<T>(name); }
     QStringList lines(const char *list) const { return m_reader->lines(list); }
     RecordingView &view() const { return m_reader->view(); }
     QString file(const QString &name) const { return m_reader->file(name); }
@@ -100,7 +99,8 @@ private:
     QByteArray m_first, m_second;
 };
 
-namespace {
+namespace
+{
 
 QByteArray pdfBytes(int pages)
 {
@@ -234,8 +234,11 @@ void TestWindow::closeButtonHidesForGoodAndTheMenuTogglesBack()
     // The side panel stays where it is, under the view, and shows nothing through it.
     QCOMPARE(get("Frame1")->geometry(), pixels(60, -30, 3585, 8175));
     get("Picture7")->hide();
-    QCOMPARE(form().centralWidget()->grab(view().geometry()).toImage().convertToFormat(
-                 QImage::Format_RGB32),
+    QCOMPARE(form()
+                 .centralWidget()
+                 ->grab(view().geometry())
+                 .toImage()
+                 .convertToFormat(QImage::Format_RGB32),
              view().grab().toImage().convertToFormat(QImage::Format_RGB32));
     // Resizing keeps it hidden, a second click changes nothing, the menu brings it back.
     showWindow(QSize(1000, 600));
@@ -251,11 +254,13 @@ void TestWindow::linksOpenTheirPages()
 {
     form().Form_Load(QString());
     showWindow();
-    const auto page = [](const QString &numberText) { return Module1::DecodeNumberText(numberText); };
+    const auto page = [](const QString &numberText) {
+        return Module1::DecodeNumberText(numberText);
+    };
     const QList<QPair<const char *, QString>> links{
-        {"Label20", NumberTexts::homePage()},  {"Label23", NumberTexts::homePage()},
-        {"Label24", NumberTexts::pageOne()},   {"Label25", NumberTexts::pageTwo()},
-        {"Label26", NumberTexts::pageThree()}, {"Label27", NumberTexts::helpPage()},
+        {"Label20", NumberTexts::homePage()},      {"Label23", NumberTexts::homePage()},
+        {"Label24", NumberTexts::pageOne()},       {"Label25", NumberTexts::pageTwo()},
+        {"Label26", NumberTexts::pageThree()},     {"Label27", NumberTexts::helpPage()},
         {"访问作者主页", NumberTexts::homePage()}, {"在线帮助", NumberTexts::helpPage()}};
     QStringList expected;
     for (const auto &link : links) {
@@ -300,10 +305,14 @@ void TestWindow::launch_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<int>("chapters");
     QTest::addColumn<int>("loads");
-    QTest::newRow("nothing") << "" << " V2.2" << 0 << 0;
-    QTest::newRow("book") << "%1/s.VELM" << " - s.VELM" << 2 << 0;
-    QTest::newRow("pdf") << "%1/a.pdf" << " - a.pdf" << 0 << 1;
-    QTest::newRow("quoted path has no kind") << "\"%1/a.pdf\"" << " - a.pdf\"" << 0 << 0;
+    QTest::newRow("nothing") << ""
+                             << " V2.2" << 0 << 0;
+    QTest::newRow("book") << "%1/s.VELM"
+                          << " - s.VELM" << 2 << 0;
+    QTest::newRow("pdf") << "%1/a.pdf"
+                         << " - a.pdf" << 0 << 1;
+    QTest::newRow("quoted path has no kind") << "\"%1/a.pdf\""
+                                             << " - a.pdf\"" << 0 << 0;
 }
 
 // The path goes to Text2 and the caption whatever its kind; a book lists its chapters and keeps
@@ -528,7 +537,8 @@ void TestWindow::addBookmark()
     // A file that cannot be written keeps the dialog with its name, and the lists.
     dialog = addDialogOnPage(2);
     type(dialog, "新");
-    QVERIFY(QFile::rename(file("a.ini"), file("a.old")) && QDir(m_reader->dir.path()).mkdir("a.ini"));
+    QVERIFY(QFile::rename(file("a.ini"), file("a.old")) &&
+            QDir(m_reader->dir.path()).mkdir("a.ini"));
     press(dialog, "Command1");
     QCOMPARE(m_reader->fakes.dialogs.messages, QStringList({"无法写入书签文件，书签未保存！"}));
     QVERIFY(dialog->isVisible());
@@ -595,7 +605,8 @@ void TestWindow::organise()
     QCOMPARE(lines("List4"), QStringList({"甲", "乙"}));
     press(dialog, "Command1");
     QTRY_VERIFY(!form().findChild<Form4 *>());
-    QCOMPARE(TestFiles::read(file("a.ini")), gbk("丙［9］\r\n甲［3］\r\n一个很长的书签名称［12］\r\n"));
+    QCOMPARE(TestFiles::read(file("a.ini")),
+             gbk("丙［9］\r\n甲［3］\r\n一个很长的书签名称［12］\r\n"));
     QCOMPARE(lines("List4"), QStringList({"丙", "甲", "一个很长的书签名称"}));
 
     // A document without a bookmark file offers nothing to edit.

@@ -28,7 +28,8 @@
 #include <cmath>
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 class NoDialogs : public Dialogs
 {

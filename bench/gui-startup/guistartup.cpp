@@ -31,7 +31,8 @@
 #include <cstdio>
 #include <ctime>
 
-namespace {
+namespace
+{
 
 // No browser is opened while timing.
 class NoWebOpener : public WebOpener

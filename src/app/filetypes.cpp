@@ -10,7 +10,8 @@
 #include <QStandardPaths>
 #include <QStringList>
 
-namespace {
+namespace
+{
 
 const char DesktopFileName[] = "quillmoor.desktop";
 const char BookType[] = "application/x-velm";

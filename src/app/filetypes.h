@@ -15,13 +15,15 @@
 // when its contents change, atomically; in mimeapps.list only the two default lines change.
 // The MIME and desktop databases are updated when their files changed and the tools exist.
 // Every failure is silent: the program starts all the same.
-namespace Module1 {
+namespace Module1
+{
 
 void RegisterFileTypes(const QString &programPath);
 
 } // namespace Module1
 
-namespace FileTypes {
+namespace FileTypes
+{
 
 // The Exec value of the desktop entry: the program path, quoted and escaped by the desktop
 // entry rules where it needs to be, then " %f".

@@ -4,7 +4,8 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 
-namespace {
+namespace
+{
 
 QString anyCasePattern(const QString &pattern)
 {

@@ -1,22 +1,23 @@
 #include "app/startup.h"
 
 #include "app/appservices.h"
-#include "widgets/artwork.h"
+#include "app/desktopwebopener.h"
 #include "app/dialogs.h"
 #include "app/filetypes.h"
 #include "app/qtdialogs.h"
+#include "app/readerwindows.h"
 #include "core/book/scratchfolder.h"
-#include "app/desktopwebopener.h"
 #include "core/links/weblinks.h"
 #include "core/links/webopener.h"
 #include "gui/pdfview/pdfviewfactory.h"
-#include "app/readerwindows.h"
 #include "gui/reader/form1.h"
+#include "widgets/artwork.h"
 
 #include <QApplication>
 #include <QFont>
 
-namespace {
+namespace
+{
 
 void reportMissingViewer(const AppServices &services)
 {

@@ -8,14 +8,16 @@
 class ReaderWindows;
 struct AppServices;
 
-namespace Module1 {
+namespace Module1
+{
 
 // The program: registers the two file types, shows the reader window and runs until it is
 // closed. Returns the program's exit code.
 int Main(int argc, char *argv[]);
 
-// The program's windows with the reader window loaded with `commandLine` and shown. When its view cannot be made, tells
-// the user a PDF viewer is needed, opens the page where one can be had and returns nullptr.
+// The program's windows with the reader window loaded with `commandLine` and shown. When its view
+// cannot be made, tells the user a PDF viewer is needed, opens the page where one can be had and
+// returns nullptr.
 std::unique_ptr<ReaderWindows> StartReader(const AppServices &services, const QString &commandLine);
 
 // The document path the program was started with: every argument after the program's own

@@ -2,9 +2,11 @@
 
 #include "core/book/bookreader.h"
 
-namespace Cli {
+namespace Cli
+{
 
-namespace {
+namespace
+{
 
 // Every problem of a book whose trailer and index could be read: damaged lines, chapters that
 // do not follow one another from position 1 up to the index, chapters that are no PDF.
@@ -20,11 +22,15 @@ QStringList chapterProblems(const QString &bookPath, const BookContents &content
         const ContentsIndex::Line &line = contents.lines.at(i);
         const QString chapter = QStringLiteral("chapter %1").arg(i + 1);
         if (!line.valid) {
-            problems << QStringLiteral("%1: damaged index line \"%2\"").arg(chapter, printable(line.text));
+            problems << QStringLiteral("%1: damaged index line \"%2\"")
+                            .arg(chapter, printable(line.text));
             continue;
         }
         if (line.start != expectedStart)
-            problems << QStringLiteral("%1: starts at %2, expected %3").arg(chapter).arg(line.start).arg(expectedStart);
+            problems << QStringLiteral("%1: starts at %2, expected %3")
+                            .arg(chapter)
+                            .arg(line.start)
+                            .arg(expectedStart);
         expectedStart = qint64(line.start) + line.length;
         if (!contents.chapterReadable(i)) {
             problems << QStringLiteral("%1: runs past the start of the index").arg(chapter);
@@ -35,8 +41,8 @@ QStringList chapterProblems(const QString &bookPath, const BookContents &content
     }
     if (!contents.lines.isEmpty() && expectedStart - 1 != contents.chapterAreaSize)
         problems << QStringLiteral("the chapters end at %1 but the index begins at %2")
-                            .arg(expectedStart - 1)
-                            .arg(contents.chapterAreaSize);
+                        .arg(expectedStart - 1)
+                        .arg(contents.chapterAreaSize);
     return problems;
 }
 
@@ -50,7 +56,7 @@ int runCheck(const QStringList &arguments)
     const QString bookPath = parser.positionalArguments().at(0);
     const BookContents contents = BookReader::readContents(bookPath);
     const QStringList problems =
-            contents.ok ? chapterProblems(bookPath, contents) : QStringList{contents.error};
+        contents.ok ? chapterProblems(bookPath, contents) : QStringList{contents.error};
     if (problems.isEmpty()) {
         printOutput(QStringLiteral("OK"));
         return Success;

@@ -5,7 +5,8 @@
 
 // The commands of quillmoor-book. Each takes the arguments after its own name and returns the
 // exit code: 0 done, 1 failed (a message on stderr names the file and the cause), 2 usage error.
-namespace Cli {
+namespace Cli
+{
 
 enum ExitCode { Success = 0, Failure = 1, UsageError = 2 };
 

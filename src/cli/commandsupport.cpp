@@ -2,7 +2,8 @@
 
 #include <QTextStream>
 
-namespace Cli {
+namespace Cli
+{
 
 void printError(const QString &text)
 {
@@ -36,7 +37,8 @@ bool parseCommandLine(QCommandLineParser &parser, const QString &command,
     const qsizetype given = parser.positionalArguments().size();
     if (given == positionals || (orMore && given > positionals))
         return true;
-    printError(QStringLiteral("quillmoor-book %1: wrong number of arguments (see --help)").arg(command));
+    printError(
+        QStringLiteral("quillmoor-book %1: wrong number of arguments (see --help)").arg(command));
     return false;
 }
 

@@ -7,9 +7,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-namespace Cli {
+namespace Cli
+{
 
-namespace {
+namespace
+{
 
 // The chapter name comes from an untrusted file: it may name no other folder and no special
 // entry of this one.
@@ -51,12 +53,13 @@ bool writeChapter(const QString &bookPath, const BookContents &contents, int ind
     }
     QFile out(outPath);
     if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        *error = QFileInfo::exists(outPath) ? QStringLiteral("exists already (use --out to replace it)")
-                                            : out.errorString();
+        *error = QFileInfo::exists(outPath)
+                     ? QStringLiteral("exists already (use --out to replace it)")
+                     : out.errorString();
         return false;
     }
-    const bool written = BookReader::copyChapter(bookPath, contents, index, out, error)
-                         && SafeWrite::syncData(out);
+    const bool written =
+        BookReader::copyChapter(bookPath, contents, index, out, error) && SafeWrite::syncData(out);
     if (!written) {
         if (error->isEmpty())
             *error = out.errorString();
@@ -72,7 +75,8 @@ bool writeChapter(const QString &bookPath, const BookContents &contents, int ind
 int runExtract(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.addOption({{QStringLiteral("o"), QStringLiteral("out")}, QString(), QStringLiteral("FILE")});
+    parser.addOption(
+        {{QStringLiteral("o"), QStringLiteral("out")}, QString(), QStringLiteral("FILE")});
     if (!parseCommandLine(parser, QStringLiteral("extract"), arguments, 2))
         return UsageError;
     const QString bookPath = parser.positionalArguments().at(0);
@@ -85,13 +89,15 @@ int runExtract(const QStringList &arguments)
     const QString numberText = parser.positionalArguments().at(1);
     if (!parseChapterNumber(numberText, int(contents.lines.size()), &number)) {
         printError(QStringLiteral("quillmoor-book extract: %1: no chapter %2 (the book has %3)")
-                           .arg(bookPath, numberText)
-                           .arg(contents.lines.size()));
+                       .arg(bookPath, numberText)
+                       .arg(contents.lines.size()));
         return Failure;
     }
     const bool explicitOut = parser.isSet(QStringLiteral("out"));
-    const QString outPath = explicitOut ? parser.value(QStringLiteral("out"))
-                                        : QDir::current().filePath(safeFileName(contents.lines.at(number - 1).name, number));
+    const QString outPath =
+        explicitOut
+            ? parser.value(QStringLiteral("out"))
+            : QDir::current().filePath(safeFileName(contents.lines.at(number - 1).name, number));
     QString error;
     if (!writeChapter(bookPath, contents, number - 1, outPath, explicitOut, &error)) {
         printError(QStringLiteral("quillmoor-book extract: %1: %2").arg(outPath, error));

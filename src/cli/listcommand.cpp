@@ -2,7 +2,8 @@
 
 #include "core/book/bookreader.h"
 
-namespace Cli {
+namespace Cli
+{
 
 int runList(const QStringList &arguments)
 {
@@ -19,7 +20,8 @@ int runList(const QStringList &arguments)
         const ContentsIndex::Line &line = contents.lines.at(i);
         const QString start = line.valid ? QString::number(line.start) : QStringLiteral("?");
         const QString length = line.valid ? QString::number(line.length) : QStringLiteral("?");
-        printOutput(QStringLiteral("%1\t%2\t%3\t%4").arg(i + 1).arg(start, length, printable(line.name)));
+        printOutput(
+            QStringLiteral("%1\t%2\t%3\t%4").arg(i + 1).arg(start, length, printable(line.name)));
     }
     return Success;
 }

@@ -4,19 +4,20 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
-namespace {
+namespace
+{
 
 const char Usage[] =
-        "Usage:\n"
-        "  quillmoor-book make --name NAME --out FOLDER SOURCE...\n"
-        "      Writes FOLDER/NAME.VELM from PDF files and folders of PDF files, in order.\n"
-        "  quillmoor-book list BOOK\n"
-        "      One line per chapter: number, start, length and name, separated by tabs.\n"
-        "  quillmoor-book extract BOOK NUMBER [--out FILE]\n"
-        "      Writes chapter NUMBER (from 1), by default to its name + \".pdf\" here.\n"
-        "  quillmoor-book check BOOK\n"
-        "      Prints OK for a sound book, or every problem found.\n"
-        "  quillmoor-book --help | --version\n";
+    "Usage:\n"
+    "  quillmoor-book make --name NAME --out FOLDER SOURCE...\n"
+    "      Writes FOLDER/NAME.VELM from PDF files and folders of PDF files, in order.\n"
+    "  quillmoor-book list BOOK\n"
+    "      One line per chapter: number, start, length and name, separated by tabs.\n"
+    "  quillmoor-book extract BOOK NUMBER [--out FILE]\n"
+    "      Writes chapter NUMBER (from 1), by default to its name + \".pdf\" here.\n"
+    "  quillmoor-book check BOOK\n"
+    "      Prints OK for a sound book, or every problem found.\n"
+    "  quillmoor-book --help | --version\n";
 
 } // namespace
 

@@ -1,25 +1,27 @@
 #include "cli/commands.h"
 
+#include "cli/progressprinter.h"
 #include "core/book/bookgenerator.h"
 #include "core/book/scratchfolder.h"
 #include "core/links/leftovercheck.h"
-#include "cli/progressprinter.h"
 #include "core/sources/sourcefiles.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 
-namespace Cli {
+namespace Cli
+{
 
-namespace {
+namespace
+{
 
 // A folder gives its PDF files in the folder order, as the book-making window's add-folder
 // command does; a file is taken as it is.
 bool collectSources(const QStringList &paths, QList<SourceEntry> *sources)
 {
     for (const QString &path : paths) {
-        const QStringList files = QFileInfo(path).isDir() ? SourceFiles::pdfFilesInFolder(path)
-                                                          : QStringList{path};
+        const QStringList files =
+            QFileInfo(path).isDir() ? SourceFiles::pdfFilesInFolder(path) : QStringList{path};
         for (const QString &file : files) {
             if (!SourceFiles::isPdfPath(file)) {
                 printError(QStringLiteral("quillmoor-book make: %1: not a PDF file").arg(file));
@@ -43,8 +45,10 @@ QString describeFailure(const GenerationResult &result)
 int runMake(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.addOption({{QStringLiteral("n"), QStringLiteral("name")}, QString(), QStringLiteral("NAME")});
-    parser.addOption({{QStringLiteral("o"), QStringLiteral("out")}, QString(), QStringLiteral("FOLDER")});
+    parser.addOption(
+        {{QStringLiteral("n"), QStringLiteral("name")}, QString(), QStringLiteral("NAME")});
+    parser.addOption(
+        {{QStringLiteral("o"), QStringLiteral("out")}, QString(), QStringLiteral("FOLDER")});
     if (!parseCommandLine(parser, QStringLiteral("make"), arguments, 1, true))
         return UsageError;
     if (!parser.isSet(QStringLiteral("name")) || !parser.isSet(QStringLiteral("out"))) {
@@ -75,7 +79,8 @@ int runMake(const QStringList &arguments)
         printOutput(result.bookPath);
         return Success;
     case GenerationOutcome::FieldsMissing:
-        printError(QStringLiteral("quillmoor-book make: the book name and the folder must not be blank"));
+        printError(
+            QStringLiteral("quillmoor-book make: the book name and the folder must not be blank"));
         return UsageError;
     case GenerationOutcome::Failed:
     case GenerationOutcome::Cancelled:

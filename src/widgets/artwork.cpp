@@ -11,7 +11,8 @@ static void initQuillmoorResources()
     Q_INIT_RESOURCE(quillmoor);
 }
 
-namespace {
+namespace
+{
 
 void loadResources()
 {

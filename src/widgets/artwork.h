@@ -8,7 +8,8 @@
 
 // The program's own pictures, drawn as SVG and compiled into the program. A picture is named
 // without folder or ending, such as "close-cross".
-namespace Artwork {
+namespace Artwork
+{
 
 // The picture drawn at `size` (stretched to it); at its own size when `size` is empty.
 QPixmap pixmap(const QString &name, QSize size = QSize());

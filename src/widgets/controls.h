@@ -7,7 +7,8 @@
 
 // One-line makers for the controls of a window designed in twips: each control gets its name
 // as objectName and its design rectangle within its parent.
-namespace Controls {
+namespace Controls
+{
 
 // Puts `widget` at `twips` (left, top, width, height) within its parent.
 void place(QWidget *widget, const QRect &twips);

@@ -3,7 +3,8 @@
 class QListWidget;
 class SideList;
 
-namespace Module1 {
+namespace Module1
+{
 
 // The width in pixels the widest line of `list` needs in the list's own font, plus 8 for the
 // margins the lines are drawn with; 0 for an empty list. Every line is measured anew.

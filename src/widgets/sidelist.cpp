@@ -3,7 +3,8 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
-namespace {
+namespace
+{
 
 class FixedRowDelegate : public QStyledItemDelegate
 {

@@ -9,7 +9,8 @@
 #include <QSaveFile>
 #include <QtEndian>
 
-namespace {
+namespace
+{
 
 class Generation
 {
@@ -77,9 +78,10 @@ bool Generation::prepareIndex()
         return fail(GenerationStep::Measuring, QString(),
                     QStringLiteral("the book would be 2 GiB or larger"));
     const std::optional<QByteArray> readBack =
-            ScratchFolder(m_request.scratchFolder).roundTripIndex(index);
+        ScratchFolder(m_request.scratchFolder).roundTripIndex(index);
     if (!readBack)
-        return fail(GenerationStep::ScratchIndex, ScratchFolder(m_request.scratchFolder).indexFilePath(),
+        return fail(GenerationStep::ScratchIndex,
+                    ScratchFolder(m_request.scratchFolder).indexFilePath(),
                     QStringLiteral("cannot be written or read back"));
     m_indexBytes = *readBack;
     if (m_request.sources.isEmpty())
@@ -103,8 +105,8 @@ bool Generation::writeBook(QIODevice &book)
     }
     uchar trailer[4];
     qToLittleEndian<qint32>(qint32(m_indexBytes.size()), trailer);
-    if (book.write(m_indexBytes) != m_indexBytes.size()
-        || book.write(reinterpret_cast<const char *>(trailer), 4) != 4)
+    if (book.write(m_indexBytes) != m_indexBytes.size() ||
+        book.write(reinterpret_cast<const char *>(trailer), 4) != 4)
         return fail(GenerationStep::Finishing, m_result.bookPath,
                     SafeWrite::errorText(book, QStringLiteral("cannot be written whole")));
     return true;
@@ -119,14 +121,16 @@ bool Generation::copySource(QIODevice &book, int number)
     if (!source.open(QIODevice::ReadOnly))
         return fail(GenerationStep::Copying, path, source.errorString());
     if (source.size() != length)
-        return fail(GenerationStep::Copying, path, QStringLiteral("changed size while the book was written"));
+        return fail(GenerationStep::Copying, path,
+                    QStringLiteral("changed size while the book was written"));
     const qint64 before = m_progress.bytesDone;
-    const SafeWrite::CopyResult copied = SafeWrite::copyBytes(source, book, length, [&](qint64 done) {
-        m_progress.bytesDone = before + done;
-        m_progress.chapterBytesDone = done;
-        m_progress.chapterBytes = length;
-        return report();
-    });
+    const SafeWrite::CopyResult copied =
+        SafeWrite::copyBytes(source, book, length, [&](qint64 done) {
+            m_progress.bytesDone = before + done;
+            m_progress.chapterBytesDone = done;
+            m_progress.chapterBytes = length;
+            return report();
+        });
     switch (copied) {
     case SafeWrite::CopyResult::Copied:
         break;
@@ -141,7 +145,8 @@ bool Generation::copySource(QIODevice &book, int number)
     }
     char extra;
     if (source.read(&extra, 1) != 0)
-        return fail(GenerationStep::Copying, path, QStringLiteral("changed size while the book was written"));
+        return fail(GenerationStep::Copying, path,
+                    QStringLiteral("changed size while the book was written"));
     return true;
 }
 

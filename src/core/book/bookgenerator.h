@@ -10,14 +10,12 @@
 // one after another, then the contents index and its length in the last 4 bytes (the layout is
 // in contentsindex.h). Bytes are copied in bounded chunks.
 
-struct SourceEntry
-{
+struct SourceEntry {
     QString name; // the chapter name, as the source list shows it
     QString path; // the source PDF
 };
 
-struct GenerationRequest
-{
+struct GenerationRequest {
     QString bookName;   // file name of the book without ".VELM", used exactly as typed
     QString saveFolder; // used exactly as typed
     QList<SourceEntry> sources;
@@ -29,8 +27,7 @@ struct GenerationRequest
     QString scratchFolder;
 };
 
-struct GenerationProgress
-{
+struct GenerationProgress {
     qint64 bytesDone = 0;
     qint64 bytesTotal = 0;
     int chaptersDone = 0;
@@ -50,8 +47,7 @@ enum class GenerationOutcome {
 // LeftoverCheck: the callers' check before a book is written (leftovercheck.h).
 enum class GenerationStep { LeftoverCheck, Measuring, ScratchIndex, Opening, Copying, Finishing };
 
-struct GenerationResult
-{
+struct GenerationResult {
     GenerationOutcome outcome = GenerationOutcome::Failed;
     GenerationStep step = GenerationStep::LeftoverCheck;
     QString bookPath;

@@ -7,7 +7,8 @@
 #include <QFileInfo>
 #include <QtEndian>
 
-namespace {
+namespace
+{
 
 QString tr(const char *text)
 {
@@ -80,33 +81,33 @@ bool BookReader::copyChapter(const QString &bookPath, const BookContents &conten
                              QIODevice &out, QString *error)
 {
     if (!contents.chapterReadable(number)) {
-        *error = tr("chapter %1 has a damaged index line or a range outside the book")
-                         .arg(number + 1);
+        *error =
+            tr("chapter %1 has a damaged index line or a range outside the book").arg(number + 1);
         return false;
     }
     const ContentsIndex::Line &line = contents.lines.at(number);
     QFile book(bookPath);
     const bool rewritten =
-            contents.modified.isValid() && QFileInfo(bookPath).lastModified() != contents.modified;
+        contents.modified.isValid() && QFileInfo(bookPath).lastModified() != contents.modified;
     if (!book.open(QIODevice::ReadOnly) || book.size() != contents.fileSize || rewritten) {
         *error = tr("the book cannot be read again, or has changed since its index was read");
         return false;
     }
     SafeWrite::CopyResult copied = book.seek(line.start - 1)
-                                           ? SafeWrite::copyBytes(book, out, line.length)
-                                           : SafeWrite::CopyResult::ReadFailed;
+                                       ? SafeWrite::copyBytes(book, out, line.length)
+                                       : SafeWrite::CopyResult::ReadFailed;
     // A file keeps the last bytes in its buffer: flush them, so success means they were written.
     auto *file = qobject_cast<QFileDevice *>(&out);
     if (copied == SafeWrite::CopyResult::Copied && file && !file->flush())
         copied = SafeWrite::CopyResult::WriteFailed;
     if (copied == SafeWrite::CopyResult::ReadFailed) {
         *error = tr("the chapter's bytes cannot be read: %1")
-                         .arg(SafeWrite::errorText(book, tr("the book ends early")));
+                     .arg(SafeWrite::errorText(book, tr("the book ends early")));
         return false;
     }
     if (copied != SafeWrite::CopyResult::Copied) {
         *error = tr("the chapter's bytes cannot be written: %1")
-                         .arg(SafeWrite::errorText(out, tr("not all of them were taken")));
+                     .arg(SafeWrite::errorText(out, tr("not all of them were taken")));
         return false;
     }
     return true;

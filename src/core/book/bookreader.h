@@ -15,8 +15,7 @@ class ScratchFolder;
 // four bytes or larger than ContentsIndex::MaxIndexLength gives no chapters (`ok` false, with
 // the reason in `error`). Each line's range is checked against the chapter area [0, S) when a
 // chapter is read, never before, so a damaged line still takes its place in the list.
-struct BookContents
-{
+struct BookContents {
     bool ok = false;
     QString error;
     qint64 fileSize = 0;
@@ -32,7 +31,8 @@ struct BookContents
     bool chapterReadable(int number) const;
 };
 
-namespace BookReader {
+namespace BookReader
+{
 
 // Reads the trailer, then the index with one read of exactly its length.
 BookContents readContents(ByteSource &book);

@@ -2,10 +2,11 @@
 
 #include "core/text/gbkcodec.h"
 
+namespace ContentsIndex
+{
 
-namespace ContentsIndex {
-
-namespace {
+namespace
+{
 
 const QString LineEnd = QStringLiteral("\r\n");
 
@@ -43,8 +44,8 @@ QByteArray encode(const QList<Chapter> &chapters)
     QString text;
     qint64 nextStart = 1;
     for (const Chapter &chapter : chapters) {
-        text += safeChapterName(chapter.name) + StartMark + QString::number(nextStart) + LengthMark
-                + QString::number(chapter.length) + LineEnd;
+        text += safeChapterName(chapter.name) + StartMark + QString::number(nextStart) +
+                LengthMark + QString::number(chapter.length) + LineEnd;
         nextStart += chapter.length;
     }
     text += LineEnd;
@@ -75,8 +76,9 @@ Line parseLine(const QString &text)
     if (startMark < 0 || lengthMark < startMark)
         return line;
     const QStringView view(text);
-    const bool numbers = parseNumber(view.mid(startMark + 1, lengthMark - startMark - 1), &line.start)
-                         && parseNumber(view.mid(lengthMark + 1), &line.length);
+    const bool numbers =
+        parseNumber(view.mid(startMark + 1, lengthMark - startMark - 1), &line.start) &&
+        parseNumber(view.mid(lengthMark + 1), &line.length);
     line.valid = numbers && line.start >= 1 && line.length >= 1;
     return line;
 }

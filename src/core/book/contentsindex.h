@@ -15,9 +15,10 @@
 // An index line is: name "♂" start "♀" length CR LF, where start is the 1-based position of the
 // chapter's first byte and both numbers are plain ASCII decimal digits. "♂" is A1 E1 and "♀" is
 // A1 E2 in GBK.
-namespace ContentsIndex {
+namespace ContentsIndex
+{
 
-inline const QChar StartMark(0x2642); // ♂
+inline const QChar StartMark(0x2642);  // ♂
 inline const QChar LengthMark(0x2640); // ♀
 
 // Positions in a book are signed 32-bit values: a book's size S + L + 4 may not exceed this.
@@ -26,8 +27,7 @@ constexpr qint64 MaxBookSize = 2147483647;
 constexpr qint64 MaxIndexLength = 32 * 1024 * 1024;
 constexpr int MaxChapters = 32767;
 
-struct Chapter
-{
+struct Chapter {
     QString name;
     qint64 length = 0;
 };
@@ -35,8 +35,7 @@ struct Chapter
 // One non-empty line of a stored index. `valid` is false for a damaged line: no "♂" or "♀",
 // a number that is not plain digits in the signed 32-bit range, a start below 1 or a length
 // below 1. A damaged line keeps its place, so the contents list and the line list stay aligned.
-struct Line
-{
+struct Line {
     QString text;
     QString name;
     bool valid = false;

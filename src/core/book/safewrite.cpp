@@ -6,7 +6,8 @@
 #include <unistd.h>
 #endif
 
-namespace SafeWrite {
+namespace SafeWrite
+{
 
 bool createFresh(QFile &file, const QString &path)
 {

@@ -6,7 +6,8 @@
 #include <functional>
 
 // Small file-writing helpers shared by everything that writes a file.
-namespace SafeWrite {
+namespace SafeWrite
+{
 
 // Bytes are copied, and progress reported, in chunks of this size, so memory never follows a
 // chapter's size. A buffer this small stays in the processor's cache between its read and its
@@ -28,7 +29,7 @@ enum class CopyResult { Copied, ReadFailed, WriteFailed, Stopped };
 // Copies exactly `length` bytes from `in` (at its current position) to `out` in chunks.
 // `progress`, when given, is called after each chunk with the bytes copied so far and may
 // return false to stop the copy.
-template<typename Progress>
+template <typename Progress>
 CopyResult copyBytes(QIODevice &in, QIODevice &out, qint64 length, Progress progress);
 
 CopyResult copyBytes(QIODevice &in, QIODevice &out, qint64 length);
@@ -47,8 +48,9 @@ bool copyBetweenFiles(QIODevice &in, QIODevice &out, qint64 length,
 
 } // namespace SafeWrite
 
-template<typename Progress>
-SafeWrite::CopyResult SafeWrite::copyBytes(QIODevice &in, QIODevice &out, qint64 length, Progress progress)
+template <typename Progress>
+SafeWrite::CopyResult SafeWrite::copyBytes(QIODevice &in, QIODevice &out, qint64 length,
+                                           Progress progress)
 {
     qint64 done = 0;
     bool stopped = false;

@@ -5,7 +5,8 @@
 #include <QDir>
 #include <QFile>
 
-namespace {
+namespace
+{
 const char IndexFileName[] = "Velmforge.txt";
 const char ChapterFileName[] = "Velmforge.pdf";
 } // namespace
@@ -34,8 +35,8 @@ std::optional<QByteArray> ScratchFolder::roundTripIndex(const QByteArray &indexB
         return std::nullopt;
     const QString path = indexFilePath();
     QFile file;
-    const bool written = SafeWrite::createFresh(file, path)
-                         && file.write(indexBytes) == indexBytes.size() && file.flush();
+    const bool written = SafeWrite::createFresh(file, path) &&
+                         file.write(indexBytes) == indexBytes.size() && file.flush();
     file.close();
     std::optional<QByteArray> readBack;
     if (written && file.open(QIODevice::ReadOnly)) {

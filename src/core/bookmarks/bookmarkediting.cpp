@@ -1,6 +1,7 @@
 #include "core/bookmarks/bookmarkediting.h"
 
-namespace {
+namespace
+{
 
 bool isBlankLine(const QString &line)
 {

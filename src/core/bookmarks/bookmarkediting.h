@@ -5,7 +5,8 @@
 
 // The bookmark file as text to edit by hand: what the organise dialog shows and what its Save
 // makes of the edited text.
-namespace Module1 {
+namespace Module1
+{
 
 // The file's lines without the blank ones (empty or blanks only), each ended by LF.
 QString EditableBookmarkText(const QStringList &fileLines);

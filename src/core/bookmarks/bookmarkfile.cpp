@@ -1,8 +1,8 @@
 #include "core/bookmarks/bookmarkfile.h"
 
+#include "core/book/safewrite.h"
 #include "core/document/documentkind.h"
 #include "core/text/gbkcodec.h"
-#include "core/book/safewrite.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,7 +12,8 @@
 #include <sys/file.h>
 #endif
 
-namespace {
+namespace
+{
 
 const QChar OpenBracket(0xFF3B); // ［
 const QByteArray LineEnd("\r\n");
@@ -60,7 +61,8 @@ std::optional<QString> chapterEntryText(const QString &line, int chapterIndex)
 
 } // namespace
 
-namespace Module1 {
+namespace Module1
+{
 
 QString BookmarkFilePath(const QString &documentPath)
 {

@@ -15,7 +15,8 @@
 //
 // "［" and "］" are the full-width brackets U+FF3B and U+FF3D (GBK A3 DB and A3 DD). The entry
 // text is the whole line of a plain entry and the part after the first "&" of a chapter entry.
-namespace Module1 {
+namespace Module1
+{
 
 // The document path with every ".VELM" (a book, whose path ends in "VELM") or every ".pdf" (a
 // PDF) replaced by ".ini", in any letter case. Empty when the document has no bookmark file:
@@ -42,8 +43,7 @@ QStringList ReadBookmarkFileLines(const QString &documentPath);
 // line opens no line of its own.
 QStringList BookmarkLinesOf(const QByteArray &bytes);
 
-struct BookmarkEntry
-{
+struct BookmarkEntry {
     QString entryText; // what the hidden bookmark entry list holds
     QString name;      // what the bookmark list shows: the entry text before its first "［"
 };

@@ -9,7 +9,8 @@
 //
 // The page is written in decimal; the chapter index is the chapter's row in the contents list
 // and the chapter text its line there.
-namespace Module1 {
+namespace Module1
+{
 
 QString PlainBookmarkLine(const QString &name, int page);
 QString ChapterBookmarkLine(int chapter, const QString &chapterText, const QString &plainEntry);

@@ -7,7 +7,8 @@
 // four characters among them) no kind. Nothing of the file itself is looked at.
 enum class DocumentKind { None, Book, Pdf };
 
-namespace Module1 {
+namespace Module1
+{
 
 DocumentKind DocumentKindOf(const QString &path);
 

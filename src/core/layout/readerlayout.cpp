@@ -4,7 +4,8 @@
 
 #include <QtGlobal>
 
-namespace {
+namespace
+{
 
 // The view ends 200 twips short of the window's outer right edge in both states.
 int viewWidthFrom(int outerWidth, int viewLeft)

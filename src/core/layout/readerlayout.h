@@ -7,7 +7,8 @@
 // (borders, title and menu bar included), as the window was designed; the view's right edge
 // stays at W - 200 and only its left edge moves: 3720 while the side panel is shown, 60 while it
 // is hidden. The view's left edge is the one place that state lives.
-namespace ReaderLayout {
+namespace ReaderLayout
+{
 
 constexpr int MinimumWidth = 8800;
 constexpr int MinimumHeight = 6500;

@@ -5,7 +5,8 @@
 // Window geometry is designed in twips: 15 twips are one device-independent pixel. A place in
 // twips becomes pixels by rounding each edge to the nearest pixel, so neighbouring controls that
 // share an edge in twips share it in pixels too.
-namespace Twips {
+namespace Twips
+{
 
 constexpr int PerPixel = 15;
 

@@ -4,7 +4,8 @@
 
 #include <QStringList>
 
-namespace {
+namespace
+{
 
 const int HiddenKey = 0x5A;
 

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace Module1 {
+namespace Module1
+{
 
 // A number text holds a hidden text as decimal integers separated by commas (a blank may follow
 // each comma), one integer per character, each taken exclusive-or a fixed key. Decoding takes the

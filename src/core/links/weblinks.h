@@ -4,7 +4,8 @@
 
 // The publisher's addresses and the book generator's probe suffix, held as number texts and
 // decoded with Module1::DecodeNumberText only when needed.
-namespace NumberTexts {
+namespace NumberTexts
+{
 
 QString homePage();
 // The home page less its last character, with a blank after each comma: a label's caption.

@@ -12,7 +12,8 @@ public:
     virtual void openAddress(const QString &address) = 0;
 };
 
-namespace Module1 {
+namespace Module1
+{
 
 // Decodes the address held in `numberText` and has `opener` open it.
 void OpenWebPage(WebOpener &opener, const QString &numberText);

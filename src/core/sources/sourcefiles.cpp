@@ -6,7 +6,8 @@
 
 #include <algorithm>
 
-namespace SourceFiles {
+namespace SourceFiles
+{
 
 QString chapterNameOf(const QString &path)
 {
@@ -35,8 +36,8 @@ void sortInFolderOrder(QStringList &fileNames)
 QStringList pdfFilesInFolder(const QString &folder)
 {
     const QDir dir(folder);
-    QStringList names = dir.entryList({QStringLiteral("*.pdf")}, QDir::Files | QDir::Readable,
-                                      QDir::NoSort);
+    QStringList names =
+        dir.entryList({QStringLiteral("*.pdf")}, QDir::Files | QDir::Readable, QDir::NoSort);
     // The name filter already ignores letter case; keep only names that really end in ".pdf".
     names.erase(std::remove_if(names.begin(), names.end(),
                                [](const QString &name) { return !isPdfPath(name); }),

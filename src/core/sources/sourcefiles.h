@@ -5,7 +5,8 @@
 
 // The rules the source list of a book follows, shared by the book-making window and the
 // command line.
-namespace SourceFiles {
+namespace SourceFiles
+{
 
 // The file name without its folder, with every ".pdf" removed in any letter case:
 // "Report.PDF.pdf" gives "Report", "a.pdf.bak.pdf" gives "a.bak", ".pdf" gives "".

@@ -4,7 +4,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-namespace Gbk {
+namespace Gbk
+{
 
 bool isAvailable()
 {

@@ -7,7 +7,8 @@
 // Every text file of the system (contents index, bookmark file) is GBK (code page 936) on every
 // platform, so books and bookmark files stay exchangeable with the systems the program is made
 // for. This is the one place that knows how GBK is reached.
-namespace Gbk {
+namespace Gbk
+{
 
 // False when this Qt has no GBK converter (a Qt built without ICU).
 bool isAvailable();

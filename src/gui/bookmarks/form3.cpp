@@ -1,10 +1,10 @@
 #include "gui/bookmarks/form3.h"
 
-#include "widgets/controls.h"
 #include "app/dialogs.h"
+#include "core/layout/twips.h"
 #include "gui/bookmarks/bookmarkdialogs.h"
 #include "gui/bookmarks/pagecapture.h"
-#include "core/layout/twips.h"
+#include "widgets/controls.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,12 +1,12 @@
 #include "gui/bookmarks/form4.h"
 
-#include "widgets/controls.h"
 #include "app/dialogs.h"
-#include "gui/bookmarks/bookmarkdialogs.h"
 #include "core/bookmarks/bookmarkediting.h"
 #include "core/bookmarks/bookmarkfile.h"
 #include "core/document/documentsession.h"
 #include "core/layout/twips.h"
+#include "gui/bookmarks/bookmarkdialogs.h"
+#include "widgets/controls.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>

@@ -1,19 +1,19 @@
 #include "gui/maker/form2.h"
 
-#include "widgets/artwork.h"
-#include "widgets/controls.h"
 #include "app/dialogs.h"
+#include "core/book/bookwriter.h"
 #include "core/book/scratchfolder.h"
+#include "core/layout/twips.h"
 #include "core/links/leftovercheck.h"
 #include "core/links/numbertext.h"
 #include "core/links/weblinks.h"
 #include "core/links/webopener.h"
-#include "core/book/bookwriter.h"
-#include "widgets/filedroplist.h"
 #include "core/sources/sourcefiles.h"
 #include "gui/maker/sourcelist.h"
+#include "widgets/artwork.h"
 #include "widgets/clicklabel.h"
-#include "core/layout/twips.h"
+#include "widgets/controls.h"
+#include "widgets/filedroplist.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -62,11 +62,13 @@ Form2::Form2(const AppServices &services) : QWidget(nullptr, Qt::Window), m_serv
     m_writer = new BookWriter(this);
     m_writer->setObjectName(QStringLiteral("bookWriter"));
     // On the writing thread, ahead of the book: a leftover that stays is the book's failure.
-    m_writer->setGenerator([](const GenerationRequest &request, const GenerationCallback &progress) {
-        if (const std::optional<GenerationResult> stuck = Module1::RemoveLeftoverExecutable(request))
-            return *stuck;
-        return GenerateBook(request, progress);
-    });
+    m_writer->setGenerator(
+        [](const GenerationRequest &request, const GenerationCallback &progress) {
+            if (const std::optional<GenerationResult> stuck =
+                    Module1::RemoveLeftoverExecutable(request))
+                return *stuck;
+            return GenerateBook(request, progress);
+        });
     connectSignals();
 }
 

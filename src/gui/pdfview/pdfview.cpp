@@ -1,7 +1,7 @@
 #include "gui/pdfview/pdfview.h"
 
-#include "widgets/artwork.h"
 #include "core/layout/twips.h"
+#include "widgets/artwork.h"
 
 #include <QAction>
 #include <QEvent>
@@ -15,7 +15,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 const double ZoomStep = 1.25;
 const double SmallestScale = 0.1;
 const double LargestScale = 8.0;

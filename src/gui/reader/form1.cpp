@@ -1,18 +1,18 @@
 #include "gui/reader/form1.h"
 
-#include "widgets/artwork.h"
-#include "widgets/controls.h"
 #include "core/document/documentsession.h"
+#include "core/layout/readerlayout.h"
+#include "core/layout/twips.h"
 #include "core/links/numbertext.h"
 #include "core/links/weblinks.h"
 #include "core/links/webopener.h"
 #include "gui/pdfview/pdfview.h"
+#include "widgets/artwork.h"
 #include "widgets/clicklabel.h"
+#include "widgets/controls.h"
 #include "widgets/lineselection.h"
 #include "widgets/listfitting.h"
-#include "core/layout/readerlayout.h"
 #include "widgets/sidelist.h"
-#include "core/layout/twips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,7 +24,8 @@
 using Controls::caption;
 using Controls::make;
 
-namespace {
+namespace
+{
 
 const QSize StartContentSize(8280, 6180);
 // The client area the window was designed with, in pixels.
@@ -256,8 +257,8 @@ void Form1::connectSignals()
     connect(隐藏显示书签, &QAction::triggered, this, &Form1::ToggleSidePanel);
     connect(Picture6, &ClickLabel::clicked, this, &Form1::HideSidePanel);
     const QList<QPair<ClickLabel *, QString>> links{
-        {Label20, NumberTexts::homePage()}, {Label23, NumberTexts::homePage()},
-        {Label24, NumberTexts::pageOne()},  {Label25, NumberTexts::pageTwo()},
+        {Label20, NumberTexts::homePage()},  {Label23, NumberTexts::homePage()},
+        {Label24, NumberTexts::pageOne()},   {Label25, NumberTexts::pageTwo()},
         {Label26, NumberTexts::pageThree()}, {Label27, NumberTexts::helpPage()}};
     for (const auto &link : links)
         connect(link.first, &ClickLabel::clicked, this, [this, link] { openPage(link.second); });

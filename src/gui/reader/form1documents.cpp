@@ -9,7 +9,8 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
-namespace {
+namespace
+{
 
 const QString OpenTitle = QStringLiteral("打开PDF文件");
 const QString OpenFilter = QStringLiteral("PDF文件 (*.pdf *.VELM)");

@@ -13,7 +13,9 @@
 void Form1::setSidePanelLook(SidePanelLook look, bool contentsListStays)
 {
     const bool single = look == SidePanelLook::Single;
-    const QLabel *header = single ? Picture3 : look == SidePanelLook::Contents ? Picture1 : Picture2;
+    const QLabel *header = single                            ? Picture3
+                           : look == SidePanelLook::Contents ? Picture1
+                                                             : Picture2;
     Image1->setPixmap(header->pixmap());
     Label9->setVisible(!single);
     Label10->setVisible(!single);
