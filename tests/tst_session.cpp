@@ -5,13 +5,13 @@
 #include "testfiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
+using Gbk::encode;
 using TestBooks::bookOf;
 
 namespace
@@ -54,13 +54,15 @@ struct Recorder {
 
 } // namespace
 
+// The open document's rules, without widgets: what each command reads and writes, and what it
+// tells the view.
 class TestSession : public QObject
 {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { m_session.reset(); }
 
     void openFollowsTheKind_data();
     void openFollowsTheKind();
@@ -75,14 +77,12 @@ private slots:
 
 private:
     QString file(const QString &name) const { return m_dir->filePath(name); }
-    QString writeFile(const QString &name, const QByteArray &bytes)
+    QString write(const QString &name, const QByteArray &bytes)
     {
         return TestFiles::write(file(name), bytes) ? file(name) : QString();
     }
-    QStringList scratchFiles() const
-    {
-        return QDir(m_scratch->path()).entryList(QDir::Files | QDir::Hidden);
-    }
+    QStringList scratchFiles() const { return TestFiles::entriesOf(m_scratch->path()); }
+    QStringList &events() const { return m_recorder->events; }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ScratchFolder> m_scratch;
@@ -97,17 +97,8 @@ void TestSession::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     m_scratch = std::make_unique<ScratchFolder>();
-    QVERIFY(m_dir->isValid() && m_scratch->isValid());
     m_session = std::make_unique<DocumentSession>(m_scratch.get());
     m_recorder = std::make_unique<Recorder>(*m_session);
-}
-
-void TestSession::cleanup()
-{
-    m_recorder.reset();
-    m_session.reset();
-    m_scratch.reset();
-    m_dir.reset();
 }
 
 void TestSession::openFollowsTheKind_data()
@@ -126,17 +117,13 @@ void TestSession::openFollowsTheKind()
 {
     QFETCH(QString, name);
     QFETCH(QStringList, events);
-    const QString path = writeFile(name, bookOf({{"一", m_one}, {"二", m_two}}));
-    QVERIFY(TestFiles::write(
-        Module1::BookmarkFilePath(path).isEmpty() ? file("x.ini") : Module1::BookmarkFilePath(path),
-        Gbk::encode("甲［3］\r\n\r\n乙［4］\r\n无页码\r\n")));
+    const QString path = write(name, bookOf({{"一", m_one}, {"二", m_two}}));
+    const QString ini = Module1::BookmarkFilePath(path);
+    QVERIFY(TestFiles::write(ini.isEmpty() ? file("x.ini") : ini,
+                             encode("甲［3］\r\n\r\n乙［4］\r\n无页码\r\n")));
     m_session->open(path);
-    for (QString &event : events) {
-        if (event == "pdf")
-            event += " " + path;
-    }
-    QCOMPARE(m_recorder->events, QStringList{"opened " + path} + events);
-    QCOMPARE(m_session->documentPath(), path);
+    events.replaceInStrings("pdf", "pdf " + path);
+    QCOMPARE(this->events(), QStringList{"opened " + path} + events);
     QCOMPARE(m_session->chapter(), -1);
     QVERIFY(scratchFiles().isEmpty());
 }
@@ -146,29 +133,25 @@ void TestSession::openFollowsTheKind()
 void TestSession::chapterIsShownFromAScratchFileGoneAfterwards()
 {
     const QString path =
-        writeFile("诗集.VELM", bookOf({{"序言", m_one}, {"二", m_two}, {"三", m_three}}));
-    QVERIFY(
-        TestFiles::write(file("诗集.ini"), Gbk::encode("{0}序言&开头［1］\r\n{2}三&重点［5］\r\n"
-                                                       "{02}三&不算［1］\r\n{0}A&B&x［2］\r\n")));
+        write("诗集.VELM", bookOf({{"序言", m_one}, {"二", m_two}, {"三", m_three}}));
+    write("诗集.ini", encode("{0}序言&开头［1］\r\n{2}三&重点［5］\r\n{02}三&不算［1］\r\n"
+                             "{0}A&B&x［2］\r\n"));
     m_session->open(path);
-    m_recorder->events.clear();
+    events().clear();
     QVERIFY(TestFiles::write(m_scratch->chapterFilePath(), QByteArray(80000, 'x')));
-
-    m_session->chooseChapter(0);
-    m_session->chooseChapter(1);
-    m_session->chooseChapter(2);
+    for (int row : {0, 1, 2})
+        m_session->chooseChapter(row);
     QCOMPARE(m_recorder->chapters, QList<QByteArray>({m_one, m_two, m_three}));
-    QCOMPARE(m_recorder->events,
-             QStringList({"chapter", "bookmarks 开头=开头［1］,B&x=B&x［2］", "chapter",
-                          "bookmarks ", "chapter", "bookmarks 重点=重点［5］"}));
-    QCOMPARE(m_session->chapter(), 2);
+    QCOMPARE(events(), QStringList({"chapter", "bookmarks 开头=开头［1］,B&x=B&x［2］", "chapter",
+                                    "bookmarks ", "chapter", "bookmarks 重点=重点［5］"}));
     QVERIFY(scratchFiles().isEmpty());
     m_session->open(path);
     QCOMPARE(m_session->chapter(), -1);
 }
 
 // A damaged line keeps its place; choosing it, or a row past the lines, shows nothing and keeps
-// the bookmarks listed, but it is the chapter chosen.
+// the bookmarks listed, but it is the chapter chosen. With a PDF open the book's lines read
+// nothing.
 void TestSession::chaptersThatCannotBeRead()
 {
     const QString index =
@@ -176,24 +159,20 @@ void TestSession::chaptersThatCannotBeRead()
             .arg(m_one.size())
             .arg(m_one.size() + 1)
             .arg(m_two.size());
-    const QString path = writeFile("d.VELM", TestBooks::bookWithIndex(m_one + m_two, index));
-    QVERIFY(
-        TestFiles::write(file("d.ini"), Gbk::encode("{0}好&甲［1］\r\n{1}没有记号&乙［1］\r\n")));
-    m_session->open(path);
-    QCOMPARE(m_recorder->events.last(), QStringLiteral("contents 好,没有记号,越界,坏数,尾"));
+    m_session->open(write("d.VELM", TestBooks::bookWithIndex(m_one + m_two, index)));
+    write("d.ini", encode("{0}好&甲［1］\r\n{1}没有记号&乙［1］\r\n"));
+    QCOMPARE(events().last(), QStringLiteral("contents 好,没有记号,越界,坏数,尾"));
     m_session->chooseChapter(0);
-    m_recorder->events.clear();
+    events().clear();
     for (int row : {1, 2, 3, 99, -1}) {
         m_session->chooseChapter(row);
         QCOMPARE(m_session->chapter(), row);
-        QVERIFY(m_recorder->events.isEmpty());
+        QVERIFY(events().isEmpty() && scratchFiles().isEmpty());
         QCOMPARE(m_session->bookmarks().size(), 1);
-        QVERIFY(scratchFiles().isEmpty());
     }
     m_session->chooseChapter(4);
     QCOMPARE(m_recorder->chapters, QList<QByteArray>({m_one, m_two}));
-    // With a PDF open, the book's lines read nothing.
-    m_session->open(writeFile("a.pdf", m_one));
+    m_session->open(write("a.pdf", m_one));
     m_session->chooseChapter(4);
     QCOMPARE(m_recorder->chapters.size(), 2);
 }
@@ -201,21 +180,17 @@ void TestSession::chaptersThatCannotBeRead()
 // Nothing of an earlier book is read for a book whose index cannot be read.
 void TestSession::unreadableIndexGivesNoChapters()
 {
-    const QList<QByteArray> broken{m_two + TestBooks::trailer(0), m_two + TestBooks::trailer(-5),
-                                   m_two + TestBooks::trailer(m_two.size() + 1),
-                                   QByteArray("\x01\x00", 2), QByteArray()};
-    m_session->open(writeFile("good.VELM", bookOf({{"一", m_one}})));
-    for (const QByteArray &bytes : broken) {
-        const QString path = writeFile("broken.VELM", bytes);
-        if (bytes.isEmpty())
-            QFile::remove(path);
+    m_session->open(write("good.VELM", bookOf({{"一", m_one}})));
+    for (const QByteArray &bytes :
+         {m_two + TestBooks::trailer(0), m_two + TestBooks::trailer(-5),
+          m_two + TestBooks::trailer(m_two.size() + 1), QByteArray("\x01\x00", 2), QByteArray()}) {
+        const QString path = write("broken.VELM", bytes);
+        QVERIFY(!bytes.isEmpty() || QFile::remove(path));
         m_session->open(path);
         QVERIFY(m_session->contents().lines.isEmpty());
         m_session->chooseChapter(0);
-        QVERIFY(m_recorder->chapters.isEmpty());
-        QCOMPARE(TestFiles::read(path), bytes);
+        QVERIFY(m_recorder->chapters.isEmpty() && scratchFiles().isEmpty());
     }
-    QVERIFY(scratchFiles().isEmpty());
 }
 
 void TestSession::addBookmark_data()
@@ -227,27 +202,20 @@ void TestSession::addBookmark_data()
     QTest::addColumn<int>("result");
     QTest::addColumn<QString>("written"); // in the captured document's bookmark file
     QTest::addColumn<bool>("listed");
-    QTest::newRow("pdf") << "a.pdf" << -1 << "" << int(Result::Added) << "旧［1］\r\n名［12］\r\n"
-                         << true;
-    QTest::newRow("chapter") << "b.VELM" << 1 << "" << int(Result::Added)
-                             << "旧［1］\r\n{1}二&名［12］\r\n"
-                             << true;
-    QTest::newRow("book, no chapter")
-        << "b.VELM" << -1 << "" << int(Result::NoChapter) << "旧［1］\r\n"
-        << false;
-    QTest::newRow("no kind") << "c.txt" << -1 << "" << int(Result::NoDocument) << "旧［1］\r\n"
-                             << false;
-    QTest::newRow("another document since")
-        << "a.pdf" << -1 << "b.VELM" << int(Result::Added) << "旧［1］\r\n名［12］\r\n"
-        << false;
-    QTest::newRow("another chapter since")
-        << "b.VELM" << 1 << "0" << int(Result::Added) << "旧［1］\r\n{1}二&名［12］\r\n"
-        << false;
-    QTest::newRow("same chapter again")
-        << "b.VELM" << 1 << "1" << int(Result::Added) << "旧［1］\r\n{1}二&名［12］\r\n"
-        << true;
-    QTest::newRow("not written") << "missing/a.pdf" << -1 << "" << int(Result::NotWritten) << ""
-                                 << false;
+    const auto row = [](const char *name, const char *document, int chapter, const char *since,
+                        Result result, const char *written, bool listed) {
+        QTest::newRow(name) << document << chapter << since << int(result) << written << listed;
+    };
+    const char *plain = "旧［1］\r\n名［12］\r\n";
+    const char *inChapter = "旧［1］\r\n{1}二&名［12］\r\n";
+    row("pdf", "a.pdf", -1, "", Result::Added, plain, true);
+    row("chapter", "b.VELM", 1, "", Result::Added, inChapter, true);
+    row("book, no chapter", "b.VELM", -1, "", Result::NoChapter, "旧［1］\r\n", false);
+    row("no kind", "c.txt", -1, "", Result::NoDocument, "旧［1］\r\n", false);
+    row("another document since", "a.pdf", -1, "b.VELM", Result::Added, plain, false);
+    row("another chapter since", "b.VELM", 1, "0", Result::Added, inChapter, false);
+    row("same chapter again", "b.VELM", 1, "1", Result::Added, inChapter, true);
+    row("not written", "missing/a.pdf", -1, "", Result::NotWritten, "", false);
 }
 
 // The bookmark goes where its page was captured, and is listed only while that place is shown.
@@ -259,11 +227,10 @@ void TestSession::addBookmark()
     QFETCH(int, result);
     QFETCH(QString, written);
     QFETCH(bool, listed);
-    const QByteArray book = bookOf({{"一", m_one}, {"二", m_two}});
     for (const QString name : {"a.pdf", "b.VELM", "c.txt"})
-        QVERIFY(TestFiles::write(file(name), book));
+        write(name, bookOf({{"一", m_one}, {"二", m_two}}));
     for (const QString name : {"a.ini", "b.ini", "c.ini"})
-        QVERIFY(TestFiles::write(file(name), Gbk::encode("旧［1］\r\n")));
+        write(name, encode("旧［1］\r\n"));
     const QString path = file(document);
     m_session->open(path);
     if (chapter >= 0)
@@ -274,12 +241,12 @@ void TestSession::addBookmark()
     else if (!since.isEmpty())
         m_session->chooseChapter(since.toInt());
     const int before = m_session->bookmarks().size();
-    m_recorder->events.clear();
+    events().clear();
 
     QCOMPARE(int(m_session->addBookmark("名", 12, captured)), result);
     const QString ini = QFileInfo(path).path() + "/" + QFileInfo(path).completeBaseName() + ".ini";
-    QCOMPARE(TestFiles::read(ini), Gbk::encode(written));
-    QCOMPARE(m_recorder->events, listed ? QStringList{"added 名=名［12］"} : QStringList{});
+    QCOMPARE(TestFiles::read(ini), encode(written));
+    QCOMPARE(events(), listed ? QStringList{"added 名=名［12］"} : QStringList{});
     QCOMPARE(m_session->bookmarks().size(), before + (listed ? 1 : 0));
 }
 
@@ -289,78 +256,61 @@ void TestSession::rewriteBookmarks_data()
     QTest::addColumn<QString>("edited");
     QTest::addColumn<QString>("meanwhile"); // the file when Save is pressed; "" unchanged
     QTest::addColumn<QString>("after");
-    QTest::newRow("brackets and line ends") << "甲［1］\r\n"
-                                            << "甲[2]\n\n乙［3］"
-                                            << ""
-                                            << "甲［2］\r\n\r\n乙［3］\r\n";
-    QTest::newRow("blank text keeps the file") << "甲［1］\r\n"
-                                               << "  \n\n "
-                                               << ""
-                                               << "甲［1］\r\n";
-    QTest::newRow("lines appended meanwhile") << "甲［1］\r\n"
-                                              << "乙［2］"
-                                              << "甲［1］\r\n丙［3］\r\n \r\n"
-                                              << "乙［2］\r\n丙［3］\r\n\r\n";
-    QTest::newRow("file replaced meanwhile") << "甲［1］\r\n"
-                                             << "乙［2］\n"
-                                             << "丁［4］\r\n丙［3］\r\n"
-                                             << "乙［2］\r\n\r\n";
-    QTest::newRow("no file yet") << ""
-                                 << "甲［1］\n"
-                                 << ""
-                                 << "甲［1］\r\n\r\n";
-    QTest::newRow("blank text, no file") << ""
-                                         << " "
-                                         << ""
-                                         << "";
+    const auto row = [](const char *name, const char *before, const char *edited,
+                        const char *meanwhile, const char *after) {
+        QTest::newRow(name) << before << edited << meanwhile << after;
+    };
+    row("brackets and line ends", "甲［1］\r\n", "甲[2]\n\n乙［3］", "",
+        "甲［2］\r\n\r\n乙［3］\r\n");
+    row("blank text keeps the file", "甲［1］\r\n", "  \n\n ", "", "甲［1］\r\n");
+    row("lines appended meanwhile", "甲［1］\r\n", "乙［2］", "甲［1］\r\n丙［3］\r\n \r\n",
+        "乙［2］\r\n丙［3］\r\n\r\n");
+    row("file replaced meanwhile", "甲［1］\r\n", "乙［2］\n", "丁［4］\r\n丙［3］\r\n",
+        "乙［2］\r\n\r\n");
+    row("no file yet", "", "甲［1］\n", "", "甲［1］\r\n\r\n");
+    row("blank text, no file", "", " ", "", "");
 }
 
-// What Save writes, and the PDF's lists filled afresh from it.
+// What Save writes, and the PDF's lists filled afresh from it; without a bookmark file the lists
+// are left as they are.
 void TestSession::rewriteBookmarks()
 {
     QFETCH(QString, before);
     QFETCH(QString, edited);
     QFETCH(QString, meanwhile);
     QFETCH(QString, after);
-    const QString pdf = writeFile("a.pdf", m_one);
-    if (!before.isEmpty())
-        QVERIFY(TestFiles::write(file("a.ini"), Gbk::encode(before)));
+    const QString pdf = write("a.pdf", m_one);
+    QVERIFY(before.isEmpty() || !write("a.ini", encode(before)).isEmpty());
     m_session->open(pdf);
     const QStringList loaded = Module1::ReadBookmarkFileLines(pdf);
-    if (!meanwhile.isEmpty())
-        QVERIFY(TestFiles::write(file("a.ini"), Gbk::encode(meanwhile)));
-    m_recorder->events.clear();
+    QVERIFY(meanwhile.isEmpty() || !write("a.ini", encode(meanwhile)).isEmpty());
+    events().clear();
 
     QVERIFY(m_session->rewriteBookmarks(pdf, loaded, edited));
-    QCOMPARE(TestFiles::read(file("a.ini")), Gbk::encode(after));
-    // Without a bookmark file the lists are left as they are.
+    QCOMPARE(TestFiles::read(file("a.ini")), encode(after));
     QCOMPARE(QFile::exists(file("a.ini")), !after.isEmpty());
-    QCOMPARE(m_recorder->events.size(), after.isEmpty() ? 0 : 1);
-    if (!after.isEmpty())
-        QCOMPARE(m_recorder->events.first(),
-                 "bookmarks " + listedIn(Module1::ReadBookmarkEntries(pdf)));
+    const QStringList refilled{"bookmarks " + listedIn(Module1::ReadBookmarkEntries(pdf))};
+    QCOMPARE(events(), after.isEmpty() ? QStringList() : refilled);
 }
 
 // In a book the lists are those of the chapter chosen, and only once one is; a file that cannot
 // be written changes nothing.
 void TestSession::rewriteRefreshesTheChapterChosen()
 {
-    const QString path = writeFile("b.VELM", bookOf({{"一", m_one}, {"二", m_two}}));
-    QVERIFY(TestFiles::write(file("b.ini"), Gbk::encode("{1}二&甲［1］\r\n")));
+    const QString path = write("b.VELM", bookOf({{"一", m_one}, {"二", m_two}}));
+    write("b.ini", encode("{1}二&甲［1］\r\n"));
     m_session->open(path);
     const auto fileLines = [path] { return Module1::ReadBookmarkFileLines(path); };
     QVERIFY(m_session->rewriteBookmarks(path, fileLines(), "{1}二&乙［2］"));
-    QVERIFY(m_recorder->events.filter("bookmarks").isEmpty());
+    QVERIFY(events().filter("bookmarks").isEmpty());
     m_session->chooseChapter(1);
     QVERIFY(m_session->rewriteBookmarks(path, fileLines(), "{1}二&丙［3］\n{0}一&丁［4］"));
-    QCOMPARE(m_recorder->events.last(), QStringLiteral("bookmarks 丙=丙［3］"));
+    QCOMPARE(events().last(), QStringLiteral("bookmarks 丙=丙［3］"));
 
-    m_recorder->events.clear();
-    const QString lost = file("gone/c.VELM");
-    QVERIFY(!m_session->rewriteBookmarks(lost, {}, "{1}二&戊［5］"));
-    QVERIFY(m_recorder->events.isEmpty());
-    QVERIFY(!QFile::exists(file("gone")));
-    QCOMPARE(TestFiles::read(file("b.ini")), Gbk::encode("{1}二&丙［3］\r\n{0}一&丁［4］\r\n"));
+    events().clear();
+    QVERIFY(!m_session->rewriteBookmarks(file("gone/c.VELM"), {}, "{1}二&戊［5］"));
+    QVERIFY(events().isEmpty() && !QFile::exists(file("gone")));
+    QCOMPARE(TestFiles::read(file("b.ini")), encode("{1}二&丙［3］\r\n{0}一&丁［4］\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestSession)
