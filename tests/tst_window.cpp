@@ -19,7 +19,6 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -449,13 +448,11 @@ void TestWindow::findPageBox()
 void TestWindow::captureOpensTheDialogOnlyForAPageOfADocument()
 {
     showWindow();
-    // A page number in the box, but no document open: the capture waits and shows the toolbar.
+    // A page number in the box, but no document open: the capture shows the toolbar first.
     view().setShowToolbar(false);
     view().findChild<QLineEdit *>()->setText(QStringLiteral("7"));
-    QElapsedTimer clock;
-    clock.start();
     release("Label7");
-    QVERIFY(clock.elapsed() > 200 && view().isToolbarShown());
+    QVERIFY(view().isToolbarShown());
     QCOMPARE(int(Module1::CurrentPage), 7);
     QVERIFY(!form().findChild<Form3 *>());
     // A book before any chapter is shown: no page is found.
