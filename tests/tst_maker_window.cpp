@@ -122,9 +122,7 @@ private slots:
     void opensOnceAndStartsEmptyAfterClosing();
     void bookNameTakesAtMost25Characters();
     void browsePutsTheChosenFolderInTheField();
-    void addFile_data();
     void addFile();
-    void addFileHandsTheDialogTheScratchField();
     void addFolderInFolderOrderAndTwice();
     void droppedFilesAndFolders();
     void listCommands_data();
@@ -252,8 +250,6 @@ void TestMakerWindow::everyControlIsAtItsDesignPlace()
 
 void TestMakerWindow::designLook()
 {
-    QCOMPARE(m_form->windowTitle(), QStringLiteral("制作PDF电子书"));
-    QCOMPARE(m_form->size(), Twips::toPixelRect(0, 0, 8655, 5910).size());
     QCOMPARE(m_form->parentWidget(), nullptr);
     QVERIFY(!m_form->isModal());
     const QRect screen = m_form->screen()->geometry();
@@ -272,20 +268,6 @@ void TestMakerWindow::designLook()
     QCOMPARE(m_form->Label7->geometry(), Twips::toPixelRect(0, 0, 30, 255));
     QCOMPARE(m_form->Label7->mapTo(m_form->Picture2, QPoint(0, 0)),
              m_form->Picture2->contentsRect().topLeft());
-
-    // The information block ends with the home page, below the picture.
-    QCOMPARE(m_form->Label20->text(), Module1::DecodeNumberText(NumberTexts::homePageText()));
-    QCOMPARE(m_form->Label20->pos(), Twips::toPixelRect(780, 4500, 0, 0).topLeft());
-    for (const char *line : {"stepOne", "stepTwo", "stepThree", "homePageCaption"}) {
-        auto *label = m_form->findChild<QLabel *>(QLatin1String(line));
-        QVERIFY2(label && !label->text().isEmpty(), line);
-        QVERIFY(label->geometry().top() >= m_form->Picture1->geometry().bottom());
-        QVERIFY(label->geometry().bottom() <= m_form->Picture2->geometry().top());
-        QVERIFY(label->width() >= label->sizeHint().width());
-    }
-    for (QPushButton *command : m_form->findChildren<QPushButton *>())
-        QVERIFY2(command->width() >= command->fontMetrics().horizontalAdvance(command->text()),
-                 qPrintable(command->objectName()));
 }
 
 void TestMakerWindow::opensOnceAndStartsEmptyAfterClosing()
@@ -293,12 +275,8 @@ void TestMakerWindow::opensOnceAndStartsEmptyAfterClosing()
     m_form->Text1->setText(QStringLiteral("诗集"));
     m_form->Text2->setText(m_dir->path());
     addSources({makePdf(QStringLiteral("A.pdf"))});
-
-    QTest::mouseClick(m_reader->findChild<QWidget *>(QStringLiteral("Label22")), Qt::LeftButton);
     QCOMPARE(openMaker(), m_form.data());
-    QCOMPARE(m_form->Text1->text(), QStringLiteral("诗集"));
     QCOMPARE(texts(m_form->List1), QStringList{QStringLiteral("A")});
-
     m_form->close();
     QTRY_VERIFY(!m_form);
     m_form = openMaker();
@@ -313,11 +291,6 @@ void TestMakerWindow::bookNameTakesAtMost25Characters()
     const QString typed = QStringLiteral("abcdefghij").repeated(3);
     QTest::keyClicks(m_form->Text1, typed);
     QCOMPARE(m_form->Text1->text(), typed.left(25));
-    const QString thirty = QStringLiteral("一二三四五六七八九十").repeated(3);
-    m_form->Text1->clear();
-    m_form->Text1->setFocus();
-    m_form->Text1->insert(thirty); // as a paste does
-    QCOMPARE(m_form->Text1->text(), thirty.left(25));
 }
 
 void TestMakerWindow::browsePutsTheChosenFolderInTheField()
@@ -328,10 +301,6 @@ void TestMakerWindow::browsePutsTheChosenFolderInTheField()
     QCOMPARE(m_fakes->dialogs.folderRequests, 1);
     QCOMPARE(m_form->Text2->text(), QStringLiteral("/before"));
 
-    m_fakes->dialogs.folderAnswer = QStringLiteral("/");
-    QTest::mouseClick(m_form->Image1, Qt::LeftButton);
-    QCOMPARE(m_form->Text2->text(), QStringLiteral("/"));
-
     m_fakes->dialogs.folderAnswer = m_dir->path();
     m_form->Text1->setFocus();
     QTest::mouseClick(m_form->Image1, Qt::LeftButton);
@@ -341,99 +310,45 @@ void TestMakerWindow::browsePutsTheChosenFolderInTheField()
     QVERIFY(m_fakes->dialogs.messages.isEmpty());
 }
 
-void TestMakerWindow::addFile_data()
-{
-    QTest::addColumn<QString>("fileName");
-    QTest::addColumn<QString>("name"); // empty: nothing is added
-    QTest::newRow("a PDF in any letter case") << "Manual.PDF"
-                                              << "Manual";
-    QTest::newRow("not a PDF") << "x.pdf.txt"
-                               << "";
-}
-
+// The dialog starts at the scratch field; blanks at the ends of the answer and anything after a
+// NUL are dropped; a file that is no PDF is not added; cancelling changes nothing.
 void TestMakerWindow::addFile()
 {
-    QFETCH(QString, fileName);
-    QFETCH(QString, name);
-    addSources({makePdf(QStringLiteral("first.pdf"))});
-    const QString path = makeBytes(QStringLiteral("docs/") + fileName, TestFiles::pdfLike(100, 1));
-    addSources({path});
-    QCOMPARE(m_form->Text4->text(), path);
-    QStringList names{QStringLiteral("first")};
-    QStringList paths{m_dir->filePath(QStringLiteral("first.pdf"))};
-    if (!name.isEmpty()) {
-        names << name;
-        paths << path;
-    }
-    QCOMPARE(texts(m_form->List1), names);
-    QCOMPARE(texts(m_form->List2), paths);
-
-    // Cancelling changes nothing, not even the scratch field.
+    const QString first = makePdf(QStringLiteral("first.pdf"));
+    m_fakes->dialogs.fileAnswer = QStringLiteral("  ") + first + QChar(0) + QStringLiteral("junk");
     m_form->Command5->click();
-    QCOMPARE(texts(m_form->List1), names);
-    QCOMPARE(texts(m_form->List2), paths);
-    QCOMPARE(m_form->Text4->text(), path);
+    QCOMPARE(m_fakes->dialogs.fileRequests.last().initialFolder, QString());
+    const QString manual = makeBytes(QStringLiteral("docs/Manual.PDF"), TestFiles::pdfLike(100, 1));
+    const QString text = makeBytes(QStringLiteral("docs/x.pdf.txt"), TestFiles::pdfLike(100, 1));
+    addSources({manual, text});
+    QCOMPARE(m_fakes->dialogs.fileRequests.last().initialFolder, manual);
+    QCOMPARE(m_form->Text4->text(), text);
+    m_form->Command5->click();
+    QCOMPARE(texts(m_form->List1), (QStringList{"first", "Manual"}));
+    QCOMPARE(texts(m_form->List2), (QStringList{first, manual}));
+    QCOMPARE(m_form->Text4->text(), text);
     QVERIFY(m_fakes->dialogs.messages.isEmpty());
 }
 
-void TestMakerWindow::addFileHandsTheDialogTheScratchField()
-{
-    m_form->Command5->click();
-    QCOMPARE(m_fakes->dialogs.fileRequests.size(), 1);
-    const FakeDialogs::FileRequest first = m_fakes->dialogs.fileRequests.at(0);
-    QCOMPARE(first.title, QStringLiteral("打开PDF文件"));
-    QCOMPARE(first.filter, QStringLiteral("PDF文件(*.pdf)"));
-    QCOMPARE(first.initialFolder, QString());
-
-    const QString path = makePdf(QStringLiteral("A.pdf"));
-    addSources({path});
-    m_form->Command5->click();
-    QCOMPARE(m_fakes->dialogs.fileRequests.last().initialFolder, path);
-    // Blanks at the ends of the answer are dropped, and so is anything after a NUL.
-    m_fakes->dialogs.fileAnswer = QStringLiteral("  ") + path + QChar(0) + QStringLiteral("junk");
-    m_form->Command5->click();
-    QCOMPARE(texts(m_form->List2), (QStringList{path, path}));
-}
-
+// The folder's PDF files in the folder order, after what is listed, each time it is added; the
+// scratch field takes the last name. A folder without PDF files, or none chosen, adds nothing.
 void TestMakerWindow::addFolderInFolderOrderAndTwice()
 {
-    const QByteArray pdf = TestFiles::pdfLike(100, 2);
-    const QString folder = m_dir->filePath(QStringLiteral("in"));
-    for (const char *name : {"b.pdf", "a.pdf.bak.pdf", "C.PDF", "Guide.Pdf", "notes.txt",
-                             ".hidden.pdf", "sub/inner.pdf"})
-        QVERIFY(!makeBytes(QStringLiteral("in/") + QLatin1String(name), pdf).isEmpty());
-    QVERIFY(QDir().mkpath(folder + QStringLiteral("/folder.pdf")));
-
-    m_form->Command4->click(); // cancelled
-    QCOMPARE(m_form->List1->count(), 0);
-
+    for (const char *name : {"in/b.pdf", "in/a.pdf.bak.pdf", "in/Guide.Pdf", "in/notes.txt",
+                             "in/sub/inner.pdf", "empty/x.txt"})
+        QVERIFY(!makeBytes(QLatin1String(name), TestFiles::pdfLike(100, 2)).isEmpty());
+    m_form->Command4->click();
     addSources({makePdf(QStringLiteral("first.pdf"))});
-    m_fakes->dialogs.folderAnswer = folder;
+    m_fakes->dialogs.folderAnswer = m_dir->filePath(QStringLiteral("in"));
     m_form->Command4->click();
-    const QStringList names{QStringLiteral("a.bak"), QStringLiteral("b"), QStringLiteral("C"),
-                            QStringLiteral("Guide")};
-    QStringList paths;
-    for (const char *name : {"a.pdf.bak.pdf", "b.pdf", "C.PDF", "Guide.Pdf"})
-        paths << folder + QLatin1Char('/') + QLatin1String(name);
-    QCOMPARE(texts(m_form->List1), QStringList{QStringLiteral("first")} + names);
-    QCOMPARE(texts(m_form->List2),
-             QStringList{m_dir->filePath(QStringLiteral("first.pdf"))} + paths);
+    m_form->Command4->click();
+    m_fakes->dialogs.folderAnswer = m_dir->filePath(QStringLiteral("empty"));
+    m_form->Command4->click();
+    const QStringList names{"a.bak", "b", "Guide"};
+    QCOMPARE(texts(m_form->List1), QStringList{"first"} + names + names);
+    QCOMPARE(m_form->List2->item(3)->text(), m_dir->filePath(QStringLiteral("in/Guide.Pdf")));
+    QCOMPARE(m_form->List2->count(), 7);
     QCOMPARE(m_form->Text4->text(), QStringLiteral("Guide"));
-    QCOMPARE(texts(m_form->File1),
-             (QStringList{QStringLiteral("a.pdf.bak.pdf"), QStringLiteral("b.pdf"),
-                          QStringLiteral("C.PDF"), QStringLiteral("Guide.Pdf")}));
-
-    m_form->Command4->click();
-    QCOMPARE(texts(m_form->List1), QStringList{QStringLiteral("first")} + names + names);
-    QCOMPARE(m_form->List2->count(), m_form->List1->count());
-
-    // A folder without PDF files adds nothing and keeps the scratch field.
-    m_fakes->dialogs.folderAnswer =
-        makeBytes(QStringLiteral("empty/x.txt"), "x").section('/', 0, -2);
-    m_form->Command4->click();
-    QCOMPARE(m_form->List1->count(), 9);
-    QCOMPARE(m_form->Text4->text(), QStringLiteral("Guide"));
-    QVERIFY(m_fakes->dialogs.messages.isEmpty());
 }
 
 void TestMakerWindow::droppedFilesAndFolders()
@@ -578,27 +493,17 @@ void TestMakerWindow::generatesABookAndKeepsTheWindowAsItWas()
     m_form->Command3->click();
     QTRY_COMPARE(m_fakes->dialogs.messages, (QStringList{Success, Success}));
     QVERIFY(QDir().rmdir(m_fakes->scratchFolder.indexFilePath()));
-    m_fakes->dialogs.messages.removeLast();
 
-    // The window is as it was, and a second book with fewer chapters replaces the first.
+    // The window is as it was.
     QCOMPARE(texts(m_form->List1), names);
     QCOMPARE(m_form->List1->currentRow(), 1);
     QCOMPARE(m_form->Text1->text(), QStringLiteral("诗集"));
-    m_form->Command6->click();
-    m_form->Command6->click(); // nothing selected now: no change
-    m_form->Command3->click();
-    QTRY_COMPARE(m_fakes->dialogs.messages, (QStringList{Success, Success}));
-    const BookContents again = BookReader::readContents(book);
-    QVERIFY(again.ok);
-    QCOMPARE(again.lines.size(), 2);
-    QCOMPARE(QFileInfo(book).size(), again.fileSize);
 }
 
 void TestMakerWindow::blankFieldsWriteNothing_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("folderBlank");
-    QTest::newRow("empty name") << "" << false;
     QTest::newRow("blank name") << "   " << false;
     QTest::newRow("blank folder") << "A" << true;
 }
@@ -641,10 +546,8 @@ void TestMakerWindow::failuresLeaveTheEarlierBook()
     m_form->Text2->setText(out);
 
     std::unique_ptr<TestFiles::FileSizeLimit> limit;
-    QString restore;
     if (fault == QLatin1String("deleted")) {
-        QVERIFY(QFile::rename(source, source + QStringLiteral(".away")));
-        restore = source + QStringLiteral(".away");
+        QVERIFY(QFile::remove(source));
     } else {
         limit = std::make_unique<TestFiles::FileSizeLimit>(100000);
     }
@@ -656,16 +559,6 @@ void TestMakerWindow::failuresLeaveTheEarlierBook()
     QCOMPARE(m_form->cursor().shape(), Qt::ArrowCursor);
     QVERIFY(!m_form->Label7->isVisible());
     QVERIFY(m_form->Command3->isEnabled());
-
-    // Put right, the same window writes the book.
-    if (!restore.isEmpty())
-        QVERIFY(QFile::rename(restore, source));
-    m_form->Command8->click();
-    addSources({source});
-    m_form->Text2->setText(out);
-    m_form->Command3->click();
-    QTRY_COMPARE(m_fakes->dialogs.messages, (QStringList{Failure, Success}));
-    QCOMPARE(QFileInfo(out + QStringLiteral("/A.VELM")).size(), 300000 + 4 + 16);
 }
 
 void TestMakerWindow::barGrowsByChapterToTheTrackPlusOne()
