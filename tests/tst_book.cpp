@@ -24,8 +24,6 @@ using TestFiles::pdfLike;
 namespace
 {
 
-using Sizes = QList<int>;
-
 bool appendTo(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
@@ -82,19 +80,18 @@ enum class Change {
 Q_DECLARE_METATYPE(Change)
 Q_DECLARE_METATYPE(GenerationStep)
 
+// The book container: what generation writes, what reading makes of any file, and that a failed
+// or cancelled generation leaves an earlier book of the same name as it was.
 class TestBook : public QObject
 {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup();
 
     void writesTheWorkedExampleBooks_data();
     void writesTheWorkedExampleBooks();
-    void writesEveryNameAsOneReadableLine_data();
     void writesEveryNameAsOneReadableLine();
-
     void readsEveryLineEnding_data();
     void readsEveryLineEnding();
     void damagedLinesKeepTheirPlace_data();
@@ -103,7 +100,6 @@ private slots:
     void untrustedTrailersGiveNoChapters();
     void damagedBooksOpenOrFailCleanly();
     void copiesChaptersExactlyOrFailsClearly();
-
     void failedGenerationKeepsTheEarlierBook_data();
     void failedGenerationKeepsTheEarlierBook();
     void writeFailingAfterNBytesKeepsTheEarlierBook_data();
@@ -115,10 +111,28 @@ private slots:
 
 private:
     QString folder(const char *name) const { return m_dir->filePath(QLatin1String(name)); }
-    QString makeSource(const QString &fileName, const QByteArray &bytes) const;
-    GenerationRequest requestFor(const QString &bookName, const QList<SourceEntry> &sources) const;
-    QByteArray plantEarlierBook(int size = 50) const;
-    void verifyOnlyTheEarlierBook(const QByteArray &earlier) const;
+    QString makeSource(const QString &fileName, const QByteArray &bytes) const
+    {
+        const QString path = QDir(folder("in")).filePath(fileName);
+        return TestFiles::write(path, bytes) ? path : QString();
+    }
+    GenerationRequest requestFor(const QString &bookName, const QList<SourceEntry> &sources) const
+    {
+        return {bookName, folder("out"), sources, QString(), QString(), folder("scratch")};
+    }
+    // An earlier book "A" in the save folder.
+    QByteArray plantEarlierBook(int size = 50) const
+    {
+        const QByteArray book = bookOf(pdfLike(size, 99), ContentsIndex::encode({{"Old", size}}));
+        return TestFiles::write(folder("out") + "/A.VELM", book) ? book : QByteArray();
+    }
+    // The save folder holds the earlier book, byte for byte, and nothing else; no scratch file.
+    void verifyOnlyTheEarlierBook(const QByteArray &earlier) const
+    {
+        QCOMPARE(entriesOf(folder("out")), QStringList{"A.VELM"});
+        QCOMPARE(TestFiles::read(folder("out") + "/A.VELM"), earlier);
+        QCOMPARE(entriesOf(folder("scratch")), QStringList());
+    }
     QString problemOpening(const QByteArray &bytes) const;
     QList<SourceEntry> sparseSourcesFor(qint64 bookSize) const;
 
@@ -128,38 +142,8 @@ private:
 void TestBook::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
     for (const char *name : {"in", "out", "scratch"})
         QVERIFY(QDir(m_dir->path()).mkdir(QLatin1String(name)));
-}
-
-void TestBook::cleanup()
-{
-    m_dir.reset();
-}
-
-QString TestBook::makeSource(const QString &fileName, const QByteArray &bytes) const
-{
-    const QString path = QDir(folder("in")).filePath(fileName);
-    if (!TestFiles::write(path, bytes))
-        qWarning("cannot write %s", qPrintable(path));
-    return path;
-}
-
-GenerationRequest TestBook::requestFor(const QString &bookName,
-                                       const QList<SourceEntry> &sources) const
-{
-    return {bookName, folder("out"), sources, QString(), QString(), folder("scratch")};
-}
-
-// An earlier book "A" in the save folder.
-QByteArray TestBook::plantEarlierBook(int size) const
-{
-    const QByteArray book =
-        bookOf(pdfLike(size, 99), ContentsIndex::encode({{QStringLiteral("Old"), size}}));
-    if (!TestFiles::write(BookFilePath(folder("out"), QStringLiteral("A")), book))
-        qWarning("cannot plant the earlier book");
-    return book;
 }
 
 // Two sparse sources whose book would be `bookSize` bytes, so nothing near that size is written;
@@ -168,23 +152,13 @@ QList<SourceEntry> TestBook::sparseSourcesFor(qint64 bookSize) const
 {
     const qint64 first = 1000000000;
     const qint64 indexLength = ContentsIndex::encode({{"a", first}, {"b", first}}).size();
-    const qint64 second = bookSize - 4 - indexLength - first;
     const auto sparse = [this](const char *name, qint64 size) {
         QFile file(folder("in") + "/" + name + ".pdf");
         return file.open(QIODevice::WriteOnly) && file.resize(size);
     };
-    if (!sparse("a", first) || !sparse("b", second))
+    if (!sparse("a", first) || !sparse("b", bookSize - 4 - indexLength - first))
         return {};
     return {{"a", folder("in") + "/a.pdf"}, {"b", folder("in") + "/b.pdf"}};
-}
-
-// The save folder holds the earlier book "A", byte for byte, and nothing else; the scratch
-// folder is empty.
-void TestBook::verifyOnlyTheEarlierBook(const QByteArray &earlier) const
-{
-    QCOMPARE(entriesOf(folder("out")), QStringList{"A.VELM"});
-    QCOMPARE(TestFiles::read(BookFilePath(folder("out"), QStringLiteral("A"))), earlier);
-    QCOMPARE(entriesOf(folder("scratch")), QStringList());
 }
 
 // Opens `bytes` as a book file and copies every chapter; empty when it all behaved, else what
@@ -223,29 +197,23 @@ QString TestBook::problemOpening(const QByteArray &bytes) const
 void TestBook::writesTheWorkedExampleBooks_data()
 {
     QTest::addColumn<QStringList>("names");
-    QTest::addColumn<Sizes>("sizes");
-    QTest::addColumn<QByteArray>("index");
-    QTest::addColumn<QByteArray>("trailer");
-
+    QTest::addColumn<QList<int>>("sizes");
+    QTest::addColumn<QByteArray>("indexAndTrailer");
     QTest::newRow("Intro and 第二章, 1291 bytes")
-        << QStringList{"Intro", "第二章"} << Sizes{1000, 250}
+        << QStringList{"Intro", "第二章"} << QList<int>{1000, 250}
         << QByteArray::fromHex("496E74726FA1E131A1E2313030300D0A"
-                               "B5DAB6FED5C2A1E131303031A1E23235300D0A0D0A")
-        << QByteArray::fromHex("25000000");
+                               "B5DAB6FED5C2A1E131303031A1E23235300D0A0D0A25000000");
     QTest::newRow("one chapter A, 1018 bytes")
-        << QStringList{"A"} << Sizes{1000} << QByteArray::fromHex("41A1E131A1E2313030300D0A0D0A")
-        << QByteArray::fromHex("0E000000");
+        << QStringList{"A"} << QList<int>{1000}
+        << QByteArray::fromHex("41A1E131A1E2313030300D0A0D0A0E000000");
 }
 
 // Over a larger earlier book, which the new one replaces whole.
 void TestBook::writesTheWorkedExampleBooks()
 {
     QFETCH(QStringList, names);
-    QFETCH(Sizes, sizes);
-    QFETCH(QByteArray, index);
-    QFETCH(QByteArray, trailer);
-
-    QCOMPARE(ContentsIndex::encode(QList<ContentsIndex::Chapter>()), QByteArray("\r\n"));
+    QFETCH(QList<int>, sizes);
+    QFETCH(QByteArray, indexAndTrailer);
     plantEarlierBook(5000);
     QList<SourceEntry> sources;
     QByteArray chapterArea;
@@ -256,50 +224,35 @@ void TestBook::writesTheWorkedExampleBooks()
     const GenerationResult result = GenerateBook(requestFor(QStringLiteral("A"), sources));
     QCOMPARE(result.outcome, GenerationOutcome::Written);
     QCOMPARE(result.bookPath, BookFilePath(folder("out"), QStringLiteral("A")));
-    QCOMPARE(TestFiles::read(result.bookPath), chapterArea + index + trailer);
+    QCOMPARE(TestFiles::read(result.bookPath), chapterArea + indexAndTrailer);
     QCOMPARE(entriesOf(folder("out")), QStringList{"A.VELM"});
     QCOMPARE(entriesOf(folder("scratch")), QStringList());
 }
 
-void TestBook::writesEveryNameAsOneReadableLine_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("written");
-    const auto row = [](const char *tag, const QString &name, const char *written) {
-        QTest::newRow(tag) << name << QString::fromUtf8(written);
-    };
-    row("GBK", "第二章 诗集", "第二章 诗集");
-    row("♂ and ♀", "♀1♂2", "?1?2");
-    row("CR LF", "a\r\nb", "a??b");
-    row("tab", "a\tb", "a?b");
-    row("NUL", QString::fromUtf16(u"a\0b", 3), "a?b");
-    row("C1 control NEL", QString::fromUtf16(u"a\u0085b"), "a?b");
-    row("emoji", "a😀b", "a?b");
-}
-
+// A name is written as one line of GBK that reads back as written: the marks, line ends, control
+// characters and what GBK cannot hold become "?".
 void TestBook::writesEveryNameAsOneReadableLine()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, written);
-
-    const QByteArray index = ContentsIndex::encode({{name, 5}, {QStringLiteral("Z"), 7}});
-    QCOMPARE(index, Gbk::encode(written) + "\xA1\xE1"
-                                           "1\xA1\xE2"
-                                           "5\r\nZ\xA1\xE1"
-                                           "6\xA1\xE2"
-                                           "7\r\n\r\n");
-    const QList<ContentsIndex::Line> lines = ContentsIndex::parse(index);
-    QCOMPARE(lines.size(), 2);
-    QVERIFY(lines.at(0).valid && lines.at(1).valid);
-    QCOMPARE(lines.at(0).name, written);
-    QCOMPARE(lines.at(0).length, 5);
+    const QList<std::pair<QString, QString>> cases{{"第二章 诗集", "第二章 诗集"},
+                                                   {"♀1♂2", "?1?2"},
+                                                   {"a\r\nb", "a??b"},
+                                                   {"a\tb", "a?b"},
+                                                   {QString::fromUtf16(u"a\0b", 3), "a?b"},
+                                                   {QString::fromUtf16(u"a\u0085b"), "a?b"},
+                                                   {"a😀b", "a?b"}};
+    for (const auto &[name, written] : cases) {
+        const QByteArray index = ContentsIndex::encode({{name, 5}, {QStringLiteral("Z"), 7}});
+        QCOMPARE(index, Gbk::encode(written + "♂1♀5\r\nZ♂6♀7\r\n\r\n"));
+        const QList<ContentsIndex::Line> lines = ContentsIndex::parse(index);
+        QVERIFY(lines.size() == 2 && lines.at(0).valid && lines.at(1).valid);
+        QCOMPARE(lines.at(0).name, written);
+    }
 }
 
 void TestBook::readsEveryLineEnding_data()
 {
     QTest::addColumn<QByteArray>("index");
     QTest::addColumn<QStringList>("names");
-
     const auto index = [](const QString &first, const QString &second, const char *lineEnd,
                           const char *finalEnd) {
         return Gbk::encode(first + QStringLiteral("♂1♀10")) + lineEnd +
@@ -325,17 +278,15 @@ void TestBook::readsEveryLineEnding()
 {
     QFETCH(QByteArray, index);
     QFETCH(QStringList, names);
-
     MemoryByteSource book(bookOf(pdfLike(30, 7), index));
     const BookContents contents = BookReader::readContents(book);
     QVERIFY2(contents.ok, qPrintable(contents.error));
-    QCOMPARE(contents.chapterAreaSize, 30);
     QCOMPARE(contents.lines.size(), 2);
     for (int i = 0; i < 2; ++i) {
+        const ContentsIndex::Line &line = contents.lines.at(i);
         QVERIFY(contents.chapterReadable(i));
-        QCOMPARE(contents.lines.at(i).name, names.at(i));
-        QCOMPARE(contents.lines.at(i).start, 1 + 10 * i);
-        QCOMPARE(contents.lines.at(i).length, 10 + 10 * i);
+        QCOMPARE(line.name + QString(" %1 %2").arg(line.start).arg(line.length),
+                 names.at(i) + QString(" %1 %2").arg(1 + 10 * i).arg(10 + 10 * i));
     }
 }
 
@@ -354,11 +305,11 @@ void TestBook::damagedLinesKeepTheirPlace_data()
     row("no ♂", "B1♀5", "B1♀5");
     row("no ♀", "B♂15", "B");
     row("♀ before ♂", "B♀5♂1", "B♀5");
-    row("letter in the start", "B♂1a♀5", "B");
+    row("letter in a number", "B♂1a♀5", "B");
     row("blank in a number", "B♂ 1♀5", "B");
     row("plus sign", "B♂+1♀5", "B");
     row("minus sign", "B♂1♀-5", "B");
-    row("start over 2147483647", "B♂2147483648♀5", "B");
+    row("over 2147483647", "B♂2147483648♀5", "B");
     row("start 0", "B♂0♀5", "B");
     row("length 0", "B♂1♀0", "B");
     row("largest numbers, outside", "B♂2147483647♀2147483647", "B", true);
@@ -374,19 +325,16 @@ void TestBook::damagedLinesKeepTheirPlace()
     QFETCH(QString, name);
     QFETCH(bool, valid);
     QFETCH(bool, readable);
-
     const QByteArray chapterArea = pdfLike(30, 3);
     const QString path = folder("out") + QStringLiteral("/damaged.VELM");
     QVERIFY(TestFiles::write(
         path, bookOf(chapterArea, Gbk::encode("A♂1♀10\r\n" + line + "\r\nC♂11♀20\r\n\r\n"))));
     const BookContents contents = BookReader::readContents(path);
-    QVERIFY2(contents.ok, qPrintable(contents.error));
-    QCOMPARE(contents.lines.size(), 3);
+    QVERIFY(contents.ok && contents.lines.size() == 3 && contents.lines.at(2).name == "C");
     const ContentsIndex::Line &damaged = contents.lines.at(1);
     QCOMPARE(damaged.name, name);
     QCOMPARE(damaged.text, line);
     QCOMPARE(damaged.valid, valid);
-    QCOMPARE(contents.lines.at(2).name, QStringLiteral("C"));
     QCOMPARE(contents.chapterReadable(1), readable);
     QCOMPARE(chapterOf(path, contents, 1),
              readable ? chapterArea.mid(damaged.start - 1, damaged.length) : QByteArray());
@@ -413,24 +361,21 @@ void TestBook::untrustedTrailersGiveNoChapters_data()
     row("short index at the end of a large file", 3 * 1024 * mib, 14, true);
 }
 
+// Opened, the index here is zeros: one damaged line, which cannot be read.
 void TestBook::untrustedTrailersGiveNoChapters()
 {
     QFETCH(qint64, fileSize);
     QFETCH(qint64, indexLength);
     QFETCH(bool, opens);
-
     TailOnlySource book(
         fileSize, TestBooks::trailer(qint32(indexLength)).right(int(qMin<qint64>(fileSize, 4))));
     const BookContents contents = BookReader::readContents(book);
     QCOMPARE(contents.ok, opens);
     QCOMPARE(contents.error.isEmpty(), opens);
-    // Opened, the index here is zeros: one damaged line, which cannot be read.
     QCOMPARE(contents.lines.size(), opens ? 1 : 0);
-    QCOMPARE(contents.indexBytes.size(), opens ? indexLength : 0);
     QVERIFY(!contents.chapterReadable(0));
     QVERIFY(opens ? book.longestRead == indexLength : book.longestRead <= 4);
-    if (opens)
-        QCOMPARE(contents.chapterAreaSize, fileSize - 4 - indexLength);
+    QCOMPARE(contents.chapterAreaSize, opens ? fileSize - 4 - indexLength : 0);
 }
 
 // Every cut of a sound book and every changed byte in its index and trailer.
@@ -440,12 +385,8 @@ void TestBook::damagedBooksOpenOrFailCleanly()
     const QByteArray book = bookOf(pdfLike(20, 1) + pdfLike(15, 2), index);
     QCOMPARE(problemOpening(book), QString());
     QCOMPARE(BookReader::readContents(m_dir->filePath("damaged.VELM")).lines.size(), 2);
-
-    for (int size = 0; size < book.size(); ++size) {
-        const QString problem = problemOpening(book.left(size));
-        QVERIFY2(problem.isEmpty(),
-                 qPrintable(QStringLiteral("first %1 bytes: %2").arg(size).arg(problem)));
-    }
+    for (int size = 0; size < book.size(); ++size)
+        QVERIFY2(problemOpening(book.left(size)).isEmpty(), qPrintable(QString::number(size)));
     for (int at = 20 + 15; at < book.size(); ++at) {
         QList<uchar> values{0x00, 0xFF, 0x0D, 0x0A, '0', '9', 'x', 0xA1, 0xE1, 0xE2, 0x80, 0x7F};
         values << uchar(book.at(at) ^ 0x01) << uchar(book.at(at) ^ 0x80);
@@ -454,8 +395,7 @@ void TestBook::damagedBooksOpenOrFailCleanly()
             changed[at] = char(value);
             const QString problem = problemOpening(changed);
             QVERIFY2(problem.isEmpty(),
-                     qPrintable(
-                         QStringLiteral("byte %1 set to %2: %3").arg(at).arg(value).arg(problem)));
+                     qPrintable(QString("%1=%2: %3").arg(at).arg(value).arg(problem)));
         }
     }
     for (const QString &path : {m_dir->filePath("missing.VELM"), folder("out")}) {
@@ -464,18 +404,19 @@ void TestBook::damagedBooksOpenOrFailCleanly()
     }
 }
 
-// In chunks of at most ChunkSize, to any device; a failure has a reason and gives no bytes.
+// In chunks of at most ChunkSize; a chapter file that cannot take all the bytes, small enough to
+// wait in the file's buffer or written straight through, fails with a reason; so does a book
+// rebuilt to the same size after its index was read, grown, or gone.
 void TestBook::copiesChaptersExactlyOrFailsClearly()
 {
     const QList<QByteArray> chapters{pdfLike(SafeWrite::ChunkSize * 5 / 2 + 3, 1), pdfLike(1, 2),
                                      pdfLike(1000, 3)};
-    const QByteArray index =
-        ContentsIndex::encode({{"a", chapters.at(0).size()}, {"b", 1}, {"c", 1000}});
     const QString path = folder("out") + QStringLiteral("/three.VELM");
-    QVERIFY(
-        TestFiles::write(path, bookOf(chapters.at(0) + chapters.at(1) + chapters.at(2), index)));
+    QVERIFY(TestFiles::write(
+        path,
+        bookOf(chapters.at(0) + chapters.at(1) + chapters.at(2),
+               ContentsIndex::encode({{"a", chapters.at(0).size()}, {"b", 1}, {"c", 1000}}))));
     const BookContents contents = BookReader::readContents(path);
-    QVERIFY2(contents.ok, qPrintable(contents.error));
     QString error;
     for (int number = 0; number < 3; ++number) {
         TestFiles::FailDevice device(chapters.at(number).size()); // room for the chapter exactly
@@ -487,19 +428,13 @@ void TestBook::copiesChaptersExactlyOrFailsClearly()
     }
     QCOMPARE(chapterOf(path, contents, -1), QByteArray());
     QCOMPARE(chapterOf(path, contents, 3), QByteArray());
-
-    // A chapter file that cannot take all the bytes: one small enough to wait in the file's
-    // buffer, one written straight through.
     for (const int number : {2, 0}) {
         QFile out(m_dir->filePath(QStringLiteral("limited%1.pdf").arg(number)));
         QVERIFY(out.open(QIODevice::WriteOnly));
         error.clear();
         TestFiles::FileSizeLimit limit(512);
-        QVERIFY(!BookReader::copyChapter(path, contents, number, out, &error));
-        QVERIFY(!error.isEmpty());
+        QVERIFY(!BookReader::copyChapter(path, contents, number, out, &error) && !error.isEmpty());
     }
-
-    // The book was rebuilt to the same size after its index was read, grew, or is gone.
     {
         QFile rebuilt(path);
         QVERIFY(rebuilt.open(QIODevice::ReadWrite) && rebuilt.write("%PDF-9") == 6 &&
@@ -525,7 +460,6 @@ void TestBook::failedGenerationKeepsTheEarlierBook_data()
     QTest::addColumn<QString>("bad");
     QTest::addColumn<GenerationStep>("step");
     QTest::addColumn<QString>("failingFile");
-
     const auto row = [](const char *tag, const char *name, const char *saveFolder,
                         const char *scratch, int goodCopies, const char *bad, GenerationStep step,
                         const char *failingFile) {
@@ -543,13 +477,12 @@ void TestBook::failedGenerationKeepsTheEarlierBook_data()
         "in/good.pdf/scratch/Velmforge.txt");
     row("save folder missing", "A", "out/missing", "scratch", 1, "", Step::Opening,
         "out/missing/A.VELM");
-    row("save folder below a file", "A", "in/good.pdf/out", "scratch", 1, "", Step::Opening,
-        "in/good.pdf/out/A.VELM");
     // Blank fields: nothing is done at all.
     row("blank name", "   ", "out", "scratch", 1, "", Step::Opening, "");
     row("blank folder", "A", "  ", "scratch", 1, "", Step::Opening, "");
 }
 
+// Corrected input then succeeds: nothing of the failed attempt is in the way.
 void TestBook::failedGenerationKeepsTheEarlierBook()
 {
     QFETCH(QString, bookName);
@@ -559,7 +492,6 @@ void TestBook::failedGenerationKeepsTheEarlierBook()
     QFETCH(QString, bad);
     QFETCH(GenerationStep, step);
     QFETCH(QString, failingFile);
-
     const QByteArray earlier = plantEarlierBook();
     const auto resolved = [this](const QString &path) {
         return path.trimmed().isEmpty() ? path : m_dir->filePath(path);
@@ -568,29 +500,22 @@ void TestBook::failedGenerationKeepsTheEarlierBook()
     GenerationRequest request{
         bookName,  resolved(saveFolder), QList<SourceEntry>(goodCopies, good), QString(),
         QString(), resolved(scratch)};
-    const QString badPath = folder("in") + QStringLiteral("/bad.pdf");
     if (bad == QLatin1String("empty"))
         makeSource("bad.pdf", QByteArray());
     if (bad == QLatin1String("sparse"))
         request.sources = sparseSourcesFor(ContentsIndex::MaxBookSize + 1);
     else if (!bad.isEmpty())
-        request.sources.append({QStringLiteral("bad"), badPath});
+        request.sources.append({QStringLiteral("bad"), folder("in") + "/bad.pdf"});
 
     const GenerationResult result = GenerateBook(request);
     const bool blank = bookName.trimmed().isEmpty() || saveFolder.trimmed().isEmpty();
     QCOMPARE(result.outcome, blank ? GenerationOutcome::FieldsMissing : GenerationOutcome::Failed);
-    if (!blank) {
-        QCOMPARE(result.step, step);
-        QVERIFY(!result.cause.isEmpty());
-        QCOMPARE(result.file, resolved(failingFile));
-    }
+    QVERIFY(blank || (result.step == step && !result.cause.isEmpty() &&
+                      result.file == resolved(failingFile)));
     verifyOnlyTheEarlierBook(earlier);
     QCOMPARE(TestFiles::read(good.path), pdfLike(300, 1));
-
-    // Corrected input then succeeds: nothing of the failed attempt is in the way.
     const GenerationResult retry = GenerateBook(requestFor(QStringLiteral("A"), {good}));
     QCOMPARE(retry.outcome, GenerationOutcome::Written);
-    QCOMPARE(TestFiles::read(retry.bookPath).left(300), pdfLike(300, 1));
 }
 
 void TestBook::writeFailingAfterNBytesKeepsTheEarlierBook_data()
@@ -618,7 +543,6 @@ void TestBook::writeFailingAfterNBytesKeepsTheEarlierBook()
 {
     QFETCH(qint64, limit);
     QFETCH(GenerationStep, step);
-
     const QByteArray earlier = plantEarlierBook();
     const QByteArray book = bookOf(pdfLike(40000, 1) + pdfLike(3000, 2),
                                    ContentsIndex::encode({{"One", 40000}, {"Two", 3000}}));
@@ -626,16 +550,11 @@ void TestBook::writeFailingAfterNBytesKeepsTheEarlierBook()
         requestFor(QStringLiteral("A"), {{"One", makeSource("One.pdf", pdfLike(40000, 1))},
                                          {"Two", makeSource("Two.pdf", pdfLike(3000, 2))}});
     const bool fits = limit == book.size();
-
     TestFiles::FailDevice device(limit);
     const GenerationResult toDevice = GenerateBook(request, device);
     QCOMPARE(toDevice.outcome, fits ? GenerationOutcome::Written : GenerationOutcome::Failed);
     QCOMPARE(device.data, book.left(limit));
-    QVERIFY(device.isOpen());
-    if (!fits) {
-        QCOMPARE(toDevice.step, step);
-        QCOMPARE(toDevice.cause, QStringLiteral("no space left on the device"));
-    }
+    QVERIFY(fits || (toDevice.step == step && toDevice.cause == "no space left on the device"));
 
     GenerationResult toFile;
     {
@@ -643,20 +562,16 @@ void TestBook::writeFailingAfterNBytesKeepsTheEarlierBook()
         toFile = GenerateBook(request);
     }
     if (fits) {
-        QCOMPARE(toFile.outcome, GenerationOutcome::Written);
         QCOMPARE(TestFiles::read(toFile.bookPath), book);
         return;
     }
-    QCOMPARE(toFile.outcome, GenerationOutcome::Failed);
-    QCOMPARE(toFile.file, toFile.bookPath);
-    QVERIFY(!toFile.cause.isEmpty());
+    QVERIFY(toFile.outcome == GenerationOutcome::Failed && toFile.file == toFile.bookPath);
     verifyOnlyTheEarlierBook(earlier);
 }
 
 void TestBook::changeDuringTheCopyKeepsTheEarlierBook_data()
 {
     QTest::addColumn<Change>("change");
-
     QTest::newRow("cancelled in the middle of a chapter") << Change::CancelMidChapter;
     QTest::newRow("cancelled after the last chapter") << Change::CancelAtTheEnd;
     QTest::newRow("source grown before it is opened") << Change::GrowBefore;
@@ -665,10 +580,10 @@ void TestBook::changeDuringTheCopyKeepsTheEarlierBook_data()
     QTest::newRow("source shrunk while it is copied") << Change::ShrinkWhile;
 }
 
+// Nothing is reported after a cancellation.
 void TestBook::changeDuringTheCopyKeepsTheEarlierBook()
 {
     QFETCH(Change, change);
-
     const QByteArray earlier = plantEarlierBook();
     const qint64 secondLength = SafeWrite::ChunkSize * 5 / 2 + 7;
     const QString second = makeSource("second.pdf", pdfLike(secondLength, 2));
@@ -701,84 +616,65 @@ void TestBook::changeDuringTheCopyKeepsTheEarlierBook()
     QCOMPARE(changes, 1);
     QCOMPARE(callsAfterCancelling, 0);
     QCOMPARE(result.outcome, cancels ? GenerationOutcome::Cancelled : GenerationOutcome::Failed);
-    if (!cancels) {
-        QCOMPARE(result.step, GenerationStep::Copying);
-        QCOMPARE(result.file, second);
-        QVERIFY(!result.cause.isEmpty());
-    }
+    QVERIFY(cancels || (result.step == GenerationStep::Copying && result.file == second &&
+                        !result.cause.isEmpty()));
     verifyOnlyTheEarlierBook(earlier);
 }
 
+// A book of exactly 2147483647 bytes passes the size check: generation gets as far as copying,
+// where a file-size limit stops it long before 2 GiB are written. 32767 chapters of one byte
+// each are written and read back.
 void TestBook::largestBookAndChapterCountAreAccepted()
 {
-    const qint64 largest = ContentsIndex::MaxBookSize; // 2147483647 = 2 GiB - 1
+    const qint64 largest = ContentsIndex::MaxBookSize;
     QVERIFY(ContentsIndex::fitsInBook(largest - 4 - 14, 14));
     QVERIFY(!ContentsIndex::fitsInBook(largest - 4 - 14 + 1, 14));
     QVERIFY(ContentsIndex::fitsInBook(1, ContentsIndex::MaxIndexLength));
     QVERIFY(!ContentsIndex::fitsInBook(1, ContentsIndex::MaxIndexLength + 1));
-    QVERIFY(!ContentsIndex::fitsInBook(-1, 14));
-    QVERIFY(!ContentsIndex::fitsInBook(largest, largest));
+    QVERIFY(!ContentsIndex::fitsInBook(-1, 14) && !ContentsIndex::fitsInBook(largest, largest));
 
-    // A book of exactly 2147483647 bytes passes the size check: generation gets as far as copying,
-    // where a file-size limit stops it long before 2 GiB are written.
     const QByteArray earlier = plantEarlierBook();
     const GenerationRequest request = requestFor(QStringLiteral("A"), sparseSourcesFor(largest));
     QVERIFY(!request.sources.isEmpty());
     GenerationResult result;
-    qint64 total = 0;
     {
         TestFiles::FileSizeLimit limit(4 * SafeWrite::ChunkSize);
-        result = GenerateBook(request, [&](const GenerationProgress &progress) {
-            total = progress.bytesTotal;
-            return true;
-        });
+        result = GenerateBook(request);
     }
-    QCOMPARE(total, 1000000000 + QFileInfo(request.sources.at(1).path).size());
-    QCOMPARE(result.outcome, GenerationOutcome::Failed);
-    QCOMPARE(result.step, GenerationStep::Copying);
+    QVERIFY(result.outcome == GenerationOutcome::Failed && result.step == GenerationStep::Copying);
     verifyOnlyTheEarlierBook(earlier);
 
-    // 32767 chapters of one byte each: positions up to 32767.
     const SourceEntry one{QStringLiteral("c"), makeSource("c.pdf", "%")};
     const GenerationResult most = GenerateBook(
         requestFor(QStringLiteral("B"), QList<SourceEntry>(ContentsIndex::MaxChapters, one)));
-    QCOMPARE(most.outcome, GenerationOutcome::Written);
     const BookContents contents = BookReader::readContents(most.bookPath);
     QVERIFY2(contents.ok, qPrintable(contents.error));
     QCOMPARE(contents.lines.size(), ContentsIndex::MaxChapters);
-    QCOMPARE(contents.chapterAreaSize, ContentsIndex::MaxChapters);
     QCOMPARE(contents.lines.last().start, ContentsIndex::MaxChapters);
     QCOMPARE(chapterOf(most.bookPath, contents, ContentsIndex::MaxChapters - 1), QByteArray("%"));
 }
 
+// A link planted at the scratch index path is never written through, by generation or reading;
+// the private scratch folder is the owner's alone, and goes with its object.
 void TestBook::scratchIndexFileIsNeitherLeftNorFollowed()
 {
     const QString victim = m_dir->filePath(QStringLiteral("victim.txt"));
-    const QString planted = QDir(folder("scratch")).filePath(QStringLiteral("Velmforge.txt"));
-    QVERIFY(TestFiles::write(victim, "keep me"));
-
-    QVERIFY(QFile::link(victim, planted));
+    const QString planted = folder("scratch") + "/Velmforge.txt";
+    QVERIFY(TestFiles::write(victim, "keep me") && QFile::link(victim, planted));
     const GenerationResult result = GenerateBook(
         requestFor(QStringLiteral("A"), {{"good", makeSource("good.pdf", pdfLike(300, 1))}}));
     QCOMPARE(result.outcome, GenerationOutcome::Written);
-    QCOMPARE(TestFiles::read(victim), QByteArray("keep me"));
-    QCOMPARE(entriesOf(folder("scratch")), QStringList());
-
     QVERIFY(QFile::link(victim, planted));
     const ScratchFolder scratch(folder("scratch"));
-    const BookContents contents = BookReader::readContents(result.bookPath, &scratch);
-    QVERIFY2(contents.ok, qPrintable(contents.error));
-    QCOMPARE(contents.lines.size(), 1);
+    QCOMPARE(BookReader::readContents(result.bookPath, &scratch).lines.size(), 1);
     QCOMPARE(TestFiles::read(victim), QByteArray("keep me"));
     QCOMPARE(entriesOf(folder("scratch")), QStringList());
 
-    // The private scratch folder is the owner's alone, and goes with its object.
     QString privatePath;
     {
         const ScratchFolder owned;
-        QVERIFY(owned.isValid());
         privatePath = owned.path();
-        QVERIFY(!(QFileInfo(privatePath).permissions() & 0x0077)); // nothing for group or others
+        QVERIFY(owned.isValid() && !(QFileInfo(privatePath).permissions() & 0x0077));
         QVERIFY(BookReader::readContents(result.bookPath, &owned).ok);
         QCOMPARE(entriesOf(privatePath), QStringList());
     }
