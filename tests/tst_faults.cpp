@@ -1,18 +1,15 @@
-// The byte copy under every book and chapter file, and the faults a user meets while books and
-// bookmark files are written: a full disk, a writer killed in the middle, folders and files the
-// user may not write. Each must end with the old file or the complete new one, and nothing else
-// left behind. Root ignores file permissions, so these tests take them away by other means: a
-// small tmpfs, a file-size limit that kills the writer, a child process that gives up root.
+// The faults a user meets while books and bookmark files are written: a full disk, a writer killed
+// in the middle, folders and files the user may not write. Each must end with the old file or the
+// complete new one, and nothing else left behind. Root ignores file permissions, so these tests
+// take them away by other means: a small tmpfs, a file-size limit that kills the writer, a child
+// process that gives up root.
 #include "core/book/bookgenerator.h"
-#include "core/book/safewrite.h"
 #include "core/book/scratchfolder.h"
 #include "core/bookmarks/bookmarkfile.h"
 #include "testfiles.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QProcess>
-#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -27,10 +24,6 @@ using TestFiles::pdfLike;
 
 namespace
 {
-
-enum Kind { File, SaveFile, Buffer, Full };
-
-const char *const KindNames[] = {"file", "save file", "buffer", "full device"};
 
 QString bookTool()
 {
@@ -71,9 +64,6 @@ bool makeOpenToEveryone(const QString &path)
 
 } // namespace
 
-Q_DECLARE_METATYPE(Kind)
-Q_DECLARE_METATYPE(SafeWrite::CopyResult)
-
 // The test program is also its own child: with "--rewrite DOCUMENT TEXTFILE" it rewrites the
 // bookmark file of DOCUMENT with the text of TEXTFILE, with "--append DOCUMENT LINE" it appends.
 static int runChildCommand(const QStringList &arguments)
@@ -94,188 +84,16 @@ class TestFaults : public QObject
 
 private slots:
     void initTestCase();
-    void copiesExactlyTheRangeAndLeavesBothDevicesAfterIt_data();
-    void copiesExactlyTheRangeAndLeavesBothDevicesAfterIt();
-    void failedCopySaysWhichSide_data();
-    void failedCopySaysWhichSide();
-    void progressCountsChunksAndCanStop();
     void fullDiskKeepsTheEarlierBook();
     void bookWriterKilledAtEachWriteLeavesOldOrNew();
     void bookmarkRewriterKilledAtEachWriteLeavesOldOrNew();
     void unwritableFolderAndFileForAPlainUser();
-
-private:
-    std::unique_ptr<QIODevice> openSource(Kind kind, const QByteArray &bytes);
-    std::unique_ptr<QIODevice> openTarget(Kind kind, qint64 capacity = 0);
-    QByteArray written(Kind kind, QIODevice &target);
-
-    QTemporaryDir m_dir;
-    QByteArray m_targetBytes; // what a Buffer target holds
 };
 
 void TestFaults::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
     QVERIFY2(QFileInfo(bookTool()).isExecutable(),
              "QUILLMOOR_BOOK_TOOL names no program (run through ctest)");
-}
-
-std::unique_ptr<QIODevice> TestFaults::openSource(Kind kind, const QByteArray &bytes)
-{
-    std::unique_ptr<QIODevice> source;
-    const QString path = m_dir.filePath(QStringLiteral("source"));
-    if (kind == Buffer) {
-        auto buffer = std::make_unique<QBuffer>();
-        buffer->setData(bytes);
-        source = std::move(buffer);
-    } else if (TestFiles::write(path, bytes)) {
-        source = std::make_unique<QFile>(path);
-    }
-    if (source)
-        source->open(QIODevice::ReadOnly);
-    return source;
-}
-
-std::unique_ptr<QIODevice> TestFaults::openTarget(Kind kind, qint64 capacity)
-{
-    const QString path = m_dir.filePath(QStringLiteral("target"));
-    QFile::remove(path);
-    m_targetBytes.clear();
-    std::unique_ptr<QIODevice> target;
-    if (kind == Buffer)
-        target = std::make_unique<QBuffer>(&m_targetBytes);
-    else if (kind == Full)
-        target = std::make_unique<TestFiles::FailDevice>(capacity);
-    else if (kind == SaveFile)
-        target = std::make_unique<QSaveFile>(path);
-    else
-        target = std::make_unique<QFile>(path);
-    target->open(QIODevice::WriteOnly);
-    return target;
-}
-
-QByteArray TestFaults::written(Kind kind, QIODevice &target)
-{
-    if (kind == Buffer)
-        return m_targetBytes;
-    if (kind != SaveFile)
-        target.close();
-    else if (!static_cast<QSaveFile &>(target).commit())
-        return QByteArray();
-    return TestFiles::read(m_dir.filePath(QStringLiteral("target")));
-}
-
-// From file to file the kernel copies, from and to anything else a buffer does; both must leave
-// the devices where the next read or write expects them.
-void TestFaults::copiesExactlyTheRangeAndLeavesBothDevicesAfterIt_data()
-{
-    QTest::addColumn<Kind>("sourceKind");
-    QTest::addColumn<Kind>("targetKind");
-    QTest::addColumn<qint64>("start");
-    QTest::addColumn<qint64>("length");
-
-    const qint64 chunk = SafeWrite::ChunkSize;
-    for (const auto &[source, target] : QList<std::pair<Kind, Kind>>{
-             {File, File}, {File, SaveFile}, {Buffer, File}, {File, Buffer}}) {
-        for (const auto &[start, length] : QList<std::pair<qint64, qint64>>{
-                 {0, 0}, {0, 1}, {7, chunk - 1}, {0, chunk}, {3, chunk * 5 / 2 + 3}}) {
-            QTest::addRow("%s to %s, %lld bytes at %lld", KindNames[source], KindNames[target],
-                          length, start)
-                << source << target << start << length;
-        }
-    }
-}
-
-void TestFaults::copiesExactlyTheRangeAndLeavesBothDevicesAfterIt()
-{
-    QFETCH(Kind, sourceKind);
-    QFETCH(Kind, targetKind);
-    QFETCH(qint64, start);
-    QFETCH(qint64, length);
-
-    const QByteArray bytes = pdfLike(start + length + 5, 1);
-    const std::unique_ptr<QIODevice> source = openSource(sourceKind, bytes);
-    const std::unique_ptr<QIODevice> target = openTarget(targetKind);
-    QVERIFY(source && source->isOpen() && target->isOpen());
-    // Reading fills the source's read buffer beyond `start`; "head" is still in the target's
-    // write buffer when the copy begins.
-    QCOMPARE(source->read(start), bytes.left(start));
-    QCOMPARE(target->write("head"), qint64(4));
-
-    QCOMPARE(SafeWrite::copyBytes(*source, *target, length), SafeWrite::CopyResult::Copied);
-
-    QCOMPARE(source->pos(), start + length);
-    QCOMPARE(source->read(5), bytes.mid(start + length));
-    QCOMPARE(target->write("tail"), qint64(4));
-    QCOMPARE(written(targetKind, *target), "head" + bytes.mid(start, length) + "tail");
-}
-
-void TestFaults::failedCopySaysWhichSide_data()
-{
-    QTest::addColumn<Kind>("sourceKind");
-    QTest::addColumn<Kind>("targetKind");
-    QTest::addColumn<qint64>("length");
-    QTest::addColumn<qint64>("sourceLength");
-    QTest::addColumn<SafeWrite::CopyResult>("result");
-
-    // Targets take 2 chunks and 100 bytes.
-    const qint64 fits = SafeWrite::ChunkSize * 2 + 10;
-    const qint64 tooLong = SafeWrite::ChunkSize * 4;
-    const auto readFailed = SafeWrite::CopyResult::ReadFailed;
-    const auto writeFailed = SafeWrite::CopyResult::WriteFailed;
-    QTest::newRow("short file to file") << File << File << fits << fits - 1 << readFailed;
-    QTest::newRow("short buffer to file") << Buffer << File << fits << fits - 1 << readFailed;
-    QTest::newRow("file to a full file") << File << File << tooLong << tooLong << writeFailed;
-    QTest::newRow("file to a full save file")
-        << File << SaveFile << tooLong << tooLong << writeFailed;
-    QTest::newRow("file to a full device") << File << Full << tooLong << tooLong << writeFailed;
-}
-
-// A file that passes the limit has its error set, so the message can name the cause.
-void TestFaults::failedCopySaysWhichSide()
-{
-    QFETCH(Kind, sourceKind);
-    QFETCH(Kind, targetKind);
-    QFETCH(qint64, length);
-    QFETCH(qint64, sourceLength);
-    QFETCH(SafeWrite::CopyResult, result);
-
-    const qint64 room = SafeWrite::ChunkSize * 2 + 100;
-    const std::unique_ptr<QIODevice> source = openSource(sourceKind, pdfLike(sourceLength, 3));
-    const std::unique_ptr<QIODevice> target = openTarget(targetKind, room);
-    QVERIFY(source && source->isOpen() && target->isOpen());
-    SafeWrite::CopyResult copied = SafeWrite::CopyResult::Copied;
-    {
-        TestFiles::FileSizeLimit limit(room);
-        copied = SafeWrite::copyBytes(*source, *target, length);
-    }
-    QCOMPARE(copied, result);
-    if (result == SafeWrite::CopyResult::WriteFailed)
-        QVERIFY(SafeWrite::errorText(*target, "fallback") != "fallback");
-}
-
-void TestFaults::progressCountsChunksAndCanStop()
-{
-    const qint64 length = SafeWrite::ChunkSize * 5 / 2;
-    for (const Kind sourceKind : {File, Buffer}) {
-        for (const bool stop : {true, false}) {
-            const std::unique_ptr<QIODevice> source = openSource(sourceKind, pdfLike(length, 4));
-            const std::unique_ptr<QIODevice> target = openTarget(File);
-            QVERIFY(source && source->isOpen() && target->isOpen());
-            QList<qint64> reports{0};
-            const SafeWrite::CopyResult copied =
-                SafeWrite::copyBytes(*source, *target, length, [&](qint64 done) {
-                    reports.append(done);
-                    return !stop;
-                });
-            QCOMPARE(copied, stop ? SafeWrite::CopyResult::Stopped : SafeWrite::CopyResult::Copied);
-            for (int i = 1; i < reports.size(); ++i)
-                QVERIFY(reports.at(i) > reports.at(i - 1) &&
-                        reports.at(i) - reports.at(i - 1) <= SafeWrite::ChunkSize);
-            QCOMPARE(reports.size() == 2, stop);
-            QCOMPARE(reports.last() == length, !stop);
-        }
-    }
 }
 
 void TestFaults::fullDiskKeepsTheEarlierBook()
