@@ -92,6 +92,7 @@ private slots:
     void writesTheWorkedExampleBooks_data();
     void writesTheWorkedExampleBooks();
     void writesEveryNameAsOneReadableLine();
+    void writesTheBookWhereTheFieldsSay();
     void readsEveryLineEnding_data();
     void readsEveryLineEnding();
     void damagedLinesKeepTheirPlace_data();
@@ -247,6 +248,16 @@ void TestBook::writesEveryNameAsOneReadableLine()
         QVERIFY(lines.size() == 2 && lines.at(0).valid && lines.at(1).valid);
         QCOMPARE(lines.at(0).name, written);
     }
+}
+
+// Both fields are used exactly as typed: blanks at the ends stay, a final separator doubles.
+void TestBook::writesTheBookWhereTheFieldsSay()
+{
+    GenerationRequest request =
+        requestFor(QStringLiteral(" 诗集 "), {{"s", makeSource("s.pdf", pdfLike(10, 8))}});
+    request.saveFolder += QLatin1Char('/');
+    QCOMPARE(GenerateBook(request).bookPath, folder("out") + QStringLiteral("// 诗集 .VELM"));
+    QCOMPARE(entriesOf(folder("out")), QStringList{QStringLiteral(" 诗集 .VELM")});
 }
 
 void TestBook::readsEveryLineEnding_data()
