@@ -1,5 +1,7 @@
 #include "testfiles.h"
 
+#include "core/book/contentsindex.h"
+
 #include <QDir>
 #include <QFile>
 #include <QtEndian>
@@ -34,11 +36,27 @@ QByteArray pdfLike(qint64 size, int seed)
     return bytes;
 }
 
+QByteArray trailer(qint32 indexLength)
+{
+    QByteArray bytes(4, '\0');
+    qToLittleEndian(indexLength, bytes.data());
+    return bytes;
+}
+
 QByteArray bookOf(const QByteArray &chapterArea, const QByteArray &index)
 {
-    QByteArray trailer(4, '\0');
-    qToLittleEndian(qint32(index.size()), trailer.data());
-    return chapterArea + index + trailer;
+    return chapterArea + index + trailer(qint32(index.size()));
+}
+
+QByteArray bookOf(const QList<QPair<QString, QByteArray>> &chapters)
+{
+    QList<ContentsIndex::Chapter> index;
+    QByteArray bytes;
+    for (const auto &chapter : chapters) {
+        index << ContentsIndex::Chapter{chapter.first, chapter.second.size()};
+        bytes += chapter.second;
+    }
+    return bookOf(bytes, ContentsIndex::encode(index));
 }
 
 QStringList entriesOf(const QString &folder)

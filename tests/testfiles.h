@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QIODevice>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -18,7 +20,10 @@ QByteArray read(const QString &path);
 QByteArray pdfLike(qint64 size, int seed);
 
 // A book file's bytes: the chapter area, the index, the index length in 4 little-endian bytes.
+QByteArray trailer(qint32 indexLength);
 QByteArray bookOf(const QByteArray &chapterArea, const QByteArray &index);
+// A sound book of these chapters, its index as the engine writes it.
+QByteArray bookOf(const QList<QPair<QString, QByteArray>> &chapters);
 
 // Every name in a folder, hidden ones too, sorted: a test sees any stray temporary file.
 QStringList entriesOf(const QString &folder);

@@ -5,7 +5,6 @@
 #include "core/book/safewrite.h"
 #include "core/book/scratchfolder.h"
 #include "core/text/gbkcodec.h"
-#include "testbooks.h"
 #include "testfiles.h"
 
 #include <QBuffer>
@@ -379,7 +378,7 @@ void TestBook::untrustedTrailersGiveNoChapters()
     QFETCH(qint64, indexLength);
     QFETCH(bool, opens);
     TailOnlySource book(
-        fileSize, TestBooks::trailer(qint32(indexLength)).right(int(qMin<qint64>(fileSize, 4))));
+        fileSize, TestFiles::trailer(qint32(indexLength)).right(int(qMin<qint64>(fileSize, 4))));
     const BookContents contents = BookReader::readContents(book);
     QCOMPARE(contents.ok, opens);
     QCOMPARE(contents.error.isEmpty(), opens);

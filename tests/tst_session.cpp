@@ -1,7 +1,6 @@
 #include "core/book/scratchfolder.h"
 #include "core/document/documentsession.h"
 #include "core/text/gbkcodec.h"
-#include "testbooks.h"
 #include "testfiles.h"
 
 #include <QDir>
@@ -12,7 +11,7 @@
 #include <memory>
 
 using Gbk::encode;
-using TestBooks::bookOf;
+using TestFiles::bookOf;
 
 namespace
 {
@@ -159,7 +158,7 @@ void TestSession::chaptersThatCannotBeRead()
             .arg(m_one.size())
             .arg(m_one.size() + 1)
             .arg(m_two.size());
-    m_session->open(write("d.VELM", TestBooks::bookWithIndex(m_one + m_two, index)));
+    m_session->open(write("d.VELM", TestFiles::bookOf(m_one + m_two, encode(index))));
     write("d.ini", encode("{0}好&甲［1］\r\n{1}没有记号&乙［1］\r\n"));
     QCOMPARE(events().last(), QStringLiteral("contents 好,没有记号,越界,坏数,尾"));
     m_session->chooseChapter(0);
@@ -182,8 +181,8 @@ void TestSession::unreadableIndexGivesNoChapters()
 {
     m_session->open(write("good.VELM", bookOf({{"一", m_one}})));
     for (const QByteArray &bytes :
-         {m_two + TestBooks::trailer(0), m_two + TestBooks::trailer(-5),
-          m_two + TestBooks::trailer(m_two.size() + 1), QByteArray("\x01\x00", 2), QByteArray()}) {
+         {m_two + TestFiles::trailer(0), m_two + TestFiles::trailer(-5),
+          m_two + TestFiles::trailer(m_two.size() + 1), QByteArray("\x01\x00", 2), QByteArray()}) {
         const QString path = write("broken.VELM", bytes);
         QVERIFY(!bytes.isEmpty() || QFile::remove(path));
         m_session->open(path);

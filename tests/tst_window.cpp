@@ -7,7 +7,6 @@
 #include "gui/bookmarks/form4.h"
 #include "gui/bookmarks/pagecapture.h"
 #include "guitest.h"
-#include "testbooks.h"
 #include "testfiles.h"
 #include "testpdfs.h"
 #include "widgets/clicklabel.h"
@@ -74,7 +73,7 @@ private:
     QString writeBook() const
     {
         write("s.ini", gbk("{0}一&甲［2］\r\n{0}一&乙［1］\r\n{1}二&丙［1］\r\n"));
-        return write("s.VELM", TestBooks::bookOf({{"一", m_first}, {"二", m_second}}));
+        return write("s.VELM", TestFiles::bookOf({{"一", m_first}, {"二", m_second}}));
     }
     void showWindow(const QSize &client = QSize(792, 546));
     void release(const char *button)
@@ -341,7 +340,7 @@ void TestWindow::openCommand()
     QCOMPARE(view().loads.size(), 1);
 
     get("Picture7")->show();
-    const QByteArray notes = TestBooks::bookOf({{"假", m_second}});
+    const QByteArray notes = TestFiles::bookOf({{"假", m_second}});
     m_reader->fakes.dialogs.fileAnswer = write("notes.txt", notes);
     get<ClickLabel>("Label21")->clicked();
     QCOMPARE(m_reader->fakes.dialogs.messages, QStringList({"文件格式错误！"}));
