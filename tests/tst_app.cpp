@@ -14,6 +14,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -143,6 +144,10 @@ void TestApp::registersOnceAndAtTheNewPlace()
     QVERIFY(entry.startsWith("[Desktop Entry]\n"));
     QVERIFY(entry.contains("\nExec=/opt/quillmoor/bin/quillmoor %f\n"));
     QVERIFY(entry.contains("\nMimeType=application/x-velm;application/pdf;\n"));
+    QProcess validate;
+    validate.start(QStringLiteral("desktop-file-validate"), {desktopFile()});
+    QVERIFY(validate.waitForFinished() && validate.exitCode() == 0);
+    QCOMPARE(validate.readAll(), QByteArray());
     const QStringList files = TestFiles::entriesOf(dataHome() + "/applications");
     const QDateTime old = QDateTime::currentDateTimeUtc().addDays(-3);
     for (const QString &path : {desktopFile(), mimeappsFile()}) {
