@@ -3,7 +3,6 @@
 #include "core/text/gbkcodec.h"
 #include "testfiles.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
