@@ -13,7 +13,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <climits>
 #include <memory>
 
 using TestFiles::bookOf;
@@ -324,7 +323,6 @@ void TestBook::damagedLinesKeepTheirPlace_data()
     row("length 0", "B♂1♀0", "B");
     row("largest numbers, outside", "B♂2147483647♀2147483647", "B", true);
     row("one byte past the chapter area", "B♂21♀11", "B", true);
-    row("starts at the index", "B♂31♀1", "B", true);
     row("the last byte of the chapter area", "B♂30♀1", "B", true, true);
     row("the whole chapter area", "B♂1♀30", "B", true, true);
 }
@@ -360,14 +358,11 @@ void TestBook::untrustedTrailersGiveNoChapters_data()
     };
     const qint64 mib = 1024 * 1024;
     row("empty file", 0, 0, false);
-    row("only a trailer", 4, 0, false);
     row("length zero", 100, 0, false);
     row("length -1", 100, -1, false);
-    row("most negative length", 100, INT_MIN, false);
     row("one byte more than the file", 100, 97, false);
     row("the whole file before the trailer", 100, 96, true);
     row("32 MiB and one byte, in a larger file", 3 * 1024 * mib, 32 * mib + 1, false);
-    row("largest length, in a larger file", 3 * 1024 * mib, INT_MAX, false);
     row("short index at the end of a large file", 3 * 1024 * mib, 14, true);
 }
 
@@ -537,12 +532,8 @@ void TestBook::writeFailingAfterNBytesKeepsTheEarlierBook_data()
     };
     const qint64 chapters = 40000 + 3000;
     const qint64 index = ContentsIndex::encode({{"One", 40000}, {"Two", 3000}}).size();
-    row("in the first chapter", 500, GenerationStep::Copying);
     row("the first chapter exactly", 40000, GenerationStep::Copying);
-    row("in the second chapter", 40000 + 100, GenerationStep::Copying);
     row("the chapters exactly", chapters, GenerationStep::Finishing);
-    row("in the index", chapters + 5, GenerationStep::Finishing);
-    row("in the trailer", chapters + index + 2, GenerationStep::Finishing);
     row("one byte short", chapters + index + 3, GenerationStep::Finishing);
     row("exactly the book", chapters + index + 4, GenerationStep::Finishing);
 }
