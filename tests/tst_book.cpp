@@ -78,8 +78,7 @@ enum class Change {
 Q_DECLARE_METATYPE(Change)
 Q_DECLARE_METATYPE(GenerationStep)
 
-// The book container: what generation writes, what reading makes of any file, and that a failed
-// or cancelled generation leaves an earlier book of the same name as it was.
+// A failed or cancelled generation must leave an earlier book of the same name as it was.
 class TestBook : public QObject
 {
     Q_OBJECT
@@ -119,7 +118,6 @@ private:
     {
         return {bookName, folder("out"), sources, QString(), QString(), folder("scratch")};
     }
-    // An earlier book "A" in the save folder.
     QByteArray plantEarlierBook(int size = 50) const
     {
         const QByteArray book = bookOf(pdfLike(size, 99), ContentsIndex::encode({{"Old", size}}));
@@ -145,8 +143,7 @@ void TestBook::init()
         QVERIFY(QDir(m_dir->path()).mkdir(QLatin1String(name)));
 }
 
-// Two sparse sources whose book would be `bookSize` bytes, so nothing near that size is written;
-// none when they cannot be made.
+// Sparse, so that nothing near `bookSize` is written; none when they cannot be made.
 QList<SourceEntry> TestBook::sparseSourcesFor(qint64 bookSize) const
 {
     const qint64 first = 1000000000;
@@ -481,7 +478,6 @@ void TestBook::failedGenerationKeepsTheEarlierBook_data()
         "in/good.pdf/scratch/Velmforge.txt");
     row("save folder missing", "A", "out/missing", "scratch", 1, "", Step::Opening,
         "out/missing/A.VELM");
-    // Blank fields: nothing is done at all.
     row("blank name", "   ", "out", "scratch", 1, "", Step::Opening, "");
     row("blank folder", "A", "  ", "scratch", 1, "", Step::Opening, "");
 }
@@ -621,9 +617,8 @@ void TestBook::changeDuringTheCopyKeepsTheEarlierBook()
     verifyOnlyTheEarlierBook(earlier);
 }
 
-// A book of exactly 2147483647 bytes passes the size check: generation gets as far as copying,
-// where a file-size limit stops it long before 2 GiB are written. 32767 chapters of one byte
-// each are written and read back.
+// A 2147483647-byte book passes the size check and reaches copying, where a file-size limit
+// stops it long before 2 GiB are written.
 void TestBook::largestBookAndChapterCountAreAccepted()
 {
     const qint64 largest = ContentsIndex::MaxBookSize;
