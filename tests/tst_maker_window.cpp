@@ -13,7 +13,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
@@ -76,34 +75,20 @@ private slots:
         m_fakes.reset();
     }
 
-    // Centred on the screen, not modal; closed, it opens again empty.
-    void designAndOneWindowStartingEmpty()
+    // Centred, not modal, closed it opens again empty. A file: the dialog starts at the last one,
+    // blanks and anything after a NUL are dropped. A folder: its PDF files each time. A drop: files
+    // and folders, not text, nor PDF. Nothing the user cancels changes the list.
+    void designAndAddCommands()
     {
         QCOMPARE(m_form->List1->geometry(), Twips::toPixelRect(3180, 1260, 5370, 3480));
         QVERIFY(!m_form->isModal() && !m_form->List2->isVisible() && !m_form->Label7->isVisible());
         const QSize free = m_form->screen()->geometry().size() - m_form->size();
         QCOMPARE(m_form->pos(), QPoint(free.width() / 2, free.height() / 2));
-        m_fakes->dialogs.folderAnswer = m_dir->path();
-        QTest::mouseClick(m_form->Image1, Qt::LeftButton);
-        QCOMPARE(m_form->Text2->text(), m_dir->path());
-        fill(QString(), {make("A.pdf")});
         m_form->Command2->click();
         QTest::mouseClick(m_form->Label20, Qt::LeftButton);
+        const auto page = &Module1::DecodeNumberText;
         QCOMPARE(m_fakes->webOpener.addresses,
-                 (QStringList{Module1::DecodeNumberText(NumberTexts::helpPage()),
-                              Module1::DecodeNumberText(NumberTexts::homePage())}));
-        m_form->close();
-        QTRY_VERIFY(!m_form);
-        m_form = openMaker();
-        QVERIFY(m_form->Text1->text().isEmpty() && m_form->Text2->text().isEmpty());
-        QCOMPARE(m_form->List1->count() + m_form->List2->count(), 0);
-    }
-
-    // A file: the dialog starts at the scratch field, blanks and anything after a NUL are
-    // dropped, no PDF is not added. A folder: its PDF files each time it is added. A drop: files
-    // and folders, not text; nothing the user cancels changes the list.
-    void addsFilesFoldersAndDrops()
-    {
+                 (QStringList{page(NumberTexts::helpPage()), page(NumberTexts::homePage())}));
         const QString first = make("first.pdf"), text = make("x.pdf.txt");
         m_fakes->dialogs.fileAnswer = "  " + first + QChar(0) + "junk";
         m_form->Command5->click();
@@ -111,8 +96,7 @@ private slots:
         m_form->Command5->click();
         QCOMPARE(m_fakes->dialogs.fileRequests.last().initialFolder, first);
         m_form->Command4->click();
-        for (const char *name : {"in/b.pdf", "in/a.pdf.bak.pdf", "in/Guide.Pdf", "in/notes.txt"})
-            make(name);
+        make("in/b.pdf"), make("in/a.pdf.bak.pdf"), make("in/Guide.Pdf"), make("in/notes.txt");
         m_fakes->dialogs.folderAnswer = m_dir->filePath("in");
         m_form->Command4->click();
         const auto drop = [this](const QMimeData &data) {
@@ -131,6 +115,14 @@ private slots:
         QCOMPARE(m_form->List2->item(0)->text(), first);
         QCOMPARE(m_form->List2->item(3)->text(), m_dir->filePath("in/Guide.Pdf"));
         QVERIFY(m_fakes->dialogs.messages.isEmpty());
+        m_fakes->dialogs.folderAnswer = m_dir->path();
+        QTest::mouseClick(m_form->Image1, Qt::LeftButton);
+        QCOMPARE(m_form->Text2->text(), m_dir->path());
+        m_form->close();
+        QTRY_VERIFY(!m_form);
+        m_form = openMaker();
+        QVERIFY(m_form->Text1->text().isEmpty() && m_form->Text2->text().isEmpty());
+        QCOMPARE(m_form->List1->count() + m_form->List2->count(), 0);
     }
 
     void listCommands_data()
@@ -167,12 +159,10 @@ private slots:
     {
         m_form->List1->addItems(QStringList(32767 - 2, "x"));
         m_form->List2->addItems(QStringList(32767 - 2, "/x.pdf"));
-        for (const char *name : {"f/a.pdf", "f/b.pdf", "f/c.pdf"})
-            make(name);
+        make("f/a.pdf"), make("f/b.pdf"), make("f/c.pdf");
         m_fakes->dialogs.folderAnswer = m_dir->filePath("f");
         m_form->Command4->click();
-        QCOMPARE((QList<int>{m_form->List1->count(), m_form->List2->count()}),
-                 (QList<int>{32767, 32767}));
+        QVERIFY(m_form->List1->count() == 32767 && m_form->List2->count() == 32767);
         QCOMPARE(m_form->List2->item(32766)->text(), m_dir->filePath("f/b.pdf"));
     }
 
@@ -195,8 +185,8 @@ private slots:
         m_form->Command3->click();
         QCOMPARE(m_form->cursor().shape(), Qt::WaitCursor);
         QTRY_COMPARE(m_fakes->dialogs.messages.last(), "已成功生成PDF电子书！");
-        QVERIFY(m_form->Command3->isEnabled() && m_form->List1->isEnabled());
-        QCOMPARE(m_form->cursor().shape(), Qt::ArrowCursor);
+        QVERIFY(m_form->Command3->isEnabled() && m_form->List1->isEnabled() &&
+                m_form->cursor().shape() == Qt::ArrowCursor);
         QVERIFY(!m_form->Label7->isVisible() && m_form->Label7->width() == pixelWidth(1));
         QCOMPARE(widths.last(), pixelWidth(8415 + 1));
         for (int chapter = 1; chapter <= 3; ++chapter)
