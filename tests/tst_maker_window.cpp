@@ -197,7 +197,6 @@ private slots:
             chapters << line.name + QString::number(line.length / bytes.size());
         QCOMPARE(chapters, (QStringList{"序言1", "Two1", "序言1"}));
         QVERIFY(m_form->List1->currentRow() == 1 && m_form->Text1->text() == "诗集");
-
         const QByteArray book = TestFiles::read(out("诗集.VELM"));
         QVERIFY(QFile::remove(two));
         m_form->Command3->click();
@@ -216,8 +215,7 @@ private slots:
     void answersWhileWritingAndClosingCancels()
     {
         QFETCH(bool, closeReader);
-        const QByteArray earlier = TestFiles::pdfLike(5000, 9);
-        QVERIFY(TestFiles::write(out("Book.VELM"), earlier));
+        QVERIFY(TestFiles::write(out("Book.VELM"), "earlier book"));
         std::atomic<bool> held{false}; // inside the first chapter until cancelled
         m_form->findChild<BookWriter *>()->setGenerator(
             [&](const GenerationRequest &request, const GenerationCallback &report) {
@@ -244,7 +242,7 @@ private slots:
         QCoreApplication::sendPostedEvents();
         QVERIFY(m_fakes->dialogs.messages.isEmpty());
         QCOMPARE(TestFiles::entriesOf(out()), QStringList{"Book.VELM"});
-        QCOMPARE(TestFiles::read(out("Book.VELM")), earlier);
+        QCOMPARE(TestFiles::read(out("Book.VELM")), QByteArray("earlier book"));
     }
 };
 
