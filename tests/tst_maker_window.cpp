@@ -118,6 +118,8 @@ private slots:
         m_fakes->dialogs.folderAnswer = m_dir->path();
         QTest::mouseClick(m_form->Image1, Qt::LeftButton);
         QCOMPARE(m_form->Text2->text(), m_dir->path());
+        QTest::keyClicks(m_form->Text1, QString(30, QLatin1Char('a')));
+        QCOMPARE(m_form->Text1->text().size(), 25);
         m_form->close();
         QTRY_VERIFY(!m_form);
         m_form = openMaker();
