@@ -3,7 +3,6 @@
 #include "testpdfs.h"
 
 #include <QAbstractScrollArea>
-#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
@@ -12,7 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
-#include <QWheelEvent>
 
 #include <memory>
 
@@ -26,7 +24,6 @@ private slots:
 
     void setCurrentPage_data();
     void setCurrentPage();
-    void pageBoxToolbarKeysWheelAndZoom();
     void keepsShowingAFileDeletedOrRewrittenAfterLoad();
     void fileThatCannotBeShownLeavesTheViewEmpty_data();
     void fileThatCannotBeShownLeavesTheViewEmpty();
@@ -44,7 +41,6 @@ private:
     {
         return m_view->findChild<QAbstractScrollArea *>(QStringLiteral("pages"));
     }
-    void trigger(const char *name) { m_view->findChild<QAction *>(QLatin1String(name))->trigger(); }
     // True when the visible part of the pages holds dark pixels: a page has been drawn.
     bool showsInk() const
     {
@@ -100,45 +96,6 @@ void TestPdfView::setCurrentPage()
     QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("three.pdf"), 3)));
     QCOMPARE(m_view->currentPage(), 1);
     QCOMPARE(pages()->verticalScrollBar()->value(), 0);
-}
-
-void TestPdfView::pageBoxToolbarKeysWheelAndZoom()
-{
-    QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("five.pdf"), 5)));
-    QLineEdit *box = pageBox();
-    // No such page, or no number: the box shows the page shown again.
-    for (const char *typed : {" 4 ", "9", "0", "iv"}) {
-        box->setText(QLatin1String(typed));
-        QTest::keyClick(box, Qt::Key_Return);
-        QCOMPARE(m_view->currentPage(), 4);
-        QCOMPARE(box->text(), QStringLiteral("4"));
-    }
-    trigger("nextPage");
-    trigger("nextPage");
-    trigger("previousPage");
-    QCOMPARE(m_view->currentPage(), 4);
-
-    QScrollBar *bar = pages()->verticalScrollBar();
-    QTest::keyClick(pages(), Qt::Key_End);
-    QCOMPARE(m_view->currentPage(), 5);
-    QTest::keyClick(pages(), Qt::Key_Home);
-    QCOMPARE(bar->value(), 0);
-    trigger("previousPage");
-    QCOMPARE(m_view->currentPage(), 1);
-    const QPoint middle = pages()->viewport()->rect().center();
-    QWheelEvent wheel(middle, pages()->viewport()->mapToGlobal(middle), QPoint(), QPoint(0, -120),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(pages()->viewport(), &wheel);
-    QVERIFY(bar->value() > 0);
-
-    const int fitted = bar->maximum();
-    trigger("zoomIn");
-    QVERIFY(bar->maximum() > fitted);
-    trigger("zoomOut");
-    trigger("zoomOut");
-    QVERIFY(bar->maximum() < fitted);
-    trigger("fitWidth");
-    QCOMPARE(bar->maximum(), fitted);
 }
 
 // One scratch file is written, loaded and deleted for every chapter.
