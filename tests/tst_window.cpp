@@ -391,7 +391,6 @@ void TestWindow::bookmarkGoesToItsPage_data()
     QTest::addColumn<int>("page");
     QTest::newRow("［12］") << "名［12］" << 12;
     QTest::newRow("no closing bracket") << "名［123" << 12;
-    QTest::newRow("no number") << "名［abc］" << 3;
     QTest::newRow("above 16 bits") << "名［40000］" << 3;
     QTest::newRow("beyond the last page") << "名［99］" << 3;
 }
@@ -416,7 +415,6 @@ void TestWindow::findPageBox_data()
     QTest::addColumn<QStringList>("boxes");
     QTest::addColumn<int>("page");
     QTest::newRow("blanks around 12") << QStringList{" 12 "} << 12;
-    QTest::newRow("roman iv") << QStringList{"iv"} << 0;
     QTest::newRow("page then a zoom text") << QStringList{"5", "125%"} << 5;
     QTest::newRow("zoom text then page") << QStringList{"125%", "5"} << 5;
     QTest::newRow("beyond 16 bits") << QStringList{"32768"} << 0;
