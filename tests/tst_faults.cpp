@@ -47,6 +47,7 @@ int runChild(const QStringList &arguments, qint64 limit, bool asNobody = false)
     return child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
 }
 
+// rwx for the owner, r-x for group and others.
 bool openToEveryone(const QString &path)
 {
     return QFile::setPermissions(path, QFileDevice::Permissions(0x7055));

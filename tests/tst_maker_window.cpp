@@ -66,7 +66,9 @@ private slots:
         m_fakes = std::make_unique<FakeServices>();
         m_windows = ReaderWindows::create(m_fakes->services());
         m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir().mkpath(out()) && (m_form = openMaker()));
+        QVERIFY(QDir().mkpath(out()));
+        m_form = openMaker();
+        QVERIFY(m_form);
     }
     void cleanup()
     {
@@ -77,7 +79,7 @@ private slots:
 
     // Centred, not modal, closed it opens again empty. A file: the dialog starts at the last one,
     // blanks and anything after a NUL are dropped. A folder: its PDF files each time. A drop: files
-    // and folders, not text, nor PDF. Nothing the user cancels changes the list.
+    // and folders, not plain text nor a web address. Nothing the user cancels changes the list.
     void designAndAddCommands()
     {
         QCOMPARE(m_form->List1->geometry(), Twips::toPixelRect(3180, 1260, 5370, 3480));
@@ -96,7 +98,8 @@ private slots:
         m_form->Command5->click();
         QCOMPARE(m_fakes->dialogs.fileRequests.last().initialFolder, first);
         m_form->Command4->click();
-        make("in/b.pdf"), make("in/a.pdf.bak.pdf"), make("in/Guide.Pdf"), make("in/notes.txt");
+        for (const char *name : {"in/b.pdf", "in/a.pdf.bak.pdf", "in/Guide.Pdf", "in/notes.txt"})
+            make(QLatin1String(name));
         m_fakes->dialogs.folderAnswer = m_dir->filePath("in");
         m_form->Command4->click();
         const auto drop = [this](const QMimeData &data) {
