@@ -42,10 +42,10 @@ private slots:
     void listsAndSortsInTheFolderOrderWhateverTheLocale()
     {
         QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("sub") && QDir(dir.path()).mkpath("folder.pdf"));
         for (const QString &name : FolderOrder + QStringList{"C.PDF", "notes.txt", "x.pdf.txt",
                                                              ".hidden.pdf", "sub/inner.pdf"})
-            QVERIFY(QDir(dir.path()).mkpath("sub") && TestFiles::write(dir.filePath(name), "%PDF"));
-        QVERIFY(QDir(dir.path()).mkpath("folder.pdf"));
+            QVERIFY(TestFiles::write(dir.filePath(name), "%PDF"));
         QVERIFY(QFile::link(dir.filePath("sub/inner.pdf"), dir.filePath("link.pdf")));
         QVERIFY(QFile::link(dir.filePath("sub/missing.pdf"), dir.filePath("broken.pdf")));
         QVERIFY(QFile::link(dir.filePath("sub"), dir.filePath("linked-folder.pdf")));
