@@ -1,9 +1,12 @@
 #include "testpdfs.h"
 
+#include "testfiles.h"
+
 #include <QFont>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTemporaryDir>
 
 bool TestPdfs::write(const QString &path, int pages)
 {
@@ -26,4 +29,11 @@ bool TestPdfs::write(const QString &path, int pages)
                          QStringLiteral("PAGE %1").arg(page));
     }
     return painter.end();
+}
+
+QByteArray TestPdfs::bytes(int pages)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("p.pdf"));
+    return write(path, pages) ? TestFiles::read(path) : QByteArray();
 }
