@@ -1,3 +1,5 @@
+// Start-up, and the per-user registration as the opener of books and PDFs, in XDG folders of a
+// temporary home.
 #include "app/filetypes.h"
 #include "app/qtdialogs.h"
 #include "app/readerwindows.h"
@@ -18,252 +20,219 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
+namespace
+{
 
-// Start-up, and the per-user registration as the opener of books and PDFs, in XDG folders of a
-// temporary home.
+bool noWindowShown()
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->isVisible())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 class TestApp : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init();
-    void cleanup();
+    std::unique_ptr<QTemporaryDir> m_home;
+    const QByteArray m_userHome = qgetenv("HOME");
 
-    void commandLineIsTheArgumentsJoined_data();
-    void commandLineIsTheArgumentsJoined();
-    void startsTheReaderWindowThatOwnsTheOthers();
-    void missingViewTellsTheUserAndLeavesNoWindow();
-    void applicationFont();
-    void registersOnceAndAtTheNewPlace();
-    void execValueQuoting_data();
-    void execValueQuoting();
-    void defaultApplicationsKeepEverythingElse_data();
-    void defaultApplicationsKeepEverythingElse();
-    void registrationFailsSilently();
-    void fileFiltersMatchAnyLetterCase();
-
-private:
     QString dataHome() const { return m_home->filePath(QStringLiteral("data")); }
     QString configHome() const { return m_home->filePath(QStringLiteral("config")); }
     QString desktopFile() const { return dataHome() + "/applications/quillmoor.desktop"; }
     QString mimeappsFile() const { return configHome() + "/mimeapps.list"; }
 
-    std::unique_ptr<QTemporaryDir> m_home;
-    QByteArray m_userHome = qgetenv("HOME");
-};
-
-void TestApp::init()
-{
-    m_home = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_DATA_HOME", dataHome().toUtf8());
-    qputenv("XDG_CONFIG_HOME", configHome().toUtf8());
-}
-
-void TestApp::cleanup()
-{
-    qputenv("HOME", m_userHome);
-    m_home.reset();
-}
-
-void TestApp::commandLineIsTheArgumentsJoined_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("commandLine");
-    QTest::newRow("no argument") << QStringList{"/usr/bin/quillmoor"} << QString();
-    QTest::newRow("an unquoted path split at its blanks")
-        << QStringList{"quillmoor", "/home/u/My", "Books/a", "b.pdf"} << "/home/u/My Books/a b.pdf";
-    QTest::newRow("quotes stay") << QStringList{"quillmoor", "\"/a.pdf\""} << "\"/a.pdf\"";
-}
-
-void TestApp::commandLineIsTheArgumentsJoined()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, commandLine);
-    QCOMPARE(Module1::CommandLineOf(arguments), commandLine);
-}
-
-// One book-making window, brought forward when asked again; closing the reader closes all.
-void TestApp::startsTheReaderWindowThatOwnsTheOthers()
-{
-    FakeServices fakes;
-    const std::unique_ptr<ReaderWindows> windows =
-        Module1::StartReader(fakes.services(), QString());
-    Form1 &reader = windows->reader();
-    QVERIFY(reader.isVisible() && (reader.windowState() & Qt::WindowMaximized));
-    const auto makers = [] {
-        QList<Form2 *> found;
-        for (QWidget *window : QApplication::topLevelWidgets())
-            found << qobject_cast<Form2 *>(window);
-        found.removeAll(nullptr);
-        return found;
-    };
-    reader.findChild<QAction *>(QStringLiteral("制作电子书"))->trigger();
-    QCOMPARE(makers().size(), 1);
-    Form2 *maker = makers().first();
-    maker->showMinimized();
-    reader.findChild<ClickLabel *>(QStringLiteral("Label22"))->clicked();
-    QCOMPARE(makers(), QList<Form2 *>{maker});
-    QVERIFY(maker->isVisible() && !(maker->windowState() & Qt::WindowMinimized));
-    QVERIFY(reader.close());
-    for (QWidget *window : QApplication::topLevelWidgets())
-        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
-}
-
-void TestApp::missingViewTellsTheUserAndLeavesNoWindow()
-{
-    FakeServices fakes;
-    fakes.viewFactory.fail = true;
-    QVERIFY(!Module1::StartReader(fakes.services(), QStringLiteral("/a.pdf")));
-    QCOMPARE(fakes.dialogs.messages,
-             QStringList{"本软件打开需要PDF阅读器支持，请首先下载安装Adobe Reader!"});
-    QCOMPARE(fakes.webOpener.addresses,
-             QStringList{Module1::DecodeNumberText(NumberTexts::downloadPage())});
-    for (QWidget *window : QApplication::topLevelWidgets())
-        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
-}
-
-// The design's fonts come from the fonts the install script installs.
-void TestApp::applicationFont()
-{
-    Module1::SetApplicationFont();
-    QCOMPARE(QApplication::font().pixelSize(), 12);
-    QCOMPARE(QFontInfo(QApplication::font()).family(), QStringLiteral("Noto Sans CJK SC"));
-    QCOMPARE(QFontInfo(QFont(QStringLiteral("宋体"))).family(),
-             QStringLiteral("Noto Serif CJK SC"));
-}
-
-// Twice writes nothing again; a program that moved is registered at its new place.
-void TestApp::registersOnceAndAtTheNewPlace()
-{
-    const QString program = QStringLiteral("/opt/quillmoor/bin/quillmoor");
-    Module1::RegisterFileTypes(program);
-    QVERIFY(TestFiles::read(dataHome() + "/mime/packages/quillmoor-velm.xml")
-                .contains("<glob pattern=\"*.velm\"/>"));
-    const QByteArray entry = TestFiles::read(desktopFile());
-    QVERIFY(entry.startsWith("[Desktop Entry]\n"));
-    QVERIFY(entry.contains("\nExec=/opt/quillmoor/bin/quillmoor %f\n"));
-    QVERIFY(entry.contains("\nMimeType=application/x-velm;application/pdf;\n"));
-    QProcess validate;
-    validate.start(QStringLiteral("desktop-file-validate"), {desktopFile()});
-    QVERIFY(validate.waitForFinished() && validate.exitCode() == 0);
-    QCOMPARE(validate.readAll(), QByteArray());
-    const QStringList files = TestFiles::entriesOf(dataHome() + "/applications");
-    const QDateTime old = QDateTime::currentDateTimeUtc().addDays(-3);
-    for (const QString &path : {desktopFile(), mimeappsFile()}) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadWrite) &&
-                file.setFileTime(old, QFileDevice::FileModificationTime));
+private slots:
+    void init()
+    {
+        m_home = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_DATA_HOME", dataHome().toUtf8());
+        qputenv("XDG_CONFIG_HOME", configHome().toUtf8());
     }
-    // A database update that never finished is done at the next start.
-    const QString cache = dataHome() + "/mime/mime.cache";
-    const bool mimeTool = QFile::exists(cache);
-    QVERIFY(!mimeTool || QFile::remove(cache));
-    Module1::RegisterFileTypes(program);
-    QCOMPARE(QFile::exists(cache), mimeTool);
-    QCOMPARE(QFileInfo(desktopFile()).lastModified().toSecsSinceEpoch(), old.toSecsSinceEpoch());
-    QCOMPARE(TestFiles::entriesOf(dataHome() + "/applications"), files);
+    void cleanup() { qputenv("HOME", m_userHome); }
 
-    const QByteArray defaults = TestFiles::read(mimeappsFile());
-    Module1::RegisterFileTypes(QStringLiteral("/home/u/My Programs/quillmoor"));
-    QVERIFY(
-        TestFiles::read(desktopFile()).contains("\nExec=\"/home/u/My Programs/quillmoor\" %f\n"));
-    QCOMPARE(TestFiles::read(mimeappsFile()), defaults);
-    QCOMPARE(QFileInfo(mimeappsFile()).lastModified().toSecsSinceEpoch(), old.toSecsSinceEpoch());
-}
+    // The arguments joined with blanks, as one unquoted path split at its blanks; quotes stay.
+    void commandLineIsTheArgumentsJoined()
+    {
+        QCOMPARE(Module1::CommandLineOf({"/usr/bin/quillmoor"}), QString());
+        QCOMPARE(Module1::CommandLineOf({"q", "/home/u/My", "Books/a", "b.pdf"}),
+                 "/home/u/My Books/a b.pdf");
+        QCOMPARE(Module1::CommandLineOf({"q", "\"/a.pdf\""}), "\"/a.pdf\"");
+    }
 
-void TestApp::execValueQuoting_data()
-{
-    QTest::addColumn<QString>("program");
-    QTest::addColumn<QString>("exec");
-    const auto row = [](const char *name, const char *program, const char *exec) {
-        QTest::newRow(name) << QString::fromUtf8(program) << QString::fromUtf8(exec);
-    };
-    row("CJK needs no quotes", "/opt/阅读器/quillmoor", "/opt/阅读器/quillmoor %f");
-    row("blank", "/opt/a b/quillmoor", "\"/opt/a b/quillmoor\" %f");
-    row("dollar", "/opt/a$b/q", "\"/opt/a\\\\$b/q\" %f");
-    row("backslash", "/opt/a\\b/q", "\"/opt/a\\\\\\\\b/q\" %f");
-    row("double quote", "/opt/a\"b/q", "\"/opt/a\\\\\"b/q\" %f");
-    row("backtick", "/opt/a`b/q", "\"/opt/a\\\\`b/q\" %f");
-    row("percent", "/opt/100%/q", "/opt/100%%/q %f");
-    row("single quote", "/opt/it's/q", "\"/opt/it's/q\" %f");
-}
+    // One book-making window, brought forward when asked again; closing the reader closes all.
+    void startsTheReaderWindowThatOwnsTheOthers()
+    {
+        FakeServices fakes;
+        const auto windows = Module1::StartReader(fakes.services(), QString());
+        Form1 &reader = windows->reader();
+        QVERIFY(reader.isVisible() && (reader.windowState() & Qt::WindowMaximized));
+        const auto makers = [] {
+            QList<Form2 *> found;
+            for (QWidget *window : QApplication::topLevelWidgets())
+                found << qobject_cast<Form2 *>(window);
+            found.removeAll(nullptr);
+            return found;
+        };
+        reader.findChild<QAction *>(QStringLiteral("制作电子书"))->trigger();
+        QCOMPARE(makers().size(), 1);
+        Form2 *maker = makers().first();
+        maker->showMinimized();
+        reader.findChild<ClickLabel *>(QStringLiteral("Label22"))->clicked();
+        QCOMPARE(makers(), QList<Form2 *>{maker});
+        QVERIFY(maker->isVisible() && !(maker->windowState() & Qt::WindowMinimized));
+        QVERIFY(reader.close() && noWindowShown());
+    }
 
-void TestApp::execValueQuoting()
-{
-    QFETCH(QString, program);
-    QFETCH(QString, exec);
-    QCOMPARE(FileTypes::execValue(program), exec);
-}
+    void missingViewTellsTheUserAndLeavesNoWindow()
+    {
+        FakeServices fakes;
+        fakes.viewFactory.fail = true;
+        QVERIFY(!Module1::StartReader(fakes.services(), QStringLiteral("/a.pdf")));
+        QCOMPARE(fakes.dialogs.messages,
+                 QStringList{"本软件打开需要PDF阅读器支持，请首先下载安装Adobe Reader!"});
+        QCOMPARE(fakes.webOpener.addresses,
+                 QStringList{Module1::DecodeNumberText(NumberTexts::downloadPage())});
+        QVERIFY(noWindowShown());
+    }
 
-void TestApp::defaultApplicationsKeepEverythingElse_data()
-{
-    QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<QByteArray>("after");
-    const QByteArray ours = "application/x-velm=quillmoor.desktop\n"
-                            "application/pdf=quillmoor.desktop\n";
-    const QByteArray other = "[Added Associations]\ntext/plain=gedit.desktop;";
-    QTest::newRow("no file") << QByteArray() << "[Default Applications]\n" + ours;
-    QTest::newRow("other group, no line end")
-        << other << other + "\n\n[Default Applications]\n" + ours;
-    QTest::newRow("another reader was the default")
-        << QByteArray("# mine\n[Default Applications]\ntext/html=firefox.desktop\n"
-                      "application/pdf=evince.desktop\n\n[Added Associations]\n"
-                      "application/pdf=evince.desktop;okular.desktop;\n")
-        << QByteArray("# mine\n[Default Applications]\ntext/html=firefox.desktop\n"
-                      "application/pdf=quillmoor.desktop\napplication/x-velm=quillmoor.desktop\n\n"
-                      "[Added Associations]\napplication/pdf=evince.desktop;okular.desktop;\n");
-    QTest::newRow("keys written twice and with blanks")
-        << QByteArray("[Default Applications]\napplication/pdf = a.desktop\n"
-                      "application/x-velm=b.desktop\napplication/pdf=c.desktop\n")
-        << QByteArray("[Default Applications]\napplication/pdf=quillmoor.desktop\n"
-                      "application/x-velm=quillmoor.desktop\n");
-}
+    // The design's fonts come from the fonts the install script installs.
+    void applicationFont()
+    {
+        Module1::SetApplicationFont();
+        QCOMPARE(QApplication::font().pixelSize(), 12);
+        QCOMPARE(QFontInfo(QApplication::font()).family(), QStringLiteral("Noto Sans CJK SC"));
+        QCOMPARE(QFontInfo(QFont(QStringLiteral("宋体"))).family(),
+                 QStringLiteral("Noto Serif CJK SC"));
+    }
 
-void TestApp::defaultApplicationsKeepEverythingElse()
-{
-    QFETCH(QByteArray, before);
-    QFETCH(QByteArray, after);
-    QCOMPARE(FileTypes::withDefaults(before), after);
-    QCOMPARE(FileTypes::withDefaults(after), after);
-    QVERIFY(before.isEmpty() ||
-            (QDir().mkpath(configHome()) && TestFiles::write(mimeappsFile(), before)));
-    Module1::RegisterFileTypes(QStringLiteral("/usr/bin/quillmoor"));
-    QCOMPARE(TestFiles::read(mimeappsFile()), after);
-}
+    // A valid entry. Twice writes nothing again, but a database update that never finished is
+    // done; a program that moved is registered at its new place.
+    void registersOnceAndAtTheNewPlace()
+    {
+        const QString program = QStringLiteral("/opt/quillmoor/bin/quillmoor");
+        Module1::RegisterFileTypes(program);
+        QVERIFY(TestFiles::read(dataHome() + "/mime/packages/quillmoor-velm.xml")
+                    .contains("<glob pattern=\"*.velm\"/>"));
+        const QByteArray entry = TestFiles::read(desktopFile());
+        QVERIFY(entry.contains("\nExec=/opt/quillmoor/bin/quillmoor %f\n"));
+        QVERIFY(entry.contains("\nMimeType=application/x-velm;application/pdf;\n"));
+        QProcess validate;
+        validate.start(QStringLiteral("desktop-file-validate"), {desktopFile()});
+        QVERIFY(validate.waitForFinished() && validate.exitCode() == 0);
+        QCOMPARE(validate.readAll(), QByteArray());
+        const QStringList files = TestFiles::entriesOf(dataHome() + "/applications");
+        const QDateTime old = QDateTime::currentDateTimeUtc().addDays(-3);
+        for (const QString &path : {desktopFile(), mimeappsFile()}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+        const QString cache = dataHome() + "/mime/mime.cache";
+        const bool mimeTool = QFile::exists(cache);
+        QVERIFY(!mimeTool || QFile::remove(cache));
+        Module1::RegisterFileTypes(program);
+        QCOMPARE(QFile::exists(cache), mimeTool);
+        QCOMPARE(QFileInfo(desktopFile()).lastModified().toSecsSinceEpoch(),
+                 old.toSecsSinceEpoch());
+        QCOMPARE(TestFiles::entriesOf(dataHome() + "/applications"), files);
 
-// What cannot be written is left; what can is written; nothing lands outside the XDG folders.
-void TestApp::registrationFailsSilently()
-{
-    const QString blocker = m_home->filePath(QStringLiteral("blocker"));
-    QVERIFY(TestFiles::write(blocker, "a file, not a folder"));
-    qputenv("XDG_DATA_HOME", (blocker + QStringLiteral("/data")).toUtf8());
-    Module1::RegisterFileTypes(QStringLiteral("/usr/bin/quillmoor"));
-    QCOMPARE(TestFiles::read(blocker), QByteArray("a file, not a folder"));
-    QVERIFY(TestFiles::read(mimeappsFile()).contains("application/pdf=quillmoor.desktop"));
+        const QByteArray defaults = TestFiles::read(mimeappsFile());
+        Module1::RegisterFileTypes(QStringLiteral("/home/u/My Programs/quillmoor"));
+        QVERIFY(TestFiles::read(desktopFile())
+                    .contains("\nExec=\"/home/u/My Programs/quillmoor\" %f\n"));
+        QCOMPARE(TestFiles::read(mimeappsFile()), defaults);
+        QCOMPARE(QFileInfo(mimeappsFile()).lastModified().toSecsSinceEpoch(),
+                 old.toSecsSinceEpoch());
+    }
 
-    // A mimeapps.list that cannot be read is not replaced.
-    qputenv("XDG_DATA_HOME", dataHome().toUtf8());
-    QVERIFY(QFile::remove(mimeappsFile()) && QDir().mkpath(mimeappsFile()));
-    Module1::RegisterFileTypes(QStringLiteral("/usr/bin/quillmoor"));
-    QVERIFY(QFileInfo(mimeappsFile()).isDir() && QFile::exists(desktopFile()));
+    // Quoted by the desktop entry's rules, then its escapes doubled for the key's value.
+    void execValueQuoting()
+    {
+        const QList<std::pair<QString, QString>> cases{
+            {"/opt/阅读器/quillmoor", "/opt/阅读器/quillmoor %f"},
+            {"/opt/a b/quillmoor", "\"/opt/a b/quillmoor\" %f"},
+            {"/opt/a$b/q", "\"/opt/a\\\\$b/q\" %f"},
+            {"/opt/a\\b/q", "\"/opt/a\\\\\\\\b/q\" %f"},
+            {"/opt/a\"b/q", "\"/opt/a\\\\\"b/q\" %f"},
+            {"/opt/a`b/q", "\"/opt/a\\\\`b/q\" %f"},
+            {"/opt/100%/q", "/opt/100%%/q %f"},
+            {"/opt/it's/q", "\"/opt/it's/q\" %f"}};
+        for (const auto &[program, exec] : cases)
+            QCOMPARE(FileTypes::execValue(program), exec);
+    }
 
-    // A relative XDG folder counts as not set.
-    qputenv("HOME", m_home->filePath(QStringLiteral("home")).toUtf8());
-    qputenv("XDG_CONFIG_HOME", "relative/config");
-    Module1::RegisterFileTypes(QStringLiteral("/usr/bin/quillmoor"));
-    QVERIFY(!QFile::exists(QDir::current().filePath(QStringLiteral("relative"))));
-    QVERIFY(QFile::exists(m_home->filePath(QStringLiteral("home/.config/mimeapps.list"))));
-}
+    void defaultApplicationsKeepEverythingElse_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray ours = "application/x-velm=quillmoor.desktop\n"
+                                "application/pdf=quillmoor.desktop\n";
+        const QByteArray other = "[Added Associations]\ntext/plain=gedit.desktop;";
+        QTest::newRow("no file") << QByteArray() << "[Default Applications]\n" + ours;
+        QTest::newRow("other group, no line end")
+            << other << other + "\n\n[Default Applications]\n" + ours;
+        QTest::newRow("another reader was the default")
+            << QByteArray("# mine\n[Default Applications]\ntext/html=firefox.desktop\n"
+                          "application/pdf=evince.desktop\n\n[Added Associations]\n"
+                          "application/pdf=evince.desktop;okular.desktop;\n")
+            << QByteArray(
+                   "# mine\n[Default Applications]\ntext/html=firefox.desktop\n"
+                   "application/pdf=quillmoor.desktop\napplication/x-velm=quillmoor.desktop\n"
+                   "\n[Added Associations]\napplication/pdf=evince.desktop;okular.desktop;\n");
+        QTest::newRow("keys written twice and with blanks")
+            << QByteArray("[Default Applications]\napplication/pdf = a.desktop\n"
+                          "application/x-velm=b.desktop\napplication/pdf=c.desktop\n")
+            << QByteArray("[Default Applications]\napplication/pdf=quillmoor.desktop\n"
+                          "application/x-velm=quillmoor.desktop\n");
+    }
+    void defaultApplicationsKeepEverythingElse()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        QCOMPARE(FileTypes::withDefaults(before), after);
+        QCOMPARE(FileTypes::withDefaults(after), after);
+        QVERIFY(before.isEmpty() ||
+                (QDir().mkpath(configHome()) && TestFiles::write(mimeappsFile(), before)));
+        Module1::RegisterFileTypes(QStringLiteral("/usr/bin/quillmoor"));
+        QCOMPARE(TestFiles::read(mimeappsFile()), after);
+    }
 
-// The file dialog matches case-sensitively; the patterns take any letter case.
-void TestApp::fileFiltersMatchAnyLetterCase()
-{
-    QCOMPARE(QtDialogs::anyCaseFilter(QStringLiteral("PDF文件 (*.pdf *.VELM)")),
-             QStringLiteral("PDF文件 (*.pdf *.VELM) (*.[pP][dD][fF] *.[vV][eE][lL][mM])"));
-    QCOMPARE(QtDialogs::anyCaseFilter(QStringLiteral("no patterns")),
-             QStringLiteral("no patterns"));
-}
+    // What cannot be written is left, what can is written, a mimeapps.list that cannot be read is
+    // not replaced, and a relative XDG folder counts as not set: nothing lands outside them.
+    void registrationFailsSilently()
+    {
+        const QString blocker = m_home->filePath(QStringLiteral("blocker"));
+        QVERIFY(TestFiles::write(blocker, "a file, not a folder"));
+        qputenv("XDG_DATA_HOME", (blocker + QStringLiteral("/data")).toUtf8());
+        Module1::RegisterFileTypes(QStringLiteral("/usr/bin/quillmoor"));
+        QCOMPARE(TestFiles::read(blocker), QByteArray("a file, not a folder"));
+        QVERIFY(TestFiles::read(mimeappsFile()).contains("application/pdf=quillmoor.desktop"));
+
+        qputenv("XDG_DATA_HOME", dataHome().toUtf8());
+        QVERIFY(QFile::remove(mimeappsFile()) && QDir().mkpath(mimeappsFile()));
+        Module1::RegisterFileTypes(QStringLiteral("/usr/bin/quillmoor"));
+        QVERIFY(QFileInfo(mimeappsFile()).isDir() && QFile::exists(desktopFile()));
+
+        qputenv("HOME", m_home->filePath(QStringLiteral("home")).toUtf8());
+        qputenv("XDG_CONFIG_HOME", "relative/config");
+        Module1::RegisterFileTypes(QStringLiteral("/usr/bin/quillmoor"));
+        QVERIFY(!QFile::exists(QDir::current().filePath(QStringLiteral("relative"))));
+        QVERIFY(QFile::exists(m_home->filePath(QStringLiteral("home/.config/mimeapps.list"))));
+    }
+
+    // The file dialog matches case-sensitively; the patterns take any letter case.
+    void fileFiltersMatchAnyLetterCase()
+    {
+        QCOMPARE(QtDialogs::anyCaseFilter(QStringLiteral("PDF文件 (*.pdf *.VELM)")),
+                 QStringLiteral("PDF文件 (*.pdf *.VELM) (*.[pP][dD][fF] *.[vV][eE][lL][mM])"));
+        QCOMPARE(QtDialogs::anyCaseFilter(QStringLiteral("no patterns")), "no patterns");
+    }
+};
 
 QTEST_MAIN(TestApp)
 #include "tst_app.moc"
