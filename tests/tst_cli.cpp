@@ -10,17 +10,10 @@
 #include <QTest>
 
 using TestFiles::bookOf;
+using TestFiles::pdfLike;
 
 namespace
 {
-
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-    // The exit code, stdout and stderr in one text, to compare with the expected one.
-    QString all() const { return QString::number(exitCode) + '|' + out + '|' + err; }
-};
 
 QByteArray indexLine(const QByteArray &gbkName, qint64 start, qint64 length)
 {
@@ -54,9 +47,10 @@ class TestCli : public QObject
 
     QString path(const QString &relative) const { return QDir(m_root->path()).filePath(relative); }
 
-    // Runs the tool; with a file-size limit, as on a full disk.
-    Run run(const QStringList &arguments, const QString &folder = QString(), qint64 sizeLimit = 0,
-            const QString &tool = QString())
+    // The exit code, stdout and stderr in one text "code|out|err"; with a file-size limit, as on
+    // a full disk.
+    QString run(const QStringList &arguments, const QString &folder = QString(),
+                qint64 sizeLimit = 0, const QString &tool = QString())
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -68,25 +62,20 @@ class TestCli : public QObject
             limit.emplace(sizeLimit);
         process.start(tool.isEmpty() ? m_tool : tool, arguments);
         if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-            return Run();
-        return {process.exitCode(), process.readAllStandardOutput(),
-                process.readAllStandardError()};
+            return QStringLiteral("crashed");
+        return QString::number(process.exitCode()) + '|' + process.readAllStandardOutput() + '|' +
+               process.readAllStandardError();
     }
 
     QByteArray makeSource(const QString &relative, qint64 size, int seed)
     {
         QDir().mkpath(QFileInfo(path(relative)).path());
-        const QByteArray bytes = TestFiles::pdfLike(size, seed);
+        const QByteArray bytes = pdfLike(size, seed);
         return TestFiles::write(path(relative), bytes) ? bytes : QByteArray();
     }
-
-    // Makes out/NAME.VELM from the given sources with the long options; empty when that failed.
-    QString makeBook(const QString &name, const QStringList &sources)
+    QString writeBook(const QString &relative, const QByteArray &bytes)
     {
-        QStringList arguments{"make", "--name", name, "--out", path("out")};
-        for (const QString &source : sources)
-            arguments << path(source);
-        return run(arguments).exitCode == 0 ? path("out/" + name + ".VELM") : QString();
+        return TestFiles::write(path(relative), bytes) ? path(relative) : QString();
     }
 
 private slots:
@@ -110,7 +99,7 @@ private slots:
         const QByteArray ten = makeSource("in/10.pdf", 20, 2);
         makeSource("in/notes.txt", 5, 4);
         const QByteArray extra = makeSource("extra.Pdf", 40, 7);
-        QCOMPARE(run({"make", "-n", "B", "-o", "out", "in", "extra.Pdf"}).all(), "0|out/B.VELM\n|");
+        QCOMPARE(run({"make", "-n", "B", "-o", "out", "in", "extra.Pdf"}), "0|out/B.VELM\n|");
         QCOMPARE(TestFiles::read(path("out/B.VELM")),
                  bookOf(ten + two + extra, indexLine("10", 1, 20) + indexLine("2", 21, 10) +
                                                indexLine("extra", 31, 40) + "\r\n"));
@@ -134,17 +123,15 @@ private slots:
         QFETCH(QString, message);
         makeSource("in/good.pdf", 1000, 2);
         makeSource("in/notes.txt", 100, 3);
-        QVERIFY(!makeBook("Book", {"in/good.pdf"}).isEmpty());
+        QVERIFY(run({"make", "--name", "Book", "--out", "out", "in/good.pdf"}).startsWith("0|"));
         QVERIFY(QDir().mkpath(path("in/nothing")) && QDir().mkpath(path("program/Book.exe/x")));
         QVERIFY(QFile::copy(m_tool, path("program/quillmoor-book")));
         QVERIFY(TestFiles::write(
             path("program/Book") + Module1::DecodeNumberText(NumberTexts::probeSuffix()), ""));
         const QMap<QString, QByteArray> before = snapshot(m_root->path());
-        const Run failed =
-            run({"make", "-n", "Book", "-o", path("out"), path(source)}, QString(), 0,
-                QTest::currentDataTag() == QString("leftover") ? path("program/quillmoor-book")
-                                                               : m_tool);
-        QCOMPARE(failed.all(),
+        const bool leftover = QTest::currentDataTag() == QString("leftover");
+        QCOMPARE(run({"make", "-n", "Book", "-o", path("out"), path(source)}, QString(), 0,
+                     leftover ? path("program/quillmoor-book") : m_tool),
                  "1||quillmoor-book make: " + message.replace("ROOT", m_root->path()) + '\n');
         QVERIFY(snapshot(m_root->path()) == before);
     }
@@ -153,99 +140,77 @@ private slots:
     // numbers to show; a file that is no book gets a clear error naming it.
     void listsChaptersPrintably()
     {
-        const QByteArray index = indexLine("a\tb\x1b[31m", 1, 50) + "x\r\n\r\n";
-        QVERIFY(TestFiles::write(path("h.VELM"), bookOf(TestFiles::pdfLike(50, 4), index)));
-        QCOMPARE(run({"list", path("h.VELM")}).all(), "0|1\t1\t50\ta?b?[31m\n2\t?\t?\tx\n|");
-        const Run failed = run({"list", path("out")});
-        QCOMPARE(failed.exitCode, 1);
-        QVERIFY(failed.err.startsWith("quillmoor-book list: " + path("out").toUtf8() + ": "));
-        QCOMPARE(failed.out, QByteArray());
+        const QString book = writeBook(
+            "h.VELM", bookOf(pdfLike(50, 4), indexLine("a\tb\x1b[31m", 1, 50) + "x\r\n\r\n"));
+        QCOMPARE(run({"list", book}), "0|1\t1\t50\ta?b?[31m\n2\t?\t?\tx\n|");
+        QVERIFY(run({"list", path("out")}).startsWith("1||quillmoor-book list: " + path("out")));
     }
 
     // Under the chapter's own name in the working folder, never over an existing file; --out
-    // replaces one.
-    void extractsChapters()
+    // replaces one. Chapter numbers count from 1 to the last; a chapter that does not fit on the
+    // disk, or whose index line is damaged, changes nothing, and --out never replaces a file with
+    // nothing.
+    void extractsChaptersAndRefusesChangingAnything()
     {
-        const QByteArray first = makeSource("in/第一章.pdf", 300, 1);
-        const QByteArray appendix = makeSource("in/附录.pdf", 20, 2);
-        const QString book = makeBook("书", {"in/第一章.pdf", "in/附录.pdf"});
-        QCOMPARE(run({"list", book}).out,
-                 QString("1\t1\t300\t第一章\n2\t301\t20\t附录\n").toUtf8());
+        const QByteArray first = pdfLike(300, 1), appendix = pdfLike(20, 2);
+        const QString book =
+            writeBook("书.VELM", bookOf(first + appendix,
+                                        indexLine("\xb5\xda\xd2\xbb", 1, 300) +
+                                            indexLine("\xb8\xbd\xc2\xbc", 301, 20) + "\r\n"));
         const QString copy = path("out/附录.pdf");
-        QCOMPARE(run({"extract", book, "2"}, path("out")).all(), "0|" + copy + "\n|");
+        QCOMPARE(run({"extract", book, "2"}, path("out")), "0|" + copy + "\n|");
         QCOMPARE(TestFiles::read(copy), appendix);
         QVERIFY(TestFiles::write(copy, "mine"));
-        QCOMPARE(run({"extract", book, "2"}, path("out")).all(),
+        QCOMPARE(run({"extract", book, "2"}, path("out")),
                  "1||quillmoor-book extract: " + copy +
                      ": exists already (use --out to replace it)\n");
-        QCOMPARE(TestFiles::read(copy), QByteArray("mine"));
-        QCOMPARE(run({"extract", book, "2", "--out", copy}).exitCode, 0);
+        QCOMPARE(run({"extract", book, "2", "--out", copy}).left(2), "0|");
         QCOMPARE(TestFiles::read(copy), appendix);
-        QCOMPARE(run({"extract", "-o", "first.pdf", book, "1"}, path("out")).exitCode, 0);
+        QCOMPARE(run({"extract", "-o", "first.pdf", book, "1"}, path("out")).left(2), "0|");
         QCOMPARE(TestFiles::read(path("out/first.pdf")), first);
-        QCOMPARE(TestFiles::entriesOf(path("out")),
-                 (QStringList{"first.pdf", "书.VELM", "附录.pdf"}));
-    }
 
-    // Chapter numbers count from 1 to the last; the 300-byte chapter does not fit on a disk
-    // that fills up after 100 bytes, with or without --out; a chapter whose index line is
-    // damaged fails before a byte is written, and --out must not replace a file with nothing.
-    void extractRefusesAndChangesNothing()
-    {
-        makeSource("in/a.pdf", 300, 1);
-        makeSource("in/b.pdf", 20, 2);
-        const QString book = makeBook("Book", {"in/a.pdf", "in/b.pdf"});
-        QVERIFY(TestFiles::write(path("existing.pdf"), "old"));
-        QVERIFY(TestFiles::write(path("d.VELM"), bookOf(TestFiles::pdfLike(10, 3), "a\r\n\r\n")));
+        const QString damaged = writeBook("d.VELM", bookOf(pdfLike(10, 3), "a\r\n\r\n"));
         const QMap<QString, QByteArray> before = snapshot(m_root->path());
         const QList<std::pair<QStringList, qint64>> failures{
             {{"extract", book, "0"}, 0},
-            {{"extract", book, "3"}, 0},
-            {{"extract", path("d.VELM"), "1", "--out", path("existing.pdf")}, 0},
+            {{"extract", damaged, "1", "--out", copy}, 0},
             {{"extract", book, "1"}, 100},
-            {{"extract", book, "1", "--out", path("existing.pdf")}, 100}};
+            {{"extract", book, "1", "--out", copy}, 100}};
         for (const auto &[arguments, sizeLimit] : failures) {
-            const Run refused = run(arguments, QString(), sizeLimit);
-            QVERIFY2(refused.exitCode == 1 && refused.err.startsWith("quillmoor-book extract: ") &&
-                         snapshot(m_root->path()) == before,
-                     qPrintable(arguments.join(' ')));
+            QVERIFY2(
+                run(arguments, path("out"), sizeLimit).startsWith("1||quillmoor-book extract: ") &&
+                    snapshot(m_root->path()) == before,
+                qPrintable(arguments.join(' ')));
         }
-        QCOMPARE(
-            run({"extract", book, "3"}).err,
-            ("quillmoor-book extract: " + book + ": no chapter 3 (the book has 2)\n").toUtf8());
+        QCOMPARE(run({"extract", book, "3"}),
+                 "1||quillmoor-book extract: " + book + ": no chapter 3 (the book has 2)\n");
     }
 
     // A name from the book may lead to no other folder: separators and control characters become
     // "_", and a name with nothing left is the chapter's number.
-    void extractMakesHostileNamesSafe_data()
-    {
-        QTest::addColumn<QByteArray>("gbkName");
-        QTest::addColumn<QString>("fileName");
-        QTest::newRow("separators")
-            << QByteArray("\xb5\xda\xb6\xfe/..\\\x1b[0m\x7f") << QString("第二_..__[0m_.pdf");
-        QTest::newRow("..") << QByteArray("..") << QString("chapter-1.pdf");
-        QTest::newRow("empty") << QByteArray() << QString("chapter-1.pdf");
-    }
     void extractMakesHostileNamesSafe()
     {
-        QFETCH(QByteArray, gbkName);
-        QFETCH(QString, fileName);
-        const QByteArray chapter = TestFiles::pdfLike(50, 1);
-        QVERIFY(
-            TestFiles::write(path("h.VELM"), bookOf(chapter, indexLine(gbkName, 1, 50) + "\r\n")));
-        QMap<QString, QByteArray> expected = snapshot(m_root->path());
-        QCOMPARE(run({"extract", path("h.VELM"), "1"}, path("out")).out,
-                 (path("out/" + fileName) + '\n').toUtf8());
-        expected.insert("out/" + fileName, chapter);
-        QVERIFY(snapshot(m_root->path()) == expected);
+        const QList<std::pair<QByteArray, QString>> cases{
+            {"\xb5\xda\xb6\xfe/..\\\x1b[0m\x7f", "第二_..__[0m_.pdf"},
+            {"..", "chapter-1.pdf"},
+            {"", "chapter-1.pdf"}};
+        for (const auto &[gbkName, fileName] : cases) {
+            const QString book =
+                writeBook("h.VELM", bookOf(pdfLike(50, 1), indexLine(gbkName, 1, 50) + "\r\n"));
+            QMap<QString, QByteArray> expected = snapshot(m_root->path());
+            QCOMPARE(run({"extract", book, "1"}, path("out")),
+                     "0|" + path("out/" + fileName) + "\n|");
+            expected.insert("out/" + fileName, pdfLike(50, 1));
+            QVERIFY(snapshot(m_root->path()) == expected);
+            QVERIFY(QFile::remove(path("out/" + fileName)));
+        }
     }
 
     void checkListsTheProblems_data()
     {
         QTest::addColumn<QByteArray>("book");
         QTest::addColumn<QStringList>("problems"); // a part of each expected problem line
-        const QByteArray a = TestFiles::pdfLike(100, 1);
-        const QByteArray b = TestFiles::pdfLike(50, 2);
+        const QByteArray a = pdfLike(100, 1), b = pdfLike(50, 2);
         const QByteArray ab = indexLine("a", 1, 100) + indexLine("b", 101, 50);
         QByteArray notPdf = a + b;
         notPdf[100] = 'X';
@@ -276,12 +241,11 @@ private slots:
     {
         QFETCH(QByteArray, book);
         QFETCH(QStringList, problems);
-        QVERIFY(TestFiles::write(path("d.VELM"), book));
-        const Run checked = run({"check", path("d.VELM")});
+        const QString checked = run({"check", writeBook("d.VELM", book)});
         if (problems.isEmpty())
-            QCOMPARE(checked.all(), "0|OK\n|");
-        QCOMPARE(checked.exitCode == 1 && checked.err.isEmpty(), !problems.isEmpty());
-        const QStringList lines = QString::fromUtf8(checked.out).split('\n');
+            QCOMPARE(checked, "0|OK\n|");
+        const QStringList lines = checked.section('|', 1, 1).split('\n');
+        QCOMPARE(checked.startsWith("1|") && checked.endsWith('|'), !problems.isEmpty());
         QCOMPARE(lines.size(), qMax(problems.size(), 1) + 1);
         for (int i = 0; i < problems.size(); ++i)
             QVERIFY2(lines.at(i).startsWith(path("d.VELM") + ": ") &&
@@ -290,45 +254,31 @@ private slots:
         QCOMPARE(TestFiles::read(path("d.VELM")), book);
     }
 
-    void usageErrors_data()
+    // Exit 2, the first line of stderr, nothing written; then help and version.
+    void usageErrorsHelpAndVersion()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("message"); // the first line of stderr, after "quillmoor-book"
-        const auto row = [](const QStringList &arguments, const QString &message) {
-            QTest::newRow(qPrintable(arguments.join(' '))) << arguments << message;
-        };
-        const QString wrongNumber = " %1: wrong number of arguments (see --help)";
-        const QString required = " make: --name and --out are required";
-        row({}, "Usage:");
-        row({"frobnicate"}, ": unknown command 'frobnicate'");
-        row({"make", "-o", "out", "a.pdf"}, required);
-        row({"make", "-n", " ", "-o", "out", "a.pdf"},
-            " make: the book name and the folder must not be blank");
-        row({"make", "-n", "A", "-o", "out"}, wrongNumber.arg("make"));
-        row({"list", "a.VELM", "b.VELM"}, wrongNumber.arg("list"));
-        row({"check"}, wrongNumber.arg("check"));
-    }
-    void usageErrors()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, message);
         makeSource("a.pdf", 100, 1);
+        const QString wrongNumber = "quillmoor-book %1: wrong number of arguments (see --help)";
+        const QList<std::pair<QStringList, QString>> cases{
+            {{}, "Usage:"},
+            {{"frobnicate"}, "quillmoor-book: unknown command 'frobnicate'"},
+            {{"make", "-o", "out", "a.pdf"}, "quillmoor-book make: --name and --out are required"},
+            {{"make", "-n", " ", "-o", "out", "a.pdf"},
+             "quillmoor-book make: the book name and the folder must not be blank"},
+            {{"make", "-n", "A", "-o", "out"}, wrongNumber.arg("make")},
+            {{"list", "a.VELM", "b.VELM"}, wrongNumber.arg("list")},
+            {{"check"}, wrongNumber.arg("check")}};
         const QMap<QString, QByteArray> before = snapshot(m_root->path());
-        const Run refused = run(arguments);
-        QCOMPARE(refused.exitCode, 2);
-        QCOMPARE(QString::fromUtf8(refused.err).section('\n', 0, 0),
-                 arguments.isEmpty() ? message : "quillmoor-book" + message);
-        QCOMPARE(refused.out, QByteArray());
+        for (const auto &[arguments, message] : cases) {
+            const QString refused = run(arguments);
+            QVERIFY2(refused.startsWith("2||" + message + '\n'), qPrintable(refused));
+        }
         QVERIFY(snapshot(m_root->path()) == before);
-    }
-
-    void helpAndVersion()
-    {
-        const Run help = run({"-h"});
-        QCOMPARE(help.exitCode, 0);
+        const QString help = run({"-h"});
+        QVERIFY(help.startsWith("0|"));
         for (const char *command : {"make", "list", "extract", "check"})
-            QVERIFY(help.out.contains(command));
-        QCOMPARE(run({"--version"}).all(), "0|quillmoor-book 2.2.0\n|");
+            QVERIFY(help.contains(command));
+        QCOMPARE(run({"--version"}), "0|quillmoor-book 2.2.0\n|");
     }
 };
 
