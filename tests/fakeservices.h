@@ -28,16 +28,11 @@ public:
         fileRequests << FileRequest{title, initialFolder, filter};
         return fileAnswer;
     }
-    QString chooseFolder(QWidget *) override
-    {
-        ++folderRequests;
-        return folderAnswer;
-    }
+    QString chooseFolder(QWidget *) override { return folderAnswer; }
 
     QStringList messages;
     QList<FileRequest> fileRequests;
-    QString fileAnswer; // empty: the user cancels
-    int folderRequests = 0;
+    QString fileAnswer;   // empty: the user cancels
     QString folderAnswer; // empty: the user cancels
 };
 
@@ -68,12 +63,9 @@ class FakeViewFactory : public PdfViewFactory
 public:
     PdfView *createView(QWidget *parent) override
     {
-        ++requests;
-        view = fail ? nullptr : new RecordingView(parent);
-        return view;
+        return view = fail ? nullptr : new RecordingView(parent);
     }
     bool fail = false;
-    int requests = 0;
     RecordingView *view = nullptr;
 };
 

@@ -90,8 +90,6 @@ private slots:
     void writesTheWorkedExampleBooks();
     void writesEveryNameAsOneReadableLine();
     void writesTheBookWhereTheFieldsSay();
-    void readsEveryLineEnding_data();
-    void readsEveryLineEnding();
     void damagedLinesKeepTheirPlace_data();
     void damagedLinesKeepTheirPlace();
     void untrustedTrailersGiveNoChapters_data();
@@ -254,43 +252,6 @@ void TestBook::writesTheBookWhereTheFieldsSay()
     QCOMPARE(entriesOf(folder("out")), QStringList{QStringLiteral(" 诗集 .VELM")});
 }
 
-// Line ends of every kind and empty lines anywhere; names whose GBK bytes look like the marks or
-// like ASCII characters.
-void TestBook::readsEveryLineEnding_data()
-{
-    QTest::addColumn<QByteArray>("index");
-    QTest::addColumn<QStringList>("names");
-    const auto index = [](const QString &first, const QString &second, const char *lineEnd) {
-        return Gbk::encode(first + QStringLiteral("♂1♀10")) + lineEnd +
-               Gbk::encode(second + QStringLiteral("♂11♀20")) + "\r\n\r\n";
-    };
-    QTest::newRow("CR, LF and empty lines everywhere")
-        << QByteArray("\r\n\n\r") + index("A", "B", "\r\r\n\n") << QStringList{"A", "B"};
-    // 乗 is 81 5C, 亄 is 81 7B, 亅 is 81 7C, 誠 is D5 5C: trail bytes that are ASCII characters.
-    QTest::newRow("GBK trail bytes 5C and 7B")
-        << index("乗亄", "亅誠\\", "\r\n") << QStringList{"乗亄", "亅誠\\"};
-    // 啊酅 is B0 A1 E1 40 and 啊釦 is B0 A1 E2 40: the bytes of "♂" (A1 E1) and "♀" (A1 E2)
-    // appear across a character boundary inside the name.
-    QTest::newRow("mark bytes across characters")
-        << index("啊酅", "啊釦", "\r\n") << QStringList{"啊酅", "啊釦"};
-}
-
-void TestBook::readsEveryLineEnding()
-{
-    QFETCH(QByteArray, index);
-    QFETCH(QStringList, names);
-    MemoryByteSource book(bookOf(pdfLike(30, 7), index));
-    const BookContents contents = BookReader::readContents(book);
-    QVERIFY2(contents.ok, qPrintable(contents.error));
-    QCOMPARE(contents.lines.size(), 2);
-    for (int i = 0; i < 2; ++i) {
-        const ContentsIndex::Line &line = contents.lines.at(i);
-        QVERIFY(contents.chapterReadable(i));
-        QCOMPARE(line.name + QString(" %1 %2").arg(line.start).arg(line.length),
-                 names.at(i) + QString(" %1 %2").arg(1 + 10 * i).arg(10 + 10 * i));
-    }
-}
-
 void TestBook::damagedLinesKeepTheirPlace_data()
 {
     QTest::addColumn<QString>("line");
@@ -317,6 +278,10 @@ void TestBook::damagedLinesKeepTheirPlace_data()
     row("one byte past the chapter area", "B♂21♀11", "B", true);
     row("the last byte of the chapter area", "B♂30♀1", "B", true, true);
     row("the whole chapter area", "B♂1♀30", "B", true, true);
+    // 乗 is 81 5C, 亄 81 7B, 亅 81 7C: trail bytes that are ASCII characters. 啊酅 is B0 A1 E1 40
+    // and 啊釦 B0 A1 E2 40: the bytes of "♂" (A1 E1) and "♀" (A1 E2) across character boundaries.
+    row("GBK trail bytes", "乗亄亅\\♂1♀5", "乗亄亅\\", true, true);
+    row("mark bytes across characters", "啊酅啊釦♂1♀5", "啊酅啊釦", true, true);
 }
 
 void TestBook::damagedLinesKeepTheirPlace()

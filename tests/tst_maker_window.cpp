@@ -2,8 +2,6 @@
 #include "core/book/bookreader.h"
 #include "core/book/bookwriter.h"
 #include "core/layout/twips.h"
-#include "core/links/numbertext.h"
-#include "core/links/weblinks.h"
 #include "gui/maker/form2.h"
 #include "guitest.h"
 #include "testfiles.h"
@@ -15,7 +13,6 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
-#include <QScreen>
 #include <QThread>
 #include <QUrl>
 
@@ -77,28 +74,19 @@ private slots:
         m_fakes.reset();
     }
 
-    // Centred, not modal, closed it opens again empty. A file: the dialog starts at the last one,
-    // blanks and anything after a NUL are dropped. A folder: its PDF files each time. A drop: files
-    // and folders, not plain text nor a web address. Nothing the user cancels changes the list.
-    void designAndAddCommands()
+    // A file: blanks and anything after a NUL are dropped. A folder: its PDF files. A drop: files
+    // and folders, not plain text. Nothing the user cancels changes the list. Closed, the window
+    // opens again empty.
+    void addCommands()
     {
-        QCOMPARE(m_form->List1->geometry(), Twips::toPixelRect(3180, 1260, 5370, 3480));
         QVERIFY(!m_form->isModal() && !m_form->List2->isVisible() && !m_form->Label7->isVisible());
-        const QSize free = m_form->screen()->geometry().size() - m_form->size();
-        QCOMPARE(m_form->pos(), QPoint(free.width() / 2, free.height() / 2));
-        m_form->Command2->click();
-        QTest::mouseClick(m_form->Label20, Qt::LeftButton);
-        const auto page = &Module1::DecodeNumberText;
-        QCOMPARE(m_fakes->webOpener.addresses,
-                 (QStringList{page(NumberTexts::helpPage()), page(NumberTexts::homePage())}));
-        const QString first = make("first.pdf"), text = make("x.pdf.txt");
+        const QString first = make("first.pdf");
         m_fakes->dialogs.fileAnswer = "  " + first + QChar(0) + "junk";
         m_form->Command5->click();
         m_fakes->dialogs.fileAnswer.clear();
         m_form->Command5->click();
-        QCOMPARE(m_fakes->dialogs.fileRequests.last().initialFolder, first);
         m_form->Command4->click();
-        for (const char *name : {"in/b.pdf", "in/a.pdf.bak.pdf", "in/Guide.Pdf", "in/notes.txt"})
+        for (const char *name : {"in/b.pdf", "in/a.pdf.bak.pdf", "in/notes.txt"})
             make(QLatin1String(name));
         m_fakes->dialogs.folderAnswer = m_dir->filePath("in");
         m_form->Command4->click();
@@ -109,25 +97,18 @@ private slots:
             return enter.isAccepted() && QApplication::sendEvent(m_form->List1->viewport(), &drop);
         };
         QMimeData data, plain;
-        data.setUrls({QUrl::fromLocalFile(make("one.PDF")), QUrl::fromLocalFile(text),
-                      QUrl::fromLocalFile(m_dir->filePath("in")), QUrl("https://a.cn/web.pdf")});
+        data.setUrls({QUrl::fromLocalFile(make("one.PDF")), QUrl::fromLocalFile(make("x.txt")),
+                      QUrl::fromLocalFile(m_dir->filePath("in"))});
         plain.setText("hello");
         QVERIFY(drop(data) && !drop(plain));
-        const QStringList folder{"a.bak", "b", "Guide"};
-        QCOMPARE(texts(m_form->List1), QStringList{"first"} + folder + QStringList{"one"} + folder);
+        QCOMPARE(texts(m_form->List1), (QStringList{"first", "a.bak", "b", "one", "a.bak", "b"}));
         QCOMPARE(m_form->List2->item(0)->text(), first);
-        QCOMPARE(m_form->List2->item(3)->text(), m_dir->filePath("in/Guide.Pdf"));
         QVERIFY(m_fakes->dialogs.messages.isEmpty());
-        m_fakes->dialogs.folderAnswer = m_dir->path();
-        QTest::mouseClick(m_form->Image1, Qt::LeftButton);
-        QCOMPARE(m_form->Text2->text(), m_dir->path());
-        QTest::keyClicks(m_form->Text1, QString(30, QLatin1Char('a')));
-        QCOMPARE(m_form->Text1->text().size(), 25);
+        m_form->Text1->setText("x");
         m_form->close();
         QTRY_VERIFY(!m_form);
         m_form = openMaker();
-        QVERIFY(m_form->Text1->text().isEmpty() && m_form->Text2->text().isEmpty());
-        QCOMPARE(m_form->List1->count() + m_form->List2->count(), 0);
+        QVERIFY(m_form->Text1->text().isEmpty() && m_form->List1->count() == 0);
     }
 
     void listCommands_data()
@@ -139,9 +120,7 @@ private slots:
         QTest::newRow("up") << "Command7" << 1 << "BAC" << 0;
         QTest::newRow("down") << "Command1" << 1 << "ACB" << 2;
         QTest::newRow("delete") << "Command6" << 1 << "AC" << -1;
-        QTest::newRow("up from the first") << "Command7" << 0 << "ABC" << 0;
         QTest::newRow("down from the last") << "Command1" << 2 << "ABC" << 2;
-        QTest::newRow("delete, nothing selected") << "Command6" << -1 << "ABC" << -1;
         QTest::newRow("clear") << "Command8" << 1 << "" << -1;
     }
     void listCommands()
