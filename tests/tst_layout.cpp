@@ -1,3 +1,4 @@
+#include "core/layout/pagelayout.h"
 #include "core/layout/readerlayout.h"
 #include "core/layout/twips.h"
 
@@ -16,6 +17,10 @@ private slots:
     void startContentIsCentredButNeverAtANegativePosition_data();
     void startContentIsCentredButNeverAtANegativePosition();
     void twipsBecomePixelsEdgeByEdge();
+    void pagesStandOneBelowAnother();
+    void aPlaceSurvivesZoomAndRotation();
+    void fittingZooms_data();
+    void fittingZooms();
 };
 
 // The view ends 200 twips from the right edge, shown or hidden; both lists are 1830 twips less
@@ -110,6 +115,72 @@ void TestLayout::twipsBecomePixelsEdgeByEdge()
     QCOMPARE(Twips::fromPixels(792), 11880);
     const QRect left = Twips::toPixelRect(0, 0, 3727, 100);
     QCOMPARE(left.x() + left.width(), Twips::toPixelRect(3727, 0, 5000, 100).x());
+}
+
+// At zoom 1.5 a point is 2 pixels; pages are centred on the widest. A gap belongs to the page
+// below it; a page without a usable size is laid out as A4; a quarter turn swaps its sides.
+void TestLayout::pagesStandOneBelowAnother()
+{
+    PageLayout pages;
+    QCOMPARE(pages.pageAt(0), -1);
+    pages.setPages({QSizeF(100, 50), QSizeF(200, 100), QSizeF(-1, qQNaN())});
+    pages.setZoom(1.5);
+    pages.setViewportWidth(300);
+    QCOMPARE(pages.pageRect(0), QRect(503, 8, 200, 100));
+    QCOMPARE(pages.pageRect(1), QRect(403, 116, 400, 200));
+    QCOMPARE(pages.pageRect(2).size(), QSize(1190, 1684));
+    QCOMPARE(pages.contentSize(), QSize(1206, 8 + 100 + 8 + 200 + 8 + 1684 + 8));
+    const QList<std::pair<int, int>> heights{{-50, 0}, {107, 0}, {115, 0},  {116, 1},
+                                             {323, 1}, {324, 2}, {99999, 2}};
+    for (const auto &[y, page] : heights)
+        QCOMPARE(pages.pageAt(y), page);
+    pages.setQuarterTurns(-3);
+    QCOMPARE(pages.quarterTurns(), 1);
+    QCOMPARE(pages.pageRect(0).size(), QSize(100, 200));
+    pages.setZoom(100);
+    QCOMPARE(pages.zoom(), PageLayout::LargestZoom);
+}
+
+void TestLayout::aPlaceSurvivesZoomAndRotation()
+{
+    PageLayout pages;
+    pages.setPages(QList<QSizeF>(5, QSizeF(612, 792)));
+    pages.setViewportWidth(700);
+    const QPoint point = pages.pageRect(3).topLeft() + QPoint(100, 300);
+    const PageLayout::Place place = pages.placeAt(point);
+    QCOMPARE(place.page, 3);
+    QCOMPARE(pages.pointOf(place), point);
+    pages.setZoom(2.0);
+    QCOMPARE(pages.pointOf(place), pages.pageRect(3).topLeft() + QPoint(200, 600));
+    pages.setQuarterTurns(1);
+    QCOMPARE(pages.placeAt(pages.pointOf(place)).page, 3);
+}
+
+void TestLayout::fittingZooms_data()
+{
+    QTest::addColumn<QList<QSizeF>>("points");
+    QTest::addColumn<QSize>("viewport");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("page");
+    const QSizeF page(600, 800); // 800 by 1066.67 pixels at zoom 1
+    QTest::newRow("fits at 1") << QList<QSizeF>{page} << QSize(816, 1083) << 1.0 << 1.0;
+    QTest::newRow("the widest page counts")
+        << QList<QSizeF>{page, QSizeF(1200, 100)} << QSize(816, 9999) << 0.5 << 0.5;
+    QTest::newRow("held to 50%") << QList<QSizeF>{page} << QSize(100, 100) << 0.5 << 0.5;
+    QTest::newRow("held to 400%") << QList<QSizeF>{QSizeF(10, 10)} << QSize(2000, 2000) << 4.0
+                                  << 4.0;
+}
+
+void TestLayout::fittingZooms()
+{
+    QFETCH(QList<QSizeF>, points);
+    QFETCH(QSize, viewport);
+    QFETCH(double, width);
+    QFETCH(double, page);
+    PageLayout pages;
+    pages.setPages(points);
+    QCOMPARE(pages.fitWidthZoom(viewport.width()), width);
+    QVERIFY(qAbs(pages.fitPageZoom(viewport) - page) < 0.002);
 }
 
 QTEST_GUILESS_MAIN(TestLayout)

@@ -1,10 +1,14 @@
-// The contracts the windows rely on: LoadFile, setCurrentPage, the one edit box, twips.
+// The contracts the windows rely on: LoadFile, setCurrentPage, the page box, twips.
+#include "gui/bookmarks/pagecapture.h"
+#include "gui/pdfview/pagearea.h"
+#include "gui/pdfview/pagecache.h"
 #include "gui/pdfview/pdfview.h"
 #include "testfiles.h"
 #include "testpdfs.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -77,23 +81,84 @@ private slots:
             QVERIFY(m_view->pageCount() == 0 && pageBox().isEmpty());
             QTest::qWait(50);
             QVERIFY(!showsInk() && !QApplication::activeModalWidget());
+            QCOMPARE(m_view->findChild<PageArea *>()->message(), QStringLiteral("无法显示此文件"));
             m_view->setCurrentPage(1);
             QCOMPARE(m_view->currentPage(), 0);
         }
         QVERIFY(!m_view->LoadFile(m_folder.filePath(QStringLiteral("missing.pdf"))));
+        QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("good.pdf"), 1)));
+        QVERIFY(m_view->findChild<PageArea *>()->message().isEmpty());
     }
 
-    // Page capture walks the window for an edit box: the page box must be the only one. The
-    // place in twips reads back exactly, though the view stands on whole pixels.
-    void toolbarAndPlace()
+    // A typed zoom is held to 50% to 400%, text that is none is put back, a fitting mode shows
+    // its zoom. At 400% an A4 page would take 57 MiB: it is drawn as the part in view only.
+    void zoomBoxAndLargePages()
+    {
+        QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("a.pdf"), 3)));
+        auto *zoom = m_view->findChild<QComboBox *>(QStringLiteral("zoomBox"));
+        QList<std::pair<QRect, qint64>> drawn; // at 400%
+        connect(m_view->findChild<PageRenderer *>(), &PageRenderer::rendered, this,
+                [&](quint64, const PageRenderer::Job &job, const QImage &image) {
+                    if (job.scale == PageLayout::pixelsPerPoint(4.0))
+                        drawn << std::pair(job.part, image.sizeInBytes());
+                });
+        const QList<std::pair<QString, QString>> typed{
+            {"1000", "400%"}, {"abc", "400%"}, {"30%", "50%"}, {" 125 % ", "125%"}};
+        for (const auto &[text, shown] : typed) {
+            zoom->lineEdit()->setText(text);
+            QTest::keyClick(zoom->lineEdit(), Qt::Key_Return);
+            QCOMPARE(zoom->currentText(), shown);
+        }
+        zoom->lineEdit()->setText("400");
+        QTest::keyClick(zoom->lineEdit(), Qt::Key_Return);
+        QTRY_VERIFY(!drawn.isEmpty());
+        for (const auto &[part, bytes] : drawn)
+            QVERIFY(!part.isEmpty() && bytes <= PageArea::LargestWholePage);
+        QTest::keyClick(m_view->findChild<PageArea *>(), Qt::Key_End);
+        QCOMPARE(m_view->currentPage(), 3);
+        zoom->setCurrentIndex(zoom->findText(QStringLiteral("适合宽度")));
+        emit zoom->activated(zoom->currentIndex());
+        QCOMPARE(zoom->currentText(), "59%"); // an A4 page across 486 pixels beside the bar
+        QCOMPARE(m_view->currentPage(), 3);
+    }
+
+    // The least recently used go first once 64 MiB are held; one image above it is never kept.
+    void pageCacheKeepsToItsBudget()
+    {
+        PageCache cache;
+        const auto entry = [](int page, int mib) {
+            return PageCache::Entry{
+                page, 1.0, 0, QRect(), QImage(1024, 256 * mib, QImage::Format_ARGB32), false};
+        };
+        for (int page = 0; page < 8; ++page)
+            cache.insert(entry(page, 8));
+        QVERIFY(cache.find(0, 1.0, 0) && !cache.find(0, 2.0, 0) && !cache.find(0, 1.0, 1));
+        cache.insert(entry(8, 8));
+        QVERIFY(cache.find(0, 1.0, 0) && !cache.find(1, 1.0, 0) && cache.find(2, 1.0, 0));
+        cache.insert(entry(9, 65));
+        QVERIFY(!cache.find(9, 1.0, 0) && cache.bytes() == PageCache::Budget);
+    }
+
+    // Page capture takes the first edit box holding a number: the page box, never the zoom box
+    // however it is typed in. The place in twips reads back exactly, on whole pixels.
+    void pageCaptureFindsThePageBoxAndThePlaceReadsBack()
     {
         auto *toolbar = m_view->findChild<QToolBar *>(QStringLiteral("toolbar"));
         m_view->setShowToolbar(false);
         QVERIFY(!toolbar->isVisible() && !m_view->isToolbarShown());
         m_view->setShowToolbar(true);
-        QVERIFY(toolbar->isVisible());
-        const QList<QLineEdit *> edits = m_view->findChildren<QLineEdit *>();
-        QVERIFY(edits.size() == 1 && edits.constFirst()->parentWidget() == toolbar);
+        auto *pageBox = m_view->findChild<QLineEdit *>(QStringLiteral("pageBox"));
+        QCOMPARE(toolbar->widgetForAction(toolbar->actions().first()), pageBox);
+        m_view->resize(325, 400); // the view at the window's smallest size
+        QTRY_VERIFY(pageBox->isVisible());
+        auto *zoom = m_view->findChild<QComboBox *>(QStringLiteral("zoomBox"))->lineEdit();
+        for (const int page : {0, 2}) {
+            QVERIFY(page == 0 || m_view->LoadFile(writePdf(QStringLiteral("a.pdf"), 3)));
+            m_view->setCurrentPage(page);
+            zoom->setText(QStringLiteral("12"));
+            Module1::FindPageBox(m_view.get());
+            QCOMPARE(int(Module1::CurrentPage), page);
+        }
         PdfView view;
         view.setTwipsGeometry(3720, 60, 10455, 9015);
         QCOMPARE(view.geometry(), QRect(248, 4, 697, 601));

@@ -110,7 +110,7 @@ int show(const QString &book, int row)
 {
     NoDialogs dialogs;
     NoWebOpener webOpener;
-    QtPdfViewFactory viewFactory;
+    PopplerViewFactory viewFactory;
     ScratchFolder scratch;
     const AppServices services{&dialogs, &webOpener, &viewFactory, &scratch};
     const std::unique_ptr<ReaderWindows> windows = Module1::StartReader(services, book);

@@ -111,7 +111,7 @@ bool showsInk(QWidget *pages)
 struct Reader {
     QtDialogs dialogs;
     NoWebOpener webOpener;
-    QtPdfViewFactory viewFactory;
+    PopplerViewFactory viewFactory;
     ScratchFolder scratchFolder;
     std::unique_ptr<ReaderWindows> windows;
     Form1 *form = nullptr;

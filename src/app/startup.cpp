@@ -39,7 +39,7 @@ int Module1::Main(int argc, char *argv[])
 
     QtDialogs dialogs;
     DesktopWebOpener webOpener;
-    QtPdfViewFactory viewFactory;
+    PopplerViewFactory viewFactory;
     ScratchFolder scratchFolder;
     const AppServices services{&dialogs, &webOpener, &viewFactory, &scratchFolder};
     const std::unique_ptr<ReaderWindows> windows =

@@ -1,25 +1,21 @@
 #include "gui/pdfview/pdfview.h"
 
 #include "core/layout/twips.h"
+#include "gui/pdfview/pagearea.h"
+#include "gui/pdfview/zoombox.h"
 #include "widgets/artwork.h"
 
 #include <QAction>
-#include <QEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPdfDocument>
-#include <QPdfPageNavigator>
-#include <QPdfView>
-#include <QScrollBar>
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <poppler-qt6.h>
+
 namespace
 {
-const double ZoomStep = 1.25;
-const double SmallestScale = 0.1;
-const double LargestScale = 8.0;
+const double Levels[] = {0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 3.0, 4.0};
 } // namespace
 
 PdfView::PdfView(QWidget *parent) : QWidget(parent)
@@ -27,21 +23,22 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
     // The view lies over the side panel while the panel is hidden: nothing of it may show
     // through the toolbar.
     setAutoFillBackground(true);
-    m_view = new QPdfView(this);
-    m_view->setObjectName(QStringLiteral("pages"));
-    m_view->setPageMode(QPdfView::PageMode::MultiPage);
-    m_view->setZoomMode(QPdfView::ZoomMode::FitToWidth);
-    m_view->installEventFilter(this);
+    m_pages = new PageArea(this);
+    m_pages->setObjectName(QStringLiteral("pages"));
     createToolbar();
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_toolbar);
-    layout->addWidget(m_view, 1);
+    layout->addWidget(m_pages, 1);
 
-    connect(m_view->pageNavigator(), &QPdfPageNavigator::currentPageChanged, this,
-            &PdfView::showPageNumber);
+    connect(m_pages, &PageArea::currentPageChanged, this, &PdfView::showPageNumber);
+    connect(m_pages, &PageArea::zoomChanged, this, &PdfView::showZoom);
+    addShortcut(QKeySequence::ZoomIn, &PdfView::zoomIn);
+    addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal), &PdfView::zoomIn);
+    addShortcut(QKeySequence::ZoomOut, &PdfView::zoomOut);
+    addShortcut(QKeySequence(Qt::CTRL | Qt::Key_0), &PdfView::fitWidth);
     showPageNumber();
 }
 
@@ -54,10 +51,11 @@ void PdfView::createToolbar()
     m_toolbar->setIconSize(QSize(16, 16));
     m_toolbar->setMovable(false);
 
-    addButton("previous-page", QStringLiteral("上一页"), "previousPage",
-              &PdfView::goToPreviousPage);
+    // The page box comes first: page capture reads it, and at the window's smallest size
+    // what does not fit goes into the toolbar's overflow.
     m_pageBox = new QLineEdit(m_toolbar);
     m_pageBox->setObjectName(QStringLiteral("pageBox"));
+    m_pageBox->setToolTip(QStringLiteral("当前页"));
     m_pageBox->setFixedWidth(48);
     m_pageBox->setAlignment(Qt::AlignCenter);
     m_toolbar->addWidget(m_pageBox);
@@ -65,13 +63,24 @@ void PdfView::createToolbar()
     m_pageCount->setObjectName(QStringLiteral("pageCount"));
     m_pageCount->setContentsMargins(4, 0, 4, 0);
     m_toolbar->addWidget(m_pageCount);
+    addButton("previous-page", QStringLiteral("上一页"), "previousPage",
+              &PdfView::goToPreviousPage);
     addButton("next-page", QStringLiteral("下一页"), "nextPage", &PdfView::goToNextPage);
     m_toolbar->addSeparator();
     addButton("zoom-out", QStringLiteral("缩小"), "zoomOut", &PdfView::zoomOut);
+    m_zoomBox = new ZoomBox(m_toolbar);
+    m_zoomBox->setObjectName(QStringLiteral("zoomBox"));
+    m_zoomBox->setToolTip(QStringLiteral("缩放"));
+    m_toolbar->addWidget(m_zoomBox);
     addButton("zoom-in", QStringLiteral("放大"), "zoomIn", &PdfView::zoomIn);
-    addButton("fit-width", QStringLiteral("适合宽度"), "fitWidth", &PdfView::fitWidth);
+    m_toolbar->addSeparator();
+    addButton("rotate-left", QStringLiteral("向左旋转"), "rotateLeft", &PdfView::rotateLeft);
+    addButton("rotate-right", QStringLiteral("向右旋转"), "rotateRight", &PdfView::rotateRight);
 
     connect(m_pageBox, &QLineEdit::returnPressed, this, &PdfView::goToTypedPage);
+    connect(m_zoomBox, &ZoomBox::zoomChosen, this, &PdfView::zoomTo);
+    connect(m_zoomBox, &ZoomBox::fitWidthChosen, this, &PdfView::fitWidth);
+    connect(m_zoomBox, &ZoomBox::fitPageChosen, this, &PdfView::fitPage);
 }
 
 void PdfView::addButton(const char *art, const QString &text, const char *name,
@@ -81,29 +90,26 @@ void PdfView::addButton(const char *art, const QString &text, const char *name,
     action->setObjectName(QLatin1String(name));
 }
 
-bool PdfView::LoadFile(const QString &path)
+// Zoom keys act anywhere in the window that holds the view.
+void PdfView::addShortcut(const QKeySequence &keys, void (PdfView::*command)())
 {
-    QPdfDocument *document = openDocument(path);
-    const bool shown = document->status() == QPdfDocument::Status::Ready;
-    // A fresh document for every file: a document reused for another file keeps state of the
-    // first that the view does not expect.
-    m_view->setDocument(document);
-    delete m_replaced;
-    m_replaced = m_document;
-    m_document = document;
-    // The view keeps the page it showed in its navigator across documents.
-    m_view->pageNavigator()->clear();
-    m_view->verticalScrollBar()->setValue(0);
-    m_view->horizontalScrollBar()->setValue(0);
-    showPageNumber();
-    return shown;
+    auto *action = new QAction(this);
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, command);
+    addAction(action);
 }
 
-QPdfDocument *PdfView::openDocument(const QString &path)
+bool PdfView::LoadFile(const QString &path)
 {
-    auto *document = new QPdfDocument(this);
-    document->load(path);
-    return document;
+    std::unique_ptr<Poppler::Document> document = Poppler::Document::load(path);
+    if (!document || document->isLocked() || document->numPages() < 1) {
+        m_pages->clearDocument(QStringLiteral("无法显示此文件"));
+        return false;
+    }
+    m_pages->setDocument(std::move(document));
+    showZoom();
+    return true;
 }
 
 void PdfView::setShowToolbar(bool show)
@@ -118,21 +124,17 @@ bool PdfView::isToolbarShown() const
 
 void PdfView::setCurrentPage(int page)
 {
-    if (page < 1 || page > pageCount())
-        return;
-    m_view->pageNavigator()->jump(page - 1, QPointF(), m_view->zoomFactor());
+    m_pages->goToPage(page - 1);
 }
 
 int PdfView::currentPage() const
 {
-    return pageCount() > 0 ? m_view->pageNavigator()->currentPage() + 1 : 0;
+    return m_pages->currentPage() + 1;
 }
 
 int PdfView::pageCount() const
 {
-    if (!m_document || m_document->status() != QPdfDocument::Status::Ready)
-        return 0;
-    return m_document->pageCount();
+    return m_pages->pageCount();
 }
 
 void PdfView::setTwipsGeometry(int left, int top, int width, int height)
@@ -174,13 +176,13 @@ void PdfView::showPageNumber()
     m_pageCount->setText(count > 0 ? QStringLiteral("/ %1").arg(count) : QString());
 }
 
+// A number beyond the last page goes to the last page; no number puts the shown page back.
 void PdfView::goToTypedPage()
 {
     bool ok = false;
     const int page = m_pageBox->text().trimmed().toInt(&ok);
-    if (ok)
-        setCurrentPage(page);
-    // A number outside the document, or no number, puts the shown page back in the box.
+    if (ok && pageCount() > 0)
+        setCurrentPage(qBound(1, page, pageCount()));
     showPageNumber();
 }
 
@@ -194,58 +196,52 @@ void PdfView::goToNextPage()
     setCurrentPage(currentPage() + 1);
 }
 
+// The next level of the zoom box above or below the zoom shown.
 void PdfView::zoomIn()
 {
-    zoomBy(ZoomStep);
+    for (const double level : Levels) {
+        if (level > m_pages->zoom() + 1e-6)
+            return zoomTo(level);
+    }
 }
 
 void PdfView::zoomOut()
 {
-    zoomBy(1 / ZoomStep);
+    for (auto it = std::rbegin(Levels); it != std::rend(Levels); ++it) {
+        if (*it < m_pages->zoom() - 1e-6)
+            return zoomTo(*it);
+    }
+}
+
+void PdfView::zoomTo(double zoom)
+{
+    m_pages->setZoom(zoom);
+    showZoom();
 }
 
 void PdfView::fitWidth()
 {
-    m_view->setZoomMode(QPdfView::ZoomMode::FitToWidth);
+    m_pages->setZoomMode(PageArea::ZoomMode::FitWidth);
+    showZoom();
 }
 
-void PdfView::zoomBy(double step)
+void PdfView::fitPage()
 {
-    if (pageCount() < 1)
-        return;
-    QScrollBar *bar = m_view->verticalScrollBar();
-    // Pages grow or shrink around the same place of the document.
-    const double position = bar->maximum() > 0 ? double(bar->value()) / bar->maximum() : 0;
-    const double scale = qBound(SmallestScale, shownScale() * step, LargestScale);
-    m_view->setZoomMode(QPdfView::ZoomMode::Custom);
-    m_view->setZoomFactor(scale);
-    bar->setValue(qRound(position * bar->maximum()));
+    m_pages->setZoomMode(PageArea::ZoomMode::FitPage);
+    showZoom();
 }
 
-// The zoom factor the pages are drawn at: fit-to-width computes its own, from the viewport.
-double PdfView::shownScale() const
+void PdfView::rotateLeft()
 {
-    if (m_view->zoomMode() == QPdfView::ZoomMode::Custom)
-        return m_view->zoomFactor();
-    const double pointsWide = m_document->pagePointSize(qMax(currentPage() - 1, 0)).width();
-    const double pixelsPerPoint = logicalDpiX() / 72.0;
-    const QMargins margins = m_view->documentMargins();
-    const int room = m_view->viewport()->width() - margins.left() - margins.right();
-    if (pointsWide <= 0 || room <= 0)
-        return 1.0;
-    return room / (pointsWide * pixelsPerPoint);
+    m_pages->rotateBy(-1);
 }
 
-bool PdfView::eventFilter(QObject *watched, QEvent *event)
+void PdfView::rotateRight()
 {
-    // The scroll area pages up and down itself but leaves Home and End alone.
-    if (watched == m_view && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Home || key == Qt::Key_End) {
-            QScrollBar *bar = m_view->verticalScrollBar();
-            bar->setValue(key == Qt::Key_Home ? bar->minimum() : bar->maximum());
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
+    m_pages->rotateBy(1);
+}
+
+void PdfView::showZoom()
+{
+    m_zoomBox->showZoom(m_pages->zoom());
 }

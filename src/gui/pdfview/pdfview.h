@@ -2,20 +2,20 @@
 
 #include <QWidget>
 
+class PageArea;
 class QLabel;
 class QLineEdit;
-class QPdfDocument;
-class QPdfView;
 class QToolBar;
+class ZoomBox;
 
-// The reader window's PDF view: pages scroll continuously below a toolbar that holds the
-// page-number box (a QLineEdit showing the current page, one-based), previous/next page and
-// zoom. It offers the operations the reader window performs on its view, and its place in the
-// window in twips, each value read back exactly as written.
+// The reader window's PDF view, drawn with poppler: pages scroll continuously below a toolbar
+// whose first control is the page box (a QLineEdit showing the current page, one-based, with
+// "/ N" beside it), then previous and next page, zoom and rotation. It offers the operations the
+// reader window performs on its view, and its place in the window in twips, each value read back
+// exactly as written.
 //
-// A file is opened lazily and stays open while it is shown, so the file may be deleted as soon
-// as LoadFile returns. Every load reads the file afresh, so a path rewritten since the last load
-// shows its new contents.
+// LoadFile opens everything the view needs of the file before it returns, so the file may be
+// deleted as soon as it has. Every load reads the file afresh.
 class PdfView : public QWidget
 {
     Q_OBJECT
@@ -25,11 +25,12 @@ public:
     ~PdfView() override;
 
     // Shows the PDF at `path` from its first page. A file that cannot be displayed leaves the
-    // view empty, without a message. True when the file could be displayed.
+    // view without a document, and the view says so in its own area; no message box. True when
+    // the file could be displayed.
     virtual bool LoadFile(const QString &path);
     void setShowToolbar(bool show);
     // Shows page `page`, counted from 1 as the page box counts. A number outside the document
-    // is ignored: the view itself would not check it.
+    // is ignored.
     void setCurrentPage(int page);
 
     // The place in the parent, in twips.
@@ -51,7 +52,7 @@ private:
     void createToolbar();
     void addButton(const char *art, const QString &text, const char *name,
                    void (PdfView::*command)());
-    QPdfDocument *openDocument(const QString &path);
+    void addShortcut(const QKeySequence &keys, void (PdfView::*command)());
     void applyGeometry();
     void showPageNumber();
     void goToTypedPage();
@@ -60,19 +61,17 @@ private:
     void zoomIn();
     void zoomOut();
     void fitWidth();
-    void zoomBy(double step);
-    double shownScale() const;
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    void fitPage();
+    void zoomTo(double zoom);
+    void rotateLeft();
+    void rotateRight();
+    void showZoom();
 
     QToolBar *m_toolbar = nullptr;
     QLineEdit *m_pageBox = nullptr;
     QLabel *m_pageCount = nullptr;
-    QPdfView *m_view = nullptr;
-    QPdfDocument *m_document = nullptr;
-    // The document shown before the current one. Rendering runs on a thread of its own, so a
-    // replaced document is kept until the next load rather than deleted while a page of it may
-    // still be drawn.
-    QPdfDocument *m_replaced = nullptr;
+    ZoomBox *m_zoomBox = nullptr;
+    PageArea *m_pages = nullptr;
     int m_left = 0;
     int m_top = 0;
     int m_width = 0;

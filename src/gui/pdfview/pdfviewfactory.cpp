@@ -2,7 +2,7 @@
 
 #include "gui/pdfview/pdfview.h"
 
-PdfView *QtPdfViewFactory::createView(QWidget *parent)
+PdfView *PopplerViewFactory::createView(QWidget *parent)
 {
     return new PdfView(parent);
 }

@@ -13,8 +13,8 @@ public:
     virtual PdfView *createView(QWidget *parent) = 0;
 };
 
-// The view of this program, built on QtPdf.
-class QtPdfViewFactory : public PdfViewFactory
+// The view of this program, drawn with poppler.
+class PopplerViewFactory : public PdfViewFactory
 {
 public:
     PdfView *createView(QWidget *parent) override;

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QList>
+#include <QPoint>
+#include <QPointF>
+#include <QRect>
+#include <QSize>
+#include <QSizeF>
+
+// Where the PDF view draws its pages: one below another, each centred across the content, with
+// a gap around and between them. Sizes come in points (1/72 inch) and are laid out in
+// device-independent pixels; at zoom 1.0 a page shows at its printed size on a 96 dpi screen.
+// A rotation turns every page by whole quarter turns clockwise. Pages without a usable size (zero,
+// negative, not a number) are laid out as A4.
+class PageLayout
+{
+public:
+    static constexpr int Gap = 8;
+    static constexpr double SmallestZoom = 0.5;
+    static constexpr double LargestZoom = 4.0;
+
+    // A place in the document that survives a change of zoom or rotation: a page and the point
+    // on it, each coordinate a fraction of the page's laid-out width and height.
+    struct Place {
+        int page = 0;
+        QPointF fraction;
+    };
+
+    void setPages(const QList<QSizeF> &pointSizes);
+    void setZoom(double zoom);
+    void setQuarterTurns(int turns);
+    // The width the pages are centred in; the content is never narrower than its widest page.
+    void setViewportWidth(int width);
+
+    int pageCount() const { return int(m_points.size()); }
+    double zoom() const { return m_zoom; }
+    int quarterTurns() const { return m_turns; }
+    // The page's size in points as shown: width and height swapped at a quarter or three.
+    QSizeF shownPointSize(int page) const;
+    QRect pageRect(int page) const;
+    QSize contentSize() const;
+
+    // The page at content height `y`: the page it falls on, or in a gap the page below it; the
+    // first or last page beyond either end; -1 without pages.
+    int pageAt(int y) const;
+    Place placeAt(QPoint contentPoint) const;
+    QPoint pointOf(const Place &place) const;
+
+    // The zoom at which the widest page, or the whole of the largest page, fits the viewport
+    // with its gaps, held to the zoom range.
+    double fitWidthZoom(int viewportWidth) const;
+    double fitPageZoom(QSize viewport) const;
+    static double clampZoom(double zoom);
+    static double pixelsPerPoint(double zoom) { return zoom * 96.0 / 72.0; }
+
+private:
+    void relayout();
+
+    QList<QSizeF> m_points;
+    QList<QRect> m_rects;
+    double m_zoom = 1.0;
+    int m_turns = 0;
+    int m_viewportWidth = 0;
+    QSize m_content;
+};

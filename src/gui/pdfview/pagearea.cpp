@@ -1,0 +1,337 @@
+#include "gui/pdfview/pagearea.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <poppler-qt6.h>
+
+namespace
+{
+const int LineStep = 40;
+const double WheelZoomStep = 1.1;
+const QColor Background(0x80, 0x80, 0x80);
+} // namespace
+
+PageArea::PageArea(QWidget *parent) : QAbstractScrollArea(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setFrameShape(QFrame::NoFrame);
+    // Always there, so fitting the width never brings the bar that makes the pages too wide.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_renderer = new PageRenderer(this);
+    connect(m_renderer, &PageRenderer::rendered, this, &PageArea::accept);
+}
+
+void PageArea::setDocument(std::unique_ptr<Poppler::Document> document)
+{
+    QList<QSizeF> sizes;
+    for (int page = 0; page < document->numPages(); ++page) {
+        const std::unique_ptr<Poppler::Page> p = document->page(page);
+        sizes << (p ? p->pageSizeF() : QSizeF());
+    }
+    document->setRenderHint(Poppler::Document::Antialiasing);
+    document->setRenderHint(Poppler::Document::TextAntialiasing);
+    m_renderer->setDocument(std::move(document), ++m_generation);
+    m_cache.clear();
+    m_message.clear();
+    m_layout.setPages(sizes);
+    m_current = sizes.isEmpty() ? -1 : 0;
+    relayoutKeeping({}, QPoint());
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue((m_layout.contentSize().width() - viewport()->width()) / 2);
+    emit currentPageChanged(m_current);
+    viewport()->update();
+}
+
+void PageArea::clearDocument(const QString &message)
+{
+    m_renderer->setDocument(nullptr, ++m_generation);
+    m_cache.clear();
+    m_layout.setPages({});
+    m_message = message;
+    m_current = -1;
+    updateScrollBars();
+    emit currentPageChanged(m_current);
+    viewport()->update();
+}
+
+void PageArea::goToPage(int page)
+{
+    if (page < 0 || page >= pageCount())
+        return;
+    m_current = page;
+    // Scrolling follows the page on the screen; the page asked for stays current even where
+    // the scroll bar cannot bring it to the top.
+    const QSignalBlocker blocker(verticalScrollBar());
+    verticalScrollBar()->setValue(m_layout.pageRect(page).top() - PageLayout::Gap);
+    emit currentPageChanged(m_current);
+    requestVisiblePages();
+    viewport()->update();
+}
+
+void PageArea::setZoom(double zoom)
+{
+    m_mode = ZoomMode::Fixed;
+    const QPoint centre = viewport()->rect().center();
+    const PageLayout::Place place = m_layout.placeAt(scrollOffset() + centre);
+    m_layout.setZoom(zoom);
+    relayoutKeeping(place, centre);
+}
+
+void PageArea::setZoomMode(ZoomMode mode)
+{
+    m_mode = mode;
+    const QPoint centre = viewport()->rect().center();
+    relayoutKeeping(m_layout.placeAt(scrollOffset() + centre), centre);
+}
+
+void PageArea::rotateBy(int quarterTurns)
+{
+    const QPoint centre = viewport()->rect().center();
+    const PageLayout::Place place = m_layout.placeAt(scrollOffset() + centre);
+    m_layout.setQuarterTurns(m_layout.quarterTurns() + quarterTurns);
+    relayoutKeeping({place.page, QPointF(0.5, place.fraction.y())}, centre);
+}
+
+void PageArea::relayoutKeeping(const PageLayout::Place &place, QPoint at)
+{
+    const double before = m_layout.zoom();
+    m_layout.setViewportWidth(viewport()->width());
+    if (m_mode == ZoomMode::FitWidth)
+        m_layout.setZoom(m_layout.fitWidthZoom(viewport()->width()));
+    else if (m_mode == ZoomMode::FitPage)
+        m_layout.setZoom(m_layout.fitPageZoom(viewport()->size()));
+    {
+        // Moved here in one step: no page in between becomes current.
+        const QSignalBlocker vertical(verticalScrollBar());
+        const QSignalBlocker horizontal(horizontalScrollBar());
+        updateScrollBars();
+        const QPoint target = m_layout.pointOf(place) - at;
+        horizontalScrollBar()->setValue(target.x());
+        verticalScrollBar()->setValue(target.y());
+    }
+    // The page being read stays current while any of it is in view.
+    if (!m_layout.pageRect(m_current).intersects(visibleContent()))
+        followScrolling();
+    if (!qFuzzyCompare(before, m_layout.zoom()))
+        emit zoomChanged(m_layout.zoom());
+    requestVisiblePages();
+    viewport()->update();
+}
+
+void PageArea::updateScrollBars()
+{
+    const QSize content = m_layout.contentSize();
+    const QSize room = viewport()->size();
+    verticalScrollBar()->setRange(0, qMax(0, content.height() - room.height()));
+    verticalScrollBar()->setPageStep(room.height());
+    verticalScrollBar()->setSingleStep(LineStep);
+    horizontalScrollBar()->setRange(0, qMax(0, content.width() - room.width()));
+    horizontalScrollBar()->setPageStep(room.width());
+    horizontalScrollBar()->setSingleStep(LineStep);
+}
+
+QPoint PageArea::scrollOffset() const
+{
+    return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
+QRect PageArea::visibleContent() const
+{
+    return QRect(scrollOffset(), viewport()->size());
+}
+
+void PageArea::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    const PageLayout::Place place = m_layout.placeAt(scrollOffset());
+    relayoutKeeping(place, QPoint());
+}
+
+void PageArea::scrollContentsBy(int, int)
+{
+    followScrolling();
+    requestVisiblePages();
+    viewport()->update();
+}
+
+// The page being read is the one across the middle of the view.
+void PageArea::followScrolling()
+{
+    if (pageCount() == 0)
+        return;
+    const int page = m_layout.pageAt(scrollOffset().y() + viewport()->height() / 2);
+    if (page != m_current) {
+        m_current = page;
+        emit currentPageChanged(m_current);
+    }
+}
+
+void PageArea::keyPressEvent(QKeyEvent *event)
+{
+    QScrollBar *vertical = verticalScrollBar();
+    switch (event->key()) {
+    case Qt::Key_Home:
+        vertical->setValue(vertical->minimum());
+        break;
+    case Qt::Key_End:
+        vertical->setValue(vertical->maximum());
+        break;
+    case Qt::Key_PageUp:
+        vertical->triggerAction(QAbstractSlider::SliderPageStepSub);
+        break;
+    case Qt::Key_PageDown:
+    case Qt::Key_Space:
+        vertical->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        break;
+    case Qt::Key_Up:
+        vertical->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case Qt::Key_Down:
+        vertical->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
+    case Qt::Key_Left:
+        horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case Qt::Key_Right:
+        horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void PageArea::wheelEvent(QWheelEvent *event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier) || pageCount() == 0) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    const int steps = event->angleDelta().y() / 120;
+    if (steps == 0)
+        return;
+    m_mode = ZoomMode::Fixed;
+    const QPoint at = event->position().toPoint();
+    const PageLayout::Place place = m_layout.placeAt(scrollOffset() + at);
+    m_layout.setZoom(m_layout.zoom() * std::pow(WheelZoomStep, steps));
+    relayoutKeeping(place, at);
+    event->accept();
+}
+
+double PageArea::drawScale() const
+{
+    return PageLayout::pixelsPerPoint(m_layout.zoom()) * devicePixelRatioF();
+}
+
+bool PageArea::drawnInParts(int page) const
+{
+    const QSizeF points = m_layout.shownPointSize(page);
+    const double scale = drawScale();
+    return points.width() * scale * points.height() * scale * 4 > LargestWholePage;
+}
+
+// In pixels of the drawn page at drawScale(), from its top left corner; with `margin`, half a
+// view more on every side, so that scrolling a little needs no new drawing.
+QRect PageArea::visiblePartOf(int page, bool margin) const
+{
+    const QRect rect = m_layout.pageRect(page);
+    QRect around = visibleContent();
+    if (margin)
+        around.adjust(-around.width() / 2, -around.height() / 2, around.width() / 2,
+                      around.height() / 2);
+    const QRect shown = rect.intersected(around).translated(-rect.topLeft());
+    const double ratio = devicePixelRatioF();
+    return QRect(
+        QPoint(qFloor(shown.left() * ratio), qFloor(shown.top() * ratio)),
+        QPoint(qCeil((shown.right() + 1) * ratio) - 1, qCeil((shown.bottom() + 1) * ratio) - 1));
+}
+
+// The pages in view, the one across the middle first, then the one below and above.
+void PageArea::requestVisiblePages()
+{
+    if (pageCount() == 0)
+        return;
+    const QRect shown = visibleContent();
+    const int first = m_layout.pageAt(shown.top());
+    const int last = m_layout.pageAt(shown.bottom());
+    QList<int> order;
+    const int middle = qBound(first, m_current, last);
+    order << middle;
+    for (int distance = 1; middle - distance >= first - 1 || middle + distance <= last + 1;
+         ++distance) {
+        for (const int page : {middle + distance, middle - distance}) {
+            if (page >= qMax(first - 1, 0) && page <= qMin(last + 1, pageCount() - 1))
+                order << page;
+        }
+    }
+    QList<PageRenderer::Job> jobs;
+    const double scale = drawScale();
+    for (const int page : order) {
+        const bool parts = drawnInParts(page);
+        const QRect part = parts ? visiblePartOf(page, false) : QRect();
+        if (parts && part.isEmpty())
+            continue;
+        if (!m_cache.find(page, scale, quarterTurns(), part))
+            jobs.append({page, scale, quarterTurns(), parts ? visiblePartOf(page, true) : part});
+    }
+    m_renderer->request(jobs);
+}
+
+void PageArea::accept(quint64 generation, const PageRenderer::Job &job, const QImage &image)
+{
+    if (generation != m_generation)
+        return;
+    PageCache::Entry entry{job.page, job.scale, job.quarterTurns, job.part, image, image.isNull()};
+    entry.image.setDevicePixelRatio(devicePixelRatioF());
+    m_cache.insert(std::move(entry));
+    viewport()->update();
+}
+
+void PageArea::paintEvent(QPaintEvent *)
+{
+    QPainter painter(viewport());
+    painter.fillRect(viewport()->rect(), Background);
+    if (pageCount() == 0) {
+        if (!m_message.isEmpty()) {
+            painter.setPen(Qt::white);
+            painter.drawText(viewport()->rect(), Qt::AlignCenter | Qt::TextWordWrap, m_message);
+        }
+        return;
+    }
+    painter.translate(-scrollOffset());
+    const QRect shown = visibleContent();
+    for (int page = m_layout.pageAt(shown.top()); page <= m_layout.pageAt(shown.bottom()); ++page)
+        paintPage(painter, page);
+}
+
+void PageArea::paintPage(QPainter &painter, int page)
+{
+    const QRect rect = m_layout.pageRect(page);
+    painter.fillRect(rect, Qt::white);
+    const double scale = drawScale();
+    if (drawnInParts(page)) {
+        const QRect part = visiblePartOf(page, false);
+        const PageCache::Entry *entry = m_cache.find(page, scale, quarterTurns(), part);
+        if (!entry)
+            entry = m_cache.latestPart(page, scale, quarterTurns());
+        if (entry) {
+            const QPointF at =
+                rect.topLeft() + QPointF(entry->part.topLeft()) / devicePixelRatioF();
+            painter.drawImage(at, entry->image);
+        }
+        return;
+    }
+    if (const PageCache::Entry *entry = m_cache.find(page, scale, quarterTurns())) {
+        if (!entry->failed)
+            painter.drawImage(rect.topLeft(), entry->image);
+        return;
+    }
+    if (const PageCache::Entry *earlier = m_cache.anyOf(page, quarterTurns())) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRectF(rect), earlier->image);
+    }
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "core/layout/pagelayout.h"
+#include "gui/pdfview/pagecache.h"
+#include "gui/pdfview/pagerenderer.h"
+
+#include <QAbstractScrollArea>
+
+#include <memory>
+
+namespace Poppler
+{
+class Document;
+}
+
+// The pages of the document, one below another, scrolled continuously. Pages are drawn by a
+// PageRenderer; until a page is ready it shows as a plain white sheet, or scaled from an earlier
+// zoom. A page that would take more than LargestWholePage bytes is drawn as its visible part only.
+class PageArea : public QAbstractScrollArea
+{
+    Q_OBJECT
+
+public:
+    enum class ZoomMode { Fixed, FitWidth, FitPage };
+    static constexpr qint64 LargestWholePage = 16 * 1024 * 1024;
+
+    explicit PageArea(QWidget *parent = nullptr);
+
+    // Takes the document for drawing; its page sizes are read here, on the calling thread,
+    // before it goes to the drawing thread.
+    void setDocument(std::unique_ptr<Poppler::Document> document);
+    // No document; `message` is shown in its place when not empty.
+    void clearDocument(const QString &message);
+
+    int pageCount() const { return m_layout.pageCount(); }
+    QString message() const { return m_message; }
+    // The page being read, counted from 0; -1 without a document.
+    int currentPage() const { return m_current; }
+    void goToPage(int page);
+
+    double zoom() const { return m_layout.zoom(); }
+    ZoomMode zoomMode() const { return m_mode; }
+    void setZoom(double zoom);
+    void setZoomMode(ZoomMode mode);
+    void rotateBy(int quarterTurns);
+    int quarterTurns() const { return m_layout.quarterTurns(); }
+
+signals:
+    void currentPageChanged(int page);
+    void zoomChanged(double zoom);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    // Lays out the pages anew and scrolls so that `place` is where `at` of the viewport was.
+    void relayoutKeeping(const PageLayout::Place &place, QPoint at);
+    void updateScrollBars();
+    QPoint scrollOffset() const;
+    QRect visibleContent() const;
+    void followScrolling();
+    void requestVisiblePages();
+    double drawScale() const;
+    bool drawnInParts(int page) const;
+    QRect visiblePartOf(int page, bool margin) const;
+    void paintPage(QPainter &painter, int page);
+    void accept(quint64 generation, const PageRenderer::Job &job, const QImage &image);
+
+    PageLayout m_layout;
+    PageCache m_cache;
+    PageRenderer *m_renderer = nullptr;
+    quint64 m_generation = 0;
+    ZoomMode m_mode = ZoomMode::FitWidth;
+    int m_current = -1;
+    QString m_message;
+};

@@ -1,0 +1,84 @@
+#include "gui/pdfview/pagecache.h"
+
+#include <QtMath>
+
+namespace
+{
+
+bool sameScale(double a, double b)
+{
+    return qAbs(a - b) < 1e-9;
+}
+
+} // namespace
+
+qint64 PageCache::costOf(const Entry &entry)
+{
+    return entry.image.sizeInBytes();
+}
+
+void PageCache::insert(Entry entry)
+{
+    const qint64 cost = costOf(entry);
+    if (cost > Budget)
+        return;
+    for (int i = 0; i < m_entries.size(); ++i) {
+        const Entry &old = m_entries.at(i);
+        if (old.page == entry.page && sameScale(old.scale, entry.scale) &&
+            old.quarterTurns == entry.quarterTurns && old.part == entry.part) {
+            m_bytes -= costOf(old);
+            m_entries.removeAt(i);
+            break;
+        }
+    }
+    while (!m_entries.isEmpty() && m_bytes + cost > Budget) {
+        m_bytes -= costOf(m_entries.first());
+        m_entries.removeFirst();
+    }
+    m_bytes += cost;
+    m_entries.append(std::move(entry));
+}
+
+const PageCache::Entry *PageCache::find(int page, double scale, int quarterTurns, const QRect &part)
+{
+    for (int i = m_entries.size() - 1; i >= 0; --i) {
+        const Entry &entry = m_entries.at(i);
+        if (entry.page != page || !sameScale(entry.scale, scale) ||
+            entry.quarterTurns != quarterTurns)
+            continue;
+        const bool covers = entry.part.isEmpty() || (!part.isEmpty() && entry.part.contains(part));
+        if (!covers)
+            continue;
+        m_entries.move(i, m_entries.size() - 1);
+        return &m_entries.last();
+    }
+    return nullptr;
+}
+
+const PageCache::Entry *PageCache::anyOf(int page, int quarterTurns) const
+{
+    for (int i = m_entries.size() - 1; i >= 0; --i) {
+        const Entry &entry = m_entries.at(i);
+        if (entry.page == page && entry.quarterTurns == quarterTurns && entry.part.isEmpty() &&
+            !entry.failed)
+            return &entry;
+    }
+    return nullptr;
+}
+
+const PageCache::Entry *PageCache::latestPart(int page, double scale, int quarterTurns) const
+{
+    for (int i = m_entries.size() - 1; i >= 0; --i) {
+        const Entry &entry = m_entries.at(i);
+        if (entry.page == page && sameScale(entry.scale, scale) &&
+            entry.quarterTurns == quarterTurns && !entry.part.isEmpty() && !entry.failed)
+            return &entry;
+    }
+    return nullptr;
+}
+
+void PageCache::clear()
+{
+    m_entries.clear();
+    m_bytes = 0;
+}
