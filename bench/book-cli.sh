@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Figures of the command line quillmoor-book: making a 1 GiB book, listing, extracting a chapter.
 # Run by bench/run (see lib.sh for what it is given).
 # shellcheck source=bench/lib.sh

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Figures of the reader window's chapter display, on a virtual X display: from a chapter click to
 # its first page drawn, for a 1 MiB and a 200 MiB chapter, beside dd of the same byte range; and
 # how far the peak memory grows while the chapter is copied and shown.

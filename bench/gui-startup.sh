@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Figures of the reader window, on a virtual X display, beside pdftoppm on the same 500-page PDF:
 #   - the real program, from launch to its window mapped (the first start, which registers the
 #     file types, and later starts);

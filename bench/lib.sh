@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # shellcheck shell=bash
 # Helpers shared by the figure scripts under bench/. Sourced, never run.
 #

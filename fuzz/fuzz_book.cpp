@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Reads arbitrary bytes as a book: trailer, index, every chapter range.
 #include "core/book/bookreader.h"
 #include "core/book/safewrite.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Reads arbitrary bytes as a bookmark file, for a PDF and for a chapter of a book.
 #include "core/bookmarks/bookmarkfile.h"
 

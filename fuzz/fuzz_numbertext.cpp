@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Decodes arbitrary text as a number text.
 #include "core/links/numbertext.h"
 

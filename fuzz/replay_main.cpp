@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Replays every file of the folders named on the command line through a fuzz target's entry
 // point, so inputs that once crashed run on every ordinary build, without clang's fuzzer.
 #include <QDir>

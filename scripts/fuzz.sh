@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Builds the fuzz targets with clang and runs each for a bounded time.
 #   FUZZ_SECONDS  seconds per target (default 30)
 # New corpus entries stay in build-fuzz/corpus; a crash leaves its input in build-fuzz/artifacts

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Installs every Debian package the build, the tests and the sample run need.
 # Quick when everything is already there: apt is asked only for what is missing.
 set -euo pipefail

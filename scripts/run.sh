@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Installs what the build needs, builds the reader and starts it. Arguments are passed on: the
 # path of a book or a PDF to open. Without one it opens the sample book made by the build.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Sets up a fresh Debian 12 machine, then builds and runs every test three ways: a short fuzz pass
 # over the parsers of untrusted files, the whole suite under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and the whole suite in the ordinary build with warnings as errors.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Linked into every GUI test. Tests answer the user's questions through fakes, so a real modal
 // dialog (a message box, a file dialog) means a fake was bypassed: the test would wait for a
 // click that never comes until its timeout. This guard ends the test at once instead, naming

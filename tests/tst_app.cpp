@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Start-up, and the per-user registration as the opener of books and PDFs, in XDG folders of a
 // temporary home.
 #include "app/filetypes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/book/bookgenerator.h"
 #include "core/book/bookreader.h"
 #include "core/book/bytesource.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The command line's own part: its options, output, messages and exit codes, the names it gives
 // extracted chapters and the problems check reports. The book rules underneath are in tst_book.
 #include "core/links/numbertext.h"

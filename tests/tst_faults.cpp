@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Each fault must leave the old file or the complete new one and nothing else. Root ignores file
 // permissions, hence a small tmpfs, a file-size limit that kills the writer, a child giving up
 // root.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/layout/pagelayout.h"
 #include "core/layout/readerlayout.h"
 #include "core/layout/twips.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/sources/sourcefiles.h"
 #include "testfiles.h"
 

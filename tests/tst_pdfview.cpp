@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The contracts the windows rely on: LoadFile, setCurrentPage, the page box, twips.
 #include "gui/bookmarks/pagecapture.h"
 #include "gui/pdfview/pagearea.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/book/scratchfolder.h"
 #include "core/document/documentsession.h"
 #include "core/text/gbkcodec.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The reader window and its bookmark dialogs as views of the session: the design applied, the
 // layout rules wired to the window's size, and each command once. The rules are tested in core.
 #include "app/startup.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Fails when an include runs against the layers: core includes only core; widgets core and
 # widgets; a gui folder core, widgets, app and itself (reader and bookmarks also the PDF view's
 # header); cli core and cli; app anything. Includes are written from src/, so the first folder of

@@ -1,6 +1,8 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Runs clang-format over every C++ file of the tree with the checkout's .clang-format.
 #   cmake -DSOURCE_DIR=<checkout> -DCLANG_FORMAT=<clang-format-14> [-DCHECK=ON] -P tools/format.cmake
-# With CHECK it changes nothing and fails naming each file that is not formatted.
+# With CHECK it changes nothing and fails naming each file that is not formatted or does not begin
+# with the licence line.
 if(NOT SOURCE_DIR OR NOT CLANG_FORMAT)
     message(FATAL_ERROR "SOURCE_DIR and CLANG_FORMAT must be set")
 endif()
@@ -25,6 +27,12 @@ endif()
 
 set(unformatted 0)
 foreach(file IN LISTS files)
+    file(STRINGS "${file}" first LIMIT_COUNT 1)
+    if(NOT first STREQUAL "// SPDX-License-Identifier: GPL-2.0-or-later")
+        file(RELATIVE_PATH shown "${SOURCE_DIR}" "${file}")
+        message("no licence line: ${shown}")
+        math(EXPR unformatted "${unformatted} + 1")
+    endif()
     execute_process(COMMAND "${CLANG_FORMAT}" --dry-run --Werror "${file}"
                     RESULT_VARIABLE differs OUTPUT_QUIET ERROR_QUIET)
     if(differs)
@@ -35,6 +43,6 @@ foreach(file IN LISTS files)
 endforeach()
 list(LENGTH files count)
 if(unformatted GREATER 0)
-    message(FATAL_ERROR "${unformatted} of ${count} files are not formatted: run the format target")
+    message(FATAL_ERROR "${unformatted} problems in ${count} files: see above")
 endif()
-message("${count} files are formatted")
+message("${count} files are formatted and licensed")

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Draws the chapters of the sample book: small PDFs of Chinese and Latin text, several pages
 // each, named after their chapters. Run at build time: samplepdfs OUTPUT-FOLDER
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Driver of the chapter display benchmark.
 //
 //   quillmoor-bench-chapter draw PDF MIB        draws a PDF of about MIB MiB (noise images,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Times the reader window: from the launch of the process to the window drawn, and from
 // LoadFile to the first page drawn. Also writes the test document.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/document/documentsession.h"
 
 #include "core/book/safewrite.h"

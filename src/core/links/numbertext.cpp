@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/links/numbertext.h"
 
 #include "core/text/gbkcodec.h"

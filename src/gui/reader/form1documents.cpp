@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/reader/form1.h"
 
 #include "app/dialogs.h"
