@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "testpdfs.h"
 
+#include "pdfobjects.h"
 #include "testfiles.h"
 
 #include <QFont>
@@ -37,4 +38,111 @@ QByteArray TestPdfs::bytes(int pages)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("p.pdf"));
     return write(path, pages) ? TestFiles::read(path) : QByteArray();
+}
+
+namespace
+{
+
+QByteArray utf16Hex(const QString &text)
+{
+    QByteArray hex = "<FEFF";
+    for (const QChar c : text)
+        hex += QByteArray::number(c.unicode(), 16).rightJustified(4, '0');
+    return hex + ">";
+}
+
+QByteArray ucs2Hex(const QString &text)
+{
+    return utf16Hex(text).replace("<FEFF", "<");
+}
+
+QByteArray latinLine(int y, const QByteArray &text)
+{
+    return "BT /F1 16 Tf 72 " + QByteArray::number(y) + " Td (" + text + ") Tj ET\n";
+}
+
+QByteArray reference(int object)
+{
+    return QByteArray::number(object) + " 0 R";
+}
+
+} // namespace
+
+QByteArray TestPdfs::linked()
+{
+    PdfObjects pdf;
+    const int catalog = pdf.reserve();
+    const int pages = pdf.reserve();
+    const int outline = pdf.reserve();
+    const int page[3] = {pdf.reserve(), pdf.reserve(), pdf.reserve()};
+    const auto at = [&](int index, int y) {
+        return "[" + reference(page[index]) + " /XYZ 0 " + QByteArray::number(y) + " 0]";
+    };
+    const int latin = pdf.add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    const int descriptor = pdf.add(
+        "<< /Type /FontDescriptor /FontName /STSong-Light /Flags 6 /FontBBox [-25 -254 1000 880]"
+        " /ItalicAngle 0 /Ascent 880 /Descent -120 /CapHeight 880 /StemV 93 >>");
+    const int cidFont = pdf.add("<< /Type /Font /Subtype /CIDFontType0 /BaseFont /STSong-Light"
+                                " /CIDSystemInfo << /Registry (Adobe) /Ordering (GB1) /Supplement"
+                                " 2 >> /FontDescriptor " +
+                                reference(descriptor) + " /DW 1000 >>");
+    const int chinese = pdf.add("<< /Type /Font /Subtype /Type0 /BaseFont /STSong-Light /Encoding"
+                                " /UniGB-UCS2-H /DescendantFonts [" +
+                                reference(cidFont) + "] >>");
+    const QByteArray resources =
+        "<< /Font << /F1 " + reference(latin) + " /F2 " + reference(chinese) + " >> >>";
+
+    const QList<std::pair<QByteArray, QByteArray>> links{
+        {"Go to page three", "/Dest " + at(2, 396)},
+        {"Named chapter", "/A << /S /GoTo /D (chapter2) >>"},
+        {"Web page", "/A << /S /URI /URI (https://example.com/page) >>"},
+        {"Launch", "/A << /S /Launch /F (/usr/bin/xterm) >>"},
+        {"Script", "/A << /S /JavaScript /JS (app.alert\\(1\\)) >>"},
+        {"Local file", "/A << /S /URI /URI (file:///etc/passwd) >>"},
+        {"Other file", "/A << /S /GoToR /F (other.pdf) /D [0 /Fit] >>"}};
+    QByteArray contents = "BT /F1 24 Tf 72 720 Td (Contents) Tj ET\n";
+    QByteArray annotations;
+    for (int i = 0; i < links.size(); ++i) {
+        const int y = 660 - 40 * i;
+        contents += latinLine(y, links.at(i).first);
+        annotations +=
+            reference(pdf.add("<< /Type /Annot /Subtype /Link /Border [0 0 0] /Rect [72 " +
+                              QByteArray::number(y - 8) + " 400 " + QByteArray::number(y + 22) +
+                              "] " + links.at(i).second + " >>")) +
+            " ";
+    }
+    const QByteArray second = latinLine(700, "Second page alpha beta") + "BT /F2 20 Tf 72 640 Td " +
+                              ucs2Hex(QStringLiteral("中文文本")) + " Tj ET\n";
+    const QByteArray third = latinLine(700, "Third page gamma") + latinLine(60, "last words");
+    const QByteArray streams[3] = {contents, second, third};
+    for (int i = 0; i < 3; ++i) {
+        pdf.add("<< /Type /Page /Parent " + reference(pages) +
+                    " /MediaBox [0 0 612 792] /Resources " + resources + " /Contents " +
+                    reference(pdf.addStream("<< >>", streams[i])) +
+                    (i == 0 ? " /Annots [" + annotations + "]" : QByteArray()) + " >>",
+                page[i]);
+    }
+    pdf.add("<< /Type /Pages /Kids [" + reference(page[0]) + " " + reference(page[1]) + " " +
+                reference(page[2]) + "] /Count 3 >>",
+            pages);
+
+    const int chapter = pdf.reserve();
+    const int section = pdf.reserve();
+    const int part = pdf.reserve();
+    pdf.add("<< /Title (Chapter one) /Parent " + reference(outline) + " /Next " + reference(part) +
+                " /First " + reference(section) + " /Last " + reference(section) +
+                " /Count 1 /Dest " + at(0, 792) + " >>",
+            chapter);
+    pdf.add("<< /Title (Section) /Parent " + reference(chapter) + " /Dest " + at(1, 396) + " >>",
+            section);
+    pdf.add("<< /Title " + utf16Hex(QStringLiteral("第二部分")) + " /Parent " + reference(outline) +
+                " /Prev " + reference(chapter) + " /Dest " + at(2, 792) + " >>",
+            part);
+    pdf.add("<< /Type /Outlines /First " + reference(chapter) + " /Last " + reference(part) +
+                " /Count 3 >>",
+            outline);
+    pdf.add("<< /Type /Catalog /Pages " + reference(pages) + " /Outlines " + reference(outline) +
+                " /Names << /Dests << /Names [(chapter2) " + at(1, 792) + "] >> >> >>",
+            catalog);
+    return pdf.finish(catalog);
 }

@@ -14,4 +14,22 @@ bool write(const QString &path, int pages);
 // The bytes of such a PDF; empty when it could not be made.
 QByteArray bytes(int pages);
 
+// Three US Letter pages (612 by 792 points). Page 1 holds the links of `LinkLines`, one to a line:
+// line i has its text's baseline at 660 - 40 i points from the bottom and its link area from
+// 72 to 400 points across, 8 below to 22 above the baseline. Page 2 says "Second page alpha beta"
+// and, in a Chinese font that is not embedded, "中文文本"; page 3 "Third page gamma" and, near its
+// foot, "last words". The outline: "Chapter one" (page 1) holding "Section" (page 2, half way
+// down), then "第二部分" (page 3).
+QByteArray linked();
+enum LinkLines {
+    ToPageThreeHalfWay,
+    ToNamedChapterTwo,
+    ToWebPage, // https://example.com/page
+    Launch,
+    JavaScript,
+    ToLocalFile, // file:///etc/passwd
+    ToOtherPdf,
+    LinkLineCount
+};
+
 } // namespace TestPdfs

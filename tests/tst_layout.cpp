@@ -131,8 +131,8 @@ void TestLayout::pagesStandOneBelowAnother()
     QCOMPARE(pages.pageRect(1), QRect(403, 116, 400, 200));
     QCOMPARE(pages.pageRect(2).size(), QSize(1190, 1684));
     QCOMPARE(pages.contentSize(), QSize(1206, 8 + 100 + 8 + 200 + 8 + 1684 + 8));
-    const QList<std::pair<int, int>> heights{{-50, 0}, {107, 0}, {115, 0},  {116, 1},
-                                             {323, 1}, {324, 2}, {99999, 2}};
+    const QList<std::pair<int, int>> heights{{-50, 0}, {107, 0}, {108, 1},  {116, 1},
+                                             {315, 1}, {316, 2}, {99999, 2}};
     for (const auto &[y, page] : heights)
         QCOMPARE(pages.pageAt(y), page);
     pages.setQuarterTurns(-3);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/links/leftovercheck.h"
 #include "core/links/numbertext.h"
+#include "core/links/pdflinks.h"
 #include "core/links/weblinks.h"
 #include "testfiles.h"
 
@@ -40,6 +41,26 @@ private slots:
               NumberTexts::pageThree(), NumberTexts::downloadPage()})
             QVERIFY(DecodeNumberText(page).startsWith(home) && DecodeNumberText(page) != home);
         QCOMPARE(DecodeNumberText(NumberTexts::probeSuffix()).size(), 4);
+    }
+
+    // A PDF's web link is handed on only for http, https and mailto.
+    void onlyWebAddressesAreOpened()
+    {
+        const QList<std::pair<QString, bool>> cases{{"https://example.com/a?b=1", true},
+                                                    {"HTTP://EXAMPLE.COM", true},
+                                                    {"mailto:a@example.com", true},
+                                                    {"mailto:", false},
+                                                    {"http://", false},
+                                                    {"file:///etc/passwd", false},
+                                                    {"javascript:alert(1)", false},
+                                                    {"data:text/html,x", false},
+                                                    {"/usr/bin/xterm", false},
+                                                    {"example.com", false},
+                                                    {" https://example.com", false},
+                                                    {"https://example.com\n", false},
+                                                    {"", false}};
+        for (const auto &[address, opened] : cases)
+            QVERIFY2(PdfLinks::isOpenableWebAddress(address) == opened, qPrintable(address));
     }
 
     // probe: 'f'ile, 'd'irectory or '-' none; leftover: 'f'ile, 'd'irectory (cannot be

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The contracts the windows rely on: LoadFile, setCurrentPage, the page box, twips.
+#include "fakeservices.h"
 #include "gui/bookmarks/pagecapture.h"
 #include "gui/pdfview/pagearea.h"
 #include "gui/pdfview/pagecache.h"
@@ -8,10 +9,13 @@
 #include "testpdfs.h"
 
 #include <QAbstractScrollArea>
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -27,6 +31,19 @@ class TestPdfView : public QObject
     {
         const QString path = m_folder.filePath(name);
         return TestPdfs::write(path, pages) ? path : QString();
+    }
+    QString writeFile(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_folder.filePath(name);
+        return TestFiles::write(path, bytes) ? path : QString();
+    }
+    // The point of the viewport showing the point (x, y) of `page`, in points from its bottom
+    // left corner as the PDF counts.
+    QPoint pointOnPage(int page, double x, double y) const
+    {
+        const QRect rect = m_view->findChild<PageArea *>()->shownPageRect(page);
+        return {rect.x() + qRound(x / 612 * rect.width()),
+                rect.y() + qRound((792 - y) / 792 * rect.height())};
     }
     QString pageBox() const { return m_view->findChild<QLineEdit *>("pageBox")->text(); }
     // True when the visible part of the pages holds dark pixels: a page has been drawn.
@@ -89,6 +106,66 @@ private slots:
         QVERIFY(!m_view->LoadFile(m_folder.filePath(QStringLiteral("missing.pdf"))));
         QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("good.pdf"), 1)));
         QVERIFY(m_view->findChild<PageArea *>()->message().isEmpty());
+    }
+
+    // A link to a page or a name goes there, Alt+Left and Alt+Right go back and forth; a web link
+    // goes to the opener; a launch, a script, a local file or another PDF does nothing. Only what
+    // is followed shows the hand, with its target.
+    void linksInThePages()
+    {
+        FakeWebOpener opener;
+        m_view->setWebOpener(&opener);
+        QVERIFY(m_view->LoadFile(writeFile(QStringLiteral("linked.pdf"), TestPdfs::linked())));
+        auto *area = m_view->findChild<PageArea *>();
+        const auto line = [&](int i) { return pointOnPage(0, 236, 660 - 40 * i + 7); };
+        const QList<std::pair<int, int>> goes{{TestPdfs::ToPageThreeHalfWay, 3},
+                                              {TestPdfs::ToNamedChapterTwo, 2}};
+        for (const auto &[link, page] : goes) {
+            QTest::mouseClick(area->viewport(), Qt::LeftButton, {}, line(link));
+            QCOMPARE(m_view->currentPage(), page);
+            QTest::keyClick(m_view.get(), Qt::Key_Left, Qt::AltModifier);
+            QCOMPARE(pageBox(), "1");
+            QTest::keyClick(m_view.get(), Qt::Key_Right, Qt::AltModifier);
+            QCOMPARE(m_view->currentPage(), page);
+            QTest::keyClick(m_view.get(), Qt::Key_Left, Qt::AltModifier);
+        }
+        QTest::mouseClick(area->viewport(), Qt::LeftButton, {}, line(TestPdfs::ToPageThreeHalfWay));
+        // Half way down page 3 goes to the top as far as the last page scrolls; its top would not.
+        QCOMPARE(area->verticalScrollBar()->value(), area->verticalScrollBar()->maximum());
+        QVERIFY(pointOnPage(2, 0, 792).y() < 0);
+        QTest::keyClick(m_view.get(), Qt::Key_Left, Qt::AltModifier);
+        for (int link = TestPdfs::ToWebPage; link < TestPdfs::LinkLineCount; ++link) {
+            QTest::mouseMove(area->viewport(), line(link));
+            const bool followed = link == TestPdfs::ToWebPage;
+            QCOMPARE(area->viewport()->cursor().shape(),
+                     followed ? Qt::PointingHandCursor : Qt::ArrowCursor);
+            QTest::mouseClick(area->viewport(), Qt::LeftButton, {}, line(link));
+            QCOMPARE(m_view->currentPage(), 1);
+        }
+        QCOMPARE(opener.addresses, QStringList{"https://example.com/page"});
+    }
+
+    // Dragging selects whole words in reading order; Ctrl+C and "复制" copy them.
+    void selectAndCopy()
+    {
+        QVERIFY(m_view->LoadFile(writeFile(QStringLiteral("linked.pdf"), TestPdfs::linked())));
+        m_view->setCurrentPage(2);
+        auto *area = m_view->findChild<PageArea *>();
+        const auto drag = [&](QPointF from, QPointF to) {
+            QTest::mousePress(area->viewport(), Qt::LeftButton, {},
+                              pointOnPage(1, from.x(), from.y()));
+            QTest::mouseMove(area->viewport(), pointOnPage(1, to.x(), to.y()));
+            QTest::mouseRelease(area->viewport(), Qt::LeftButton, {},
+                                pointOnPage(1, to.x(), to.y()));
+        };
+        drag({150, 705}, {74, 705});
+        QCOMPARE(area->selectedText(), QStringLiteral("Second page"));
+        QTest::keyClick(area, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Second page"));
+        drag({70, 712}, {200, 642});
+        QCOMPARE(area->selectedText(), QStringLiteral("Second page alpha beta\n中文文本"));
+        area->findChild<QAction *>(QStringLiteral("copy"))->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), area->selectedText());
     }
 
     // A typed zoom is held to 50% to 400%, text that is none is put back, a fitting mode shows

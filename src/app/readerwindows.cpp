@@ -4,6 +4,7 @@
 #include "app/dialogs.h"
 #include "gui/bookmarks/bookmarkcommands.h"
 #include "gui/maker/form2.h"
+#include "gui/pdfview/pdfview.h"
 #include "gui/pdfview/pdfviewfactory.h"
 #include "gui/reader/form1.h"
 
@@ -12,6 +13,7 @@ std::unique_ptr<ReaderWindows> ReaderWindows::create(const AppServices &services
     PdfView *view = services.viewFactory->createView(nullptr);
     if (!view)
         return nullptr;
+    view->setWebOpener(services.webOpener);
     std::unique_ptr<ReaderWindows> windows(new ReaderWindows(services));
     windows->m_reader = std::make_unique<Form1>(services, windows->m_session, view);
     windows->m_bookmarks = std::make_unique<BookmarkCommands>(

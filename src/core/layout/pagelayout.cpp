@@ -86,10 +86,10 @@ int PageLayout::pageAt(int y) const
 {
     if (m_rects.isEmpty())
         return -1;
-    // The first page whose bottom edge, gap included, lies below y.
+    // The first page whose bottom edge is at or below y.
     const auto below =
         std::lower_bound(m_rects.cbegin(), m_rects.cend(), y,
-                         [](const QRect &rect, int at) { return rect.bottom() + Gap < at; });
+                         [](const QRect &rect, int at) { return rect.bottom() < at; });
     return below == m_rects.cend() ? pageCount() - 1 : int(below - m_rects.cbegin());
 }
 
@@ -135,4 +135,29 @@ double PageLayout::fitPageZoom(QSize viewport) const
 double PageLayout::clampZoom(double zoom)
 {
     return qIsFinite(zoom) ? qBound(SmallestZoom, zoom, LargestZoom) : 1.0;
+}
+
+QPointF PageLayout::toPageCoordinates(QPointF shown, int quarterTurns)
+{
+    const double x = shown.x();
+    const double y = shown.y();
+    switch (((quarterTurns % 4) + 4) % 4) {
+    case 1:
+        return {y, 1 - x};
+    case 2:
+        return {1 - x, 1 - y};
+    case 3:
+        return {1 - y, x};
+    default:
+        return shown;
+    }
+}
+
+QRectF PageLayout::toShownCoordinates(const QRectF &onPage, int quarterTurns)
+{
+    // The inverse turn of each corner.
+    const auto shown = [quarterTurns](QPointF point) {
+        return toPageCoordinates(point, 4 - quarterTurns);
+    };
+    return QRectF(shown(onPage.topLeft()), shown(onPage.bottomRight())).normalized();
 }

@@ -52,6 +52,11 @@ public:
     double fitWidthZoom(int viewportWidth) const;
     double fitPageZoom(QSize viewport) const;
     static double clampZoom(double zoom);
+
+    // Between a fraction of a page as shown and the page's own normalised coordinates (0 to 1
+    // from its top left corner, before the view's rotation).
+    static QPointF toPageCoordinates(QPointF shown, int quarterTurns);
+    static QRectF toShownCoordinates(const QRectF &onPage, int quarterTurns);
     static double pixelsPerPoint(double zoom) { return zoom * 96.0 / 72.0; }
 
 private:

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/pdfview/pagearea.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -21,20 +25,28 @@ PageArea::PageArea(QWidget *parent) : QAbstractScrollArea(parent)
     setFrameShape(QFrame::NoFrame);
     // Always there, so fitting the width never brings the bar that makes the pages too wide.
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    viewport()->setMouseTracking(true);
     m_renderer = new PageRenderer(this);
     connect(m_renderer, &PageRenderer::rendered, this, &PageArea::accept);
+    auto *copy = new QAction(QStringLiteral("复制"), this);
+    copy->setObjectName(QStringLiteral("copy"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(copy, &QAction::triggered, this, &PageArea::copySelection);
+    addAction(copy);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
-void PageArea::setDocument(std::unique_ptr<Poppler::Document> document)
+void PageArea::setDocument(std::unique_ptr<Poppler::Document> drawing, PageContent *content)
 {
-    QList<QSizeF> sizes;
-    for (int page = 0; page < document->numPages(); ++page) {
-        const std::unique_ptr<Poppler::Page> p = document->page(page);
-        sizes << (p ? p->pageSizeF() : QSizeF());
-    }
-    document->setRenderHint(Poppler::Document::Antialiasing);
-    document->setRenderHint(Poppler::Document::TextAntialiasing);
-    m_renderer->setDocument(std::move(document), ++m_generation);
+    const QList<QSizeF> sizes = content->pageSizes();
+    drawing->setRenderHint(Poppler::Document::Antialiasing);
+    drawing->setRenderHint(Poppler::Document::TextAntialiasing);
+    m_renderer->setDocument(std::move(drawing), ++m_generation);
+    m_content = content;
+    m_back.clear();
+    m_forward.clear();
+    m_selectionStart = m_selectionEnd = TextPoint();
     m_cache.clear();
     m_message.clear();
     m_layout.setPages(sizes);
@@ -49,6 +61,8 @@ void PageArea::setDocument(std::unique_ptr<Poppler::Document> document)
 void PageArea::clearDocument(const QString &message)
 {
     m_renderer->setDocument(nullptr, ++m_generation);
+    m_content = nullptr;
+    m_selectionStart = m_selectionEnd = TextPoint();
     m_cache.clear();
     m_layout.setPages({});
     m_message = message;
@@ -65,7 +79,7 @@ void PageArea::goToPage(int page)
     m_current = page;
     // Scrolling follows the page on the screen; the page asked for stays current even where
     // the scroll bar cannot bring it to the top.
-    const QSignalBlocker blocker(verticalScrollBar());
+    const QScopedValueRollback<bool> placing(m_placing, true);
     verticalScrollBar()->setValue(m_layout.pageRect(page).top() - PageLayout::Gap);
     emit currentPageChanged(m_current);
     requestVisiblePages();
@@ -106,8 +120,7 @@ void PageArea::relayoutKeeping(const PageLayout::Place &place, QPoint at)
         m_layout.setZoom(m_layout.fitPageZoom(viewport()->size()));
     {
         // Moved here in one step: no page in between becomes current.
-        const QSignalBlocker vertical(verticalScrollBar());
-        const QSignalBlocker horizontal(horizontalScrollBar());
+        const QScopedValueRollback<bool> placing(m_placing, true);
         updateScrollBars();
         const QPoint target = m_layout.pointOf(place) - at;
         horizontalScrollBar()->setValue(target.x());
@@ -153,6 +166,8 @@ void PageArea::resizeEvent(QResizeEvent *event)
 
 void PageArea::scrollContentsBy(int, int)
 {
+    if (m_placing)
+        return viewport()->update();
     followScrolling();
     requestVisiblePages();
     viewport()->update();
@@ -168,6 +183,45 @@ void PageArea::followScrolling()
         m_current = page;
         emit currentPageChanged(m_current);
     }
+}
+
+void PageArea::jumpTo(int page, double top)
+{
+    if (page < 0 || page >= pageCount())
+        return;
+    m_back << m_layout.placeAt(scrollOffset());
+    m_forward.clear();
+    m_current = page;
+    showAt({page, QPointF(0, qMax(top, 0.0))});
+}
+
+void PageArea::goBack()
+{
+    if (m_back.isEmpty())
+        return;
+    m_forward << m_layout.placeAt(scrollOffset());
+    showAt(m_back.takeLast());
+}
+
+void PageArea::goForward()
+{
+    if (m_forward.isEmpty())
+        return;
+    m_back << m_layout.placeAt(scrollOffset());
+    showAt(m_forward.takeLast());
+}
+
+// The place at the top of the view, the left edge as it is.
+void PageArea::showAt(const PageLayout::Place &place)
+{
+    const QPoint target = m_layout.pointOf(place);
+    const QScopedValueRollback<bool> placing(m_placing, true);
+    verticalScrollBar()->setValue(target.y() - (place.fraction.y() > 0 ? 0 : PageLayout::Gap));
+    if (!m_layout.pageRect(place.page).intersects(visibleContent()) || place.page != m_current)
+        m_current = place.page;
+    emit currentPageChanged(m_current);
+    requestVisiblePages();
+    viewport()->update();
 }
 
 void PageArea::keyPressEvent(QKeyEvent *event)
@@ -305,8 +359,141 @@ void PageArea::paintEvent(QPaintEvent *)
     }
     painter.translate(-scrollOffset());
     const QRect shown = visibleContent();
-    for (int page = m_layout.pageAt(shown.top()); page <= m_layout.pageAt(shown.bottom()); ++page)
+    for (int page = m_layout.pageAt(shown.top()); page <= m_layout.pageAt(shown.bottom()); ++page) {
         paintPage(painter, page);
+        paintSelection(painter, page);
+    }
+}
+
+std::pair<int, QPointF> PageArea::pagePointAt(QPoint viewPoint) const
+{
+    const QPoint point = viewPoint + scrollOffset();
+    const int page = m_layout.pageAt(point.y());
+    const QRect rect = m_layout.pageRect(page);
+    if (page < 0)
+        return {-1, QPointF()};
+    const QPointF shown(double(point.x() - rect.x()) / rect.width(),
+                        double(point.y() - rect.y()) / rect.height());
+    const QPointF onPage = PageLayout::toPageCoordinates(shown, quarterTurns());
+    return {rect.contains(point) ? page : -1, onPage};
+}
+
+// `links` holds the page's links while the pointer is used.
+const PageLink *PageArea::linkAt(QPoint viewPoint, QList<PageLink> &links) const
+{
+    const auto [page, onPage] = pagePointAt(viewPoint);
+    if (page < 0 || !m_content)
+        return nullptr;
+    links = m_content->links(page);
+    for (const PageLink &link : links) {
+        if (link.kind != PageLink::Kind::Refused && link.area.contains(onPage))
+            return &link;
+    }
+    return nullptr;
+}
+
+TextPoint PageArea::textPointAt(QPoint viewPoint, bool after) const
+{
+    const QPoint point = viewPoint + scrollOffset();
+    const int page = m_layout.pageAt(point.y());
+    if (page < 0 || !m_content)
+        return {};
+    const QRect rect = m_layout.pageRect(page);
+    const QPointF shown(double(point.x() - rect.x()) / rect.width(),
+                        double(point.y() - rect.y()) / rect.height());
+    return {page,
+            m_content->wordAt(page, PageLayout::toPageCoordinates(shown, quarterTurns()), after)};
+}
+
+void PageArea::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QAbstractScrollArea::mousePressEvent(event);
+    m_pressedAt = event->position().toPoint();
+    m_dragging = false;
+    m_selectionStart = m_selectionEnd = TextPoint();
+    viewport()->update();
+}
+
+void PageArea::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint at = event->position().toPoint();
+    if (!(event->buttons() & Qt::LeftButton)) {
+        QList<PageLink> links;
+        const PageLink *link = linkAt(at, links);
+        viewport()->setCursor(link ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        viewport()->setToolTip(link ? link->target : QString());
+        return;
+    }
+    if (!m_dragging && (at - m_pressedAt).manhattanLength() < QApplication::startDragDistance())
+        return;
+    m_dragging = true;
+    // The words between the two points; one that either point falls on is included.
+    m_selectionStart = textPointAt(m_pressedAt, true);
+    m_selectionEnd = textPointAt(at, false);
+    if (m_selectionEnd < m_selectionStart) {
+        m_selectionStart = textPointAt(at, true);
+        m_selectionEnd = textPointAt(m_pressedAt, false);
+    }
+    viewport()->update();
+}
+
+void PageArea::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || m_dragging)
+        return QAbstractScrollArea::mouseReleaseEvent(event);
+    QList<PageLink> pressedLinks;
+    QList<PageLink> releasedLinks;
+    const PageLink *pressed = linkAt(m_pressedAt, pressedLinks);
+    const PageLink *released = linkAt(event->position().toPoint(), releasedLinks);
+    if (pressed && released && pressed->area == released->area)
+        follow(*released);
+}
+
+void PageArea::follow(const PageLink &link)
+{
+    if (link.kind == PageLink::Kind::Web)
+        emit webLinkActivated(link.target);
+    else if (link.kind == PageLink::Kind::Page)
+        jumpTo(link.page, link.top);
+}
+
+QRect PageArea::shownPageRect(int page) const
+{
+    return m_layout.pageRect(page).translated(-scrollOffset());
+}
+
+QString PageArea::selectedText()
+{
+    if (!m_content || m_selectionStart.page < 0 || m_selectionEnd.page < 0)
+        return QString();
+    return m_content->text(m_selectionStart, m_selectionEnd);
+}
+
+void PageArea::copySelection()
+{
+    const QString text = selectedText();
+    if (!text.isEmpty())
+        QApplication::clipboard()->setText(text);
+}
+
+void PageArea::paintSelection(QPainter &painter, int page)
+{
+    const TextPoint from = m_selectionStart;
+    const TextPoint to = m_selectionEnd;
+    if (!m_content || from.page < 0 || to < from || page < from.page || page > to.page)
+        return;
+    const QList<PageWord> words = m_content->words(page);
+    const int first = page == from.page ? qMax(from.word, 0) : 0;
+    const int last = page == to.page ? qMin(to.word, int(words.size()) - 1) : words.size() - 1;
+    const QRect rect = m_layout.pageRect(page);
+    for (int i = first; i <= last; ++i) {
+        const QRectF box = PageLayout::toShownCoordinates(words.at(i).box, quarterTurns());
+        painter.fillRect(QRectF(rect.x() + box.x() * rect.width(),
+                                rect.y() + box.y() * rect.height(), box.width() * rect.width(),
+                                box.height() * rect.height()),
+                         QColor(0, 120, 215, 80));
+    }
 }
 
 void PageArea::paintPage(QPainter &painter, int page)

@@ -3,6 +3,7 @@
 
 #include "core/layout/pagelayout.h"
 #include "gui/pdfview/pagecache.h"
+#include "gui/pdfview/pagecontent.h"
 #include "gui/pdfview/pagerenderer.h"
 
 #include <QAbstractScrollArea>
@@ -17,6 +18,7 @@ class Document;
 // The pages of the document, one below another, scrolled continuously. Pages are drawn by a
 // PageRenderer; until a page is ready it shows as a plain white sheet, or scaled from an earlier
 // zoom. A page that would take more than LargestWholePage bytes is drawn as its visible part only.
+// A click on a link follows it (back and forward return); dragging selects text.
 class PageArea : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -27,9 +29,9 @@ public:
 
     explicit PageArea(QWidget *parent = nullptr);
 
-    // Takes the document for drawing; its page sizes are read here, on the calling thread,
-    // before it goes to the drawing thread.
-    void setDocument(std::unique_ptr<Poppler::Document> document);
+    // Takes the document for drawing to the drawing thread; `content`, the same file opened
+    // again, gives sizes, links and words here. It must live until the next document is set.
+    void setDocument(std::unique_ptr<Poppler::Document> drawing, PageContent *content);
     // No document; `message` is shown in its place when not empty.
     void clearDocument(const QString &message);
 
@@ -46,9 +48,19 @@ public:
     void rotateBy(int quarterTurns);
     int quarterTurns() const { return m_layout.quarterTurns(); }
 
+    // Shows `page` with the fraction `top` of its height at the top of the view (below 0: the
+    // page's top); the place left is remembered for goBack.
+    void jumpTo(int page, double top);
+    void goBack();
+    void goForward();
+    QString selectedText();
+    // Where `page` stands in the viewport, in its pixels.
+    QRect shownPageRect(int page) const;
+
 signals:
     void currentPageChanged(int page);
     void zoomChanged(double zoom);
+    void webLinkActivated(const QString &address);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -56,6 +68,9 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     // Lays out the pages anew and scrolls so that `place` is where `at` of the viewport was.
@@ -69,7 +84,16 @@ private:
     bool drawnInParts(int page) const;
     QRect visiblePartOf(int page, bool margin) const;
     void paintPage(QPainter &painter, int page);
+    void paintSelection(QPainter &painter, int page);
     void accept(quint64 generation, const PageRenderer::Job &job, const QImage &image);
+    // The page under a point of the view and the point in the page's own coordinates; the page
+    // is -1 outside every page.
+    std::pair<int, QPointF> pagePointAt(QPoint viewPoint) const;
+    const PageLink *linkAt(QPoint viewPoint, QList<PageLink> &links) const;
+    TextPoint textPointAt(QPoint viewPoint, bool after) const;
+    void follow(const PageLink &link);
+    void showAt(const PageLayout::Place &place);
+    void copySelection();
 
     PageLayout m_layout;
     PageCache m_cache;
@@ -77,5 +101,14 @@ private:
     quint64 m_generation = 0;
     ZoomMode m_mode = ZoomMode::FitWidth;
     int m_current = -1;
+    // Set while the view scrolls itself to a place: the page current stays as it was chosen.
+    bool m_placing = false;
     QString m_message;
+    PageContent *m_content = nullptr;
+    QList<PageLayout::Place> m_back;
+    QList<PageLayout::Place> m_forward;
+    QPoint m_pressedAt;
+    bool m_dragging = false;
+    TextPoint m_selectionStart;
+    TextPoint m_selectionEnd;
 };

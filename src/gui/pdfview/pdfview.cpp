@@ -2,7 +2,9 @@
 #include "gui/pdfview/pdfview.h"
 
 #include "core/layout/twips.h"
+#include "core/links/webopener.h"
 #include "gui/pdfview/pagearea.h"
+#include "gui/pdfview/pagecontent.h"
 #include "gui/pdfview/zoombox.h"
 #include "widgets/artwork.h"
 
@@ -36,10 +38,13 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
 
     connect(m_pages, &PageArea::currentPageChanged, this, &PdfView::showPageNumber);
     connect(m_pages, &PageArea::zoomChanged, this, &PdfView::showZoom);
+    connect(m_pages, &PageArea::webLinkActivated, this, &PdfView::openWebAddress);
     addShortcut(QKeySequence::ZoomIn, &PdfView::zoomIn);
     addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal), &PdfView::zoomIn);
     addShortcut(QKeySequence::ZoomOut, &PdfView::zoomOut);
     addShortcut(QKeySequence(Qt::CTRL | Qt::Key_0), &PdfView::fitWidth);
+    addShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), &PdfView::goBack);
+    addShortcut(QKeySequence(Qt::ALT | Qt::Key_Right), &PdfView::goForward);
     showPageNumber();
 }
 
@@ -101,14 +106,32 @@ void PdfView::addShortcut(const QKeySequence &keys, void (PdfView::*command)())
     addAction(action);
 }
 
-bool PdfView::LoadFile(const QString &path)
+namespace
+{
+
+std::unique_ptr<Poppler::Document> openDocument(const QString &path)
 {
     std::unique_ptr<Poppler::Document> document = Poppler::Document::load(path);
-    if (!document || document->isLocked() || document->numPages() < 1) {
+    if (!document || document->isLocked() || document->numPages() < 1)
+        return nullptr;
+    return document;
+}
+
+} // namespace
+
+// Each thread that reads the file has a document of its own, all opened here.
+bool PdfView::LoadFile(const QString &path)
+{
+    std::unique_ptr<Poppler::Document> reading = openDocument(path);
+    std::unique_ptr<Poppler::Document> drawing = reading ? openDocument(path) : nullptr;
+    if (!drawing) {
         m_pages->clearDocument(QStringLiteral("无法显示此文件"));
+        m_content.reset();
         return false;
     }
-    m_pages->setDocument(std::move(document));
+    auto content = std::make_unique<PageContent>(std::move(reading));
+    m_pages->setDocument(std::move(drawing), content.get());
+    m_content = std::move(content);
     showZoom();
     return true;
 }
@@ -240,6 +263,22 @@ void PdfView::rotateLeft()
 void PdfView::rotateRight()
 {
     m_pages->rotateBy(1);
+}
+
+void PdfView::goBack()
+{
+    m_pages->goBack();
+}
+
+void PdfView::goForward()
+{
+    m_pages->goForward();
+}
+
+void PdfView::openWebAddress(const QString &address)
+{
+    if (m_webOpener)
+        m_webOpener->openAddress(address);
 }
 
 void PdfView::showZoom()

@@ -3,7 +3,11 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class PageArea;
+class PageContent;
+class WebOpener;
 class QLabel;
 class QLineEdit;
 class QToolBar;
@@ -11,9 +15,10 @@ class ZoomBox;
 
 // The reader window's PDF view, drawn with poppler: pages scroll continuously below a toolbar
 // whose first control is the page box (a QLineEdit showing the current page, one-based, with
-// "/ N" beside it), then previous and next page, zoom and rotation. It offers the operations the
-// reader window performs on its view, and its place in the window in twips, each value read back
-// exactly as written.
+// "/ N" beside it), then previous and next page, zoom and rotation. Links in the pages are
+// followed and text can be selected and copied. It offers the operations the reader window
+// performs on its view, and its place in the window in twips, each value read back exactly as
+// written.
 //
 // LoadFile opens everything the view needs of the file before it returns, so the file may be
 // deleted as soon as it has. Every load reads the file afresh.
@@ -44,6 +49,9 @@ public:
     void setWidth(int twips);
     void setHeight(int twips);
 
+    // Web links of the pages go to `opener`; without one they do nothing.
+    void setWebOpener(WebOpener *opener) { m_webOpener = opener; }
+
     // The page the page box shows, counted from 1; 0 without a document.
     int currentPage() const;
     int pageCount() const;
@@ -66,13 +74,18 @@ private:
     void zoomTo(double zoom);
     void rotateLeft();
     void rotateRight();
+    void goBack();
+    void goForward();
     void showZoom();
+    void openWebAddress(const QString &address);
 
     QToolBar *m_toolbar = nullptr;
     QLineEdit *m_pageBox = nullptr;
     QLabel *m_pageCount = nullptr;
     ZoomBox *m_zoomBox = nullptr;
     PageArea *m_pages = nullptr;
+    std::unique_ptr<PageContent> m_content;
+    WebOpener *m_webOpener = nullptr;
     int m_left = 0;
     int m_top = 0;
     int m_width = 0;

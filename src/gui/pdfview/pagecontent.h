@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include <QCache>
+#include <QList>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+
+#include <memory>
+
+namespace Poppler
+{
+class Document;
+class Link;
+} // namespace Poppler
+
+// A link of a page as the view treats it. Areas are in the page's own normalised coordinates
+// (0 to 1 from its top left corner, before any rotation of the view).
+struct PageLink {
+    enum class Kind { Page, Web, Refused };
+    QRectF area;
+    Kind kind = Kind::Refused;
+    int page = -1;   // Page: counted from 0
+    double top = -1; // Page: a fraction of the page's height, or below 0 for its top
+    QString target;  // Web: the address
+};
+
+struct PageWord {
+    QString text;
+    QRectF box;
+    bool spaceAfter = false;
+};
+
+// A place in the text: a word of a page.
+struct TextPoint {
+    int page = -1;
+    int word = -1;
+    bool operator<(const TextPoint &other) const
+    {
+        return page != other.page ? page < other.page : word < other.word;
+    }
+    bool operator==(const TextPoint &other) const
+    {
+        return page == other.page && word == other.word;
+    }
+};
+
+// What the view reads of a document besides its pictures: page sizes, links and words, on the
+// thread that shows it. It has a poppler document of its own, used by that thread alone.
+class PageContent
+{
+public:
+    explicit PageContent(std::unique_ptr<Poppler::Document> document);
+    ~PageContent();
+
+    int pageCount() const;
+    QList<QSizeF> pageSizes() const;
+    QList<PageLink> links(int page);
+    QList<PageWord> words(int page);
+    // The word of `page` under `point`; between words the last one before it in reading order
+    // (-1 when there is none), or with `after` the first one after it.
+    int wordAt(int page, QPointF point, bool after);
+    // The words from `from` to `to`, both included, a line break between lines; nothing when
+    // `to` comes before `from`.
+    QString text(TextPoint from, TextPoint to);
+    Poppler::Document &document() { return *m_document; }
+
+private:
+    PageLink linkOf(const Poppler::Link &link) const;
+
+    std::unique_ptr<Poppler::Document> m_document;
+    QList<QSizeF> m_sizes;
+    QCache<int, QList<PageLink>> m_links;
+    QCache<int, QList<PageWord>> m_words;
+};
