@@ -168,6 +168,37 @@ private slots:
         QCOMPARE(QApplication::clipboard()->text(), area->selectedText());
     }
 
+    // From the page shown, round the document in both directions, letter case ignored, Chinese
+    // found; a text found nowhere says so.
+    void findAcrossTheDocument()
+    {
+        QVERIFY(m_view->LoadFile(writeFile(QStringLiteral("linked.pdf"), TestPdfs::linked())));
+        m_view->setCurrentPage(2);
+        QTest::keyClick(m_view.get(), Qt::Key_F, Qt::ControlModifier);
+        auto *field = m_view->findChild<QLineEdit *>(QStringLiteral("findField"));
+        QCOMPARE(QApplication::focusWidget(), field);
+        const auto count = [this] {
+            return m_view->findChild<QLabel *>(QStringLiteral("matchCount"))->text();
+        };
+        QTest::keyClicks(field, QStringLiteral("PAGE"));
+        QTest::keyClick(field, Qt::Key_Return);
+        QTRY_COMPARE(count(), "3 / 4");
+        QCOMPARE(m_view->currentPage(), 2);
+        const QList<std::pair<Qt::KeyboardModifier, int>> moves{
+            {Qt::NoModifier, 3}, {Qt::NoModifier, 1}, {Qt::ShiftModifier, 3}};
+        for (const auto &[modifier, page] : moves) {
+            QTest::keyClick(m_view.get(), Qt::Key_F3, modifier);
+            QCOMPARE(m_view->currentPage(), page);
+        }
+        QCOMPARE(count(), "4 / 4");
+        for (const auto &[text, found] :
+             QList<std::pair<QString, QString>>{{"文本", "1 / 1"}, {"nowhere", "0 / 0"}}) {
+            field->setText(text);
+            QTest::keyClick(field, Qt::Key_Return);
+            QTRY_COMPARE(count(), found);
+        }
+    }
+
     // A typed zoom is held to 50% to 400%, text that is none is put back, a fitting mode shows
     // its zoom. At 400% an A4 page would take 57 MiB: it is drawn as the part in view only.
     void zoomBoxAndLargePages()
@@ -218,7 +249,8 @@ private slots:
     }
 
     // Page capture takes the first edit box holding a number: the page box, never the zoom box
-    // however it is typed in. The place in twips reads back exactly, on whole pixels.
+    // or the find field however they are typed in. The place in twips reads back exactly, on whole
+    // pixels.
     void pageCaptureFindsThePageBoxAndThePlaceReadsBack()
     {
         auto *toolbar = m_view->findChild<QToolBar *>(QStringLiteral("toolbar"));
@@ -234,6 +266,7 @@ private slots:
             QVERIFY(page == 0 || m_view->LoadFile(writePdf(QStringLiteral("a.pdf"), 3)));
             m_view->setCurrentPage(page);
             zoom->setText(QStringLiteral("12"));
+            m_view->findChild<QLineEdit *>(QStringLiteral("findField"))->setText("12");
             Module1::FindPageBox(m_view.get());
             QCOMPARE(int(Module1::CurrentPage), page);
         }

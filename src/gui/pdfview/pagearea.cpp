@@ -361,6 +361,7 @@ void PageArea::paintEvent(QPaintEvent *)
     const QRect shown = visibleContent();
     for (int page = m_layout.pageAt(shown.top()); page <= m_layout.pageAt(shown.bottom()); ++page) {
         paintPage(painter, page);
+        paintMatches(painter, page);
         paintSelection(painter, page);
     }
 }
@@ -477,6 +478,47 @@ void PageArea::copySelection()
         QApplication::clipboard()->setText(text);
 }
 
+// In content pixels.
+QRectF PageArea::shownArea(int page, const QRectF &onPage) const
+{
+    const QRect rect = m_layout.pageRect(page);
+    const QRectF box = PageLayout::toShownCoordinates(onPage, quarterTurns());
+    return QRectF(rect.x() + box.x() * rect.width(), rect.y() + box.y() * rect.height(),
+                  box.width() * rect.width(), box.height() * rect.height());
+}
+
+void PageArea::showCurrentMatch()
+{
+    const SearchMatches::Match match = m_matches ? m_matches->current() : SearchMatches::Match();
+    if (match.page < 0 || match.page >= pageCount())
+        return;
+    const QRect area = shownArea(match.page, match.area).toAlignedRect();
+    const QRect shown = visibleContent();
+    {
+        const QScopedValueRollback<bool> placing(m_placing, true);
+        if (area.top() < shown.top() || area.bottom() > shown.bottom())
+            verticalScrollBar()->setValue(area.center().y() - shown.height() / 2);
+        if (area.left() < shown.left() || area.right() > shown.right())
+            horizontalScrollBar()->setValue(area.center().x() - shown.width() / 2);
+    }
+    m_current = match.page;
+    emit currentPageChanged(m_current);
+    requestVisiblePages();
+    viewport()->update();
+}
+
+void PageArea::paintMatches(QPainter &painter, int page)
+{
+    if (!m_matches)
+        return;
+    const SearchMatches::Match current = m_matches->current();
+    for (const QRectF &area : m_matches->on(page)) {
+        const bool isCurrent = page == current.page && area == current.area;
+        painter.fillRect(shownArea(page, area),
+                         isCurrent ? QColor(255, 140, 0, 120) : QColor(255, 220, 0, 110));
+    }
+}
+
 void PageArea::paintSelection(QPainter &painter, int page)
 {
     const TextPoint from = m_selectionStart;
@@ -486,14 +528,8 @@ void PageArea::paintSelection(QPainter &painter, int page)
     const QList<PageWord> words = m_content->words(page);
     const int first = page == from.page ? qMax(from.word, 0) : 0;
     const int last = page == to.page ? qMin(to.word, int(words.size()) - 1) : words.size() - 1;
-    const QRect rect = m_layout.pageRect(page);
-    for (int i = first; i <= last; ++i) {
-        const QRectF box = PageLayout::toShownCoordinates(words.at(i).box, quarterTurns());
-        painter.fillRect(QRectF(rect.x() + box.x() * rect.width(),
-                                rect.y() + box.y() * rect.height(), box.width() * rect.width(),
-                                box.height() * rect.height()),
-                         QColor(0, 120, 215, 80));
-    }
+    for (int i = first; i <= last; ++i)
+        painter.fillRect(shownArea(page, words.at(i).box), QColor(0, 120, 215, 80));
 }
 
 void PageArea::paintPage(QPainter &painter, int page)

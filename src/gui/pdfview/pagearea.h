@@ -5,6 +5,7 @@
 #include "gui/pdfview/pagecache.h"
 #include "gui/pdfview/pagecontent.h"
 #include "gui/pdfview/pagerenderer.h"
+#include "gui/pdfview/searchmatches.h"
 
 #include <QAbstractScrollArea>
 
@@ -54,6 +55,10 @@ public:
     void goBack();
     void goForward();
     QString selectedText();
+    // The matches to highlight, the current one apart; it must outlive the document.
+    void setMatches(const SearchMatches *matches) { m_matches = matches; }
+    // Brings the current match into view, its page the current one.
+    void showCurrentMatch();
     // Where `page` stands in the viewport, in its pixels.
     QRect shownPageRect(int page) const;
 
@@ -85,6 +90,8 @@ private:
     QRect visiblePartOf(int page, bool margin) const;
     void paintPage(QPainter &painter, int page);
     void paintSelection(QPainter &painter, int page);
+    void paintMatches(QPainter &painter, int page);
+    QRectF shownArea(int page, const QRectF &onPage) const;
     void accept(quint64 generation, const PageRenderer::Job &job, const QImage &image);
     // The page under a point of the view and the point in the page's own coordinates; the page
     // is -1 outside every page.
@@ -105,6 +112,7 @@ private:
     bool m_placing = false;
     QString m_message;
     PageContent *m_content = nullptr;
+    const SearchMatches *m_matches = nullptr;
     QList<PageLayout::Place> m_back;
     QList<PageLayout::Place> m_forward;
     QPoint m_pressedAt;

@@ -3,8 +3,11 @@
 
 #include "core/layout/twips.h"
 #include "core/links/webopener.h"
+#include "gui/pdfview/documentsearch.h"
 #include "gui/pdfview/pagearea.h"
 #include "gui/pdfview/pagecontent.h"
+#include "gui/pdfview/searchmatches.h"
+#include "gui/pdfview/toolbarfields.h"
 #include "gui/pdfview/zoombox.h"
 #include "widgets/artwork.h"
 
@@ -19,6 +22,8 @@
 namespace
 {
 const double Levels[] = {0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 3.0, 4.0};
+// One for each core of the machines we run on.
+const int SearchWorkers = 2;
 } // namespace
 
 PdfView::PdfView(QWidget *parent) : QWidget(parent)
@@ -28,6 +33,11 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
     setAutoFillBackground(true);
     m_pages = new PageArea(this);
     m_pages->setObjectName(QStringLiteral("pages"));
+    m_matches = std::make_unique<SearchMatches>();
+    m_pages->setMatches(m_matches.get());
+    m_search = new DocumentSearch(this);
+    connect(m_search, &DocumentSearch::found, this, &PdfView::takeMatches);
+    connect(m_search, &DocumentSearch::finished, this, &PdfView::showMatchCount);
     createToolbar();
 
     auto *layout = new QVBoxLayout(this);
@@ -45,6 +55,9 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
     addShortcut(QKeySequence(Qt::CTRL | Qt::Key_0), &PdfView::fitWidth);
     addShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), &PdfView::goBack);
     addShortcut(QKeySequence(Qt::ALT | Qt::Key_Right), &PdfView::goForward);
+    addShortcut(QKeySequence::Find, &PdfView::focusFindField);
+    addShortcut(QKeySequence(Qt::Key_F3), &PdfView::findNext);
+    addShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), &PdfView::findPrevious);
     showPageNumber();
 }
 
@@ -82,8 +95,23 @@ void PdfView::createToolbar()
     m_toolbar->addSeparator();
     addButton("rotate-left", QStringLiteral("向左旋转"), "rotateLeft", &PdfView::rotateLeft);
     addButton("rotate-right", QStringLiteral("向右旋转"), "rotateRight", &PdfView::rotateRight);
+    m_toolbar->addSeparator();
+    m_findField = new FindField(m_toolbar);
+    m_findField->setObjectName(QStringLiteral("findField"));
+    m_findField->setPlaceholderText(QStringLiteral("查找"));
+    m_findField->setToolTip(QStringLiteral("查找 (Ctrl+F)"));
+    m_findField->setFixedWidth(120);
+    m_toolbar->addWidget(m_findField);
+    addButton("find-previous", QStringLiteral("上一个 (Shift+F3)"), "findPrevious",
+              &PdfView::findPrevious);
+    addButton("find-next", QStringLiteral("下一个 (F3)"), "findNext", &PdfView::findNext);
+    m_matchCount = new QLabel(m_toolbar);
+    m_matchCount->setObjectName(QStringLiteral("matchCount"));
+    m_matchCount->setContentsMargins(4, 0, 4, 0);
+    m_toolbar->addWidget(m_matchCount);
 
     connect(m_pageBox, &QLineEdit::returnPressed, this, &PdfView::goToTypedPage);
+    connect(m_findField, &QLineEdit::returnPressed, this, &PdfView::findNext);
     connect(m_zoomBox, &ZoomBox::zoomChosen, this, &PdfView::zoomTo);
     connect(m_zoomBox, &ZoomBox::fitWidthChosen, this, &PdfView::fitWidth);
     connect(m_zoomBox, &ZoomBox::fitPageChosen, this, &PdfView::fitPage);
@@ -124,6 +152,16 @@ bool PdfView::LoadFile(const QString &path)
 {
     std::unique_ptr<Poppler::Document> reading = openDocument(path);
     std::unique_ptr<Poppler::Document> drawing = reading ? openDocument(path) : nullptr;
+    std::vector<std::unique_ptr<Poppler::Document>> searching;
+    for (int worker = 0; drawing && worker < SearchWorkers; ++worker) {
+        searching.push_back(openDocument(path));
+        if (!searching.back())
+            drawing.reset();
+    }
+    m_search->setDocuments(drawing ? std::move(searching) : decltype(searching)());
+    m_searched.clear();
+    m_matches->clear(0, 0);
+    showMatchCount();
     if (!drawing) {
         m_pages->clearDocument(QStringLiteral("无法显示此文件"));
         m_content.reset();
@@ -273,6 +311,60 @@ void PdfView::goBack()
 void PdfView::goForward()
 {
     m_pages->goForward();
+}
+
+void PdfView::focusFindField()
+{
+    setShowToolbar(true);
+    m_findField->setFocus(Qt::ShortcutFocusReason);
+    m_findField->selectAll();
+}
+
+// A text not searched yet is searched from the page shown; the same text moves to the next match.
+void PdfView::findNext()
+{
+    if (m_findField->text() != m_searched)
+        return startSearch();
+    m_matches->next();
+    m_pages->showCurrentMatch();
+    showMatchCount();
+}
+
+void PdfView::findPrevious()
+{
+    if (m_findField->text() != m_searched)
+        return startSearch();
+    m_matches->previous();
+    m_pages->showCurrentMatch();
+    showMatchCount();
+}
+
+void PdfView::startSearch()
+{
+    m_searched = m_findField->text();
+    m_matches->clear(qMax(currentPage() - 1, 0), pageCount());
+    m_search->start(m_searched, qMax(currentPage() - 1, 0));
+    showMatchCount();
+    m_pages->viewport()->update();
+}
+
+void PdfView::takeMatches(int page, const QList<QRectF> &areas)
+{
+    const SearchMatches::Match before = m_matches->current();
+    m_matches->add(page, areas);
+    const SearchMatches::Match now = m_matches->current();
+    if (now.page != before.page || now.area != before.area)
+        m_pages->showCurrentMatch();
+    showMatchCount();
+    m_pages->viewport()->update();
+}
+
+void PdfView::showMatchCount()
+{
+    m_matchCount->setText(
+        m_searched.isEmpty()
+            ? QString()
+            : QStringLiteral("%1 / %2").arg(m_matches->number()).arg(m_matches->count()));
 }
 
 void PdfView::openWebAddress(const QString &address)

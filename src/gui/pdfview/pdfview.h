@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include <QRectF>
 #include <QWidget>
 
 #include <memory>
 
+class DocumentSearch;
+class FindField;
 class PageArea;
 class PageContent;
+class SearchMatches;
 class WebOpener;
 class QLabel;
 class QLineEdit;
@@ -15,7 +19,7 @@ class ZoomBox;
 
 // The reader window's PDF view, drawn with poppler: pages scroll continuously below a toolbar
 // whose first control is the page box (a QLineEdit showing the current page, one-based, with
-// "/ N" beside it), then previous and next page, zoom and rotation. Links in the pages are
+// "/ N" beside it), then previous and next page, zoom, rotation and find. Links in the pages are
 // followed and text can be selected and copied. It offers the operations the reader window
 // performs on its view, and its place in the window in twips, each value read back exactly as
 // written.
@@ -76,6 +80,12 @@ private:
     void rotateRight();
     void goBack();
     void goForward();
+    void focusFindField();
+    void findNext();
+    void findPrevious();
+    void startSearch();
+    void takeMatches(int page, const QList<QRectF> &areas);
+    void showMatchCount();
     void showZoom();
     void openWebAddress(const QString &address);
 
@@ -83,6 +93,11 @@ private:
     QLineEdit *m_pageBox = nullptr;
     QLabel *m_pageCount = nullptr;
     ZoomBox *m_zoomBox = nullptr;
+    FindField *m_findField = nullptr;
+    QLabel *m_matchCount = nullptr;
+    DocumentSearch *m_search = nullptr;
+    std::unique_ptr<SearchMatches> m_matches;
+    QString m_searched; // the text the matches are of
     PageArea *m_pages = nullptr;
     std::unique_ptr<PageContent> m_content;
     WebOpener *m_webOpener = nullptr;

@@ -2,6 +2,7 @@
 #include "gui/pdfview/zoombox.h"
 
 #include "core/layout/pagelayout.h"
+#include "gui/pdfview/toolbarfields.h"
 
 namespace
 {

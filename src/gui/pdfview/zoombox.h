@@ -2,17 +2,6 @@
 #pragma once
 
 #include <QComboBox>
-#include <QLineEdit>
-
-// The zoom box's editor. Page capture takes the first edit box it finds whose class name holds
-// "Edit" for the view's page box, so this one carries another name.
-class ZoomEntry : public QLineEdit
-{
-    Q_OBJECT
-
-public:
-    using QLineEdit::QLineEdit;
-};
 
 // An editable list of zoom levels and the two fitting modes. It always shows the zoom the pages
 // are drawn at as "N%"; a typed level is held to 50% to 400%, text that is no level is put back.

@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include <QLineEdit>
+
+// The toolbar's edit boxes other than the page box. Page capture takes the first edit box it
+// finds whose class name holds "Edit" for the page box, so these carry other names: a find field
+// holding "12" must never become the page captured.
+class ZoomEntry : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    using QLineEdit::QLineEdit;
+};
+
+class FindField : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    using QLineEdit::QLineEdit;
+};
