@@ -320,21 +320,22 @@ void PdfView::focusFindField()
     m_findField->selectAll();
 }
 
-// A text not searched yet is searched from the page shown; the same text moves to the next match.
 void PdfView::findNext()
 {
-    if (m_findField->text() != m_searched)
-        return startSearch();
-    m_matches->next();
-    m_pages->showCurrentMatch();
-    showMatchCount();
+    moveToMatch(&SearchMatches::next);
 }
 
 void PdfView::findPrevious()
 {
+    moveToMatch(&SearchMatches::previous);
+}
+
+// A text not searched yet is searched from the page shown; the same text moves to another match.
+void PdfView::moveToMatch(void (SearchMatches::*move)())
+{
     if (m_findField->text() != m_searched)
         return startSearch();
-    m_matches->previous();
+    ((*m_matches).*move)();
     m_pages->showCurrentMatch();
     showMatchCount();
 }

@@ -83,6 +83,7 @@ private:
     void focusFindField();
     void findNext();
     void findPrevious();
+    void moveToMatch(void (SearchMatches::*move)());
     void startSearch();
     void takeMatches(int page, const QList<QRectF> &areas);
     void showMatchCount();
