@@ -15,10 +15,13 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <QTreeWidget>
 
 class TestPdfView : public QObject
 {
@@ -197,6 +200,43 @@ private slots:
             QTest::keyClick(field, Qt::Key_Return);
             QTRY_COMPARE(count(), found);
         }
+    }
+
+    // The outline is read whether the pane shows or not, two levels deep; an entry goes to its
+    // place. Thumbnails are drawn once in view. Without an outline the pane's button is off.
+    void outlineAndThumbnails()
+    {
+        QVERIFY(m_view->LoadFile(writeFile(QStringLiteral("linked.pdf"), TestPdfs::linked())));
+        auto *button = m_view->findChild<QAction *>(QStringLiteral("navigationPane"));
+        auto *outline = m_view->findChild<QTreeWidget *>(QStringLiteral("outline"));
+        QVERIFY(button->isEnabled() && !outline->isVisible());
+        QCOMPARE(outline->topLevelItemCount(), 2);
+        QTreeWidgetItem *section = outline->topLevelItem(0)->child(0);
+        QCOMPARE(outline->topLevelItem(0)->text(0) + section->text(0) +
+                     outline->topLevelItem(1)->text(0),
+                 QStringLiteral("Chapter oneSection第二部分"));
+        button->trigger();
+        outline->expandAll();
+        QTest::mouseClick(outline->viewport(), Qt::LeftButton, {},
+                          outline->visualItemRect(section).center());
+        QCOMPARE(m_view->currentPage(), 2);
+        QCOMPARE(pointOnPage(1, 0, 396).y(), 0);
+        auto *pane = m_view->findChild<QTabWidget *>(QStringLiteral("navigation"));
+        pane->setCurrentIndex(1);
+        auto *thumbnails = m_view->findChild<QListWidget *>(QStringLiteral("thumbnails"));
+        const auto inked = [thumbnails] {
+            const QImage image = thumbnails->item(0)->icon().pixmap(120, 480).toImage();
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    if (qGray(image.pixel(x, y)) < 100)
+                        return true;
+                }
+            }
+            return false;
+        };
+        QTRY_VERIFY(inked());
+        QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("plain.pdf"), 2)));
+        QVERIFY(!button->isEnabled() && !pane->isVisible() && outline->topLevelItemCount() == 0);
     }
 
     // A typed zoom is held to 50% to 400%, text that is none is put back, a fitting mode shows

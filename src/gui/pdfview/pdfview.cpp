@@ -4,6 +4,7 @@
 #include "core/layout/twips.h"
 #include "core/links/webopener.h"
 #include "gui/pdfview/documentsearch.h"
+#include "gui/pdfview/navigationpane.h"
 #include "gui/pdfview/pagearea.h"
 #include "gui/pdfview/pagecontent.h"
 #include "gui/pdfview/searchmatches.h"
@@ -12,6 +13,7 @@
 #include "widgets/artwork.h"
 
 #include <QAction>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolBar>
@@ -35,6 +37,11 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
     m_pages->setObjectName(QStringLiteral("pages"));
     m_matches = std::make_unique<SearchMatches>();
     m_pages->setMatches(m_matches.get());
+    m_navigation = new NavigationPane(this);
+    m_navigation->setObjectName(QStringLiteral("navigation"));
+    m_navigation->setFixedWidth(180);
+    m_navigation->hide();
+    connect(m_navigation, &NavigationPane::placeChosen, m_pages, &PageArea::jumpTo);
     m_search = new DocumentSearch(this);
     connect(m_search, &DocumentSearch::found, this, &PdfView::takeMatches);
     connect(m_search, &DocumentSearch::finished, this, &PdfView::showMatchCount);
@@ -44,7 +51,12 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_toolbar);
-    layout->addWidget(m_pages, 1);
+    auto *below = new QHBoxLayout;
+    below->setContentsMargins(0, 0, 0, 0);
+    below->setSpacing(0);
+    below->addWidget(m_navigation);
+    below->addWidget(m_pages, 1);
+    layout->addLayout(below, 1);
 
     connect(m_pages, &PageArea::currentPageChanged, this, &PdfView::showPageNumber);
     connect(m_pages, &PageArea::zoomChanged, this, &PdfView::showZoom);
@@ -95,6 +107,12 @@ void PdfView::createToolbar()
     m_toolbar->addSeparator();
     addButton("rotate-left", QStringLiteral("向左旋转"), "rotateLeft", &PdfView::rotateLeft);
     addButton("rotate-right", QStringLiteral("向右旋转"), "rotateRight", &PdfView::rotateRight);
+    m_navigationButton =
+        m_toolbar->addAction(Artwork::icon(QStringLiteral("navigation-pane")),
+                             QStringLiteral("导航窗格"), this, &PdfView::showNavigationPane);
+    m_navigationButton->setObjectName(QStringLiteral("navigationPane"));
+    m_navigationButton->setCheckable(true);
+    m_navigationButton->setEnabled(false);
     m_toolbar->addSeparator();
     m_findField = new FindField(m_toolbar);
     m_findField->setObjectName(QStringLiteral("findField"));
@@ -152,6 +170,9 @@ bool PdfView::LoadFile(const QString &path)
 {
     std::unique_ptr<Poppler::Document> reading = openDocument(path);
     std::unique_ptr<Poppler::Document> drawing = reading ? openDocument(path) : nullptr;
+    std::unique_ptr<Poppler::Document> thumbnails = drawing ? openDocument(path) : nullptr;
+    if (!thumbnails)
+        drawing.reset();
     std::vector<std::unique_ptr<Poppler::Document>> searching;
     for (int worker = 0; drawing && worker < SearchWorkers; ++worker) {
         searching.push_back(openDocument(path));
@@ -164,10 +185,16 @@ bool PdfView::LoadFile(const QString &path)
     showMatchCount();
     if (!drawing) {
         m_pages->clearDocument(QStringLiteral("无法显示此文件"));
+        m_navigation->clear();
+        showNavigationPane(false);
         m_content.reset();
         return false;
     }
     auto content = std::make_unique<PageContent>(std::move(reading));
+    m_navigation->setDocument(content->document(), std::move(thumbnails), content->pageSizes());
+    m_navigationButton->setEnabled(m_navigation->hasOutline());
+    if (!m_navigation->hasOutline())
+        showNavigationPane(false);
     m_pages->setDocument(std::move(drawing), content.get());
     m_content = std::move(content);
     showZoom();
@@ -311,6 +338,12 @@ void PdfView::goBack()
 void PdfView::goForward()
 {
     m_pages->goForward();
+}
+
+void PdfView::showNavigationPane(bool show)
+{
+    m_navigationButton->setChecked(show);
+    m_navigation->setVisible(show);
 }
 
 void PdfView::focusFindField()

@@ -8,6 +8,8 @@
 
 class DocumentSearch;
 class FindField;
+class NavigationPane;
+class QAction;
 class PageArea;
 class PageContent;
 class SearchMatches;
@@ -19,7 +21,8 @@ class ZoomBox;
 
 // The reader window's PDF view, drawn with poppler: pages scroll continuously below a toolbar
 // whose first control is the page box (a QLineEdit showing the current page, one-based, with
-// "/ N" beside it), then previous and next page, zoom, rotation and find. Links in the pages are
+// "/ N" beside it), then previous and next page, zoom, rotation, the navigation pane (the
+// document's outline and thumbnails, left of the pages) and find. Links in the pages are
 // followed and text can be selected and copied. It offers the operations the reader window
 // performs on its view, and its place in the window in twips, each value read back exactly as
 // written.
@@ -80,6 +83,7 @@ private:
     void rotateRight();
     void goBack();
     void goForward();
+    void showNavigationPane(bool show);
     void focusFindField();
     void findNext();
     void findPrevious();
@@ -100,6 +104,8 @@ private:
     std::unique_ptr<SearchMatches> m_matches;
     QString m_searched; // the text the matches are of
     PageArea *m_pages = nullptr;
+    NavigationPane *m_navigation = nullptr;
+    QAction *m_navigationButton = nullptr;
     std::unique_ptr<PageContent> m_content;
     WebOpener *m_webOpener = nullptr;
     int m_left = 0;
