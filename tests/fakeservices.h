@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QList>
+#include <QPrinter>
 #include <QStringList>
 
 // Stand-ins for the user's answers and the browser, and a view factory that can fail.
@@ -30,11 +31,31 @@ public:
         return fileAnswer;
     }
     QString chooseFolder(QWidget *) override { return folderAnswer; }
+    // Prints to the PDF file `printTo` with the range asked for; an empty path cancels.
+    bool setUpPrinter(QWidget *, QPrinter &printer, int pageCount) override
+    {
+        printedPageCount = pageCount;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printTo);
+        printer.setFromTo(printRange.first, printRange.second);
+        return !printTo.isEmpty();
+    }
+    bool askPassword(QWidget *, const QString &, QString &password) override
+    {
+        ++passwordRequests;
+        password = passwordAnswer;
+        return !passwordAnswer.isNull();
+    }
 
     QStringList messages;
     QList<FileRequest> fileRequests;
     QString fileAnswer;   // empty: the user cancels
     QString folderAnswer; // empty: the user cancels
+    QString printTo;
+    std::pair<int, int> printRange{0, 0};
+    int printedPageCount = 0;
+    QString passwordAnswer; // null: the user cancels
+    int passwordRequests = 0;
 };
 
 class FakeWebOpener : public WebOpener

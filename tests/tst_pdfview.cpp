@@ -16,12 +16,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
+
+#include <poppler-qt6.h>
 
 class TestPdfView : public QObject
 {
@@ -117,7 +120,7 @@ private slots:
     void linksInThePages()
     {
         FakeWebOpener opener;
-        m_view->setWebOpener(&opener);
+        m_view->setServices(nullptr, &opener);
         QVERIFY(m_view->LoadFile(writeFile(QStringLiteral("linked.pdf"), TestPdfs::linked())));
         auto *area = m_view->findChild<PageArea *>();
         const auto line = [&](int i) { return pointOnPage(0, 236, 660 - 40 * i + 7); };
@@ -237,6 +240,54 @@ private slots:
         QTRY_VERIFY(inked());
         QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("plain.pdf"), 2)));
         QVERIFY(!button->isEnabled() && !pane->isVisible() && outline->topLevelItemCount() == 0);
+    }
+
+    // Through the printer dialog with its range, at most 300 dpi; a cancelled dialog prints
+    // nothing.
+    void printsTheRangeChosen()
+    {
+        FakeDialogs dialogs;
+        m_view->setServices(&dialogs, nullptr);
+        QVERIFY(m_view->LoadFile(writeFile(QStringLiteral("linked.pdf"), TestPdfs::linked())));
+        const QString printed = m_folder.filePath(QStringLiteral("printed.pdf"));
+        QTest::keyClick(m_view.get(), Qt::Key_P, Qt::ControlModifier);
+        QVERIFY(dialogs.printedPageCount == 3 && !QFile::exists(printed));
+        dialogs.printTo = printed;
+        dialogs.printRange = {2, 3};
+        m_view->findChild<QAction *>(QStringLiteral("print"))->trigger();
+        const std::unique_ptr<Poppler::Document> paper = Poppler::Document::load(printed);
+        QVERIFY(paper && paper->numPages() == 2 && dialogs.messages.isEmpty());
+        const QImage first = paper->page(0)->renderToImage(20, 20);
+        QVERIFY(first.width() > 100 && qGray(first.pixel(first.rect().center())) > 250);
+        bool inked = false;
+        for (int y = 0; y < first.height() / 4 && !inked; ++y) {
+            for (int x = 0; x < first.width(); ++x)
+                inked = inked || qGray(first.pixel(x, y)) < 128;
+        }
+        QVERIFY(inked); // "Second page alpha beta" at the top
+    }
+
+    // A locked PDF opens with its password only; the search workers open it too.
+    void lockedPdfAsksItsPassword()
+    {
+        FakeDialogs dialogs;
+        m_view->setServices(&dialogs, nullptr);
+        const QString plain = writeFile(QStringLiteral("plain.pdf"), TestPdfs::linked());
+        const QString locked = m_folder.filePath(QStringLiteral("locked.pdf"));
+        QCOMPARE(QProcess::execute(QStringLiteral("qpdf"),
+                                   {"--encrypt", "secret", "owner", "256", "--", plain, locked}),
+                 0);
+        for (const QString &answer : {QString(), QStringLiteral("wrong")}) {
+            dialogs.passwordAnswer = answer;
+            QVERIFY(!m_view->LoadFile(locked) && m_view->pageCount() == 0);
+        }
+        dialogs.passwordAnswer = QStringLiteral("secret");
+        QVERIFY(m_view->LoadFile(locked));
+        QCOMPARE(dialogs.passwordRequests, 3);
+        auto *field = m_view->findChild<QLineEdit *>(QStringLiteral("findField"));
+        field->setText(QStringLiteral("gamma"));
+        QTest::keyClick(field, Qt::Key_Return);
+        QTRY_COMPARE(m_view->currentPage(), 3);
     }
 
     // A typed zoom is held to 50% to 400%, text that is none is put back, a fitting mode shows

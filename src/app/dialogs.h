@@ -3,6 +3,7 @@
 
 #include <QString>
 
+class QPrinter;
 class QWidget;
 
 // The modal dialogs of the program. Windows ask through this interface, so tests can answer in
@@ -24,4 +25,11 @@ public:
 
     // The folder chosen in a folder chooser, or an empty string when the user cancelled.
     virtual QString chooseFolder(QWidget *owner) = 0;
+
+    // The printer dialog for a document of `pageCount` pages: true when the user chose to print,
+    // `printer` then set up as chosen, its page range included (0 to 0 for every page).
+    virtual bool setUpPrinter(QWidget *owner, QPrinter &printer, int pageCount) = 0;
+
+    // The password of the locked document `fileName`; false when the user cancelled.
+    virtual bool askPassword(QWidget *owner, const QString &fileName, QString &password) = 0;
 };

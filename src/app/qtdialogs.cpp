@@ -2,7 +2,11 @@
 #include "app/qtdialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QRegularExpression>
 
 namespace
@@ -45,6 +49,26 @@ QString QtDialogs::chooseFile(QWidget *owner, const QString &title, const QStrin
 QString QtDialogs::chooseFolder(QWidget *owner)
 {
     return QFileDialog::getExistingDirectory(owner);
+}
+
+bool QtDialogs::setUpPrinter(QWidget *owner, QPrinter &printer, int pageCount)
+{
+    QPrintDialog dialog(&printer, owner);
+    dialog.setWindowTitle(QStringLiteral("打印"));
+    dialog.setMinMax(1, pageCount);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtDialogs::askPassword(QWidget *owner, const QString &fileName, QString &password)
+{
+    bool ok = false;
+    password = QInputDialog::getText(
+        owner, QStringLiteral("需要密码"),
+        QStringLiteral("“%1”受密码保护，请输入密码：").arg(QFileInfo(fileName).fileName()),
+        QLineEdit::Password, QString(), &ok);
+    return ok;
 }
 
 QString QtDialogs::anyCaseFilter(const QString &filter)

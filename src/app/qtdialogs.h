@@ -3,7 +3,7 @@
 
 #include "app/dialogs.h"
 
-// The dialogs as the user sees them, made with QMessageBox and QFileDialog.
+// The dialogs as the user sees them, made with Qt's message box, file, print and input dialogs.
 class QtDialogs : public Dialogs
 {
 public:
@@ -11,6 +11,8 @@ public:
     QString chooseFile(QWidget *owner, const QString &title, const QString &initialFolder,
                        const QString &filter) override;
     QString chooseFolder(QWidget *owner) override;
+    bool setUpPrinter(QWidget *owner, QPrinter &printer, int pageCount) override;
+    bool askPassword(QWidget *owner, const QString &fileName, QString &password) override;
 
     // `filter` with every pattern matching in any letter case: "*.pdf" becomes "*.[pP][dD][fF]".
     // The description, parentheses included, is kept for the user to read.

@@ -13,7 +13,7 @@ std::unique_ptr<ReaderWindows> ReaderWindows::create(const AppServices &services
     PdfView *view = services.viewFactory->createView(nullptr);
     if (!view)
         return nullptr;
-    view->setWebOpener(services.webOpener);
+    view->setServices(services.dialogs, services.webOpener);
     std::unique_ptr<ReaderWindows> windows(new ReaderWindows(services));
     windows->m_reader = std::make_unique<Form1>(services, windows->m_session, view);
     windows->m_bookmarks = std::make_unique<BookmarkCommands>(

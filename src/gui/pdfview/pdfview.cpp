@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/pdfview/pdfview.h"
 
+#include "app/dialogs.h"
 #include "core/layout/twips.h"
 #include "core/links/webopener.h"
 #include "gui/pdfview/documentsearch.h"
+#include "gui/pdfview/documentset.h"
 #include "gui/pdfview/navigationpane.h"
 #include "gui/pdfview/pagearea.h"
 #include "gui/pdfview/pagecontent.h"
+#include "gui/pdfview/pageprinter.h"
 #include "gui/pdfview/searchmatches.h"
 #include "gui/pdfview/toolbarfields.h"
 #include "gui/pdfview/zoombox.h"
@@ -16,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -68,6 +72,7 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
     addShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), &PdfView::goBack);
     addShortcut(QKeySequence(Qt::ALT | Qt::Key_Right), &PdfView::goForward);
     addShortcut(QKeySequence::Find, &PdfView::focusFindField);
+    addShortcut(QKeySequence::Print, &PdfView::print);
     addShortcut(QKeySequence(Qt::Key_F3), &PdfView::findNext);
     addShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), &PdfView::findPrevious);
     showPageNumber();
@@ -127,6 +132,8 @@ void PdfView::createToolbar()
     m_matchCount->setObjectName(QStringLiteral("matchCount"));
     m_matchCount->setContentsMargins(4, 0, 4, 0);
     m_toolbar->addWidget(m_matchCount);
+    m_toolbar->addSeparator();
+    addButton("print", QStringLiteral("打印 (Ctrl+P)"), "print", &PdfView::print);
 
     connect(m_pageBox, &QLineEdit::returnPressed, this, &PdfView::goToTypedPage);
     connect(m_findField, &QLineEdit::returnPressed, this, &PdfView::findNext);
@@ -152,53 +159,47 @@ void PdfView::addShortcut(const QKeySequence &keys, void (PdfView::*command)())
     addAction(action);
 }
 
-namespace
-{
-
-std::unique_ptr<Poppler::Document> openDocument(const QString &path)
-{
-    std::unique_ptr<Poppler::Document> document = Poppler::Document::load(path);
-    if (!document || document->isLocked() || document->numPages() < 1)
-        return nullptr;
-    return document;
-}
-
-} // namespace
-
 // Each thread that reads the file has a document of its own, all opened here.
 bool PdfView::LoadFile(const QString &path)
 {
-    std::unique_ptr<Poppler::Document> reading = openDocument(path);
-    std::unique_ptr<Poppler::Document> drawing = reading ? openDocument(path) : nullptr;
-    std::unique_ptr<Poppler::Document> thumbnails = drawing ? openDocument(path) : nullptr;
-    if (!thumbnails)
-        drawing.reset();
-    std::vector<std::unique_ptr<Poppler::Document>> searching;
-    for (int worker = 0; drawing && worker < SearchWorkers; ++worker) {
-        searching.push_back(openDocument(path));
-        if (!searching.back())
-            drawing.reset();
-    }
-    m_search->setDocuments(drawing ? std::move(searching) : decltype(searching)());
+    std::optional<DocumentSet> documents =
+        DocumentSet::open(path, SearchWorkers, [this, &path](QString &password) {
+            return m_dialogs && m_dialogs->askPassword(this, path, password);
+        });
     m_searched.clear();
     m_matches->clear(0, 0);
     showMatchCount();
-    if (!drawing) {
+    if (!documents) {
+        m_search->setDocuments({});
         m_pages->clearDocument(QStringLiteral("无法显示此文件"));
         m_navigation->clear();
         showNavigationPane(false);
         m_content.reset();
         return false;
     }
-    auto content = std::make_unique<PageContent>(std::move(reading));
-    m_navigation->setDocument(content->document(), std::move(thumbnails), content->pageSizes());
+    m_search->setDocuments(std::move(documents->searching));
+    auto content = std::make_unique<PageContent>(std::move(documents->reading));
+    m_navigation->setDocument(content->document(), std::move(documents->thumbnails),
+                              content->pageSizes());
     m_navigationButton->setEnabled(m_navigation->hasOutline());
     if (!m_navigation->hasOutline())
         showNavigationPane(false);
-    m_pages->setDocument(std::move(drawing), content.get());
+    m_pages->setDocument(std::move(documents->drawing), content.get());
     m_content = std::move(content);
     showZoom();
     return true;
+}
+
+// Through the printer dialog; a printer that cannot be started says so.
+void PdfView::print()
+{
+    if (!m_content || !m_dialogs)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    if (!m_dialogs->setUpPrinter(this, printer, pageCount()))
+        return;
+    if (!PagePrinter::print(m_content->document(), printer, m_pages->quarterTurns()))
+        m_dialogs->showMessage(this, QStringLiteral("无法打印！"));
 }
 
 void PdfView::setShowToolbar(bool show)

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class Dialogs;
 class DocumentSearch;
 class FindField;
 class NavigationPane;
@@ -23,9 +24,9 @@ class ZoomBox;
 // whose first control is the page box (a QLineEdit showing the current page, one-based, with
 // "/ N" beside it), then previous and next page, zoom, rotation, the navigation pane (the
 // document's outline and thumbnails, left of the pages) and find. Links in the pages are
-// followed and text can be selected and copied. It offers the operations the reader window
-// performs on its view, and its place in the window in twips, each value read back exactly as
-// written.
+// followed, text can be selected and copied, and pages printed; a locked file asks its password. It
+// offers the operations the reader window performs on its view, and its place in the window in
+// twips, each value read back exactly as written.
 //
 // LoadFile opens everything the view needs of the file before it returns, so the file may be
 // deleted as soon as it has. Every load reads the file afresh.
@@ -56,8 +57,14 @@ public:
     void setWidth(int twips);
     void setHeight(int twips);
 
-    // Web links of the pages go to `opener`; without one they do nothing.
-    void setWebOpener(WebOpener *opener) { m_webOpener = opener; }
+    // Web links of the pages go to `opener`, the printer dialog and the question for a password
+    // to `dialogs`; without them links do nothing, nothing prints and locked files do not open.
+    void setServices(Dialogs *dialogs, WebOpener *opener)
+    {
+        m_dialogs = dialogs;
+        m_webOpener = opener;
+    }
+    void print();
 
     // The page the page box shows, counted from 1; 0 without a document.
     int currentPage() const;
@@ -108,6 +115,7 @@ private:
     QAction *m_navigationButton = nullptr;
     std::unique_ptr<PageContent> m_content;
     WebOpener *m_webOpener = nullptr;
+    Dialogs *m_dialogs = nullptr;
     int m_left = 0;
     int m_top = 0;
     int m_width = 0;

@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "gui/pdfview/pageprinter.h"
+
+#include <QPainter>
+#include <QPrinter>
+
+#include <poppler-qt6.h>
+
+namespace
+{
+
+// Where a page of `size` pixels goes in `area`: as large as fits, centred.
+QRectF fitted(const QSizeF &size, const QRectF &area)
+{
+    const double scale = qMin(area.width() / size.width(), area.height() / size.height());
+    const QSizeF shown = size * scale;
+    return QRectF(area.center() - QPointF(shown.width(), shown.height()) / 2, shown);
+}
+
+void printPage(QPainter &painter, const Poppler::Page &page, double dpi, int quarterTurns,
+               const QRectF &area)
+{
+    QSizeF points = page.pageSizeF();
+    if (quarterTurns % 2)
+        points.transpose();
+    const int width = qMax(1, qRound(points.width() * dpi / 72));
+    const int height = qMax(1, qRound(points.height() * dpi / 72));
+    const QRectF target = fitted(QSizeF(width, height), area);
+    const double scale = target.width() / width;
+    const long long rowsInBand = PagePrinter::BandBytes / (4LL * width);
+    const int band = int(qBound(1LL, rowsInBand, static_cast<long long>(height)));
+    const auto rotation = Poppler::Page::Rotation(quarterTurns % 4);
+    for (int top = 0; top < height; top += band) {
+        const int rows = qMin(band, height - top);
+        const QImage image = page.renderToImage(dpi, dpi, 0, top, width, rows, rotation);
+        if (image.isNull())
+            continue; // a page poppler cannot draw prints blank
+        painter.drawImage(
+            QRectF(target.x(), target.y() + top * scale, target.width(), rows * scale), image);
+    }
+}
+
+} // namespace
+
+bool PagePrinter::print(Poppler::Document &document, QPrinter &printer, int quarterTurns)
+{
+    const int count = document.numPages();
+    int first = 1;
+    int last = count;
+    if (printer.fromPage() > 0) {
+        first = qBound(1, printer.fromPage(), count);
+        last = qBound(first, printer.toPage(), count);
+    }
+    QPainter painter;
+    if (count < 1 || !painter.begin(&printer))
+        return false;
+    const double dpi = qMin(printer.resolution(), MaxDpi);
+    const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
+    const QRectF inPainter(0, 0, area.width(), area.height());
+    for (int number = first; number <= last; ++number) {
+        if (number > first)
+            printer.newPage();
+        if (const std::unique_ptr<Poppler::Page> page = document.page(number - 1))
+            printPage(painter, *page, dpi, ((quarterTurns % 4) + 4) % 4, inPainter);
+    }
+    return painter.end();
+}
