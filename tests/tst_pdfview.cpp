@@ -76,8 +76,8 @@ private slots:
     }
     void cleanup() { m_view.reset(); }
 
-    // A page outside the document is ignored. The file may go or be rewritten once loaded; the
-    // next load reads it afresh and starts at its first page.
+    // A page outside the document is ignored, one typed beyond the last goes to the last. The file
+    // may go or be rewritten once loaded; the next load reads it afresh from its first page.
     void showsTheRequestedPageOfAFileGoneSinceLoading()
     {
         const QString path = writePdf(QStringLiteral("Velmforge.pdf"), 5);
@@ -89,6 +89,13 @@ private slots:
             QVERIFY(m_view->currentPage() == shown && pageBox() == QString::number(shown));
         }
         QTRY_VERIFY(showsInk());
+        auto *box = m_view->findChild<QLineEdit *>(QStringLiteral("pageBox"));
+        for (const auto &[typed, shown] :
+             QList<std::pair<QString, int>>{{"2", 2}, {"99", 5}, {"x", 5}}) {
+            box->setText(typed);
+            QTest::keyClick(box, Qt::Key_Return);
+            QVERIFY(m_view->currentPage() == shown && pageBox() == QString::number(shown));
+        }
         QVERIFY(TestFiles::write(path, TestFiles::read(writePdf(QStringLiteral("7.pdf"), 7))));
         QVERIFY(m_view->LoadFile(path));
         QVERIFY(m_view->pageCount() == 7 && m_view->currentPage() == 1);

@@ -108,8 +108,9 @@ private slots:
     void init() { m_reader = std::make_unique<GuiTest::Reader>(); }
     void cleanup() { m_reader.reset(); }
 
-    // The worked example's size, the menu toggle there and back, the close button for good, then
-    // below the minimum. Under the hidden panel's place the view shows, nothing of the panel.
+    // The worked example's size, the menu toggle there and back, the close button for good, full
+    // screen and back, then below the minimum. Under the hidden panel's place the view shows,
+    // nothing of the panel.
     void layoutFollowsTheWindowSize()
     {
         showWindow();
@@ -128,6 +129,11 @@ private slots:
             return shot.toImage().convertToFormat(QImage::Format_RGB32);
         };
         QCOMPARE(rgb(form().centralWidget()->grab(view().geometry())), rgb(view().grab()));
+        QTest::keyClick(&form(), Qt::Key_F11);
+        QTRY_VERIFY(form().isFullScreen() && form().outerSize().width() > 12000);
+        QTRY_COMPARE(view().Width(), form().outerSize().width() - 260);
+        QTest::keyClick(&form(), Qt::Key_Escape);
+        QTRY_VERIFY(!form().isFullScreen());
         form().resize(200, 150);
         QTRY_VERIFY(form().centralWidget()->width() >= ReaderLayout::minimumClientPixels().width());
         QCOMPARE(view().Width(), form().outerSize().width() - 260);

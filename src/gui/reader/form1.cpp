@@ -89,6 +89,7 @@ Form1::Form1(const AppServices &services, DocumentSession &session, PdfView *vie
     setWindowIcon(Artwork::icon(QStringLiteral("quillmoor")));
     createControls(view);
     createMenus();
+    createFullScreenKeys();
     connectSignals();
     connectSession();
     resize(DesignClientSize + QSize(0, menuBar()->sizeHint().height()));
@@ -251,6 +252,30 @@ void Form1::createMenus()
     访问作者主页->setObjectName(QStringLiteral("访问作者主页"));
     在线帮助 = helpMenu->addAction(QStringLiteral("在线帮助"));
     在线帮助->setObjectName(QStringLiteral("在线帮助"));
+}
+
+// F11 shows the window full screen and back; Escape also comes back, and only then is taken.
+void Form1::createFullScreenKeys()
+{
+    auto *fullScreen = new QAction(this);
+    fullScreen->setObjectName(QStringLiteral("fullScreen"));
+    fullScreen->setShortcut(Qt::Key_F11);
+    connect(fullScreen, &QAction::triggered, this, &Form1::toggleFullScreen);
+    addAction(fullScreen);
+    m_leaveFullScreen = new QAction(this);
+    m_leaveFullScreen->setShortcut(Qt::Key_Escape);
+    m_leaveFullScreen->setEnabled(false);
+    connect(m_leaveFullScreen, &QAction::triggered, this, &Form1::toggleFullScreen);
+    addAction(m_leaveFullScreen);
+}
+
+void Form1::toggleFullScreen()
+{
+    const bool leaving = windowState() & Qt::WindowFullScreen;
+    if (!leaving)
+        m_stateBeforeFullScreen = windowState();
+    setWindowState(leaving ? m_stateBeforeFullScreen : windowState() | Qt::WindowFullScreen);
+    m_leaveFullScreen->setEnabled(!leaving);
 }
 
 void Form1::connectSignals()

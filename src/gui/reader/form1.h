@@ -102,6 +102,8 @@ private:
     void createLinkColumn();
     void createHiddenControls();
     void createMenus();
+    void createFullScreenKeys();
+    void toggleFullScreen();
     void connectSignals();
     void connectSession();
 
@@ -132,6 +134,8 @@ private:
     QMenu *helpMenu = nullptr;       // "帮助(H)"
     QAction *访问作者主页 = nullptr;
     QAction *在线帮助 = nullptr;
+    QAction *m_leaveFullScreen = nullptr; // Escape, while the window is full screen
+    Qt::WindowStates m_stateBeforeFullScreen;
 
     // The side panel and what it holds.
     QFrame *Frame1 = nullptr;
