@@ -34,6 +34,9 @@ const int SearchWorkers = 2;
 
 PdfView::PdfView(QWidget *parent) : QWidget(parent)
 {
+    // Poppler reports every flaw of a damaged file on the console; the view says itself what
+    // matters to the reader.
+    Poppler::setDebugErrorFunction([](const QString &, const QVariant &) {}, QVariant());
     // The view lies over the side panel while the panel is hidden: nothing of it may show
     // through the toolbar.
     setAutoFillBackground(true);
