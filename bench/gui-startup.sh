@@ -3,8 +3,10 @@
 # Figures of the reader window, on a virtual X display, beside pdftoppm on the same 500-page PDF:
 #   - the real program, from launch to its window mapped (the first start, which registers the
 #     file types, and later starts);
-#   - a driver on the same libraries, from launch to the window drawn, and from LoadFile to the
-#     first and to the last page drawn.
+#   - a driver on the same libraries, from launch to the window drawn, from LoadFile to the first
+#     and from setCurrentPage to the last page drawn (beside pdftoppm -r 96 of that page), a
+#     search for a text on the last page (beside pdftotext piped into grep), and the memory taken
+#     while paging through every page at 200%.
 # Run by bench/run (see lib.sh for what it is given).
 # shellcheck source=bench/lib.sh
 source "$(dirname "$0")/lib.sh"
@@ -50,15 +52,21 @@ value()
     awk -v name="$1" '$1 == name { print $2 }' <<<"$2"
 }
 
+pdftotext_grep()
+{
+    pdftotext "$pdf" - | grep -q "Chapter $pages"
+}
+
 pdftoppm_page()
 {
-    bench_ms "$(bench_time pdftoppm -f "$1" -l "$1" "$pdf" "$out/page")"
+    bench_ms "$(bench_time pdftoppm -r 96 -f "$1" -l "$1" "$pdf" "$out/page")"
     rm -f "$out"/page-*
 }
 
 bench_window()
 {
     local starts=() drawns=() firsts=() lasts=() ppm_firsts=() ppm_lasts=() round first shown
+    local finds=() greps=() memories=()
     mkdir -p "$out"
     # A fresh home: the first start registers the file types, later starts find them in place.
     first=$(program_start)
@@ -73,6 +81,11 @@ bench_window()
         lasts+=("$(value last_page_drawn_ms "$shown")")
         ppm_firsts+=("$(pdftoppm_page 1)")
         ppm_lasts+=("$(pdftoppm_page $pages)")
+        shown=$(bench_gui "$driver" find "$pdf" "Chapter $pages")
+        finds+=("$(value found_on_last_page_ms "$shown")")
+        greps+=("$(bench_ms "$(bench_time pdftotext_grep)")")
+        shown=$(bench_gui "$driver" paging-memory "$pdf")
+        memories+=("$(value paging_memory_above_idle_mib "$shown")")
         bench_note "round $round: window ${starts[-1]} ms, page 1 ${firsts[-1]} ms" \
             "(pdftoppm ${ppm_firsts[-1]} ms)"
     done
@@ -83,10 +96,14 @@ bench_window()
         "$(bench_median "${starts[@]}")" "$ppm_first" ms -
     bench_row "start to window drawn, driver (vs pdftoppm page 1)" \
         "$(bench_median "${drawns[@]}")" "$ppm_first" ms -
-    bench_row "$pages-page PDF: page 1 drawn (vs pdftoppm -f 1)" \
-        "$(bench_median "${firsts[@]}")" "$ppm_first" ms -
-    bench_row "$pages-page PDF: page $pages drawn (vs pdftoppm -f $pages)" \
-        "$(bench_median "${lasts[@]}")" "$(bench_median "${ppm_lasts[@]}")" ms -
+    bench_row "$pages-page PDF: page 1 drawn (vs pdftoppm -r 96 -f 1)" \
+        "$(bench_median "${firsts[@]}")" "$ppm_first" ms "<=1.0"
+    bench_row "$pages-page PDF: page $pages drawn (vs pdftoppm -r 96 -f $pages)" \
+        "$(bench_median "${lasts[@]}")" "$(bench_median "${ppm_lasts[@]}")" ms "<=1.0"
+    bench_row "$pages-page PDF: a text of page $pages found (vs pdftotext | grep)" \
+        "$(bench_median "${finds[@]}")" "$(bench_median "${greps[@]}")" ms "<=1.0"
+    bench_row "$pages-page PDF: paging through at 200%, memory above the idle window" \
+        "$(bench_max "${memories[@]}")" - MiB "<150"
 }
 
 bench_need xdotool pdftoppm

@@ -13,7 +13,6 @@ class TestLayout : public QObject
 private slots:
     void layout_data();
     void layout();
-    void toggleAndHide();
     void minimumClientSize();
     void startContentIsCentredButNeverAtANegativePosition_data();
     void startContentIsCentredButNeverAtANegativePosition();
@@ -60,20 +59,6 @@ void TestLayout::layout()
              expected);
     QCOMPARE(layout.outer, laidOut);
     QCOMPARE(layout.grown, laidOut != outer);
-}
-
-// Toggling twice restores the column exactly, from either state; hiding always hides.
-void TestLayout::toggleAndHide()
-{
-    for (int left : {3720, 60}) {
-        const ReaderLayout::Column once = ReaderLayout::toggledColumn(12000, left);
-        QCOMPARE(once.left, left == 3720 ? 60 : 3720);
-        const ReaderLayout::Column twice = ReaderLayout::toggledColumn(12000, once.left);
-        QCOMPARE(twice.left, left);
-        QCOMPARE(twice.width, left == 3720 ? 8080 : 11740);
-    }
-    QCOMPARE(ReaderLayout::hiddenColumn(12000).left, 60);
-    QCOMPARE(ReaderLayout::hiddenColumn(12000).width, 11740);
 }
 
 // The worked example's window has a client area of 792 by 546 pixels; the least client area

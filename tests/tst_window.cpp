@@ -4,8 +4,6 @@
 #include "app/startup.h"
 #include "core/layout/readerlayout.h"
 #include "core/layout/twips.h"
-#include "core/links/numbertext.h"
-#include "core/links/weblinks.h"
 #include "gui/bookmarks/form3.h"
 #include "gui/bookmarks/form4.h"
 #include "gui/bookmarks/pagecapture.h"
@@ -137,28 +135,6 @@ private slots:
         form().resize(200, 150);
         QTRY_VERIFY(form().centralWidget()->width() >= ReaderLayout::minimumClientPixels().width());
         QCOMPARE(view().Width(), form().outerSize().width() - 260);
-    }
-
-    // A link opens its page, a menu entry too; a release elsewhere is no click.
-    void linksOpenTheirPages()
-    {
-        form().Form_Load(QString());
-        const QList<QPair<const char *, QString>> links{{"Label20", NumberTexts::homePage()},
-                                                        {"Label26", NumberTexts::pageThree()},
-                                                        {"在线帮助", NumberTexts::helpPage()}};
-        QStringList expected;
-        for (const auto &link : links) {
-            if (auto *label = form().findChild<ClickLabel *>(QString::fromUtf8(link.first))) {
-                QTest::mouseRelease(label, Qt::LeftButton, Qt::NoModifier, QPoint(-5, -5));
-                QTest::mouseClick(label, Qt::LeftButton);
-            } else {
-                get<QAction>(link.first)->trigger();
-            }
-            expected << Module1::DecodeNumberText(link.second);
-            QCOMPARE(m_reader->fakes.webOpener.addresses, expected);
-        }
-        QCOMPARE(get<QLabel>("Label20")->text(),
-                 Module1::DecodeNumberText(NumberTexts::homePageText()));
     }
 
     // Fitted to the widest line in the list's own font, 8 pixels more; the scroll bar shows only

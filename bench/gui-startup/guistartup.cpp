@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// Times the reader window: from the launch of the process to the window drawn, and from
-// LoadFile to the first page drawn. Also writes the test document.
+// Times the reader window: from the launch of the process to the window drawn, from LoadFile to
+// the first page drawn and from setCurrentPage to the last page drawn, a search for a text on the
+// last page, and the memory taken while paging through every page at 200%. Also writes the test
+// document.
 //
 //   quillmoor-bench-gui write-pdf FILE PAGES
-//   quillmoor-bench-gui startup              (QUILLMOOR_BENCH_LAUNCH_NS: launch time, ns since
-//   epoch) quillmoor-bench-gui first-page FILE
+//   quillmoor-bench-gui startup          (QUILLMOOR_BENCH_LAUNCH_NS: the launch, ns since epoch)
+//   quillmoor-bench-gui first-page FILE
+//   quillmoor-bench-gui find FILE TEXT
+//   quillmoor-bench-gui paging-memory FILE
 //
-// Each timing mode prints "name milliseconds" lines and exits.
+// Each mode prints "name value" lines and exits.
 
 #include "app/appservices.h"
 #include "app/filetypes.h"
@@ -21,10 +25,14 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QComboBox>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QFile>
 #include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -175,6 +183,62 @@ int firstPage(const QString &path)
     return 0;
 }
 
+// From the find field's Enter to the view on the match's page.
+int find(const QString &path, const QString &text)
+{
+    Reader reader;
+    reader.start();
+    reader.waitUntilDrawn();
+    PdfView *view = reader.form->view();
+    view->LoadFile(path);
+    auto *field = view->findChild<QLineEdit *>(QStringLiteral("findField"));
+    auto *count = view->findChild<QLabel *>(QStringLiteral("matchCount"));
+    field->setText(text);
+    QElapsedTimer timer;
+    timer.start();
+    emit field->returnPressed();
+    while (view->currentPage() != view->pageCount() || !count->text().startsWith('1'))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    report("found_on_last_page_ms", timer.nsecsElapsed() / 1e6);
+    return 0;
+}
+
+long long statusKib(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+// The peak resident memory while every page is shown at 200%, above the idle window's.
+int pagingMemory(const QString &path)
+{
+    Reader reader;
+    reader.start();
+    reader.waitUntilDrawn();
+    reader.form->findChild<QFrame *>(QStringLiteral("Picture7"))->hide();
+    PdfView *view = reader.form->view();
+    auto *pages = view->findChild<QAbstractScrollArea *>(QStringLiteral("pages"));
+    const long long idle = statusKib("VmRSS:");
+    view->LoadFile(path);
+    QLineEdit *zoom = view->findChild<QComboBox *>(QStringLiteral("zoomBox"))->lineEdit();
+    zoom->setText(QStringLiteral("200"));
+    emit zoom->returnPressed();
+    for (int page = 1; page <= view->pageCount(); ++page) {
+        view->setCurrentPage(page);
+        QCoreApplication::processEvents();
+        while (!showsInk(pages->viewport()))
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    report("paging_memory_above_idle_mib", (statusKib("VmHWM:") - idle) / 1024.0);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -188,6 +252,13 @@ int main(int argc, char *argv[])
         return startup();
     if (mode == QLatin1String("first-page") && arguments.size() == 3)
         return firstPage(arguments.at(2));
-    std::fprintf(stderr, "usage: %s write-pdf FILE PAGES | startup | first-page FILE\n", argv[0]);
+    if (mode == QLatin1String("find") && arguments.size() == 4)
+        return find(arguments.at(2), arguments.at(3));
+    if (mode == QLatin1String("paging-memory") && arguments.size() == 3)
+        return pagingMemory(arguments.at(2));
+    std::fprintf(stderr,
+                 "usage: %s write-pdf FILE PAGES | startup | first-page FILE | find FILE TEXT"
+                 " | paging-memory FILE\n",
+                 argv[0]);
     return 2;
 }
