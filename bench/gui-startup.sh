@@ -54,7 +54,7 @@ value()
 
 pdftotext_grep()
 {
-    pdftotext "$pdf" - | grep -q "Chapter $pages"
+    pdftotext "$pdf" - | grep -c "Chapter $pages" >/dev/null
 }
 
 pdftoppm_page()

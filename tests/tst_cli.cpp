@@ -266,9 +266,7 @@ private slots:
             {{"make", "-o", "out", "a.pdf"}, "quillmoor-book make: --name and --out are required"},
             {{"make", "-n", " ", "-o", "out", "a.pdf"},
              "quillmoor-book make: the book name and the folder must not be blank"},
-            {{"make", "-n", "A", "-o", "out"}, wrongNumber.arg("make")},
-            {{"list", "a.VELM", "b.VELM"}, wrongNumber.arg("list")},
-            {{"check"}, wrongNumber.arg("check")}};
+            {{"list", "a.VELM", "b.VELM"}, wrongNumber.arg("list")}};
         const QMap<QString, QByteArray> before = snapshot(m_root->path());
         for (const auto &[arguments, message] : cases) {
             const QString refused = run(arguments);

@@ -17,12 +17,12 @@
 #include "gui/pdfview/pdfviewfactory.h"
 #include "gui/reader/form1.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
-#include <QPdfView>
 #include <QPdfWriter>
 #include <QRandomGenerator>
 
@@ -41,6 +41,8 @@ public:
         return QString();
     }
     QString chooseFolder(QWidget *) override { return QString(); }
+    bool setUpPrinter(QWidget *, QPrinter &, int) override { return false; }
+    bool askPassword(QWidget *, const QString &, QString &) override { return false; }
 };
 
 class NoWebOpener : public WebOpener
@@ -125,7 +127,8 @@ int show(const QString &book, int row)
     while (settle.elapsed() < 300)
         QApplication::processEvents();
 
-    QWidget *viewport = form->view()->findChild<QPdfView *>()->viewport();
+    QWidget *viewport =
+        form->view()->findChild<QAbstractScrollArea *>(QStringLiteral("pages"))->viewport();
     resetPeakRss();
     const long before = peakRssKib();
     QElapsedTimer timer;
