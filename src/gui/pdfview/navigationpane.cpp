@@ -4,6 +4,7 @@
 #include "core/layout/pagelayout.h"
 #include "gui/pdfview/pagerenderer.h"
 
+#include <QHash>
 #include <QListWidget>
 #include <QPainter>
 #include <QScrollBar>
@@ -75,11 +76,6 @@ void NavigationPane::setDocument(Poppler::Document &reading,
     clear();
     addOutline(reading.outline(), nullptr);
     m_sizes = pageSizes;
-    for (int page = 0; page < pageSizes.size(); ++page) {
-        auto *item = new QListWidgetItem(blankThumbnail(pageSizes.at(page)),
-                                         QString::number(page + 1), m_thumbnails);
-        item->setTextAlignment(Qt::AlignHCenter);
-    }
     drawing->setRenderHint(Poppler::Document::Antialiasing);
     m_renderer->setDocument(std::move(drawing), ++m_generation);
     requestVisibleThumbnails();
@@ -123,6 +119,21 @@ void NavigationPane::choose(QTreeWidgetItem *item)
         emit placeChosen(page, item->data(0, TopRole).toDouble());
 }
 
+// Listed when first shown, pages of one size sharing one blank picture.
+void NavigationPane::listThumbnails()
+{
+    QHash<QPair<int, int>, QPixmap> blanks;
+    for (int page = 0; page < m_sizes.size(); ++page) {
+        const QSizeF points = m_sizes.at(page);
+        const QPair<int, int> key(qRound(points.width()), qRound(points.height()));
+        if (!blanks.contains(key))
+            blanks.insert(key, blankThumbnail(points));
+        auto *item =
+            new QListWidgetItem(blanks.value(key), QString::number(page + 1), m_thumbnails);
+        item->setTextAlignment(Qt::AlignHCenter);
+    }
+}
+
 void NavigationPane::showEvent(QShowEvent *event)
 {
     QTabWidget::showEvent(event);
@@ -132,8 +143,10 @@ void NavigationPane::showEvent(QShowEvent *event)
 // Only the thumbnails in view are drawn, at the width of the list's pictures.
 void NavigationPane::requestVisibleThumbnails()
 {
-    if (!m_thumbnails->isVisible() || m_thumbnails->count() == 0)
+    if (!m_thumbnails->isVisible())
         return;
+    if (m_thumbnails->count() == 0)
+        listThumbnails();
     const QRect shown = m_thumbnails->viewport()->rect();
     QList<PageRenderer::Job> jobs;
     for (int page = 0; page < m_thumbnails->count(); ++page) {

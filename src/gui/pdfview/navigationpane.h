@@ -45,6 +45,7 @@ protected:
 private:
     void addOutline(const QVector<Poppler::OutlineItem> &items, QTreeWidgetItem *parent);
     void choose(QTreeWidgetItem *item);
+    void listThumbnails();
     void requestVisibleThumbnails();
 
     QTreeWidget *m_outline = nullptr;
