@@ -50,7 +50,6 @@ NavigationPane::NavigationPane(QWidget *parent) : QTabWidget(parent)
     m_renderer = new PageRenderer(this);
 
     connect(m_outline, &QTreeWidget::itemClicked, this, &NavigationPane::choose);
-    connect(m_outline, &QTreeWidget::itemActivated, this, &NavigationPane::choose);
     connect(m_thumbnails, &QListWidget::itemClicked, this,
             [this](QListWidgetItem *item) { emit placeChosen(m_thumbnails->row(item), -1); });
     connect(m_thumbnails->verticalScrollBar(), &QScrollBar::valueChanged, this,

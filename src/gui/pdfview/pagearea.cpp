@@ -49,6 +49,8 @@ void PageArea::setDocument(std::unique_ptr<Poppler::Document> drawing, PageConte
     m_selectionStart = m_selectionEnd = TextPoint();
     m_cache.clear();
     m_message.clear();
+    // A new document is read upright, at the zoom the reader chose.
+    m_layout.setQuarterTurns(0);
     m_layout.setPages(sizes);
     m_current = sizes.isEmpty() ? -1 : 0;
     relayoutKeeping({}, QPoint());
@@ -217,8 +219,7 @@ void PageArea::showAt(const PageLayout::Place &place)
     const QPoint target = m_layout.pointOf(place);
     const QScopedValueRollback<bool> placing(m_placing, true);
     verticalScrollBar()->setValue(target.y() - (place.fraction.y() > 0 ? 0 : PageLayout::Gap));
-    if (!m_layout.pageRect(place.page).intersects(visibleContent()) || place.page != m_current)
-        m_current = place.page;
+    m_current = place.page;
     emit currentPageChanged(m_current);
     requestVisiblePages();
     viewport()->update();

@@ -152,7 +152,7 @@ void PdfView::addButton(const char *art, const QString &text, const char *name,
     action->setObjectName(QLatin1String(name));
 }
 
-// Zoom keys act anywhere in the window that holds the view.
+// The view's keys act anywhere in the window that holds it.
 void PdfView::addShortcut(const QKeySequence &keys, void (PdfView::*command)())
 {
     auto *action = new QAction(this);
