@@ -44,8 +44,9 @@ QList<PageLink> PageContent::links(int page)
             found->append(ours);
         }
     }
+    const QList<PageLink> result = *found; // the cache owns `found` from here on
     m_links.insert(page, found);
-    return *found;
+    return result;
 }
 
 PageLink PageContent::linkOf(const Poppler::Link &link) const
@@ -92,8 +93,9 @@ QList<PageWord> PageContent::words(int page)
                            box->hasSpaceAfter()});
         }
     }
+    const QList<PageWord> result = *found; // the cache owns `found` from here on
     m_words.insert(page, found);
-    return *found;
+    return result;
 }
 
 int PageContent::wordAt(int page, QPointF point, bool after)
