@@ -3,6 +3,8 @@
 
 #include <poppler-qt6.h>
 
+#include <future>
+
 namespace
 {
 
@@ -46,10 +48,20 @@ std::optional<DocumentSet> DocumentSet::open(const QString &path, int searchers,
     }
     if (set.reading->numPages() < 1)
         return std::nullopt;
-    set.drawing = openUnlocked(path, password);
-    set.thumbnails = openUnlocked(path, password);
+    // The others at once, each on a thread of its own: a document belongs to no thread until
+    // it is handed over.
+    const auto opening = [&path, &password] {
+        return std::async(std::launch::async, openUnlocked, path, password);
+    };
+    auto drawing = opening();
+    auto thumbnails = opening();
+    std::vector<std::future<std::unique_ptr<Poppler::Document>>> searching;
     for (int i = 0; i < searchers; ++i)
-        set.searching.push_back(openUnlocked(path, password));
+        searching.push_back(opening());
+    set.drawing = drawing.get();
+    set.thumbnails = thumbnails.get();
+    for (auto &document : searching)
+        set.searching.push_back(document.get());
     if (!set.drawing || !set.thumbnails)
         return std::nullopt;
     for (const std::unique_ptr<Poppler::Document> &document : set.searching) {

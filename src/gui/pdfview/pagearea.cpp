@@ -37,13 +37,13 @@ PageArea::PageArea(QWidget *parent) : QAbstractScrollArea(parent)
     setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
-void PageArea::setDocument(std::unique_ptr<Poppler::Document> drawing, PageContent *content)
+// The first page is asked for at once, laid out alone, and drawn while the other sizes are read.
+void PageArea::startDocument(std::unique_ptr<Poppler::Document> drawing, const QSizeF &firstPage)
 {
-    const QList<QSizeF> sizes = content->pageSizes();
     drawing->setRenderHint(Poppler::Document::Antialiasing);
     drawing->setRenderHint(Poppler::Document::TextAntialiasing);
     m_renderer->setDocument(std::move(drawing), ++m_generation);
-    m_content = content;
+    m_content = nullptr;
     m_back.clear();
     m_forward.clear();
     m_selectionStart = m_selectionEnd = TextPoint();
@@ -51,6 +51,17 @@ void PageArea::setDocument(std::unique_ptr<Poppler::Document> drawing, PageConte
     m_message.clear();
     // A new document is read upright, at the zoom the reader chose.
     m_layout.setQuarterTurns(0);
+    showPages({firstPage});
+}
+
+void PageArea::setContent(PageContent *content)
+{
+    m_content = content;
+    showPages(content->pageSizes());
+}
+
+void PageArea::showPages(const QList<QSizeF> &sizes)
+{
     m_layout.setPages(sizes);
     m_current = sizes.isEmpty() ? -1 : 0;
     relayoutKeeping({}, QPoint());

@@ -30,9 +30,11 @@ public:
 
     explicit PageArea(QWidget *parent = nullptr);
 
-    // Takes the document for drawing to the drawing thread; `content`, the same file opened
-    // again, gives sizes, links and words here. It must live until the next document is set.
-    void setDocument(std::unique_ptr<Poppler::Document> drawing, PageContent *content);
+    // A new document: `drawing` goes to the drawing thread, and the first page is drawn at once.
+    // Then `content`, the same file opened again, gives every page's size, links and words on
+    // this thread; it must live until the next document is started.
+    void startDocument(std::unique_ptr<Poppler::Document> drawing, const QSizeF &firstPage);
+    void setContent(PageContent *content);
     // No document; `message` is shown in its place when not empty.
     void clearDocument(const QString &message);
 
@@ -80,6 +82,7 @@ protected:
 private:
     // Lays out the pages anew and scrolls so that `place` is where `at` of the viewport was.
     void relayoutKeeping(const PageLayout::Place &place, QPoint at);
+    void showPages(const QList<QSizeF> &sizes);
     void updateScrollBars();
     QPoint scrollOffset() const;
     QRect visibleContent() const;

@@ -3,6 +3,17 @@
 
 #include <poppler-qt6.h>
 
+namespace
+{
+
+bool sameJob(const PageRenderer::Job &a, const PageRenderer::Job &b)
+{
+    return a.page == b.page && a.scale == b.scale && a.quarterTurns == b.quarterTurns &&
+           a.part == b.part;
+}
+
+} // namespace
+
 PageRenderer::PageRenderer(QObject *parent) : QObject(parent)
 {
     qRegisterMetaType<PageRenderer::Job>();
@@ -27,6 +38,7 @@ void PageRenderer::setDocument(std::unique_ptr<Poppler::Document> document, quin
         m_incomingGeneration = generation;
         m_documentWaiting = true;
         m_jobs.clear();
+        m_busy.reset();
     }
     m_wake.notify_one();
 }
@@ -35,7 +47,12 @@ void PageRenderer::request(const QList<Job> &jobs)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_jobs.assign(jobs.cbegin(), jobs.cend());
+        // The page being drawn comes anyway: it is not drawn twice.
+        m_jobs.clear();
+        for (const Job &job : jobs) {
+            if (!(m_busy && sameJob(*m_busy, job)))
+                m_jobs.push_back(job);
+        }
     }
     m_wake.notify_one();
 }
@@ -61,8 +78,13 @@ void PageRenderer::run()
             }
             job = m_jobs.front();
             m_jobs.pop_front();
+            m_busy = job;
         }
         const QImage image = draw(job);
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_busy.reset();
+        }
         const quint64 generation = m_generation;
         QMetaObject::invokeMethod(
             this, [this, generation, job, image] { emit rendered(generation, job, image); },

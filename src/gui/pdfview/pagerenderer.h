@@ -10,6 +10,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace Poppler
@@ -54,6 +55,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<Job> m_jobs;
+    std::optional<Job> m_busy; // being drawn
     std::unique_ptr<Poppler::Document> m_incoming;
     bool m_documentWaiting = false;
     quint64 m_incomingGeneration = 0;

@@ -181,13 +181,15 @@ bool PdfView::LoadFile(const QString &path)
         return false;
     }
     m_search->setDocuments(std::move(documents->searching));
+    const std::unique_ptr<Poppler::Page> first = documents->reading->page(0);
+    m_pages->startDocument(std::move(documents->drawing), first ? first->pageSizeF() : QSizeF());
     auto content = std::make_unique<PageContent>(std::move(documents->reading));
     m_navigation->setDocument(content->document(), std::move(documents->thumbnails),
                               content->pageSizes());
     m_navigationButton->setEnabled(m_navigation->hasOutline());
     if (!m_navigation->hasOutline())
         showNavigationPane(false);
-    m_pages->setDocument(std::move(documents->drawing), content.get());
+    m_pages->setContent(content.get());
     m_content = std::move(content);
     showZoom();
     return true;
