@@ -161,3 +161,9 @@ QRectF PageLayout::toShownCoordinates(const QRectF &onPage, int quarterTurns)
     };
     return QRectF(shown(onPage.topLeft()), shown(onPage.bottomRight())).normalized();
 }
+
+QRectF PageLayout::toNormalised(const QRectF &points, const QSizeF &size)
+{
+    return QRectF(points.x() / size.width(), points.y() / size.height(),
+                  points.width() / size.width(), points.height() / size.height());
+}

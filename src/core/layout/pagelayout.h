@@ -57,6 +57,8 @@ public:
     // from its top left corner, before the view's rotation).
     static QPointF toPageCoordinates(QPointF shown, int quarterTurns);
     static QRectF toShownCoordinates(const QRectF &onPage, int quarterTurns);
+    // A rectangle in points of a page of `size` points, in the page's normalised coordinates.
+    static QRectF toNormalised(const QRectF &points, const QSizeF &size);
     static double pixelsPerPoint(double zoom) { return zoom * 96.0 / 72.0; }
 
 private:

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/pdfview/documentsearch.h"
 
+#include "core/layout/pagelayout.h"
+
 #include <poppler-qt6.h>
 
 #include <condition_variable>
@@ -74,8 +76,7 @@ private:
         const QSizeF size = p->pageSizeF();
         QList<QRectF> matches;
         for (const QRectF &r : p->search(text, Poppler::Page::IgnoreCase)) {
-            matches << QRectF(r.x() / size.width(), r.y() / size.height(), r.width() / size.width(),
-                              r.height() / size.height());
+            matches << PageLayout::toNormalised(r, size);
         }
         if (matches.isEmpty())
             return;

@@ -378,28 +378,22 @@ void PageArea::paintEvent(QPaintEvent *)
     }
 }
 
-std::pair<int, QPointF> PageArea::pagePointAt(QPoint viewPoint) const
+PageLayout::Place PageArea::pagePointAt(QPoint viewPoint) const
 {
-    const QPoint point = viewPoint + scrollOffset();
-    const int page = m_layout.pageAt(point.y());
-    const QRect rect = m_layout.pageRect(page);
-    if (page < 0)
-        return {-1, QPointF()};
-    const QPointF shown(double(point.x() - rect.x()) / rect.width(),
-                        double(point.y() - rect.y()) / rect.height());
-    const QPointF onPage = PageLayout::toPageCoordinates(shown, quarterTurns());
-    return {rect.contains(point) ? page : -1, onPage};
+    PageLayout::Place place = m_layout.placeAt(viewPoint + scrollOffset());
+    place.fraction = PageLayout::toPageCoordinates(place.fraction, quarterTurns());
+    return place;
 }
 
 // `links` holds the page's links while the pointer is used.
 const PageLink *PageArea::linkAt(QPoint viewPoint, QList<PageLink> &links) const
 {
-    const auto [page, onPage] = pagePointAt(viewPoint);
-    if (page < 0 || !m_content)
+    const PageLayout::Place place = pagePointAt(viewPoint);
+    if (!m_content || !QRectF(0, 0, 1, 1).contains(place.fraction))
         return nullptr;
-    links = m_content->links(page);
+    links = m_content->links(place.page);
     for (const PageLink &link : links) {
-        if (link.kind != PageLink::Kind::Refused && link.area.contains(onPage))
+        if (link.kind != PageLink::Kind::Refused && link.area.contains(place.fraction))
             return &link;
     }
     return nullptr;
@@ -407,15 +401,10 @@ const PageLink *PageArea::linkAt(QPoint viewPoint, QList<PageLink> &links) const
 
 TextPoint PageArea::textPointAt(QPoint viewPoint, bool after) const
 {
-    const QPoint point = viewPoint + scrollOffset();
-    const int page = m_layout.pageAt(point.y());
-    if (page < 0 || !m_content)
+    const PageLayout::Place place = pagePointAt(viewPoint);
+    if (pageCount() == 0 || !m_content)
         return {};
-    const QRect rect = m_layout.pageRect(page);
-    const QPointF shown(double(point.x() - rect.x()) / rect.width(),
-                        double(point.y() - rect.y()) / rect.height());
-    return {page,
-            m_content->wordAt(page, PageLayout::toPageCoordinates(shown, quarterTurns()), after)};
+    return {place.page, m_content->wordAt(place.page, place.fraction, after)};
 }
 
 void PageArea::mousePressEvent(QMouseEvent *event)

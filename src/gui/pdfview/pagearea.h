@@ -96,9 +96,8 @@ private:
     void paintMatches(QPainter &painter, int page);
     QRectF shownArea(int page, const QRectF &onPage) const;
     void accept(quint64 generation, const PageRenderer::Job &job, const QImage &image);
-    // The page under a point of the view and the point in the page's own coordinates; the page
-    // is -1 outside every page.
-    std::pair<int, QPointF> pagePointAt(QPoint viewPoint) const;
+    // The page nearest a point of the view, and the point in that page's own coordinates.
+    PageLayout::Place pagePointAt(QPoint viewPoint) const;
     const PageLink *linkAt(QPoint viewPoint, QList<PageLink> &links) const;
     TextPoint textPointAt(QPoint viewPoint, bool after) const;
     void follow(const PageLink &link);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/pdfview/pagecontent.h"
 
+#include "core/layout/pagelayout.h"
 #include "core/links/pdflinks.h"
 
 #include <poppler-qt6.h>
@@ -86,10 +87,7 @@ QList<PageWord> PageContent::words(int page)
     if (const std::unique_ptr<Poppler::Page> p = m_document->page(page)) {
         const QSizeF size = p->pageSizeF();
         for (const std::unique_ptr<Poppler::TextBox> &box : p->textList()) {
-            const QRectF r = box->boundingBox();
-            found->append({box->text(),
-                           QRectF(r.x() / size.width(), r.y() / size.height(),
-                                  r.width() / size.width(), r.height() / size.height()),
+            found->append({box->text(), PageLayout::toNormalised(box->boundingBox(), size),
                            box->hasSpaceAfter()});
         }
     }
