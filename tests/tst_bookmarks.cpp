@@ -136,23 +136,18 @@ private slots:
             QCOMPARE(BookmarkPageText(entryText), pageText);
     }
 
-    void appendEndsAnUnfinishedLastLine_data()
-    {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QByteArray>("after");
-        const QByteArray line = Gbk::encode("b［2］\r\n");
-        QTest::newRow("no file") << QByteArray() << line;
-        QTest::newRow("no line end") << QByteArray("a") << "a\r\n" + line;
-        QTest::newRow("LF") << QByteArray("a\n") << "a\n" + line;
-        QTest::newRow("CR") << QByteArray("a\r") << "a\r" + line;
-    }
+    // The file before, then after "b［2］" is appended.
     void appendEndsAnUnfinishedLastLine()
     {
-        QFETCH(QByteArray, before);
-        QFETCH(QByteArray, after);
-        QVERIFY(before.isEmpty() || TestFiles::write(path("a.ini"), before));
-        QVERIFY(AppendBookmarkLine(path("a.pdf"), QStringLiteral("b［2］")));
-        QCOMPARE(TestFiles::read(path("a.ini")), after);
+        const QByteArray line = Gbk::encode("b［2］\r\n");
+        const QList<std::pair<QByteArray, QByteArray>> cases{
+            {"", line}, {"a", "a\r\n" + line}, {"a\n", "a\n" + line}, {"a\r", "a\r" + line}};
+        for (const auto &[before, after] : cases) {
+            QFile::remove(path("a.ini"));
+            QVERIFY(before.isEmpty() || TestFiles::write(path("a.ini"), before));
+            QVERIFY(AppendBookmarkLine(path("a.pdf"), QStringLiteral("b［2］")));
+            QCOMPARE(TestFiles::read(path("a.ini")), after);
+        }
     }
 
     void writeFailingAfterNBytesKeepsTheOldFile_data()

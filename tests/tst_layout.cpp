@@ -14,12 +14,10 @@ private slots:
     void layout_data();
     void layout();
     void minimumClientSize();
-    void startContentIsCentredButNeverAtANegativePosition_data();
     void startContentIsCentredButNeverAtANegativePosition();
     void twipsBecomePixelsEdgeByEdge();
     void pagesStandOneBelowAnother();
     void aPlaceSurvivesZoomAndRotation();
-    void fittingZooms_data();
     void fittingZooms();
 };
 
@@ -73,22 +71,16 @@ void TestLayout::minimumClientSize()
     QVERIFY(ReaderLayout::outerSizeOf(least - QSize(0, 1)).height() < 6500);
 }
 
-void TestLayout::startContentIsCentredButNeverAtANegativePosition_data()
-{
-    QTest::addColumn<QSize>("panel");
-    QTest::addColumn<QPoint>("at");
-    QTest::newRow("larger panel") << QSize(10280, 8180) << QPoint(1000, 1000);
-    QTest::newRow("same size") << QSize(8280, 6180) << QPoint(0, 0);
-    QTest::newRow("odd difference") << QSize(8281, 6183) << QPoint(0, 1);
-    QTest::newRow("narrower panel") << QSize(4880, 8180) << QPoint(0, 1000);
-    QTest::newRow("smaller in both") << QSize(100, 100) << QPoint(0, 0);
-}
-
+// Panel sizes and where the 8280 by 6180 content then stands.
 void TestLayout::startContentIsCentredButNeverAtANegativePosition()
 {
-    QFETCH(QSize, panel);
-    QFETCH(QPoint, at);
-    QCOMPARE(ReaderLayout::centeredContent(panel, QSize(8280, 6180)), at);
+    const QList<std::pair<QSize, QPoint>> cases{{{10280, 8180}, {1000, 1000}},
+                                                {{8280, 6180}, {0, 0}},
+                                                {{8281, 6183}, {0, 1}},
+                                                {{4880, 8180}, {0, 1000}},
+                                                {{100, 100}, {0, 0}}};
+    for (const auto &[panel, at] : cases)
+        QCOMPARE(ReaderLayout::centeredContent(panel, QSize(8280, 6180)), at);
 }
 
 // 15 twips a pixel, to the nearest pixel, half away from zero; neighbours that share an edge in
@@ -142,31 +134,21 @@ void TestLayout::aPlaceSurvivesZoomAndRotation()
     QCOMPARE(pages.placeAt(pages.pointOf(place)).page, 3);
 }
 
-void TestLayout::fittingZooms_data()
-{
-    QTest::addColumn<QList<QSizeF>>("points");
-    QTest::addColumn<QSize>("viewport");
-    QTest::addColumn<double>("width");
-    QTest::addColumn<double>("page");
-    const QSizeF page(600, 800); // 800 by 1066.67 pixels at zoom 1
-    QTest::newRow("fits at 1") << QList<QSizeF>{page} << QSize(816, 1083) << 1.0 << 1.0;
-    QTest::newRow("the widest page counts")
-        << QList<QSizeF>{page, QSizeF(1200, 100)} << QSize(816, 9999) << 0.5 << 0.5;
-    QTest::newRow("held to 50%") << QList<QSizeF>{page} << QSize(100, 100) << 0.5 << 0.5;
-    QTest::newRow("held to 400%") << QList<QSizeF>{QSizeF(10, 10)} << QSize(2000, 2000) << 4.0
-                                  << 4.0;
-}
-
+// Pages in points, the viewport, then the zoom that fits the width and the one that fits a page.
 void TestLayout::fittingZooms()
 {
-    QFETCH(QList<QSizeF>, points);
-    QFETCH(QSize, viewport);
-    QFETCH(double, width);
-    QFETCH(double, page);
-    PageLayout pages;
-    pages.setPages(points);
-    QCOMPARE(pages.fitWidthZoom(viewport.width()), width);
-    QVERIFY(qAbs(pages.fitPageZoom(viewport) - page) < 0.002);
+    const QSizeF page(600, 800); // 800 by 1066.67 pixels at zoom 1
+    const QList<std::tuple<QList<QSizeF>, QSize, double, double>> cases{
+        {{page}, {816, 1083}, 1.0, 1.0},                    // fits at 1
+        {{page, QSizeF(1200, 100)}, {816, 9999}, 0.5, 0.5}, // the widest page counts
+        {{page}, {100, 100}, 0.5, 0.5},                     // held to 50%
+        {{QSizeF(10, 10)}, {2000, 2000}, 4.0, 4.0}};        // held to 400%
+    for (const auto &[points, viewport, width, fitPage] : cases) {
+        PageLayout pages;
+        pages.setPages(points);
+        QCOMPARE(pages.fitWidthZoom(viewport.width()), width);
+        QVERIFY(qAbs(pages.fitPageZoom(viewport) - fitPage) < 0.002);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestLayout)

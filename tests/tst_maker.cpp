@@ -19,23 +19,18 @@ class TestMaker : public QObject
     Q_OBJECT
 
 private slots:
-    void namesChaptersAndRecognisesPdfPaths_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("isPdf");
-        QTest::newRow("case") << QString("/x.pdf/第二章.pDf") << QString("第二章") << true;
-        QTest::newRow("inside") << QString("/docs/a.PDF.bak.pdf") << QString("a.bak") << true;
-        QTest::newRow("only") << QString(".pdf") << QString() << true;
-        QTest::newRow("no dot") << QString("/a/bpdf") << QString("bpdf") << false;
-    }
+    // The name a path gives its chapter, and whether it is taken for a PDF.
     void namesChaptersAndRecognisesPdfPaths()
     {
-        QFETCH(QString, path);
-        QFETCH(QString, name);
-        QFETCH(bool, isPdf);
-        QCOMPARE(chapterNameOf(path), name);
-        QCOMPARE(isPdfPath(path), isPdf);
+        const QList<std::tuple<QString, QString, bool>> cases{
+            {"/x.pdf/第二章.pDf", "第二章", true},
+            {"/docs/a.PDF.bak.pdf", "a.bak", true},
+            {".pdf", "", true},
+            {"/a/bpdf", "bpdf", false}};
+        for (const auto &[path, name, isPdf] : cases) {
+            QCOMPARE(chapterNameOf(path), name);
+            QCOMPARE(isPdfPath(path), isPdf);
+        }
     }
 
     // In any locale and input order. A link to a PDF file is listed like the file (the user put it

@@ -112,32 +112,26 @@ private slots:
         QVERIFY(m_form->Text1->text().isEmpty() && m_form->List1->count() == 0);
     }
 
-    void listCommands_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<int>("selected");  // -1 for none
-        QTest::addColumn<QString>("order"); // of A, B, C afterwards; the paths move with them
-        QTest::addColumn<int>("selection"); // afterwards
-        QTest::newRow("up") << "Command7" << 1 << "BAC" << 0;
-        QTest::newRow("down") << "Command1" << 1 << "ACB" << 2;
-        QTest::newRow("delete") << "Command6" << 1 << "AC" << -1;
-        QTest::newRow("down from the last") << "Command1" << 2 << "ABC" << 2;
-        QTest::newRow("clear") << "Command8" << 1 << "" << -1;
-    }
+    // A command, the row selected (-1 none), then A, B and C, paths with them, and the selection.
     void listCommands()
     {
-        QFETCH(QString, command);
-        QFETCH(int, selected);
-        QFETCH(QString, order);
-        QFETCH(int, selection);
-        fill(QString(), {make("A.pdf"), make("B.pdf"), make("C.pdf")});
-        m_form->List1->setCurrentRow(selected);
-        m_form->findChild<QPushButton *>(command)->click();
-        QCOMPARE(texts(m_form->List1).join(QString()), order);
-        QCOMPARE(texts(m_form->List2).join(QString()).remove(m_dir->path() + "/").remove(".pdf"),
-                 order);
-        const QList<QListWidgetItem *> items = m_form->List1->selectedItems();
-        QCOMPARE(items.isEmpty() ? -1 : m_form->List1->row(items.first()), selection);
+        const QList<std::tuple<const char *, int, QString, int>> cases{{"Command7", 1, "BAC", 0},
+                                                                       {"Command1", 1, "ACB", 2},
+                                                                       {"Command6", 1, "AC", -1},
+                                                                       {"Command1", 2, "ABC", 2},
+                                                                       {"Command8", 1, "", -1}};
+        for (const auto &[command, selected, order, selection] : cases) {
+            m_form->Command8->click();
+            fill(QString(), {make("A.pdf"), make("B.pdf"), make("C.pdf")});
+            m_form->List1->setCurrentRow(selected);
+            m_form->findChild<QPushButton *>(command)->click();
+            QCOMPARE(texts(m_form->List1).join(QString()), order);
+            QCOMPARE(
+                texts(m_form->List2).join(QString()).remove(m_dir->path() + "/").remove(".pdf"),
+                order);
+            const QList<QListWidgetItem *> items = m_form->List1->selectedItems();
+            QCOMPARE(items.isEmpty() ? -1 : m_form->List1->row(items.first()), selection);
+        }
     }
 
     void listStopsAt32767Entries()

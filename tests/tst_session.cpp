@@ -63,7 +63,6 @@ private slots:
     void init();
     void cleanup() { m_session.reset(); }
 
-    void openFollowsTheKind_data();
     void openFollowsTheKind();
     void chapterIsShownFromAScratchFileGoneAfterwards();
     void chaptersThatCannotBeRead();
@@ -99,31 +98,27 @@ void TestSession::init()
     m_recorder = std::make_unique<Recorder>(*m_session);
 }
 
-void TestSession::openFollowsTheKind_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QStringList>("events");
-    QTest::newRow("pdf") << "a.PDF" << QStringList{"pdf", "bookmarks 甲=甲［3］,乙=乙［4］"};
-    QTest::newRow("book") << "b.velm" << QStringList{"contents 一,二"};
-    QTest::newRow("book without a dot") << "bVELM" << QStringList{"contents 一,二"};
-    QTest::newRow("no kind") << "b.txt" << QStringList{};
-    QTest::newRow("three characters") << "ELM" << QStringList{};
-}
-
 // A path of no kind is taken as the path and nothing of the file is read.
 void TestSession::openFollowsTheKind()
 {
-    QFETCH(QString, name);
-    QFETCH(QStringList, events);
-    const QString path = write(name, bookOf({{"一", m_one}, {"二", m_two}}));
-    const QString ini = Module1::BookmarkFilePath(path);
-    QVERIFY(TestFiles::write(ini.isEmpty() ? file("x.ini") : ini,
-                             encode("甲［3］\r\n\r\n乙［4］\r\n无页码\r\n")));
-    m_session->open(path);
-    events.replaceInStrings("pdf", "pdf " + path);
-    QCOMPARE(this->events(), QStringList{"opened " + path} + events);
-    QCOMPARE(m_session->chapter(), -1);
-    QVERIFY(scratchFiles().isEmpty());
+    const QList<std::pair<QString, QStringList>> cases{
+        {"a.PDF", {"pdf", "bookmarks 甲=甲［3］,乙=乙［4］"}},
+        {"b.velm", {"contents 一,二"}},
+        {"bVELM", {"contents 一,二"}},
+        {"b.txt", {}},
+        {"ELM", {}}};
+    for (auto [name, expected] : cases) {
+        init();
+        const QString path = write(name, bookOf({{"一", m_one}, {"二", m_two}}));
+        const QString ini = Module1::BookmarkFilePath(path);
+        QVERIFY(TestFiles::write(ini.isEmpty() ? file("x.ini") : ini,
+                                 encode("甲［3］\r\n\r\n乙［4］\r\n无页码\r\n")));
+        m_session->open(path);
+        expected.replaceInStrings("pdf", "pdf " + path);
+        QCOMPARE(events(), QStringList{"opened " + path} + expected);
+        QCOMPARE(m_session->chapter(), -1);
+        QVERIFY(scratchFiles().isEmpty());
+    }
 }
 
 // The chapter's bytes exactly, from a scratch file that exists while the view loads it, even over
