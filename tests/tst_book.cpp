@@ -84,29 +84,6 @@ class TestBook : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init();
-
-    void writesTheWorkedExampleBooks_data();
-    void writesTheWorkedExampleBooks();
-    void writesEveryNameAsOneReadableLine();
-    void writesTheBookWhereTheFieldsSay();
-    void damagedLinesKeepTheirPlace_data();
-    void damagedLinesKeepTheirPlace();
-    void untrustedTrailersGiveNoChapters_data();
-    void untrustedTrailersGiveNoChapters();
-    void damagedBooksOpenOrFailCleanly();
-    void copiesChaptersExactlyOrFailsClearly();
-    void failedGenerationKeepsTheEarlierBook_data();
-    void failedGenerationKeepsTheEarlierBook();
-    void writeFailingAfterNBytesKeepsTheEarlierBook_data();
-    void writeFailingAfterNBytesKeepsTheEarlierBook();
-    void changeDuringTheCopyKeepsTheEarlierBook_data();
-    void changeDuringTheCopyKeepsTheEarlierBook();
-    void largestBookAndChapterCountAreAccepted();
-    void scratchIndexFileIsNeitherLeftNorFollowed();
-
-private:
     QString folder(const char *name) const { return m_dir->filePath(QLatin1String(name)); }
     QString makeSource(const QString &fileName, const QByteArray &bytes) const
     {
@@ -129,500 +106,515 @@ private:
         QCOMPARE(TestFiles::read(folder("out") + "/A.VELM"), earlier);
         QCOMPARE(entriesOf(folder("scratch")), QStringList());
     }
-    QString problemOpening(const QByteArray &bytes) const;
-    QList<SourceEntry> sparseSourcesFor(qint64 bookSize) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
-};
 
-void TestBook::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    for (const char *name : {"in", "out", "scratch"})
-        QVERIFY(QDir(m_dir->path()).mkdir(QLatin1String(name)));
-}
-
-// Sparse, so that nothing near `bookSize` is written; none when they cannot be made.
-QList<SourceEntry> TestBook::sparseSourcesFor(qint64 bookSize) const
-{
-    const qint64 first = 1000000000;
-    const qint64 indexLength = ContentsIndex::encode({{"a", first}, {"b", first}}).size();
-    const auto sparse = [this](const char *name, qint64 size) {
-        QFile file(folder("in") + "/" + name + ".pdf");
-        return file.open(QIODevice::WriteOnly) && file.resize(size);
-    };
-    if (!sparse("a", first) || !sparse("b", bookSize - 4 - indexLength - first))
-        return {};
-    return {{"a", folder("in") + "/a.pdf"}, {"b", folder("in") + "/b.pdf"}};
-}
-
-// Opens `bytes` as a book file and copies every chapter; empty when it all behaved, else what
-// went wrong. A chapter may be read only when its range lies inside the chapter area.
-QString TestBook::problemOpening(const QByteArray &bytes) const
-{
-    const QString path = m_dir->filePath(QStringLiteral("damaged.VELM"));
-    if (!TestFiles::write(path, bytes))
-        return QStringLiteral("cannot write the test file");
-    const BookContents contents = BookReader::readContents(path);
-    MemoryByteSource memory(bytes);
-    const BookContents inMemory = BookReader::readContents(memory);
-    if (inMemory.ok != contents.ok || inMemory.lines.size() != contents.lines.size())
-        return QStringLiteral("a file and memory read differently");
-    if (!contents.ok)
-        return contents.error.isEmpty() || !contents.lines.isEmpty()
-                   ? QStringLiteral("a failure without a reason, or with chapters")
-                   : QString();
-    if (contents.chapterAreaSize + contents.indexLength + 4 != bytes.size() ||
-        contents.indexLength <= 0)
-        return QStringLiteral("the index does not end at the trailer");
-    for (int i = 0; i < contents.lines.size(); ++i) {
-        const ContentsIndex::Line &line = contents.lines.at(i);
-        const QByteArray copied = chapterOf(path, contents, i);
-        const qint64 offset = qint64(line.start) - 1;
-        if (copied.isNull() == contents.chapterReadable(i))
-            return QStringLiteral("chapter %1: copied although unreadable, or the reverse").arg(i);
-        if (!copied.isNull() &&
-            (offset < 0 || line.length < 1 || offset + line.length > contents.chapterAreaSize ||
-             copied != bytes.mid(offset, line.length)))
-            return QStringLiteral("chapter %1: wrong bytes or outside the chapter area").arg(i);
+    // Sparse, so that nothing near `bookSize` is written; none when they cannot be made.
+    QList<SourceEntry> sparseSourcesFor(qint64 bookSize) const
+    {
+        const qint64 first = 1000000000;
+        const qint64 indexLength = ContentsIndex::encode({{"a", first}, {"b", first}}).size();
+        const auto sparse = [this](const char *name, qint64 size) {
+            QFile file(folder("in") + "/" + name + ".pdf");
+            return file.open(QIODevice::WriteOnly) && file.resize(size);
+        };
+        if (!sparse("a", first) || !sparse("b", bookSize - 4 - indexLength - first))
+            return {};
+        return {{"a", folder("in") + "/a.pdf"}, {"b", folder("in") + "/b.pdf"}};
     }
-    return QString();
-}
 
-void TestBook::writesTheWorkedExampleBooks_data()
-{
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QList<int>>("sizes");
-    QTest::addColumn<QByteArray>("indexAndTrailer");
-    QTest::newRow("Intro and 第二章, 1291 bytes")
-        << QStringList{"Intro", "第二章"} << QList<int>{1000, 250}
-        << QByteArray::fromHex("496E74726FA1E131A1E2313030300D0A"
-                               "B5DAB6FED5C2A1E131303031A1E23235300D0A0D0A25000000");
-    QTest::newRow("one chapter A, 1018 bytes")
-        << QStringList{"A"} << QList<int>{1000}
-        << QByteArray::fromHex("41A1E131A1E2313030300D0A0D0A0E000000");
-}
-
-// Over a larger earlier book, which the new one replaces whole.
-void TestBook::writesTheWorkedExampleBooks()
-{
-    QFETCH(QStringList, names);
-    QFETCH(QList<int>, sizes);
-    QFETCH(QByteArray, indexAndTrailer);
-    plantEarlierBook(5000);
-    QList<SourceEntry> sources;
-    QByteArray chapterArea;
-    for (int i = 0; i < names.size(); ++i) {
-        chapterArea += pdfLike(sizes.at(i), i);
-        sources.append({names.at(i), makeSource(names.at(i) + ".pdf", pdfLike(sizes.at(i), i))});
-    }
-    const GenerationResult result = GenerateBook(requestFor(QStringLiteral("A"), sources));
-    QCOMPARE(result.outcome, GenerationOutcome::Written);
-    QCOMPARE(result.bookPath, BookFilePath(folder("out"), QStringLiteral("A")));
-    QCOMPARE(TestFiles::read(result.bookPath), chapterArea + indexAndTrailer);
-    QCOMPARE(entriesOf(folder("out")), QStringList{"A.VELM"});
-    QCOMPARE(entriesOf(folder("scratch")), QStringList());
-}
-
-// A name is written as one line of GBK that reads back as written: the marks, line ends, control
-// characters and what GBK cannot hold become "?".
-void TestBook::writesEveryNameAsOneReadableLine()
-{
-    const QList<std::pair<QString, QString>> cases{{"第二章 诗集", "第二章 诗集"},
-                                                   {"♀1♂2", "?1?2"},
-                                                   {"a\r\nb", "a??b"},
-                                                   {QString::fromUtf16(u"a\0b", 3), "a?b"},
-                                                   {QString::fromUtf16(u"a\u0085b"), "a?b"},
-                                                   {"a😀b", "a?b"}};
-    for (const auto &[name, written] : cases) {
-        const QByteArray index = ContentsIndex::encode({{name, 5}, {QStringLiteral("Z"), 7}});
-        QCOMPARE(index, Gbk::encode(written + "♂1♀5\r\nZ♂6♀7\r\n\r\n"));
-        const QList<ContentsIndex::Line> lines = ContentsIndex::parse(index);
-        QVERIFY(lines.size() == 2 && lines.at(0).valid && lines.at(1).valid);
-        QCOMPARE(lines.at(0).name, written);
-    }
-}
-
-// Both fields are used exactly as typed: blanks at the ends stay, a final separator doubles.
-void TestBook::writesTheBookWhereTheFieldsSay()
-{
-    GenerationRequest request =
-        requestFor(QStringLiteral(" 诗集 "), {{"s", makeSource("s.pdf", pdfLike(10, 8))}});
-    request.saveFolder += QLatin1Char('/');
-    QCOMPARE(GenerateBook(request).bookPath, folder("out") + QStringLiteral("// 诗集 .VELM"));
-    QCOMPARE(entriesOf(folder("out")), QStringList{QStringLiteral(" 诗集 .VELM")});
-}
-
-void TestBook::damagedLinesKeepTheirPlace_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("valid");
-    QTest::addColumn<bool>("readable");
-    const auto row = [](const char *tag, const char *line, const char *name, bool valid = false,
-                        bool readable = false) {
-        QTest::newRow(tag) << QString::fromUtf8(line) << QString::fromUtf8(name) << valid
-                           << readable;
-    };
-    // The chapter area of the test book is 30 bytes.
-    row("no ♂", "B1♀5", "B1♀5");
-    row("no ♀", "B♂15", "B");
-    row("♀ before ♂", "B♀5♂1", "B♀5");
-    row("letter in a number", "B♂1a♀5", "B");
-    row("blank in a number", "B♂ 1♀5", "B");
-    row("plus sign", "B♂+1♀5", "B");
-    row("minus sign", "B♂1♀-5", "B");
-    row("over 2147483647", "B♂2147483648♀5", "B");
-    row("start 0", "B♂0♀5", "B");
-    row("length 0", "B♂1♀0", "B");
-    row("largest numbers, outside", "B♂2147483647♀2147483647", "B", true);
-    row("one byte past the chapter area", "B♂21♀11", "B", true);
-    row("the last byte of the chapter area", "B♂30♀1", "B", true, true);
-    row("the whole chapter area", "B♂1♀30", "B", true, true);
-    // 乗 is 81 5C, 亄 81 7B, 亅 81 7C: trail bytes that are ASCII characters. 啊酅 is B0 A1 E1 40
-    // and 啊釦 B0 A1 E2 40: the bytes of "♂" (A1 E1) and "♀" (A1 E2) across character boundaries.
-    row("GBK trail bytes", "乗亄亅\\♂1♀5", "乗亄亅\\", true, true);
-    row("mark bytes across characters", "啊酅啊釦♂1♀5", "啊酅啊釦", true, true);
-}
-
-void TestBook::damagedLinesKeepTheirPlace()
-{
-    QFETCH(QString, line);
-    QFETCH(QString, name);
-    QFETCH(bool, valid);
-    QFETCH(bool, readable);
-    const QByteArray chapterArea = pdfLike(30, 3);
-    const QString path = folder("out") + QStringLiteral("/damaged.VELM");
-    QVERIFY(TestFiles::write(
-        path, bookOf(chapterArea, Gbk::encode("A♂1♀10\r\n" + line + "\r\nC♂11♀20\r\n\r\n"))));
-    const BookContents contents = BookReader::readContents(path);
-    QVERIFY(contents.ok && contents.lines.size() == 3 && contents.lines.at(2).name == "C");
-    const ContentsIndex::Line &damaged = contents.lines.at(1);
-    QCOMPARE(damaged.name, name);
-    QCOMPARE(damaged.text, line);
-    QCOMPARE(damaged.valid, valid);
-    QCOMPARE(contents.chapterReadable(1), readable);
-    QCOMPARE(chapterOf(path, contents, 1),
-             readable ? chapterArea.mid(damaged.start - 1, damaged.length) : QByteArray());
-}
-
-void TestBook::untrustedTrailersGiveNoChapters_data()
-{
-    QTest::addColumn<qint64>("fileSize");
-    QTest::addColumn<qint64>("indexLength");
-    QTest::addColumn<bool>("opens");
-    const auto row = [](const char *tag, qint64 fileSize, qint64 indexLength, bool opens) {
-        QTest::newRow(tag) << fileSize << indexLength << opens;
-    };
-    const qint64 mib = 1024 * 1024;
-    row("empty file", 0, 0, false);
-    row("length zero", 100, 0, false);
-    row("length -1", 100, -1, false);
-    row("one byte more than the file", 100, 97, false);
-    row("the whole file before the trailer", 100, 96, true);
-    row("32 MiB and one byte, in a larger file", 3 * 1024 * mib, 32 * mib + 1, false);
-    row("short index at the end of a large file", 3 * 1024 * mib, 14, true);
-}
-
-// Opened, the index here is zeros: one damaged line, which cannot be read.
-void TestBook::untrustedTrailersGiveNoChapters()
-{
-    QFETCH(qint64, fileSize);
-    QFETCH(qint64, indexLength);
-    QFETCH(bool, opens);
-    TailOnlySource book(
-        fileSize, TestFiles::trailer(qint32(indexLength)).right(int(qMin<qint64>(fileSize, 4))));
-    const BookContents contents = BookReader::readContents(book);
-    QCOMPARE(contents.ok, opens);
-    QCOMPARE(contents.error.isEmpty(), opens);
-    QCOMPARE(contents.lines.size(), opens ? 1 : 0);
-    QVERIFY(!contents.chapterReadable(0));
-    QVERIFY(opens ? book.longestRead == indexLength : book.longestRead <= 4);
-    QCOMPARE(contents.chapterAreaSize, opens ? fileSize - 4 - indexLength : 0);
-}
-
-// Every cut of a sound book and every changed byte in its index and trailer.
-void TestBook::damagedBooksOpenOrFailCleanly()
-{
-    const QByteArray index = ContentsIndex::encode({{QStringLiteral("第一"), 20}, {"B", 15}});
-    const QByteArray book = bookOf(pdfLike(20, 1) + pdfLike(15, 2), index);
-    QCOMPARE(problemOpening(book), QString());
-    QCOMPARE(BookReader::readContents(m_dir->filePath("damaged.VELM")).lines.size(), 2);
-    for (int size = 0; size < book.size(); ++size)
-        QVERIFY2(problemOpening(book.left(size)).isEmpty(), qPrintable(QString::number(size)));
-    for (int at = 20 + 15; at < book.size(); ++at) {
-        QList<uchar> values{0x00, 0xFF, 0x0D, 0x0A, '0', '9', 'x', 0xA1, 0xE1, 0xE2, 0x80, 0x7F};
-        values << uchar(book.at(at) ^ 0x01) << uchar(book.at(at) ^ 0x80);
-        for (const uchar value : values) {
-            QByteArray changed = book;
-            changed[at] = char(value);
-            const QString problem = problemOpening(changed);
-            QVERIFY2(problem.isEmpty(),
-                     qPrintable(QString("%1=%2: %3").arg(at).arg(value).arg(problem)));
-        }
-    }
-    for (const QString &path : {m_dir->filePath("missing.VELM"), folder("out")}) {
+    // Opens `bytes` as a book file and copies every chapter; empty when it all behaved, else what
+    // went wrong. A chapter may be read only when its range lies inside the chapter area.
+    QString problemOpening(const QByteArray &bytes) const
+    {
+        const QString path = m_dir->filePath(QStringLiteral("damaged.VELM"));
+        if (!TestFiles::write(path, bytes))
+            return QStringLiteral("cannot write the test file");
         const BookContents contents = BookReader::readContents(path);
-        QVERIFY(!contents.ok && !contents.error.isEmpty() && contents.lines.isEmpty());
-    }
-}
-
-// In chunks of at most ChunkSize; a chapter file that cannot take all the bytes, small enough to
-// wait in the file's buffer or written straight through, fails with a reason; so does a book
-// rebuilt to the same size after its index was read, grown, or gone.
-void TestBook::copiesChaptersExactlyOrFailsClearly()
-{
-    const QList<QByteArray> chapters{pdfLike(SafeWrite::ChunkSize * 5 / 2 + 3, 1), pdfLike(1, 2),
-                                     pdfLike(1000, 3)};
-    const QString path = folder("out") + QStringLiteral("/three.VELM");
-    QVERIFY(TestFiles::write(
-        path,
-        bookOf(chapters.at(0) + chapters.at(1) + chapters.at(2),
-               ContentsIndex::encode({{"a", chapters.at(0).size()}, {"b", 1}, {"c", 1000}}))));
-    const BookContents contents = BookReader::readContents(path);
-    QString error;
-    for (int number = 0; number < 3; ++number) {
-        TestFiles::FailDevice device(chapters.at(number).size()); // room for the chapter exactly
-        QVERIFY(device.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        QVERIFY2(BookReader::copyChapter(path, contents, number, device, &error),
-                 qPrintable(error));
-        QCOMPARE(device.data, chapters.at(number));
-        QVERIFY(device.largestWrite <= SafeWrite::ChunkSize);
-    }
-    QCOMPARE(chapterOf(path, contents, -1), QByteArray());
-    QCOMPARE(chapterOf(path, contents, 3), QByteArray());
-    for (const int number : {2, 0}) {
-        QFile out(m_dir->filePath(QStringLiteral("limited%1.pdf").arg(number)));
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        error.clear();
-        TestFiles::FileSizeLimit limit(512);
-        QVERIFY(!BookReader::copyChapter(path, contents, number, out, &error) && !error.isEmpty());
-    }
-    {
-        QFile rebuilt(path);
-        QVERIFY(rebuilt.open(QIODevice::ReadWrite) && rebuilt.write("%PDF-9") == 6 &&
-                rebuilt.flush());
-        QVERIFY(
-            rebuilt.setFileTime(contents.modified.addSecs(1), QFileDevice::FileModificationTime));
-    }
-    QCOMPARE(chapterOf(path, contents, 1), QByteArray());
-    QVERIFY(appendTo(path, "x"));
-    QCOMPARE(chapterOf(path, contents, 1), QByteArray());
-    QVERIFY(QFile::remove(path));
-    QCOMPARE(chapterOf(path, contents, 1), QByteArray());
-}
-
-void TestBook::failedGenerationKeepsTheEarlierBook_data()
-{
-    // Folders are relative to the test folder; a blank one is used as it is. The sources are
-    // `goodCopies` times in/good.pdf and then `bad`, if any.
-    QTest::addColumn<QString>("bookName");
-    QTest::addColumn<QString>("saveFolder");
-    QTest::addColumn<QString>("scratch");
-    QTest::addColumn<int>("goodCopies");
-    QTest::addColumn<QString>("bad");
-    QTest::addColumn<GenerationStep>("step");
-    QTest::addColumn<QString>("failingFile");
-    const auto row = [](const char *tag, const char *name, const char *saveFolder,
-                        const char *scratch, int goodCopies, const char *bad, GenerationStep step,
-                        const char *failingFile) {
-        QTest::newRow(tag) << name << saveFolder << scratch << goodCopies << bad << step
-                           << failingFile;
-    };
-    using Step = GenerationStep;
-    row("missing source", "A", "out", "scratch", 1, "missing", Step::Measuring, "in/bad.pdf");
-    row("zero-byte source", "A", "out", "scratch", 1, "empty", Step::Measuring, "in/bad.pdf");
-    row("empty source list", "A", "out", "scratch", 0, "", Step::Opening, "");
-    row("32768 chapters", "A", "out", "scratch", ContentsIndex::MaxChapters + 1, "",
-        Step::Measuring, "");
-    row("one byte over 2 GiB - 1", "A", "out", "scratch", 0, "sparse", Step::Measuring, "");
-    row("scratch folder below a file", "A", "out", "in/good.pdf/scratch", 1, "", Step::ScratchIndex,
-        "in/good.pdf/scratch/Velmforge.txt");
-    row("save folder missing", "A", "out/missing", "scratch", 1, "", Step::Opening,
-        "out/missing/A.VELM");
-    row("blank name", "   ", "out", "scratch", 1, "", Step::Opening, "");
-    row("blank folder", "A", "  ", "scratch", 1, "", Step::Opening, "");
-}
-
-// Corrected input then succeeds: nothing of the failed attempt is in the way.
-void TestBook::failedGenerationKeepsTheEarlierBook()
-{
-    QFETCH(QString, bookName);
-    QFETCH(QString, saveFolder);
-    QFETCH(QString, scratch);
-    QFETCH(int, goodCopies);
-    QFETCH(QString, bad);
-    QFETCH(GenerationStep, step);
-    QFETCH(QString, failingFile);
-    const QByteArray earlier = plantEarlierBook();
-    const auto resolved = [this](const QString &path) {
-        return path.trimmed().isEmpty() ? path : m_dir->filePath(path);
-    };
-    const SourceEntry good{QStringLiteral("good"), makeSource("good.pdf", pdfLike(300, 1))};
-    GenerationRequest request{
-        bookName,  resolved(saveFolder), QList<SourceEntry>(goodCopies, good), QString(),
-        QString(), resolved(scratch)};
-    if (bad == QLatin1String("empty"))
-        makeSource("bad.pdf", QByteArray());
-    if (bad == QLatin1String("sparse"))
-        request.sources = sparseSourcesFor(ContentsIndex::MaxBookSize + 1);
-    else if (!bad.isEmpty())
-        request.sources.append({QStringLiteral("bad"), folder("in") + "/bad.pdf"});
-
-    const GenerationResult result = GenerateBook(request);
-    const bool blank = bookName.trimmed().isEmpty() || saveFolder.trimmed().isEmpty();
-    QCOMPARE(result.outcome, blank ? GenerationOutcome::FieldsMissing : GenerationOutcome::Failed);
-    QVERIFY(blank || (result.step == step && !result.cause.isEmpty() &&
-                      result.file == resolved(failingFile)));
-    verifyOnlyTheEarlierBook(earlier);
-    QCOMPARE(TestFiles::read(good.path), pdfLike(300, 1));
-    const GenerationResult retry = GenerateBook(requestFor(QStringLiteral("A"), {good}));
-    QCOMPARE(retry.outcome, GenerationOutcome::Written);
-}
-
-void TestBook::writeFailingAfterNBytesKeepsTheEarlierBook_data()
-{
-    QTest::addColumn<qint64>("limit");
-    QTest::addColumn<GenerationStep>("step");
-    const auto row = [](const char *tag, qint64 limit, GenerationStep step) {
-        QTest::newRow(tag) << limit << step;
-    };
-    const qint64 chapters = 40000 + 3000;
-    const qint64 index = ContentsIndex::encode({{"One", 40000}, {"Two", 3000}}).size();
-    row("the first chapter exactly", 40000, GenerationStep::Copying);
-    row("the chapters exactly", chapters, GenerationStep::Finishing);
-    row("one byte short", chapters + index + 3, GenerationStep::Finishing);
-    row("exactly the book", chapters + index + 4, GenerationStep::Finishing);
-}
-
-// The device keeps exactly the bytes taken; what a failure does to a book file is in tst_faults.
-void TestBook::writeFailingAfterNBytesKeepsTheEarlierBook()
-{
-    QFETCH(qint64, limit);
-    QFETCH(GenerationStep, step);
-    const QByteArray book = bookOf(pdfLike(40000, 1) + pdfLike(3000, 2),
-                                   ContentsIndex::encode({{"One", 40000}, {"Two", 3000}}));
-    const GenerationRequest request =
-        requestFor(QStringLiteral("A"), {{"One", makeSource("One.pdf", pdfLike(40000, 1))},
-                                         {"Two", makeSource("Two.pdf", pdfLike(3000, 2))}});
-    const bool fits = limit == book.size();
-    TestFiles::FailDevice device(limit);
-    const GenerationResult toDevice = GenerateBook(request, device);
-    QCOMPARE(toDevice.outcome, fits ? GenerationOutcome::Written : GenerationOutcome::Failed);
-    QCOMPARE(device.data, book.left(limit));
-    QVERIFY(fits || (toDevice.step == step && toDevice.cause == "no space left on the device"));
-}
-
-void TestBook::changeDuringTheCopyKeepsTheEarlierBook_data()
-{
-    QTest::addColumn<Change>("change");
-    QTest::newRow("cancelled in the middle of a chapter") << Change::CancelMidChapter;
-    QTest::newRow("cancelled after the last chapter") << Change::CancelAtTheEnd;
-    QTest::newRow("source grown before it is opened") << Change::GrowBefore;
-    QTest::newRow("source shrunk before it is opened") << Change::ShrinkBefore;
-    QTest::newRow("source grown while it is copied") << Change::GrowWhile;
-    QTest::newRow("source shrunk while it is copied") << Change::ShrinkWhile;
-}
-
-// Nothing is reported after a cancellation.
-void TestBook::changeDuringTheCopyKeepsTheEarlierBook()
-{
-    QFETCH(Change, change);
-    const QByteArray earlier = plantEarlierBook();
-    const qint64 secondLength = SafeWrite::ChunkSize * 5 / 2 + 7;
-    const QString second = makeSource("second.pdf", pdfLike(secondLength, 2));
-    const GenerationRequest request =
-        requestFor(QStringLiteral("A"),
-                   {{"first", makeSource("first.pdf", pdfLike(100, 1))}, {"second", second}});
-    const bool cancels = change == Change::CancelMidChapter || change == Change::CancelAtTheEnd;
-    const bool whileCopying = change == Change::GrowWhile || change == Change::ShrinkWhile ||
-                              change == Change::CancelMidChapter;
-    int changes = 0;
-    int callsAfterCancelling = 0;
-    const GenerationResult result = GenerateBook(request, [&](const GenerationProgress &progress) {
-        const bool now =
-            change == Change::CancelAtTheEnd
-                ? progress.chaptersDone == 2
-                : progress.chaptersDone == 1 &&
-                      (whileCopying ? progress.bytesDone > 100 : progress.bytesDone == 100);
-        if (changes > 0 || !now) {
-            callsAfterCancelling += changes > 0 && cancels ? 1 : 0;
-            return true;
+        MemoryByteSource memory(bytes);
+        const BookContents inMemory = BookReader::readContents(memory);
+        if (inMemory.ok != contents.ok || inMemory.lines.size() != contents.lines.size())
+            return QStringLiteral("a file and memory read differently");
+        if (!contents.ok)
+            return contents.error.isEmpty() || !contents.lines.isEmpty()
+                       ? QStringLiteral("a failure without a reason, or with chapters")
+                       : QString();
+        if (contents.chapterAreaSize + contents.indexLength + 4 != bytes.size() ||
+            contents.indexLength <= 0)
+            return QStringLiteral("the index does not end at the trailer");
+        for (int i = 0; i < contents.lines.size(); ++i) {
+            const ContentsIndex::Line &line = contents.lines.at(i);
+            const QByteArray copied = chapterOf(path, contents, i);
+            const qint64 offset = qint64(line.start) - 1;
+            if (copied.isNull() == contents.chapterReadable(i))
+                return QStringLiteral("chapter %1: copied although unreadable, or the reverse")
+                    .arg(i);
+            if (!copied.isNull() &&
+                (offset < 0 || line.length < 1 || offset + line.length > contents.chapterAreaSize ||
+                 copied != bytes.mid(offset, line.length)))
+                return QStringLiteral("chapter %1: wrong bytes or outside the chapter area").arg(i);
         }
-        ++changes;
-        if (cancels)
-            return false;
-        if (change == Change::GrowBefore || change == Change::GrowWhile)
-            return appendTo(second, "more");
-        // While copying, the first chunk is done: a few bytes are left to read, then the end.
-        return QFile(second).resize(whileCopying ? SafeWrite::ChunkSize + 10 : secondLength - 1);
-    });
-    QCOMPARE(changes, 1);
-    QCOMPARE(callsAfterCancelling, 0);
-    QCOMPARE(result.outcome, cancels ? GenerationOutcome::Cancelled : GenerationOutcome::Failed);
-    QVERIFY(cancels || (result.step == GenerationStep::Copying && result.file == second &&
-                        !result.cause.isEmpty()));
-    verifyOnlyTheEarlierBook(earlier);
-}
-
-// A 2147483647-byte book passes the size check and reaches copying, where a file-size limit
-// stops it long before 2 GiB are written.
-void TestBook::largestBookAndChapterCountAreAccepted()
-{
-    const qint64 largest = ContentsIndex::MaxBookSize;
-    QVERIFY(ContentsIndex::fitsInBook(largest - 4 - 14, 14));
-    QVERIFY(!ContentsIndex::fitsInBook(largest - 4 - 14 + 1, 14));
-    QVERIFY(ContentsIndex::fitsInBook(1, ContentsIndex::MaxIndexLength));
-    QVERIFY(!ContentsIndex::fitsInBook(1, ContentsIndex::MaxIndexLength + 1));
-    QVERIFY(!ContentsIndex::fitsInBook(-1, 14) && !ContentsIndex::fitsInBook(largest, largest));
-
-    const QByteArray earlier = plantEarlierBook();
-    const GenerationRequest request = requestFor(QStringLiteral("A"), sparseSourcesFor(largest));
-    QVERIFY(!request.sources.isEmpty());
-    GenerationResult result;
-    {
-        TestFiles::FileSizeLimit limit(4 * SafeWrite::ChunkSize);
-        result = GenerateBook(request);
+        return QString();
     }
-    QVERIFY(result.outcome == GenerationOutcome::Failed && result.step == GenerationStep::Copying);
-    verifyOnlyTheEarlierBook(earlier);
 
-    const SourceEntry one{QStringLiteral("c"), makeSource("c.pdf", "%")};
-    const GenerationResult most = GenerateBook(
-        requestFor(QStringLiteral("B"), QList<SourceEntry>(ContentsIndex::MaxChapters, one)));
-    const BookContents contents = BookReader::readContents(most.bookPath);
-    QVERIFY2(contents.ok, qPrintable(contents.error));
-    QCOMPARE(contents.lines.size(), ContentsIndex::MaxChapters);
-    QCOMPARE(contents.lines.last().start, ContentsIndex::MaxChapters);
-    QCOMPARE(chapterOf(most.bookPath, contents, ContentsIndex::MaxChapters - 1), QByteArray("%"));
-}
-
-// A link planted at the scratch index path is never written through, by generation or reading;
-// the private scratch folder is the owner's alone, and goes with its object.
-void TestBook::scratchIndexFileIsNeitherLeftNorFollowed()
-{
-    const QString victim = m_dir->filePath(QStringLiteral("victim.txt"));
-    const QString planted = folder("scratch") + "/Velmforge.txt";
-    QVERIFY(TestFiles::write(victim, "keep me") && QFile::link(victim, planted));
-    const GenerationResult result = GenerateBook(
-        requestFor(QStringLiteral("A"), {{"good", makeSource("good.pdf", pdfLike(300, 1))}}));
-    QCOMPARE(result.outcome, GenerationOutcome::Written);
-    QVERIFY(QFile::link(victim, planted));
-    const ScratchFolder scratch(folder("scratch"));
-    QCOMPARE(BookReader::readContents(result.bookPath, &scratch).lines.size(), 1);
-    QCOMPARE(TestFiles::read(victim), QByteArray("keep me"));
-    QCOMPARE(entriesOf(folder("scratch")), QStringList());
-
-    QString privatePath;
+private slots:
+    void init()
     {
-        const ScratchFolder owned;
-        privatePath = owned.path();
-        QVERIFY(owned.isValid() && !(QFileInfo(privatePath).permissions() & 0x0077));
-        QVERIFY(BookReader::readContents(result.bookPath, &owned).ok);
-        QCOMPARE(entriesOf(privatePath), QStringList());
+        m_dir = std::make_unique<QTemporaryDir>();
+        for (const char *name : {"in", "out", "scratch"})
+            QVERIFY(QDir(m_dir->path()).mkdir(QLatin1String(name)));
     }
-    QVERIFY(!QFileInfo::exists(privatePath));
-}
+
+    void writesTheWorkedExampleBooks_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QList<int>>("sizes");
+        QTest::addColumn<QByteArray>("indexAndTrailer");
+        QTest::newRow("Intro and 第二章, 1291 bytes")
+            << QStringList{"Intro", "第二章"} << QList<int>{1000, 250}
+            << QByteArray::fromHex("496E74726FA1E131A1E2313030300D0A"
+                                   "B5DAB6FED5C2A1E131303031A1E23235300D0A0D0A25000000");
+        QTest::newRow("one chapter A, 1018 bytes")
+            << QStringList{"A"} << QList<int>{1000}
+            << QByteArray::fromHex("41A1E131A1E2313030300D0A0D0A0E000000");
+    }
+
+    // Over a larger earlier book, which the new one replaces whole.
+    void writesTheWorkedExampleBooks()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(QList<int>, sizes);
+        QFETCH(QByteArray, indexAndTrailer);
+        plantEarlierBook(5000);
+        QList<SourceEntry> sources;
+        QByteArray chapterArea;
+        for (int i = 0; i < names.size(); ++i) {
+            chapterArea += pdfLike(sizes.at(i), i);
+            sources.append(
+                {names.at(i), makeSource(names.at(i) + ".pdf", pdfLike(sizes.at(i), i))});
+        }
+        const GenerationResult result = GenerateBook(requestFor(QStringLiteral("A"), sources));
+        QCOMPARE(result.outcome, GenerationOutcome::Written);
+        QCOMPARE(result.bookPath, BookFilePath(folder("out"), QStringLiteral("A")));
+        QCOMPARE(TestFiles::read(result.bookPath), chapterArea + indexAndTrailer);
+        QCOMPARE(entriesOf(folder("out")), QStringList{"A.VELM"});
+        QCOMPARE(entriesOf(folder("scratch")), QStringList());
+    }
+
+    // A name is written as one line of GBK that reads back as written: the marks, line ends,
+    // control characters and what GBK cannot hold become "?".
+    void writesEveryNameAsOneReadableLine()
+    {
+        const QList<std::pair<QString, QString>> cases{{"第二章 诗集", "第二章 诗集"},
+                                                       {"♀1♂2", "?1?2"},
+                                                       {"a\r\nb", "a??b"},
+                                                       {QString::fromUtf16(u"a\0b", 3), "a?b"},
+                                                       {QString::fromUtf16(u"a\u0085b"), "a?b"},
+                                                       {"a😀b", "a?b"}};
+        for (const auto &[name, written] : cases) {
+            const QByteArray index = ContentsIndex::encode({{name, 5}, {QStringLiteral("Z"), 7}});
+            QCOMPARE(index, Gbk::encode(written + "♂1♀5\r\nZ♂6♀7\r\n\r\n"));
+            const QList<ContentsIndex::Line> lines = ContentsIndex::parse(index);
+            QVERIFY(lines.size() == 2 && lines.at(0).valid && lines.at(1).valid);
+            QCOMPARE(lines.at(0).name, written);
+        }
+    }
+
+    // Both fields are used exactly as typed: blanks at the ends stay, a final separator doubles.
+    void writesTheBookWhereTheFieldsSay()
+    {
+        GenerationRequest request =
+            requestFor(QStringLiteral(" 诗集 "), {{"s", makeSource("s.pdf", pdfLike(10, 8))}});
+        request.saveFolder += QLatin1Char('/');
+        QCOMPARE(GenerateBook(request).bookPath, folder("out") + QStringLiteral("// 诗集 .VELM"));
+        QCOMPARE(entriesOf(folder("out")), QStringList{QStringLiteral(" 诗集 .VELM")});
+    }
+
+    void damagedLinesKeepTheirPlace_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<bool>("readable");
+        const auto row = [](const char *tag, const char *line, const char *name, bool valid = false,
+                            bool readable = false) {
+            QTest::newRow(tag) << QString::fromUtf8(line) << QString::fromUtf8(name) << valid
+                               << readable;
+        };
+        // The chapter area of the test book is 30 bytes.
+        row("no ♂", "B1♀5", "B1♀5");
+        row("no ♀", "B♂15", "B");
+        row("♀ before ♂", "B♀5♂1", "B♀5");
+        row("letter in a number", "B♂1a♀5", "B");
+        row("blank in a number", "B♂ 1♀5", "B");
+        row("plus sign", "B♂+1♀5", "B");
+        row("minus sign", "B♂1♀-5", "B");
+        row("over 2147483647", "B♂2147483648♀5", "B");
+        row("start 0", "B♂0♀5", "B");
+        row("length 0", "B♂1♀0", "B");
+        row("largest numbers, outside", "B♂2147483647♀2147483647", "B", true);
+        row("one byte past the chapter area", "B♂21♀11", "B", true);
+        row("the last byte of the chapter area", "B♂30♀1", "B", true, true);
+        row("the whole chapter area", "B♂1♀30", "B", true, true);
+        // 乗 is 81 5C, 亄 81 7B, 亅 81 7C: trail bytes that are ASCII characters. 啊酅 is B0 A1 E1
+        // 40 and 啊釦 B0 A1 E2 40: the bytes of "♂" (A1 E1) and "♀" (A1 E2) across character
+        // boundaries.
+        row("GBK trail bytes", "乗亄亅\\♂1♀5", "乗亄亅\\", true, true);
+        row("mark bytes across characters", "啊酅啊釦♂1♀5", "啊酅啊釦", true, true);
+    }
+
+    void damagedLinesKeepTheirPlace()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, name);
+        QFETCH(bool, valid);
+        QFETCH(bool, readable);
+        const QByteArray chapterArea = pdfLike(30, 3);
+        const QString path = folder("out") + QStringLiteral("/damaged.VELM");
+        QVERIFY(TestFiles::write(
+            path, bookOf(chapterArea, Gbk::encode("A♂1♀10\r\n" + line + "\r\nC♂11♀20\r\n\r\n"))));
+        const BookContents contents = BookReader::readContents(path);
+        QVERIFY(contents.ok && contents.lines.size() == 3 && contents.lines.at(2).name == "C");
+        const ContentsIndex::Line &damaged = contents.lines.at(1);
+        QCOMPARE(damaged.name, name);
+        QCOMPARE(damaged.text, line);
+        QCOMPARE(damaged.valid, valid);
+        QCOMPARE(contents.chapterReadable(1), readable);
+        QCOMPARE(chapterOf(path, contents, 1),
+                 readable ? chapterArea.mid(damaged.start - 1, damaged.length) : QByteArray());
+    }
+
+    void untrustedTrailersGiveNoChapters_data()
+    {
+        QTest::addColumn<qint64>("fileSize");
+        QTest::addColumn<qint64>("indexLength");
+        QTest::addColumn<bool>("opens");
+        const auto row = [](const char *tag, qint64 fileSize, qint64 indexLength, bool opens) {
+            QTest::newRow(tag) << fileSize << indexLength << opens;
+        };
+        const qint64 mib = 1024 * 1024;
+        row("empty file", 0, 0, false);
+        row("length zero", 100, 0, false);
+        row("length -1", 100, -1, false);
+        row("one byte more than the file", 100, 97, false);
+        row("the whole file before the trailer", 100, 96, true);
+        row("32 MiB and one byte, in a larger file", 3 * 1024 * mib, 32 * mib + 1, false);
+        row("short index at the end of a large file", 3 * 1024 * mib, 14, true);
+    }
+
+    // Opened, the index here is zeros: one damaged line, which cannot be read.
+    void untrustedTrailersGiveNoChapters()
+    {
+        QFETCH(qint64, fileSize);
+        QFETCH(qint64, indexLength);
+        QFETCH(bool, opens);
+        TailOnlySource book(
+            fileSize,
+            TestFiles::trailer(qint32(indexLength)).right(int(qMin<qint64>(fileSize, 4))));
+        const BookContents contents = BookReader::readContents(book);
+        QCOMPARE(contents.ok, opens);
+        QCOMPARE(contents.error.isEmpty(), opens);
+        QCOMPARE(contents.lines.size(), opens ? 1 : 0);
+        QVERIFY(!contents.chapterReadable(0));
+        QVERIFY(opens ? book.longestRead == indexLength : book.longestRead <= 4);
+        QCOMPARE(contents.chapterAreaSize, opens ? fileSize - 4 - indexLength : 0);
+    }
+
+    // Every cut of a sound book and every changed byte in its index and trailer.
+    void damagedBooksOpenOrFailCleanly()
+    {
+        const QByteArray index = ContentsIndex::encode({{QStringLiteral("第一"), 20}, {"B", 15}});
+        const QByteArray book = bookOf(pdfLike(20, 1) + pdfLike(15, 2), index);
+        QCOMPARE(problemOpening(book), QString());
+        QCOMPARE(BookReader::readContents(m_dir->filePath("damaged.VELM")).lines.size(), 2);
+        for (int size = 0; size < book.size(); ++size)
+            QVERIFY2(problemOpening(book.left(size)).isEmpty(), qPrintable(QString::number(size)));
+        for (int at = 20 + 15; at < book.size(); ++at) {
+            QList<uchar> values{0x00, 0xFF, 0x0D, 0x0A, '0',  '9',
+                                'x',  0xA1, 0xE1, 0xE2, 0x80, 0x7F};
+            values << uchar(book.at(at) ^ 0x01) << uchar(book.at(at) ^ 0x80);
+            for (const uchar value : values) {
+                QByteArray changed = book;
+                changed[at] = char(value);
+                const QString problem = problemOpening(changed);
+                QVERIFY2(problem.isEmpty(),
+                         qPrintable(QString("%1=%2: %3").arg(at).arg(value).arg(problem)));
+            }
+        }
+        for (const QString &path : {m_dir->filePath("missing.VELM"), folder("out")}) {
+            const BookContents contents = BookReader::readContents(path);
+            QVERIFY(!contents.ok && !contents.error.isEmpty() && contents.lines.isEmpty());
+        }
+    }
+
+    // In chunks of at most ChunkSize; a chapter file that cannot take all the bytes, small enough
+    // to wait in the file's buffer or written straight through, fails with a reason; so does a book
+    // rebuilt to the same size after its index was read, grown, or gone.
+    void copiesChaptersExactlyOrFailsClearly()
+    {
+        const QList<QByteArray> chapters{pdfLike(SafeWrite::ChunkSize * 5 / 2 + 3, 1),
+                                         pdfLike(1, 2), pdfLike(1000, 3)};
+        const QString path = folder("out") + QStringLiteral("/three.VELM");
+        QVERIFY(TestFiles::write(
+            path,
+            bookOf(chapters.at(0) + chapters.at(1) + chapters.at(2),
+                   ContentsIndex::encode({{"a", chapters.at(0).size()}, {"b", 1}, {"c", 1000}}))));
+        const BookContents contents = BookReader::readContents(path);
+        QString error;
+        for (int number = 0; number < 3; ++number) {
+            TestFiles::FailDevice device(
+                chapters.at(number).size()); // room for the chapter exactly
+            QVERIFY(device.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            QVERIFY2(BookReader::copyChapter(path, contents, number, device, &error),
+                     qPrintable(error));
+            QCOMPARE(device.data, chapters.at(number));
+            QVERIFY(device.largestWrite <= SafeWrite::ChunkSize);
+        }
+        QCOMPARE(chapterOf(path, contents, -1), QByteArray());
+        QCOMPARE(chapterOf(path, contents, 3), QByteArray());
+        for (const int number : {2, 0}) {
+            QFile out(m_dir->filePath(QStringLiteral("limited%1.pdf").arg(number)));
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            error.clear();
+            TestFiles::FileSizeLimit limit(512);
+            QVERIFY(!BookReader::copyChapter(path, contents, number, out, &error) &&
+                    !error.isEmpty());
+        }
+        {
+            QFile rebuilt(path);
+            QVERIFY(rebuilt.open(QIODevice::ReadWrite) && rebuilt.write("%PDF-9") == 6 &&
+                    rebuilt.flush());
+            QVERIFY(rebuilt.setFileTime(contents.modified.addSecs(1),
+                                        QFileDevice::FileModificationTime));
+        }
+        QCOMPARE(chapterOf(path, contents, 1), QByteArray());
+        QVERIFY(appendTo(path, "x"));
+        QCOMPARE(chapterOf(path, contents, 1), QByteArray());
+        QVERIFY(QFile::remove(path));
+        QCOMPARE(chapterOf(path, contents, 1), QByteArray());
+    }
+
+    void failedGenerationKeepsTheEarlierBook_data()
+    {
+        // Folders are relative to the test folder; a blank one is used as it is. The sources are
+        // `goodCopies` times in/good.pdf and then `bad`, if any.
+        QTest::addColumn<QString>("bookName");
+        QTest::addColumn<QString>("saveFolder");
+        QTest::addColumn<QString>("scratch");
+        QTest::addColumn<int>("goodCopies");
+        QTest::addColumn<QString>("bad");
+        QTest::addColumn<GenerationStep>("step");
+        QTest::addColumn<QString>("failingFile");
+        const auto row = [](const char *tag, const char *name, const char *saveFolder,
+                            const char *scratch, int goodCopies, const char *bad,
+                            GenerationStep step, const char *failingFile) {
+            QTest::newRow(tag) << name << saveFolder << scratch << goodCopies << bad << step
+                               << failingFile;
+        };
+        using Step = GenerationStep;
+        row("missing source", "A", "out", "scratch", 1, "missing", Step::Measuring, "in/bad.pdf");
+        row("zero-byte source", "A", "out", "scratch", 1, "empty", Step::Measuring, "in/bad.pdf");
+        row("empty source list", "A", "out", "scratch", 0, "", Step::Opening, "");
+        row("32768 chapters", "A", "out", "scratch", ContentsIndex::MaxChapters + 1, "",
+            Step::Measuring, "");
+        row("one byte over 2 GiB - 1", "A", "out", "scratch", 0, "sparse", Step::Measuring, "");
+        row("scratch folder below a file", "A", "out", "in/good.pdf/scratch", 1, "",
+            Step::ScratchIndex, "in/good.pdf/scratch/Velmforge.txt");
+        row("save folder missing", "A", "out/missing", "scratch", 1, "", Step::Opening,
+            "out/missing/A.VELM");
+        row("blank name", "   ", "out", "scratch", 1, "", Step::Opening, "");
+        row("blank folder", "A", "  ", "scratch", 1, "", Step::Opening, "");
+    }
+
+    // Corrected input then succeeds: nothing of the failed attempt is in the way.
+    void failedGenerationKeepsTheEarlierBook()
+    {
+        QFETCH(QString, bookName);
+        QFETCH(QString, saveFolder);
+        QFETCH(QString, scratch);
+        QFETCH(int, goodCopies);
+        QFETCH(QString, bad);
+        QFETCH(GenerationStep, step);
+        QFETCH(QString, failingFile);
+        const QByteArray earlier = plantEarlierBook();
+        const auto resolved = [this](const QString &path) {
+            return path.trimmed().isEmpty() ? path : m_dir->filePath(path);
+        };
+        const SourceEntry good{QStringLiteral("good"), makeSource("good.pdf", pdfLike(300, 1))};
+        GenerationRequest request{
+            bookName,  resolved(saveFolder), QList<SourceEntry>(goodCopies, good), QString(),
+            QString(), resolved(scratch)};
+        if (bad == QLatin1String("empty"))
+            makeSource("bad.pdf", QByteArray());
+        if (bad == QLatin1String("sparse"))
+            request.sources = sparseSourcesFor(ContentsIndex::MaxBookSize + 1);
+        else if (!bad.isEmpty())
+            request.sources.append({QStringLiteral("bad"), folder("in") + "/bad.pdf"});
+
+        const GenerationResult result = GenerateBook(request);
+        const bool blank = bookName.trimmed().isEmpty() || saveFolder.trimmed().isEmpty();
+        QCOMPARE(result.outcome,
+                 blank ? GenerationOutcome::FieldsMissing : GenerationOutcome::Failed);
+        QVERIFY(blank || (result.step == step && !result.cause.isEmpty() &&
+                          result.file == resolved(failingFile)));
+        verifyOnlyTheEarlierBook(earlier);
+        QCOMPARE(TestFiles::read(good.path), pdfLike(300, 1));
+        const GenerationResult retry = GenerateBook(requestFor(QStringLiteral("A"), {good}));
+        QCOMPARE(retry.outcome, GenerationOutcome::Written);
+    }
+
+    void writeFailingAfterNBytesKeepsTheEarlierBook_data()
+    {
+        QTest::addColumn<qint64>("limit");
+        QTest::addColumn<GenerationStep>("step");
+        const auto row = [](const char *tag, qint64 limit, GenerationStep step) {
+            QTest::newRow(tag) << limit << step;
+        };
+        const qint64 chapters = 40000 + 3000;
+        const qint64 index = ContentsIndex::encode({{"One", 40000}, {"Two", 3000}}).size();
+        row("the first chapter exactly", 40000, GenerationStep::Copying);
+        row("the chapters exactly", chapters, GenerationStep::Finishing);
+        row("one byte short", chapters + index + 3, GenerationStep::Finishing);
+        row("exactly the book", chapters + index + 4, GenerationStep::Finishing);
+    }
+
+    // The device keeps exactly the bytes taken; what a failure does to a book file is in
+    // tst_faults.
+    void writeFailingAfterNBytesKeepsTheEarlierBook()
+    {
+        QFETCH(qint64, limit);
+        QFETCH(GenerationStep, step);
+        const QByteArray book = bookOf(pdfLike(40000, 1) + pdfLike(3000, 2),
+                                       ContentsIndex::encode({{"One", 40000}, {"Two", 3000}}));
+        const GenerationRequest request =
+            requestFor(QStringLiteral("A"), {{"One", makeSource("One.pdf", pdfLike(40000, 1))},
+                                             {"Two", makeSource("Two.pdf", pdfLike(3000, 2))}});
+        const bool fits = limit == book.size();
+        TestFiles::FailDevice device(limit);
+        const GenerationResult toDevice = GenerateBook(request, device);
+        QCOMPARE(toDevice.outcome, fits ? GenerationOutcome::Written : GenerationOutcome::Failed);
+        QCOMPARE(device.data, book.left(limit));
+        QVERIFY(fits || (toDevice.step == step && toDevice.cause == "no space left on the device"));
+    }
+
+    void changeDuringTheCopyKeepsTheEarlierBook_data()
+    {
+        QTest::addColumn<Change>("change");
+        QTest::newRow("cancelled in the middle of a chapter") << Change::CancelMidChapter;
+        QTest::newRow("cancelled after the last chapter") << Change::CancelAtTheEnd;
+        QTest::newRow("source grown before it is opened") << Change::GrowBefore;
+        QTest::newRow("source shrunk before it is opened") << Change::ShrinkBefore;
+        QTest::newRow("source grown while it is copied") << Change::GrowWhile;
+        QTest::newRow("source shrunk while it is copied") << Change::ShrinkWhile;
+    }
+
+    // Nothing is reported after a cancellation.
+    void changeDuringTheCopyKeepsTheEarlierBook()
+    {
+        QFETCH(Change, change);
+        const QByteArray earlier = plantEarlierBook();
+        const qint64 secondLength = SafeWrite::ChunkSize * 5 / 2 + 7;
+        const QString second = makeSource("second.pdf", pdfLike(secondLength, 2));
+        const GenerationRequest request =
+            requestFor(QStringLiteral("A"),
+                       {{"first", makeSource("first.pdf", pdfLike(100, 1))}, {"second", second}});
+        const bool cancels = change == Change::CancelMidChapter || change == Change::CancelAtTheEnd;
+        const bool whileCopying = change == Change::GrowWhile || change == Change::ShrinkWhile ||
+                                  change == Change::CancelMidChapter;
+        int changes = 0;
+        int callsAfterCancelling = 0;
+        const GenerationResult result =
+            GenerateBook(request, [&](const GenerationProgress &progress) {
+                const bool now =
+                    change == Change::CancelAtTheEnd
+                        ? progress.chaptersDone == 2
+                        : progress.chaptersDone == 1 &&
+                              (whileCopying ? progress.bytesDone > 100 : progress.bytesDone == 100);
+                if (changes > 0 || !now) {
+                    callsAfterCancelling += changes > 0 && cancels ? 1 : 0;
+                    return true;
+                }
+                ++changes;
+                if (cancels)
+                    return false;
+                if (change == Change::GrowBefore || change == Change::GrowWhile)
+                    return appendTo(second, "more");
+                // While copying, the first chunk is done: a few bytes are left to read, then the
+                // end.
+                return QFile(second).resize(whileCopying ? SafeWrite::ChunkSize + 10
+                                                         : secondLength - 1);
+            });
+        QCOMPARE(changes, 1);
+        QCOMPARE(callsAfterCancelling, 0);
+        QCOMPARE(result.outcome,
+                 cancels ? GenerationOutcome::Cancelled : GenerationOutcome::Failed);
+        QVERIFY(cancels || (result.step == GenerationStep::Copying && result.file == second &&
+                            !result.cause.isEmpty()));
+        verifyOnlyTheEarlierBook(earlier);
+    }
+
+    // A 2147483647-byte book passes the size check and reaches copying, where a file-size limit
+    // stops it long before 2 GiB are written.
+    void largestBookAndChapterCountAreAccepted()
+    {
+        const qint64 largest = ContentsIndex::MaxBookSize;
+        QVERIFY(ContentsIndex::fitsInBook(largest - 4 - 14, 14));
+        QVERIFY(!ContentsIndex::fitsInBook(largest - 4 - 14 + 1, 14));
+        QVERIFY(ContentsIndex::fitsInBook(1, ContentsIndex::MaxIndexLength));
+        QVERIFY(!ContentsIndex::fitsInBook(1, ContentsIndex::MaxIndexLength + 1));
+        QVERIFY(!ContentsIndex::fitsInBook(-1, 14) && !ContentsIndex::fitsInBook(largest, largest));
+
+        const QByteArray earlier = plantEarlierBook();
+        const GenerationRequest request =
+            requestFor(QStringLiteral("A"), sparseSourcesFor(largest));
+        QVERIFY(!request.sources.isEmpty());
+        GenerationResult result;
+        {
+            TestFiles::FileSizeLimit limit(4 * SafeWrite::ChunkSize);
+            result = GenerateBook(request);
+        }
+        QVERIFY(result.outcome == GenerationOutcome::Failed &&
+                result.step == GenerationStep::Copying);
+        verifyOnlyTheEarlierBook(earlier);
+
+        const SourceEntry one{QStringLiteral("c"), makeSource("c.pdf", "%")};
+        const GenerationResult most = GenerateBook(
+            requestFor(QStringLiteral("B"), QList<SourceEntry>(ContentsIndex::MaxChapters, one)));
+        const BookContents contents = BookReader::readContents(most.bookPath);
+        QVERIFY2(contents.ok, qPrintable(contents.error));
+        QCOMPARE(contents.lines.size(), ContentsIndex::MaxChapters);
+        QCOMPARE(contents.lines.last().start, ContentsIndex::MaxChapters);
+        QCOMPARE(chapterOf(most.bookPath, contents, ContentsIndex::MaxChapters - 1),
+                 QByteArray("%"));
+    }
+
+    // A link planted at the scratch index path is never written through, by generation or reading;
+    // the private scratch folder is the owner's alone, and goes with its object.
+    void scratchIndexFileIsNeitherLeftNorFollowed()
+    {
+        const QString victim = m_dir->filePath(QStringLiteral("victim.txt"));
+        const QString planted = folder("scratch") + "/Velmforge.txt";
+        QVERIFY(TestFiles::write(victim, "keep me") && QFile::link(victim, planted));
+        const GenerationResult result = GenerateBook(
+            requestFor(QStringLiteral("A"), {{"good", makeSource("good.pdf", pdfLike(300, 1))}}));
+        QCOMPARE(result.outcome, GenerationOutcome::Written);
+        QVERIFY(QFile::link(victim, planted));
+        const ScratchFolder scratch(folder("scratch"));
+        QCOMPARE(BookReader::readContents(result.bookPath, &scratch).lines.size(), 1);
+        QCOMPARE(TestFiles::read(victim), QByteArray("keep me"));
+        QCOMPARE(entriesOf(folder("scratch")), QStringList());
+
+        QString privatePath;
+        {
+            const ScratchFolder owned;
+            privatePath = owned.path();
+            QVERIFY(owned.isValid() && !(QFileInfo(privatePath).permissions() & 0x0077));
+            QVERIFY(BookReader::readContents(result.bookPath, &owned).ok);
+            QCOMPARE(entriesOf(privatePath), QStringList());
+        }
+        QVERIFY(!QFileInfo::exists(privatePath));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestBook)
 #include "tst_book.moc"

@@ -61,100 +61,96 @@ class TestFaults : public QObject
     Q_OBJECT
 
 private slots:
-    void fullDiskKeepsTheEarlierBook();
-    void bookWriterKilledAtEachWriteLeavesOldOrNew();
-    void bookmarkRewriterKilledAtEachWriteLeavesOldOrNew();
-    void unwritableFolderAndFileForAPlainUser();
+    void fullDiskKeepsTheEarlierBook()
+    {
+        QTemporaryDir dir;
+        const QString disk = dir.filePath("disk");
+        QVERIFY(QDir().mkpath(disk));
+        if (::mount("tmpfs", disk.toLocal8Bit().constData(), "tmpfs", 0, "size=256k") != 0)
+            QSKIP("mounting a small tmpfs needs root (CAP_SYS_ADMIN)");
+        const auto unmount = qScopeGuard([&] { ::umount(disk.toLocal8Bit().constData()); });
+        const QByteArray earlier = pdfLike(100 * 1024, 1);
+        const QString source = dir.filePath("source.pdf");
+        QVERIFY(TestFiles::write(disk + "/Big.VELM", earlier) &&
+                TestFiles::write(source, pdfLike(200 * 1024, 2)));
+        ScratchFolder scratch;
+        const GenerationResult result =
+            GenerateBook({"Big", disk, {{"source", source}}, QString(), QString(), scratch.path()});
+        QVERIFY(result.outcome == GenerationOutcome::Failed && !result.cause.isEmpty());
+        QCOMPARE(read(disk + "/Big.VELM"), earlier);
+        QCOMPARE(entriesOf(disk), QStringList{"Big.VELM"});
+    }
+
+    void bookWriterKilledAtEachWriteLeavesOldOrNew()
+    {
+        QTemporaryDir dir;
+        const QString out = dir.filePath("out");
+        const qint64 first = 1536 * 1024;
+        QStringList arguments{"make", "--name", "Book", "--out", out};
+        for (int i = 0; i < 3; ++i) {
+            arguments << dir.filePath(QString("chapter%1.pdf").arg(i));
+            QVERIFY(TestFiles::write(arguments.last(), pdfLike(first + i, i)));
+        }
+        QVERIFY(QDir().mkpath(out));
+        QCOMPARE(runChild(arguments, RLIM_INFINITY), 0);
+        const QByteArray newBook = read(out + "/Book.VELM");
+        // Nothing written, the first chapter's end (one short / exactly), the index, the last byte.
+        for (const qint64 limit :
+             {qint64(0), first - 1, first, newBook.size() - 5, newBook.size() - 1}) {
+            QVERIFY(TestFiles::write(out + "/Book.VELM", pdfLike(5000, 9)));
+            QVERIFY2(runChild(arguments, limit) == -1, qPrintable(QString::number(limit)));
+            QCOMPARE(read(out + "/Book.VELM"), pdfLike(5000, 9));
+            QCOMPARE(entriesOf(out), QStringList{"Book.VELM"});
+        }
+        QCOMPARE(runChild(arguments, newBook.size()), 0);
+        QCOMPARE(read(out + "/Book.VELM"), newBook);
+    }
+
+    void bookmarkRewriterKilledAtEachWriteLeavesOldOrNew()
+    {
+        QTemporaryDir dir;
+        const QString document = dir.filePath("a.pdf");
+        QVERIFY(Module1::AppendBookmarkLine(document, QStringLiteral("旧书签［1］")));
+        const QByteArray oldFile = read(dir.filePath("a.ini"));
+        QString newText;
+        for (int i = 0; i < 2000; ++i)
+            newText += QStringLiteral("新书签 %1［%1］\r\n").arg(i);
+        const QStringList arguments{"--rewrite", document, dir.filePath("text.txt")};
+        QVERIFY(TestFiles::write(arguments.last(), newText.toUtf8()));
+        for (const qint64 limit : {0, 16384, 30000}) {
+            QVERIFY2(runChild(arguments, limit) == -1, qPrintable(QString::number(limit)));
+            QCOMPARE(read(dir.filePath("a.ini")), oldFile);
+            QCOMPARE(entriesOf(dir.path()), (QStringList{"a.ini", "text.txt"}));
+        }
+        QCOMPARE(runChild(arguments, RLIM_INFINITY), 0);
+        QCOMPARE(Module1::ReadBookmarkEntries(document).size(), 2000);
+    }
+
+    // A read-only bookmark file takes no new line; a folder the user may not write gets no book.
+    void unwritableFolderAndFileForAPlainUser()
+    {
+        if (::geteuid() != 0)
+            QSKIP("giving up root to test file permissions needs root");
+        QTemporaryDir dir;
+        const QString document = dir.filePath("a.pdf");
+        const QString bookmarks = dir.filePath("a.ini");
+        QVERIFY(openToEveryone(dir.path()) &&
+                Module1::AppendBookmarkLine(document, QStringLiteral("第一章［3］")) &&
+                QFile::setPermissions(bookmarks, QFileDevice::ReadOwner | QFileDevice::ReadOther));
+        const QByteArray before = read(bookmarks);
+        QCOMPARE(runChild({"--append", document, "附录［12］"}, RLIM_INFINITY, true), 1);
+        QCOMPARE(read(bookmarks), before);
+        const QByteArray earlier = pdfLike(3000, 4);
+        const QString book = dir.filePath("Book.VELM");
+        const QString source = dir.filePath("s.pdf");
+        QVERIFY(TestFiles::write(book, earlier) && TestFiles::write(source, pdfLike(2000, 5)));
+        QVERIFY(openToEveryone(source) && openToEveryone(book));
+        QCOMPARE(runChild({"make", "-n", "Book", "-o", dir.path(), source}, RLIM_INFINITY, true),
+                 1);
+        QCOMPARE(read(book), earlier);
+        QCOMPARE(entriesOf(dir.path()), (QStringList{"Book.VELM", "a.ini", "s.pdf"}));
+    }
 };
-
-void TestFaults::fullDiskKeepsTheEarlierBook()
-{
-    QTemporaryDir dir;
-    const QString disk = dir.filePath("disk");
-    QVERIFY(QDir().mkpath(disk));
-    if (::mount("tmpfs", disk.toLocal8Bit().constData(), "tmpfs", 0, "size=256k") != 0)
-        QSKIP("mounting a small tmpfs needs root (CAP_SYS_ADMIN)");
-    const auto unmount = qScopeGuard([&] { ::umount(disk.toLocal8Bit().constData()); });
-    const QByteArray earlier = pdfLike(100 * 1024, 1);
-    const QString source = dir.filePath("source.pdf");
-    QVERIFY(TestFiles::write(disk + "/Big.VELM", earlier) &&
-            TestFiles::write(source, pdfLike(200 * 1024, 2)));
-    ScratchFolder scratch;
-    const GenerationResult result =
-        GenerateBook({"Big", disk, {{"source", source}}, QString(), QString(), scratch.path()});
-    QVERIFY(result.outcome == GenerationOutcome::Failed && !result.cause.isEmpty());
-    QCOMPARE(read(disk + "/Big.VELM"), earlier);
-    QCOMPARE(entriesOf(disk), QStringList{"Big.VELM"});
-}
-
-void TestFaults::bookWriterKilledAtEachWriteLeavesOldOrNew()
-{
-    QTemporaryDir dir;
-    const QString out = dir.filePath("out");
-    const qint64 first = 1536 * 1024;
-    QStringList arguments{"make", "--name", "Book", "--out", out};
-    for (int i = 0; i < 3; ++i) {
-        arguments << dir.filePath(QString("chapter%1.pdf").arg(i));
-        QVERIFY(TestFiles::write(arguments.last(), pdfLike(first + i, i)));
-    }
-    QVERIFY(QDir().mkpath(out));
-    QCOMPARE(runChild(arguments, RLIM_INFINITY), 0);
-    const QByteArray newBook = read(out + "/Book.VELM");
-    // Nothing written, the first chapter's end (one short / exactly), the index, the last byte.
-    for (const qint64 limit :
-         {qint64(0), first - 1, first, newBook.size() - 5, newBook.size() - 1}) {
-        QVERIFY(TestFiles::write(out + "/Book.VELM", pdfLike(5000, 9)));
-        QVERIFY2(runChild(arguments, limit) == -1, qPrintable(QString::number(limit)));
-        QCOMPARE(read(out + "/Book.VELM"), pdfLike(5000, 9));
-        QCOMPARE(entriesOf(out), QStringList{"Book.VELM"});
-    }
-    QCOMPARE(runChild(arguments, newBook.size()), 0);
-    QCOMPARE(read(out + "/Book.VELM"), newBook);
-}
-
-void TestFaults::bookmarkRewriterKilledAtEachWriteLeavesOldOrNew()
-{
-    QTemporaryDir dir;
-    const QString document = dir.filePath("a.pdf");
-    QVERIFY(Module1::AppendBookmarkLine(document, QStringLiteral("旧书签［1］")));
-    const QByteArray oldFile = read(dir.filePath("a.ini"));
-    QString newText;
-    for (int i = 0; i < 2000; ++i)
-        newText += QStringLiteral("新书签 %1［%1］\r\n").arg(i);
-    const QStringList arguments{"--rewrite", document, dir.filePath("text.txt")};
-    QVERIFY(TestFiles::write(arguments.last(), newText.toUtf8()));
-    for (const qint64 limit : {0, 16384, 30000}) {
-        QVERIFY2(runChild(arguments, limit) == -1, qPrintable(QString::number(limit)));
-        QCOMPARE(read(dir.filePath("a.ini")), oldFile);
-        QCOMPARE(entriesOf(dir.path()), (QStringList{"a.ini", "text.txt"}));
-    }
-    QCOMPARE(runChild(arguments, RLIM_INFINITY), 0);
-    QCOMPARE(Module1::ReadBookmarkEntries(document).size(), 2000);
-}
-
-// A read-only bookmark file takes no new line; a folder the user may not write gets no book.
-void TestFaults::unwritableFolderAndFileForAPlainUser()
-{
-    if (::geteuid() != 0)
-        QSKIP("giving up root to test file permissions needs root");
-    QTemporaryDir dir;
-    const QString document = dir.filePath("a.pdf");
-    const QString bookmarks = dir.filePath("a.ini");
-    QVERIFY(openToEveryone(dir.path()) &&
-            Module1::AppendBookmarkLine(document, QStringLiteral("第一章［3］")) &&
-            QFile::setPermissions(bookmarks, QFileDevice::ReadOwner | QFileDevice::ReadOther));
-    const QByteArray before = read(bookmarks);
-    QCOMPARE(runChild({"--append", document, "附录［12］"}, RLIM_INFINITY, true), 1);
-    QCOMPARE(read(bookmarks), before);
-    const QByteArray earlier = pdfLike(3000, 4);
-    const QString book = dir.filePath("Book.VELM");
-    const QString source = dir.filePath("s.pdf");
-    QVERIFY(TestFiles::write(book, earlier) && TestFiles::write(source, pdfLike(2000, 5)));
-    QVERIFY(openToEveryone(source) && openToEveryone(book));
-    QCOMPARE(runChild({"make", "-n", "Book", "-o", dir.path(), source}, RLIM_INFINITY, true), 1);
-    QCOMPARE(read(book), earlier);
-    QCOMPARE(entriesOf(dir.path()), (QStringList{"Book.VELM", "a.ini", "s.pdf"}));
-}
 
 // The test program is also its own child: "--rewrite DOCUMENT TEXTFILE" rewrites the bookmark
 // file of DOCUMENT with the text of TEXTFILE, "--append DOCUMENT LINE" appends a line.

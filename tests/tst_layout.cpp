@@ -11,145 +11,138 @@ class TestLayout : public QObject
     Q_OBJECT
 
 private slots:
-    void layout_data();
-    void layout();
-    void minimumClientSize();
-    void startContentIsCentredButNeverAtANegativePosition();
-    void twipsBecomePixelsEdgeByEdge();
-    void pagesStandOneBelowAnother();
-    void aPlaceSurvivesZoomAndRotation();
-    void fittingZooms();
-};
-
-// The view ends 200 twips from the right edge, shown or hidden; both lists are 1830 twips less
-// than the window; a window below the minimum is laid out at the minimum, in the dimension that
-// is too small only.
-void TestLayout::layout_data()
-{
-    QTest::addColumn<QSize>("outer");
-    QTest::addColumn<int>("left");
-    // left, width, view height, side panel height, list height, then the outer size used.
-    QTest::addColumn<QList<int>>("expected");
-    QTest::addColumn<QSize>("laidOut");
-    const auto row = [](const char *name, QSize outer, int left, QList<int> expected,
-                        QSize laidOut) {
-        QTest::newRow(name) << outer << left << expected << laidOut;
-    };
-    row("worked example", {12000, 9000}, 3720, {3720, 8080, 8055, 8175, 7170}, {12000, 9000});
-    row("worked example hidden", {12000, 9000}, 60, {60, 11740, 8055, 8175, 7170}, {12000, 9000});
-    row("any other left is hidden", {12000, 9000}, 3721, {60, 11740, 8055, 8175, 7170},
-        {12000, 9000});
-    row("minimum", {8800, 6500}, 3720, {3720, 4880, 5555, 5675, 4670}, {8800, 6500});
-    row("below the minimum", {5000, 3000}, 3720, {3720, 4880, 5555, 5675, 4670}, {8800, 6500});
-    row("too narrow only", {8000, 9000}, 3720, {3720, 4880, 8055, 8175, 7170}, {8800, 9000});
-    row("too low only", {12000, 100}, 60, {60, 11740, 5555, 5675, 4670}, {12000, 6500});
-}
-
-void TestLayout::layout()
-{
-    QFETCH(QSize, outer);
-    QFETCH(int, left);
-    QFETCH(QList<int>, expected);
-    QFETCH(QSize, laidOut);
-    const ReaderLayout::Layout layout = ReaderLayout::layout(outer, left);
-    QCOMPARE(QList<int>({layout.view.left, layout.view.width, layout.viewHeight,
-                         layout.sidePanelHeight, layout.listHeight}),
-             expected);
-    QCOMPARE(layout.outer, laidOut);
-    QCOMPARE(layout.grown, laidOut != outer);
-}
-
-// The worked example's window has a client area of 792 by 546 pixels; the least client area
-// is the least whose window reaches the minimum.
-void TestLayout::minimumClientSize()
-{
-    QCOMPARE(ReaderLayout::outerSizeOf(QSize(792, 546)), QSize(12000, 9000));
-    const QSize least = ReaderLayout::minimumClientPixels();
-    const QSize outer = ReaderLayout::outerSizeOf(least);
-    QVERIFY(outer.width() >= 8800 && outer.height() >= 6500);
-    QVERIFY(ReaderLayout::outerSizeOf(least - QSize(1, 0)).width() < 8800);
-    QVERIFY(ReaderLayout::outerSizeOf(least - QSize(0, 1)).height() < 6500);
-}
-
-// Panel sizes and where the 8280 by 6180 content then stands.
-void TestLayout::startContentIsCentredButNeverAtANegativePosition()
-{
-    const QList<std::pair<QSize, QPoint>> cases{{{10280, 8180}, {1000, 1000}},
-                                                {{8280, 6180}, {0, 0}},
-                                                {{8281, 6183}, {0, 1}},
-                                                {{4880, 8180}, {0, 1000}},
-                                                {{100, 100}, {0, 0}}};
-    for (const auto &[panel, at] : cases)
-        QCOMPARE(ReaderLayout::centeredContent(panel, QSize(8280, 6180)), at);
-}
-
-// 15 twips a pixel, to the nearest pixel, half away from zero; neighbours that share an edge in
-// twips share it in pixels.
-void TestLayout::twipsBecomePixelsEdgeByEdge()
-{
-    QCOMPARE(QList<int>({Twips::toPixels(0), Twips::toPixels(7), Twips::toPixels(8),
-                         Twips::toPixels(-8), Twips::toPixels(-30)}),
-             QList<int>({0, 0, 1, -1, -2}));
-    QCOMPARE(Twips::fromPixels(792), 11880);
-    const QRect left = Twips::toPixelRect(0, 0, 3727, 100);
-    QCOMPARE(left.x() + left.width(), Twips::toPixelRect(3727, 0, 5000, 100).x());
-}
-
-// At zoom 1.5 a point is 2 pixels; pages are centred on the widest. A gap belongs to the page
-// below it; a page without a usable size is laid out as A4; a quarter turn swaps its sides.
-void TestLayout::pagesStandOneBelowAnother()
-{
-    PageLayout pages;
-    QCOMPARE(pages.pageAt(0), -1);
-    pages.setPages({QSizeF(100, 50), QSizeF(200, 100), QSizeF(-1, qQNaN())});
-    pages.setZoom(1.5);
-    pages.setViewportWidth(300);
-    QCOMPARE(pages.pageRect(0), QRect(503, 8, 200, 100));
-    QCOMPARE(pages.pageRect(1), QRect(403, 116, 400, 200));
-    QCOMPARE(pages.pageRect(2).size(), QSize(1190, 1684));
-    QCOMPARE(pages.contentSize(), QSize(1206, 8 + 100 + 8 + 200 + 8 + 1684 + 8));
-    const QList<std::pair<int, int>> heights{{-50, 0}, {107, 0}, {108, 1},  {116, 1},
-                                             {315, 1}, {316, 2}, {99999, 2}};
-    for (const auto &[y, page] : heights)
-        QCOMPARE(pages.pageAt(y), page);
-    pages.setQuarterTurns(-3);
-    QCOMPARE(pages.quarterTurns(), 1);
-    QCOMPARE(pages.pageRect(0).size(), QSize(100, 200));
-    pages.setZoom(100);
-    QCOMPARE(pages.zoom(), PageLayout::LargestZoom);
-}
-
-void TestLayout::aPlaceSurvivesZoomAndRotation()
-{
-    PageLayout pages;
-    pages.setPages(QList<QSizeF>(5, QSizeF(612, 792)));
-    pages.setViewportWidth(700);
-    const QPoint point = pages.pageRect(3).topLeft() + QPoint(100, 300);
-    const PageLayout::Place place = pages.placeAt(point);
-    QCOMPARE(place.page, 3);
-    QCOMPARE(pages.pointOf(place), point);
-    pages.setZoom(2.0);
-    QCOMPARE(pages.pointOf(place), pages.pageRect(3).topLeft() + QPoint(200, 600));
-    pages.setQuarterTurns(1);
-    QCOMPARE(pages.placeAt(pages.pointOf(place)).page, 3);
-}
-
-// Pages in points, the viewport, then the zoom that fits the width and the one that fits a page.
-void TestLayout::fittingZooms()
-{
-    const QSizeF page(600, 800); // 800 by 1066.67 pixels at zoom 1
-    const QList<std::tuple<QList<QSizeF>, QSize, double, double>> cases{
-        {{page}, {816, 1083}, 1.0, 1.0},                    // fits at 1
-        {{page, QSizeF(1200, 100)}, {816, 9999}, 0.5, 0.5}, // the widest page counts
-        {{page}, {100, 100}, 0.5, 0.5},                     // held to 50%
-        {{QSizeF(10, 10)}, {2000, 2000}, 4.0, 4.0}};        // held to 400%
-    for (const auto &[points, viewport, width, fitPage] : cases) {
-        PageLayout pages;
-        pages.setPages(points);
-        QCOMPARE(pages.fitWidthZoom(viewport.width()), width);
-        QVERIFY(qAbs(pages.fitPageZoom(viewport) - fitPage) < 0.002);
+    // The view ends 200 twips from the right edge, shown or hidden; both lists are 1830 twips less
+    // than the window; a window below the minimum is laid out at the minimum, in the dimension that
+    // is too small only.
+    void layout_data()
+    {
+        QTest::addColumn<QSize>("outer");
+        QTest::addColumn<int>("left");
+        // left, width, view height, side panel height, list height, then the outer size used.
+        QTest::addColumn<QList<int>>("expected");
+        QTest::addColumn<QSize>("laidOut");
+        const auto row = [](const char *name, QSize outer, int left, QList<int> expected,
+                            QSize laidOut) {
+            QTest::newRow(name) << outer << left << expected << laidOut;
+        };
+        row("worked example", {12000, 9000}, 3720, {3720, 8080, 8055, 8175, 7170}, {12000, 9000});
+        row("worked example hidden", {12000, 9000}, 60, {60, 11740, 8055, 8175, 7170},
+            {12000, 9000});
+        row("any other left is hidden", {12000, 9000}, 3721, {60, 11740, 8055, 8175, 7170},
+            {12000, 9000});
+        row("minimum", {8800, 6500}, 3720, {3720, 4880, 5555, 5675, 4670}, {8800, 6500});
+        row("below the minimum", {5000, 3000}, 3720, {3720, 4880, 5555, 5675, 4670}, {8800, 6500});
+        row("too narrow only", {8000, 9000}, 3720, {3720, 4880, 8055, 8175, 7170}, {8800, 9000});
+        row("too low only", {12000, 100}, 60, {60, 11740, 5555, 5675, 4670}, {12000, 6500});
     }
-}
+
+    void layout()
+    {
+        QFETCH(QSize, outer);
+        QFETCH(int, left);
+        QFETCH(QList<int>, expected);
+        QFETCH(QSize, laidOut);
+        const ReaderLayout::Layout layout = ReaderLayout::layout(outer, left);
+        QCOMPARE(QList<int>({layout.view.left, layout.view.width, layout.viewHeight,
+                             layout.sidePanelHeight, layout.listHeight}),
+                 expected);
+        QCOMPARE(layout.outer, laidOut);
+        QCOMPARE(layout.grown, laidOut != outer);
+    }
+
+    // The worked example's window has a client area of 792 by 546 pixels; the least client area
+    // is the least whose window reaches the minimum.
+    void minimumClientSize()
+    {
+        QCOMPARE(ReaderLayout::outerSizeOf(QSize(792, 546)), QSize(12000, 9000));
+        const QSize least = ReaderLayout::minimumClientPixels();
+        const QSize outer = ReaderLayout::outerSizeOf(least);
+        QVERIFY(outer.width() >= 8800 && outer.height() >= 6500);
+        QVERIFY(ReaderLayout::outerSizeOf(least - QSize(1, 0)).width() < 8800);
+        QVERIFY(ReaderLayout::outerSizeOf(least - QSize(0, 1)).height() < 6500);
+    }
+
+    // Panel sizes and where the 8280 by 6180 content then stands.
+    void startContentIsCentredButNeverAtANegativePosition()
+    {
+        const QList<std::pair<QSize, QPoint>> cases{{{10280, 8180}, {1000, 1000}},
+                                                    {{8280, 6180}, {0, 0}},
+                                                    {{8281, 6183}, {0, 1}},
+                                                    {{4880, 8180}, {0, 1000}},
+                                                    {{100, 100}, {0, 0}}};
+        for (const auto &[panel, at] : cases)
+            QCOMPARE(ReaderLayout::centeredContent(panel, QSize(8280, 6180)), at);
+    }
+
+    // 15 twips a pixel, to the nearest pixel, half away from zero; neighbours that share an edge in
+    // twips share it in pixels.
+    void twipsBecomePixelsEdgeByEdge()
+    {
+        QCOMPARE(QList<int>({Twips::toPixels(0), Twips::toPixels(7), Twips::toPixels(8),
+                             Twips::toPixels(-8), Twips::toPixels(-30)}),
+                 QList<int>({0, 0, 1, -1, -2}));
+        QCOMPARE(Twips::fromPixels(792), 11880);
+        const QRect left = Twips::toPixelRect(0, 0, 3727, 100);
+        QCOMPARE(left.x() + left.width(), Twips::toPixelRect(3727, 0, 5000, 100).x());
+    }
+
+    // At zoom 1.5 a point is 2 pixels; pages are centred on the widest. A gap belongs to the page
+    // below it; a page without a usable size is laid out as A4; a quarter turn swaps its sides.
+    void pagesStandOneBelowAnother()
+    {
+        PageLayout pages;
+        QCOMPARE(pages.pageAt(0), -1);
+        pages.setPages({QSizeF(100, 50), QSizeF(200, 100), QSizeF(-1, qQNaN())});
+        pages.setZoom(1.5);
+        pages.setViewportWidth(300);
+        QCOMPARE(pages.pageRect(0), QRect(503, 8, 200, 100));
+        QCOMPARE(pages.pageRect(1), QRect(403, 116, 400, 200));
+        QCOMPARE(pages.pageRect(2).size(), QSize(1190, 1684));
+        QCOMPARE(pages.contentSize(), QSize(1206, 8 + 100 + 8 + 200 + 8 + 1684 + 8));
+        const QList<std::pair<int, int>> heights{{-50, 0}, {107, 0}, {108, 1},  {116, 1},
+                                                 {315, 1}, {316, 2}, {99999, 2}};
+        for (const auto &[y, page] : heights)
+            QCOMPARE(pages.pageAt(y), page);
+        pages.setQuarterTurns(-3);
+        QCOMPARE(pages.quarterTurns(), 1);
+        QCOMPARE(pages.pageRect(0).size(), QSize(100, 200));
+        pages.setZoom(100);
+        QCOMPARE(pages.zoom(), PageLayout::LargestZoom);
+    }
+
+    void aPlaceSurvivesZoomAndRotation()
+    {
+        PageLayout pages;
+        pages.setPages(QList<QSizeF>(5, QSizeF(612, 792)));
+        pages.setViewportWidth(700);
+        const QPoint point = pages.pageRect(3).topLeft() + QPoint(100, 300);
+        const PageLayout::Place place = pages.placeAt(point);
+        QCOMPARE(place.page, 3);
+        QCOMPARE(pages.pointOf(place), point);
+        pages.setZoom(2.0);
+        QCOMPARE(pages.pointOf(place), pages.pageRect(3).topLeft() + QPoint(200, 600));
+        pages.setQuarterTurns(1);
+        QCOMPARE(pages.placeAt(pages.pointOf(place)).page, 3);
+    }
+
+    // Pages in points, the viewport, then the zoom that fits the width and the one that fits a
+    // page.
+    void fittingZooms()
+    {
+        const QSizeF page(600, 800); // 800 by 1066.67 pixels at zoom 1
+        const QList<std::tuple<QList<QSizeF>, QSize, double, double>> cases{
+            {{page}, {816, 1083}, 1.0, 1.0},                    // fits at 1
+            {{page, QSizeF(1200, 100)}, {816, 9999}, 0.5, 0.5}, // the widest page counts
+            {{page}, {100, 100}, 0.5, 0.5},                     // held to 50%
+            {{QSizeF(10, 10)}, {2000, 2000}, 4.0, 4.0}};        // held to 400%
+        for (const auto &[points, viewport, width, fitPage] : cases) {
+            PageLayout pages;
+            pages.setPages(points);
+            QCOMPARE(pages.fitWidthZoom(viewport.width()), width);
+            QVERIFY(qAbs(pages.fitPageZoom(viewport) - fitPage) < 0.002);
+        }
+    }
+};
 
 QTEST_GUILESS_MAIN(TestLayout)
 #include "tst_layout.moc"

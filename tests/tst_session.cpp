@@ -59,20 +59,6 @@ class TestSession : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init();
-    void cleanup() { m_session.reset(); }
-
-    void openFollowsTheKind();
-    void chapterIsShownFromAScratchFileGoneAfterwards();
-    void chaptersThatCannotBeRead();
-    void addBookmark_data();
-    void addBookmark();
-    void rewriteBookmarks_data();
-    void rewriteBookmarks();
-    void rewriteRefreshesTheChapterChosen();
-
-private:
     QString file(const QString &name) const { return m_dir->filePath(name); }
     QString write(const QString &name, const QByteArray &bytes)
     {
@@ -88,213 +74,218 @@ private:
     const QByteArray m_one = TestFiles::pdfLike(1000, 1);
     const QByteArray m_two = TestFiles::pdfLike(250, 2);
     const QByteArray m_three = TestFiles::pdfLike(70000, 3);
-};
 
-void TestSession::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_scratch = std::make_unique<ScratchFolder>();
-    m_session = std::make_unique<DocumentSession>(m_scratch.get());
-    m_recorder = std::make_unique<Recorder>(*m_session);
-}
+private slots:
+    void cleanup() { m_session.reset(); }
 
-// A path of no kind is taken as the path and nothing of the file is read.
-void TestSession::openFollowsTheKind()
-{
-    const QList<std::pair<QString, QStringList>> cases{
-        {"a.PDF", {"pdf", "bookmarks 甲=甲［3］,乙=乙［4］"}},
-        {"b.velm", {"contents 一,二"}},
-        {"bVELM", {"contents 一,二"}},
-        {"b.txt", {}},
-        {"ELM", {}}};
-    for (auto [name, expected] : cases) {
-        init();
-        const QString path = write(name, bookOf({{"一", m_one}, {"二", m_two}}));
-        const QString ini = Module1::BookmarkFilePath(path);
-        QVERIFY(TestFiles::write(ini.isEmpty() ? file("x.ini") : ini,
-                                 encode("甲［3］\r\n\r\n乙［4］\r\n无页码\r\n")));
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_scratch = std::make_unique<ScratchFolder>();
+        m_session = std::make_unique<DocumentSession>(m_scratch.get());
+        m_recorder = std::make_unique<Recorder>(*m_session);
+    }
+
+    // A path of no kind is taken as the path and nothing of the file is read.
+    void openFollowsTheKind()
+    {
+        const QList<std::pair<QString, QStringList>> cases{
+            {"a.PDF", {"pdf", "bookmarks 甲=甲［3］,乙=乙［4］"}},
+            {"b.velm", {"contents 一,二"}},
+            {"bVELM", {"contents 一,二"}},
+            {"b.txt", {}},
+            {"ELM", {}}};
+        for (auto [name, expected] : cases) {
+            init();
+            const QString path = write(name, bookOf({{"一", m_one}, {"二", m_two}}));
+            const QString ini = Module1::BookmarkFilePath(path);
+            QVERIFY(TestFiles::write(ini.isEmpty() ? file("x.ini") : ini,
+                                     encode("甲［3］\r\n\r\n乙［4］\r\n无页码\r\n")));
+            m_session->open(path);
+            expected.replaceInStrings("pdf", "pdf " + path);
+            QCOMPARE(events(), QStringList{"opened " + path} + expected);
+            QCOMPARE(m_session->chapter(), -1);
+            QVERIFY(scratchFiles().isEmpty());
+        }
+    }
+
+    // The chapter's bytes exactly, from a scratch file that exists while the view loads it, even
+    // over a longer file left behind; its bookmarks are listed after it is shown.
+    void chapterIsShownFromAScratchFileGoneAfterwards()
+    {
+        const QString path =
+            write("诗集.VELM", bookOf({{"序言", m_one}, {"二", m_two}, {"三", m_three}}));
+        write("诗集.ini", encode("{0}序言&开头［1］\r\n{2}三&重点［5］\r\n{02}三&不算［1］\r\n"
+                                 "{0}A&B&x［2］\r\n"));
         m_session->open(path);
-        expected.replaceInStrings("pdf", "pdf " + path);
-        QCOMPARE(events(), QStringList{"opened " + path} + expected);
+        events().clear();
+        QVERIFY(TestFiles::write(m_scratch->chapterFilePath(), QByteArray(80000, 'x')));
+        for (int row : {0, 1, 2})
+            m_session->chooseChapter(row);
+        QCOMPARE(m_recorder->chapters, QList<QByteArray>({m_one, m_two, m_three}));
+        QCOMPARE(events(),
+                 QStringList({"chapter", "bookmarks 开头=开头［1］,B&x=B&x［2］", "chapter",
+                              "bookmarks ", "chapter", "bookmarks 重点=重点［5］"}));
+        QVERIFY(scratchFiles().isEmpty());
+        m_session->open(path);
         QCOMPARE(m_session->chapter(), -1);
+    }
+
+    // A damaged line keeps its place; choosing it, or a row past the lines, shows nothing and keeps
+    // the bookmarks listed, but it is the chapter chosen. Nothing of the book is read once a book
+    // whose index cannot be read, or a PDF, is open.
+    void chaptersThatCannotBeRead()
+    {
+        const QString index =
+            QStringLiteral("好♂1♀%1\r\n没有记号\r\n越界♂%2♀999999\r\n坏数♂x♀5\r\n尾♂%2♀%3\r\n")
+                .arg(m_one.size())
+                .arg(m_one.size() + 1)
+                .arg(m_two.size());
+        m_session->open(write("d.VELM", TestFiles::bookOf(m_one + m_two, encode(index))));
+        write("d.ini", encode("{0}好&甲［1］\r\n{1}没有记号&乙［1］\r\n"));
+        QCOMPARE(events().last(), QStringLiteral("contents 好,没有记号,越界,坏数,尾"));
+        m_session->chooseChapter(0);
+        events().clear();
+        for (int row : {1, 2, 3, 99, -1}) {
+            m_session->chooseChapter(row);
+            QCOMPARE(m_session->chapter(), row);
+            QVERIFY(events().isEmpty() && scratchFiles().isEmpty());
+            QCOMPARE(m_session->bookmarks().size(), 1);
+        }
+        m_session->chooseChapter(4);
+        QCOMPARE(m_recorder->chapters, QList<QByteArray>({m_one, m_two}));
+        for (const QByteArray &bytes : {m_two + TestFiles::trailer(0), QByteArray()}) {
+            m_session->open(write("broken.VELM", bytes));
+            QVERIFY(m_session->contents().lines.isEmpty());
+            m_session->chooseChapter(4);
+        }
+        m_session->open(write("a.pdf", m_one));
+        m_session->chooseChapter(4);
+        QCOMPARE(m_recorder->chapters.size(), 2);
         QVERIFY(scratchFiles().isEmpty());
     }
-}
 
-// The chapter's bytes exactly, from a scratch file that exists while the view loads it, even over
-// a longer file left behind; its bookmarks are listed after it is shown.
-void TestSession::chapterIsShownFromAScratchFileGoneAfterwards()
-{
-    const QString path =
-        write("诗集.VELM", bookOf({{"序言", m_one}, {"二", m_two}, {"三", m_three}}));
-    write("诗集.ini", encode("{0}序言&开头［1］\r\n{2}三&重点［5］\r\n{02}三&不算［1］\r\n"
-                             "{0}A&B&x［2］\r\n"));
-    m_session->open(path);
-    events().clear();
-    QVERIFY(TestFiles::write(m_scratch->chapterFilePath(), QByteArray(80000, 'x')));
-    for (int row : {0, 1, 2})
-        m_session->chooseChapter(row);
-    QCOMPARE(m_recorder->chapters, QList<QByteArray>({m_one, m_two, m_three}));
-    QCOMPARE(events(), QStringList({"chapter", "bookmarks 开头=开头［1］,B&x=B&x［2］", "chapter",
-                                    "bookmarks ", "chapter", "bookmarks 重点=重点［5］"}));
-    QVERIFY(scratchFiles().isEmpty());
-    m_session->open(path);
-    QCOMPARE(m_session->chapter(), -1);
-}
-
-// A damaged line keeps its place; choosing it, or a row past the lines, shows nothing and keeps
-// the bookmarks listed, but it is the chapter chosen. Nothing of the book is read once a book
-// whose index cannot be read, or a PDF, is open.
-void TestSession::chaptersThatCannotBeRead()
-{
-    const QString index =
-        QStringLiteral("好♂1♀%1\r\n没有记号\r\n越界♂%2♀999999\r\n坏数♂x♀5\r\n尾♂%2♀%3\r\n")
-            .arg(m_one.size())
-            .arg(m_one.size() + 1)
-            .arg(m_two.size());
-    m_session->open(write("d.VELM", TestFiles::bookOf(m_one + m_two, encode(index))));
-    write("d.ini", encode("{0}好&甲［1］\r\n{1}没有记号&乙［1］\r\n"));
-    QCOMPARE(events().last(), QStringLiteral("contents 好,没有记号,越界,坏数,尾"));
-    m_session->chooseChapter(0);
-    events().clear();
-    for (int row : {1, 2, 3, 99, -1}) {
-        m_session->chooseChapter(row);
-        QCOMPARE(m_session->chapter(), row);
-        QVERIFY(events().isEmpty() && scratchFiles().isEmpty());
-        QCOMPARE(m_session->bookmarks().size(), 1);
+    void addBookmark_data()
+    {
+        using Result = DocumentSession::AddResult;
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<int>("chapter");   // chosen before the capture; -1 none
+        QTest::addColumn<QString>("since"); // what is shown by the time OK is pressed
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("written"); // in the captured document's bookmark file
+        QTest::addColumn<bool>("listed");
+        const auto row = [](const char *name, const char *document, int chapter, const char *since,
+                            Result result, const char *written, bool listed) {
+            QTest::newRow(name) << document << chapter << since << int(result) << written << listed;
+        };
+        const char *plain = "旧［1］\r\n名［12］\r\n";
+        const char *inChapter = "旧［1］\r\n{1}二&名［12］\r\n";
+        row("pdf", "a.pdf", -1, "", Result::Added, plain, true);
+        row("chapter", "b.VELM", 1, "", Result::Added, inChapter, true);
+        row("book, no chapter", "b.VELM", -1, "", Result::NoChapter, "旧［1］\r\n", false);
+        row("no kind", "c.txt", -1, "", Result::NoDocument, "旧［1］\r\n", false);
+        row("another document since", "a.pdf", -1, "b.VELM", Result::Added, plain, false);
+        row("another chapter since", "b.VELM", 1, "0", Result::Added, inChapter, false);
+        row("same chapter again", "b.VELM", 1, "1", Result::Added, inChapter, true);
+        row("not written", "missing/a.pdf", -1, "", Result::NotWritten, "", false);
     }
-    m_session->chooseChapter(4);
-    QCOMPARE(m_recorder->chapters, QList<QByteArray>({m_one, m_two}));
-    for (const QByteArray &bytes : {m_two + TestFiles::trailer(0), QByteArray()}) {
-        m_session->open(write("broken.VELM", bytes));
-        QVERIFY(m_session->contents().lines.isEmpty());
-        m_session->chooseChapter(4);
+
+    // The bookmark goes where its page was captured, and is listed only while that place is shown.
+    void addBookmark()
+    {
+        QFETCH(QString, document);
+        QFETCH(int, chapter);
+        QFETCH(QString, since);
+        QFETCH(int, result);
+        QFETCH(QString, written);
+        QFETCH(bool, listed);
+        for (const QString name : {"a.pdf", "b.VELM", "c.txt"})
+            write(name, bookOf({{"一", m_one}, {"二", m_two}}));
+        for (const QString name : {"a.ini", "b.ini", "c.ini"})
+            write(name, encode("旧［1］\r\n"));
+        const QString path = file(document);
+        m_session->open(path);
+        if (chapter >= 0)
+            m_session->chooseChapter(chapter);
+        const CapturedPlace captured = m_session->capturedPlace();
+        if (since.endsWith("VELM"))
+            m_session->open(file(since));
+        else if (!since.isEmpty())
+            m_session->chooseChapter(since.toInt());
+        const int before = m_session->bookmarks().size();
+        events().clear();
+
+        QCOMPARE(int(m_session->addBookmark("名", 12, captured)), result);
+        const QString ini =
+            QFileInfo(path).path() + "/" + QFileInfo(path).completeBaseName() + ".ini";
+        QCOMPARE(TestFiles::read(ini), encode(written));
+        QCOMPARE(events(), listed ? QStringList{"added 名=名［12］"} : QStringList{});
+        QCOMPARE(m_session->bookmarks().size(), before + (listed ? 1 : 0));
     }
-    m_session->open(write("a.pdf", m_one));
-    m_session->chooseChapter(4);
-    QCOMPARE(m_recorder->chapters.size(), 2);
-    QVERIFY(scratchFiles().isEmpty());
-}
 
-void TestSession::addBookmark_data()
-{
-    using Result = DocumentSession::AddResult;
-    QTest::addColumn<QString>("document");
-    QTest::addColumn<int>("chapter");   // chosen before the capture; -1 none
-    QTest::addColumn<QString>("since"); // what is shown by the time OK is pressed
-    QTest::addColumn<int>("result");
-    QTest::addColumn<QString>("written"); // in the captured document's bookmark file
-    QTest::addColumn<bool>("listed");
-    const auto row = [](const char *name, const char *document, int chapter, const char *since,
-                        Result result, const char *written, bool listed) {
-        QTest::newRow(name) << document << chapter << since << int(result) << written << listed;
-    };
-    const char *plain = "旧［1］\r\n名［12］\r\n";
-    const char *inChapter = "旧［1］\r\n{1}二&名［12］\r\n";
-    row("pdf", "a.pdf", -1, "", Result::Added, plain, true);
-    row("chapter", "b.VELM", 1, "", Result::Added, inChapter, true);
-    row("book, no chapter", "b.VELM", -1, "", Result::NoChapter, "旧［1］\r\n", false);
-    row("no kind", "c.txt", -1, "", Result::NoDocument, "旧［1］\r\n", false);
-    row("another document since", "a.pdf", -1, "b.VELM", Result::Added, plain, false);
-    row("another chapter since", "b.VELM", 1, "0", Result::Added, inChapter, false);
-    row("same chapter again", "b.VELM", 1, "1", Result::Added, inChapter, true);
-    row("not written", "missing/a.pdf", -1, "", Result::NotWritten, "", false);
-}
+    void rewriteBookmarks_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("edited");
+        QTest::addColumn<QString>("meanwhile"); // the file when Save is pressed; "" unchanged
+        QTest::addColumn<QString>("after");
+        const auto row = [](const char *name, const char *before, const char *edited,
+                            const char *meanwhile, const char *after) {
+            QTest::newRow(name) << before << edited << meanwhile << after;
+        };
+        row("brackets and line ends", "甲［1］\r\n", "甲[2]\n\n乙［3］", "",
+            "甲［2］\r\n\r\n乙［3］\r\n");
+        row("blank text keeps the file", "甲［1］\r\n", "  \n\n ", "", "甲［1］\r\n");
+        row("lines appended meanwhile", "甲［1］\r\n", "乙［2］", "甲［1］\r\n丙［3］\r\n \r\n",
+            "乙［2］\r\n丙［3］\r\n\r\n");
+        row("file replaced meanwhile", "甲［1］\r\n", "乙［2］\n", "丁［4］\r\n丙［3］\r\n",
+            "乙［2］\r\n\r\n");
+        row("no file yet", "", "甲［1］\n", "", "甲［1］\r\n\r\n");
+        row("blank text, no file", "", " ", "", "");
+    }
 
-// The bookmark goes where its page was captured, and is listed only while that place is shown.
-void TestSession::addBookmark()
-{
-    QFETCH(QString, document);
-    QFETCH(int, chapter);
-    QFETCH(QString, since);
-    QFETCH(int, result);
-    QFETCH(QString, written);
-    QFETCH(bool, listed);
-    for (const QString name : {"a.pdf", "b.VELM", "c.txt"})
-        write(name, bookOf({{"一", m_one}, {"二", m_two}}));
-    for (const QString name : {"a.ini", "b.ini", "c.ini"})
-        write(name, encode("旧［1］\r\n"));
-    const QString path = file(document);
-    m_session->open(path);
-    if (chapter >= 0)
-        m_session->chooseChapter(chapter);
-    const CapturedPlace captured = m_session->capturedPlace();
-    if (since.endsWith("VELM"))
-        m_session->open(file(since));
-    else if (!since.isEmpty())
-        m_session->chooseChapter(since.toInt());
-    const int before = m_session->bookmarks().size();
-    events().clear();
+    // What Save writes, and the PDF's lists filled afresh from it; without a bookmark file the
+    // lists are left as they are.
+    void rewriteBookmarks()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, edited);
+        QFETCH(QString, meanwhile);
+        QFETCH(QString, after);
+        const QString pdf = write("a.pdf", m_one);
+        QVERIFY(before.isEmpty() || !write("a.ini", encode(before)).isEmpty());
+        m_session->open(pdf);
+        const QStringList loaded = Module1::ReadBookmarkFileLines(pdf);
+        QVERIFY(meanwhile.isEmpty() || !write("a.ini", encode(meanwhile)).isEmpty());
+        events().clear();
 
-    QCOMPARE(int(m_session->addBookmark("名", 12, captured)), result);
-    const QString ini = QFileInfo(path).path() + "/" + QFileInfo(path).completeBaseName() + ".ini";
-    QCOMPARE(TestFiles::read(ini), encode(written));
-    QCOMPARE(events(), listed ? QStringList{"added 名=名［12］"} : QStringList{});
-    QCOMPARE(m_session->bookmarks().size(), before + (listed ? 1 : 0));
-}
+        QVERIFY(m_session->rewriteBookmarks(pdf, loaded, edited));
+        QCOMPARE(TestFiles::read(file("a.ini")), encode(after));
+        QCOMPARE(QFile::exists(file("a.ini")), !after.isEmpty());
+        const QStringList refilled{"bookmarks " + listedIn(Module1::ReadBookmarkEntries(pdf))};
+        QCOMPARE(events(), after.isEmpty() ? QStringList() : refilled);
+    }
 
-void TestSession::rewriteBookmarks_data()
-{
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<QString>("edited");
-    QTest::addColumn<QString>("meanwhile"); // the file when Save is pressed; "" unchanged
-    QTest::addColumn<QString>("after");
-    const auto row = [](const char *name, const char *before, const char *edited,
-                        const char *meanwhile, const char *after) {
-        QTest::newRow(name) << before << edited << meanwhile << after;
-    };
-    row("brackets and line ends", "甲［1］\r\n", "甲[2]\n\n乙［3］", "",
-        "甲［2］\r\n\r\n乙［3］\r\n");
-    row("blank text keeps the file", "甲［1］\r\n", "  \n\n ", "", "甲［1］\r\n");
-    row("lines appended meanwhile", "甲［1］\r\n", "乙［2］", "甲［1］\r\n丙［3］\r\n \r\n",
-        "乙［2］\r\n丙［3］\r\n\r\n");
-    row("file replaced meanwhile", "甲［1］\r\n", "乙［2］\n", "丁［4］\r\n丙［3］\r\n",
-        "乙［2］\r\n\r\n");
-    row("no file yet", "", "甲［1］\n", "", "甲［1］\r\n\r\n");
-    row("blank text, no file", "", " ", "", "");
-}
+    // In a book the lists are those of the chapter chosen, and only once one is; a file that cannot
+    // be written changes nothing.
+    void rewriteRefreshesTheChapterChosen()
+    {
+        const QString path = write("b.VELM", bookOf({{"一", m_one}, {"二", m_two}}));
+        write("b.ini", encode("{1}二&甲［1］\r\n"));
+        m_session->open(path);
+        const auto fileLines = [path] { return Module1::ReadBookmarkFileLines(path); };
+        QVERIFY(m_session->rewriteBookmarks(path, fileLines(), "{1}二&乙［2］"));
+        QVERIFY(events().filter("bookmarks").isEmpty());
+        m_session->chooseChapter(1);
+        QVERIFY(m_session->rewriteBookmarks(path, fileLines(), "{1}二&丙［3］\n{0}一&丁［4］"));
+        QCOMPARE(events().last(), QStringLiteral("bookmarks 丙=丙［3］"));
 
-// What Save writes, and the PDF's lists filled afresh from it; without a bookmark file the lists
-// are left as they are.
-void TestSession::rewriteBookmarks()
-{
-    QFETCH(QString, before);
-    QFETCH(QString, edited);
-    QFETCH(QString, meanwhile);
-    QFETCH(QString, after);
-    const QString pdf = write("a.pdf", m_one);
-    QVERIFY(before.isEmpty() || !write("a.ini", encode(before)).isEmpty());
-    m_session->open(pdf);
-    const QStringList loaded = Module1::ReadBookmarkFileLines(pdf);
-    QVERIFY(meanwhile.isEmpty() || !write("a.ini", encode(meanwhile)).isEmpty());
-    events().clear();
-
-    QVERIFY(m_session->rewriteBookmarks(pdf, loaded, edited));
-    QCOMPARE(TestFiles::read(file("a.ini")), encode(after));
-    QCOMPARE(QFile::exists(file("a.ini")), !after.isEmpty());
-    const QStringList refilled{"bookmarks " + listedIn(Module1::ReadBookmarkEntries(pdf))};
-    QCOMPARE(events(), after.isEmpty() ? QStringList() : refilled);
-}
-
-// In a book the lists are those of the chapter chosen, and only once one is; a file that cannot
-// be written changes nothing.
-void TestSession::rewriteRefreshesTheChapterChosen()
-{
-    const QString path = write("b.VELM", bookOf({{"一", m_one}, {"二", m_two}}));
-    write("b.ini", encode("{1}二&甲［1］\r\n"));
-    m_session->open(path);
-    const auto fileLines = [path] { return Module1::ReadBookmarkFileLines(path); };
-    QVERIFY(m_session->rewriteBookmarks(path, fileLines(), "{1}二&乙［2］"));
-    QVERIFY(events().filter("bookmarks").isEmpty());
-    m_session->chooseChapter(1);
-    QVERIFY(m_session->rewriteBookmarks(path, fileLines(), "{1}二&丙［3］\n{0}一&丁［4］"));
-    QCOMPARE(events().last(), QStringLiteral("bookmarks 丙=丙［3］"));
-
-    events().clear();
-    QVERIFY(!m_session->rewriteBookmarks(file("gone/c.VELM"), {}, "{1}二&戊［5］"));
-    QVERIFY(events().isEmpty() && !QFile::exists(file("gone")));
-    QCOMPARE(TestFiles::read(file("b.ini")), encode("{1}二&丙［3］\r\n{0}一&丁［4］\r\n"));
-}
+        events().clear();
+        QVERIFY(!m_session->rewriteBookmarks(file("gone/c.VELM"), {}, "{1}二&戊［5］"));
+        QVERIFY(events().isEmpty() && !QFile::exists(file("gone")));
+        QCOMPARE(TestFiles::read(file("b.ini")), encode("{1}二&丙［3］\r\n{0}一&丁［4］\r\n"));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestSession)
 #include "tst_session.moc"
