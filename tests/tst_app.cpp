@@ -167,40 +167,35 @@ private slots:
             QCOMPARE(FileTypes::execValue(program), exec);
     }
 
-    void defaultApplicationsKeepEverythingElse_data()
+    // No file; another group without a line end; another reader the default; keys written twice
+    // and with blanks. Applied twice, the defaults change nothing more.
+    void defaultApplicationsKeepEverythingElse()
     {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QByteArray>("after");
         const QByteArray ours = "application/x-velm=quillmoor.desktop\n"
                                 "application/pdf=quillmoor.desktop\n";
         const QByteArray other = "[Added Associations]\ntext/plain=gedit.desktop;";
-        QTest::newRow("no file") << QByteArray() << "[Default Applications]\n" + ours;
-        QTest::newRow("other group, no line end")
-            << other << other + "\n\n[Default Applications]\n" + ours;
-        QTest::newRow("another reader was the default")
-            << QByteArray("# mine\n[Default Applications]\ntext/html=firefox.desktop\n"
-                          "application/pdf=evince.desktop\n\n[Added Associations]\n"
-                          "application/pdf=evince.desktop;okular.desktop;\n")
-            << QByteArray(
-                   "# mine\n[Default Applications]\ntext/html=firefox.desktop\n"
-                   "application/pdf=quillmoor.desktop\napplication/x-velm=quillmoor.desktop\n"
-                   "\n[Added Associations]\napplication/pdf=evince.desktop;okular.desktop;\n");
-        QTest::newRow("keys written twice and with blanks")
-            << QByteArray("[Default Applications]\napplication/pdf = a.desktop\n"
-                          "application/x-velm=b.desktop\napplication/pdf=c.desktop\n")
-            << QByteArray("[Default Applications]\napplication/pdf=quillmoor.desktop\n"
-                          "application/x-velm=quillmoor.desktop\n");
-    }
-    void defaultApplicationsKeepEverythingElse()
-    {
-        QFETCH(QByteArray, before);
-        QFETCH(QByteArray, after);
-        QCOMPARE(FileTypes::withDefaults(before), after);
-        QCOMPARE(FileTypes::withDefaults(after), after);
-        QVERIFY(before.isEmpty() ||
-                (QDir().mkpath(configHome()) && TestFiles::write(mimeappsFile(), before)));
-        Module1::RegisterFileTypes(QStringLiteral("/usr/bin/quillmoor"));
-        QCOMPARE(TestFiles::read(mimeappsFile()), after);
+        const QList<std::pair<QByteArray, QByteArray>> cases{
+            {QByteArray(), "[Default Applications]\n" + ours},
+            {other, other + "\n\n[Default Applications]\n" + ours},
+            {"# mine\n[Default Applications]\ntext/html=firefox.desktop\n"
+             "application/pdf=evince.desktop\n\n[Added Associations]\n"
+             "application/pdf=evince.desktop;okular.desktop;\n",
+             "# mine\n[Default Applications]\ntext/html=firefox.desktop\n"
+             "application/pdf=quillmoor.desktop\napplication/x-velm=quillmoor.desktop\n"
+             "\n[Added Associations]\napplication/pdf=evince.desktop;okular.desktop;\n"},
+            {"[Default Applications]\napplication/pdf = a.desktop\n"
+             "application/x-velm=b.desktop\napplication/pdf=c.desktop\n",
+             "[Default Applications]\napplication/pdf=quillmoor.desktop\n"
+             "application/x-velm=quillmoor.desktop\n"}};
+        for (const auto &[before, after] : cases) {
+            init();
+            QCOMPARE(FileTypes::withDefaults(before), after);
+            QCOMPARE(FileTypes::withDefaults(after), after);
+            QVERIFY(before.isEmpty() ||
+                    (QDir().mkpath(configHome()) && TestFiles::write(mimeappsFile(), before)));
+            Module1::RegisterFileTypes(QStringLiteral("/usr/bin/quillmoor"));
+            QCOMPARE(TestFiles::read(mimeappsFile()), after);
+        }
     }
 
     // What cannot be written is left, what can is written, a mimeapps.list that cannot be read is

@@ -93,35 +93,25 @@ private slots:
             QCOMPARE(BookmarkLinesOf(bytes), lines);
     }
 
-    void readsEntries_data()
-    {
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<int>("chapter"); // -1: a plain PDF
-        QTest::addColumn<QStringList>("entries");
-        const auto row = [](const char *name, const QStringList &lines, int chapter,
-                            const QStringList &entries) {
-            QTest::newRow(name) << lines << chapter << entries;
-        };
-        row("its chapter", {"{2}序言&重点［5］"}, 2, {"重点|重点［5］"});
-        row("read as a PDF", {"{2}序言&重点［5］"}, -1, {"{2}序言&重点|{2}序言&重点［5］"});
-        row("{3} is not 30", {"{3}x&a［1］", "{30}x&b［2］"}, 30, {"b|b［2］"});
-        row("{03} is not 3", {"{03}x&a［1］"}, 3, {});
-        row("the first & splits", {"{0}A&B&x［1］"}, 0, {"B&x|B&x［1］"});
-        row("no &", {"{1}x［4］"}, 1, {"{1}x|{1}x［4］"});
-        row("the first } closes", {"{1x&a［4］", "}1}x&b［5］"}, 1, {"b|b［5］"});
-        row("brackets", {"a[7]", "a［b［7］"}, -1, {"a|a［b［7］"});
-        row("blanks, order", {"z［9］", "", "a［1］", "   ", "z［9］"}, -1,
-            {"z|z［9］", "a|a［1］", "z|z［9］"});
-    }
+    // The lines of a file, the chapter they are read for (-1: a plain PDF), the entries listed.
     void readsEntries()
     {
-        QFETCH(QStringList, lines);
-        QFETCH(int, chapter);
-        QFETCH(QStringList, entries);
-        QVERIFY(TestFiles::write(path("doc.ini"), Gbk::encode(lines.join("\r\n") + "\r\n")));
-        QCOMPARE(shown(chapter < 0 ? ReadBookmarkEntries(path("doc.pdf"))
-                                   : ReadBookmarkEntries(path("doc.VELM"), chapter)),
-                 entries);
+        const QList<std::tuple<QStringList, int, QStringList>> cases{
+            {{"{2}序言&重点［5］"}, 2, {"重点|重点［5］"}},
+            {{"{2}序言&重点［5］"}, -1, {"{2}序言&重点|{2}序言&重点［5］"}},
+            {{"{3}x&a［1］", "{30}x&b［2］"}, 30, {"b|b［2］"}},
+            {{"{03}x&a［1］"}, 3, {}},
+            {{"{0}A&B&x［1］"}, 0, {"B&x|B&x［1］"}},
+            {{"{1}x［4］"}, 1, {"{1}x|{1}x［4］"}},
+            {{"{1x&a［4］", "}1}x&b［5］"}, 1, {"b|b［5］"}},
+            {{"a[7]", "a［b［7］"}, -1, {"a|a［b［7］"}},
+            {{"z［9］", "", "a［1］", "   ", "z［9］"}, -1, {"z|z［9］", "a|a［1］", "z|z［9］"}}};
+        for (const auto &[lines, chapter, entries] : cases) {
+            QVERIFY(TestFiles::write(path("doc.ini"), Gbk::encode(lines.join("\r\n") + "\r\n")));
+            QCOMPARE(shown(chapter < 0 ? ReadBookmarkEntries(path("doc.pdf"))
+                                       : ReadBookmarkEntries(path("doc.VELM"), chapter)),
+                     entries);
+        }
     }
 
     // The page is what lies between the first "［" and the last character, whatever that is.
@@ -150,40 +140,36 @@ private slots:
         }
     }
 
-    void writeFailingAfterNBytesKeepsTheOldFile_data()
-    {
-        QTest::addColumn<bool>("append");
-        QTest::addColumn<int>("limit"); // bytes written before the failure; for an append, added
-        QTest::newRow("rewrite, nothing written") << false << 0;
-        QTest::newRow("rewrite fails on the line end") << false << 4999;
-        QTest::newRow("rewrite, room for it exactly") << false << 5000;
-        QTest::newRow("append, no room") << true << 0;
-        QTest::newRow("append, part of the line") << true << 6;
-    }
     // The device form reports a short write; the path form, cut short by a file-size limit,
-    // keeps the old file and leaves nothing else. A rewrite is 5000 bytes, line end included.
+    // keeps the old file and leaves nothing else. A rewrite is 5000 bytes, line end included:
+    // nothing of it written, all but the line end, all of it; an append with no room, or room
+    // for a part of the line.
     void writeFailingAfterNBytesKeepsTheOldFile()
     {
-        QFETCH(bool, append);
-        QFETCH(int, limit);
-        const QString document = path("a.pdf");
-        QVERIFY(AppendBookmarkLine(document, QStringLiteral("第一章［3］")));
-        const QByteArray before = TestFiles::read(path("a.ini"));
-        const QString text(4998, QLatin1Char('x'));
-        const bool fits = !append && limit == 5000;
-        if (!append) {
-            TestFiles::FailDevice device(limit);
-            QVERIFY(device.open(QIODevice::WriteOnly));
-            QCOMPARE(RewriteBookmarkFile(device, text), fits);
-            QCOMPARE(device.data, (text.toLatin1() + "\r\n").left(limit));
+        const QList<std::pair<bool, int>> cases{
+            {false, 0}, {false, 4999}, {false, 5000}, {true, 0}, {true, 6}};
+        for (const auto &[append, limit] : cases) {
+            init();
+            const QString document = path("a.pdf");
+            QVERIFY(AppendBookmarkLine(document, QStringLiteral("第一章［3］")));
+            const QByteArray before = TestFiles::read(path("a.ini"));
+            const QString text(4998, QLatin1Char('x'));
+            const bool fits = !append && limit == 5000;
+            if (!append) {
+                TestFiles::FailDevice device(limit);
+                QVERIFY(device.open(QIODevice::WriteOnly));
+                QCOMPARE(RewriteBookmarkFile(device, text), fits);
+                QCOMPARE(device.data, (text.toLatin1() + "\r\n").left(limit));
+            }
+            std::optional<TestFiles::FileSizeLimit> sizeLimit(append ? before.size() + limit
+                                                                     : limit);
+            const bool saved = append ? AppendBookmarkLine(document, QStringLiteral("附录［12］"))
+                                      : RewriteBookmarkFile(document, text);
+            sizeLimit.reset();
+            QCOMPARE(saved, fits);
+            QCOMPARE(TestFiles::read(path("a.ini")), fits ? text.toLatin1() + "\r\n" : before);
+            QCOMPARE(TestFiles::entriesOf(m_dir->path()), QStringList{"a.ini"});
         }
-        std::optional<TestFiles::FileSizeLimit> sizeLimit(append ? before.size() + limit : limit);
-        const bool saved = append ? AppendBookmarkLine(document, QStringLiteral("附录［12］"))
-                                  : RewriteBookmarkFile(document, text);
-        sizeLimit.reset();
-        QCOMPARE(saved, fits);
-        QCOMPARE(TestFiles::read(path("a.ini")), fits ? text.toLatin1() + "\r\n" : before);
-        QCOMPARE(TestFiles::entriesOf(m_dir->path()), QStringList{"a.ini"});
     }
 
     // Each writer's lines are whole and in its own order, with no line end added between.

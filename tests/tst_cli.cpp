@@ -106,35 +106,33 @@ private slots:
                                                indexLine("extra", 31, 40) + "\r\n"));
     }
 
-    void makeFailsClearly_data()
-    {
-        QTest::addColumn<QString>("source");
-        QTest::addColumn<QString>("message"); // "ROOT/" stands for the test folder
-        QTest::newRow("no PDF") << "in/notes.txt" << QString("ROOT/in/notes.txt: not a PDF file");
-        QTest::newRow("no source") << "in/nothing" << QString("the source list is empty");
-        QTest::newRow("leftover") << "in/good.pdf"
-                                  << QString("ROOT/program/Book.exe: cannot be deleted");
-    }
-    // An earlier book of the same name stays as it was, and nothing else appears. The leftover
-    // check looks beside the running program: a copy of the tool with the probe file and a
-    // leftover it cannot delete.
+    // An earlier book of the same name stays as it was, and nothing else appears: for a source
+    // that is no PDF, a folder without one, and a leftover beside the running program, here a
+    // copy of the tool with the probe file and a leftover it cannot delete.
     void makeFailsClearly()
     {
-        QFETCH(QString, source);
-        QFETCH(QString, message);
-        makeSource("in/good.pdf", 1000, 2);
-        makeSource("in/notes.txt", 100, 3);
-        QVERIFY(run({"make", "--name", "Book", "--out", "out", "in/good.pdf"}).startsWith("0|"));
-        QVERIFY(QDir().mkpath(path("in/nothing")) && QDir().mkpath(path("program/Book.exe/x")));
-        QVERIFY(QFile::copy(m_tool, path("program/quillmoor-book")));
-        QVERIFY(TestFiles::write(
-            path("program/Book") + Module1::DecodeNumberText(NumberTexts::probeSuffix()), ""));
-        const QMap<QString, QByteArray> before = snapshot(m_root->path());
-        const bool leftover = QTest::currentDataTag() == QString("leftover");
-        QCOMPARE(run({"make", "-n", "Book", "-o", path("out"), path(source)}, QString(), 0,
-                     leftover ? path("program/quillmoor-book") : m_tool),
-                 "1||quillmoor-book make: " + message.replace("ROOT", m_root->path()) + '\n');
-        QVERIFY(snapshot(m_root->path()) == before);
+        const QList<std::pair<QString, QString>> cases{
+            {"in/notes.txt", "ROOT/in/notes.txt: not a PDF file"},
+            {"in/nothing", "the source list is empty"},
+            {"in/good.pdf", "ROOT/program/Book.exe: cannot be deleted"}};
+        for (auto [source, message] : cases) {
+            init();
+            makeSource("in/good.pdf", 1000, 2);
+            makeSource("in/notes.txt", 100, 3);
+            QVERIFY(
+                run({"make", "--name", "Book", "--out", "out", "in/good.pdf"}).startsWith("0|"));
+            QVERIFY(QDir().mkpath(path("in/nothing")) && QDir().mkpath(path("program/Book.exe/x")));
+            QVERIFY(QFile::copy(m_tool, path("program/quillmoor-book")));
+            QVERIFY(TestFiles::write(
+                path("program/Book") + Module1::DecodeNumberText(NumberTexts::probeSuffix()), ""));
+            const QMap<QString, QByteArray> before = snapshot(m_root->path());
+            const bool leftover = message.endsWith("deleted");
+            QCOMPARE(run({"make", "-n", "Book", "-o", path("out"), path(source)}, QString(), 0,
+                         leftover ? path("program/quillmoor-book") : m_tool),
+                     "1||quillmoor-book make: " + message.replace("ROOT", m_root->path()) + '\n');
+            QVERIFY(snapshot(m_root->path()) == before);
+            cleanup();
+        }
     }
 
     // Names from a hand-made book can hold a tab or an escape sequence; a damaged line has no
@@ -207,52 +205,41 @@ private slots:
         }
     }
 
-    void checkListsTheProblems_data()
+    // A sound book gives "OK" and exit 0; each problem is one printable line naming the book.
+    void checkListsTheProblems()
     {
-        QTest::addColumn<QByteArray>("book");
-        QTest::addColumn<QStringList>("problems"); // a part of each expected problem line
         const QByteArray a = pdfLike(100, 1), b = pdfLike(50, 2);
         const QByteArray ab = indexLine("a", 1, 100) + indexLine("b", 101, 50);
         QByteArray notPdf = a + b;
         notPdf[100] = 'X';
-        const auto row = [](const char *name, const QByteArray &book, const QStringList &problems) {
-            QTest::newRow(name) << book << problems;
-        };
-        row("sound, a chapter twice", bookOf(a + b + a, ab + indexLine("a", 151, 100) + "\r\n"),
-            {});
-        row("gap",
-            bookOf(a + "1234567" + b, indexLine("a", 1, 100) + indexLine("b", 108, 50) + "\r\n"),
-            {"chapter 2: starts at 108, expected 101"});
-        row("runs into the index",
-            bookOf(a + b, indexLine("a", 1, 100) + indexLine("b", 101, 60) + "\r\n"),
-            {"chapter 2: runs past the start of the index",
-             "the chapters end at 160 but the index begins at 150"});
-        row("every problem at once",
-            bookOf(notPdf + "x",
-                   indexLine("a", 1, 100) + "b\x1b[2J\tc\r\n" + indexLine("c", 101, 50) + "\r\n"),
-            {"chapter 2: damaged index line \"b?[2J?c\"", "chapter 3: does not begin with %PDF-",
-             "the chapters end at 150 but the index begins at 151"});
-        row("no chapter", bookOf(a, "\r\n\r\n"), {"the index names no chapter"});
-        // The reader's own reasons, here only passed on.
-        row("trailer beyond the file", a + ab + "\r\n\xff\xff\xff\x7f",
-            {"index length of 2147483647"});
-    }
-    // A sound book gives "OK" and exit 0; each problem is one printable line naming the book.
-    void checkListsTheProblems()
-    {
-        QFETCH(QByteArray, book);
-        QFETCH(QStringList, problems);
-        const QString checked = run({"check", writeBook("d.VELM", book)});
-        if (problems.isEmpty())
-            QCOMPARE(checked, "0|OK\n|");
-        const QStringList lines = checked.section('|', 1, 1).split('\n');
-        QCOMPARE(checked.startsWith("1|") && checked.endsWith('|'), !problems.isEmpty());
-        QCOMPARE(lines.size(), qMax(problems.size(), 1) + 1);
-        for (int i = 0; i < problems.size(); ++i)
-            QVERIFY2(lines.at(i).startsWith(path("d.VELM") + ": ") &&
-                         lines.at(i).contains(problems.at(i)),
-                     qPrintable(lines.at(i)));
-        QCOMPARE(TestFiles::read(path("d.VELM")), book);
+        // Sound with a chapter twice; a gap; a chapter into the index; every problem at once; no
+        // chapter; a trailer beyond the file, the reader's own reason passed on.
+        const QList<std::pair<QByteArray, QStringList>> cases{
+            {bookOf(a + b + a, ab + indexLine("a", 151, 100) + "\r\n"), {}},
+            {bookOf(a + "1234567" + b, indexLine("a", 1, 100) + indexLine("b", 108, 50) + "\r\n"),
+             {"chapter 2: starts at 108, expected 101"}},
+            {bookOf(a + b, indexLine("a", 1, 100) + indexLine("b", 101, 60) + "\r\n"),
+             {"chapter 2: runs past the start of the index",
+              "the chapters end at 160 but the index begins at 150"}},
+            {bookOf(notPdf + "x",
+                    indexLine("a", 1, 100) + "b\x1b[2J\tc\r\n" + indexLine("c", 101, 50) + "\r\n"),
+             {"chapter 2: damaged index line \"b?[2J?c\"", "chapter 3: does not begin with %PDF-",
+              "the chapters end at 150 but the index begins at 151"}},
+            {bookOf(a, "\r\n\r\n"), {"the index names no chapter"}},
+            {a + ab + "\r\n\xff\xff\xff\x7f", {"index length of 2147483647"}}};
+        for (const auto &[book, problems] : cases) {
+            const QString checked = run({"check", writeBook("d.VELM", book)});
+            if (problems.isEmpty())
+                QCOMPARE(checked, "0|OK\n|");
+            const QStringList lines = checked.section('|', 1, 1).split('\n');
+            QCOMPARE(checked.startsWith("1|") && checked.endsWith('|'), !problems.isEmpty());
+            QCOMPARE(lines.size(), qMax(problems.size(), 1) + 1);
+            for (int i = 0; i < problems.size(); ++i)
+                QVERIFY2(lines.at(i).startsWith(path("d.VELM") + ": ") &&
+                             lines.at(i).contains(problems.at(i)),
+                         qPrintable(lines.at(i)));
+            QCOMPARE(TestFiles::read(path("d.VELM")), book);
+        }
     }
 
     // Exit 2, the first line of stderr, nothing written; then help and version.

@@ -12,42 +12,27 @@ class TestLayout : public QObject
 
 private slots:
     // The view ends 200 twips from the right edge, shown or hidden; both lists are 1830 twips less
-    // than the window; a window below the minimum is laid out at the minimum, in the dimension that
-    // is too small only.
-    void layout_data()
-    {
-        QTest::addColumn<QSize>("outer");
-        QTest::addColumn<int>("left");
-        // left, width, view height, side panel height, list height, then the outer size used.
-        QTest::addColumn<QList<int>>("expected");
-        QTest::addColumn<QSize>("laidOut");
-        const auto row = [](const char *name, QSize outer, int left, QList<int> expected,
-                            QSize laidOut) {
-            QTest::newRow(name) << outer << left << expected << laidOut;
-        };
-        row("worked example", {12000, 9000}, 3720, {3720, 8080, 8055, 8175, 7170}, {12000, 9000});
-        row("worked example hidden", {12000, 9000}, 60, {60, 11740, 8055, 8175, 7170},
-            {12000, 9000});
-        row("any other left is hidden", {12000, 9000}, 3721, {60, 11740, 8055, 8175, 7170},
-            {12000, 9000});
-        row("minimum", {8800, 6500}, 3720, {3720, 4880, 5555, 5675, 4670}, {8800, 6500});
-        row("below the minimum", {5000, 3000}, 3720, {3720, 4880, 5555, 5675, 4670}, {8800, 6500});
-        row("too narrow only", {8000, 9000}, 3720, {3720, 4880, 8055, 8175, 7170}, {8800, 9000});
-        row("too low only", {12000, 100}, 60, {60, 11740, 5555, 5675, 4670}, {12000, 6500});
-    }
-
+    // than the window; a window below the minimum is laid out at the minimum, in the dimension
+    // that is too small only. Each case: the outer size and the view's left edge asked; then the
+    // view's left, width and height, the side panel's and the lists' height; the size used.
     void layout()
     {
-        QFETCH(QSize, outer);
-        QFETCH(int, left);
-        QFETCH(QList<int>, expected);
-        QFETCH(QSize, laidOut);
-        const ReaderLayout::Layout layout = ReaderLayout::layout(outer, left);
-        QCOMPARE(QList<int>({layout.view.left, layout.view.width, layout.viewHeight,
-                             layout.sidePanelHeight, layout.listHeight}),
-                 expected);
-        QCOMPARE(layout.outer, laidOut);
-        QCOMPARE(layout.grown, laidOut != outer);
+        const QList<std::tuple<QSize, int, QList<int>, QSize>> cases{
+            {{12000, 9000}, 3720, {3720, 8080, 8055, 8175, 7170}, {12000, 9000}},
+            {{12000, 9000}, 60, {60, 11740, 8055, 8175, 7170}, {12000, 9000}},
+            {{12000, 9000}, 3721, {60, 11740, 8055, 8175, 7170}, {12000, 9000}},
+            {{8800, 6500}, 3720, {3720, 4880, 5555, 5675, 4670}, {8800, 6500}},
+            {{5000, 3000}, 3720, {3720, 4880, 5555, 5675, 4670}, {8800, 6500}},
+            {{8000, 9000}, 3720, {3720, 4880, 8055, 8175, 7170}, {8800, 9000}},
+            {{12000, 100}, 60, {60, 11740, 5555, 5675, 4670}, {12000, 6500}}};
+        for (const auto &[outer, left, expected, laidOut] : cases) {
+            const ReaderLayout::Layout layout = ReaderLayout::layout(outer, left);
+            QCOMPARE(QList<int>({layout.view.left, layout.view.width, layout.viewHeight,
+                                 layout.sidePanelHeight, layout.listHeight}),
+                     expected);
+            QCOMPARE(layout.outer, laidOut);
+            QCOMPARE(layout.grown, laidOut != outer);
+        }
     }
 
     // The worked example's window has a client area of 792 by 546 pixels; the least client area

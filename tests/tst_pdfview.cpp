@@ -2,7 +2,6 @@
 // The contracts the windows rely on: LoadFile, setCurrentPage, the page box, twips.
 #include "fakeservices.h"
 #include "gui/bookmarks/pagecapture.h"
-#include "gui/pdfview/documentsearch.h"
 #include "gui/pdfview/pagearea.h"
 #include "gui/pdfview/pagecache.h"
 #include "gui/pdfview/pdfview.h"
@@ -18,9 +17,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QScrollBar>
-#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -125,44 +122,6 @@ private slots:
         QVERIFY(!m_view->LoadFile(m_folder.filePath(QStringLiteral("missing.pdf"))));
         QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("good.pdf"), 1)));
         QVERIFY(m_view->findChild<PageArea *>()->message().isEmpty());
-    }
-
-    // Damaged PDFs from anywhere: prefixes in steps of 4% and byte changes from a fixed seed, so
-    // a failure can be replayed. Each that loads has its first page drawn and is searched.
-    void damagedPdfsNeitherCrashNorHang()
-    {
-        const QByteArray pdf = TestPdfs::linked();
-        QList<QByteArray> damaged;
-        for (int percent = 4; percent < 100; percent += 4)
-            damaged << pdf.left(pdf.size() * percent / 100);
-        QRandomGenerator random(20261207);
-        for (int i = 0; i < 100; ++i) {
-            damaged << pdf;
-            damaged.last()[random.bounded(int(pdf.size()))] = char(random.bounded(256));
-        }
-        QSignalSpy drawn(m_view->findChild<PageRenderer *>(), &PageRenderer::rendered);
-        QSignalSpy searched(m_view->findChild<DocumentSearch *>(), &DocumentSearch::finished);
-        auto *find = m_view->findChild<QLineEdit *>(QStringLiteral("findField"));
-        quint64 newest = 0; // pages drawn for earlier documents may still come in
-        const auto firstPageDrawn = [&] {
-            for (const QList<QVariant> &signal : drawn) {
-                if (signal.at(0).toULongLong() > newest &&
-                    signal.at(1).value<PageRenderer::Job>().page == 0)
-                    return true;
-            }
-            return false;
-        };
-        for (int i = 0; i < damaged.size(); ++i) {
-            if (!m_view->LoadFile(writeFile(QStringLiteral("%1.pdf").arg(i), damaged.at(i))))
-                continue;
-            QVERIFY2(QTest::qWaitFor(firstPageDrawn, 10000), qPrintable(QString::number(i)));
-            newest = drawn.last().at(0).toULongLong();
-            searched.clear();
-            find->setText(i % 2 ? QStringLiteral("page") : QStringLiteral("中文"));
-            QTest::keyClick(find, Qt::Key_Return);
-            QVERIFY2(QTest::qWaitFor([&] { return !searched.isEmpty(); }, 10000),
-                     qPrintable(QString::number(i)));
-        }
     }
 
     // A link to a page or a name goes there, Alt+Left and Alt+Right go back and forth; a web link

@@ -165,105 +165,77 @@ private slots:
         QVERIFY(scratchFiles().isEmpty());
     }
 
-    void addBookmark_data()
-    {
-        using Result = DocumentSession::AddResult;
-        QTest::addColumn<QString>("document");
-        QTest::addColumn<int>("chapter");   // chosen before the capture; -1 none
-        QTest::addColumn<QString>("since"); // what is shown by the time OK is pressed
-        QTest::addColumn<int>("result");
-        QTest::addColumn<QString>("written"); // in the captured document's bookmark file
-        QTest::addColumn<bool>("listed");
-        const auto row = [](const char *name, const char *document, int chapter, const char *since,
-                            Result result, const char *written, bool listed) {
-            QTest::newRow(name) << document << chapter << since << int(result) << written << listed;
-        };
-        const char *plain = "旧［1］\r\n名［12］\r\n";
-        const char *inChapter = "旧［1］\r\n{1}二&名［12］\r\n";
-        row("pdf", "a.pdf", -1, "", Result::Added, plain, true);
-        row("chapter", "b.VELM", 1, "", Result::Added, inChapter, true);
-        row("book, no chapter", "b.VELM", -1, "", Result::NoChapter, "旧［1］\r\n", false);
-        row("no kind", "c.txt", -1, "", Result::NoDocument, "旧［1］\r\n", false);
-        row("another document since", "a.pdf", -1, "b.VELM", Result::Added, plain, false);
-        row("another chapter since", "b.VELM", 1, "0", Result::Added, inChapter, false);
-        row("same chapter again", "b.VELM", 1, "1", Result::Added, inChapter, true);
-        row("not written", "missing/a.pdf", -1, "", Result::NotWritten, "", false);
-    }
-
-    // The bookmark goes where its page was captured, and is listed only while that place is shown.
+    // The bookmark goes where its page was captured, and is listed only while that place is
+    // shown. Each case: the document, the chapter chosen before the capture (-1 none), what is
+    // shown by the time OK is pressed, the result, the bookmark file, whether it is listed.
     void addBookmark()
     {
-        QFETCH(QString, document);
-        QFETCH(int, chapter);
-        QFETCH(QString, since);
-        QFETCH(int, result);
-        QFETCH(QString, written);
-        QFETCH(bool, listed);
-        for (const QString name : {"a.pdf", "b.VELM", "c.txt"})
-            write(name, bookOf({{"一", m_one}, {"二", m_two}}));
-        for (const QString name : {"a.ini", "b.ini", "c.ini"})
-            write(name, encode("旧［1］\r\n"));
-        const QString path = file(document);
-        m_session->open(path);
-        if (chapter >= 0)
-            m_session->chooseChapter(chapter);
-        const CapturedPlace captured = m_session->capturedPlace();
-        if (since.endsWith("VELM"))
-            m_session->open(file(since));
-        else if (!since.isEmpty())
-            m_session->chooseChapter(since.toInt());
-        const int before = m_session->bookmarks().size();
-        events().clear();
+        using Result = DocumentSession::AddResult;
+        const QString plain = "旧［1］\r\n名［12］\r\n",
+                      inChapter = "旧［1］\r\n{1}二&名［12］\r\n";
+        const QList<std::tuple<QString, int, QString, Result, QString, bool>> cases{
+            {"a.pdf", -1, "", Result::Added, plain, true},
+            {"b.VELM", 1, "", Result::Added, inChapter, true},
+            {"b.VELM", -1, "", Result::NoChapter, "旧［1］\r\n", false},
+            {"c.txt", -1, "", Result::NoDocument, "旧［1］\r\n", false},
+            {"a.pdf", -1, "b.VELM", Result::Added, plain, false},
+            {"b.VELM", 1, "0", Result::Added, inChapter, false},
+            {"b.VELM", 1, "1", Result::Added, inChapter, true},
+            {"missing/a.pdf", -1, "", Result::NotWritten, "", false}};
+        for (const auto &[document, chapter, since, result, written, listed] : cases) {
+            init();
+            for (const QString name : {"a.pdf", "b.VELM", "c.txt"})
+                write(name, bookOf({{"一", m_one}, {"二", m_two}}));
+            for (const QString name : {"a.ini", "b.ini", "c.ini"})
+                write(name, encode("旧［1］\r\n"));
+            const QString path = file(document);
+            m_session->open(path);
+            if (chapter >= 0)
+                m_session->chooseChapter(chapter);
+            const CapturedPlace captured = m_session->capturedPlace();
+            if (since.endsWith("VELM"))
+                m_session->open(file(since));
+            else if (!since.isEmpty())
+                m_session->chooseChapter(since.toInt());
+            const int before = m_session->bookmarks().size();
+            events().clear();
 
-        QCOMPARE(int(m_session->addBookmark("名", 12, captured)), result);
-        const QString ini =
-            QFileInfo(path).path() + "/" + QFileInfo(path).completeBaseName() + ".ini";
-        QCOMPARE(TestFiles::read(ini), encode(written));
-        QCOMPARE(events(), listed ? QStringList{"added 名=名［12］"} : QStringList{});
-        QCOMPARE(m_session->bookmarks().size(), before + (listed ? 1 : 0));
-    }
-
-    void rewriteBookmarks_data()
-    {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("edited");
-        QTest::addColumn<QString>("meanwhile"); // the file when Save is pressed; "" unchanged
-        QTest::addColumn<QString>("after");
-        const auto row = [](const char *name, const char *before, const char *edited,
-                            const char *meanwhile, const char *after) {
-            QTest::newRow(name) << before << edited << meanwhile << after;
-        };
-        row("brackets and line ends", "甲［1］\r\n", "甲[2]\n\n乙［3］", "",
-            "甲［2］\r\n\r\n乙［3］\r\n");
-        row("blank text keeps the file", "甲［1］\r\n", "  \n\n ", "", "甲［1］\r\n");
-        row("lines appended meanwhile", "甲［1］\r\n", "乙［2］", "甲［1］\r\n丙［3］\r\n \r\n",
-            "乙［2］\r\n丙［3］\r\n\r\n");
-        row("file replaced meanwhile", "甲［1］\r\n", "乙［2］\n", "丁［4］\r\n丙［3］\r\n",
-            "乙［2］\r\n\r\n");
-        row("no file yet", "", "甲［1］\n", "", "甲［1］\r\n\r\n");
-        row("blank text, no file", "", " ", "", "");
+            QCOMPARE(m_session->addBookmark("名", 12, captured), result);
+            const QString ini =
+                QFileInfo(path).path() + "/" + QFileInfo(path).completeBaseName() + ".ini";
+            QCOMPARE(TestFiles::read(ini), encode(written));
+            QCOMPARE(events(), listed ? QStringList{"added 名=名［12］"} : QStringList{});
+            QCOMPARE(m_session->bookmarks().size(), before + (listed ? 1 : 0));
+        }
     }
 
     // What Save writes, and the PDF's lists filled afresh from it; without a bookmark file the
-    // lists are left as they are.
+    // lists are left as they are. Each case: the file, the text saved, the file by the time Save
+    // is pressed ("" unchanged), the file after.
     void rewriteBookmarks()
     {
-        QFETCH(QString, before);
-        QFETCH(QString, edited);
-        QFETCH(QString, meanwhile);
-        QFETCH(QString, after);
-        const QString pdf = write("a.pdf", m_one);
-        QVERIFY(before.isEmpty() || !write("a.ini", encode(before)).isEmpty());
-        m_session->open(pdf);
-        const QStringList loaded = Module1::ReadBookmarkFileLines(pdf);
-        QVERIFY(meanwhile.isEmpty() || !write("a.ini", encode(meanwhile)).isEmpty());
-        events().clear();
+        const QList<std::tuple<QString, QString, QString, QString>> cases{
+            {"甲［1］\r\n", "甲[2]\n\n乙［3］", "", "甲［2］\r\n\r\n乙［3］\r\n"},
+            {"甲［1］\r\n", "  \n\n ", "", "甲［1］\r\n"},
+            {"甲［1］\r\n", "乙［2］", "甲［1］\r\n丙［3］\r\n \r\n", "乙［2］\r\n丙［3］\r\n\r\n"},
+            {"甲［1］\r\n", "乙［2］\n", "丁［4］\r\n丙［3］\r\n", "乙［2］\r\n\r\n"},
+            {"", "甲［1］\n", "", "甲［1］\r\n\r\n"},
+            {"", " ", "", ""}};
+        for (const auto &[before, edited, meanwhile, after] : cases) {
+            init();
+            const QString pdf = write("a.pdf", m_one);
+            QVERIFY(before.isEmpty() || !write("a.ini", encode(before)).isEmpty());
+            m_session->open(pdf);
+            const QStringList loaded = Module1::ReadBookmarkFileLines(pdf);
+            QVERIFY(meanwhile.isEmpty() || !write("a.ini", encode(meanwhile)).isEmpty());
+            events().clear();
 
-        QVERIFY(m_session->rewriteBookmarks(pdf, loaded, edited));
-        QCOMPARE(TestFiles::read(file("a.ini")), encode(after));
-        QCOMPARE(QFile::exists(file("a.ini")), !after.isEmpty());
-        const QStringList refilled{"bookmarks " + listedIn(Module1::ReadBookmarkEntries(pdf))};
-        QCOMPARE(events(), after.isEmpty() ? QStringList() : refilled);
+            QVERIFY(m_session->rewriteBookmarks(pdf, loaded, edited));
+            QCOMPARE(TestFiles::read(file("a.ini")), encode(after));
+            QCOMPARE(QFile::exists(file("a.ini")), !after.isEmpty());
+            const QStringList refilled{"bookmarks " + listedIn(Module1::ReadBookmarkEntries(pdf))};
+            QCOMPARE(events(), after.isEmpty() ? QStringList() : refilled);
+        }
     }
 
     // In a book the lists are those of the chapter chosen, and only once one is; a file that cannot

@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// Damaged PDFs from anywhere: every prefix in steps of 1% and 300 random byte changes (a fixed
+// seed, so a failure can be replayed) of a PDF with links, outline and Chinese text and of one
+// drawn by QPdfWriter. Each that loads has its first page drawn and is searched, neither taking
+// more than 10 seconds.
+#include "gui/pdfview/documentsearch.h"
+#include "gui/pdfview/pagearea.h"
+#include "gui/pdfview/pdfview.h"
+#include "testfiles.h"
+#include "testpdfs.h"
+
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestPdfSoak : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void damagedPdfsNeitherCrashNorHang()
+    {
+        QList<QByteArray> damaged;
+        QRandomGenerator random(20261207);
+        for (const QByteArray &pdf : {TestPdfs::linked(), TestPdfs::bytes(3)}) {
+            QVERIFY(!pdf.isEmpty());
+            for (int percent = 1; percent < 100; ++percent)
+                damaged << pdf.left(pdf.size() * percent / 100);
+            for (int i = 0; i < 300; ++i) {
+                damaged << pdf;
+                damaged.last()[random.bounded(int(pdf.size()))] = char(random.bounded(256));
+            }
+        }
+        QTemporaryDir folder;
+        PdfView view;
+        view.resize(400, 500);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QSignalSpy drawn(view.findChild<PageRenderer *>(), &PageRenderer::rendered);
+        QSignalSpy searched(view.findChild<DocumentSearch *>(), &DocumentSearch::finished);
+        auto *find = view.findChild<QLineEdit *>(QStringLiteral("findField"));
+        quint64 newest = 0; // pages drawn for earlier documents may still come in
+        const auto firstPageDrawn = [&] {
+            for (const QList<QVariant> &signal : drawn) {
+                if (signal.at(0).toULongLong() > newest &&
+                    signal.at(1).value<PageRenderer::Job>().page == 0)
+                    return true;
+            }
+            return false;
+        };
+        for (int i = 0; i < damaged.size(); ++i) {
+            const QString path = folder.filePath(QStringLiteral("%1.pdf").arg(i));
+            QVERIFY(TestFiles::write(path, damaged.at(i)));
+            QElapsedTimer clock;
+            clock.start();
+            if (!view.LoadFile(path))
+                continue;
+            QVERIFY2(QTest::qWaitFor(firstPageDrawn, 10000) && clock.elapsed() < 10000,
+                     qPrintable(QString::number(i)));
+            newest = drawn.last().at(0).toULongLong();
+            searched.clear();
+            find->setText(i % 2 ? QStringLiteral("page") : QStringLiteral("中文"));
+            QTest::keyClick(find, Qt::Key_Return);
+            QVERIFY2(QTest::qWaitFor([&] { return !searched.isEmpty(); }, 10000) &&
+                         clock.elapsed() < 10000,
+                     qPrintable(QString::number(i)));
+        }
+    }
+};
+
+QTEST_MAIN(TestPdfSoak)
+#include "tst_pdfsoak.moc"
