@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
+#include "app/readerwindows.h"
 #include "app/startup.h"
 #include "core/book/bookreader.h"
 #include "core/book/bookwriter.h"
 #include "core/layout/twips.h"
+#include "fakeservices.h"
 #include "gui/maker/form2.h"
+#include "gui/reader/form1.h"
 #include "guitest.h"
 #include "testfiles.h"
 #include "widgets/clicklabel.h"

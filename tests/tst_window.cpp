@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The reader window and its bookmark dialogs as views of the session: the design applied, the
 // layout rules wired to the window's size, and each command once. The rules are tested in core.
+#include "app/readerwindows.h"
 #include "app/startup.h"
 #include "core/layout/readerlayout.h"
 #include "core/layout/twips.h"
+#include "fakeservices.h"
 #include "gui/bookmarks/form3.h"
 #include "gui/bookmarks/form4.h"
 #include "gui/bookmarks/pagecapture.h"
+#include "gui/reader/form1.h"
 #include "guitest.h"
 #include "testfiles.h"
 #include "testpdfs.h"
@@ -24,6 +27,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 
@@ -34,15 +38,18 @@ class TestWindow : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<GuiTest::Reader> m_reader;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakeServices> m_fakes;
+    std::unique_ptr<ReaderWindows> m_windows;
     QByteArray m_first = TestPdfs::bytes(2), m_second = TestPdfs::bytes(3);
 
-    Form1 &form() const { return m_reader->form(); }
-    template <class T = QWidget> T *get(const char *name) const { return m_reader->get<T>(name); }
-    QStringList lines(const char *list) const { return m_reader->lines(list); }
-    RecordingView &view() const { return m_reader->view(); }
-    DocumentSession &session() const { return m_reader->windows->session(); }
-    QString file(const QString &name) const { return m_reader->file(name); }
+    Form1 &form() const { return m_windows->reader(); }
+    template <class T = QWidget> T *get(const char *name) const { return child<T>(&form(), name); }
+    QStringList lines(const char *list) const { return GuiTest::texts(get<QListWidget>(list)); }
+    RecordingView &view() const { return *m_fakes->viewFactory.view; }
+    DocumentSession &session() const { return m_windows->session(); }
+    FakeDialogs &dialogs() const { return m_fakes->dialogs; }
+    QString file(const QString &name) const { return m_dir->filePath(name); }
     QString write(const QString &name, const QByteArray &bytes) const
     {
         return TestFiles::write(file(name), bytes) ? file(name) : QString();
@@ -103,8 +110,15 @@ class TestWindow : public QObject
 
 private slots:
     void initTestCase() { Module1::SetApplicationFont(); }
-    void init() { m_reader = std::make_unique<GuiTest::Reader>(); }
-    void cleanup() { m_reader.reset(); }
+    void init()
+    {
+        cleanup();
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_fakes = std::make_unique<FakeServices>();
+        m_windows = ReaderWindows::create(m_fakes->services());
+        QVERIFY(m_windows);
+    }
+    void cleanup() { m_windows.reset(); }
 
     // The worked example's size, the menu toggle there and back, the close button for good, full
     // screen and back, then below the minimum. Under the hidden panel's place the view shows,
@@ -193,19 +207,18 @@ private slots:
     {
         const QString pdf = write("a.pdf", m_first);
         form().Form_Load(pdf);
-        m_reader->fakes.dialogs.fileAnswer = "  " + writeBook() + " ";
+        dialogs().fileAnswer = "  " + writeBook() + " ";
         get<QAction>("打开")->trigger();
-        const FakeDialogs::FileRequest request = m_reader->fakes.dialogs.fileRequests.last();
+        const FakeDialogs::FileRequest request = dialogs().fileRequests.last();
         QCOMPARE(request.title + request.filter,
                  QStringLiteral("打开PDF文件PDF文件 (*.pdf *.VELM)"));
         QCOMPARE(request.initialFolder, pdf);
         QCOMPARE(get<QLineEdit>("Text2")->text(), file("s.VELM"));
         QCOMPARE(lines("List1"), QStringList({"一", "二"}));
 
-        m_reader->fakes.dialogs.fileAnswer =
-            write("notes.txt", TestFiles::bookOf({{"假", m_second}}));
+        dialogs().fileAnswer = write("notes.txt", TestFiles::bookOf({{"假", m_second}}));
         get<ClickLabel>("Label21")->clicked();
-        QCOMPARE(m_reader->fakes.dialogs.messages, QStringList({"文件格式错误！"}));
+        QCOMPARE(dialogs().messages, QStringList({"文件格式错误！"}));
         QCOMPARE(form().windowTitle(), QStringLiteral("PDF电子书制作软件(Quillmoor) - s.VELM"));
         QVERIFY(lines("List1") == QStringList({"一", "二"}) && view().loads.size() == 1);
     }
@@ -303,7 +316,7 @@ private slots:
         type(dialog, "  ");
         QVERIFY(QFile::rename(file("a.ini"), file("a.old")) && QDir().mkdir(file("a.ini")));
         press(dialog, "Command1");
-        QCOMPARE(m_reader->fakes.dialogs.messages, QStringList({"无法写入书签文件，书签未保存！"}));
+        QCOMPARE(dialogs().messages, QStringList({"无法写入书签文件，书签未保存！"}));
         QVERIFY(dialog->isVisible() && child<QLineEdit>(dialog, "Text1")->text() == "  ");
         press(dialog, "Command3");
         QTRY_VERIFY(!form().findChild<Form3 *>());
@@ -339,7 +352,7 @@ private slots:
             press(dialog, "Command1");
         }
         QCOMPARE(TestFiles::read(file("a.ini")), before);
-        QCOMPARE(m_reader->fakes.dialogs.messages, QStringList({"无法写入书签文件，书签未保存！"}));
+        QCOMPARE(dialogs().messages, QStringList({"无法写入书签文件，书签未保存！"}));
         QVERIFY(dialog->isVisible() && text->toPlainText().startsWith(QStringLiteral("丙［9］")));
         QCOMPARE(lines("List4"), QStringList({"甲", "乙"}));
         press(dialog, "Command1");
