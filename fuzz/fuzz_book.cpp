@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// Reads arbitrary bytes as a book: trailer, index, every chapter range.
+// Reads arbitrary bytes as a book: trailer, index, every chapter range. A book that cannot be
+// read says why and has no chapters.
 #include "core/book/bookreader.h"
 #include "core/book/safewrite.h"
 
@@ -10,8 +11,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     MemoryByteSource book(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
     const BookContents contents = BookReader::readContents(book);
-    if (!contents.ok)
+    if (!contents.ok) {
+        if (contents.error.isEmpty() || !contents.lines.isEmpty())
+            std::abort();
         return 0;
+    }
     if (contents.indexBytes.size() != contents.indexLength ||
         contents.chapterAreaSize + contents.indexLength + 4 != contents.fileSize)
         std::abort();
