@@ -55,6 +55,11 @@ bool copyBetweenFiles(QIODevice &in, QIODevice &out, qint64 length,
         return true;
     loff_t sourceOffset = source->pos();
     loff_t targetOffset = target->pos();
+    // Without shared extents the kernel moves the bytes a page at a time; where the two offsets
+    // sit differently within their pages each page is split, and a plain read and write was
+    // faster (a 200 MiB chapter at an odd offset: 140 ms against 100).
+    if ((sourceOffset - targetOffset) % ::sysconf(_SC_PAGESIZE) != 0)
+        return true;
     bool stopped = false;
     while (*done < length && !stopped) {
         const size_t want = size_t(qMin(length - *done, ChunkSize));
