@@ -10,7 +10,7 @@ packages=(
     xvfb xauth xdotool poppler-utils qpdf
     fonts-noto-cjk fonts-liberation2
     clang-14 libclang-rt-14-dev clang-format-14
-    shared-mime-info desktop-file-utils
+    shared-mime-info desktop-file-utils qt6-translations-l10n
     time
 )
 

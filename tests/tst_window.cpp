@@ -250,6 +250,22 @@ private slots:
         QCOMPARE(view().loads.size(), 3);
     }
 
+    // A chapter that cannot be shown empties the view, so no page of the chapter before is
+    // captured for it; its own bookmarks are listed.
+    void damagedChapterEmptiesTheView()
+    {
+        showWindow();
+        write("d.ini", gbk("{1}坏&乙［3］\r\n"));
+        const QString index = "好♂1♀" + QString::number(m_first.size()) + "\r\n坏♂x♀5\r\n\r\n";
+        session().open(write("d.VELM", TestFiles::bookOf(m_first, gbk(index))));
+        clickRow("List1", 0);
+        QVERIFY(view().pageCount() == 2);
+        clickRow("List1", 1);
+        QVERIFY(view().pageCount() == 0 && lines("List4") == QStringList{"乙"});
+        release("Label7");
+        QVERIFY(Module1::CurrentPage == 0 && !form().findChild<Form3 *>());
+    }
+
     // The first shown edit box holding a 16-bit number, in creation order, top to bottom; a
     // dialog of the window, a hidden box and what a hidden widget holds are never searched.
     void findPageBox()

@@ -47,13 +47,19 @@ void DocumentSession::openBook()
 void DocumentSession::chooseChapter(int row)
 {
     m_chapter = row;
-    // Only the book whose index gave the contents is read, and only a range inside its chapters.
-    if (m_path != m_bookPath || !copyChapterToScratchFile(row))
+    if (m_path != m_bookPath || row < 0 || row >= m_book.lines.size())
         return;
-    const QString scratchFile = m_scratch->chapterFilePath();
-    emit chapterFileReady(scratchFile);
-    // The view keeps the file open, so the chapter stays shown once its name is gone.
-    QFile::remove(scratchFile);
+    // Only the book whose index gave the contents is read, and only a range inside its chapters.
+    // A chapter that cannot be read leaves the view with nothing, never with the chapter before,
+    // whose pages would otherwise be taken for this one's.
+    if (copyChapterToScratchFile(row)) {
+        const QString scratchFile = m_scratch->chapterFilePath();
+        emit chapterFileReady(scratchFile);
+        // The view keeps the file open, so the chapter stays shown once its name is gone.
+        QFile::remove(scratchFile);
+    } else {
+        emit chapterFileReady(QString());
+    }
     listBookmarks(Module1::ReadBookmarkEntries(m_bookPath, row));
 }
 

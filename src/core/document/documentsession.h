@@ -50,8 +50,10 @@ public:
     // Makes `path` the document shown, whatever its kind; a book's contents, or a PDF and its
     // bookmarks, follow. A path of no kind is only taken as the path.
     void open(const QString &path);
-    // Takes `row` as the chapter chosen and, when it is a readable chapter of the book shown,
-    // shows it and lists its bookmarks. A chapter that cannot be read changes nothing else.
+    // Takes `row` as the chapter chosen and, when it is a line of the book shown, shows it and
+    // lists its bookmarks. A chapter that cannot be read (a damaged line, a range outside the
+    // book, a book changed since its index was read) is shown as nothing; a row that is no line
+    // changes nothing else.
     void chooseChapter(int row);
 
     // The place shown now, to be noted when a page is captured.
@@ -74,6 +76,7 @@ signals:
     void pdfOpened(const QString &path);
     void contentsChanged();
     // Emitted with a direct connection only: the file is deleted as soon as the handlers return.
+    // An empty path when the chapter cannot be read: the view is to show nothing.
     void chapterFileReady(const QString &path);
     void bookmarksChanged();
     void bookmarkAdded(const Module1::BookmarkEntry &entry);
