@@ -242,6 +242,7 @@ void Form1::createMenus()
     QMenuBar *bar = menuBar();
     打开 = bar->addAction(QStringLiteral("打开(&O)"));
     打开->setObjectName(QStringLiteral("打开"));
+    打开->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     隐藏显示书签 = bar->addAction(QStringLiteral("隐藏/显示书签(&M)"));
     隐藏显示书签->setObjectName(QStringLiteral("隐藏显示书签"));
     制作电子书 = bar->addAction(QStringLiteral("制作电子书(&E)"));

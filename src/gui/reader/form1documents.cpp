@@ -30,20 +30,20 @@ QString withoutOuterBlanks(const QString &text)
 
 } // namespace
 
-// A file of no kind is refused before anything changes: the open document keeps its path,
-// caption and lists, so a later chapter click still reads the book that is shown and the
-// refused file is never read as a book.
+// The start panel goes for every chosen file, before its kind is tested. A file of no kind is
+// refused before anything else changes: the open document keeps its path, caption and lists, so
+// a later chapter click still reads the book that is shown and the refused file is never read as
+// a book.
 void Form1::OpenCommand()
 {
     const QString chosen = withoutOuterBlanks(
         m_services.dialogs->chooseFile(this, OpenTitle, Text2->text(), OpenFilter));
     if (!chosen.isEmpty()) {
-        if (Module1::DocumentKindOf(chosen) == DocumentKind::None) {
+        Picture7->hide();
+        if (Module1::DocumentKindOf(chosen) == DocumentKind::None)
             m_services.dialogs->showMessage(this, QStringLiteral("文件格式错误！"));
-        } else {
-            Picture7->hide();
+        else
             m_session.open(chosen);
-        }
     }
     FitListWidths();
 }
