@@ -310,8 +310,9 @@ private slots:
     }
 
     // Nothing is recorded without a name; a second capture brings the same dialog forward for
-    // the page captured last. A file that cannot be written keeps the dialog and its name. In a
-    // chapter, pasted line breaks become blanks and the bookmark list comes over the contents.
+    // the page captured last; Enter is OK. A file that cannot be written keeps the dialog and its
+    // name; Escape is Cancel. In a chapter, pasted line breaks become blanks and the bookmark list
+    // comes over the contents.
     void addBookmark()
     {
         showWindow();
@@ -324,7 +325,7 @@ private slots:
         QVERIFY(dialog->isVisible());
         type(dialog, QString(30, QChar(0x4E66)) + "多");
         QCOMPARE(addDialogOnPage(2), dialog);
-        press(dialog, "Command1");
+        QTest::keyClick(child<QLineEdit>(dialog, "Text1"), Qt::Key_Return);
         QCOMPARE(TestFiles::read(file("a.ini")),
                  gbk("旧［1］\r\n" + QString(30, QChar(0x4E66)) + "［2］\r\n"));
         QCOMPARE(lines("List4").size(), 2);
@@ -336,7 +337,7 @@ private slots:
         press(dialog, "Command1");
         QCOMPARE(dialogs().messages, QStringList({"无法写入书签文件，书签未保存！"}));
         QVERIFY(dialog->isVisible() && child<QLineEdit>(dialog, "Text1")->text() == "  ");
-        press(dialog, "Command3");
+        QTest::keyClick(dialog, Qt::Key_Escape);
         QTRY_VERIFY(!form().findChild<Form3 *>());
 
         session().open(writeBook());
@@ -351,7 +352,8 @@ private slots:
     }
 
     // Organising captures no page and shows the file's lines less the blank ones. A save that
-    // cannot be written keeps the file, the text and the lists; a save refills them.
+    // cannot be written keeps the file, the text and the lists; a save refills them. Escape is
+    // Cancel.
     void organise()
     {
         showWindow();
@@ -376,6 +378,9 @@ private slots:
         press(dialog, "Command1");
         QTRY_VERIFY(!form().findChild<Form4 *>());
         QCOMPARE(lines("List4"), QStringList({"丙", "甲", "一个很长的书签名称"}));
+        release("Label8");
+        QTest::keyClick(form().findChild<Form4 *>(), Qt::Key_Escape);
+        QTRY_VERIFY(!form().findChild<Form4 *>());
     }
 };
 

@@ -7,6 +7,7 @@
 #include "gui/bookmarks/pagecapture.h"
 #include "widgets/controls.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -60,6 +61,7 @@ void Form3::createControls()
     Command1 = make<QPushButton>(this, "Command1", QRect(2340, 1320, 1215, 315));
     Command1->setText(QStringLiteral("确  定"));
     Command1->setAutoDefault(false);
+    Command1->setDefault(true);
     Command3 = make<QPushButton>(this, "Command3", QRect(3660, 1320, 1215, 315));
     Command3->setText(QStringLiteral("取  消"));
     Command3->setAutoDefault(false);
@@ -71,6 +73,15 @@ void Form3::connectSignals()
 {
     connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
     connect(Command3, &QPushButton::clicked, this, &Form3::close);
+}
+
+// QDialog would take Escape for reject(), which only hides a dialog that is not modal.
+void Form3::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Cancel))
+        Command3->click();
+    else
+        QDialog::keyPressEvent(event);
 }
 
 void Form3::Form_Load()

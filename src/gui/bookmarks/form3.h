@@ -34,6 +34,10 @@ public:
     QPushButton *Command1 = nullptr; // OK
     QPushButton *Command3 = nullptr; // Cancel
 
+protected:
+    // Escape presses Cancel; Enter presses OK, the default button.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void createControls();
     void connectSignals();

@@ -9,6 +9,7 @@
 #include "gui/bookmarks/bookmarkdialogs.h"
 #include "widgets/controls.h"
 
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -46,6 +47,15 @@ void Form4::connectSignals()
 {
     connect(Command1, &QPushButton::clicked, this, &Form4::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form4::close);
+}
+
+// QDialog would take Escape for reject(), which only hides a dialog that is not modal.
+void Form4::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Cancel))
+        Command2->click();
+    else
+        QDialog::keyPressEvent(event);
 }
 
 QString Form4::BookmarkPath() const

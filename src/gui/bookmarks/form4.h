@@ -32,6 +32,10 @@ public:
     QPlainTextEdit *Text1 = nullptr;
     QPushButton *Command2 = nullptr; // Cancel
 
+protected:
+    // Escape presses Cancel.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void createControls();
     void connectSignals();
