@@ -11,6 +11,7 @@
 #include "widgets/artwork.h"
 #include "widgets/clicklabel.h"
 #include "widgets/controls.h"
+#include "widgets/fittedcaption.h"
 #include "widgets/lineselection.h"
 #include "widgets/listfitting.h"
 #include "widgets/sidelist.h"
@@ -139,13 +140,18 @@ void Form1::createSidePanel()
     Frame1->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
 
     Image1 = Controls::picture(Frame1, "Image1", Picture3->pixmap(), QRect(120, 660, 1635, 300));
-    Label9 = caption<ClickLabel>(Frame1, "Label9", "  目录", QRect(120, 720, 795, 195));
+    Label9 = make<FittedCaption>(Frame1, "Label9", QRect(120, 720, 795, 195));
     Label9->hide();
-    Label10 = caption<ClickLabel>(Frame1, "Label10", "  书签", QRect(900, 720, 855, 195));
+    Label10 = make<FittedCaption>(Frame1, "Label10", QRect(900, 720, 855, 195));
     Label10->hide();
-    Label1 = caption(Frame1, "Label1", "  目录/书签", QRect(120, 720, 1635, 195));
+    Label1 = make<FittedCaption>(Frame1, "Label1", QRect(120, 720, 1635, 195));
     List1 = make<SideList>(Frame1, "List1", QRect(90, 900, 3375, 9930));
     List1->hide();
+    // The lists lie over the last rows of the tab captions.
+    FittedCaption::fitAbove({{Label9, QStringLiteral("  目录")},
+                             {Label10, QStringLiteral("  书签")},
+                             {Label1, QStringLiteral("  目录/书签")}},
+                            List1->y());
     createBookmarkButtons();
     Picture6 = make<ClickLabel>(Frame1, "Picture6", QRect(3240, 240, 195, 180));
     Picture6->setPixmap(Artwork::pixmap(QStringLiteral("close-cross"), QSize(13, 12)));
@@ -167,6 +173,10 @@ void Form1::createBookmarkButtons()
     Label4 = caption(Picture5, "Label4", "整理", QRect(360, 60, 360, 180));
     Image3 = drawnPicture(Picture5, "Image3", "bookmark-organise", QRect(60, 30, 225, 225));
     Label8 = make<ClickLabel>(Picture5, "Label8", QRect(0, 0, 855, 315));
+
+    m_pressedBorder = new QFrame(Frame1);
+    m_pressedBorder->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_pressedBorder->hide();
 }
 
 void Form1::createStartPanel()
@@ -379,6 +389,9 @@ void Form1::placeViewColumn(int left, int width)
 {
     PDF1->setLeft(left);
     PDF1->setWidth(width);
+    // The view covers the hidden panel but for the frame's lines above and below it.
+    Frame1->setFrameShape(ReaderLayout::sidePanelShown(left) ? QFrame::StyledPanel
+                                                             : QFrame::NoFrame);
     m_startPanel = QRect(PDF1->Left(), m_startPanel.top(), PDF1->Width(), m_startPanel.height());
     placeStartPanel();
 }

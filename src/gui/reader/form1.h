@@ -9,6 +9,7 @@
 
 class ClickLabel;
 class DocumentSession;
+class FittedCaption;
 class PdfView;
 class QAction;
 class QFrame;
@@ -126,6 +127,9 @@ private:
     // `contentsListStays`: whether List1 stays visible under the bookmark list in the
     // bookmarks look.
     void setSidePanelLook(SidePanelLook look, bool contentsListStays = true);
+    // The two bookmark buttons (form1bookmarks.cpp).
+    void setPressedLook(QFrame *button);
+    void setNormalLook();
 
     // The menu bar.
     QAction *打开 = nullptr;         // "打开(O)"
@@ -139,12 +143,12 @@ private:
 
     // The side panel and what it holds.
     QFrame *Frame1 = nullptr;
-    QLabel *Image1 = nullptr;      // the tab header picture
-    ClickLabel *Label9 = nullptr;  // "  目录"
-    ClickLabel *Label10 = nullptr; // "  书签"
-    QLabel *Label1 = nullptr;      // "  目录/书签"
-    SideList *List1 = nullptr;     // chapters
-    QFrame *Picture4 = nullptr;    // the add-bookmark button
+    QLabel *Image1 = nullptr;         // the tab header picture
+    FittedCaption *Label9 = nullptr;  // "  目录"
+    FittedCaption *Label10 = nullptr; // "  书签"
+    FittedCaption *Label1 = nullptr;  // "  目录/书签"
+    SideList *List1 = nullptr;        // chapters
+    QFrame *Picture4 = nullptr;       // the add-bookmark button
     QLabel *Image2 = nullptr;
     QLabel *Label3 = nullptr;
     ClickLabel *Label7 = nullptr;
@@ -202,6 +206,7 @@ private:
     AppServices m_services;
     DocumentSession &m_session;
     QWidget *m_client = nullptr;
+    QFrame *m_pressedBorder = nullptr; // around the bookmark button held down
     // The start panel's place in twips, as the layout wrote it.
     QRect m_startPanel;
 };

@@ -3,21 +3,18 @@
 
 #include <QFrame>
 
-namespace
+// The sunken border lies just outside the button: on the button it would cross the icons.
+void Form1::setPressedLook(QFrame *button)
 {
-
-void setPressedLook(QFrame *button)
-{
-    button->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    button->setLineWidth(1);
+    m_pressedBorder->setGeometry(button->geometry().adjusted(-1, -1, 1, 1));
+    m_pressedBorder->stackUnder(button);
+    m_pressedBorder->show();
 }
 
-void setNormalLook(QFrame *button)
+void Form1::setNormalLook()
 {
-    button->setFrameStyle(QFrame::NoFrame);
+    m_pressedBorder->hide();
 }
-
-} // namespace
 
 void Form1::PressAddBookmarkButton()
 {
@@ -31,12 +28,12 @@ void Form1::PressOrganiseButton()
 
 void Form1::AddBookmark()
 {
-    setNormalLook(Picture4);
+    setNormalLook();
     emit addBookmarkRequested();
 }
 
 void Form1::OrganiseBookmarks()
 {
-    setNormalLook(Picture5);
+    setNormalLook();
     emit organiseBookmarksRequested();
 }

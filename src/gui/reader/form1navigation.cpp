@@ -3,7 +3,7 @@
 
 #include "core/document/documentsession.h"
 #include "gui/pdfview/pdfview.h"
-#include "widgets/clicklabel.h"
+#include "widgets/fittedcaption.h"
 #include "widgets/listfitting.h"
 #include "widgets/sidelist.h"
 
