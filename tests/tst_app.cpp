@@ -16,10 +16,17 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
 
 namespace
 {
@@ -214,6 +221,37 @@ private slots:
         Module1::RegisterFileTypes(QStringLiteral("/usr/bin/quillmoor"));
         QVERIFY(!QFile::exists(QDir::current().filePath(QStringLiteral("relative"))));
         QVERIFY(QFile::exists(m_home->filePath(QStringLiteral("home/.config/mimeapps.list"))));
+    }
+
+    // Whatever the locale, Qt's own buttons speak the interface's language.
+    void qtTextsAreChineseWhateverTheLocale()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        Module1::LoadQtTranslations();
+        QMessageBox box(QMessageBox::NoIcon, QString(), QString(), QMessageBox::Ok);
+        QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+        QLocale::setDefault(QLocale::system());
+    }
+
+    // The name column fits the longest name listed, up to half the dialog's width.
+    void fileDialogsFitTheirNameColumn()
+    {
+        for (const int length : {12, 200}) {
+            init();
+            const QString name = QString(length, QLatin1Char('n')) + ".pdf";
+            QVERIFY(TestFiles::write(m_home->filePath(name), "%PDF"));
+            QFileDialog dialog(nullptr, QString(), m_home->path());
+            dialog.resize(800, 500);
+            QSignalSpy listed(dialog.findChild<QFileSystemModel *>(),
+                              &QFileSystemModel::directoryLoaded);
+            QtDialogs::keepNameColumnFitted(dialog);
+            QTRY_VERIFY(!listed.isEmpty());
+            auto *list = dialog.findChild<QTreeView *>(QStringLiteral("treeView"));
+            const int width = list->header()->sectionSize(0);
+            QVERIFY(length > 100
+                        ? width == 400
+                        : width > list->fontMetrics().horizontalAdvance(name) && width < 200);
+        }
     }
 
     // The file dialog matches case-sensitively; the patterns take any letter case.

@@ -3,11 +3,14 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QTreeView>
 
 namespace
 {
@@ -22,6 +25,15 @@ QString anyCasePattern(const QString &pattern)
             result += c;
     }
     return result;
+}
+
+void fitNameColumn(QFileDialog &dialog)
+{
+    auto *list = dialog.findChild<QTreeView *>(QStringLiteral("treeView"));
+    if (!list)
+        return;
+    list->resizeColumnToContents(0);
+    list->header()->resizeSection(0, qMin(list->header()->sectionSize(0), dialog.width() / 2));
 }
 
 } // namespace
@@ -41,6 +53,7 @@ QString QtDialogs::chooseFile(QWidget *owner, const QString &title, const QStrin
     QFileDialog dialog(owner, title, initialFolder, anyCaseFilter(filter));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
+    keepNameColumnFitted(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();
@@ -48,7 +61,13 @@ QString QtDialogs::chooseFile(QWidget *owner, const QString &title, const QStrin
 
 QString QtDialogs::chooseFolder(QWidget *owner)
 {
-    return QFileDialog::getExistingDirectory(owner);
+    QFileDialog dialog(owner);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    keepNameColumnFitted(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
 }
 
 bool QtDialogs::setUpPrinter(QWidget *owner, QPrinter &printer, int pageCount)
@@ -83,4 +102,12 @@ QString QtDialogs::anyCaseFilter(const QString &filter)
     for (const QString &pattern : given)
         patterns << anyCasePattern(pattern);
     return filter + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+}
+
+void QtDialogs::keepNameColumnFitted(QFileDialog &dialog)
+{
+    auto *files = dialog.findChild<QFileSystemModel *>();
+    if (files)
+        QObject::connect(files, &QFileSystemModel::directoryLoaded, &dialog,
+                         [&dialog] { fitNameColumn(dialog); });
 }

@@ -3,6 +3,8 @@
 
 #include "app/dialogs.h"
 
+class QFileDialog;
+
 // The dialogs as the user sees them, made with Qt's message box, file, print and input dialogs.
 class QtDialogs : public Dialogs
 {
@@ -17,4 +19,8 @@ public:
     // `filter` with every pattern matching in any letter case: "*.pdf" becomes "*.[pP][dD][fF]".
     // The description, parentheses included, is kept for the user to read.
     static QString anyCaseFilter(const QString &filter);
+    // Keeps the name column of `dialog`'s file list as wide as the longest name listed, up to
+    // half the dialog's width, each time a folder has been read: Qt gives it a fixed width that
+    // cuts long names.
+    static void keepNameColumnFitted(QFileDialog &dialog);
 };

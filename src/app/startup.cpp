@@ -16,6 +16,8 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace
 {
@@ -32,6 +34,7 @@ void reportMissingViewer(const AppServices &services)
 int Module1::Main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+    LoadQtTranslations();
     SetApplicationFont();
     QApplication::setWindowIcon(Artwork::icon(QStringLiteral("quillmoor")));
     // Lets the desktop match the window to the entry the registration writes.
@@ -66,6 +69,14 @@ std::unique_ptr<ReaderWindows> Module1::StartReader(const AppServices &services,
 QString Module1::CommandLineOf(const QStringList &arguments)
 {
     return arguments.mid(1).join(QLatin1Char(' '));
+}
+
+void Module1::LoadQtTranslations()
+{
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QStringLiteral("qtbase_zh_CN"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
 }
 
 void Module1::SetApplicationFont()

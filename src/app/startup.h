@@ -25,6 +25,11 @@ std::unique_ptr<ReaderWindows> StartReader(const AppServices &services, const QS
 // name, joined with single blanks, so that a path with blanks arrives whole even unquoted.
 QString CommandLineOf(const QStringList &arguments);
 
+// Qt's own texts (the buttons of every dialog, the file dialogs) in Chinese whatever the user's
+// locale, since the whole interface is Chinese. Without Qt's translations installed they stay
+// as Qt has them.
+void LoadQtTranslations();
+
 // The font every window starts from, at a pixel size at which the captions fit the windows'
 // design, and the substitute for the font the design names "宋体".
 void SetApplicationFont();
