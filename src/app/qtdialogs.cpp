@@ -36,6 +36,15 @@ void fitNameColumn(QFileDialog &dialog)
     list->header()->resizeSection(0, qMin(list->header()->sectionSize(0), dialog.width() / 2));
 }
 
+// The path the user chose in `dialog`, empty when none was.
+QString chosenPath(QFileDialog &dialog)
+{
+    QtDialogs::keepNameColumnFitted(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
 } // namespace
 
 void QtDialogs::showMessage(QWidget *owner, const QString &text)
@@ -53,10 +62,7 @@ QString QtDialogs::chooseFile(QWidget *owner, const QString &title, const QStrin
     QFileDialog dialog(owner, title, initialFolder, anyCaseFilter(filter));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
-    keepNameColumnFitted(dialog);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().constFirst();
+    return chosenPath(dialog);
 }
 
 QString QtDialogs::chooseFolder(QWidget *owner)
@@ -64,10 +70,7 @@ QString QtDialogs::chooseFolder(QWidget *owner)
     QFileDialog dialog(owner);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
-    keepNameColumnFitted(dialog);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().constFirst();
+    return chosenPath(dialog);
 }
 
 bool QtDialogs::setUpPrinter(QWidget *owner, QPrinter &printer, int pageCount)
