@@ -11,6 +11,13 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+// The resources live in a static library: nothing would pull them into the program unless
+// something refers to them. The macro cannot stand inside a namespace.
+static void initDesktopResources()
+{
+    Q_INIT_RESOURCE(desktop);
+}
+
 namespace
 {
 
@@ -56,16 +63,13 @@ void runTool(const char *tool, const QString &folder)
     process.waitForFinished(1000);
 }
 
-QByteArray mimePackage()
+// The desktop entry and the MIME package come from the same files the package installs.
+QByteArray resource(const QString &name)
 {
-    return QByteArrayLiteral(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-        "  <mime-type type=\"application/x-velm\">\n"
-        "    <comment>VELM file</comment>\n"
-        "    <glob pattern=\"*.velm\"/>\n"
-        "  </mime-type>\n"
-        "</mime-info>\n");
+    static const bool loaded = (initDesktopResources(), true);
+    Q_UNUSED(loaded);
+    QFile file(QStringLiteral(":/desktop/") + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool needsQuotes(const QString &argument)
@@ -111,17 +115,9 @@ QString escapedValue(const QString &value)
 
 QByteArray desktopEntry(const QString &programPath, const QString &iconPath)
 {
-    QString entry = QStringLiteral("[Desktop Entry]\n"
-                                   "Type=Application\n"
-                                   "Name=Quillmoor\n"
-                                   "Name[zh_CN]=PDF电子书制作软件\n"
-                                   "Comment=Make and read PDF e-books\n"
-                                   "Comment[zh_CN]=制作和阅读PDF电子书\n");
-    entry += QStringLiteral("Exec=") + FileTypes::execValue(programPath) + QLatin1Char('\n');
-    entry += QStringLiteral("Icon=") + escapedValue(iconPath) + QLatin1Char('\n');
-    entry += QStringLiteral("MimeType=application/x-velm;application/pdf;\n"
-                            "Terminal=false\n"
-                            "Categories=Office;Viewer;\n");
+    QString entry = QString::fromUtf8(resource(QStringLiteral("quillmoor.desktop.in")));
+    entry.replace(QStringLiteral("@EXEC@"), FileTypes::execValue(programPath));
+    entry.replace(QStringLiteral("@ICON@"), escapedValue(iconPath));
     return entry.toUtf8();
 }
 
@@ -208,7 +204,8 @@ void Module1::RegisterFileTypes(const QString &programPath)
     // A database is brought up to date when its source changed, or when an earlier update
     // never finished.
     const bool typeChanged =
-        writeIfChanged(mime.filePath(QStringLiteral("packages/quillmoor-velm.xml")), mimePackage());
+        writeIfChanged(mime.filePath(QStringLiteral("packages/quillmoor-velm.xml")),
+                       resource(QStringLiteral("quillmoor-velm.xml")));
     if (typeChanged || !mime.exists(QStringLiteral("mime.cache")))
         runTool("update-mime-database", mime.path());
     writeIfChanged(iconPath, Artwork::source(QStringLiteral("quillmoor")));
