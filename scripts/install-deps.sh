@@ -11,6 +11,7 @@ packages=(
     fonts-noto-cjk fonts-liberation2
     clang-14 libclang-rt-14-dev clang-format-14
     shared-mime-info desktop-file-utils qt6-translations-l10n
+    appstream man-db groff-base dpkg-dev debhelper lintian
     time
 )
 
