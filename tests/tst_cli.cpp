@@ -3,6 +3,7 @@
 // extracted chapters and the problems check reports. The book rules underneath are in tst_book.
 #include "core/links/numbertext.h"
 #include "core/links/weblinks.h"
+#include "pdfobjects.h"
 #include "testfiles.h"
 
 #include <QDirIterator>
@@ -242,6 +243,32 @@ private slots:
         }
     }
 
+    // A line a match, a damaged chapter named and passed over; exit 1 with no match, 2 for an
+    // empty text, 3 for a book that cannot be read.
+    void searchesTheWholeBook()
+    {
+        PdfObjects pdf;
+        const int catalog = pdf.reserve(), pages = pdf.reserve();
+        const int font = pdf.add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+        const int text = pdf.addStream("<< >>", "BT /F1 12 Tf 72 700 Td (Third Gamma) Tj ET");
+        const int page = pdf.add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents " +
+                                 QByteArray::number(text) + " 0 R /Resources << /Font << /F1 " +
+                                 QByteArray::number(font) + " 0 R >> >> >>");
+        pdf.add("<< /Type /Pages /Kids [" + QByteArray::number(page) + " 0 R] /Count 1 >>", pages);
+        pdf.add("<< /Type /Catalog /Pages 2 0 R >>", catalog);
+        const QByteArray chapter = pdf.finish(catalog);
+        const QString book =
+            writeBook("s.VELM", bookOf(chapter, indexLine("\xb5\xda\xd2\xbb", 1, chapter.size()) +
+                                                    "x\r\n\r\n"));
+        QCOMPARE(run({"search", book, "gamma"}),
+                 "0|1\t1\t第一\tThird Gamma\n|quillmoor-book search: chapter 2 (x) skipped: "
+                 "damaged index line\n");
+        QVERIFY(run({"search", book, "delta"}).startsWith("1||"));
+        QVERIFY(run({"search", book, ""}).startsWith("2||"));
+        QVERIFY(run({"search", path("missing.VELM"), "gamma"})
+                    .startsWith("3||quillmoor-book search: "));
+    }
+
     // Exit 2, the first line of stderr, nothing written; then help and version.
     void usageErrorsHelpAndVersion()
     {
@@ -262,7 +289,7 @@ private slots:
         QVERIFY(snapshot(m_root->path()) == before);
         const QString help = run({"-h"});
         QVERIFY(help.startsWith("0|"));
-        for (const char *command : {"make", "list", "extract", "check"})
+        for (const char *command : {"make", "list", "extract", "check", "search"})
             QVERIFY(help.contains(command));
         QCOMPARE(run({"--version"}), "0|quillmoor-book 2.2.0\n|");
     }

@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
-# Fails when an include runs against the layers: core includes only core; widgets core and
-# widgets; a gui folder core, widgets, app and itself (reader and bookmarks also the PDF view's
-# header); cli core and cli; app anything. Includes are written from src/, so the first folder of
-# the included path is its layer.
+# Fails when an include runs against the layers: core includes only core; search core and
+# search; widgets core and widgets; a gui folder core, widgets, app and itself (reader and
+# bookmarks also the PDF view's header); cli core, search and cli; app anything. Includes are
+# written from src/, so the first folder of the included path is its layer.
 #   cmake -DSOURCE_DIR=<checkout> -P tools/check_includes.cmake
 if(NOT SOURCE_DIR)
     message(FATAL_ERROR "SOURCE_DIR is not set")
@@ -18,8 +18,10 @@ function(allowed_prefixes room out)
         if(room STREQUAL "gui/reader" OR room STREQUAL "gui/bookmarks")
             list(APPEND allowed "gui/pdfview/pdfview.h")
         endif()
+    elseif(room STREQUAL "search")
+        set(allowed "core/" "search/")
     elseif(room STREQUAL "cli")
-        set(allowed "core/" "cli/")
+        set(allowed "core/" "search/" "cli/")
     else()
         set(allowed "")
     endif()

@@ -5,16 +5,18 @@
 #include <QStringList>
 
 // The commands of quillmoor-book. Each takes the arguments after its own name and returns the
-// exit code: 0 done, 1 failed (a message on stderr names the file and the cause), 2 usage error.
+// exit code: 0 done, 1 failed (a message on stderr names the file and the cause), 2 usage error;
+// search: 0 found, 1 not found, 3 the book cannot be read.
 namespace Cli
 {
 
-enum ExitCode { Success = 0, Failure = 1, UsageError = 2 };
+enum ExitCode { Success = 0, Failure = 1, UsageError = 2, Unreadable = 3 };
 
 int runMake(const QStringList &arguments);
 int runList(const QStringList &arguments);
 int runExtract(const QStringList &arguments);
 int runCheck(const QStringList &arguments);
+int runSearch(const QStringList &arguments);
 
 // Writes a line to stderr or stdout, in UTF-8.
 void printError(const QString &text);

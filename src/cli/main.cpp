@@ -18,6 +18,9 @@ const char Usage[] =
     "      Writes chapter NUMBER (from 1), by default to its name + \".pdf\" here.\n"
     "  quillmoor-book check BOOK\n"
     "      Prints OK for a sound book, or every problem found.\n"
+    "  quillmoor-book search BOOK TEXT\n"
+    "      One line per match, letter case ignored: chapter, page, chapter name and the match\n"
+    "      with up to 20 characters either side, separated by tabs. Exit 0 found, 1 not found.\n"
     "  quillmoor-book --help | --version\n";
 
 } // namespace
@@ -46,6 +49,8 @@ int main(int argc, char *argv[])
         return Cli::runExtract(arguments);
     if (command == QLatin1String("check"))
         return Cli::runCheck(arguments);
+    if (command == QLatin1String("search"))
+        return Cli::runSearch(arguments);
 
     if (!command.isEmpty())
         Cli::printError(QStringLiteral("quillmoor-book: unknown command '%1'").arg(command));

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "core/book/bookreader.h"
+
+#include <QString>
+
+#include <functional>
+
+// Finds a text in every chapter of a book, letter case ignored. Each chapter is read straight
+// from its byte range in the book into memory and searched there, one at a time: no scratch file,
+// and memory bounded by one chapter, not the book. Matches come in book order: chapter, page,
+// place on the page.
+namespace BookSearch
+{
+
+struct Match {
+    int chapter = 0; // from 0
+    int page = 0;    // from 0
+    // The how-many-th match on its page, from 0: where the view's own find goes.
+    int onPage = 0;
+    QString chapterName;
+    // Up to `ContextLength` characters either side of the match and the match, on one line.
+    QString context;
+};
+
+constexpr int ContextLength = 20;
+
+// What the search tells as it goes. `found` and `skipped` are called in book order on the thread
+// that runs the search; `goOn` after each chapter, with the chapters done, may return false to
+// stop.
+struct Listener {
+    std::function<void(const Match &)> found;
+    // A chapter with a damaged index line, a range outside the book, or bytes that are no PDF.
+    std::function<void(int chapter, const QString &name, const QString &reason)> skipped;
+    std::function<bool(int chaptersDone)> goOn;
+};
+
+enum class Outcome { Finished, Stopped, BookUnreadable };
+
+// Searches the book at `bookPath`, whose index gave `contents`, for `text`. BookUnreadable, with
+// the reason in `error`, when the book cannot be read or has changed since its index was read:
+// the search stops there.
+Outcome run(const QString &bookPath, const BookContents &contents, const QString &text,
+            const Listener &listener, QString *error);
+
+// The matches of `text` in the text of one page, as `run` gives them (chapter fields unset).
+QList<Match> matchesInPage(const QString &pageText, const QString &text);
+
+} // namespace BookSearch
