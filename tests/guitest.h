@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "core/text/gbkcodec.h"
-
 #include <QListWidget>
 #include <QStringList>
 #include <QTest>
@@ -17,11 +15,6 @@ inline QStringList texts(const QListWidget *list)
     for (int row = 0; row < list->count(); ++row)
         result << list->item(row)->text();
     return result;
-}
-
-inline QByteArray gbk(const QString &text)
-{
-    return Gbk::encode(text);
 }
 
 // The control named `name` below `root`; a missing control ends the test program, as a window

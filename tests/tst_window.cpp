@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "core/layout/readerlayout.h"
 #include "core/layout/twips.h"
+#include "core/text/gbkcodec.h"
 #include "fakeservices.h"
 #include "gui/bookmarks/form3.h"
 #include "gui/bookmarks/form4.h"
@@ -32,7 +33,7 @@
 #include <QToolBar>
 
 using GuiTest::child;
-using GuiTest::gbk;
+const auto gbk = Gbk::encode;
 
 class TestWindow : public QObject
 {
