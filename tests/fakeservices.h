@@ -46,6 +46,11 @@ public:
         password = passwordAnswer;
         return !passwordAnswer.isNull();
     }
+    bool askYesNo(QWidget *, const QString &question) override
+    {
+        messages << question;
+        return yesAnswer;
+    }
 
     QStringList messages;
     QList<FileRequest> fileRequests;
@@ -56,6 +61,7 @@ public:
     int printedPageCount = 0;
     QString passwordAnswer; // null: the user cancels
     int passwordRequests = 0;
+    bool yesAnswer = false; // questions go to `messages` too
 };
 
 class FakeWebOpener : public WebOpener

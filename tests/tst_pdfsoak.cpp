@@ -41,7 +41,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QSignalSpy drawn(view.findChild<PageRenderer *>(), &PageRenderer::rendered);
         QSignalSpy searched(view.findChild<DocumentSearch *>(), &DocumentSearch::finished);
-        auto *find = view.findChild<QLineEdit *>(QStringLiteral("findField"));
+        auto *find = view.findChild<QLineEdit *>("findField");
         quint64 newest = 0; // pages drawn for earlier documents may still come in
         const auto firstPageDrawn = [&] {
             for (const QList<QVariant> &signal : drawn) {

@@ -65,7 +65,7 @@ class TestPdfView : public QObject
     }
     bool showsInk() const
     {
-        auto *pages = m_view->findChild<QAbstractScrollArea *>(QStringLiteral("pages"));
+        auto *pages = m_view->findChild<QAbstractScrollArea *>("pages");
         return hasInk(pages->viewport()->grab().toImage());
     }
 
@@ -85,14 +85,14 @@ private slots:
     {
         const QString path = writePdf(QStringLiteral("Velmforge.pdf"), 5);
         QVERIFY(m_view->LoadFile(path) && QFile::remove(path));
-        QCOMPARE(m_view->findChild<QLabel *>(QStringLiteral("pageCount"))->text(), "/ 5");
+        QCOMPARE(m_view->findChild<QLabel *>("pageCount")->text(), "/ 5");
         for (const auto &[page, shown] :
              QList<std::pair<int, int>>{{3, 3}, {0, 3}, {6, 3}, {5, 5}}) {
             m_view->setCurrentPage(page);
             QVERIFY(m_view->currentPage() == shown && pageBox() == QString::number(shown));
         }
         QTRY_VERIFY(showsInk());
-        auto *box = m_view->findChild<QLineEdit *>(QStringLiteral("pageBox"));
+        auto *box = m_view->findChild<QLineEdit *>("pageBox");
         for (const auto &[typed, shown] :
              QList<std::pair<QString, int>>{{"2", 2}, {"99", 5}, {"x", 5}}) {
             box->setText(typed);
@@ -180,7 +180,7 @@ private slots:
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Second page"));
         drag({70, 712}, {200, 642});
         QCOMPARE(area->selectedText(), QStringLiteral("Second page alpha beta\n中文文本"));
-        area->findChild<QAction *>(QStringLiteral("copy"))->trigger();
+        area->findChild<QAction *>("copy")->trigger();
         QCOMPARE(QApplication::clipboard()->text(), area->selectedText());
     }
 
@@ -191,11 +191,9 @@ private slots:
         QVERIFY(m_view->LoadFile(writeFile(QStringLiteral("linked.pdf"), TestPdfs::linked())));
         m_view->setCurrentPage(2);
         QTest::keyClick(m_view.get(), Qt::Key_F, Qt::ControlModifier);
-        auto *field = m_view->findChild<QLineEdit *>(QStringLiteral("findField"));
+        auto *field = m_view->findChild<QLineEdit *>("findField");
         QCOMPARE(QApplication::focusWidget(), field);
-        const auto count = [this] {
-            return m_view->findChild<QLabel *>(QStringLiteral("matchCount"))->text();
-        };
+        const auto count = [this] { return m_view->findChild<QLabel *>("matchCount")->text(); };
         QTest::keyClicks(field, QStringLiteral("PAGE"));
         QTest::keyClick(field, Qt::Key_Return);
         QTRY_COMPARE(count(), "3 / 4");
@@ -220,8 +218,8 @@ private slots:
     void outlineAndThumbnails()
     {
         QVERIFY(m_view->LoadFile(writeFile(QStringLiteral("linked.pdf"), TestPdfs::linked())));
-        auto *button = m_view->findChild<QAction *>(QStringLiteral("navigationPane"));
-        auto *outline = m_view->findChild<QTreeWidget *>(QStringLiteral("outline"));
+        auto *button = m_view->findChild<QAction *>("navigationPane");
+        auto *outline = m_view->findChild<QTreeWidget *>("outline");
         QVERIFY(button->isEnabled() && !outline->isVisible());
         QCOMPARE(outline->topLevelItemCount(), 2);
         QTreeWidgetItem *section = outline->topLevelItem(0)->child(0);
@@ -234,9 +232,9 @@ private slots:
                           outline->visualItemRect(section).center());
         QCOMPARE(m_view->currentPage(), 2);
         QCOMPARE(pointOnPage(1, 0, 396).y(), 0);
-        auto *pane = m_view->findChild<QTabWidget *>(QStringLiteral("navigation"));
+        auto *pane = m_view->findChild<QTabWidget *>("navigation");
         pane->setCurrentIndex(1);
-        auto *thumbnails = m_view->findChild<QListWidget *>(QStringLiteral("thumbnails"));
+        auto *thumbnails = m_view->findChild<QListWidget *>("thumbnails");
         QTRY_VERIFY(hasInk(thumbnails->item(0)->icon().pixmap(120, 480).toImage()));
         QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("plain.pdf"), 2)));
         QVERIFY(!button->isEnabled() && !pane->isVisible() && outline->topLevelItemCount() == 0);
@@ -254,7 +252,7 @@ private slots:
         QVERIFY(dialogs.printedPageCount == 3 && !QFile::exists(printed));
         dialogs.printTo = printed;
         dialogs.printRange = {2, 3};
-        m_view->findChild<QAction *>(QStringLiteral("print"))->trigger();
+        m_view->findChild<QAction *>("print")->trigger();
         const std::unique_ptr<Poppler::Document> paper = Poppler::Document::load(printed);
         QVERIFY(paper && paper->numPages() == 2 && dialogs.messages.isEmpty());
         const QImage first = paper->page(0)->renderToImage(20, 20);
@@ -279,7 +277,7 @@ private slots:
         dialogs.passwordAnswer = QStringLiteral("secret");
         QVERIFY(m_view->LoadFile(locked));
         QCOMPARE(dialogs.passwordRequests, 3);
-        auto *field = m_view->findChild<QLineEdit *>(QStringLiteral("findField"));
+        auto *field = m_view->findChild<QLineEdit *>("findField");
         field->setText(QStringLiteral("gamma"));
         QTest::keyClick(field, Qt::Key_Return);
         QTRY_COMPARE(m_view->currentPage(), 3);
@@ -290,7 +288,7 @@ private slots:
     void zoomBoxAndLargePages()
     {
         QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("a.pdf"), 3)));
-        auto *zoom = m_view->findChild<QComboBox *>(QStringLiteral("zoomBox"));
+        auto *zoom = m_view->findChild<QComboBox *>("zoomBox");
         QList<std::pair<QRect, qint64>> drawn; // at 400%
         connect(m_view->findChild<PageArea *>()->findChild<PageRenderer *>(),
                 &PageRenderer::rendered, this,
@@ -340,20 +338,20 @@ private slots:
     // pixels.
     void pageCaptureFindsThePageBoxAndThePlaceReadsBack()
     {
-        auto *toolbar = m_view->findChild<QToolBar *>(QStringLiteral("toolbar"));
+        auto *toolbar = m_view->findChild<QToolBar *>("toolbar");
         m_view->setShowToolbar(false);
         QVERIFY(!toolbar->isVisible() && !m_view->isToolbarShown());
         m_view->setShowToolbar(true);
-        auto *pageBox = m_view->findChild<QLineEdit *>(QStringLiteral("pageBox"));
+        auto *pageBox = m_view->findChild<QLineEdit *>("pageBox");
         QCOMPARE(toolbar->widgetForAction(toolbar->actions().first()), pageBox);
         m_view->resize(325, 400); // the view at the window's smallest size
         QTRY_VERIFY(pageBox->isVisible());
-        auto *zoom = m_view->findChild<QComboBox *>(QStringLiteral("zoomBox"))->lineEdit();
+        auto *zoom = m_view->findChild<QComboBox *>("zoomBox")->lineEdit();
         for (const int page : {0, 2}) {
             QVERIFY(page == 0 || m_view->LoadFile(writePdf(QStringLiteral("a.pdf"), 3)));
             m_view->setCurrentPage(page);
             zoom->setText(QStringLiteral("12"));
-            m_view->findChild<QLineEdit *>(QStringLiteral("findField"))->setText("12");
+            m_view->findChild<QLineEdit *>("findField")->setText("12");
             Module1::FindPageBox(m_view.get());
             QCOMPARE(int(Module1::CurrentPage), page);
         }

@@ -5,6 +5,7 @@
 #include "testfiles.h"
 
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -46,6 +47,8 @@ struct Recorder {
                          [this, &s] { events << "bookmarks " + listedIn(s.bookmarks()); });
         QObject::connect(&s, &S::bookmarkAdded,
                          [this](auto entry) { events << "added " + listedIn({entry}); });
+        QObject::connect(&s, &S::bookmarksReloaded,
+                         [this, &s] { events << "reloaded " + listedIn(s.bookmarks()); });
     }
 
     QStringList events;
@@ -251,6 +254,33 @@ private slots:
             const QStringList refilled{"bookmarks " + listedIn(Module1::ReadBookmarkEntries(pdf))};
             QCOMPARE(events(), after.isEmpty() ? QStringList() : refilled);
         }
+    }
+
+    // Appended to from a shell, rewritten by rename, deleted and made again: the lists say what the
+    // file says each time, for the chapter chosen in a book; a change elsewhere in the folder says
+    // nothing.
+    void bookmarkListsFollowTheFile()
+    {
+        write("b.ini", encode("{1}二&甲［1］\r\n"));
+        m_session->open(write("b.VELM", bookOf({{"一", m_one}, {"二", m_two}})));
+        m_session->chooseChapter(1);
+        events().clear();
+        // "{1}二&乙［2］" in GBK, as another running copy appends it.
+        QCOMPARE(
+            QProcess::execute(
+                "sh", {"-c", "printf '{1}\\266\\376&\\322\\322\\243\\3332\\243\\335\\r\\n' >> " +
+                                 file("b.ini")}),
+            0);
+        QTRY_COMPARE(events().value(events().size() - 1), "reloaded 甲=甲［1］,乙=乙［2］");
+        QVERIFY(Module1::RewriteBookmarkFile(file("b.VELM"), "{1}二&丙［3］"));
+        QTRY_COMPARE(events().value(events().size() - 1), "reloaded 丙=丙［3］");
+        QVERIFY(QFile::remove(file("b.ini")));
+        QTRY_COMPARE(events().value(events().size() - 1), "reloaded ");
+        QVERIFY(TestFiles::write(file("b.ini"), encode("{1}二&丁［4］\r\n")));
+        QTRY_COMPARE(events().value(events().size() - 1), "reloaded 丁=丁［4］");
+        QVERIFY(TestFiles::write(file("other.txt"), "x"));
+        QTest::qWait(200);
+        QCOMPARE(events().size(), 4);
     }
 
     // In a book the lists are those of the chapter chosen, and only once one is; a file that cannot

@@ -3,6 +3,7 @@
 // layout rules wired to the window's size, and each command once. The rules are tested in core.
 #include "app/readerwindows.h"
 #include "app/startup.h"
+#include "core/bookmarks/bookmarkfile.h"
 #include "core/layout/readerlayout.h"
 #include "core/layout/twips.h"
 #include "core/text/gbkcodec.h"
@@ -382,6 +383,35 @@ private slots:
         release("Label8");
         QTest::keyClick(form().findChild<Form4 *>(), Qt::Key_Escape);
         QTRY_VERIFY(!form().findChild<Form4 *>());
+    }
+
+    // A bookmark file changed on disk refills the lists with the same entry selected, its same
+    // occurrence, and no page moved. Saving the organise dialog over a file changed otherwise
+    // than by appending asks first: 是 shows the file's text, unsaved.
+    void bookmarkFileChangedElsewhere()
+    {
+        showWindow();
+        write("a.ini", gbk("甲［1］\r\n乙［2］\r\n乙［2］\r\n"));
+        session().open(write("a.pdf", TestPdfs::bytes(3)));
+        clickRow("List4", 2);
+        view().setCurrentPage(3);
+        QVERIFY(Module1::RewriteBookmarkFile(file("a.pdf"),
+                                             "丙［1］\r\n甲［1］\r\n乙［2］\r\n乙［2］"));
+        QTRY_COMPARE(lines("List4"), QStringList({"丙", "甲", "乙", "乙"}));
+        QVERIFY(get<QListWidget>("List4")->currentRow() == 3 && view().currentPage() == 3);
+
+        release("Label8");
+        Form4 *dialog = form().findChild<Form4 *>();
+        QVERIFY(Module1::RewriteBookmarkFile(file("a.pdf"), "丁［4］"));
+        dialogs().yesAnswer = true;
+        press(dialog, "Command1");
+        QCOMPARE(dialogs().messages, QStringList{"书签文件已被修改，是否重新载入？"});
+        QCOMPARE(child<QPlainTextEdit>(dialog, "Text1")->toPlainText(),
+                 QStringLiteral("丁［4］\n"));
+        QVERIFY(Module1::AppendBookmarkLine(file("a.pdf"), "戊［5］"));
+        press(dialog, "Command1");
+        QTRY_VERIFY(!form().findChild<Form4 *>());
+        QCOMPARE(dialogs().messages.size(), 1);
     }
 };
 

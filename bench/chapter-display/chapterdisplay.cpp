@@ -43,6 +43,7 @@ public:
     QString chooseFolder(QWidget *) override { return QString(); }
     bool setUpPrinter(QWidget *, QPrinter &, int) override { return false; }
     bool askPassword(QWidget *, const QString &, QString &) override { return false; }
+    bool askYesNo(QWidget *, const QString &) override { return false; }
 };
 
 class NoWebOpener : public WebOpener

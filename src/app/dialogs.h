@@ -32,4 +32,7 @@ public:
 
     // The password of the locked document `fileName`; false when the user cancelled.
     virtual bool askPassword(QWidget *owner, const QString &fileName, QString &password) = 0;
+
+    // A question titled "提示" with the buttons "是" and "否": true for 是.
+    virtual bool askYesNo(QWidget *owner, const QString &question) = 0;
 };

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTreeView>
 
@@ -91,6 +92,16 @@ bool QtDialogs::askPassword(QWidget *owner, const QString &fileName, QString &pa
         QStringLiteral("“%1”受密码保护，请输入密码：").arg(QFileInfo(fileName).fileName()),
         QLineEdit::Password, QString(), &ok);
     return ok;
+}
+
+bool QtDialogs::askYesNo(QWidget *owner, const QString &question)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("提示"), question, QMessageBox::NoButton,
+                    owner);
+    QPushButton *yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
+    box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 QString QtDialogs::anyCaseFilter(const QString &filter)

@@ -15,6 +15,7 @@ public:
     QString chooseFolder(QWidget *owner) override;
     bool setUpPrinter(QWidget *owner, QPrinter &printer, int pageCount) override;
     bool askPassword(QWidget *owner, const QString &fileName, QString &password) override;
+    bool askYesNo(QWidget *owner, const QString &question) override;
 
     // `filter` with every pattern matching in any letter case: "*.pdf" becomes "*.[pP][dD][fF]".
     // The description, parentheses included, is kept for the user to read.

@@ -47,6 +47,11 @@ QStringList BookmarkLinesOf(const QByteArray &bytes);
 struct BookmarkEntry {
     QString entryText; // what the hidden bookmark entry list holds
     QString name;      // what the bookmark list shows: the entry text before its first "［"
+
+    bool operator==(const BookmarkEntry &other) const
+    {
+        return entryText == other.entryText && name == other.name;
+    }
 };
 
 // The entries of a PDF (no chapter), or of chapter `chapterIndex` of a book, in file order.

@@ -6,12 +6,16 @@
 #include "core/bookmarks/bookmarkediting.h"
 #include "core/bookmarks/bookmarkline.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 DocumentSession::DocumentSession(const ScratchFolder *scratch, QObject *parent)
     : QObject(parent), m_scratch(scratch)
 {
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &DocumentSession::reloadBookmarks);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this,
+            &DocumentSession::reloadBookmarks);
 }
 
 DocumentKind DocumentSession::kind() const
@@ -22,6 +26,7 @@ DocumentKind DocumentSession::kind() const
 void DocumentSession::open(const QString &path)
 {
     m_path = path;
+    watchBookmarkFile();
     emit documentOpened(path);
     switch (kind()) {
     case DocumentKind::Book:
@@ -147,4 +152,35 @@ void DocumentSession::listBookmarks(const QList<Module1::BookmarkEntry> &entries
 {
     m_bookmarks = entries;
     emit bookmarksChanged();
+}
+
+void DocumentSession::watchBookmarkFile()
+{
+    const QStringList watched = m_watcher.files() + m_watcher.directories();
+    if (!watched.isEmpty())
+        m_watcher.removePaths(watched);
+    const QFileInfo file(Module1::BookmarkFilePath(m_path));
+    if (file.filePath().isEmpty() || !file.absoluteDir().exists())
+        return;
+    m_watcher.addPath(file.absolutePath());
+    if (file.exists())
+        m_watcher.addPath(file.absoluteFilePath());
+}
+
+// Only what the lists show now is read again: a PDF's bookmarks, or the chapter's once one is
+// chosen. A change elsewhere in the folder that leaves them as they are says nothing.
+void DocumentSession::reloadBookmarks()
+{
+    watchBookmarkFile();
+    QList<Module1::BookmarkEntry> entries;
+    if (kind() == DocumentKind::Pdf)
+        entries = Module1::ReadBookmarkEntries(m_path);
+    else if (kind() == DocumentKind::Book && m_chapter >= 0 && m_chapter < m_book.lines.size())
+        entries = Module1::ReadBookmarkEntries(m_path, m_chapter);
+    else
+        return;
+    if (entries == m_bookmarks)
+        return;
+    m_bookmarks = entries;
+    emit bookmarksReloaded();
 }

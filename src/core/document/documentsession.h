@@ -5,6 +5,7 @@
 #include "core/bookmarks/bookmarkfile.h"
 #include "core/document/documentkind.h"
 
+#include <QFileSystemWatcher>
 #include <QObject>
 
 class ScratchFolder;
@@ -24,7 +25,8 @@ struct CapturedPlace {
 // A book's contents are read once, when it is opened, through the scratch index file; a chapter
 // is shown from a scratch chapter file that exists only while `chapterFileReady` is handled.
 // A book whose index cannot be read gives contents without lines, never those of an earlier
-// book. Opening a book keeps the bookmarks listed until a chapter is chosen.
+// book. Opening a book keeps the bookmarks listed until a chapter is chosen. While a document is
+// open its bookmark file is watched, and the bookmarks listed always say what the file says.
 class DocumentSession : public QObject
 {
     Q_OBJECT
@@ -80,6 +82,9 @@ signals:
     void chapterFileReady(const QString &path);
     void bookmarksChanged();
     void bookmarkAdded(const Module1::BookmarkEntry &entry);
+    // The bookmark file changed on disk (edited elsewhere, appended to by another running copy,
+    // created or deleted) and the bookmarks listed were filled again from it.
+    void bookmarksReloaded();
 
 private:
     void openBook();
@@ -87,6 +92,8 @@ private:
     bool showsPlace(const CapturedPlace &place) const;
     void refreshBookmarks();
     void listBookmarks(const QList<Module1::BookmarkEntry> &entries);
+    void watchBookmarkFile();
+    void reloadBookmarks();
 
     const ScratchFolder *m_scratch;
     QString m_path;
@@ -95,4 +102,7 @@ private:
     BookContents m_book;
     int m_chapter = -1;
     QList<Module1::BookmarkEntry> m_bookmarks;
+    // The open document's bookmark file and its folder: a file rewritten by rename is a new file,
+    // which a watch on the old one never sees.
+    QFileSystemWatcher m_watcher;
 };

@@ -85,6 +85,14 @@ void Form4::Form_Load()
 // the dialog open with that text.
 void Form4::Command1_Click()
 {
+    // Lines appended meanwhile are kept by the save; a file changed otherwise is offered first.
+    const QStringList now = Module1::ReadBookmarkFileLines(m_documentPath);
+    if (now.mid(0, m_loadedLines.size()) != m_loadedLines &&
+        m_dialogs.askYesNo(this, QStringLiteral("书签文件已被修改，是否重新载入？"))) {
+        m_loadedLines = now;
+        Text1->setPlainText(Module1::EditableBookmarkText(m_loadedLines));
+        return;
+    }
     Text1->setPlainText(Module1::WithFullWidthBrackets(Text1->toPlainText()));
     if (!m_session.rewriteBookmarks(m_documentPath, m_loadedLines, Text1->toPlainText())) {
         m_dialogs.showMessage(this, BookmarkDialogs::writeFailureMessage());

@@ -323,6 +323,7 @@ void Form1::connectSession()
     connect(&m_session, &DocumentSession::chapterFileReady, this, &Form1::showChapterFile,
             Qt::DirectConnection);
     connect(&m_session, &DocumentSession::bookmarksChanged, this, &Form1::showBookmarks);
+    connect(&m_session, &DocumentSession::bookmarksReloaded, this, &Form1::showReloadedBookmarks);
     connect(&m_session, &DocumentSession::bookmarkAdded, this, &Form1::showAddedBookmark);
 }
 

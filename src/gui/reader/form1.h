@@ -122,6 +122,7 @@ private:
     void showContents();
     void showChapterFile(const QString &path);
     void showBookmarks();
+    void showReloadedBookmarks();
     void showAddedBookmark(const Module1::BookmarkEntry &entry);
 
     // `contentsListStays`: whether List1 stays visible under the bookmark list in the

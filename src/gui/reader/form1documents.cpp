@@ -28,6 +28,25 @@ QString withoutOuterBlanks(const QString &text)
     return text.mid(first, last - first + 1);
 }
 
+// How many lines of `list` before `row` hold the text of that row.
+int occurrenceAt(const QListWidget &list, int row)
+{
+    int before = 0;
+    for (int i = 0; i < row && row < list.count(); ++i)
+        before += list.item(i)->text() == list.item(row)->text() ? 1 : 0;
+    return before;
+}
+
+// The row of the line that is the `occurrence`-th to hold `text`, -1 when there is none.
+int rowOfOccurrence(const QListWidget &list, const QString &text, int occurrence)
+{
+    for (int i = 0; i < list.count() && !text.isNull(); ++i) {
+        if (list.item(i)->text() == text && occurrence-- == 0)
+            return i;
+    }
+    return -1;
+}
+
 } // namespace
 
 // The start panel goes for every chosen file, before its kind is tested. A file of no kind is
@@ -93,6 +112,19 @@ void Form1::showBookmarks()
         List4->addItem(entry.name);
     }
     Module1::FitList(*List4);
+}
+
+// The lists filled again from a bookmark file changed on disk keep the line selected: the same
+// entry text, its same occurrence. Selecting it moves no page.
+void Form1::showReloadedBookmarks()
+{
+    const int row = List4->currentRow();
+    const QString selected =
+        row >= 0 && row < List3->count() ? List3->item(row)->text() : QString();
+    const int occurrence = occurrenceAt(*List3, row);
+    showBookmarks();
+    const QSignalBlocker nameBlocker(List4);
+    List4->setCurrentRow(rowOfOccurrence(*List3, selected, occurrence));
 }
 
 // A bookmark added to a chapter brings the bookmark list forward over the contents.
