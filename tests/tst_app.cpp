@@ -21,7 +21,6 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -118,8 +117,9 @@ private slots:
                  QStringLiteral("Noto Serif CJK SC"));
     }
 
-    // A valid entry. Twice writes nothing again, but a database update that never finished is
-    // done; a program that moved is registered at its new place.
+    // The entry from the installed one's source, whose validity the install check sees. Twice
+    // writes nothing again, but a database update that never finished is done; a program that
+    // moved is registered at its new place.
     void registersOnceAndAtTheNewPlace()
     {
         const QString program = QStringLiteral("/opt/quillmoor/bin/quillmoor");
@@ -129,10 +129,6 @@ private slots:
         const QByteArray entry = TestFiles::read(desktopFile());
         QVERIFY(entry.contains("\nExec=/opt/quillmoor/bin/quillmoor %f\n"));
         QVERIFY(entry.contains("\nMimeType=application/x-velm;application/pdf;\n"));
-        QProcess validate;
-        validate.start(QStringLiteral("desktop-file-validate"), {desktopFile()});
-        QVERIFY(validate.waitForFinished() && validate.exitCode() == 0);
-        QCOMPARE(validate.readAll(), QByteArray());
         const QStringList files = TestFiles::entriesOf(dataHome() + "/applications");
         const QDateTime old = QDateTime::currentDateTimeUtc().addDays(-3);
         for (const QString &path : {desktopFile(), mimeappsFile()}) {
