@@ -256,11 +256,13 @@ private slots:
                 "/Resources << /Font << /F1 3 0 R >> >> >>");
         const QByteArray chapter = pdf.finish(1);
         const QString book =
-            writeBook("s.VELM", bookOf(chapter, indexLine("\xb5\xda\xd2\xbb", 1, chapter.size()) +
-                                                    "x\r\n\r\n"));
+            writeBook("s.VELM", bookOf(chapter + pdfLike(100, 1),
+                                       indexLine("\xb5\xda\xd2\xbb", 1, chapter.size()) + "x\r\n" +
+                                           indexLine("y", chapter.size() + 1, 100) + "\r\n"));
         QCOMPARE(run({"search", book, "gamma"}),
                  "0|1\t1\t第一\tThird Gamma\n|quillmoor-book search: chapter 2 (x) skipped: "
-                 "damaged index line\n");
+                 "damaged index line\nquillmoor-book search: chapter 3 (y) skipped: not a PDF "
+                 "that can be read\n");
         QVERIFY(run({"search", book, "delta"}).startsWith("1||") &&
                 run({"search", book, ""}).startsWith("2||") &&
                 run({"search", path("m.VELM"), "gamma"}).startsWith("3||quillmoor-book search:"));

@@ -53,6 +53,8 @@ QList<Match> matchesInPage(const QString &pageText, const QString &text)
 Outcome run(const QString &bookPath, const BookContents &contents, const QString &text,
             const Listener &listener, QString *error)
 {
+    // A damaged chapter is reported once, through `skipped`, not in poppler's words too.
+    Poppler::setDebugErrorFunction([](const QString &, const QVariant &) {}, QVariant());
     for (int chapter = 0; chapter < contents.lines.size(); ++chapter) {
         const QString &name = contents.lines.at(chapter).name;
         QString reason;
