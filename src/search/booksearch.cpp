@@ -6,6 +6,8 @@
 
 #include <poppler-qt6.h>
 
+#include <deque>
+#include <future>
 #include <memory>
 
 namespace BookSearch
@@ -25,6 +27,17 @@ QByteArray chapterBytes(const QString &bookPath, const BookContents &contents, i
         return QByteArray();
     return bytes.data();
 }
+
+// What one chapter gave: its matches, or why it was skipped, or why the book cannot be read.
+struct Chapter {
+    QList<Match> matches;
+    QString skipped;
+    QString unreadableBook;
+};
+
+// Two at a time: the machines it runs on have two cores or more, and memory stays bounded by
+// two chapters.
+constexpr std::size_t SideBySide = 2;
 
 QString oneLine(QString text)
 {
@@ -50,40 +63,63 @@ QList<Match> matchesInPage(const QString &pageText, const QString &text)
     return matches;
 }
 
+namespace
+{
+
+Chapter searchChapter(const QString &bookPath, const BookContents &contents, int chapter,
+                      const QString &text)
+{
+    Chapter searched;
+    if (!contents.chapterReadable(chapter)) {
+        searched.skipped = QStringLiteral("damaged index line");
+        return searched;
+    }
+    const QByteArray bytes = chapterBytes(bookPath, contents, chapter, &searched.unreadableBook);
+    if (bytes.isNull())
+        return searched;
+    const std::unique_ptr<Poppler::Document> document = Poppler::Document::loadFromData(bytes);
+    if (!document || document->isLocked()) {
+        searched.skipped = QStringLiteral("not a PDF that can be read");
+        return searched;
+    }
+    for (int page = 0; page < document->numPages(); ++page) {
+        const std::unique_ptr<Poppler::Page> content = document->page(page);
+        for (Match match :
+             content ? matchesInPage(content->text(QRectF()), text) : QList<Match>()) {
+            match.chapter = chapter;
+            match.page = page;
+            match.chapterName = contents.lines.at(chapter).name;
+            searched.matches.append(match);
+        }
+    }
+    return searched;
+}
+
+} // namespace
+
 Outcome run(const QString &bookPath, const BookContents &contents, const QString &text,
             const Listener &listener, QString *error)
 {
     // A damaged chapter is reported once, through `skipped`, not in poppler's words too.
     Poppler::setDebugErrorFunction([](const QString &, const QVariant &) {}, QVariant());
+    // Chapters are searched side by side, each on a thread with a document of its own, and told
+    // in book order as they are taken in turn. A stop waits for the chapters under way.
+    std::deque<std::future<Chapter>> underWay;
+    int started = 0;
     for (int chapter = 0; chapter < contents.lines.size(); ++chapter) {
-        const QString &name = contents.lines.at(chapter).name;
-        QString reason;
-        if (!contents.chapterReadable(chapter)) {
-            listener.skipped(chapter, name, QStringLiteral("damaged index line"));
-        } else {
-            const QByteArray bytes = chapterBytes(bookPath, contents, chapter, &reason);
-            if (bytes.isNull()) {
-                *error = reason;
-                return Outcome::BookUnreadable;
-            }
-            const std::unique_ptr<Poppler::Document> document =
-                Poppler::Document::loadFromData(bytes);
-            if (!document || document->isLocked()) {
-                listener.skipped(chapter, name, QStringLiteral("not a PDF that can be read"));
-            } else {
-                for (int page = 0; page < document->numPages(); ++page) {
-                    const std::unique_ptr<Poppler::Page> content = document->page(page);
-                    if (!content)
-                        continue;
-                    for (Match match : matchesInPage(content->text(QRectF()), text)) {
-                        match.chapter = chapter;
-                        match.page = page;
-                        match.chapterName = name;
-                        listener.found(match);
-                    }
-                }
-            }
+        while (started < contents.lines.size() && underWay.size() < SideBySide)
+            underWay.push_back(std::async(std::launch::async, searchChapter, std::cref(bookPath),
+                                          std::cref(contents), started++, std::cref(text)));
+        const Chapter searched = underWay.front().get();
+        underWay.pop_front();
+        if (!searched.unreadableBook.isEmpty()) {
+            *error = searched.unreadableBook;
+            return Outcome::BookUnreadable;
         }
+        if (!searched.skipped.isEmpty())
+            listener.skipped(chapter, contents.lines.at(chapter).name, searched.skipped);
+        for (const Match &match : searched.matches)
+            listener.found(match);
         if (!listener.goOn(chapter + 1))
             return Outcome::Stopped;
     }

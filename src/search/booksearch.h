@@ -8,9 +8,9 @@
 #include <functional>
 
 // Finds a text in every chapter of a book, letter case ignored. Each chapter is read straight
-// from its byte range in the book into memory and searched there, one at a time: no scratch file,
-// and memory bounded by one chapter, not the book. Matches come in book order: chapter, page,
-// place on the page.
+// from its byte range in the book into memory and searched there, two side by side: no scratch
+// file, and memory bounded by two chapters, not the book. Matches come in book order: chapter,
+// page, place on the page.
 namespace BookSearch
 {
 
