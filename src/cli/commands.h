@@ -20,6 +20,8 @@ int runSearch(const QStringList &arguments);
 
 // Writes a line to stderr or stdout, in UTF-8.
 void printError(const QString &text);
+// "quillmoor-book COMMAND: PATH: REASON" on stderr.
+void printFileError(const QString &command, const QString &path, const QString &reason);
 void printOutput(const QString &text);
 
 // Text from a book as it can be printed: control characters (a tab, an escape sequence) become

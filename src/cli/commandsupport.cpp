@@ -11,6 +11,11 @@ void printError(const QString &text)
     QTextStream(stderr) << text << '\n';
 }
 
+void printFileError(const QString &command, const QString &path, const QString &reason)
+{
+    printError(QStringLiteral("quillmoor-book %1: %2: %3").arg(command, path, reason));
+}
+
 void printOutput(const QString &text)
 {
     QTextStream(stdout) << text << '\n';

@@ -83,7 +83,7 @@ int runExtract(const QStringList &arguments)
     const QString bookPath = parser.positionalArguments().at(0);
     const BookContents contents = BookReader::readContents(bookPath);
     if (!contents.ok) {
-        printError(QStringLiteral("quillmoor-book extract: %1: %2").arg(bookPath, contents.error));
+        printFileError(QStringLiteral("extract"), bookPath, contents.error);
         return Failure;
     }
     int number = 0;
@@ -101,7 +101,7 @@ int runExtract(const QStringList &arguments)
             : QDir::current().filePath(safeFileName(contents.lines.at(number - 1).name, number));
     QString error;
     if (!writeChapter(bookPath, contents, number - 1, outPath, explicitOut, &error)) {
-        printError(QStringLiteral("quillmoor-book extract: %1: %2").arg(outPath, error));
+        printFileError(QStringLiteral("extract"), outPath, error);
         return Failure;
     }
     printOutput(outPath);

@@ -14,7 +14,7 @@ int runList(const QStringList &arguments)
     const QString bookPath = parser.positionalArguments().at(0);
     const BookContents contents = BookReader::readContents(bookPath);
     if (!contents.ok) {
-        printError(QStringLiteral("quillmoor-book list: %1: %2").arg(bookPath, contents.error));
+        printFileError(QStringLiteral("list"), bookPath, contents.error);
         return Failure;
     }
     for (int i = 0; i < contents.lines.size(); ++i) {

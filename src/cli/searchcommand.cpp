@@ -37,7 +37,7 @@ int runSearch(const QStringList &arguments)
         [](int) { return true; }};
     if (!contents.ok || BookSearch::run(bookPath, contents, text, listener, &error) ==
                             BookSearch::Outcome::BookUnreadable) {
-        printError(QStringLiteral("quillmoor-book search: %1: %2").arg(bookPath, error));
+        printFileError(QStringLiteral("search"), bookPath, error);
         return Unreadable;
     }
     return found ? Success : Failure;

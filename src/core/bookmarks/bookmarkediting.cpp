@@ -15,12 +15,17 @@ bool isBlankLine(const QString &line)
 
 QStringList linesAppendedSince(const QStringList &loaded, const QStringList &now)
 {
-    if (now.size() <= loaded.size() || now.mid(0, loaded.size()) != loaded)
+    if (now.size() <= loaded.size() || !Module1::OnlyAppendedTo(loaded, now))
         return {};
     return now.mid(loaded.size());
 }
 
 } // namespace
+
+bool Module1::OnlyAppendedTo(const QStringList &loadedLines, const QStringList &currentLines)
+{
+    return currentLines.mid(0, loadedLines.size()) == loadedLines;
+}
 
 QString Module1::EditableBookmarkText(const QStringList &fileLines)
 {

@@ -21,4 +21,7 @@ QString WithFullWidthBrackets(QString text);
 QString SavedBookmarkText(const QString &editedText, const QStringList &loadedLines,
                           const QStringList &currentLines);
 
+// Whether the file's lines now are the lines loaded, lines appended at its end aside.
+bool OnlyAppendedTo(const QStringList &loadedLines, const QStringList &currentLines);
+
 } // namespace Module1

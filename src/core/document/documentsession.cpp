@@ -142,10 +142,19 @@ void DocumentSession::refreshBookmarks()
 {
     if (!QFileInfo(Module1::BookmarkFilePath(m_path)).isFile())
         return;
+    if (const auto entries = entriesShown())
+        listBookmarks(*entries);
+}
+
+// A PDF's bookmarks, or the chapter's once one is chosen; nothing for a book before that, whose
+// lists still show what they showed.
+std::optional<QList<Module1::BookmarkEntry>> DocumentSession::entriesShown() const
+{
     if (kind() == DocumentKind::Pdf)
-        listBookmarks(Module1::ReadBookmarkEntries(m_path));
-    else if (kind() == DocumentKind::Book && m_chapter >= 0)
-        listBookmarks(Module1::ReadBookmarkEntries(m_path, m_chapter));
+        return Module1::ReadBookmarkEntries(m_path);
+    if (kind() == DocumentKind::Book && m_chapter >= 0)
+        return Module1::ReadBookmarkEntries(m_path, m_chapter);
+    return std::nullopt;
 }
 
 void DocumentSession::listBookmarks(const QList<Module1::BookmarkEntry> &entries)
@@ -167,20 +176,13 @@ void DocumentSession::watchBookmarkFile()
         m_watcher.addPath(file.absoluteFilePath());
 }
 
-// Only what the lists show now is read again: a PDF's bookmarks, or the chapter's once one is
-// chosen. A change elsewhere in the folder that leaves them as they are says nothing.
+// A change elsewhere in the folder that leaves the lists as they are says nothing.
 void DocumentSession::reloadBookmarks()
 {
     watchBookmarkFile();
-    QList<Module1::BookmarkEntry> entries;
-    if (kind() == DocumentKind::Pdf)
-        entries = Module1::ReadBookmarkEntries(m_path);
-    else if (kind() == DocumentKind::Book && m_chapter >= 0 && m_chapter < m_book.lines.size())
-        entries = Module1::ReadBookmarkEntries(m_path, m_chapter);
-    else
+    const auto entries = entriesShown();
+    if (!entries || *entries == m_bookmarks)
         return;
-    if (entries == m_bookmarks)
-        return;
-    m_bookmarks = entries;
+    m_bookmarks = *entries;
     emit bookmarksReloaded();
 }

@@ -8,6 +8,8 @@
 #include <QFileSystemWatcher>
 #include <QObject>
 
+#include <optional>
+
 class ScratchFolder;
 
 // Where a page was captured: the document shown then and, in a book, the chapter chosen (-1 for
@@ -91,6 +93,7 @@ private:
     bool copyChapterToScratchFile(int row);
     bool showsPlace(const CapturedPlace &place) const;
     void refreshBookmarks();
+    std::optional<QList<Module1::BookmarkEntry>> entriesShown() const;
     void listBookmarks(const QList<Module1::BookmarkEntry> &entries);
     void watchBookmarkFile();
     void reloadBookmarks();

@@ -87,7 +87,7 @@ void Form4::Command1_Click()
 {
     // Lines appended meanwhile are kept by the save; a file changed otherwise is offered first.
     const QStringList now = Module1::ReadBookmarkFileLines(m_documentPath);
-    if (now.mid(0, m_loadedLines.size()) != m_loadedLines &&
+    if (!Module1::OnlyAppendedTo(m_loadedLines, now) &&
         m_dialogs.askYesNo(this, QStringLiteral("书签文件已被修改，是否重新载入？"))) {
         m_loadedLines = now;
         Text1->setPlainText(Module1::EditableBookmarkText(m_loadedLines));
