@@ -35,6 +35,7 @@ int runSearch(const QStringList &arguments)
                            .arg(printable(name), reason));
         },
         [](int) { return true; }};
+    BookSearch::silencePoppler();
     if (!contents.ok || BookSearch::run(bookPath, contents, text, listener, &error) ==
                             BookSearch::Outcome::BookUnreadable) {
         printFileError(QStringLiteral("search"), bookPath, error);

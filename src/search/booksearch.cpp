@@ -97,11 +97,14 @@ Chapter searchChapter(const QString &bookPath, const BookContents &contents, int
 
 } // namespace
 
+void silencePoppler()
+{
+    Poppler::setDebugErrorFunction([](const QString &, const QVariant &) {}, QVariant());
+}
+
 Outcome run(const QString &bookPath, const BookContents &contents, const QString &text,
             const Listener &listener, QString *error)
 {
-    // A damaged chapter is reported once, through `skipped`, not in poppler's words too.
-    Poppler::setDebugErrorFunction([](const QString &, const QVariant &) {}, QVariant());
     // Chapters are searched side by side, each on a thread with a document of its own, and told
     // in book order as they are taken in turn. A stop waits for the chapters under way.
     std::deque<std::future<Chapter>> underWay;

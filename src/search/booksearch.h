@@ -44,6 +44,11 @@ enum class Outcome { Finished, Stopped, BookUnreadable };
 Outcome run(const QString &bookPath, const BookContents &contents, const QString &text,
             const Listener &listener, QString *error);
 
+// Poppler's own messages about a damaged file go nowhere, so a damaged chapter is told once,
+// through `skipped`. For a program to call before its threads start: poppler keeps this in a
+// global that its threads read.
+void silencePoppler();
+
 // The matches of `text` in the text of one page, as `run` gives them (chapter fields unset).
 QList<Match> matchesInPage(const QString &pageText, const QString &text);
 
