@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The contracts the windows rely on: LoadFile, setCurrentPage, the page box, twips.
+#include "core/book/bookreader.h"
 #include "fakeservices.h"
 #include "gui/bookmarks/pagecapture.h"
 #include "gui/pdfview/pagearea.h"
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -58,6 +60,22 @@ class TestPdfView : public QObject
         for (int y = 0; y < image.height() * part; ++y) {
             for (int x = 0; x < image.width(); ++x) {
                 if (qGray(image.pixel(x, y)) < 100)
+                    return true;
+            }
+        }
+        return false;
+    }
+    // Pixels of the current match's orange over white on `page` in the band from `y` to 16
+    // points above it.
+    bool orangeAt(int page, double y) const
+    {
+        const QImage shown =
+            m_view->findChild<QAbstractScrollArea *>("pages")->viewport()->grab().toImage();
+        const QRect band(pointOnPage(page, 72, y + 16), pointOnPage(page, 400, y));
+        for (int row = band.top(); row <= band.bottom(); ++row) {
+            for (int x = band.left(); x <= band.right(); ++x) {
+                const QColor c = shown.valid(x, row) ? shown.pixelColor(x, row) : Qt::white;
+                if (c.red() > 230 && c.green() > 180 && c.green() < 220 && c.blue() < 160)
                     return true;
             }
         }
@@ -211,6 +229,80 @@ private slots:
             QTest::keyClick(field, Qt::Key_Return);
             QTRY_COMPARE(count(), found);
         }
+    }
+
+    // "全书" beside "本章" only while a book is shown. Results come in book order, a damaged
+    // chapter named; a result chosen asks for its chapter, then its own match on the page is
+    // the current one; F3 steps through the results. A stop ends the search; a book rebuilt
+    // since its index was read stops it with a line of its own.
+    void findInTheWholeBook()
+    {
+        m_view->resize(900, 600);
+        auto *scope = m_view->findChild<QComboBox *>("findScope");
+        auto *field = m_view->findChild<QLineEdit *>("findField");
+        auto *results = m_view->findChild<QListWidget *>("searchResults");
+        auto *status = m_view->findChild<QLabel *>("searchStatus");
+        const auto count = [this] { return m_view->findChild<QLabel *>("matchCount")->text(); };
+        const auto find = [field](const QString &text) {
+            field->setText(text);
+            QTest::keyClick(field, Qt::Key_Return);
+        };
+        const auto rows = [results] {
+            QStringList firstLines;
+            for (int row = 0; row < results->count(); ++row)
+                firstLines << results->item(row)->text().section('\n', 0, 0);
+            return firstLines;
+        };
+        QVERIFY(!scope->isVisible());
+        const QByteArray pdf = TestPdfs::linked();
+        const QString book = writeFile(
+            "b.VELM",
+            TestFiles::bookOf({{"一", pdf}, {"坏", TestFiles::pdfLike(100, 1)}, {"三", pdf}}));
+        const BookContents contents = BookReader::readContents(book);
+        m_view->setBook(book, contents);
+        QTRY_VERIFY(scope->isVisible());
+        QCOMPARE(scope->currentText(), "本章");
+        QList<int> chosen;
+        connect(m_view.get(), &PdfView::chapterChosen, this, [&](int chapter) {
+            chosen << chapter;
+            m_view->LoadFile(writeFile("chapter.pdf", pdf));
+        });
+        scope->setCurrentIndex(1);
+        find("GAMMA");
+        QTRY_COMPARE(status->text(), "“GAMMA”：共 2 处");
+        QCOMPARE(rows(),
+                 QStringList({"一  第 3 页", "第 2 章“坏”已损坏，未能搜索", "三  第 3 页"}));
+        QCOMPARE(count(), "0 / 2");
+        const QList<std::tuple<Qt::KeyboardModifier, int, QString>> steps{
+            {Qt::NoModifier, 0, "1 / 2"},
+            {Qt::NoModifier, 2, "2 / 2"},
+            {Qt::NoModifier, 0, "1 / 2"},
+            {Qt::ShiftModifier, 2, "2 / 2"}};
+        for (const auto &[modifier, chapter, shown] : steps) {
+            QTest::keyClick(m_view.get(), Qt::Key_F3, modifier);
+            QVERIFY(chosen.takeLast() == chapter && count() == shown && m_view->currentPage() == 3);
+        }
+        // Page 3 says "Third page gamma" at its top and "last words" at its foot.
+        find("d");
+        QTRY_VERIFY(status->text().startsWith("“d”：共"));
+        const int words = int(rows().lastIndexOf("一  第 3 页"));
+        QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
+                          results->visualItemRect(results->item(words)).center());
+        QVERIFY(chosen.takeLast() == 0 && orangeAt(2, 60));
+
+        find("alpha");
+        QTest::mouseClick(m_view->findChild<QPushButton *>("stopSearch"), Qt::LeftButton);
+        QTest::qWait(300);
+        QVERIFY(status->text() == "搜索已停止：找到 0 处" && results->count() == 0);
+        QFile rebuilt(book);
+        QVERIFY(
+            rebuilt.open(QIODevice::ReadWrite) &&
+            rebuilt.setFileTime(contents.modified.addSecs(1), QFileDevice::FileModificationTime));
+        find("gamma");
+        QTRY_COMPARE(rows(), QStringList{"电子书已被改动或无法读取，搜索已停止"});
+        m_view->setBook(QString(), BookContents());
+        QTRY_VERIFY(!scope->isVisible());
+        QVERIFY(scope->currentIndex() == 0 && results->count() == 0);
     }
 
     // The outline is read whether the pane shows or not, two levels deep; an entry goes to its

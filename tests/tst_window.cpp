@@ -22,6 +22,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -252,6 +253,26 @@ private slots:
         get<ClickLabel>("Label9")->clicked();
         QVERIFY(sameImage("Image1", "Picture1") && get("List4")->isHidden());
         QCOMPARE(view().loads.size(), 3);
+    }
+
+    // A result of the whole book's search selects its chapter and shows it with its bookmarks,
+    // at the result's page; the chapter shown already is not read again.
+    void bookResultShowsItsChapter()
+    {
+        showWindow();
+        session().open(writeBook());
+        clickRow("List1", 0);
+        child<QComboBox>(&view(), "findScope")->setCurrentIndex(1);
+        child<QLineEdit>(&view(), "findField")->setText("page 3");
+        QTest::keyClick(child<QLineEdit>(&view(), "findField"), Qt::Key_Return);
+        auto *results = child<QListWidget>(&view(), "searchResults");
+        QTRY_COMPARE(results->count(), 1);
+        for (const int loads : {2, 2}) {
+            QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
+                              results->visualItemRect(results->item(0)).center());
+            QVERIFY(get<QListWidget>("List1")->currentRow() == 1 && view().currentPage() == 3);
+            QVERIFY(view().loads.size() == loads && lines("List4") == QStringList{"丙"});
+        }
     }
 
     // A chapter that cannot be shown empties the view, so no page of the chapter before is

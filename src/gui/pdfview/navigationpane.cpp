@@ -2,6 +2,7 @@
 #include "gui/pdfview/navigationpane.h"
 
 #include "core/layout/pagelayout.h"
+#include "gui/pdfview/bookresults.h"
 #include "gui/pdfview/pagerenderer.h"
 
 #include <QHash>
@@ -47,6 +48,10 @@ NavigationPane::NavigationPane(QWidget *parent) : QTabWidget(parent)
     palette.setColor(QPalette::Base, QColor(0xc8, 0xc8, 0xc8));
     m_thumbnails->setPalette(palette);
     addTab(m_thumbnails, QStringLiteral("缩略图"));
+    m_results = new BookResults(this);
+    m_results->setObjectName(QStringLiteral("bookResults"));
+    addTab(m_results, QStringLiteral("搜索"));
+    setResultsTabShown(false);
     m_renderer = new PageRenderer(this);
 
     connect(m_outline, &QTreeWidget::itemClicked, this, &NavigationPane::choose);
@@ -92,6 +97,16 @@ void NavigationPane::clear()
 bool NavigationPane::hasOutline() const
 {
     return m_outline->topLevelItemCount() > 0;
+}
+
+void NavigationPane::setResultsTabShown(bool shown)
+{
+    setTabVisible(indexOf(m_results), shown);
+}
+
+void NavigationPane::showResultsTab()
+{
+    setCurrentWidget(m_results);
 }
 
 // Entries that lead out of the document are listed but go nowhere.

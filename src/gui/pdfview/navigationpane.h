@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class BookResults;
 class PageRenderer;
 class QListWidget;
 class QTreeWidget;
@@ -21,6 +22,8 @@ class OutlineItem;
 
 // The pane beside the pages: the document's own outline (a tree, objectName "outline") and page
 // thumbnails, drawn only as they come into view. A click on either chooses a place to go to.
+// While a book is open a third tab lists the results of a search of the whole book; they stay
+// while its chapters are shown one after another.
 class NavigationPane : public QTabWidget
 {
     Q_OBJECT
@@ -34,6 +37,10 @@ public:
                      const QList<QSizeF> &pageSizes);
     void clear();
     bool hasOutline() const;
+
+    BookResults *results() const { return m_results; }
+    void setResultsTabShown(bool shown);
+    void showResultsTab();
 
 signals:
     // `top` is a fraction of the page's height, below 0 for the page's top.
@@ -50,6 +57,7 @@ private:
 
     QTreeWidget *m_outline = nullptr;
     QListWidget *m_thumbnails = nullptr;
+    BookResults *m_results = nullptr;
     PageRenderer *m_renderer = nullptr;
     QList<QSizeF> m_sizes;
     QSet<int> m_drawn;

@@ -2,8 +2,11 @@
 #include "gui/pdfview/pdfview.h"
 
 #include "app/dialogs.h"
+#include "core/layout/pagelayout.h"
 #include "core/layout/twips.h"
 #include "core/links/webopener.h"
+#include "gui/pdfview/bookfind.h"
+#include "gui/pdfview/bookresults.h"
 #include "gui/pdfview/documentsearch.h"
 #include "gui/pdfview/documentset.h"
 #include "gui/pdfview/navigationpane.h"
@@ -16,6 +19,7 @@
 #include "widgets/artwork.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -46,12 +50,24 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
     m_pages->setMatches(m_matches.get());
     m_navigation = new NavigationPane(this);
     m_navigation->setObjectName(QStringLiteral("navigation"));
-    m_navigation->setFixedWidth(180);
+    m_navigation->setFixedWidth(220);
     m_navigation->hide();
     connect(m_navigation, &NavigationPane::placeChosen, m_pages, &PageArea::jumpTo);
     m_search = new DocumentSearch(this);
     connect(m_search, &DocumentSearch::found, this, &PdfView::takeMatches);
     connect(m_search, &DocumentSearch::finished, this, &PdfView::showMatchCount);
+    m_bookFind = new BookFind(this);
+    BookResults *results = m_navigation->results();
+    connect(m_bookFind, &BookFind::found, this,
+            [this, results](const QList<BookSearch::Match> &matches, int chaptersDone) {
+                results->add(matches, chaptersDone);
+                showMatchCount();
+            });
+    connect(m_bookFind, &BookFind::skipped, results, &BookResults::addSkipped);
+    connect(m_bookFind, &BookFind::finished, results, &BookResults::finish);
+    connect(m_bookFind, &BookFind::bookUnreadable, results, &BookResults::stopForChangedBook);
+    connect(results, &BookResults::stopRequested, this, &PdfView::stopBookSearch);
+    connect(results, &BookResults::chosen, this, &PdfView::showBookResult);
     createToolbar();
 
     auto *layout = new QVBoxLayout(this);
@@ -122,6 +138,12 @@ void PdfView::createToolbar()
     m_navigationButton->setCheckable(true);
     m_navigationButton->setEnabled(false);
     m_toolbar->addSeparator();
+    m_scope = new QComboBox(m_toolbar);
+    m_scope->setObjectName(QStringLiteral("findScope"));
+    m_scope->setToolTip(QStringLiteral("查找范围"));
+    m_scope->addItems({QStringLiteral("本章"), QStringLiteral("全书")});
+    m_scopeAction = m_toolbar->addWidget(m_scope);
+    m_scopeAction->setVisible(false);
     m_findField = new FindField(m_toolbar);
     m_findField->setObjectName(QStringLiteral("findField"));
     m_findField->setPlaceholderText(QStringLiteral("查找"));
@@ -140,6 +162,7 @@ void PdfView::createToolbar()
 
     connect(m_pageBox, &QLineEdit::returnPressed, this, &PdfView::goToTypedPage);
     connect(m_findField, &QLineEdit::returnPressed, this, &PdfView::findNext);
+    connect(m_scope, &QComboBox::currentIndexChanged, this, &PdfView::showMatchCount);
     connect(m_zoomBox, &ZoomBox::zoomChosen, this, &PdfView::zoomTo);
     connect(m_zoomBox, &ZoomBox::fitWidthChosen, this, &PdfView::fitWidth);
     connect(m_zoomBox, &ZoomBox::fitPageChosen, this, &PdfView::fitPage);
@@ -176,7 +199,7 @@ bool PdfView::LoadFile(const QString &path)
         m_search->setDocuments({});
         m_pages->clearDocument(QStringLiteral("无法显示此文件"));
         m_navigation->clear();
-        showNavigationPane(false);
+        offerNavigation();
         m_content.reset();
         return false;
     }
@@ -186,9 +209,7 @@ bool PdfView::LoadFile(const QString &path)
     auto content = std::make_unique<PageContent>(std::move(documents->reading));
     m_navigation->setDocument(content->document(), std::move(documents->thumbnails),
                               content->pageSizes());
-    m_navigationButton->setEnabled(m_navigation->hasOutline());
-    if (!m_navigation->hasOutline())
-        showNavigationPane(false);
+    offerNavigation();
     m_pages->setContent(content.get());
     m_content = std::move(content);
     showZoom();
@@ -205,6 +226,30 @@ void PdfView::print()
         return;
     if (!PagePrinter::print(m_content->document(), printer, m_pages->quarterTurns()))
         m_dialogs->showMessage(this, QStringLiteral("无法打印！"));
+}
+
+void PdfView::setBook(const QString &path, const BookContents &contents)
+{
+    stopBookSearch();
+    m_bookSearched.clear();
+    m_navigation->results()->clear();
+    m_bookPath = contents.lines.isEmpty() ? QString() : path;
+    m_book = contents;
+    m_scope->setCurrentIndex(0);
+    m_scopeAction->setVisible(!m_bookPath.isEmpty());
+    m_navigation->setResultsTabShown(!m_bookPath.isEmpty());
+    offerNavigation();
+    showMatchCount();
+}
+
+// The pane is offered for the document's outline, and for the results of a book's search,
+// which stay while one chapter after another is shown.
+void PdfView::offerNavigation()
+{
+    const bool offered = m_navigation->hasOutline() || !m_bookPath.isEmpty();
+    m_navigationButton->setEnabled(offered);
+    if (!offered)
+        showNavigationPane(false);
 }
 
 void PdfView::setShowToolbar(bool show)
@@ -361,11 +406,15 @@ void PdfView::focusFindField()
 
 void PdfView::findNext()
 {
+    if (isBookScope())
+        return moveToBookResult(1);
     moveToMatch(&SearchMatches::next);
 }
 
 void PdfView::findPrevious()
 {
+    if (isBookScope())
+        return moveToBookResult(-1);
     moveToMatch(&SearchMatches::previous);
 }
 
@@ -399,8 +448,71 @@ void PdfView::takeMatches(int page, const QList<QRectF> &areas)
     m_pages->viewport()->update();
 }
 
+bool PdfView::isBookScope() const
+{
+    return !m_bookPath.isEmpty() && m_scope->currentIndex() == 1;
+}
+
+// A text not searched in the book yet starts the search; the same text opens another result.
+void PdfView::moveToBookResult(int by)
+{
+    if (m_findField->text() != m_bookSearched)
+        return startBookSearch();
+    m_navigation->results()->step(by);
+}
+
+void PdfView::startBookSearch()
+{
+    m_bookSearched = m_findField->text();
+    if (m_bookSearched.isEmpty())
+        return;
+    m_navigation->results()->begin(m_bookSearched, int(m_book.lines.size()));
+    m_bookFind->start(m_bookPath, m_book, m_bookSearched);
+    showNavigationPane(true);
+    m_navigation->showResultsTab();
+    showMatchCount();
+}
+
+void PdfView::stopBookSearch()
+{
+    if (!m_bookFind->isRunning())
+        return;
+    m_bookFind->stop();
+    m_navigation->results()->stop();
+}
+
+// The page's own find gives the places of the matches; the result says which of them it is.
+void PdfView::showBookResult(const BookSearch::Match &match)
+{
+    emit chapterChosen(match.chapter);
+    const std::unique_ptr<Poppler::Page> page =
+        m_content ? m_content->document().page(match.page) : nullptr;
+    if (!page)
+        return;
+    QList<QRectF> areas;
+    for (const QRectF &area : page->search(m_bookSearched, Poppler::Page::IgnoreCase))
+        areas << PageLayout::toNormalised(area, page->pageSizeF());
+    m_searched.clear();
+    m_matches->clear(match.page, pageCount());
+    m_matches->add(match.page, areas);
+    for (int i = 0; i < qMin(match.onPage, int(areas.size()) - 1); ++i)
+        m_matches->next();
+    setCurrentPage(match.page + 1);
+    m_pages->showCurrentMatch();
+    m_pages->viewport()->update();
+    showMatchCount();
+}
+
 void PdfView::showMatchCount()
 {
+    if (isBookScope()) {
+        const BookResults *results = m_navigation->results();
+        m_matchCount->setText(m_bookSearched.isEmpty() ? QString()
+                                                       : QStringLiteral("%1 / %2")
+                                                             .arg(results->chosenNumber())
+                                                             .arg(results->matchCount()));
+        return;
+    }
     m_matchCount->setText(
         m_searched.isEmpty()
             ? QString()

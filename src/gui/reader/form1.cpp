@@ -308,6 +308,7 @@ void Form1::connectSignals()
     connect(Label8, &ClickLabel::pressed, this, &Form1::PressOrganiseButton);
     connect(Label8, &ClickLabel::released, this, &Form1::OrganiseBookmarks);
     connect(new LineSelection(List1), &LineSelection::lineChosen, this, &Form1::ShowChapter);
+    connect(PDF1, &PdfView::chapterChosen, this, &Form1::ShowFoundChapter);
     connect(new LineSelection(List4), &LineSelection::lineChosen, this, &Form1::GoToBookmark);
     connect(访问作者主页, &QAction::triggered, this, [this] { openPage(NumberTexts::homePage()); });
     connect(在线帮助, &QAction::triggered, this, [this] { openPage(NumberTexts::helpPage()); });

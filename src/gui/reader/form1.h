@@ -66,6 +66,9 @@ public:
     // Shows chapter `row` of the open book and lists that chapter's bookmarks. A chapter that
     // cannot be read leaves the view and the bookmark lists as they were.
     void ShowChapter(int row);
+    // Shows the chapter of a result of the book's search, selected in List1, as a chapter
+    // click does; the chapter shown already stays as it is.
+    void ShowFoundChapter(int row);
     // Moves the view to the page of bookmark `row`. A page text that is no number in the
     // 16-bit signed range is ignored.
     void GoToBookmark(int row);

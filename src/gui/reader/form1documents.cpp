@@ -77,6 +77,7 @@ void Form1::SetDocumentPath(const QString &path)
 void Form1::showPdf(const QString &path)
 {
     Picture7->hide();
+    PDF1->setBook(QString(), BookContents());
     PDF1->LoadFile(path);
     setSidePanelLook(SidePanelLook::Single);
 }
@@ -85,6 +86,7 @@ void Form1::showPdf(const QString &path)
 void Form1::showContents()
 {
     setSidePanelLook(SidePanelLook::Contents);
+    PDF1->setBook(m_session.documentPath(), m_session.contents());
     const QSignalBlocker nameBlocker(List1);
     const QSignalBlocker lineBlocker(List2);
     List1->clear();

@@ -8,6 +8,7 @@
 #include "widgets/sidelist.h"
 
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 // Every look the side panel takes is set here, so the header picture, the tab captions and the
 // lists always agree.
@@ -41,6 +42,16 @@ void Form1::ShowChapter(int row)
 {
     Picture7->hide();
     m_session.chooseChapter(row);
+}
+
+void Form1::ShowFoundChapter(int row)
+{
+    {
+        const QSignalBlocker blocker(List1);
+        List1->setCurrentRow(row);
+    }
+    if (row != m_session.chapter() || PDF1->pageCount() == 0)
+        ShowChapter(row);
 }
 
 void Form1::GoToBookmark(int row)

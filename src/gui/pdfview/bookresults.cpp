@@ -1,0 +1,242 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "gui/pdfview/bookresults.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+namespace
+{
+// Which match a row is, -1 for a row that leads nowhere.
+const int MatchRole = Qt::UserRole;
+// What the row shows, as rich text.
+const int ShownRole = Qt::UserRole + 1;
+
+// The chapter's name in bold with the page beside it; below, the text around the match with
+// every match in it in bold.
+QString shownMatch(const BookSearch::Match &match, const QString &text)
+{
+    QString context;
+    qsizetype done = 0;
+    for (qsizetype at = match.context.indexOf(text, 0, Qt::CaseInsensitive); at >= 0;
+         at = match.context.indexOf(text, done, Qt::CaseInsensitive)) {
+        context += match.context.mid(done, at - done).toHtmlEscaped() + QStringLiteral("<b>") +
+                   match.context.mid(at, text.size()).toHtmlEscaped() + QStringLiteral("</b>");
+        done = at + text.size();
+    }
+    context += match.context.mid(done).toHtmlEscaped();
+    return QStringLiteral("<b>%1</b>&nbsp;&nbsp;第 %2 页<br>%3")
+        .arg(match.chapterName.toHtmlEscaped())
+        .arg(match.page + 1)
+        .arg(context);
+}
+
+// Draws each row's rich text, wrapped to the list's width, a little apart from the next.
+class ResultDelegate : public QStyledItemDelegate
+{
+public:
+    explicit ResultDelegate(QListWidget *list) : QStyledItemDelegate(list), m_list(list) {}
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem shown = option;
+        initStyleOption(&shown, index);
+        shown.text.clear();
+        shown.widget->style()->drawControl(QStyle::CE_ItemViewItem, &shown, painter, shown.widget);
+        QTextDocument text;
+        layOut(text, index, option.font);
+        QAbstractTextDocumentLayout::PaintContext context;
+        const bool selected = option.state & QStyle::State_Selected;
+        const bool note = index.data(MatchRole).toInt() < 0;
+        context.palette.setColor(
+            QPalette::Text,
+            option.palette.color(note ? QPalette::Disabled : QPalette::Normal,
+                                 selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->save();
+        painter->translate(option.rect.topLeft() + QPoint(0, Gap / 2));
+        text.documentLayout()->draw(painter, context);
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QTextDocument text;
+        layOut(text, index, option.font);
+        return QSize(int(text.idealWidth()), int(text.size().height()) + Gap);
+    }
+
+private:
+    static const int Gap = 6;
+
+    void layOut(QTextDocument &text, const QModelIndex &index, const QFont &font) const
+    {
+        text.setDefaultFont(font);
+        text.setDocumentMargin(2);
+        text.setHtml(index.data(ShownRole).toString());
+        text.setTextWidth(m_list->viewport()->width());
+    }
+
+    QListWidget *m_list;
+};
+
+} // namespace
+
+BookResults::BookResults(QWidget *parent) : QWidget(parent)
+{
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("searchStatus"));
+    m_status->setWordWrap(true);
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("searchProgress"));
+    m_progress->setFormat(QStringLiteral("%v / %m 章"));
+    m_stop = new QPushButton(QStringLiteral("停止"), this);
+    m_stop->setObjectName(QStringLiteral("stopSearch"));
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("searchResults"));
+    m_list->setWordWrap(true);
+    m_list->setTextElideMode(Qt::ElideNone);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_list->setItemDelegate(new ResultDelegate(m_list));
+    // Rows of many results are laid out a batch at a time, so the window keeps answering.
+    m_list->setLayoutMode(QListView::Batched);
+
+    auto *running = new QHBoxLayout;
+    running->setContentsMargins(0, 0, 0, 0);
+    running->addWidget(m_progress, 1);
+    running->addWidget(m_stop);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 4, 2, 2);
+    layout->setSpacing(4);
+    layout->addWidget(m_status);
+    layout->addLayout(running);
+    layout->addWidget(m_list, 1);
+
+    connect(m_stop, &QPushButton::clicked, this, &BookResults::stopRequested);
+    connect(m_list, &QListWidget::itemClicked, this, &BookResults::choose);
+    clear();
+}
+
+void BookResults::begin(const QString &text, int chapterCount)
+{
+    clear();
+    m_text = text;
+    m_progress->setRange(0, chapterCount);
+    m_progress->setValue(0);
+    m_progress->show();
+    m_stop->show();
+    showRunning();
+}
+
+void BookResults::add(const QList<BookSearch::Match> &matches, int chaptersDone)
+{
+    for (const BookSearch::Match &match : matches) {
+        auto *item = new QListWidgetItem(QStringLiteral("%1  第 %2 页\n%3")
+                                             .arg(match.chapterName)
+                                             .arg(match.page + 1)
+                                             .arg(match.context),
+                                         m_list);
+        item->setToolTip(match.context);
+        item->setData(ShownRole, shownMatch(match, m_text));
+        item->setData(MatchRole, int(m_matches.size()));
+        m_matches.append(match);
+    }
+    m_progress->setValue(chaptersDone);
+    showRunning();
+}
+
+void BookResults::addSkipped(int chapter, const QString &name)
+{
+    addNote(QStringLiteral("第 %1 章“%2”已损坏，未能搜索").arg(chapter + 1).arg(name));
+}
+
+void BookResults::finish()
+{
+    showEnd(m_matches.isEmpty()
+                ? QStringLiteral("全书中未找到“%1”").arg(m_text)
+                : QStringLiteral("“%1”：共 %2 处").arg(m_text).arg(m_matches.size()));
+}
+
+void BookResults::stop()
+{
+    showEnd(QStringLiteral("搜索已停止：找到 %1 处").arg(m_matches.size()));
+}
+
+void BookResults::stopForChangedBook()
+{
+    const QString line = QStringLiteral("电子书已被改动或无法读取，搜索已停止");
+    addNote(line);
+    showEnd(line);
+}
+
+void BookResults::clear()
+{
+    m_list->clear();
+    m_matches.clear();
+    m_chosen = -1;
+    m_text.clear();
+    m_status->setText(QStringLiteral("在“全书”中查找的结果列在这里"));
+    m_progress->hide();
+    m_stop->hide();
+}
+
+int BookResults::chosenNumber() const
+{
+    return m_chosen + 1;
+}
+
+bool BookResults::step(int by)
+{
+    if (m_matches.isEmpty())
+        return false;
+    const int count = int(m_matches.size());
+    const int next = m_chosen < 0 ? 0 : ((m_chosen + by) % count + count) % count;
+    for (int row = 0; row < m_list->count(); ++row) {
+        QListWidgetItem *item = m_list->item(row);
+        if (item->data(MatchRole).toInt() == next) {
+            m_list->setCurrentItem(item);
+            m_list->scrollToItem(item);
+            choose(item);
+            break;
+        }
+    }
+    return true;
+}
+
+void BookResults::choose(QListWidgetItem *item)
+{
+    const int match = item->data(MatchRole).toInt();
+    if (match < 0)
+        return;
+    m_chosen = match;
+    emit chosen(m_matches.at(match));
+}
+
+void BookResults::addNote(const QString &text)
+{
+    auto *item = new QListWidgetItem(text, m_list);
+    item->setData(MatchRole, -1);
+    item->setFlags(Qt::ItemIsEnabled);
+    item->setData(ShownRole, text.toHtmlEscaped());
+}
+
+void BookResults::showEnd(const QString &status)
+{
+    m_status->setText(status);
+    m_progress->hide();
+    m_stop->hide();
+}
+
+void BookResults::showRunning()
+{
+    m_status->setText(
+        QStringLiteral("正在搜索“%1”…  已找到 %2 处").arg(m_text).arg(m_matches.size()));
+}

@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "search/booksearch.h"
+
+#include <QWidget>
+
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QProgressBar;
+class QPushButton;
+
+// The results of a search of the whole book, listed as they come: a line that says how far the
+// search is, with its progress and a stop button while it runs, and one row per match (the
+// chapter's name and page, the text around the match). A damaged chapter and a book that
+// changed while it was searched are rows of their own that lead nowhere.
+class BookResults : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit BookResults(QWidget *parent = nullptr);
+
+    void begin(const QString &text, int chapterCount);
+    void add(const QList<BookSearch::Match> &matches, int chaptersDone);
+    void addSkipped(int chapter, const QString &name);
+    void finish();
+    void stop();
+    void stopForChangedBook();
+    void clear();
+
+    int matchCount() const { return int(m_matches.size()); }
+    // The match chosen last, counted from 1 in book order; 0 before any.
+    int chosenNumber() const;
+    // Chooses the match `by` rows after the one chosen last, round from the last to the first;
+    // the first match when none was chosen yet. False without matches.
+    bool step(int by);
+
+signals:
+    void chosen(const BookSearch::Match &match);
+    void stopRequested();
+
+private:
+    void choose(QListWidgetItem *item);
+    void addNote(const QString &text);
+    void showEnd(const QString &status);
+    void showRunning();
+
+    QLabel *m_status = nullptr;
+    QProgressBar *m_progress = nullptr;
+    QPushButton *m_stop = nullptr;
+    QListWidget *m_list = nullptr;
+    QString m_text;
+    QList<BookSearch::Match> m_matches;
+    int m_chosen = -1; // into m_matches
+};
