@@ -19,6 +19,7 @@
 #include "app/startup.h"
 #include "core/book/scratchfolder.h"
 #include "core/links/webopener.h"
+#include "driverreport.h"
 #include "gui/pdfview/pdfview.h"
 #include "gui/pdfview/pdfviewfactory.h"
 #include "gui/reader/form1.h"
@@ -43,6 +44,9 @@
 namespace
 {
 
+using DriverReport::report;
+using DriverReport::statusKib;
+
 // No browser is opened while timing.
 class NoWebOpener : public WebOpener
 {
@@ -55,12 +59,6 @@ qint64 nowNs()
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
-
-void report(const char *name, double milliseconds)
-{
-    std::printf("%s %.1f\n", name, milliseconds);
-    std::fflush(stdout);
 }
 
 int writePdf(const QString &path, int pages)
@@ -201,18 +199,6 @@ int find(const QString &path, const QString &text)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     report("found_on_last_page_ms", timer.nsecsElapsed() / 1e6);
     return 0;
-}
-
-long long statusKib(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
 }
 
 // The peak resident memory while every page is shown at 200%, above the idle window's.
