@@ -28,7 +28,8 @@ private slots:
     }
 
     // In book order, with a chapter whose index line is damaged and one that is no PDF skipped
-    // and named; Chinese found; a stop after a chapter stops; a book rebuilt since its index
+    // and named; Chinese found; a stop after a chapter stops, one between pages tells nothing of
+    // the chapter; a book rebuilt since its index
     // was read ends the search with its reason.
     void searchesEveryChapter()
     {
@@ -47,7 +48,7 @@ private slots:
         const BookSearch::Listener listener{
             [&](const auto &match) { events << match.chapterName + QString::number(match.page); },
             [&](int, const QString &name, const QString &) { events << "skipped " + name; },
-            [&](int done) { return done < stopAfter; }};
+            [&](int done) { return done < stopAfter; }, nullptr};
         QString error;
         for (const auto &[text, expected] : QList<std::pair<QString, QStringList>>{
                  {"中文", {"一1", "skipped 坏", "skipped 假", "四1"}},
@@ -60,6 +61,11 @@ private slots:
         events.clear();
         stopAfter = 1;
         QCOMPARE(BookSearch::run(book, contents, "gamma", listener, &error),
+                 BookSearch::Outcome::Stopped);
+        QCOMPARE(events, QStringList{"一2"});
+        BookSearch::Listener stoppedAtOnce = listener;
+        stoppedAtOnce.stopNow = [] { return true; };
+        QCOMPARE(BookSearch::run(book, contents, "gamma", stoppedAtOnce, &error),
                  BookSearch::Outcome::Stopped);
         QCOMPARE(events, QStringList{"一2"});
         QFile rebuilt(book);

@@ -34,7 +34,7 @@ int runSearch(const QStringList &arguments)
                            .arg(chapter + 1)
                            .arg(printable(name), reason));
         },
-        [](int) { return true; }};
+        [](int) { return true; }, nullptr};
     BookSearch::silencePoppler();
     if (!contents.ok || BookSearch::run(bookPath, contents, text, listener, &error) ==
                             BookSearch::Outcome::BookUnreadable) {

@@ -28,11 +28,13 @@ QByteArray chapterBytes(const QString &bookPath, const BookContents &contents, i
     return bytes.data();
 }
 
-// What one chapter gave: its matches, or why it was skipped, or why the book cannot be read.
+// What one chapter gave: its matches, or why it was skipped, or why the book cannot be read,
+// or that the search was stopped in it.
 struct Chapter {
     QList<Match> matches;
     QString skipped;
     QString unreadableBook;
+    bool stopped = false;
 };
 
 // Two at a time: the machines it runs on have two cores or more, and memory stays bounded by
@@ -67,7 +69,7 @@ namespace
 {
 
 Chapter searchChapter(const QString &bookPath, const BookContents &contents, int chapter,
-                      const QString &text)
+                      const QString &text, const std::function<bool()> &stopNow)
 {
     Chapter searched;
     if (!contents.chapterReadable(chapter)) {
@@ -83,6 +85,10 @@ Chapter searchChapter(const QString &bookPath, const BookContents &contents, int
         return searched;
     }
     for (int page = 0; page < document->numPages(); ++page) {
+        if (stopNow && stopNow()) {
+            searched.stopped = true;
+            return searched;
+        }
         const std::unique_ptr<Poppler::Page> content = document->page(page);
         for (Match match :
              content ? matchesInPage(content->text(QRectF()), text) : QList<Match>()) {
@@ -106,15 +112,19 @@ Outcome run(const QString &bookPath, const BookContents &contents, const QString
             const Listener &listener, QString *error)
 {
     // Chapters are searched side by side, each on a thread with a document of its own, and told
-    // in book order as they are taken in turn. A stop waits for the chapters under way.
+    // in book order as they are taken in turn. A stop waits for the chapters under way, which
+    // end at their next page when `stopNow` says so.
     std::deque<std::future<Chapter>> underWay;
     int started = 0;
     for (int chapter = 0; chapter < contents.lines.size(); ++chapter) {
         while (started < contents.lines.size() && underWay.size() < SideBySide)
             underWay.push_back(std::async(std::launch::async, searchChapter, std::cref(bookPath),
-                                          std::cref(contents), started++, std::cref(text)));
+                                          std::cref(contents), started++, std::cref(text),
+                                          std::cref(listener.stopNow)));
         const Chapter searched = underWay.front().get();
         underWay.pop_front();
+        if (searched.stopped)
+            return Outcome::Stopped;
         if (!searched.unreadableBook.isEmpty()) {
             *error = searched.unreadableBook;
             return Outcome::BookUnreadable;

@@ -34,6 +34,9 @@ struct Listener {
     // A chapter with a damaged index line, a range outside the book, or bytes that are no PDF.
     std::function<void(int chapter, const QString &name, const QString &reason)> skipped;
     std::function<bool(int chaptersDone)> goOn;
+    // Optional: asked between pages on the threads that search the chapters. True stops at
+    // once; nothing of the chapters under way is told.
+    std::function<bool()> stopNow;
 };
 
 enum class Outcome { Finished, Stopped, BookUnreadable };

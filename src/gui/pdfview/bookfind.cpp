@@ -49,6 +49,7 @@ void BookFind::start(const QString &bookPath, const BookContents &contents, cons
             chapterMatches.clear();
             return run->wanted.load();
         };
+        listener.stopNow = [run] { return !run->wanted; };
         QString error;
         const BookSearch::Outcome outcome =
             BookSearch::run(bookPath, contents, text, listener, &error);

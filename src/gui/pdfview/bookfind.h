@@ -12,8 +12,8 @@
 
 // Runs a search of the whole book on a thread of its own while the window goes on answering,
 // and tells what it finds on the window's thread, a chapter at a time, in book order. A new
-// search or a stop ends the one running: nothing more of it is told. A stopped search lets the
-// chapters under way end on their own thread; only the view closing waits for them.
+// search or a stop ends the one running: nothing more of it is told, and its thread ends after
+// the page it is at.
 class BookFind : public QObject
 {
     Q_OBJECT
