@@ -38,11 +38,15 @@ QString shownMatch(const BookSearch::Match &match, const QString &text)
         .arg(context);
 }
 
-// Draws each row's rich text, wrapped to the list's width, a little apart from the next.
-class ResultDelegate : public QStyledItemDelegate
+} // namespace
+
+// Draws each row's rich text, wrapped to the list's width, a little apart from the next. Each
+// row is measured once for the width the list has: the list asks every row's size whenever
+// rows come, and thousands of results must not be laid out again each time.
+class BookResults::RowDelegate : public QStyledItemDelegate
 {
 public:
-    explicit ResultDelegate(QListWidget *list) : QStyledItemDelegate(list), m_list(list) {}
+    explicit RowDelegate(QListWidget *list) : QStyledItemDelegate(list), m_list(list) {}
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override
@@ -68,10 +72,23 @@ public:
 
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        QTextDocument text;
-        layOut(text, index, option.font);
-        return QSize(int(text.idealWidth()), int(text.size().height()) + Gap);
+        const int width = m_list->viewport()->width();
+        if (width != m_width) {
+            m_heights.clear();
+            m_width = width;
+        }
+        if (index.row() >= m_heights.size())
+            m_heights.resize(index.row() + 1, -1);
+        int &height = m_heights[index.row()];
+        if (height < 0) {
+            QTextDocument text;
+            layOut(text, index, option.font);
+            height = int(text.size().height()) + Gap;
+        }
+        return QSize(width, height);
     }
+
+    void forgetSizes() { m_heights.clear(); }
 
 private:
     static const int Gap = 6;
@@ -85,9 +102,9 @@ private:
     }
 
     QListWidget *m_list;
+    mutable QVector<int> m_heights; // by row; -1 not measured yet
+    mutable int m_width = -1;
 };
-
-} // namespace
 
 BookResults::BookResults(QWidget *parent) : QWidget(parent)
 {
@@ -105,9 +122,8 @@ BookResults::BookResults(QWidget *parent) : QWidget(parent)
     m_list->setTextElideMode(Qt::ElideNone);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_list->setItemDelegate(new ResultDelegate(m_list));
-    // Rows of many results are laid out a batch at a time, so the window keeps answering.
-    m_list->setLayoutMode(QListView::Batched);
+    m_delegate = new RowDelegate(m_list);
+    m_list->setItemDelegate(m_delegate);
 
     auto *running = new QHBoxLayout;
     running->setContentsMargins(0, 0, 0, 0);
@@ -180,6 +196,7 @@ void BookResults::stopForChangedBook()
 void BookResults::clear()
 {
     m_list->clear();
+    m_delegate->forgetSizes();
     m_matches.clear();
     m_chosen = -1;
     m_text.clear();

@@ -42,6 +42,7 @@ signals:
     void stopRequested();
 
 private:
+    class RowDelegate;
     void choose(QListWidgetItem *item);
     void addNote(const QString &text);
     void showEnd(const QString &status);
@@ -51,6 +52,7 @@ private:
     QProgressBar *m_progress = nullptr;
     QPushButton *m_stop = nullptr;
     QListWidget *m_list = nullptr;
+    RowDelegate *m_delegate = nullptr;
     QString m_text;
     QList<BookSearch::Match> m_matches;
     int m_chosen = -1; // into m_matches
