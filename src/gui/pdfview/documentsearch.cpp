@@ -73,11 +73,7 @@ private:
         const std::unique_ptr<Poppler::Page> p = m_document->page(page);
         if (!p)
             return;
-        const QSizeF size = p->pageSizeF();
-        QList<QRectF> matches;
-        for (const QRectF &r : p->search(text, Poppler::Page::IgnoreCase)) {
-            matches << PageLayout::toNormalised(r, size);
-        }
+        const QList<QRectF> matches = matchesOn(*p, text);
         if (matches.isEmpty())
             return;
         const std::shared_ptr<std::atomic<quint64>> current = m_current;
@@ -136,6 +132,14 @@ void DocumentSearch::start(const QString &text, int firstPage)
     for (size_t i = 0; i < m_workers.size(); ++i)
         m_workers[i]->search(text, shares[i], generation);
     m_running = int(m_workers.size());
+}
+
+QList<QRectF> DocumentSearch::matchesOn(Poppler::Page &page, const QString &text)
+{
+    QList<QRectF> matches;
+    for (const QRectF &area : page.search(text, Poppler::Page::IgnoreCase))
+        matches << PageLayout::toNormalised(area, page.pageSizeF());
+    return matches;
 }
 
 void DocumentSearch::stop()

@@ -13,7 +13,8 @@
 namespace Poppler
 {
 class Document;
-}
+class Page;
+} // namespace Poppler
 
 // Searches the whole document on worker threads, each with a poppler document of its own
 // (poppler documents must not be shared between threads). Pages are searched from the one
@@ -31,6 +32,9 @@ public:
     void setDocuments(std::vector<std::unique_ptr<Poppler::Document>> documents);
     void start(const QString &text, int firstPage);
     void stop();
+
+    // The places of `text` on `page`, letter case ignored, in the page's normalised coordinates.
+    static QList<QRectF> matchesOn(Poppler::Page &page, const QString &text);
 
 signals:
     // The matches on `page`, in the page's normalised coordinates; only pages with matches.

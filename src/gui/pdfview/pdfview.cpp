@@ -2,7 +2,6 @@
 #include "gui/pdfview/pdfview.h"
 
 #include "app/dialogs.h"
-#include "core/layout/pagelayout.h"
 #include "core/layout/twips.h"
 #include "core/links/webopener.h"
 #include "gui/pdfview/bookfind.h"
@@ -489,9 +488,7 @@ void PdfView::showBookResult(const BookSearch::Match &match)
         m_content ? m_content->document().page(match.page) : nullptr;
     if (!page)
         return;
-    QList<QRectF> areas;
-    for (const QRectF &area : page->search(m_bookSearched, Poppler::Page::IgnoreCase))
-        areas << PageLayout::toNormalised(area, page->pageSizeF());
+    const QList<QRectF> areas = DocumentSearch::matchesOn(*page, m_bookSearched);
     m_searched.clear();
     m_matches->clear(match.page, pageCount());
     m_matches->add(match.page, areas);
