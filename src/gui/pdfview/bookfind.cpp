@@ -21,48 +21,53 @@ void BookFind::start(const QString &bookPath, const BookContents &contents, cons
 {
     stop();
     reapEndedRuns();
-    auto run = std::make_shared<Run>();
-    m_current = run;
+    m_current = std::make_shared<Run>();
     m_running = true;
-    // Everything told is checked on the window's thread against the search it wants then. The
-    // thread ends before this object does: its destructor waits for it.
-    auto tell = [this, run](auto what) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, run, what] {
-                if (run->wanted)
-                    what(*this);
-            },
-            Qt::QueuedConnection);
+    m_runs.emplace_back(m_current,
+                        std::thread(&BookFind::search, this, m_current, bookPath, contents, text));
+}
+
+// On the search's own thread: the matches are told a chapter at a time.
+void BookFind::search(const std::shared_ptr<Run> &run, const QString &bookPath,
+                      const BookContents &contents, const QString &text)
+{
+    QList<BookSearch::Match> chapterMatches;
+    BookSearch::Listener listener;
+    listener.found = [&](const BookSearch::Match &match) { chapterMatches.append(match); };
+    listener.skipped = [&](int chapter, const QString &name, const QString &) {
+        tell(run, [chapter, name](BookFind &find) { emit find.skipped(chapter, name); });
     };
-    std::thread thread([run, tell, bookPath, contents, text] {
-        QList<BookSearch::Match> chapterMatches;
-        BookSearch::Listener listener;
-        listener.found = [&](const BookSearch::Match &match) { chapterMatches.append(match); };
-        listener.skipped = [&](int chapter, const QString &name, const QString &) {
-            tell([chapter, name](BookFind &find) { emit find.skipped(chapter, name); });
-        };
-        listener.goOn = [&](int chaptersDone) {
-            tell([matches = chapterMatches, chaptersDone](BookFind &find) {
-                emit find.found(matches, chaptersDone);
-            });
-            chapterMatches.clear();
-            return run->wanted.load();
-        };
-        listener.stopNow = [run] { return !run->wanted; };
-        QString error;
-        const BookSearch::Outcome outcome =
-            BookSearch::run(bookPath, contents, text, listener, &error);
-        tell([outcome](BookFind &find) {
-            find.m_running = false;
-            if (outcome == BookSearch::Outcome::Finished)
-                emit find.finished();
-            else if (outcome == BookSearch::Outcome::BookUnreadable)
-                emit find.bookUnreadable();
+    listener.goOn = [&](int chaptersDone) {
+        tell(run, [matches = chapterMatches, chaptersDone](BookFind &find) {
+            emit find.found(matches, chaptersDone);
         });
-        run->ended = true;
+        chapterMatches.clear();
+        return run->wanted.load();
+    };
+    listener.stopNow = [&run] { return !run->wanted; };
+    QString error;
+    const BookSearch::Outcome outcome = BookSearch::run(bookPath, contents, text, listener, &error);
+    tell(run, [outcome](BookFind &find) {
+        find.m_running = false;
+        if (outcome == BookSearch::Outcome::Finished)
+            emit find.finished();
+        else if (outcome == BookSearch::Outcome::BookUnreadable)
+            emit find.bookUnreadable();
     });
-    m_runs.emplace_back(run, std::move(thread));
+    run->ended = true;
+}
+
+// Everything told is checked on the window's thread against the search it wants then. A
+// search's thread ends before this object does: the destructor waits for it.
+void BookFind::tell(const std::shared_ptr<Run> &run, std::function<void(BookFind &)> what)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, run, what = std::move(what)] {
+            if (run->wanted)
+                what(*this);
+        },
+        Qt::QueuedConnection);
 }
 
 void BookFind::stop()

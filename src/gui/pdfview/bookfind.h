@@ -6,6 +6,7 @@
 #include <QObject>
 
 #include <atomic>
+#include <functional>
 #include <list>
 #include <memory>
 #include <thread>
@@ -37,6 +38,9 @@ signals:
 
 private:
     struct Run;
+    void search(const std::shared_ptr<Run> &run, const QString &bookPath,
+                const BookContents &contents, const QString &text);
+    void tell(const std::shared_ptr<Run> &run, std::function<void(BookFind &)> what);
     void reapEndedRuns();
 
     std::shared_ptr<Run> m_current;
