@@ -33,9 +33,7 @@ QString shownMatch(const BookSearch::Match &match, const QString &text)
     }
     context += match.context.mid(done).toHtmlEscaped();
     return QStringLiteral("<b>%1</b>&nbsp;&nbsp;第 %2 页<br>%3")
-        .arg(match.chapterName.toHtmlEscaped())
-        .arg(match.page + 1)
-        .arg(context);
+        .arg(match.chapterName.toHtmlEscaped(), QString::number(match.page + 1), context);
 }
 
 } // namespace
@@ -155,11 +153,10 @@ void BookResults::begin(const QString &text, int chapterCount)
 void BookResults::add(const QList<BookSearch::Match> &matches, int chaptersDone)
 {
     for (const BookSearch::Match &match : matches) {
-        auto *item = new QListWidgetItem(QStringLiteral("%1  第 %2 页\n%3")
-                                             .arg(match.chapterName)
-                                             .arg(match.page + 1)
-                                             .arg(match.context),
-                                         m_list);
+        auto *item = new QListWidgetItem(
+            QStringLiteral("%1  第 %2 页\n%3")
+                .arg(match.chapterName, QString::number(match.page + 1), match.context),
+            m_list);
         item->setToolTip(match.context);
         item->setData(ShownRole, shownMatch(match, m_text));
         item->setData(MatchRole, int(m_matches.size()));
@@ -171,14 +168,14 @@ void BookResults::add(const QList<BookSearch::Match> &matches, int chaptersDone)
 
 void BookResults::addSkipped(int chapter, const QString &name)
 {
-    addNote(QStringLiteral("第 %1 章“%2”已损坏，未能搜索").arg(chapter + 1).arg(name));
+    addNote(QStringLiteral("第 %1 章“%2”已损坏，未能搜索").arg(QString::number(chapter + 1), name));
 }
 
 void BookResults::finish()
 {
     showEnd(m_matches.isEmpty()
                 ? QStringLiteral("全书中未找到“%1”").arg(m_text)
-                : QStringLiteral("“%1”：共 %2 处").arg(m_text).arg(m_matches.size()));
+                : QStringLiteral("“%1”：共 %2 处").arg(m_text, QString::number(m_matches.size())));
 }
 
 void BookResults::stop()
@@ -210,10 +207,10 @@ int BookResults::chosenNumber() const
     return m_chosen + 1;
 }
 
-bool BookResults::step(int by)
+void BookResults::step(int by)
 {
     if (m_matches.isEmpty())
-        return false;
+        return;
     const int count = int(m_matches.size());
     const int next = m_chosen < 0 ? 0 : ((m_chosen + by) % count + count) % count;
     for (int row = 0; row < m_list->count(); ++row) {
@@ -225,7 +222,6 @@ bool BookResults::step(int by)
             break;
         }
     }
-    return true;
 }
 
 void BookResults::choose(QListWidgetItem *item)
@@ -254,6 +250,6 @@ void BookResults::showEnd(const QString &status)
 
 void BookResults::showRunning()
 {
-    m_status->setText(
-        QStringLiteral("正在搜索“%1”…  已找到 %2 处").arg(m_text).arg(m_matches.size()));
+    m_status->setText(QStringLiteral("正在搜索“%1”…  已找到 %2 处")
+                          .arg(m_text, QString::number(m_matches.size())));
 }
