@@ -90,8 +90,7 @@ int runExtract(const QStringList &arguments)
     const QString numberText = parser.positionalArguments().at(1);
     if (!parseChapterNumber(numberText, int(contents.lines.size()), &number)) {
         printError(QStringLiteral("quillmoor-book extract: %1: no chapter %2 (the book has %3)")
-                       .arg(bookPath, numberText)
-                       .arg(contents.lines.size()));
+                       .arg(bookPath, numberText, QString::number(contents.lines.size())));
         return Failure;
     }
     const bool explicitOut = parser.isSet(QStringLiteral("out"));
