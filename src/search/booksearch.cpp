@@ -47,27 +47,6 @@ QString oneLine(QString text)
     return text.replace(lineBreaks, QStringLiteral(" "));
 }
 
-} // namespace
-
-QList<Match> matchesInPage(const QString &pageText, const QString &text)
-{
-    QList<Match> matches;
-    if (text.isEmpty())
-        return matches;
-    for (qsizetype at = pageText.indexOf(text, 0, Qt::CaseInsensitive); at >= 0;
-         at = pageText.indexOf(text, at + text.size(), Qt::CaseInsensitive)) {
-        const qsizetype from = qMax<qsizetype>(0, at - ContextLength);
-        Match match;
-        match.onPage = int(matches.size());
-        match.context = oneLine(pageText.mid(from, at - from + text.size() + ContextLength));
-        matches.append(match);
-    }
-    return matches;
-}
-
-namespace
-{
-
 Chapter searchChapter(const QString &bookPath, const BookContents &contents, int chapter,
                       const QString &text, const std::function<bool()> &stopNow)
 {
@@ -102,6 +81,22 @@ Chapter searchChapter(const QString &bookPath, const BookContents &contents, int
 }
 
 } // namespace
+
+QList<Match> matchesInPage(const QString &pageText, const QString &text)
+{
+    QList<Match> matches;
+    if (text.isEmpty())
+        return matches;
+    for (qsizetype at = pageText.indexOf(text, 0, Qt::CaseInsensitive); at >= 0;
+         at = pageText.indexOf(text, at + text.size(), Qt::CaseInsensitive)) {
+        const qsizetype from = qMax<qsizetype>(0, at - ContextLength);
+        Match match;
+        match.onPage = int(matches.size());
+        match.context = oneLine(pageText.mid(from, at - from + text.size() + ContextLength));
+        matches.append(match);
+    }
+    return matches;
+}
 
 void silencePoppler()
 {

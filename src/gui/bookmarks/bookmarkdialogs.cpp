@@ -2,6 +2,8 @@
 #include "gui/bookmarks/bookmarkdialogs.h"
 
 #include <QDialog>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QScreen>
 
 void BookmarkDialogs::centreOnScreen(QDialog &dialog)
@@ -18,4 +20,12 @@ void BookmarkDialogs::centreOnScreen(QDialog &dialog)
 QString BookmarkDialogs::writeFailureMessage()
 {
     return QStringLiteral("无法写入书签文件，书签未保存！");
+}
+
+bool BookmarkDialogs::cancelOnEscape(QKeyEvent *event, QPushButton *cancel)
+{
+    if (!event->matches(QKeySequence::Cancel))
+        return false;
+    cancel->click();
+    return true;
 }

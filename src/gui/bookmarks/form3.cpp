@@ -7,7 +7,6 @@
 #include "gui/bookmarks/pagecapture.h"
 #include "widgets/controls.h"
 
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -75,12 +74,9 @@ void Form3::connectSignals()
     connect(Command3, &QPushButton::clicked, this, &Form3::close);
 }
 
-// QDialog would take Escape for reject(), which only hides a dialog that is not modal.
 void Form3::keyPressEvent(QKeyEvent *event)
 {
-    if (event->matches(QKeySequence::Cancel))
-        Command3->click();
-    else
+    if (!BookmarkDialogs::cancelOnEscape(event, Command3))
         QDialog::keyPressEvent(event);
 }
 

@@ -9,7 +9,6 @@
 #include "gui/bookmarks/bookmarkdialogs.h"
 #include "widgets/controls.h"
 
-#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -49,12 +48,9 @@ void Form4::connectSignals()
     connect(Command2, &QPushButton::clicked, this, &Form4::close);
 }
 
-// QDialog would take Escape for reject(), which only hides a dialog that is not modal.
 void Form4::keyPressEvent(QKeyEvent *event)
 {
-    if (event->matches(QKeySequence::Cancel))
-        Command2->click();
-    else
+    if (!BookmarkDialogs::cancelOnEscape(event, Command2))
         QDialog::keyPressEvent(event);
 }
 

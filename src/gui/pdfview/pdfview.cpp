@@ -15,6 +15,7 @@
 #include "gui/pdfview/searchmatches.h"
 #include "gui/pdfview/toolbarfields.h"
 #include "gui/pdfview/zoombox.h"
+#include "search/booksearch.h"
 #include "widgets/artwork.h"
 
 #include <QAction>
@@ -39,7 +40,7 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
 {
     // Poppler reports every flaw of a damaged file on the console; the view says itself what
     // matters to the reader.
-    Poppler::setDebugErrorFunction([](const QString &, const QVariant &) {}, QVariant());
+    BookSearch::silencePoppler();
     // The view lies over the side panel while the panel is hidden: nothing of it may show
     // through the toolbar.
     setAutoFillBackground(true);

@@ -64,7 +64,7 @@ public:
     void ShowContentsTab();  // Label9
     void ShowBookmarksTab(); // Label10
     // Shows chapter `row` of the open book and lists that chapter's bookmarks. A chapter that
-    // cannot be read leaves the view and the bookmark lists as they were.
+    // cannot be read leaves the view empty; a row that is no chapter changes nothing.
     void ShowChapter(int row);
     // Shows the chapter of a result of the book's search, selected in List1, as a chapter
     // click does; the chapter shown already stays as it is.
