@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "app/appservices.h"
-#include "app/dialogs.h"
 #include "core/book/scratchfolder.h"
 #include "core/links/webopener.h"
 #include "gui/pdfview/pdfview.h"
-#include "gui/pdfview/pdfviewfactory.h"
+#include "services/appservices.h"
+#include "services/dialogs.h"
+#include "services/viewfactory.h"
 
 #include <QFile>
 #include <QList>

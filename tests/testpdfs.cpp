@@ -68,6 +68,18 @@ QByteArray reference(int object)
 
 } // namespace
 
+QByteArray TestPdfs::onePage(const QByteArray &text)
+{
+    PdfObjects pdf; // objects 1 to 5, in order
+    pdf.add("<< /Type /Catalog /Pages 2 0 R >>");
+    pdf.add("<< /Type /Pages /Kids [5 0 R] /Count 1 >>");
+    pdf.add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    pdf.addStream("<< >>", "BT /F1 12 Tf 72 700 Td (" + text + ") Tj ET");
+    pdf.add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R "
+            "/Resources << /Font << /F1 3 0 R >> >> >>");
+    return pdf.finish(1);
+}
+
 QByteArray TestPdfs::linked()
 {
     PdfObjects pdf;

@@ -14,6 +14,10 @@ bool write(const QString &path, int pages);
 // The bytes of such a PDF; empty when it could not be made.
 QByteArray bytes(int pages);
 
+// One US Letter page saying `text` (Latin-1) in Helvetica near its top; made without a window
+// system.
+QByteArray onePage(const QByteArray &text);
+
 // Three US Letter pages (612 by 792 points). Page 1 holds the links of `LinkLines`, one to a line:
 // line i has its text's baseline at 660 - 40 i points from the bottom and its link area from
 // 72 to 400 points across, 8 below to 22 above the baseline. Page 2 says "Second page alpha beta"

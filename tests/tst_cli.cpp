@@ -5,6 +5,7 @@
 #include "core/links/weblinks.h"
 #include "pdfobjects.h"
 #include "testfiles.h"
+#include "testpdfs.h"
 
 #include <QDirIterator>
 #include <QProcess>
@@ -247,14 +248,7 @@ private slots:
     // empty text, 3 for a book that cannot be read.
     void searchesTheWholeBook()
     {
-        PdfObjects pdf; // objects 1 to 5, in order
-        pdf.add("<< /Type /Catalog /Pages 2 0 R >>");
-        pdf.add("<< /Type /Pages /Kids [5 0 R] /Count 1 >>");
-        pdf.add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
-        pdf.addStream("<< >>", "BT /F1 12 Tf 72 700 Td (Third Gamma) Tj ET");
-        pdf.add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R "
-                "/Resources << /Font << /F1 3 0 R >> >> >>");
-        const QByteArray chapter = pdf.finish(1);
+        const QByteArray chapter = TestPdfs::onePage("Third Gamma");
         const QString book =
             writeBook("s.VELM", bookOf(chapter + pdfLike(100, 1),
                                        indexLine("\xb5\xda\xd2\xbb", 1, chapter.size()) + "x\r\n" +

@@ -1,11 +1,17 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// Finding a text in every chapter of a book, straight from the book's bytes.
+// Finding a text in the pages of one document, against a stand-in, and in every chapter of a
+// book, straight from the book's bytes.
 #include "core/book/contentsindex.h"
 #include "core/text/gbkcodec.h"
+#include "fakedocument.h"
+#include "pdf/opening.h"
 #include "search/booksearch.h"
+#include "search/documentsearch.h"
+#include "search/searchmatches.h"
 #include "testfiles.h"
 #include "testpdfs.h"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,6 +20,46 @@ class TestSearch : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { Pdf::silenceMessages(); }
+
+    // Every page searched on two threads, the matches kept in document order whatever order
+    // they come in; the first match is the first from the page the search started at, and the
+    // moves go round the ends. A stop, a new search or a new document ends a search: nothing
+    // more of it comes.
+    void findInADocument()
+    {
+        const FakeDocument document = FakeDocument::of(
+            {{"gamma", "alpha"}, {"beta"}, {"Gamma", "x", "GAMMA ray"}, {"delta"}, {"gamma"}});
+        DocumentSearch search(2);
+        SearchMatches matches;
+        QSignalSpy finished(&search, &DocumentSearch::finished);
+        connect(&search, &DocumentSearch::found, this,
+                [&](int page, const QList<QRectF> &areas) { matches.add(page, areas); });
+        search.setDocument(document.opener(), int(document.pages.size()));
+        matches.clear(2, int(document.pages.size()));
+        search.start("gamma", 2);
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(matches.count(), 4);
+        QCOMPARE(matches.number(), 2);
+        QCOMPARE(matches.current().area, FakeDocument::boxOf(0));
+        QStringList moves;
+        for (auto move : {&SearchMatches::next, &SearchMatches::next, &SearchMatches::next,
+                          &SearchMatches::next, &SearchMatches::previous}) {
+            (matches.*move)();
+            moves << QStringLiteral("%1:%2").arg(matches.current().page).arg(matches.number());
+        }
+        QCOMPARE(moves, QStringList({"2:3", "4:4", "0:1", "2:2", "0:1"}));
+
+        int afterwards = 0;
+        connect(&search, &DocumentSearch::found, this, [&afterwards] { ++afterwards; });
+        search.start("a", 0);
+        search.stop();
+        search.start("delta", 0);
+        search.setDocument(FakeDocument().opener(), 0);
+        QTest::qWait(100);
+        QVERIFY(afterwards == 0 && finished.size() == 1);
+    }
+
     // Letter case ignored, every match, up to 20 characters either side on one line.
     void matchesInAPage()
     {

@@ -302,6 +302,49 @@ private slots:
         QVERIFY(events().isEmpty() && !QFile::exists(file("gone")));
         QCOMPARE(TestFiles::read(file("b.ini")), encode("{1}二&丙［3］\r\n{0}一&丁［4］\r\n"));
     }
+
+    // A chapter chosen and a jump are steps of the history; scrolling only moves the place. Back
+    // and forward cross chapters, showing a chapter only when it is not the one shown, and come
+    // back to the page and place left; a new jump ends the way forward, a page beyond the
+    // chapter shown is no jump, and opening a document forgets the history.
+    void historyCrossesChapters()
+    {
+        m_session->open(write("h.VELM", bookOf({{"一", m_one}, {"二", m_two}, {"三", m_three}})));
+        QStringList told;
+        connect(m_session.get(), &DocumentSession::chapterShown, this,
+                [&told](int row) { told << QStringLiteral("chapter %1").arg(row); });
+        connect(m_session.get(), &DocumentSession::placeChanged, this,
+                [&told](const ReadingPlace &place, const FoundText &match) {
+                    told << QStringLiteral("%1/%2/%3%4")
+                                .arg(place.chapter)
+                                .arg(place.page)
+                                .arg(place.top)
+                                .arg(match.text.isEmpty() ? QString() : " " + match.text);
+                });
+        const auto step = [&](const std::function<void()> &command) {
+            told.clear();
+            command();
+            return told.join(", ");
+        };
+        m_session->goBack();
+        m_session->chooseChapter(0);
+        m_session->notePlaceShown(4, 0.5, 10);
+        QCOMPARE(step([&] { m_session->chooseChapter(2); }), "chapter 2");
+        m_session->notePlaceShown(1, -1, 5);
+        QCOMPARE(step([&] { m_session->goTo({2, 3, 0.25}, {"词", 1}); }), "2/3/0.25 词");
+        QCOMPARE(step([&] { m_session->goBack(); }), "2/1/-1");
+        QCOMPARE(step([&] { m_session->goBack(); }), "chapter 0, 0/4/0.5");
+        QCOMPARE(step([&] { m_session->goBack(); }), "");
+        QCOMPARE(step([&] { m_session->goForward(); }), "chapter 2, 2/1/-1");
+        m_session->notePlaceShown(1, -1, 5);
+        QCOMPARE(step([&] { m_session->goTo({2, 9, -1}); }), "");
+        QCOMPARE(step([&] { m_session->goTo({1, 9, -1}); }), "chapter 1, 1/9/-1");
+        QCOMPARE(step([&] { m_session->goForward(); }), "");
+        QVERIFY(m_session->place() == (ReadingPlace{1, 9, -1}));
+        QCOMPARE(m_session->capturedPlace().page, 9);
+        m_session->open(file("h.VELM"));
+        QCOMPARE(step([&] { m_session->goBack(); }), "");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSession)

@@ -230,6 +230,8 @@ private slots:
 
     // A chapter chosen by a click, again, or a key is shown with its bookmarks; a bookmark clicked
     // goes to its page, one beyond 16 bits is ignored; the tabs switch the looks and read nothing.
+    // Alt+Left walks back through the bookmark's jump and the chapters chosen, to the page each
+    // was left at, and Alt+Right forward again.
     void chaptersBookmarksAndTabs()
     {
         form().Form_Load(writeBook());
@@ -239,6 +241,7 @@ private slots:
         clickRow("List1", 1);
         QCOMPARE(view().loads, QList<QByteArray>({m_second, m_second}));
         QVERIFY(get("Picture7")->isHidden() && lines("List4") == QStringList({"丙"}));
+        view().setCurrentPage(3);
         get("List1")->setFocus();
         QTest::keyClick(get("List1"), Qt::Key_Up);
         QCOMPARE(view().loads.last(), m_first);
@@ -253,26 +256,81 @@ private slots:
         get<ClickLabel>("Label9")->clicked();
         QVERIFY(sameImage("Image1", "Picture1") && get("List4")->isHidden());
         QCOMPARE(view().loads.size(), 3);
+        const QList<std::tuple<Qt::Key, int, int>> walk{
+            {Qt::Key_Left, 0, 1},  {Qt::Key_Left, 1, 3},  {Qt::Key_Left, 1, 3},
+            {Qt::Key_Right, 0, 1}, {Qt::Key_Right, 0, 2}, {Qt::Key_Right, 0, 2}};
+        for (const auto &[key, chapter, page] : walk) {
+            QTest::keyClick(&form(), key, Qt::AltModifier);
+            QCOMPARE(get<QListWidget>("List1")->currentRow(), chapter);
+            QCOMPARE(view().currentPage(), page);
+        }
+        QCOMPARE(view().loads.size(), 5);
     }
 
-    // A result of the whole book's search selects its chapter and shows it with its bookmarks,
-    // at the result's page; the chapter shown already is not read again.
-    void bookResultShowsItsChapter()
+    // "全书" beside "本章" only while a book is shown. Results come in book order, names shown as
+    // they are ("%2" too), a damaged chapter named; F3 steps through them, each selecting its
+    // chapter and showing it with its bookmarks, unless shown already, at its page. A stop ends
+    // the search; a book rebuilt since its index was read stops it with a line of its own; a PDF
+    // takes the scope away.
+    void findInTheWholeBook()
     {
         showWindow();
-        session().open(writeBook());
-        clickRow("List1", 0);
-        child<QComboBox>(&view(), "findScope")->setCurrentIndex(1);
-        child<QLineEdit>(&view(), "findField")->setText("page 3");
-        QTest::keyClick(child<QLineEdit>(&view(), "findField"), Qt::Key_Return);
+        write("b.ini", gbk("{2}三%2&丙［1］\r\n"));
+        const QByteArray pdf = TestPdfs::linked();
+        const QString book = write(
+            "b.VELM",
+            TestFiles::bookOf({{"一", pdf}, {"坏", TestFiles::pdfLike(100, 1)}, {"三%2", pdf}}));
+        auto *scope = child<QComboBox>(&view(), "findScope");
+        auto *field = child<QLineEdit>(&view(), "findField");
         auto *results = child<QListWidget>(&view(), "searchResults");
-        QTRY_COMPARE(results->count(), 1);
-        for (const int loads : {2, 2}) {
-            QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
-                              results->visualItemRect(results->item(0)).center());
-            QVERIFY(get<QListWidget>("List1")->currentRow() == 1 && view().currentPage() == 3);
-            QVERIFY(view().loads.size() == loads && lines("List4") == QStringList{"丙"});
+        auto *status = child<QLabel>(&view(), "searchStatus");
+        const auto count = [this] { return child<QLabel>(&view(), "matchCount")->text(); };
+        const auto find = [field](const QString &text) {
+            field->setText(text);
+            QTest::keyClick(field, Qt::Key_Return);
+        };
+        QVERIFY(!scope->isVisible());
+        session().open(book);
+        QTRY_VERIFY(scope->isVisible());
+        QCOMPARE(scope->currentText(), "本章");
+        scope->setCurrentIndex(1);
+        find("GAMMA");
+        QTRY_COMPARE(status->text(), "“GAMMA”：共 2 处");
+        QStringList rows;
+        for (int row = 0; row < results->count(); ++row)
+            rows << results->item(row)->text().section('\n', 0, 0);
+        QCOMPARE(rows,
+                 QStringList({"一  第 3 页", "第 2 章“坏”已损坏，未能搜索", "三%2  第 3 页"}));
+        QCOMPARE(count(), "0 / 2");
+        const QList<std::tuple<Qt::KeyboardModifier, int, QString, int>> steps{
+            {Qt::NoModifier, 0, "1 / 2", 1},
+            {Qt::NoModifier, 2, "2 / 2", 2},
+            {Qt::NoModifier, 0, "1 / 2", 3},
+            {Qt::ShiftModifier, 2, "2 / 2", 4}};
+        for (const auto &[modifier, chapter, shown, loads] : steps) {
+            QTest::keyClick(&form(), Qt::Key_F3, modifier);
+            QCOMPARE(get<QListWidget>("List1")->currentRow(), chapter);
+            QVERIFY(count() == shown && view().currentPage() == 3 && view().loads.size() == loads);
         }
+        QCOMPARE(lines("List4"), QStringList{"丙"});
+        QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
+                          results->visualItemRect(results->item(2)).center());
+        QVERIFY(count() == "2 / 2" && view().loads.size() == 4);
+
+        find("alpha");
+        QTest::mouseClick(child<QPushButton>(&view(), "stopSearch"), Qt::LeftButton);
+        QTest::qWait(300);
+        QVERIFY(status->text() == "搜索已停止：找到 0 处" && results->count() == 0);
+        QFile rebuilt(book);
+        QVERIFY(rebuilt.open(QIODevice::ReadWrite) &&
+                rebuilt.setFileTime(session().contents().modified.addSecs(1),
+                                    QFileDevice::FileModificationTime));
+        find("gamma");
+        QTRY_COMPARE(results->count(), 1);
+        QCOMPARE(results->item(0)->text(), "电子书已被改动或无法读取，搜索已停止");
+        session().open(write("a.pdf", m_first));
+        QTRY_VERIFY(!scope->isVisible());
+        QVERIFY(scope->currentIndex() == 0 && results->count() == 0);
     }
 
     // A chapter that cannot be shown empties the view, so no page of the chapter before is

@@ -1,8 +1,17 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
-# Fails when an include runs against the layers: core includes only core; search core and
-# search; widgets core and widgets; a gui folder core, widgets, app and itself (reader and
-# bookmarks also the PDF view's header, the PDF view also search); cli core, search and cli; app anything. Includes are
-# written from src/, so the first folder of the included path is its layer.
+# Fails when an include runs against the layers. Includes are written from src/, so the first
+# folder of the included path is its layer:
+#   core      core
+#   pdf       core, pdf; the only layer that includes poppler's headers
+#   search    core, pdf, search
+#   services  core, services (the interfaces the windows ask through; app implements them)
+#   widgets   core, widgets
+#   gui/X     core, pdf, search, services, widgets and itself; reader and bookmarks also the
+#             PDF view's header; never app
+#   cli       core, pdf, search, cli
+#   app       anything
+# Poppler's headers are also kept out of the tests, the benchmarks and the tools: they reach the
+# engine through the PDF layer.
 #   cmake -DSOURCE_DIR=<checkout> -P tools/check_includes.cmake
 if(NOT SOURCE_DIR)
     message(FATAL_ERROR "SOURCE_DIR is not set")
@@ -11,29 +20,32 @@ endif()
 function(allowed_prefixes room out)
     if(room STREQUAL "core")
         set(allowed "core/")
+    elseif(room STREQUAL "pdf")
+        set(allowed "core/" "pdf/")
+    elseif(room STREQUAL "search")
+        set(allowed "core/" "pdf/" "search/")
+    elseif(room STREQUAL "services")
+        set(allowed "core/" "services/")
     elseif(room STREQUAL "widgets")
         set(allowed "core/" "widgets/")
     elseif(room MATCHES "^gui/")
-        set(allowed "core/" "widgets/" "app/" "${room}/")
+        set(allowed "core/" "pdf/" "search/" "services/" "widgets/" "${room}/")
         if(room STREQUAL "gui/reader" OR room STREQUAL "gui/bookmarks")
             list(APPEND allowed "gui/pdfview/pdfview.h")
-        elseif(room STREQUAL "gui/pdfview")
-            list(APPEND allowed "search/")
         endif()
-    elseif(room STREQUAL "search")
-        set(allowed "core/" "search/")
     elseif(room STREQUAL "cli")
-        set(allowed "core/" "search/" "cli/")
+        set(allowed "core/" "pdf/" "search/" "cli/")
     else()
         set(allowed "")
     endif()
     set(${out} "${allowed}" PARENT_SCOPE)
 endfunction()
 
-file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}/src" "${SOURCE_DIR}/src/*.h"
-     "${SOURCE_DIR}/src/*.cpp" "${SOURCE_DIR}/src/*.h.in")
 set(checked 0)
 set(broken 0)
+
+file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}/src" "${SOURCE_DIR}/src/*.h"
+     "${SOURCE_DIR}/src/*.cpp" "${SOURCE_DIR}/src/*.h.in")
 foreach(source IN LISTS sources)
     string(REGEX MATCH "^(gui/[^/]+|[^/]+)" room "${source}")
     if(room STREQUAL "app")
@@ -55,6 +67,21 @@ foreach(source IN LISTS sources)
             message("src/${source}: \"${included}\" is not for ${room} (it may include: ${allowed})")
             math(EXPR broken "${broken} + 1")
         endif()
+    endforeach()
+endforeach()
+
+file(GLOB_RECURSE everything RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/src/*.h"
+     "${SOURCE_DIR}/src/*.cpp" "${SOURCE_DIR}/tests/*.h" "${SOURCE_DIR}/tests/*.cpp"
+     "${SOURCE_DIR}/bench/*.h" "${SOURCE_DIR}/bench/*.cpp" "${SOURCE_DIR}/fuzz/*.cpp"
+     "${SOURCE_DIR}/tools/*.cpp")
+foreach(source IN LISTS everything)
+    if(source MATCHES "^src/pdf/")
+        continue()
+    endif()
+    file(STRINGS "${SOURCE_DIR}/${source}" engine REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]poppler")
+    foreach(line IN LISTS engine)
+        message("${source}: ${line}: poppler is included under src/pdf/ only")
+        math(EXPR broken "${broken} + 1")
     endforeach()
 endforeach()
 

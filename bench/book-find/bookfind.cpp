@@ -8,10 +8,11 @@
 // the window's thread came at worst meanwhile, the results found, and the peak memory above the
 // idle window's.
 
-#include "gui/pdfview/bookfind.h"
-#include "core/book/bookreader.h"
+#include "search/bookfind.h"
+#include "core/document/documentsession.h"
 #include "driverreport.h"
 #include "gui/pdfview/pdfview.h"
+#include "gui/reader/wholebookfind.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -55,22 +56,23 @@ private:
 
 int findInBook(const QString &bookPath, const QString &text)
 {
-    const BookContents contents = BookReader::readContents(bookPath);
-    if (!contents.ok) {
-        std::fprintf(stderr, "%s\n", qPrintable(contents.error));
-        return 1;
-    }
+    DocumentSession session(nullptr);
     PdfView view;
     view.resize(1200, 800);
     view.show();
-    view.setBook(bookPath, contents);
+    const WholeBookFind wholeBook(view, session);
+    session.open(bookPath);
+    if (!session.contents().ok) {
+        std::fprintf(stderr, "%s\n", qPrintable(session.contents().error));
+        return 1;
+    }
     QCoreApplication::processEvents();
     const long long idle = statusKib("VmRSS:");
 
     view.findChild<QComboBox *>(QStringLiteral("findScope"))->setCurrentIndex(1);
     auto *field = view.findChild<QLineEdit *>(QStringLiteral("findField"));
     field->setText(text);
-    auto *find = view.findChild<BookFind *>();
+    auto *find = wholeBook.findChild<BookFind *>();
     bool done = false;
     QObject::connect(find, &BookFind::finished, [&done] { done = true; });
     QObject::connect(find, &BookFind::bookUnreadable, [&done] { done = true; });

@@ -7,8 +7,6 @@
 //                                               ROW and prints "click_ms N", "first_page_ms N"
 //                                               and "peak_rss_growth_kib N"
 
-#include "app/appservices.h"
-#include "app/dialogs.h"
 #include "app/readerwindows.h"
 #include "app/startup.h"
 #include "core/book/scratchfolder.h"
@@ -16,6 +14,8 @@
 #include "gui/pdfview/pdfview.h"
 #include "gui/pdfview/pdfviewfactory.h"
 #include "gui/reader/form1.h"
+#include "services/appservices.h"
+#include "services/dialogs.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -114,7 +114,7 @@ int show(const QString &book, int row)
 {
     NoDialogs dialogs;
     NoWebOpener webOpener;
-    PopplerViewFactory viewFactory;
+    StandardViewFactory viewFactory;
     ScratchFolder scratch;
     const AppServices services{&dialogs, &webOpener, &viewFactory, &scratch};
     const std::unique_ptr<ReaderWindows> windows = Module1::StartReader(services, book);

@@ -12,7 +12,6 @@
 //
 // Each mode prints "name value" lines and exits.
 
-#include "app/appservices.h"
 #include "app/filetypes.h"
 #include "app/qtdialogs.h"
 #include "app/readerwindows.h"
@@ -23,6 +22,7 @@
 #include "gui/pdfview/pdfview.h"
 #include "gui/pdfview/pdfviewfactory.h"
 #include "gui/reader/form1.h"
+#include "services/appservices.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -118,7 +118,7 @@ bool showsInk(QWidget *pages)
 struct Reader {
     QtDialogs dialogs;
     NoWebOpener webOpener;
-    PopplerViewFactory viewFactory;
+    StandardViewFactory viewFactory;
     ScratchFolder scratchFolder;
     std::unique_ptr<ReaderWindows> windows;
     Form1 *form = nullptr;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "app/dialogs.h"
+#include "services/dialogs.h"
 
 class QFileDialog;
 

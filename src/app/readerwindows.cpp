@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/readerwindows.h"
 
-#include "app/dialogs.h"
 #include "gui/bookmarks/bookmarkcommands.h"
 #include "gui/maker/form2.h"
 #include "gui/pdfview/pdfview.h"
-#include "gui/pdfview/pdfviewfactory.h"
 #include "gui/reader/form1.h"
+#include "services/dialogs.h"
+#include "services/viewfactory.h"
+#include "widgets/controls.h"
 
 std::unique_ptr<ReaderWindows> ReaderWindows::create(const AppServices &services)
 {
@@ -50,7 +51,5 @@ void ReaderWindows::showBookMaker()
         m_bookMaker->Form_Load();
     }
     m_bookMaker->setWindowState(m_bookMaker->windowState() & ~Qt::WindowMinimized);
-    m_bookMaker->show();
-    m_bookMaker->raise();
-    m_bookMaker->activateWindow();
+    Controls::bringForward(m_bookMaker);
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "app/appservices.h"
 #include "core/document/documentsession.h"
+#include "services/appservices.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/startup.h"
 
-#include "app/appservices.h"
 #include "app/desktopwebopener.h"
-#include "app/dialogs.h"
 #include "app/filetypes.h"
 #include "app/qtdialogs.h"
 #include "app/readerwindows.h"
@@ -12,6 +10,8 @@
 #include "core/links/webopener.h"
 #include "gui/pdfview/pdfviewfactory.h"
 #include "gui/reader/form1.h"
+#include "services/appservices.h"
+#include "services/dialogs.h"
 #include "widgets/artwork.h"
 
 #include <QApplication>
@@ -43,7 +43,7 @@ int Module1::Main(int argc, char *argv[])
 
     QtDialogs dialogs;
     DesktopWebOpener webOpener;
-    PopplerViewFactory viewFactory;
+    StandardViewFactory viewFactory;
     ScratchFolder scratchFolder;
     const AppServices services{&dialogs, &webOpener, &viewFactory, &scratchFolder};
     const std::unique_ptr<ReaderWindows> windows =

@@ -52,12 +52,12 @@ QStringList chapterProblems(const QString &bookPath, const BookContents &content
 int runCheck(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    if (!parseCommandLine(parser, QStringLiteral("check"), arguments, 1))
-        return UsageError;
-    const QString bookPath = parser.positionalArguments().at(0);
-    const BookContents contents = BookReader::readContents(bookPath);
-    const QStringList problems =
-        contents.ok ? chapterProblems(bookPath, contents) : QStringList{contents.error};
+    Book book;
+    if (const int failed = openBook(parser, QStringLiteral("check"), arguments, 1, &book, Success))
+        return failed;
+    const QString &bookPath = book.path;
+    const QStringList problems = book.contents.ok ? chapterProblems(bookPath, book.contents)
+                                                  : QStringList{book.contents.error};
     if (problems.isEmpty()) {
         printOutput(QStringLiteral("OK"));
         return Success;

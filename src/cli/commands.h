@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "core/book/bookreader.h"
+
 #include <QCommandLineParser>
 #include <QStringList>
+
+#include <functional>
 
 // The commands of quillmoor-book. Each takes the arguments after its own name and returns the
 // exit code: 0 done, 1 failed (a message on stderr names the file and the cause), 2 usage error;
@@ -32,5 +36,20 @@ QString printable(const QString &text);
 // (at least that many when `orMore`). On a usage error prints it and returns false.
 bool parseCommandLine(QCommandLineParser &parser, const QString &command,
                       const QStringList &arguments, int positionals, bool orMore = false);
+
+// The book a command works on, named by its first positional argument.
+struct Book {
+    QString path;
+    BookContents contents;
+};
+
+// Parses a command's arguments as parseCommandLine does, the book first, and reads the book's
+// index into `book`. Success to go on; UsageError on a usage error, printed; `unreadable` for a
+// book that cannot be read, told on stderr with printFileError. With `unreadable` Success nothing
+// is told: the command tells it its own way. `argumentsFit`, when given, checks the arguments
+// further before the book is read, and prints what does not fit.
+int openBook(QCommandLineParser &parser, const QString &command, const QStringList &arguments,
+             int positionals, Book *book, ExitCode unreadable = Failure,
+             const std::function<bool(const QStringList &positionals)> &argumentsFit = {});
 
 } // namespace Cli

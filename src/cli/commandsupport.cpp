@@ -48,4 +48,19 @@ bool parseCommandLine(QCommandLineParser &parser, const QString &command,
     return false;
 }
 
+int openBook(QCommandLineParser &parser, const QString &command, const QStringList &arguments,
+             int positionals, Book *book, ExitCode unreadable,
+             const std::function<bool(const QStringList &positionals)> &argumentsFit)
+{
+    if (!parseCommandLine(parser, command, arguments, positionals) ||
+        (argumentsFit && !argumentsFit(parser.positionalArguments())))
+        return UsageError;
+    book->path = parser.positionalArguments().at(0);
+    book->contents = BookReader::readContents(book->path);
+    if (book->contents.ok || unreadable == Success)
+        return Success;
+    printFileError(command, book->path, book->contents.error);
+    return unreadable;
+}
+
 } // namespace Cli

@@ -78,14 +78,11 @@ int runExtract(const QStringList &arguments)
     QCommandLineParser parser;
     parser.addOption(
         {{QStringLiteral("o"), QStringLiteral("out")}, QString(), QStringLiteral("FILE")});
-    if (!parseCommandLine(parser, QStringLiteral("extract"), arguments, 2))
-        return UsageError;
-    const QString bookPath = parser.positionalArguments().at(0);
-    const BookContents contents = BookReader::readContents(bookPath);
-    if (!contents.ok) {
-        printFileError(QStringLiteral("extract"), bookPath, contents.error);
-        return Failure;
-    }
+    Book book;
+    if (const int failed = openBook(parser, QStringLiteral("extract"), arguments, 2, &book))
+        return failed;
+    const QString &bookPath = book.path;
+    const BookContents &contents = book.contents;
     int number = 0;
     const QString numberText = parser.positionalArguments().at(1);
     if (!parseChapterNumber(numberText, int(contents.lines.size()), &number)) {

@@ -1,22 +1,16 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/commands.h"
 
-#include "core/book/bookreader.h"
-
 namespace Cli
 {
 
 int runList(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    if (!parseCommandLine(parser, QStringLiteral("list"), arguments, 1))
-        return UsageError;
-    const QString bookPath = parser.positionalArguments().at(0);
-    const BookContents contents = BookReader::readContents(bookPath);
-    if (!contents.ok) {
-        printFileError(QStringLiteral("list"), bookPath, contents.error);
-        return Failure;
-    }
+    Book book;
+    if (const int failed = openBook(parser, QStringLiteral("list"), arguments, 1, &book))
+        return failed;
+    const BookContents &contents = book.contents;
     for (int i = 0; i < contents.lines.size(); ++i) {
         const ContentsIndex::Line &line = contents.lines.at(i);
         const QString start = line.valid ? QString::number(line.start) : QStringLiteral("?");

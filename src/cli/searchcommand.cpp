@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/commands.h"
 
+#include "pdf/opening.h"
 #include "search/booksearch.h"
 
 namespace Cli
@@ -9,17 +10,17 @@ namespace Cli
 // One line a match: chapter and page from 1, the chapter's name and the match in its context.
 int runSearch(const QStringList &arguments)
 {
+    const auto textGiven = [](const QStringList &positionals) {
+        if (positionals.at(1).isEmpty())
+            printError(QStringLiteral("quillmoor-book search: the text to find is empty"));
+        return !positionals.at(1).isEmpty();
+    };
     QCommandLineParser parser;
-    if (!parseCommandLine(parser, QStringLiteral("search"), arguments, 2))
-        return UsageError;
-    const QString bookPath = parser.positionalArguments().at(0);
+    Book book;
+    if (const int failed =
+            openBook(parser, QStringLiteral("search"), arguments, 2, &book, Unreadable, textGiven))
+        return failed;
     const QString text = parser.positionalArguments().at(1);
-    if (text.isEmpty()) {
-        printError(QStringLiteral("quillmoor-book search: the text to find is empty"));
-        return UsageError;
-    }
-    const BookContents contents = BookReader::readContents(bookPath);
-    QString error = contents.error;
     bool found = false;
     const BookSearch::Listener listener{
         [&found](const BookSearch::Match &match) {
@@ -35,10 +36,11 @@ int runSearch(const QStringList &arguments)
                            .arg(printable(name), reason));
         },
         [](int) { return true; }, nullptr};
-    BookSearch::silencePoppler();
-    if (!contents.ok || BookSearch::run(bookPath, contents, text, listener, &error) ==
-                            BookSearch::Outcome::BookUnreadable) {
-        printFileError(QStringLiteral("search"), bookPath, error);
+    Pdf::silenceMessages();
+    QString error;
+    if (BookSearch::run(book.path, book.contents, text, listener, &error) ==
+        BookSearch::Outcome::BookUnreadable) {
+        printFileError(QStringLiteral("search"), book.path, error);
         return Unreadable;
     }
     return found ? Success : Failure;

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "search/booksearch.h"
 
+#include "pdf/opening.h"
+#include "pdf/worker.h"
+
 #include <QBuffer>
 #include <QRegularExpression>
 
-#include <poppler-qt6.h>
-
+#include <array>
 #include <deque>
 #include <future>
 #include <memory>
@@ -58,19 +60,17 @@ Chapter searchChapter(const QString &bookPath, const BookContents &contents, int
     const QByteArray bytes = chapterBytes(bookPath, contents, chapter, &searched.unreadableBook);
     if (bytes.isNull())
         return searched;
-    const std::unique_ptr<Poppler::Document> document = Poppler::Document::loadFromData(bytes);
+    const std::unique_ptr<Pdf::Document> document = Pdf::openMemory(bytes);
     if (!document || document->isLocked()) {
         searched.skipped = QStringLiteral("not a PDF that can be read");
         return searched;
     }
-    for (int page = 0; page < document->numPages(); ++page) {
+    for (int page = 0; page < document->pageCount(); ++page) {
         if (stopNow && stopNow()) {
             searched.stopped = true;
             return searched;
         }
-        const std::unique_ptr<Poppler::Page> content = document->page(page);
-        for (Match match :
-             content ? matchesInPage(content->text(QRectF()), text) : QList<Match>()) {
+        for (Match match : matchesInPage(document->text(page), text)) {
             match.chapter = chapter;
             match.page = page;
             match.chapterName = contents.lines.at(chapter).name;
@@ -98,24 +98,22 @@ QList<Match> matchesInPage(const QString &pageText, const QString &text)
     return matches;
 }
 
-void silencePoppler()
-{
-    Poppler::setDebugErrorFunction([](const QString &, const QVariant &) {}, QVariant());
-}
-
 Outcome run(const QString &bookPath, const BookContents &contents, const QString &text,
             const Listener &listener, QString *error)
 {
-    // Chapters are searched side by side, each on a thread with a document of its own, and told
+    // Chapters are searched side by side, each on a worker with a document of its own, and told
     // in book order as they are taken in turn. A stop waits for the chapters under way, which
-    // end at their next page when `stopNow` says so.
+    // end at their next page when `stopNow` says so: the workers go before this returns.
+    std::array<Pdf::Worker, SideBySide> workers;
     std::deque<std::future<Chapter>> underWay;
     int started = 0;
     for (int chapter = 0; chapter < contents.lines.size(); ++chapter) {
-        while (started < contents.lines.size() && underWay.size() < SideBySide)
-            underWay.push_back(std::async(std::launch::async, searchChapter, std::cref(bookPath),
-                                          std::cref(contents), started++, std::cref(text),
-                                          std::cref(listener.stopNow)));
+        for (; started < contents.lines.size() && underWay.size() < SideBySide; ++started) {
+            underWay.push_back(workers[size_t(started) % SideBySide].submit(
+                [&bookPath, &contents, started, &text, &listener] {
+                    return searchChapter(bookPath, contents, started, text, listener.stopNow);
+                }));
+        }
         const Chapter searched = underWay.front().get();
         underWay.pop_front();
         if (searched.stopped)

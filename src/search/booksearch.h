@@ -10,7 +10,8 @@
 // Finds a text in every chapter of a book, letter case ignored. Each chapter is read straight
 // from its byte range in the book into memory and searched there, two side by side: no scratch
 // file, and memory bounded by two chapters, not the book. Matches come in book order: chapter,
-// page, place on the page.
+// page, place on the page. A program silences the engine's messages (Pdf::silenceMessages), so
+// that a damaged chapter is told once, through `skipped`.
 namespace BookSearch
 {
 
@@ -46,11 +47,6 @@ enum class Outcome { Finished, Stopped, BookUnreadable };
 // the search stops there.
 Outcome run(const QString &bookPath, const BookContents &contents, const QString &text,
             const Listener &listener, QString *error);
-
-// Poppler's own messages about a damaged file go nowhere, so a damaged chapter is told once,
-// through `skipped`. For a program to call before its threads start: poppler keeps this in a
-// global that its threads read.
-void silencePoppler();
 
 // The matches of `text` in the text of one page, as `run` gives them (chapter fields unset).
 QList<Match> matchesInPage(const QString &pageText, const QString &text);

@@ -35,3 +35,10 @@ void Controls::raiseToDesignLine(QLabel *label)
     const int room = qMax(0, metrics.ascent() + metrics.boundingRect(QChar(0x76EE)).top());
     label->setGeometry(label->geometry().adjusted(0, -room, 0, 0));
 }
+
+void Controls::bringForward(QWidget *window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}

@@ -41,6 +41,10 @@ Label *caption(QWidget *parent, const char *name, const QString &text, const QRe
     return label;
 }
 
+// Shows `window`, raises it above the program's other windows and gives it the keyboard: a
+// window asked for again comes forward as it is.
+void bringForward(QWidget *window);
+
 // A label showing `picture` at `twips`, stretched to it when `stretch` is set.
 QLabel *picture(QWidget *parent, const char *name, const QPixmap &picture, const QRect &twips,
                 bool stretch = false);

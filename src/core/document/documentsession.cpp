@@ -26,6 +26,9 @@ DocumentKind DocumentSession::kind() const
 void DocumentSession::open(const QString &path)
 {
     m_path = path;
+    m_place = ReadingPlace();
+    m_pageCount = 0;
+    m_history.clear();
     watchBookmarkFile();
     emit documentOpened(path);
     switch (kind()) {
@@ -51,9 +54,19 @@ void DocumentSession::openBook()
 
 void DocumentSession::chooseChapter(int row)
 {
+    if (m_path == m_bookPath && row >= 0 && row < m_book.lines.size()) {
+        noteJump(ReadingPlace{row, 1, -1});
+        m_place = ReadingPlace{row, 1, -1};
+    }
+    showChapter(row);
+}
+
+void DocumentSession::showChapter(int row)
+{
     m_chapter = row;
     if (m_path != m_bookPath || row < 0 || row >= m_book.lines.size())
         return;
+    m_pageCount = 0;
     // Only the book whose index gave the contents is read, and only a range inside its chapters.
     // A chapter that cannot be read leaves the view with nothing, never with the chapter before,
     // whose pages would otherwise be taken for this one's.
@@ -66,6 +79,61 @@ void DocumentSession::chooseChapter(int row)
         emit chapterFileReady(QString());
     }
     listBookmarks(Module1::ReadBookmarkEntries(m_bookPath, row));
+    emit chapterShown(row);
+}
+
+// A page of a PDF, or of a chapter in a book.
+bool DocumentSession::isPlace(const ReadingPlace &place) const
+{
+    return place.page > 0 && (kind() != DocumentKind::Book || place.chapter >= 0);
+}
+
+void DocumentSession::goTo(const ReadingPlace &place, const FoundText &match)
+{
+    ReadingPlace target = place;
+    if (kind() != DocumentKind::Book)
+        target.chapter = -1;
+    // Where the view shows what it showed before a chapter was chosen, a page of it is taken
+    // for what it is.
+    const bool here = kind() != DocumentKind::Book || target.chapter == m_chapter;
+    if (target.page < 1 || (!here && target.chapter < 0) ||
+        (here && m_pageCount > 0 && target.page > m_pageCount))
+        return;
+    noteJump(target);
+    show(target, match);
+}
+
+// A jump to where the reader is already is no step.
+void DocumentSession::noteJump(const ReadingPlace &to)
+{
+    if (isPlace(m_place) && !(m_place == to))
+        m_history.jumped(m_place);
+}
+
+void DocumentSession::goBack()
+{
+    if (m_history.canGoBack())
+        show(m_history.back(m_place), FoundText());
+}
+
+void DocumentSession::goForward()
+{
+    if (m_history.canGoForward())
+        show(m_history.forward(m_place), FoundText());
+}
+
+void DocumentSession::show(const ReadingPlace &place, const FoundText &match)
+{
+    if (kind() == DocumentKind::Book && place.chapter != m_chapter)
+        showChapter(place.chapter);
+    m_place = place;
+    emit placeChanged(place, match);
+}
+
+void DocumentSession::notePlaceShown(int page, double top, int pageCount)
+{
+    m_pageCount = pageCount;
+    m_place = ReadingPlace{kind() == DocumentKind::Book ? m_chapter : -1, page, top};
 }
 
 // The chapter's bytes pass in bounded chunks into a scratch file made afresh, so it holds
@@ -87,7 +155,7 @@ bool DocumentSession::copyChapterToScratchFile(int row)
 
 CapturedPlace DocumentSession::capturedPlace() const
 {
-    CapturedPlace place{m_path, -1, QString()};
+    CapturedPlace place{m_path, -1, QString(), m_place.page};
     if (kind() == DocumentKind::Book && m_chapter >= 0 && m_chapter < m_book.lines.size()) {
         place.chapter = m_chapter;
         place.chapterText = m_book.lines.at(m_chapter).name;

@@ -4,6 +4,8 @@
 #include "core/book/bookreader.h"
 #include "core/bookmarks/bookmarkfile.h"
 #include "core/document/documentkind.h"
+#include "core/document/readinghistory.h"
+#include "core/document/readingplace.h"
 
 #include <QFileSystemWatcher>
 #include <QObject>
@@ -13,22 +15,27 @@
 class ScratchFolder;
 
 // Where a page was captured: the document shown then and, in a book, the chapter chosen (-1 for
-// none) with its line in the contents list.
+// none) with its line in the contents list, and the page being read then (0 for none).
 struct CapturedPlace {
     QString documentPath;
     int chapter = -1;
     QString chapterText;
+    int page = 0;
 };
 
 // The document open in the reader window and what is shown of it: its path, for a book its
-// contents and the chapter chosen, and the bookmarks listed. The window shows what the signals
-// say; the rules live here.
+// contents and the chapter chosen, the place being read, and the bookmarks listed. The window
+// shows what the signals say; the rules live here.
 //
 // A book's contents are read once, when it is opened, through the scratch index file; a chapter
 // is shown from a scratch chapter file that exists only while `chapterFileReady` is handled.
 // A book whose index cannot be read gives contents without lines, never those of an earlier
 // book. Opening a book keeps the bookmarks listed until a chapter is chosen. While a document is
 // open its bookmark file is watched, and the bookmarks listed always say what the file says.
+//
+// The place being read moves in two ways. A jump (a chapter chosen, goTo) is a step of the
+// history, which back and forward walk across chapters; the session then says where to show
+// (placeChanged). Scrolling and paging are only noted as the view reports them (notePlaceShown).
 class DocumentSession : public QObject
 {
     Q_OBJECT
@@ -54,11 +61,23 @@ public:
     // Makes `path` the document shown, whatever its kind; a book's contents, or a PDF and its
     // bookmarks, follow. A path of no kind is only taken as the path.
     void open(const QString &path);
-    // Takes `row` as the chapter chosen and, when it is a line of the book shown, shows it and
-    // lists its bookmarks. A chapter that cannot be read (a damaged line, a range outside the
-    // book, a book changed since its index was read) is shown as nothing; a row that is no line
-    // changes nothing else.
+    // Takes `row` as the chapter chosen and, when it is a line of the book shown, shows it from
+    // its first page, lists its bookmarks and notes a step of the history. A chapter that cannot
+    // be read (a damaged line, a range outside the book, a book changed since its index was read)
+    // is shown as nothing; a row that is no line changes nothing else.
     void chooseChapter(int row);
+
+    ReadingPlace place() const { return m_place; }
+    // A jump to `place`, with `match` to show there when it names a text: a step of the history.
+    // In a book a chapter other than the one shown is shown first, as chooseChapter shows it; in
+    // the document shown, a page outside it is ignored.
+    void goTo(const ReadingPlace &place, const FoundText &match = FoundText());
+    // Back to the place the last jump left, or forward again; across chapters of a book.
+    void goBack();
+    void goForward();
+    // The view shows `page` of its `pageCount` pages, with its top `top` down the page: the place
+    // being read, no step of the history.
+    void notePlaceShown(int page, double top, int pageCount);
 
     // The place shown now, to be noted when a page is captured.
     CapturedPlace capturedPlace() const;
@@ -82,6 +101,10 @@ signals:
     // Emitted with a direct connection only: the file is deleted as soon as the handlers return.
     // An empty path when the chapter cannot be read: the view is to show nothing.
     void chapterFileReady(const QString &path);
+    // The chapter of `row` is shown: chosen, or gone to by a jump or the history.
+    void chapterShown(int row);
+    // The view is to show `place` of the document or chapter shown, and `match` there.
+    void placeChanged(const ReadingPlace &place, const FoundText &match);
     void bookmarksChanged();
     void bookmarkAdded(const Module1::BookmarkEntry &entry);
     // The bookmark file changed on disk (edited elsewhere, appended to by another running copy,
@@ -90,7 +113,11 @@ signals:
 
 private:
     void openBook();
+    void showChapter(int row);
     bool copyChapterToScratchFile(int row);
+    bool isPlace(const ReadingPlace &place) const;
+    void noteJump(const ReadingPlace &to);
+    void show(const ReadingPlace &place, const FoundText &match);
     bool showsPlace(const CapturedPlace &place) const;
     void refreshBookmarks();
     std::optional<QList<Module1::BookmarkEntry>> entriesShown() const;
@@ -104,6 +131,9 @@ private:
     QString m_bookPath;
     BookContents m_book;
     int m_chapter = -1;
+    ReadingPlace m_place;
+    int m_pageCount = 0; // of the document or chapter shown, as the view reported it
+    ReadingHistory m_history;
     QList<Module1::BookmarkEntry> m_bookmarks;
     // The open document's bookmark file and its folder: a file rewritten by rename is a new file,
     // which a watch on the old one never sees.

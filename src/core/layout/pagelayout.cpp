@@ -137,6 +137,22 @@ double PageLayout::clampZoom(double zoom)
     return qIsFinite(zoom) ? qBound(SmallestZoom, zoom, LargestZoom) : 1.0;
 }
 
+double PageLayout::nextZoomLevel(double zoom, int direction)
+{
+    if (direction > 0) {
+        for (const double level : ZoomLevels) {
+            if (level > zoom + 1e-6)
+                return level;
+        }
+    } else {
+        for (auto it = std::rbegin(ZoomLevels); it != std::rend(ZoomLevels); ++it) {
+            if (*it < zoom - 1e-6)
+                return *it;
+        }
+    }
+    return zoom;
+}
+
 QPointF PageLayout::toPageCoordinates(QPointF shown, int quarterTurns)
 {
     const double x = shown.x();

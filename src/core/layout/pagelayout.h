@@ -8,6 +8,8 @@
 #include <QSize>
 #include <QSizeF>
 
+#include <iterator>
+
 // Where the PDF view draws its pages: one below another, each centred across the content, with
 // a gap around and between them. Sizes come in points (1/72 inch) and are laid out in
 // device-independent pixels; at zoom 1.0 a page shows at its printed size on a 96 dpi screen.
@@ -17,8 +19,11 @@ class PageLayout
 {
 public:
     static constexpr int Gap = 8;
-    static constexpr double SmallestZoom = 0.5;
-    static constexpr double LargestZoom = 4.0;
+    // The zoom box's levels, which zooming in and out steps through; the first and the last
+    // bound every zoom.
+    static constexpr double ZoomLevels[] = {0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 3.0, 4.0};
+    static constexpr double SmallestZoom = ZoomLevels[0];
+    static constexpr double LargestZoom = ZoomLevels[std::size(ZoomLevels) - 1];
 
     // A place in the document that survives a change of zoom or rotation: a page and the point
     // on it, each coordinate a fraction of the page's laid-out width and height.
@@ -52,6 +57,9 @@ public:
     double fitWidthZoom(int viewportWidth) const;
     double fitPageZoom(QSize viewport) const;
     static double clampZoom(double zoom);
+    // The first level above `zoom` (`direction` 1) or below it (-1); `zoom` itself when there is
+    // none that way.
+    static double nextZoomLevel(double zoom, int direction);
 
     // Between a fraction of a page as shown and the page's own normalised coordinates (0 to 1
     // from its top left corner, before the view's rotation).

@@ -8,11 +8,6 @@
 namespace Gbk
 {
 
-bool isAvailable()
-{
-    return QStringEncoder("GBK").isValid();
-}
-
 QByteArray encode(const QString &text)
 {
     QStringEncoder encoder("GBK");

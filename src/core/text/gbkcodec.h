@@ -11,9 +11,6 @@
 namespace Gbk
 {
 
-// False when this Qt has no GBK converter (a Qt built without ICU).
-bool isAvailable();
-
 // A character GBK cannot represent becomes "?"; that is no failure.
 QByteArray encode(const QString &text);
 

@@ -6,19 +6,7 @@
 #include "gui/bookmarks/form4.h"
 #include "gui/bookmarks/pagecapture.h"
 #include "gui/pdfview/pdfview.h"
-
-namespace
-{
-
-// A dialog already open keeps its place and what was typed into it.
-void bringForward(QWidget *dialog)
-{
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
-}
-
-} // namespace
+#include "widgets/controls.h"
 
 BookmarkCommands::BookmarkCommands(QWidget &reader, PdfView &view, DocumentSession &session,
                                    Dialogs &dialogs)
@@ -37,7 +25,7 @@ void BookmarkCommands::addBookmark()
         return;
     // A dialog closed a moment ago waits for its deletion: it is not brought back.
     if (m_form3 && m_form3->isVisible()) {
-        bringForward(m_form3);
+        Controls::bringForward(m_form3);
     } else {
         m_form3 = new Form3(m_reader, m_session, m_dialogs);
         m_form3->Form_Load();
@@ -50,7 +38,7 @@ void BookmarkCommands::organiseBookmarks()
     if (!m_reader || m_session.documentPath().isEmpty())
         return;
     if (m_form4 && m_form4->isVisible()) {
-        bringForward(m_form4);
+        Controls::bringForward(m_form4);
         return;
     }
     m_form4 = new Form4(m_reader, m_session, m_dialogs);

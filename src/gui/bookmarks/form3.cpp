@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/bookmarks/form3.h"
 
-#include "app/dialogs.h"
 #include "core/layout/twips.h"
 #include "gui/bookmarks/bookmarkdialogs.h"
 #include "gui/bookmarks/pagecapture.h"
+#include "services/dialogs.h"
 #include "widgets/controls.h"
 
 #include <QLabel>
@@ -84,8 +84,7 @@ void Form3::Form_Load()
 {
     show();
     BookmarkDialogs::centreOnScreen(*this);
-    raise();
-    activateWindow();
+    Controls::bringForward(this);
     Text1->setFocus();
 }
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/bookmarks/form4.h"
 
-#include "app/dialogs.h"
 #include "core/bookmarks/bookmarkediting.h"
 #include "core/bookmarks/bookmarkfile.h"
 #include "core/document/documentsession.h"
 #include "core/layout/twips.h"
 #include "gui/bookmarks/bookmarkdialogs.h"
+#include "services/dialogs.h"
 #include "widgets/controls.h"
 
 #include <QPlainTextEdit>
@@ -72,8 +72,7 @@ void Form4::Form_Load()
     }
     show();
     BookmarkDialogs::centreOnScreen(*this);
-    raise();
-    activateWindow();
+    Controls::bringForward(this);
     Command1->setFocus();
 }
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/maker/form2.h"
 
-#include "app/dialogs.h"
 #include "core/book/bookwriter.h"
 #include "core/book/scratchfolder.h"
 #include "core/layout/twips.h"
@@ -11,10 +10,12 @@
 #include "core/links/webopener.h"
 #include "core/sources/sourcefiles.h"
 #include "gui/maker/sourcelist.h"
+#include "services/dialogs.h"
 #include "widgets/artwork.h"
 #include "widgets/clicklabel.h"
 #include "widgets/controls.h"
 #include "widgets/filedroplist.h"
+#include "widgets/homepagelink.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -166,14 +167,7 @@ void Form2::createInformation()
         palette.setColor(QPalette::WindowText, ink);
         line->setPalette(palette);
     }
-    Label20 = make<ClickLabel>(this, "Label20", QRect(780, 4500, 0, 180));
-    Label20->setCursor(Qt::PointingHandCursor);
-    QFont arial(QStringLiteral("Arial"));
-    arial.setPointSize(9);
-    Label20->setFont(arial);
-    QPalette navy = Label20->palette();
-    navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
-    Label20->setPalette(navy);
+    Label20 = HomePageLink::make(this, QRect(780, 4500, 0, 180));
 }
 
 void Form2::connectSignals()
@@ -198,8 +192,7 @@ void Form2::Form_Load()
     const QRect screenArea = screen()->geometry();
     move(screenArea.topLeft() +
          QPoint((screenArea.width() - width()) / 2, (screenArea.height() - height()) / 2));
-    Label20->setText(Module1::DecodeNumberText(NumberTexts::homePageText()));
-    Label20->adjustSize();
+    HomePageLink::showAddress(Label20);
 }
 
 void Form2::closeEvent(QCloseEvent *event)

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "app/appservices.h"
 #include "core/book/bookgenerator.h"
 #include "core/book/scratchfolder.h"
+#include "services/appservices.h"
 
 #include <QWidget>
 

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/pdfview/navigationpane.h"
 
-#include "core/layout/pagelayout.h"
-#include "gui/pdfview/bookresults.h"
 #include "gui/pdfview/pagerenderer.h"
 
 #include <QHash>
@@ -10,8 +8,6 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTreeWidget>
-
-#include <poppler-qt6.h>
 
 namespace
 {
@@ -48,10 +44,6 @@ NavigationPane::NavigationPane(QWidget *parent) : QTabWidget(parent)
     palette.setColor(QPalette::Base, QColor(0xc8, 0xc8, 0xc8));
     m_thumbnails->setPalette(palette);
     addTab(m_thumbnails, QStringLiteral("缩略图"));
-    m_results = new BookResults(this);
-    m_results->setObjectName(QStringLiteral("bookResults"));
-    addTab(m_results, QStringLiteral("搜索"));
-    setResultsTabShown(false);
     m_renderer = new PageRenderer(this);
 
     connect(m_outline, &QTreeWidget::itemClicked, this, &NavigationPane::choose);
@@ -61,8 +53,8 @@ NavigationPane::NavigationPane(QWidget *parent) : QTabWidget(parent)
             &NavigationPane::requestVisibleThumbnails);
     connect(this, &QTabWidget::currentChanged, this, &NavigationPane::requestVisibleThumbnails);
     connect(m_renderer, &PageRenderer::rendered, this,
-            [this](quint64 generation, const PageRenderer::Job &job, const QImage &image) {
-                if (generation != m_generation || image.isNull())
+            [this](const PageRenderer::Job &job, const QImage &image) {
+                if (image.isNull())
                     return;
                 QImage shown = image;
                 shown.setDevicePixelRatio(m_thumbnails->devicePixelRatioF());
@@ -73,21 +65,20 @@ NavigationPane::NavigationPane(QWidget *parent) : QTabWidget(parent)
 
 NavigationPane::~NavigationPane() = default;
 
-void NavigationPane::setDocument(Poppler::Document &reading,
-                                 std::unique_ptr<Poppler::Document> drawing,
+void NavigationPane::setDocument(const QList<Pdf::OutlineEntry> &outline,
+                                 const Pdf::Document::Opener &opener,
                                  const QList<QSizeF> &pageSizes)
 {
     clear();
-    addOutline(reading.outline(), nullptr);
+    addOutline(outline, nullptr);
     m_sizes = pageSizes;
-    drawing->setRenderHint(Poppler::Document::Antialiasing);
-    m_renderer->setDocument(std::move(drawing), ++m_generation);
+    m_renderer->setDocument(opener, Pdf::Smoothing::Shapes);
     requestVisibleThumbnails();
 }
 
 void NavigationPane::clear()
 {
-    m_renderer->setDocument(nullptr, ++m_generation);
+    m_renderer->setDocument({}, Pdf::Smoothing::Shapes);
     m_outline->clear();
     m_thumbnails->clear();
     m_sizes.clear();
@@ -99,30 +90,27 @@ bool NavigationPane::hasOutline() const
     return m_outline->topLevelItemCount() > 0;
 }
 
-void NavigationPane::setResultsTabShown(bool shown)
+// The pages after the outline and the thumbnails are the window's.
+bool NavigationPane::hasPageShown() const
 {
-    setTabVisible(indexOf(m_results), shown);
-}
-
-void NavigationPane::showResultsTab()
-{
-    setCurrentWidget(m_results);
+    for (int index = 2; index < count(); ++index) {
+        if (isTabVisible(index))
+            return true;
+    }
+    return false;
 }
 
 // Entries that lead out of the document are listed but go nowhere.
-void NavigationPane::addOutline(const QVector<Poppler::OutlineItem> &items, QTreeWidgetItem *parent)
+void NavigationPane::addOutline(const QList<Pdf::OutlineEntry> &entries, QTreeWidgetItem *parent)
 {
-    for (const Poppler::OutlineItem &entry : items) {
+    for (const Pdf::OutlineEntry &entry : entries) {
         auto *item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_outline);
-        item->setText(0, entry.name());
-        item->setToolTip(0, entry.name());
-        const QSharedPointer<const Poppler::LinkDestination> destination = entry.destination();
-        const bool inside = destination && entry.externalFileName().isEmpty();
-        item->setData(0, PageRole, inside ? destination->pageNumber() - 1 : -1);
-        item->setData(0, TopRole, inside && destination->isChangeTop() ? destination->top() : -1.0);
-        item->setExpanded(entry.isOpen());
-        if (entry.hasChildren())
-            addOutline(entry.children(), item);
+        item->setText(0, entry.name);
+        item->setToolTip(0, entry.name);
+        item->setData(0, PageRole, entry.page);
+        item->setData(0, TopRole, entry.top);
+        item->setExpanded(entry.open);
+        addOutline(entry.children, item);
     }
 }
 

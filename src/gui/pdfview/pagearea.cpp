@@ -10,8 +10,6 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
-#include <poppler-qt6.h>
-
 namespace
 {
 const int LineStep = 40;
@@ -38,14 +36,10 @@ PageArea::PageArea(QWidget *parent) : QAbstractScrollArea(parent)
 }
 
 // The first page is asked for at once, laid out alone, and drawn while the other sizes are read.
-void PageArea::startDocument(std::unique_ptr<Poppler::Document> drawing, const QSizeF &firstPage)
+void PageArea::startDocument(const Pdf::Document::Opener &opener, const QSizeF &firstPage)
 {
-    drawing->setRenderHint(Poppler::Document::Antialiasing);
-    drawing->setRenderHint(Poppler::Document::TextAntialiasing);
-    m_renderer->setDocument(std::move(drawing), ++m_generation);
+    m_renderer->setDocument(opener, Pdf::Smoothing::ShapesAndText);
     m_content = nullptr;
-    m_back.clear();
-    m_forward.clear();
     m_selectionStart = m_selectionEnd = TextPoint();
     m_cache.clear();
     m_message.clear();
@@ -73,7 +67,7 @@ void PageArea::showPages(const QList<QSizeF> &sizes)
 
 void PageArea::clearDocument(const QString &message)
 {
-    m_renderer->setDocument(nullptr, ++m_generation);
+    m_renderer->setDocument({}, Pdf::Smoothing::ShapesAndText);
     m_content = nullptr;
     m_selectionStart = m_selectionEnd = TextPoint();
     m_cache.clear();
@@ -82,6 +76,7 @@ void PageArea::clearDocument(const QString &message)
     m_current = -1;
     updateScrollBars();
     emit currentPageChanged(m_current);
+    emit moved();
     viewport()->update();
 }
 
@@ -95,6 +90,7 @@ void PageArea::goToPage(int page)
     const QScopedValueRollback<bool> placing(m_placing, true);
     verticalScrollBar()->setValue(m_layout.pageRect(page).top() - PageLayout::Gap);
     emit currentPageChanged(m_current);
+    emit moved();
     requestVisiblePages();
     viewport()->update();
 }
@@ -144,6 +140,7 @@ void PageArea::relayoutKeeping(const PageLayout::Place &place, QPoint at)
         followScrolling();
     if (!qFuzzyCompare(before, m_layout.zoom()))
         emit zoomChanged(m_layout.zoom());
+    emit moved();
     requestVisiblePages();
     viewport()->update();
 }
@@ -182,6 +179,7 @@ void PageArea::scrollContentsBy(int, int)
     if (m_placing)
         return viewport()->update();
     followScrolling();
+    emit moved();
     requestVisiblePages();
     viewport()->update();
 }
@@ -198,42 +196,30 @@ void PageArea::followScrolling()
     }
 }
 
-void PageArea::jumpTo(int page, double top)
+// The place at the top of the view, the left edge as it is.
+void PageArea::showPlace(int page, double top)
 {
     if (page < 0 || page >= pageCount())
         return;
-    m_back << m_layout.placeAt(scrollOffset());
-    m_forward.clear();
+    const QPoint target = m_layout.pointOf({page, QPointF(0, qMax(top, 0.0))});
+    {
+        const QScopedValueRollback<bool> placing(m_placing, true);
+        verticalScrollBar()->setValue(target.y() - (top > 0 ? 0 : PageLayout::Gap));
+    }
     m_current = page;
-    showAt({page, QPointF(0, qMax(top, 0.0))});
-}
-
-void PageArea::goBack()
-{
-    if (m_back.isEmpty())
-        return;
-    m_forward << m_layout.placeAt(scrollOffset());
-    showAt(m_back.takeLast());
-}
-
-void PageArea::goForward()
-{
-    if (m_forward.isEmpty())
-        return;
-    m_back << m_layout.placeAt(scrollOffset());
-    showAt(m_forward.takeLast());
-}
-
-// The place at the top of the view, the left edge as it is.
-void PageArea::showAt(const PageLayout::Place &place)
-{
-    const QPoint target = m_layout.pointOf(place);
-    const QScopedValueRollback<bool> placing(m_placing, true);
-    verticalScrollBar()->setValue(target.y() - (place.fraction.y() > 0 ? 0 : PageLayout::Gap));
-    m_current = place.page;
     emit currentPageChanged(m_current);
+    emit moved();
     requestVisiblePages();
     viewport()->update();
+}
+
+double PageArea::topOfCurrentPage() const
+{
+    if (m_current < 0)
+        return -1;
+    const QRect rect = m_layout.pageRect(m_current);
+    const int above = scrollOffset().y() - rect.top();
+    return above > 0 && rect.height() > 0 ? double(above) / rect.height() : -1;
 }
 
 void PageArea::keyPressEvent(QKeyEvent *event)
@@ -348,10 +334,8 @@ void PageArea::requestVisiblePages()
     m_renderer->request(jobs);
 }
 
-void PageArea::accept(quint64 generation, const PageRenderer::Job &job, const QImage &image)
+void PageArea::accept(const PageRenderer::Job &job, const QImage &image)
 {
-    if (generation != m_generation)
-        return;
     PageCache::Entry entry{job.page, job.scale, job.quarterTurns, job.part, image, image.isNull()};
     entry.image.setDevicePixelRatio(devicePixelRatioF());
     m_cache.insert(std::move(entry));
@@ -457,7 +441,7 @@ void PageArea::follow(const PageLink &link)
     if (link.kind == PageLink::Kind::Web)
         emit webLinkActivated(link.target);
     else if (link.kind == PageLink::Kind::Page)
-        jumpTo(link.page, link.top);
+        emit pageLinkFollowed(link.page, link.top);
 }
 
 QRect PageArea::shownPageRect(int page) const
@@ -504,6 +488,7 @@ void PageArea::showCurrentMatch()
     }
     m_current = match.page;
     emit currentPageChanged(m_current);
+    emit moved();
     requestVisiblePages();
     viewport()->update();
 }

@@ -5,21 +5,14 @@
 #include "gui/pdfview/pagecache.h"
 #include "gui/pdfview/pagecontent.h"
 #include "gui/pdfview/pagerenderer.h"
-#include "gui/pdfview/searchmatches.h"
+#include "search/searchmatches.h"
 
 #include <QAbstractScrollArea>
-
-#include <memory>
-
-namespace Poppler
-{
-class Document;
-}
 
 // The pages of the document, one below another, scrolled continuously. Pages are drawn by a
 // PageRenderer; until a page is ready it shows as a plain white sheet, or scaled from an earlier
 // zoom. A page that would take more than LargestWholePage bytes is drawn as its visible part only.
-// A click on a link follows it (back and forward return); dragging selects text.
+// A click on a link to a page asks for that place (pageLinkFollowed); dragging selects text.
 class PageArea : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -30,10 +23,10 @@ public:
 
     explicit PageArea(QWidget *parent = nullptr);
 
-    // A new document: `drawing` goes to the drawing thread, and the first page is drawn at once.
-    // Then `content`, the same file opened again, gives every page's size, links and words on
-    // this thread; it must live until the next document is started.
-    void startDocument(std::unique_ptr<Poppler::Document> drawing, const QSizeF &firstPage);
+    // A new document: the drawing thread makes its own from `opener`, and the first page is
+    // drawn at once. Then `content` gives every page's size, links and words on this thread; it
+    // must live until the next document is started.
+    void startDocument(const Pdf::Document::Opener &opener, const QSizeF &firstPage);
     void setContent(PageContent *content);
     // No document; `message` is shown in its place when not empty.
     void clearDocument(const QString &message);
@@ -45,17 +38,17 @@ public:
     void goToPage(int page);
 
     double zoom() const { return m_layout.zoom(); }
-    ZoomMode zoomMode() const { return m_mode; }
     void setZoom(double zoom);
     void setZoomMode(ZoomMode mode);
     void rotateBy(int quarterTurns);
     int quarterTurns() const { return m_layout.quarterTurns(); }
 
-    // Shows `page` with the fraction `top` of its height at the top of the view (below 0: the
-    // page's top); the place left is remembered for goBack.
-    void jumpTo(int page, double top);
-    void goBack();
-    void goForward();
+    // Shows `page` with the fraction `top` of its height above the top of the view (below 0:
+    // the page's top), and makes it current.
+    void showPlace(int page, double top);
+    // How far down the current page the view's top edge is, as showPlace takes it: below 0
+    // while the page's top is in view.
+    double topOfCurrentPage() const;
     QString selectedText();
     // The matches to highlight, the current one apart; it must outlive the document.
     void setMatches(const SearchMatches *matches) { m_matches = matches; }
@@ -66,6 +59,9 @@ public:
 
 signals:
     void currentPageChanged(int page);
+    // The view moved: scrolled, zoomed, turned or given a place.
+    void moved();
+    void pageLinkFollowed(int page, double top);
     void zoomChanged(double zoom);
     void webLinkActivated(const QString &address);
 
@@ -95,19 +91,17 @@ private:
     void paintSelection(QPainter &painter, int page);
     void paintMatches(QPainter &painter, int page);
     QRectF shownArea(int page, const QRectF &onPage) const;
-    void accept(quint64 generation, const PageRenderer::Job &job, const QImage &image);
+    void accept(const PageRenderer::Job &job, const QImage &image);
     // The page nearest a point of the view, and the point in that page's own coordinates.
     PageLayout::Place pagePointAt(QPoint viewPoint) const;
     const PageLink *linkAt(QPoint viewPoint, QList<PageLink> &links) const;
     TextPoint textPointAt(QPoint viewPoint, bool after) const;
     void follow(const PageLink &link);
-    void showAt(const PageLayout::Place &place);
     void copySelection();
 
     PageLayout m_layout;
     PageCache m_cache;
     PageRenderer *m_renderer = nullptr;
-    quint64 m_generation = 0;
     ZoomMode m_mode = ZoomMode::FitWidth;
     int m_current = -1;
     // Set while the view scrolls itself to a place: the page current stays as it was chosen.
@@ -115,8 +109,6 @@ private:
     QString m_message;
     PageContent *m_content = nullptr;
     const SearchMatches *m_matches = nullptr;
-    QList<PageLayout::Place> m_back;
-    QList<PageLayout::Place> m_forward;
     QPoint m_pressedAt;
     bool m_dragging = false;
     TextPoint m_selectionStart;

@@ -1,24 +1,36 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/pdfview/pagecontent.h"
 
-#include "core/layout/pagelayout.h"
 #include "core/links/pdflinks.h"
-
-#include <poppler-qt6.h>
 
 namespace
 {
 // Pages whose links and words are kept: enough for the pages in view and a few behind.
 const int PagesKept = 32;
+
+PageLink followed(const Pdf::Link &link)
+{
+    switch (link.kind) {
+    case Pdf::Link::Kind::Page:
+        return {link.area, PageLink::Kind::Page, link.page, link.top,
+                QStringLiteral("第 %1 页").arg(link.page + 1)};
+    case Pdf::Link::Kind::Web:
+        if (PdfLinks::isOpenableWebAddress(link.url))
+            return {link.area, PageLink::Kind::Web, -1, -1, link.url};
+        break;
+    case Pdf::Link::Kind::Other:
+        break;
+    }
+    return {link.area, PageLink::Kind::Refused, -1, -1, QString()};
+}
+
 } // namespace
 
-PageContent::PageContent(std::unique_ptr<Poppler::Document> document)
+PageContent::PageContent(std::unique_ptr<Pdf::Document> document)
     : m_document(std::move(document)), m_links(PagesKept), m_words(PagesKept)
 {
-    for (int page = 0; page < m_document->numPages(); ++page) {
-        const std::unique_ptr<Poppler::Page> p = m_document->page(page);
-        m_sizes << (p ? p->pageSizeF() : QSizeF());
-    }
+    for (int page = 0; page < m_document->pageCount(); ++page)
+        m_sizes << m_document->pageSize(page);
 }
 
 PageContent::~PageContent() = default;
@@ -38,59 +50,18 @@ QList<PageLink> PageContent::links(int page)
     if (const QList<PageLink> *kept = m_links.object(page))
         return *kept;
     auto *found = new QList<PageLink>;
-    if (const std::unique_ptr<Poppler::Page> p = m_document->page(page)) {
-        for (const std::unique_ptr<Poppler::Link> &link : p->links()) {
-            PageLink ours = linkOf(*link);
-            ours.area = link->linkArea().normalized();
-            found->append(ours);
-        }
-    }
+    for (const Pdf::Link &link : m_document->links(page))
+        found->append(followed(link));
     const QList<PageLink> result = *found; // the cache owns `found` from here on
     m_links.insert(page, found);
     return result;
-}
-
-PageLink PageContent::linkOf(const Poppler::Link &link) const
-{
-    PageLink ours;
-    if (link.linkType() == Poppler::Link::Browse) {
-        const QString url = static_cast<const Poppler::LinkBrowse &>(link).url();
-        if (PdfLinks::isOpenableWebAddress(url))
-            ours = {QRectF(), PageLink::Kind::Web, -1, -1, url};
-        return ours;
-    }
-    if (link.linkType() != Poppler::Link::Goto)
-        return ours;
-    const auto &go = static_cast<const Poppler::LinkGoto &>(link);
-    if (go.isExternal())
-        return ours;
-    Poppler::LinkDestination destination = go.destination();
-    if (!destination.destinationName().isEmpty()) {
-        const std::unique_ptr<Poppler::LinkDestination> named =
-            m_document->linkDestination(destination.destinationName());
-        if (!named)
-            return ours;
-        destination = *named;
-    }
-    const int page = destination.pageNumber() - 1;
-    if (page < 0 || page >= pageCount())
-        return ours;
-    const double top = destination.isChangeTop() ? qBound(0.0, destination.top(), 1.0) : -1;
-    return {QRectF(), PageLink::Kind::Page, page, top, QStringLiteral("第 %1 页").arg(page + 1)};
 }
 
 QList<PageWord> PageContent::words(int page)
 {
     if (const QList<PageWord> *kept = m_words.object(page))
         return *kept;
-    auto *found = new QList<PageWord>;
-    if (const std::unique_ptr<Poppler::Page> p = m_document->page(page)) {
-        const QSizeF size = p->pageSizeF();
-        for (const std::unique_ptr<Poppler::TextBox> &box : p->textList()) {
-            found->append({box->text(), PageLayout::toNormalised(box->boundingBox(), size),
-                           box->hasSpaceAfter()});
-        }
-    }
+    auto *found = new QList<PageWord>(m_document->words(page));
     const QList<PageWord> result = *found; // the cache owns `found` from here on
     m_words.insert(page, found);
     return result;

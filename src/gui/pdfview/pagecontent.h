@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "pdf/document.h"
+
 #include <QCache>
 #include <QList>
 #include <QRectF>
@@ -8,12 +10,6 @@
 #include <QString>
 
 #include <memory>
-
-namespace Poppler
-{
-class Document;
-class Link;
-} // namespace Poppler
 
 // A link of a page as the view treats it. Areas are in the page's own normalised coordinates
 // (0 to 1 from its top left corner, before any rotation of the view).
@@ -26,11 +22,7 @@ struct PageLink {
     QString target;  // Web: the address
 };
 
-struct PageWord {
-    QString text;
-    QRectF box;
-    bool spaceAfter = false;
-};
+using PageWord = Pdf::Word;
 
 // A place in the text: a word of a page.
 struct TextPoint {
@@ -47,15 +39,16 @@ struct TextPoint {
 };
 
 // What the view reads of a document besides its pictures: page sizes, links and words, on the
-// thread that shows it. It has a poppler document of its own, used by that thread alone.
+// thread that shows it, from a document used by that thread alone.
 class PageContent
 {
 public:
-    explicit PageContent(std::unique_ptr<Poppler::Document> document);
+    explicit PageContent(std::unique_ptr<Pdf::Document> document);
     ~PageContent();
 
     int pageCount() const;
     QList<QSizeF> pageSizes() const;
+    // The links the view follows: a page of the document, or a web address it may open.
     QList<PageLink> links(int page);
     QList<PageWord> words(int page);
     // The word of `page` under `point`; between words the last one before it in reading order
@@ -64,12 +57,10 @@ public:
     // The words from `from` to `to`, both included, a line break between lines; nothing when
     // `to` comes before `from`.
     QString text(TextPoint from, TextPoint to);
-    Poppler::Document &document() { return *m_document; }
+    const Pdf::Document &document() const { return *m_document; }
 
 private:
-    PageLink linkOf(const Poppler::Link &link) const;
-
-    std::unique_ptr<Poppler::Document> m_document;
+    std::unique_ptr<Pdf::Document> m_document;
     QList<QSizeF> m_sizes;
     QCache<int, QList<PageLink>> m_links;
     QCache<int, QList<PageWord>> m_words;

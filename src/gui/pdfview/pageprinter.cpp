@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/pdfview/pageprinter.h"
 
+#include "pdf/document.h"
+
 #include <QPainter>
 #include <QPrinter>
-
-#include <poppler-qt6.h>
 
 namespace
 {
@@ -17,10 +17,12 @@ QRectF fitted(const QSizeF &size, const QRectF &area)
     return QRectF(area.center() - QPointF(shown.width(), shown.height()) / 2, shown);
 }
 
-void printPage(QPainter &painter, const Poppler::Page &page, double dpi, int quarterTurns,
-               const QRectF &area)
+void printPage(QPainter &painter, const Pdf::Document &document, int page, double dpi,
+               int quarterTurns, const QRectF &area)
 {
-    QSizeF points = page.pageSizeF();
+    QSizeF points = document.pageSize(page);
+    if (points.isEmpty())
+        return; // a page that cannot be read prints blank
     if (quarterTurns % 2)
         points.transpose();
     const int width = qMax(1, qRound(points.width() * dpi / 72));
@@ -29,12 +31,12 @@ void printPage(QPainter &painter, const Poppler::Page &page, double dpi, int qua
     const double scale = target.width() / width;
     const long long rowsInBand = PagePrinter::BandBytes / (4LL * width);
     const int band = int(qBound(1LL, rowsInBand, static_cast<long long>(height)));
-    const auto rotation = Poppler::Page::Rotation(quarterTurns % 4);
     for (int top = 0; top < height; top += band) {
         const int rows = qMin(band, height - top);
-        const QImage image = page.renderToImage(dpi, dpi, 0, top, width, rows, rotation);
+        const QImage image =
+            document.draw(page, dpi / 72, quarterTurns, QRect(0, top, width, rows));
         if (image.isNull())
-            continue; // a page poppler cannot draw prints blank
+            continue; // a page that cannot be drawn prints blank
         painter.drawImage(
             QRectF(target.x(), target.y() + top * scale, target.width(), rows * scale), image);
     }
@@ -42,9 +44,9 @@ void printPage(QPainter &painter, const Poppler::Page &page, double dpi, int qua
 
 } // namespace
 
-bool PagePrinter::print(Poppler::Document &document, QPrinter &printer, int quarterTurns)
+bool PagePrinter::print(const Pdf::Document &document, QPrinter &printer, int quarterTurns)
 {
-    const int count = document.numPages();
+    const int count = document.pageCount();
     int first = 1;
     int last = count;
     if (printer.fromPage() > 0) {
@@ -60,8 +62,7 @@ bool PagePrinter::print(Poppler::Document &document, QPrinter &printer, int quar
     for (int number = first; number <= last; ++number) {
         if (number > first)
             printer.newPage();
-        if (const std::unique_ptr<Poppler::Page> page = document.page(number - 1))
-            printPage(painter, *page, dpi, ((quarterTurns % 4) + 4) % 4, inPainter);
+        printPage(painter, document, number - 1, dpi, ((quarterTurns % 4) + 4) % 4, inPainter);
     }
     return painter.end();
 }

@@ -3,7 +3,7 @@
 
 class QPrinter;
 
-namespace Poppler
+namespace Pdf
 {
 class Document;
 }
@@ -18,6 +18,6 @@ namespace PagePrinter
 constexpr int MaxDpi = 300;
 constexpr long long BandBytes = 32 * 1024 * 1024;
 
-bool print(Poppler::Document &document, QPrinter &printer, int quarterTurns);
+bool print(const Pdf::Document &document, QPrinter &printer, int quarterTurns);
 
 } // namespace PagePrinter

@@ -1,109 +1,69 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/pdfview/pagerenderer.h"
 
-#include <poppler-qt6.h>
-
 namespace
 {
 
-bool sameJob(const PageRenderer::Job &a, const PageRenderer::Job &b)
+QString keyOf(const PageRenderer::Job &job)
 {
-    return a.page == b.page && a.scale == b.scale && a.quarterTurns == b.quarterTurns &&
-           a.part == b.part;
+    return QStringLiteral("%1 %2 %3 %4,%5,%6,%7")
+        .arg(job.page)
+        .arg(job.scale, 0, 'g', 17)
+        .arg(job.quarterTurns)
+        .arg(job.part.x())
+        .arg(job.part.y())
+        .arg(job.part.width())
+        .arg(job.part.height());
 }
 
 } // namespace
 
-PageRenderer::PageRenderer(QObject *parent) : QObject(parent)
+PageRenderer::PageRenderer(QObject *parent)
+    : QObject(parent), m_outbox(this, [this](std::vector<Drawn> &drawn) { take(drawn); })
 {
     qRegisterMetaType<PageRenderer::Job>();
-    m_thread = std::thread([this] { run(); });
 }
 
-PageRenderer::~PageRenderer()
-{
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_stopping = true;
-    }
-    m_wake.notify_one();
-    m_thread.join();
-}
+PageRenderer::~PageRenderer() = default;
 
-void PageRenderer::setDocument(std::unique_ptr<Poppler::Document> document, quint64 generation)
+// The document before goes on the worker's thread, where it was used; the new one is made when
+// the first page is asked for.
+void PageRenderer::setDocument(const Pdf::Document::Opener &opener, Pdf::Smoothing smoothing)
 {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_incoming = std::move(document);
-        m_incomingGeneration = generation;
-        m_documentWaiting = true;
-        m_jobs.clear();
-        m_busy.reset();
-    }
-    m_wake.notify_one();
+    m_worker.startGeneration();
+    m_worker.post([this, opener, smoothing] {
+        m_document.reset();
+        m_opener = opener;
+        m_smoothing = smoothing;
+    });
 }
 
 void PageRenderer::request(const QList<Job> &jobs)
 {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        // The page being drawn comes anyway: it is not drawn twice.
-        m_jobs.clear();
-        for (const Job &job : jobs) {
-            if (!(m_busy && sameJob(*m_busy, job)))
-                m_jobs.push_back(job);
-        }
-    }
-    m_wake.notify_one();
+    const quint64 generation = m_worker.generation();
+    std::vector<Pdf::Worker::KeyedJob> drawing;
+    for (const Job &job : jobs)
+        drawing.push_back({keyOf(job), [this, generation, job] { draw(generation, job); }});
+    m_worker.replaceWaiting(std::move(drawing));
 }
 
-void PageRenderer::run()
+void PageRenderer::draw(quint64 generation, const Job &job)
 {
-    for (;;) {
-        Job job;
-        std::unique_ptr<Poppler::Document> replaced;
-        {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            m_wake.wait(lock,
-                        [this] { return m_stopping || m_documentWaiting || !m_jobs.empty(); });
-            if (m_stopping)
-                break;
-            if (m_documentWaiting) {
-                // The old document goes on this thread, outside the lock.
-                replaced = std::move(m_document);
-                m_document = std::move(m_incoming);
-                m_generation = m_incomingGeneration;
-                m_documentWaiting = false;
-                continue;
-            }
-            job = m_jobs.front();
-            m_jobs.pop_front();
-            m_busy = job;
-        }
-        const QImage image = draw(job);
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_busy.reset();
-        }
-        const quint64 generation = m_generation;
-        QMetaObject::invokeMethod(
-            this, [this, generation, job, image] { emit rendered(generation, job, image); },
-            Qt::QueuedConnection);
+    if (!m_document && m_opener) {
+        m_document = m_opener();
+        m_opener = nullptr;
+        if (m_document)
+            m_document->setSmoothing(m_smoothing);
     }
-    m_document.reset();
+    const QImage image =
+        m_document ? m_document->draw(job.page, job.scale, job.quarterTurns, job.part) : QImage();
+    m_outbox.put({generation, job, image});
 }
 
-QImage PageRenderer::draw(const Job &job) const
+void PageRenderer::take(std::vector<Drawn> &drawn)
 {
-    if (!m_document)
-        return QImage();
-    const std::unique_ptr<Poppler::Page> page = m_document->page(job.page);
-    if (!page)
-        return QImage();
-    const double dpi = job.scale * 72.0;
-    const auto rotation = Poppler::Page::Rotation(job.quarterTurns % 4);
-    if (job.part.isEmpty())
-        return page->renderToImage(dpi, dpi, -1, -1, -1, -1, rotation);
-    return page->renderToImage(dpi, dpi, job.part.x(), job.part.y(), job.part.width(),
-                               job.part.height(), rotation);
+    for (const Drawn &item : drawn) {
+        if (m_worker.isCurrent(item.generation))
+            emit rendered(item.job, item.image);
+    }
 }

@@ -1,27 +1,22 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "pdf/document.h"
+#include "pdf/outbox.h"
+#include "pdf/worker.h"
+
 #include <QImage>
 #include <QList>
 #include <QObject>
 #include <QRect>
 
-#include <condition_variable>
-#include <deque>
 #include <memory>
-#include <mutex>
-#include <optional>
-#include <thread>
 
-namespace Poppler
-{
-class Document;
-}
-
-// Draws pages of one poppler document on a thread of its own. The document is handed over whole
-// and from then on used by that thread alone: poppler documents must not be shared between
-// threads. Each request replaces those still waiting, so the pages asked for last, the visible
-// ones, are drawn first and pages scrolled past are never drawn.
+// Draws pages of one document on a worker of its own, which makes the document from its opener
+// when the first page is asked for and is the only thread to use it. Each request replaces the
+// pages still waiting, so the pages asked for last, the visible ones, are drawn first and pages
+// scrolled past are never drawn; a page being drawn is not drawn again. Pages drawn from an earlier
+// document never come back.
 class PageRenderer : public QObject
 {
     Q_OBJECT
@@ -39,31 +34,30 @@ public:
     explicit PageRenderer(QObject *parent = nullptr);
     ~PageRenderer() override;
 
-    // Replaces the document; jobs of the one before are dropped. `generation` comes back with
-    // every page drawn from it.
-    void setDocument(std::unique_ptr<Poppler::Document> document, quint64 generation);
+    // The document to draw from now on, made on the worker; an empty opener for none.
+    void setDocument(const Pdf::Document::Opener &opener, Pdf::Smoothing smoothing);
     void request(const QList<Job> &jobs);
 
 signals:
-    // A page that poppler cannot draw comes back as a null image.
-    void rendered(quint64 generation, const PageRenderer::Job &job, const QImage &image);
+    // A page that cannot be drawn comes back as a null image.
+    void rendered(const PageRenderer::Job &job, const QImage &image);
 
 private:
-    void run();
-    QImage draw(const Job &job) const;
+    struct Drawn {
+        quint64 generation = 0;
+        Job job;
+        QImage image;
+    };
 
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::deque<Job> m_jobs;
-    std::optional<Job> m_busy; // being drawn
-    std::unique_ptr<Poppler::Document> m_incoming;
-    bool m_documentWaiting = false;
-    quint64 m_incomingGeneration = 0;
-    bool m_stopping = false;
-    // Used by the drawing thread only.
-    std::unique_ptr<Poppler::Document> m_document;
-    quint64 m_generation = 0;
-    std::thread m_thread;
+    void draw(quint64 generation, const Job &job);
+    void take(std::vector<Drawn> &drawn);
+
+    Pdf::Outbox<Drawn> m_outbox;
+    // The worker's: the document to draw from, and what makes it until it is first needed.
+    std::unique_ptr<Pdf::Document> m_document;
+    Pdf::Document::Opener m_opener;
+    Pdf::Smoothing m_smoothing = Pdf::Smoothing::None;
+    Pdf::Worker m_worker;
 };
 
 Q_DECLARE_METATYPE(PageRenderer::Job)

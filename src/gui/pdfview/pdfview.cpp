@@ -1,21 +1,19 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/pdfview/pdfview.h"
 
-#include "app/dialogs.h"
+#include "core/layout/pagelayout.h"
 #include "core/layout/twips.h"
 #include "core/links/webopener.h"
-#include "gui/pdfview/bookfind.h"
-#include "gui/pdfview/bookresults.h"
-#include "gui/pdfview/documentsearch.h"
-#include "gui/pdfview/documentset.h"
 #include "gui/pdfview/navigationpane.h"
 #include "gui/pdfview/pagearea.h"
 #include "gui/pdfview/pagecontent.h"
 #include "gui/pdfview/pageprinter.h"
-#include "gui/pdfview/searchmatches.h"
 #include "gui/pdfview/toolbarfields.h"
 #include "gui/pdfview/zoombox.h"
-#include "search/booksearch.h"
+#include "pdf/opening.h"
+#include "search/documentsearch.h"
+#include "search/searchmatches.h"
+#include "services/dialogs.h"
 #include "widgets/artwork.h"
 
 #include <QAction>
@@ -27,20 +25,17 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include <poppler-qt6.h>
-
 namespace
 {
-const double Levels[] = {0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 3.0, 4.0};
 // One for each core of the machines we run on.
 const int SearchWorkers = 2;
 } // namespace
 
 PdfView::PdfView(QWidget *parent) : QWidget(parent)
 {
-    // Poppler reports every flaw of a damaged file on the console; the view says itself what
+    // The engine reports every flaw of a damaged file on the console; the view says itself what
     // matters to the reader.
-    BookSearch::silencePoppler();
+    Pdf::silenceMessages();
     // The view lies over the side panel while the panel is hidden: nothing of it may show
     // through the toolbar.
     setAutoFillBackground(true);
@@ -52,22 +47,9 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
     m_navigation->setObjectName(QStringLiteral("navigation"));
     m_navigation->setFixedWidth(220);
     m_navigation->hide();
-    connect(m_navigation, &NavigationPane::placeChosen, m_pages, &PageArea::jumpTo);
-    m_search = new DocumentSearch(this);
+    m_search = new DocumentSearch(SearchWorkers, this);
     connect(m_search, &DocumentSearch::found, this, &PdfView::takeMatches);
     connect(m_search, &DocumentSearch::finished, this, &PdfView::showMatchCount);
-    m_bookFind = new BookFind(this);
-    BookResults *results = m_navigation->results();
-    connect(m_bookFind, &BookFind::found, this,
-            [this, results](const QList<BookSearch::Match> &matches, int chaptersDone) {
-                results->add(matches, chaptersDone);
-                showMatchCount();
-            });
-    connect(m_bookFind, &BookFind::skipped, results, &BookResults::addSkipped);
-    connect(m_bookFind, &BookFind::finished, results, &BookResults::finish);
-    connect(m_bookFind, &BookFind::bookUnreadable, results, &BookResults::stopForChangedBook);
-    connect(results, &BookResults::stopRequested, this, &PdfView::stopBookSearch);
-    connect(results, &BookResults::chosen, this, &PdfView::showBookResult);
     createToolbar();
 
     auto *layout = new QVBoxLayout(this);
@@ -81,15 +63,17 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
     below->addWidget(m_pages, 1);
     layout->addLayout(below, 1);
 
+    const auto askForPlace = [this](int page, double top) { emit placeRequested(page + 1, top); };
+    connect(m_navigation, &NavigationPane::placeChosen, this, askForPlace);
+    connect(m_pages, &PageArea::pageLinkFollowed, this, askForPlace);
     connect(m_pages, &PageArea::currentPageChanged, this, &PdfView::showPageNumber);
+    connect(m_pages, &PageArea::moved, this, &PdfView::reportPlace);
     connect(m_pages, &PageArea::zoomChanged, this, &PdfView::showZoom);
     connect(m_pages, &PageArea::webLinkActivated, this, &PdfView::openWebAddress);
     addShortcut(QKeySequence::ZoomIn, &PdfView::zoomIn);
     addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal), &PdfView::zoomIn);
     addShortcut(QKeySequence::ZoomOut, &PdfView::zoomOut);
     addShortcut(QKeySequence(Qt::CTRL | Qt::Key_0), &PdfView::fitWidth);
-    addShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), &PdfView::goBack);
-    addShortcut(QKeySequence(Qt::ALT | Qt::Key_Right), &PdfView::goForward);
     addShortcut(QKeySequence::Find, &PdfView::focusFindField);
     addShortcut(QKeySequence::Print, &PdfView::print);
     addShortcut(QKeySequence(Qt::Key_F3), &PdfView::findNext);
@@ -141,7 +125,6 @@ void PdfView::createToolbar()
     m_scope = new QComboBox(m_toolbar);
     m_scope->setObjectName(QStringLiteral("findScope"));
     m_scope->setToolTip(QStringLiteral("查找范围"));
-    m_scope->addItems({QStringLiteral("本章"), QStringLiteral("全书")});
     m_scopeAction = m_toolbar->addWidget(m_scope);
     m_scopeAction->setVisible(false);
     m_findField = new FindField(m_toolbar);
@@ -185,30 +168,41 @@ void PdfView::addShortcut(const QKeySequence &keys, void (PdfView::*command)())
     addAction(action);
 }
 
-// Each thread that reads the file has a document of its own, all opened here.
+// A locked file is asked its password once; a wrong or cancelled one opens nothing.
 bool PdfView::LoadFile(const QString &path)
 {
-    std::optional<DocumentSet> documents =
-        DocumentSet::open(path, SearchWorkers, [this, &path](QString &password) {
-            return m_dialogs && m_dialogs->askPassword(this, path, password);
-        });
+    std::unique_ptr<Pdf::Document> document = Pdf::openFile(path);
+    if (document && document->isLocked()) {
+        QString password;
+        if (!m_dialogs || !m_dialogs->askPassword(this, path, password) ||
+            !document->unlock(password))
+            document.reset();
+    }
+    return showDocument(std::move(document));
+}
+
+// The drawing, the thumbnails and the searching each make a document of their own on their own
+// thread; this one serves the window's thread.
+bool PdfView::showDocument(std::unique_ptr<Pdf::Document> document)
+{
+    if (document && (document->isLocked() || document->pageCount() < 1))
+        document.reset();
     m_searched.clear();
     m_matches->clear(0, 0);
     showMatchCount();
-    if (!documents) {
-        m_search->setDocuments({});
+    if (!document) {
+        m_search->setDocument({}, 0);
         m_pages->clearDocument(QStringLiteral("无法显示此文件"));
         m_navigation->clear();
         offerNavigation();
         m_content.reset();
         return false;
     }
-    m_search->setDocuments(std::move(documents->searching));
-    const std::unique_ptr<Poppler::Page> first = documents->reading->page(0);
-    m_pages->startDocument(std::move(documents->drawing), first ? first->pageSizeF() : QSizeF());
-    auto content = std::make_unique<PageContent>(std::move(documents->reading));
-    m_navigation->setDocument(content->document(), std::move(documents->thumbnails),
-                              content->pageSizes());
+    const Pdf::Document::Opener opener = document->opener();
+    m_search->setDocument(opener, document->pageCount());
+    m_pages->startDocument(opener, document->pageSize(0));
+    auto content = std::make_unique<PageContent>(std::move(document));
+    m_navigation->setDocument(content->document().outline(), opener, content->pageSizes());
     offerNavigation();
     m_pages->setContent(content.get());
     m_content = std::move(content);
@@ -228,25 +222,54 @@ void PdfView::print()
         m_dialogs->showMessage(this, QStringLiteral("无法打印！"));
 }
 
-void PdfView::setBook(const QString &path, const BookContents &contents)
+void PdfView::setScopeNames(const QString &own, const QString &outer)
 {
-    stopBookSearch();
-    m_bookSearched.clear();
-    m_navigation->results()->clear();
-    m_bookPath = contents.lines.isEmpty() ? QString() : path;
-    m_book = contents;
+    m_scope->clear();
+    m_scope->addItems({own, outer});
+}
+
+// Each offer starts from the document's own scope.
+void PdfView::offerOuterScope(bool offered)
+{
     m_scope->setCurrentIndex(0);
-    m_scopeAction->setVisible(!m_bookPath.isEmpty());
-    m_navigation->setResultsTabShown(!m_bookPath.isEmpty());
-    offerNavigation();
+    m_outerCount.clear();
+    m_scopeAction->setVisible(offered);
     showMatchCount();
 }
 
-// The pane is offered for the document's outline, and for the results of a book's search,
-// which stay while one chapter after another is shown.
+bool PdfView::isOuterScope() const
+{
+    return m_scopeAction->isVisible() && m_scope->currentIndex() == 1;
+}
+
+void PdfView::showOuterMatchCount(const QString &count)
+{
+    m_outerCount = count;
+    showMatchCount();
+}
+
+void PdfView::addNavigationPage(QWidget *page, const QString &title)
+{
+    m_navigation->setTabVisible(m_navigation->addTab(page, title), false);
+}
+
+void PdfView::setNavigationPageShown(QWidget *page, bool shown)
+{
+    m_navigation->setTabVisible(m_navigation->indexOf(page), shown);
+    offerNavigation();
+}
+
+void PdfView::openNavigationPage(QWidget *page)
+{
+    showNavigationPane(true);
+    m_navigation->setCurrentWidget(page);
+}
+
+// The pane is offered for the document's outline, and for the window's pages, which stay while
+// one document after another is shown.
 void PdfView::offerNavigation()
 {
-    const bool offered = m_navigation->hasOutline() || !m_bookPath.isEmpty();
+    const bool offered = m_navigation->hasOutline() || m_navigation->hasPageShown();
     m_navigationButton->setEnabled(offered);
     if (!offered)
         showNavigationPane(false);
@@ -267,9 +290,21 @@ void PdfView::setCurrentPage(int page)
     m_pages->goToPage(page - 1);
 }
 
+void PdfView::showPlace(int page, double top, const FoundText &match)
+{
+    if (!match.text.isEmpty())
+        return showMatch(page, match);
+    m_pages->showPlace(page - 1, top);
+}
+
 int PdfView::currentPage() const
 {
     return m_pages->currentPage() + 1;
+}
+
+double PdfView::topOfCurrentPage() const
+{
+    return m_pages->topOfCurrentPage();
 }
 
 int PdfView::pageCount() const
@@ -309,6 +344,11 @@ void PdfView::applyGeometry()
     setGeometry(Twips::toPixelRect(m_left, m_top, qMax(m_width, 0), qMax(m_height, 0)));
 }
 
+void PdfView::reportPlace()
+{
+    emit placeShown(currentPage(), topOfCurrentPage());
+}
+
 void PdfView::showPageNumber()
 {
     const int count = pageCount();
@@ -339,18 +379,12 @@ void PdfView::goToNextPage()
 // The next level of the zoom box above or below the zoom shown.
 void PdfView::zoomIn()
 {
-    for (const double level : Levels) {
-        if (level > m_pages->zoom() + 1e-6)
-            return zoomTo(level);
-    }
+    zoomTo(PageLayout::nextZoomLevel(m_pages->zoom(), 1));
 }
 
 void PdfView::zoomOut()
 {
-    for (auto it = std::rbegin(Levels); it != std::rend(Levels); ++it) {
-        if (*it < m_pages->zoom() - 1e-6)
-            return zoomTo(*it);
-    }
+    zoomTo(PageLayout::nextZoomLevel(m_pages->zoom(), -1));
 }
 
 void PdfView::zoomTo(double zoom)
@@ -381,16 +415,6 @@ void PdfView::rotateRight()
     m_pages->rotateBy(1);
 }
 
-void PdfView::goBack()
-{
-    m_pages->goBack();
-}
-
-void PdfView::goForward()
-{
-    m_pages->goForward();
-}
-
 void PdfView::showNavigationPane(bool show)
 {
     m_navigationButton->setChecked(show);
@@ -406,15 +430,15 @@ void PdfView::focusFindField()
 
 void PdfView::findNext()
 {
-    if (isBookScope())
-        return moveToBookResult(1);
+    if (isOuterScope())
+        return emit outerFindRequested(m_findField->text(), 1);
     moveToMatch(&SearchMatches::next);
 }
 
 void PdfView::findPrevious()
 {
-    if (isBookScope())
-        return moveToBookResult(-1);
+    if (isOuterScope())
+        return emit outerFindRequested(m_findField->text(), -1);
     moveToMatch(&SearchMatches::previous);
 }
 
@@ -448,54 +472,20 @@ void PdfView::takeMatches(int page, const QList<QRectF> &areas)
     m_pages->viewport()->update();
 }
 
-bool PdfView::isBookScope() const
+// The page's own find gives the places of the text; the match says which of them it is. A find
+// of the document's own under way ends: its matches are no longer those shown.
+void PdfView::showMatch(int page, const FoundText &match)
 {
-    return !m_bookPath.isEmpty() && m_scope->currentIndex() == 1;
-}
-
-// A text not searched in the book yet starts the search; the same text opens another result.
-void PdfView::moveToBookResult(int by)
-{
-    if (m_findField->text() != m_bookSearched)
-        return startBookSearch();
-    m_navigation->results()->step(by);
-}
-
-void PdfView::startBookSearch()
-{
-    m_bookSearched = m_findField->text();
-    if (m_bookSearched.isEmpty())
+    if (!m_content || page < 1 || page > pageCount())
         return;
-    m_navigation->results()->begin(m_bookSearched, int(m_book.lines.size()));
-    m_bookFind->start(m_bookPath, m_book, m_bookSearched);
-    showNavigationPane(true);
-    m_navigation->showResultsTab();
-    showMatchCount();
-}
-
-void PdfView::stopBookSearch()
-{
-    if (!m_bookFind->isRunning())
-        return;
-    m_bookFind->stop();
-    m_navigation->results()->stop();
-}
-
-// The page's own find gives the places of the matches; the result says which of them it is.
-void PdfView::showBookResult(const BookSearch::Match &match)
-{
-    emit chapterChosen(match.chapter);
-    const std::unique_ptr<Poppler::Page> page =
-        m_content ? m_content->document().page(match.page) : nullptr;
-    if (!page)
-        return;
-    const QList<QRectF> areas = DocumentSearch::matchesOn(*page, m_bookSearched);
+    const QList<QRectF> areas = m_content->document().find(page - 1, match.text);
+    m_search->stop();
     m_searched.clear();
-    m_matches->clear(match.page, pageCount());
-    m_matches->add(match.page, areas);
+    m_matches->clear(page - 1, pageCount());
+    m_matches->add(page - 1, areas);
     for (int i = 0; i < qMin(match.onPage, int(areas.size()) - 1); ++i)
         m_matches->next();
-    setCurrentPage(match.page + 1);
+    setCurrentPage(page);
     m_pages->showCurrentMatch();
     m_pages->viewport()->update();
     showMatchCount();
@@ -503,14 +493,8 @@ void PdfView::showBookResult(const BookSearch::Match &match)
 
 void PdfView::showMatchCount()
 {
-    if (isBookScope()) {
-        const BookResults *results = m_navigation->results();
-        m_matchCount->setText(m_bookSearched.isEmpty() ? QString()
-                                                       : QStringLiteral("%1 / %2")
-                                                             .arg(results->chosenNumber())
-                                                             .arg(results->matchCount()));
-        return;
-    }
+    if (isOuterScope())
+        return m_matchCount->setText(m_outerCount);
     m_matchCount->setText(
         m_searched.isEmpty()
             ? QString()

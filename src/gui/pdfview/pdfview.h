@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "core/book/bookreader.h"
+#include "core/document/readingplace.h"
+#include "pdf/document.h"
 
-#include <QRectF>
 #include <QWidget>
 
 #include <memory>
 
-class BookFind;
 class Dialogs;
 class DocumentSearch;
 class FindField;
@@ -24,23 +23,20 @@ class QLineEdit;
 class QToolBar;
 class ZoomBox;
 
-namespace BookSearch
-{
-struct Match;
-}
-
-// The reader window's PDF view, drawn with poppler: pages scroll continuously below a toolbar
-// whose first control is the page box (a QLineEdit showing the current page, one-based, with
-// "/ N" beside it), then previous and next page, zoom, rotation, the navigation pane (the
-// document's outline and thumbnails, left of the pages) and find. While a book is shown chapter
-// by chapter, find offers a second scope beside "本章" (the chapter shown): "全书", the whole
-// book, searched on a thread of its own with its results in the navigation pane. Links in the pages
-// are followed, text can be selected and copied, and pages printed; a locked file asks its
-// password. It offers the operations the reader window performs on its view, and its place in the
-// window in twips, each value read back exactly as written.
+// The reader window's PDF view: pages scroll continuously below a toolbar whose first control is
+// the page box (a QLineEdit showing the current page, one-based, with "/ N" beside it), then
+// previous and next page, zoom, rotation, the navigation pane (the document's outline and
+// thumbnails, left of the pages) and find. Text can be selected and copied, pages printed, and a
+// locked file asks its password. It offers the operations the reader window performs on its view,
+// and its place in the window in twips, each value read back exactly as written.
 //
-// LoadFile opens everything the view needs of the file before it returns, so the file may be
-// deleted as soon as it has. Every load reads the file afresh.
+// The view shows places it is given and reports the place it shows; a link, an outline entry or
+// a thumbnail only asks for its place (placeRequested), and the window decides. Find searches
+// the document shown; the window may offer a second scope beside it, whose finding is the
+// window's own.
+//
+// LoadFile opens its file once and reads everything from that open file, so the file may be
+// deleted as soon as LoadFile has returned. Every load reads the file afresh.
 class PdfView : public QWidget
 {
     Q_OBJECT
@@ -53,10 +49,16 @@ public:
     // view without a document, and the view says so in its own area; no message box. True when
     // the file could be displayed.
     virtual bool LoadFile(const QString &path);
+    // The same for a document already open; nullptr for none.
+    bool showDocument(std::unique_ptr<Pdf::Document> document);
     void setShowToolbar(bool show);
     // Shows page `page`, counted from 1 as the page box counts. A number outside the document
     // is ignored.
     void setCurrentPage(int page);
+    // Shows page `page` (from 1) with the fraction `top` of its height above the view's top
+    // edge (below 0: the page's top); when `match` names a text, its place on that page is the
+    // current match. A page outside the document is ignored.
+    void showPlace(int page, double top, const FoundText &match = FoundText());
 
     // The place in the parent, in twips.
     void setTwipsGeometry(int left, int top, int width, int height);
@@ -77,20 +79,36 @@ public:
     }
     void print();
 
-    // The book whose chapters the view shows, which "全书" searches; an empty path, or a book
-    // without chapters, for none. A new book ends the search of the one before and clears its
-    // results, and find goes back to "本章".
-    void setBook(const QString &path, const BookContents &contents);
+    // The scope box beside the find field: the document's own scope and the window's, named by
+    // the window. While it is offered and the window's is chosen, Enter, F3 and Shift+F3 ask the
+    // window (outerFindRequested), and the match count shows what the window last gave. Each
+    // offer or withdrawal goes back to the document's own scope.
+    void setScopeNames(const QString &own, const QString &outer);
+    void offerOuterScope(bool offered);
+    bool isOuterScope() const;
+    void showOuterMatchCount(const QString &count);
+    // Pages of the window's in the navigation pane, after the outline and the thumbnails;
+    // hidden until shown.
+    void addNavigationPage(QWidget *page, const QString &title);
+    void setNavigationPageShown(QWidget *page, bool shown);
+    // Opens the pane at `page`.
+    void openNavigationPage(QWidget *page);
 
     // The page the page box shows, counted from 1; 0 without a document.
     int currentPage() const;
     int pageCount() const;
+    // How far down the current page the view's top edge is, as showPlace takes it.
+    double topOfCurrentPage() const;
     bool isToolbarShown() const;
 
 signals:
-    // A result of the whole book's search was chosen: the window is to show that chapter as a
-    // chapter click does, then the view goes to the match and highlights it.
-    void chapterChosen(int chapter);
+    // A link, an outline entry or a thumbnail chose `page` (from 1) and `top`, as showPlace
+    // takes them.
+    void placeRequested(int page, double top);
+    // The view now shows `page` (from 1; 0 without a document) with its top `top` down it.
+    void placeShown(int page, double top);
+    // Enter (`direction` 1), F3 (1) or Shift+F3 (-1) for `text` in the window's scope.
+    void outerFindRequested(const QString &text, int direction);
 
 private:
     void createToolbar();
@@ -99,6 +117,7 @@ private:
     void addShortcut(const QKeySequence &keys, void (PdfView::*command)());
     void applyGeometry();
     void showPageNumber();
+    void reportPlace();
     void goToTypedPage();
     void goToPreviousPage();
     void goToNextPage();
@@ -109,8 +128,6 @@ private:
     void zoomTo(double zoom);
     void rotateLeft();
     void rotateRight();
-    void goBack();
-    void goForward();
     void showNavigationPane(bool show);
     void focusFindField();
     void findNext();
@@ -118,12 +135,8 @@ private:
     void moveToMatch(void (SearchMatches::*move)());
     void startSearch();
     void takeMatches(int page, const QList<QRectF> &areas);
+    void showMatch(int page, const FoundText &match);
     void showMatchCount();
-    bool isBookScope() const;
-    void moveToBookResult(int by);
-    void startBookSearch();
-    void stopBookSearch();
-    void showBookResult(const BookSearch::Match &match);
     void offerNavigation();
     void showZoom();
     void openWebAddress(const QString &address);
@@ -138,11 +151,8 @@ private:
     QLabel *m_matchCount = nullptr;
     DocumentSearch *m_search = nullptr;
     std::unique_ptr<SearchMatches> m_matches;
-    QString m_searched; // the text the matches are of
-    BookFind *m_bookFind = nullptr;
-    QString m_bookPath;
-    BookContents m_book;
-    QString m_bookSearched; // the text the book's results are of
+    QString m_searched;   // the text the matches are of
+    QString m_outerCount; // the window's count for its scope
     PageArea *m_pages = nullptr;
     NavigationPane *m_navigation = nullptr;
     QAction *m_navigationButton = nullptr;

@@ -3,7 +3,7 @@
 
 #include "gui/pdfview/pdfview.h"
 
-PdfView *PopplerViewFactory::createView(QWidget *parent)
+PdfView *StandardViewFactory::createView(QWidget *parent)
 {
     return new PdfView(parent);
 }

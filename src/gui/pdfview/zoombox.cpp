@@ -6,7 +6,6 @@
 
 namespace
 {
-const int Levels[] = {50, 75, 100, 125, 150, 200, 300, 400};
 const int FitWidth = -1;
 const int FitPage = -2;
 } // namespace
@@ -16,8 +15,10 @@ ZoomBox::ZoomBox(QWidget *parent) : QComboBox(parent)
     setEditable(true);
     setLineEdit(new ZoomEntry(this));
     setInsertPolicy(QComboBox::NoInsert);
-    for (const int level : Levels)
-        addItem(QStringLiteral("%1%").arg(level), level);
+    for (const double level : PageLayout::ZoomLevels) {
+        const int percent = qRound(level * 100);
+        addItem(QStringLiteral("%1%").arg(percent), percent);
+    }
     addItem(QStringLiteral("适合宽度"), FitWidth);
     addItem(QStringLiteral("适合页面"), FitPage);
     setMinimumContentsLength(6);

@@ -8,10 +8,12 @@
 #include "core/links/weblinks.h"
 #include "core/links/webopener.h"
 #include "gui/pdfview/pdfview.h"
+#include "gui/reader/wholebookfind.h"
 #include "widgets/artwork.h"
 #include "widgets/clicklabel.h"
 #include "widgets/controls.h"
 #include "widgets/fittedcaption.h"
+#include "widgets/homepagelink.h"
 #include "widgets/lineselection.h"
 #include "widgets/listfitting.h"
 #include "widgets/sidelist.h"
@@ -91,6 +93,7 @@ Form1::Form1(const AppServices &services, DocumentSession &session, PdfView *vie
     createControls(view);
     createMenus();
     createFullScreenKeys();
+    createHistoryKeys();
     connectSignals();
     connectSession();
     resize(DesignClientSize + QSize(0, menuBar()->sizeHint().height()));
@@ -115,6 +118,7 @@ void Form1::createControls(PdfView *view)
     PDF1->setTwipsGeometry(ReaderLayout::ShownViewLeft, ReaderLayout::ViewTop, 10455, 9015);
     PDF1->raise();
     PDF1->show();
+    m_bookFind = new WholeBookFind(*PDF1, m_session, this);
     createStartPanel();
 
     m_client->installEventFilter(this);
@@ -240,11 +244,7 @@ void Form1::createLinkColumn()
 
     Label19 = caption(Picture8, "Label19", "作者主页：", QRect(360, 5340, 1080, 180));
     setTextColor(Label19, QColor(31, 58, 95));
-    Label20 = linkLabel(Picture8, "Label20", QRect(360, 5640, 0, 180));
-    QFont arial(QStringLiteral("Arial"));
-    arial.setPointSize(9);
-    Label20->setFont(arial);
-    setTextColor(Label20, QColor(0, 0, 128));
+    Label20 = HomePageLink::make(Picture8, QRect(360, 5640, 0, 180));
 }
 
 void Form1::createMenus()
@@ -280,6 +280,20 @@ void Form1::createFullScreenKeys()
     addAction(m_leaveFullScreen);
 }
 
+// Alt+Left and Alt+Right walk the places jumped from and to, across chapters.
+void Form1::createHistoryKeys()
+{
+    const QList<std::pair<QKeySequence, void (DocumentSession::*)()>> keys{
+        {QKeySequence(Qt::ALT | Qt::Key_Left), &DocumentSession::goBack},
+        {QKeySequence(Qt::ALT | Qt::Key_Right), &DocumentSession::goForward}};
+    for (const auto &[sequence, walk] : keys) {
+        auto *action = new QAction(this);
+        action->setShortcut(sequence);
+        connect(action, &QAction::triggered, &m_session, walk);
+        addAction(action);
+    }
+}
+
 void Form1::toggleFullScreen()
 {
     const bool leaving = windowState() & Qt::WindowFullScreen;
@@ -308,7 +322,6 @@ void Form1::connectSignals()
     connect(Label8, &ClickLabel::pressed, this, &Form1::PressOrganiseButton);
     connect(Label8, &ClickLabel::released, this, &Form1::OrganiseBookmarks);
     connect(new LineSelection(List1), &LineSelection::lineChosen, this, &Form1::ShowChapter);
-    connect(PDF1, &PdfView::chapterChosen, this, &Form1::ShowFoundChapter);
     connect(new LineSelection(List4), &LineSelection::lineChosen, this, &Form1::GoToBookmark);
     connect(访问作者主页, &QAction::triggered, this, [this] { openPage(NumberTexts::homePage()); });
     connect(在线帮助, &QAction::triggered, this, [this] { openPage(NumberTexts::helpPage()); });
@@ -323,6 +336,14 @@ void Form1::connectSession()
     connect(&m_session, &DocumentSession::contentsChanged, this, &Form1::showContents);
     connect(&m_session, &DocumentSession::chapterFileReady, this, &Form1::showChapterFile,
             Qt::DirectConnection);
+    connect(&m_session, &DocumentSession::chapterShown, this, &Form1::selectChapter);
+    connect(&m_session, &DocumentSession::placeChanged, this, &Form1::showPlace);
+    connect(PDF1, &PdfView::placeRequested, this, [this](int page, double top) {
+        m_session.goTo(ReadingPlace{m_session.chapter(), page, top});
+    });
+    connect(PDF1, &PdfView::placeShown, this, [this](int page, double top) {
+        m_session.notePlaceShown(page, top, PDF1->pageCount());
+    });
     connect(&m_session, &DocumentSession::bookmarksChanged, this, &Form1::showBookmarks);
     connect(&m_session, &DocumentSession::bookmarksReloaded, this, &Form1::showReloadedBookmarks);
     connect(&m_session, &DocumentSession::bookmarkAdded, this, &Form1::showAddedBookmark);
@@ -334,8 +355,7 @@ void Form1::Form_Load(const QString &commandLine)
     List4->setRowHeight(16);
     setWindowState(windowState() | Qt::WindowMaximized);
     PDF1->setShowToolbar(true);
-    Label20->setText(Module1::DecodeNumberText(NumberTexts::homePageText()));
-    Label20->adjustSize();
+    HomePageLink::showAddress(Label20);
     if (!commandLine.isEmpty())
         m_session.open(commandLine);
     FitListWidths();

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "app/appservices.h"
 #include "core/bookmarks/bookmarkfile.h"
+#include "core/document/readingplace.h"
+#include "services/appservices.h"
 
 #include <QMainWindow>
 #include <QRect>
@@ -18,6 +19,7 @@ class QLineEdit;
 class QListWidget;
 class QMenu;
 class SideList;
+class WholeBookFind;
 
 // The reader window: the menu bar; below it the side panel on the left (tab header, contents and
 // bookmark lists, two bookmark buttons, close button) and the PDF view on the right, covered by
@@ -66,11 +68,8 @@ public:
     // Shows chapter `row` of the open book and lists that chapter's bookmarks. A chapter that
     // cannot be read leaves the view empty; a row that is no chapter changes nothing.
     void ShowChapter(int row);
-    // Shows the chapter of a result of the book's search, selected in List1, as a chapter
-    // click does; the chapter shown already stays as it is.
-    void ShowFoundChapter(int row);
-    // Moves the view to the page of bookmark `row`. A page text that is no number in the
-    // 16-bit signed range is ignored.
+    // Moves the view to the page of bookmark `row`, a step of the history. A page text that is
+    // no number in the 16-bit signed range is ignored.
     void GoToBookmark(int row);
 
     // The two bookmark buttons. Pressing gives the pressed look; releasing, anywhere and with
@@ -107,6 +106,7 @@ private:
     void createHiddenControls();
     void createMenus();
     void createFullScreenKeys();
+    void createHistoryKeys();
     void toggleFullScreen();
     void connectSignals();
     void connectSession();
@@ -124,6 +124,8 @@ private:
     void showPdf(const QString &path);
     void showContents();
     void showChapterFile(const QString &path);
+    void selectChapter(int row);
+    void showPlace(const ReadingPlace &place, const FoundText &match);
     void showBookmarks();
     void showReloadedBookmarks();
     void showAddedBookmark(const Module1::BookmarkEntry &entry);
@@ -209,6 +211,7 @@ private:
 
     AppServices m_services;
     DocumentSession &m_session;
+    WholeBookFind *m_bookFind = nullptr;
     QWidget *m_client = nullptr;
     QFrame *m_pressedBorder = nullptr; // around the bookmark button held down
     // The start panel's place in twips, as the layout wrote it.

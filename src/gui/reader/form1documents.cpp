@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/reader/form1.h"
 
-#include "app/dialogs.h"
 #include "core/document/documentsession.h"
 #include "gui/pdfview/pdfview.h"
+#include "services/dialogs.h"
 #include "widgets/listfitting.h"
 #include "widgets/sidelist.h"
 
@@ -77,7 +77,6 @@ void Form1::SetDocumentPath(const QString &path)
 void Form1::showPdf(const QString &path)
 {
     Picture7->hide();
-    PDF1->setBook(QString(), BookContents());
     PDF1->LoadFile(path);
     setSidePanelLook(SidePanelLook::Single);
 }
@@ -86,7 +85,6 @@ void Form1::showPdf(const QString &path)
 void Form1::showContents()
 {
     setSidePanelLook(SidePanelLook::Contents);
-    PDF1->setBook(m_session.documentPath(), m_session.contents());
     const QSignalBlocker nameBlocker(List1);
     const QSignalBlocker lineBlocker(List2);
     List1->clear();
@@ -100,6 +98,19 @@ void Form1::showContents()
 void Form1::showChapterFile(const QString &path)
 {
     PDF1->LoadFile(path);
+}
+
+// A chapter shown by a jump is selected as a click would select it; the start panel goes.
+void Form1::selectChapter(int row)
+{
+    Picture7->hide();
+    const QSignalBlocker blocker(List1);
+    List1->setCurrentRow(row);
+}
+
+void Form1::showPlace(const ReadingPlace &place, const FoundText &match)
+{
+    PDF1->showPlace(place.page, place.top, match);
 }
 
 // Item i of List3 is the entry of the name in item i of List4.

@@ -2,13 +2,11 @@
 #include "gui/reader/form1.h"
 
 #include "core/document/documentsession.h"
-#include "gui/pdfview/pdfview.h"
 #include "widgets/fittedcaption.h"
 #include "widgets/listfitting.h"
 #include "widgets/sidelist.h"
 
 #include <QLineEdit>
-#include <QSignalBlocker>
 
 // Every look the side panel takes is set here, so the header picture, the tab captions and the
 // lists always agree.
@@ -44,16 +42,6 @@ void Form1::ShowChapter(int row)
     m_session.chooseChapter(row);
 }
 
-void Form1::ShowFoundChapter(int row)
-{
-    {
-        const QSignalBlocker blocker(List1);
-        List1->setCurrentRow(row);
-    }
-    if (row != m_session.chapter() || PDF1->pageCount() == 0)
-        ShowChapter(row);
-}
-
 void Form1::GoToBookmark(int row)
 {
     const QListWidgetItem *entry = List3->item(row);
@@ -62,5 +50,5 @@ void Form1::GoToBookmark(int row)
     bool isNumber = false;
     const short page = Module1::BookmarkPageText(entry->text()).toShort(&isNumber);
     if (isNumber)
-        PDF1->setCurrentPage(page);
+        m_session.goTo(ReadingPlace{m_session.chapter(), page, -1});
 }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "gui/pdfview/bookresults.h"
+#include "gui/reader/bookresults.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QHBoxLayout>

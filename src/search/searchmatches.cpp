@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "gui/pdfview/searchmatches.h"
+#include "search/searchmatches.h"
 
 void SearchMatches::clear(int firstPage, int pageCount)
 {

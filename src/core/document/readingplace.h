@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include <QString>
+
+// A place being read: in a book the chapter (its row in the contents, -1 for none), the page
+// counted from 1 as the page box counts (0 for none), and how far down that page the view's top
+// edge is, as a fraction of the page's height; below 0 for the page's top.
+struct ReadingPlace {
+    int chapter = -1;
+    int page = 0;
+    double top = -1;
+
+    bool operator==(const ReadingPlace &other) const
+    {
+        return chapter == other.chapter && page == other.page && top == other.top;
+    }
+};
+
+// A text found on a page, to be shown as the current match there: the `onPage`-th place of
+// `text` on it, counted from 0.
+struct FoundText {
+    QString text;
+    int onPage = -1;
+};

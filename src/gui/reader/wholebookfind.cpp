@@ -1,0 +1,96 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "gui/reader/wholebookfind.h"
+
+#include "core/document/documentsession.h"
+#include "gui/pdfview/pdfview.h"
+#include "gui/reader/bookresults.h"
+#include "search/bookfind.h"
+
+WholeBookFind::WholeBookFind(PdfView &view, DocumentSession &session, QObject *parent)
+    : QObject(parent), m_view(view), m_session(session)
+{
+    m_find = new BookFind(this);
+    m_results = new BookResults;
+    m_results->setObjectName(QStringLiteral("bookResults"));
+    m_view.addNavigationPage(m_results, QStringLiteral("搜索"));
+    m_view.setScopeNames(QStringLiteral("本章"), QStringLiteral("全书"));
+
+    connect(&m_session, &DocumentSession::contentsChanged, this, &WholeBookFind::takeBook);
+    connect(&m_session, &DocumentSession::pdfOpened, this, &WholeBookFind::forgetBook);
+    connect(&m_view, &PdfView::outerFindRequested, this, &WholeBookFind::findInBook);
+    connect(m_find, &BookFind::found, this,
+            [this](const QList<BookSearch::Match> &matches, int chaptersDone) {
+                m_results->add(matches, chaptersDone);
+                showCount();
+            });
+    connect(m_find, &BookFind::skipped, m_results, &BookResults::addSkipped);
+    connect(m_find, &BookFind::finished, m_results, &BookResults::finish);
+    connect(m_find, &BookFind::bookUnreadable, m_results, &BookResults::stopForChangedBook);
+    connect(m_results, &BookResults::stopRequested, this, &WholeBookFind::stop);
+    connect(m_results, &BookResults::chosen, this, &WholeBookFind::goToResult);
+}
+
+// A book whose index names no chapter has nothing to search.
+void WholeBookFind::takeBook()
+{
+    forgetBook();
+    if (m_session.contents().lines.isEmpty())
+        return;
+    m_bookPath = m_session.documentPath();
+    m_view.offerOuterScope(true);
+    m_view.setNavigationPageShown(m_results, true);
+}
+
+void WholeBookFind::forgetBook()
+{
+    stop();
+    m_searched.clear();
+    m_results->clear();
+    m_bookPath.clear();
+    m_view.offerOuterScope(false);
+    m_view.setNavigationPageShown(m_results, false);
+}
+
+// A text not searched in the book yet starts the search; the same text opens another result.
+void WholeBookFind::findInBook(const QString &text, int direction)
+{
+    if (m_bookPath.isEmpty())
+        return;
+    if (text != m_searched)
+        return start(text);
+    m_results->step(direction);
+}
+
+void WholeBookFind::start(const QString &text)
+{
+    m_searched = text;
+    if (m_searched.isEmpty())
+        return;
+    m_results->begin(m_searched, int(m_session.contents().lines.size()));
+    m_find->start(m_bookPath, m_session.contents(), m_searched);
+    m_view.openNavigationPage(m_results);
+    showCount();
+}
+
+void WholeBookFind::stop()
+{
+    if (!m_find->isRunning())
+        return;
+    m_find->stop();
+    m_results->stop();
+}
+
+void WholeBookFind::goToResult(const BookSearch::Match &match)
+{
+    m_session.goTo(ReadingPlace{match.chapter, match.page + 1, -1},
+                   FoundText{m_searched, match.onPage});
+    showCount();
+}
+
+void WholeBookFind::showCount()
+{
+    m_view.showOuterMatchCount(m_searched.isEmpty() ? QString()
+                                                    : QStringLiteral("%1 / %2")
+                                                          .arg(m_results->chosenNumber())
+                                                          .arg(m_results->matchCount()));
+}

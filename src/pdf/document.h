@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace Pdf
+{
+
+// Places on a page are in the page's own normalised coordinates: 0 to 1 from its top left
+// corner, before any rotation of a view. Pages are counted from 0.
+
+struct Link {
+    enum class Kind { Page, Web, Other };
+    QRectF area;
+    Kind kind = Kind::Other;
+    int page = -1;   // Page: inside the document
+    double top = -1; // Page: a fraction of the page's height, or below 0 for its top
+    QString url;     // Web: the address as the file gives it
+};
+
+struct Word {
+    QString text;
+    QRectF box;
+    bool spaceAfter = false;
+};
+
+struct OutlineEntry {
+    QString name;
+    int page = -1;   // -1: the entry leads out of the document, or nowhere
+    double top = -1; // as Link::top
+    bool open = false;
+    QList<OutlineEntry> children;
+};
+
+// How the edges of what is drawn are smoothed.
+enum class Smoothing { None, Shapes, ShapesAndText };
+
+// One open PDF document: what a view, a search or a printer reads of it. A document is used by
+// one thread at a time; `opener` makes further documents on the same bytes, one for each thread
+// that reads them. Nothing here fails loudly: a page that cannot be read is empty, has no size,
+// no words and no links, and draws as a null image.
+class Document
+{
+public:
+    using Opener = std::function<std::unique_ptr<Document>()>;
+
+    virtual ~Document() = default;
+
+    virtual int pageCount() const = 0;
+    // In points (1/72 inch); empty for a page that cannot be read.
+    virtual QSizeF pageSize(int page) const = 0;
+    // The page's label as the document names it ("iv", "A-3"); empty when it names none.
+    virtual QString pageLabel(int page) const = 0;
+
+    virtual void setSmoothing(Smoothing smoothing) = 0;
+    // The page at `scale` pixels per point, turned clockwise by `quarterTurns`. `part` is the
+    // rectangle to draw in pixels of the page so drawn; empty for the whole page.
+    virtual QImage draw(int page, double scale, int quarterTurns, const QRect &part) const = 0;
+
+    virtual QList<Link> links(int page) const = 0;
+    // In reading order.
+    virtual QList<Word> words(int page) const = 0;
+    // The places of `text` on the page, letter case ignored, in reading order.
+    virtual QList<QRectF> find(int page, const QString &text) const = 0;
+    // The text within `region`; the whole page's for an empty region.
+    virtual QString text(int page, const QRectF &region = QRectF()) const = 0;
+    virtual QList<OutlineEntry> outline() const = 0;
+
+    // A locked document shows nothing until unlocked; false for a wrong password.
+    virtual bool isLocked() const = 0;
+    virtual bool unlock(const QString &password) = 0;
+
+    // Makes another document on the same bytes, unlocked as this one is, or nullptr when that
+    // fails. It may be called on any thread, also while this document is in use.
+    virtual Opener opener() const = 0;
+};
+
+} // namespace Pdf

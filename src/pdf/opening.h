@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "pdf/document.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+// Where documents come from. Each gives nullptr for bytes that are no PDF, and a locked document
+// for one that needs a password (Document::unlock).
+namespace Pdf
+{
+
+// The file at `path`, opened once: the document and every document its opener makes read that
+// one open file at offsets, never its path again and never through a mapping. So the file may be
+// deleted as soon as this returns, and a file another program cuts short only reads as damaged.
+std::unique_ptr<Document> openFile(const QString &path);
+
+// The `length` bytes from `offset` (counted from 0) of the file at `path`, as a PDF of its own:
+// a chapter read straight from its book. Opened once, as openFile; a range that reaches past the
+// end of the file reads as far as the file goes.
+std::unique_ptr<Document> openRange(const QString &path, qint64 offset, qint64 length);
+
+std::unique_ptr<Document> openMemory(const QByteArray &bytes);
+
+// The engine's own messages about damaged files go nowhere: the program says itself what
+// matters. It sets a value every thread of the engine reads, so call it before any thread that
+// reads documents starts.
+void silenceMessages();
+
+} // namespace Pdf

@@ -1,0 +1,265 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The one implementation of the document interface, on poppler's Qt 6 binding. No other file of
+// the program includes poppler.
+#include "core/layout/pagelayout.h"
+#include "pdf/filerange.h"
+#include "pdf/opening.h"
+
+#include <poppler-qt6.h>
+
+#include <mutex>
+#include <optional>
+
+namespace Pdf
+{
+
+namespace
+{
+
+// Where a document's bytes are, for making it again on another thread.
+struct Bytes {
+    std::shared_ptr<const FileRange> file; // or, without a file:
+    QByteArray memory;
+};
+
+std::unique_ptr<Poppler::Document> load(const Bytes &bytes, std::unique_ptr<QIODevice> &device,
+                                        const QByteArray &password)
+{
+    if (!bytes.file)
+        return Poppler::Document::loadFromData(bytes.memory, password, password);
+    device = std::make_unique<FileRangeDevice>(bytes.file);
+    return Poppler::Document::load(device.get(), password, password);
+}
+
+QRectF normalised(const QRectF &points, const Poppler::Page &page)
+{
+    return PageLayout::toNormalised(points, page.pageSizeF());
+}
+
+class PopplerDocument : public Document
+{
+public:
+    // nullptr when the bytes are no PDF.
+    static std::unique_ptr<PopplerDocument> open(const Bytes &bytes, const QByteArray &password)
+    {
+        std::unique_ptr<PopplerDocument> made(new PopplerDocument(bytes, password));
+        made->m_document = load(bytes, made->m_device, password);
+        if (!made->m_document)
+            return nullptr;
+        return made;
+    }
+
+    int pageCount() const override { return m_document->numPages(); }
+
+    QSizeF pageSize(int page) const override
+    {
+        const std::unique_ptr<Poppler::Page> p = pageAt(page);
+        return p ? p->pageSizeF() : QSizeF();
+    }
+
+    QString pageLabel(int page) const override
+    {
+        const std::unique_ptr<Poppler::Page> p = pageAt(page);
+        return p ? p->label() : QString();
+    }
+
+    void setSmoothing(Smoothing smoothing) override
+    {
+        m_document->setRenderHint(Poppler::Document::Antialiasing, smoothing != Smoothing::None);
+        m_document->setRenderHint(Poppler::Document::TextAntialiasing,
+                                  smoothing == Smoothing::ShapesAndText);
+    }
+
+    QImage draw(int page, double scale, int quarterTurns, const QRect &part) const override
+    {
+        const std::unique_ptr<Poppler::Page> p = pageAt(page);
+        if (!p)
+            return QImage();
+        const double dpi = scale * 72.0;
+        const auto rotation = Poppler::Page::Rotation(((quarterTurns % 4) + 4) % 4);
+        if (part.isEmpty())
+            return p->renderToImage(dpi, dpi, -1, -1, -1, -1, rotation);
+        return p->renderToImage(dpi, dpi, part.x(), part.y(), part.width(), part.height(),
+                                rotation);
+    }
+
+    QList<Link> links(int page) const override
+    {
+        QList<Link> found;
+        if (const std::unique_ptr<Poppler::Page> p = pageAt(page)) {
+            for (const std::unique_ptr<Poppler::Link> &link : p->links()) {
+                Link ours = linkOf(*link);
+                ours.area = link->linkArea().normalized();
+                found.append(ours);
+            }
+        }
+        return found;
+    }
+
+    QList<Word> words(int page) const override
+    {
+        QList<Word> found;
+        if (const std::unique_ptr<Poppler::Page> p = pageAt(page)) {
+            for (const std::unique_ptr<Poppler::TextBox> &box : p->textList())
+                found.append(
+                    {box->text(), normalised(box->boundingBox(), *p), box->hasSpaceAfter()});
+        }
+        return found;
+    }
+
+    QList<QRectF> find(int page, const QString &text) const override
+    {
+        QList<QRectF> found;
+        if (const std::unique_ptr<Poppler::Page> p = pageAt(page)) {
+            for (const QRectF &area : p->search(text, Poppler::Page::IgnoreCase))
+                found << normalised(area, *p);
+        }
+        return found;
+    }
+
+    QString text(int page, const QRectF &region) const override
+    {
+        const std::unique_ptr<Poppler::Page> p = pageAt(page);
+        if (!p)
+            return QString();
+        if (region.isEmpty())
+            return p->text(QRectF());
+        const QSizeF size = p->pageSizeF();
+        return p->text(QRectF(region.x() * size.width(), region.y() * size.height(),
+                              region.width() * size.width(), region.height() * size.height()));
+    }
+
+    QList<OutlineEntry> outline() const override { return entriesOf(m_document->outline()); }
+
+    bool isLocked() const override { return m_document->isLocked(); }
+
+    // Newer files take the password as UTF-8, older ones as Latin-1.
+    bool unlock(const QString &password) override
+    {
+        for (const QByteArray &encoded : {password.toUtf8(), password.toLatin1()}) {
+            m_document->unlock(encoded, encoded);
+            if (!m_document->isLocked()) {
+                m_password = encoded;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    Opener opener() const override
+    {
+        return [bytes = m_bytes, password = m_password]() -> std::unique_ptr<Document> {
+            std::unique_ptr<PopplerDocument> made = open(bytes, password);
+            if (made && made->isLocked())
+                return nullptr;
+            return made;
+        };
+    }
+
+private:
+    PopplerDocument(Bytes bytes, QByteArray password)
+        : m_bytes(std::move(bytes)), m_password(std::move(password))
+    {
+    }
+
+    std::unique_ptr<Poppler::Page> pageAt(int page) const
+    {
+        if (page < 0 || page >= m_document->numPages())
+            return nullptr;
+        return m_document->page(page);
+    }
+
+    Link linkOf(const Poppler::Link &link) const
+    {
+        Link ours;
+        if (link.linkType() == Poppler::Link::Browse) {
+            ours.kind = Link::Kind::Web;
+            ours.url = static_cast<const Poppler::LinkBrowse &>(link).url();
+            return ours;
+        }
+        if (link.linkType() != Poppler::Link::Goto)
+            return ours;
+        const auto &go = static_cast<const Poppler::LinkGoto &>(link);
+        if (go.isExternal())
+            return ours;
+        const std::optional<Poppler::LinkDestination> destination = resolved(go.destination());
+        if (!destination)
+            return ours;
+        const int page = destination->pageNumber() - 1;
+        if (page < 0 || page >= pageCount())
+            return ours;
+        ours.kind = Link::Kind::Page;
+        ours.page = page;
+        ours.top = destination->isChangeTop() ? qBound(0.0, destination->top(), 1.0) : -1;
+        return ours;
+    }
+
+    // A named destination is looked up in the document's name tree.
+    std::optional<Poppler::LinkDestination>
+    resolved(const Poppler::LinkDestination &destination) const
+    {
+        if (destination.destinationName().isEmpty())
+            return destination;
+        const std::unique_ptr<Poppler::LinkDestination> named =
+            m_document->linkDestination(destination.destinationName());
+        if (!named)
+            return std::nullopt;
+        return *named;
+    }
+
+    static QList<OutlineEntry> entriesOf(const QVector<Poppler::OutlineItem> &items)
+    {
+        QList<OutlineEntry> entries;
+        for (const Poppler::OutlineItem &item : items) {
+            OutlineEntry entry;
+            entry.name = item.name();
+            const QSharedPointer<const Poppler::LinkDestination> destination = item.destination();
+            if (destination && item.externalFileName().isEmpty()) {
+                entry.page = destination->pageNumber() - 1;
+                entry.top = destination->isChangeTop() ? destination->top() : -1.0;
+            }
+            entry.open = item.isOpen();
+            if (item.hasChildren())
+                entry.children = entriesOf(item.children());
+            entries.append(entry);
+        }
+        return entries;
+    }
+
+    Bytes m_bytes;
+    QByteArray m_password;
+    // Read by m_document, so it goes after it.
+    std::unique_ptr<QIODevice> m_device;
+    std::unique_ptr<Poppler::Document> m_document;
+};
+
+} // namespace
+
+std::unique_ptr<Document> openFile(const QString &path)
+{
+    return openRange(path, 0, -1);
+}
+
+std::unique_ptr<Document> openRange(const QString &path, qint64 offset, qint64 length)
+{
+    std::shared_ptr<const FileRange> file = FileRange::open(path, offset, length);
+    if (!file)
+        return nullptr;
+    return PopplerDocument::open({std::move(file), QByteArray()}, QByteArray());
+}
+
+std::unique_ptr<Document> openMemory(const QByteArray &bytes)
+{
+    return PopplerDocument::open({nullptr, bytes}, QByteArray());
+}
+
+// Set once: a second setting would race with the engine's threads reading it.
+void silenceMessages()
+{
+    static std::once_flag silenced;
+    std::call_once(silenced, [] {
+        Poppler::setDebugErrorFunction([](const QString &, const QVariant &) {}, QVariant());
+    });
+}
+
+} // namespace Pdf

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "pdf/document.h"
+#include "pdf/outbox.h"
+#include "pdf/worker.h"
+
+#include <QList>
+#include <QObject>
+#include <QRectF>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+// Searches the whole of one document on worker threads, each with a document of its own made by
+// the document's opener when it first searches. Pages are searched from the one given onwards,
+// round to the one before it; letter case is ignored. Matches come back page by page while the
+// window goes on answering; a new search or a new document ends the one running, and nothing more
+// of it comes.
+class DocumentSearch : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit DocumentSearch(int workers, QObject *parent = nullptr);
+    ~DocumentSearch() override;
+
+    // The document of `pageCount` pages to search from now on; an empty opener for none.
+    void setDocument(const Pdf::Document::Opener &opener, int pageCount);
+    void start(const QString &text, int firstPage);
+    void stop();
+
+signals:
+    // The matches on `page`, in the page's normalised coordinates; only pages with matches.
+    void found(int page, const QList<QRectF> &matches);
+    // Every page was searched.
+    void finished();
+
+private:
+    // What a worker gives: the matches of a page, or that its pages are done.
+    struct Found {
+        quint64 search = 0;
+        int page = -1;
+        QList<QRectF> matches;
+        bool done = false;
+    };
+    // A worker and the document its jobs read, made by the opener when first searched; the
+    // worker goes first, so the document outlives every job.
+    struct Searcher {
+        std::unique_ptr<Pdf::Document> document;
+        Pdf::Document::Opener opener;
+        Pdf::Worker worker;
+    };
+
+    void searchPages(Searcher &searcher, quint64 generation, quint64 search, const QString &text,
+                     const QList<int> &pages);
+    void take(std::vector<Found> &items);
+
+    int m_pageCount = 0;
+    quint64 m_search = 0; // the search whose matches are wanted
+    int m_running = 0;    // workers still searching it
+    Pdf::Outbox<Found> m_outbox;
+    std::vector<std::unique_ptr<Searcher>> m_searchers;
+};

@@ -1,0 +1,201 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The PDF layer: the worker every reading thread is made of, and the engine behind the document
+// interface, read from a file, a range of a book and memory.
+#include "pdf/opening.h"
+#include "pdf/worker.h"
+#include "testfiles.h"
+#include "testpdfs.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <mutex>
+
+namespace
+{
+
+// What jobs did, from any thread.
+class Log
+{
+public:
+    void add(const QString &entry)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_entries << entry;
+    }
+    QStringList entries()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_entries;
+    }
+
+private:
+    std::mutex m_mutex;
+    QStringList m_entries;
+};
+
+bool hasInk(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 100)
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+class TestPdf : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        return TestFiles::write(path, bytes) ? path : QString();
+    }
+
+private slots:
+    void initTestCase() { Pdf::silenceMessages(); }
+
+    // Jobs run in their order. A request replaces the requests waiting but never a job posted,
+    // and is not queued while the same one is under way; a new generation drops the requests
+    // waiting, tells the job under way, and takes a request like it again. The worker's end
+    // waits for the job under way.
+    void workerRunsJobsInOrderAndDropsWhatIsNoLongerWanted()
+    {
+        Log log;
+        std::promise<void> gate;
+        std::shared_future<void> opened = gate.get_future().share();
+        std::promise<void> started;
+        auto worker = std::make_unique<Pdf::Worker>();
+        const auto job = [&log](const QString &name) { return [&log, name] { log.add(name); }; };
+        worker->replaceWaiting({{"a", [&] {
+                                     started.set_value();
+                                     opened.wait();
+                                     log.add("a");
+                                 }}});
+        started.get_future().wait();
+        worker->replaceWaiting({{"a", job("a again")}, {"b", job("b")}});
+        worker->post(job("c"));
+        worker->replaceWaiting({{"d", job("d")}});
+        gate.set_value();
+        QCOMPARE(worker->submit([] { return 42; }).get(), 42);
+        QCOMPARE(log.entries(), QStringList({"a", "c", "d"}));
+
+        const quint64 running = worker->generation();
+        std::promise<void> looping;
+        worker->replaceWaiting({{"loop", [&] {
+                                     looping.set_value();
+                                     while (worker->isCurrent(running))
+                                         QThread::yieldCurrentThread();
+                                     log.add("loop");
+                                 }}});
+        looping.get_future().wait();
+        worker->replaceWaiting({{"loop", job("loop twice")}, {"e", job("e")}});
+        worker->post(job("posted"));
+        QVERIFY(worker->startGeneration() > running);
+        worker->replaceWaiting({{"loop", job("loop again")}});
+        worker->submit([] { return 0; }).get();
+        QCOMPARE(log.entries(), QStringList({"a", "c", "d", "loop", "posted", "loop again"}));
+
+        std::atomic<bool> finished{false};
+        worker->post([&finished] {
+            QThread::msleep(50);
+            finished = true;
+        });
+        QThread::msleep(10);
+        worker.reset();
+        QVERIFY(finished);
+    }
+
+    // A document is read from its one open file: the name may go, and a file cut short while
+    // open reads as damaged, without a crash. A range of a book reads as that chapter alone; memory
+    // as a file. What the opener makes reads the same bytes.
+    void documentsFromAFileARangeAndMemory()
+    {
+        const QByteArray linked = TestPdfs::linked();
+        const QString path = write("linked.pdf", linked);
+        std::unique_ptr<Pdf::Document> fromFile = Pdf::openFile(path);
+        QVERIFY(fromFile && QFile::remove(path));
+        const std::unique_ptr<Pdf::Document> copy = fromFile->opener()();
+        QVERIFY(copy && copy->pageCount() == 3);
+        QCOMPARE(copy->text(2).simplified(), QStringLiteral("Third page gamma last words"));
+        QVERIFY(hasInk(copy->draw(0, 0.5, 1, QRect())));
+
+        const QString cut = write("cut.pdf", linked);
+        fromFile = Pdf::openFile(cut);
+        QVERIFY(fromFile && QFile::resize(cut, linked.size() / 3));
+        for (int page = 0; page < 3; ++page) {
+            fromFile->draw(page, 1.0, 0, QRect());
+            fromFile->words(page);
+        }
+        QVERIFY(!Pdf::openFile(m_dir.filePath("missing.pdf")));
+
+        const QByteArray plain = TestPdfs::onePage("plain");
+        const QString book = write("b.VELM", TestFiles::bookOf({{"一", plain}, {"二", linked}}));
+        const std::unique_ptr<Pdf::Document> chapter =
+            Pdf::openRange(book, plain.size(), linked.size());
+        QVERIFY(chapter && chapter->pageCount() == 3 && chapter->opener()()->pageCount() == 3);
+        QCOMPARE(chapter->find(1, "ALPHA").size(), 1);
+        const std::unique_ptr<Pdf::Document> fromMemory = Pdf::openMemory(plain);
+        QVERIFY(fromMemory && fromMemory->text(0).trimmed() == "plain");
+        QVERIFY(!Pdf::openMemory(TestFiles::pdfLike(300, 1)));
+    }
+
+    // Links to a page (by destination or by name) and web addresses, every other action as
+    // Other; the outline two levels deep; words and their boxes.
+    void linksOutlineAndWords()
+    {
+        const std::unique_ptr<Pdf::Document> document = Pdf::openMemory(TestPdfs::linked());
+        using Kind = Pdf::Link::Kind;
+        QStringList links;
+        for (const Pdf::Link &link : document->links(0))
+            links << QStringLiteral("%1 %2 %3 %4")
+                         .arg(int(link.kind))
+                         .arg(link.page)
+                         .arg(link.top)
+                         .arg(link.url);
+        const auto line = [](Kind kind, int page, double top, const QString &url) {
+            return QStringLiteral("%1 %2 %3 %4").arg(int(kind)).arg(page).arg(top).arg(url);
+        };
+        QCOMPARE(links, QStringList({line(Kind::Page, 2, 0.5, ""), line(Kind::Page, 1, 0, ""),
+                                     line(Kind::Web, -1, -1, "https://example.com/page"),
+                                     line(Kind::Other, -1, -1, ""), line(Kind::Other, -1, -1, ""),
+                                     line(Kind::Web, -1, -1, "file:///etc/passwd"),
+                                     line(Kind::Other, -1, -1, "")}));
+        QVERIFY(document->links(0).first().area.contains(QPointF(236 / 612.0, 125 / 792.0)));
+        const QList<Pdf::OutlineEntry> outline = document->outline();
+        QVERIFY(outline.size() == 2 && outline.at(0).children.size() == 1);
+        const Pdf::OutlineEntry &section = outline.at(0).children.at(0);
+        QVERIFY(section.name == "Section" && section.page == 1 && section.top == 0.5);
+        QVERIFY(outline.at(1).name == QStringLiteral("第二部分") && outline.at(1).page == 2);
+        const QList<Pdf::Word> words = document->words(1);
+        QVERIFY(words.size() >= 4 && words.at(0).text == "Second");
+        QVERIFY(QRectF(0, 0, 0.5, 0.2).contains(words.at(0).box));
+    }
+
+    // A locked file shows nothing until unlocked; what the opener makes after is unlocked too.
+    void lockedDocumentsUnlock()
+    {
+        const QString plain = write("plain.pdf", TestPdfs::linked());
+        const QString locked = m_dir.filePath("locked.pdf");
+        QCOMPARE(
+            QProcess::execute("qpdf", {"--encrypt", "secret", "owner", "256", "--", plain, locked}),
+            0);
+        const std::unique_ptr<Pdf::Document> document = Pdf::openFile(locked);
+        QVERIFY(document && document->isLocked() && !document->opener()());
+        QVERIFY(!document->unlock("wrong") && document->unlock("secret"));
+        const std::unique_ptr<Pdf::Document> copy = document->opener()();
+        QVERIFY(copy && !copy->isLocked() && copy->find(2, "gamma").size() == 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPdf)
+#include "tst_pdf.moc"
