@@ -1,20 +1,30 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include <QMetaObject>
 #include <QObject>
 
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <vector>
 
 namespace Pdf
 {
 
+// Wakes its owner on the owner's thread when another thread emits `wake`: a queued signal that
+// carries nothing, so nothing of ours is made on one thread and freed on another.
+class Waker : public QObject
+{
+    Q_OBJECT
+
+signals:
+    void wake();
+};
+
 // What workers give back to the object that owns them. Items are put from any thread into a
 // list guarded by a std::mutex; the first item after the owner last took them wakes the owner
-// with one queued call, which then takes every item on the owner's thread. Only the waking goes
-// through Qt's event queue, never the items.
+// with one queued signal, and the owner then takes every item on its own thread. Only the waking
+// goes through Qt's event queue, never the items.
 //
 // The owner must end the threads that put before the outbox goes (declare the workers after
 // the outbox), so no item comes after.
@@ -23,7 +33,12 @@ template <class Item> class Outbox
 public:
     using Take = std::function<void(std::vector<Item> &items)>;
 
-    Outbox(QObject *owner, Take take) : m_owner(owner), m_take(std::move(take)) {}
+    // Made on `owner`'s thread.
+    Outbox(QObject *owner, Take take) : m_take(std::move(take)), m_waker(std::make_unique<Waker>())
+    {
+        QObject::connect(
+            m_waker.get(), &Waker::wake, owner, [this] { takeAll(); }, Qt::QueuedConnection);
+    }
 
     void put(Item item)
     {
@@ -35,8 +50,7 @@ public:
             m_woken = true;
         }
         if (wake)
-            QMetaObject::invokeMethod(
-                m_owner, [this] { takeAll(); }, Qt::QueuedConnection);
+            emit m_waker->wake();
     }
 
 private:
@@ -51,8 +65,8 @@ private:
         m_take(items);
     }
 
-    QObject *m_owner;
     Take m_take;
+    std::unique_ptr<Waker> m_waker;
     std::mutex m_mutex;
     std::vector<Item> m_items;
     bool m_woken = false;
