@@ -155,45 +155,60 @@ private slots:
     }
 
     // Quoted by the desktop entry's rules, then its escapes doubled for the key's value.
+    void execValueQuoting_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("exec");
+        QTest::newRow("Chinese folder")
+            << QString("/opt/阅读器/quillmoor") << "/opt/阅读器/quillmoor %f";
+        QTest::newRow("path with blanks")
+            << QString("/opt/a b/quillmoor") << "\"/opt/a b/quillmoor\" %f";
+        QTest::newRow("dollar sign") << QString("/opt/a$b/q") << "\"/opt/a\\\\$b/q\" %f";
+        QTest::newRow("backslash") << QString("/opt/a\\b/q") << "\"/opt/a\\\\\\\\b/q\" %f";
+        QTest::newRow("double quote") << QString("/opt/a\"b/q") << "\"/opt/a\\\\\"b/q\" %f";
+        QTest::newRow("backtick") << QString("/opt/a`b/q") << "\"/opt/a\\\\`b/q\" %f";
+        QTest::newRow("percent sign") << QString("/opt/100%/q") << "/opt/100%%/q %f";
+        QTest::newRow("single quote") << QString("/opt/it's/q") << "\"/opt/it's/q\" %f";
+    }
     void execValueQuoting()
     {
-        const QList<std::pair<QString, QString>> cases{
-            {"/opt/阅读器/quillmoor", "/opt/阅读器/quillmoor %f"},
-            {"/opt/a b/quillmoor", "\"/opt/a b/quillmoor\" %f"},
-            {"/opt/a$b/q", "\"/opt/a\\\\$b/q\" %f"},
-            {"/opt/a\\b/q", "\"/opt/a\\\\\\\\b/q\" %f"},
-            {"/opt/a\"b/q", "\"/opt/a\\\\\"b/q\" %f"},
-            {"/opt/a`b/q", "\"/opt/a\\\\`b/q\" %f"},
-            {"/opt/100%/q", "/opt/100%%/q %f"},
-            {"/opt/it's/q", "\"/opt/it's/q\" %f"}};
-        for (const auto &[program, exec] : cases)
-            QCOMPARE(FileTypes::execValue(program), exec);
+        QFETCH(QString, program);
+        QFETCH(QString, exec);
+        QCOMPARE(FileTypes::execValue(program), exec);
     }
 
     // No file; another group without a line end; another reader the default; keys written twice
     // and with blanks. Applied twice, the defaults change nothing more.
-    void defaultApplicationsKeepEverythingElse()
+    void defaultApplicationsKeepEverythingElse_data()
     {
         const QByteArray ours = "application/x-velm=quillmoor.desktop\n"
                                 "application/pdf=quillmoor.desktop\n";
         const QByteArray other = "[Added Associations]\ntext/plain=gedit.desktop;";
-        const QList<std::pair<QByteArray, QByteArray>> cases{
-            {QByteArray(), "[Default Applications]\n" + ours},
-            {other, other + "\n\n[Default Applications]\n" + ours},
-            {"# mine\n[Default Applications]\ntext/html=firefox.desktop\n"
-             "application/pdf=evince.desktop\n\n[Added Associations]\n"
-             "application/pdf=evince.desktop;okular.desktop;\n",
-             "# mine\n[Default Applications]\ntext/html=firefox.desktop\n"
-             "application/pdf=quillmoor.desktop\napplication/x-velm=quillmoor.desktop\n"
-             "\n[Added Associations]\napplication/pdf=evince.desktop;okular.desktop;\n"},
-            {"[Default Applications]\napplication/pdf = a.desktop\n"
-             "application/x-velm=b.desktop\napplication/pdf=c.desktop\n",
-             "[Default Applications]\napplication/pdf=quillmoor.desktop\n"
-             "application/x-velm=quillmoor.desktop\n"}};
-        for (const auto &[before, after] : cases) {
-            QCOMPARE(FileTypes::withDefaults(before), after);
-            QCOMPARE(FileTypes::withDefaults(after), after);
-        }
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("no file") << QByteArray() << "[Default Applications]\n" + ours;
+        QTest::newRow("other group without a line end")
+            << other << other + "\n\n[Default Applications]\n" + ours;
+        QTest::newRow("another reader the default")
+            << QByteArray("# mine\n[Default Applications]\ntext/html=firefox.desktop\n"
+                          "application/pdf=evince.desktop\n\n[Added Associations]\n"
+                          "application/pdf=evince.desktop;okular.desktop;\n")
+            << QByteArray(
+                   "# mine\n[Default Applications]\ntext/html=firefox.desktop\n"
+                   "application/pdf=quillmoor.desktop\napplication/x-velm=quillmoor.desktop\n"
+                   "\n[Added Associations]\napplication/pdf=evince.desktop;okular.desktop;\n");
+        QTest::newRow("keys twice and with blanks")
+            << QByteArray("[Default Applications]\napplication/pdf = a.desktop\n"
+                          "application/x-velm=b.desktop\napplication/pdf=c.desktop\n")
+            << QByteArray("[Default Applications]\napplication/pdf=quillmoor.desktop\n"
+                          "application/x-velm=quillmoor.desktop\n");
+    }
+    void defaultApplicationsKeepEverythingElse()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        QCOMPARE(FileTypes::withDefaults(before), after);
+        QCOMPARE(FileTypes::withDefaults(after), after);
     }
 
     // What cannot be written is left, what can is written, a mimeapps.list that cannot be read is
@@ -230,22 +245,27 @@ private slots:
     }
 
     // The name column fits the longest name listed, up to half the dialog's width.
+    void fileDialogsFitTheirNameColumn_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::newRow("short name") << 12;
+        QTest::newRow("name over half the width") << 200;
+    }
     void fileDialogsFitTheirNameColumn()
     {
-        for (const int length : {12, 200}) {
-            const QString name = m_home->filePath(QString(length, QLatin1Char('n')) + ".pdf");
-            QVERIFY(TestFiles::write(name, "%PDF"));
-            QFileDialog dialog(nullptr, QString(), QFileInfo(name).path());
-            dialog.resize(800, 500);
-            QSignalSpy listed(dialog.findChild<QFileSystemModel *>(),
-                              &QFileSystemModel::directoryLoaded);
-            QtDialogs::keepNameColumnFitted(dialog);
-            QTRY_VERIFY(!listed.isEmpty());
-            auto *list = dialog.findChild<QTreeView *>("treeView");
-            const int width = list->header()->sectionSize(0);
-            QVERIFY(length > 100 ? width == 400 : width < 200 && width > 12 * 6);
-            QVERIFY(QFile::remove(name));
-        }
+        QFETCH(int, length);
+        const QString name = m_home->filePath(QString(length, QLatin1Char('n')) + ".pdf");
+        QVERIFY(TestFiles::write(name, "%PDF"));
+        QFileDialog dialog(nullptr, QString(), QFileInfo(name).path());
+        dialog.resize(800, 500);
+        QSignalSpy listed(dialog.findChild<QFileSystemModel *>(),
+                          &QFileSystemModel::directoryLoaded);
+        QtDialogs::keepNameColumnFitted(dialog);
+        QTRY_VERIFY(!listed.isEmpty());
+        auto *list = dialog.findChild<QTreeView *>("treeView");
+        const int width = list->header()->sectionSize(0);
+        QVERIFY(length > 100 ? width == 400 : width < 200 && width > 12 * 6);
+        QVERIFY(QFile::remove(name));
     }
 
     // The file dialog matches case-sensitively; the patterns take any letter case.

@@ -71,6 +71,11 @@ class TestBook : public QObject
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    using Trailer = std::tuple<qint64, qint32, bool>;
+    using DamagedLine = std::tuple<QString, QString, bool, bool>;
+    using Failure = std::tuple<QString, QString, QString, int, QString, GenerationStep, QString>;
+    const QByteArray m_book = bookOf(pdfLike(40000, 1) + pdfLike(3000, 2),
+                                     ContentsIndex::encode({{"One", 40000}, {"Two", 3000}}));
 
     // Sparse, so that nothing near `bookSize` is written; none when they cannot be made.
     QList<SourceEntry> sparseSourcesFor(qint64 bookSize) const
@@ -86,37 +91,6 @@ class TestBook : public QObject
         return {{"a", folder("in") + "/a.pdf"}, {"b", folder("in") + "/b.pdf"}};
     }
 
-    void failedGeneration(const QString &bookName, const QString &saveFolder,
-                          const QString &scratch, int goodCopies, const QString &bad,
-                          GenerationStep step, const QString &failingFile)
-    {
-        const QByteArray earlier = plantEarlierBook();
-        const auto resolved = [this](const QString &path) {
-            return path.trimmed().isEmpty() ? path : m_dir->filePath(path);
-        };
-        const SourceEntry good{QStringLiteral("good"), makeSource("good.pdf", pdfLike(300, 1))};
-        GenerationRequest request{
-            bookName,  resolved(saveFolder), QList<SourceEntry>(goodCopies, good), QString(),
-            QString(), resolved(scratch)};
-        if (bad == QLatin1String("empty"))
-            makeSource("bad.pdf", QByteArray());
-        if (bad == QLatin1String("sparse"))
-            request.sources = sparseSourcesFor(ContentsIndex::MaxBookSize + 1);
-        else if (!bad.isEmpty())
-            request.sources.append({QStringLiteral("bad"), folder("in") + "/bad.pdf"});
-
-        const GenerationResult result = GenerateBook(request);
-        const bool blank = bookName.trimmed().isEmpty() || saveFolder.trimmed().isEmpty();
-        QCOMPARE(result.outcome,
-                 blank ? GenerationOutcome::FieldsMissing : GenerationOutcome::Failed);
-        QVERIFY(blank || (result.step == step && !result.cause.isEmpty() &&
-                          result.file == resolved(failingFile)));
-        verifyOnlyTheEarlierBook(earlier);
-        QCOMPARE(TestFiles::read(good.path), pdfLike(300, 1));
-        const GenerationResult retry = GenerateBook(requestFor(QStringLiteral("A"), {good}));
-        QCOMPARE(retry.outcome, GenerationOutcome::Written);
-    }
-
 private slots:
     void init()
     {
@@ -126,49 +100,59 @@ private slots:
     }
 
     // The worked examples' bytes, each over a larger earlier book, which it replaces whole.
+    void writesTheWorkedExampleBooks_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QByteArray>("indexAndTrailer");
+        QTest::newRow("two chapters")
+            << QStringList{"Intro", "第二章"}
+            << QByteArray::fromHex("496E74726FA1E131A1E2313030300D0A"
+                                   "B5DAB6FED5C2A1E131303031A1E23235300D0A0D0A25000000");
+        QTest::newRow("one chapter")
+            << QStringList{"A"} << QByteArray::fromHex("41A1E131A1E2313030300D0A0D0A0E000000");
+    }
     void writesTheWorkedExampleBooks()
     {
-        const QList<std::pair<QStringList, QByteArray>> cases{
-            {{"Intro", "第二章"},
-             QByteArray::fromHex("496E74726FA1E131A1E2313030300D0A"
-                                 "B5DAB6FED5C2A1E131303031A1E23235300D0A0D0A25000000")},
-            {{"A"}, QByteArray::fromHex("41A1E131A1E2313030300D0A0D0A0E000000")}};
-        for (const auto &[names, indexAndTrailer] : cases) {
-            init();
-            plantEarlierBook(5000);
-            QList<SourceEntry> sources;
-            QByteArray chapterArea;
-            for (int i = 0; i < names.size(); ++i) {
-                const QByteArray chapter = pdfLike(i == 0 ? 1000 : 250, i);
-                chapterArea += chapter;
-                sources.append({names.at(i), makeSource(names.at(i) + ".pdf", chapter)});
-            }
-            const GenerationResult result = GenerateBook(requestFor(QStringLiteral("A"), sources));
-            QCOMPARE(result.outcome, GenerationOutcome::Written);
-            QCOMPARE(result.bookPath, BookFilePath(folder("out"), QStringLiteral("A")));
-            QCOMPARE(TestFiles::read(result.bookPath), chapterArea + indexAndTrailer);
-            QCOMPARE(entriesOf(folder("out")), QStringList{"A.VELM"});
-            QCOMPARE(entriesOf(folder("scratch")), QStringList());
+        QFETCH(QStringList, names);
+        QFETCH(QByteArray, indexAndTrailer);
+        plantEarlierBook(5000);
+        QList<SourceEntry> sources;
+        QByteArray chapterArea;
+        for (int i = 0; i < names.size(); ++i) {
+            const QByteArray chapter = pdfLike(i == 0 ? 1000 : 250, i);
+            chapterArea += chapter;
+            sources.append({names.at(i), makeSource(names.at(i) + ".pdf", chapter)});
         }
+        const GenerationResult result = GenerateBook(requestFor(QStringLiteral("A"), sources));
+        QCOMPARE(result.outcome, GenerationOutcome::Written);
+        QCOMPARE(result.bookPath, BookFilePath(folder("out"), QStringLiteral("A")));
+        QCOMPARE(TestFiles::read(result.bookPath), chapterArea + indexAndTrailer);
+        QCOMPARE(entriesOf(folder("out")), QStringList{"A.VELM"});
+        QCOMPARE(entriesOf(folder("scratch")), QStringList());
     }
 
     // A name is written as one line of GBK that reads back as written: the marks, line ends,
     // control characters and what GBK cannot hold become "?".
+    void writesEveryNameAsOneReadableLine_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("Chinese with a blank") << QString("第二章 诗集") << "第二章 诗集";
+        QTest::newRow("marks") << QString("♀1♂2") << "?1?2";
+        QTest::newRow("line end") << QString("a\r\nb") << "a??b";
+        QTest::newRow("NUL") << QString::fromUtf16(u"a\0b", 3) << "a?b";
+        QTest::newRow("next line control") << QString::fromUtf16(u"a\u0085b") << "a?b";
+        QTest::newRow("not in GBK") << QString("a😀b") << "a?b";
+    }
     void writesEveryNameAsOneReadableLine()
     {
-        const QList<std::pair<QString, QString>> cases{{"第二章 诗集", "第二章 诗集"},
-                                                       {"♀1♂2", "?1?2"},
-                                                       {"a\r\nb", "a??b"},
-                                                       {QString::fromUtf16(u"a\0b", 3), "a?b"},
-                                                       {QString::fromUtf16(u"a\u0085b"), "a?b"},
-                                                       {"a😀b", "a?b"}};
-        for (const auto &[name, written] : cases) {
-            const QByteArray index = ContentsIndex::encode({{name, 5}, {QStringLiteral("Z"), 7}});
-            QCOMPARE(index, Gbk::encode(written + "♂1♀5\r\nZ♂6♀7\r\n\r\n"));
-            const QList<ContentsIndex::Line> lines = ContentsIndex::parse(index);
-            QVERIFY(lines.size() == 2 && lines.at(0).valid && lines.at(1).valid);
-            QCOMPARE(lines.at(0).name, written);
-        }
+        QFETCH(QString, name);
+        QFETCH(QString, written);
+        const QByteArray index = ContentsIndex::encode({{name, 5}, {QStringLiteral("Z"), 7}});
+        QCOMPARE(index, Gbk::encode(written + "♂1♀5\r\nZ♂6♀7\r\n\r\n"));
+        const QList<ContentsIndex::Line> lines = ContentsIndex::parse(index);
+        QVERIFY(lines.size() == 2 && lines.at(0).valid && lines.at(1).valid);
+        QCOMPARE(lines.at(0).name, written);
     }
 
     // Both fields are used exactly as typed: blanks at the ends stay, a final separator doubles.
@@ -185,72 +169,79 @@ private slots:
     // book's 30-byte chapter area. 乗 is 81 5C, 亄 81 7B, 亅 81 7C: trail bytes that are ASCII
     // characters. 啊酅 is B0 A1 E1 40 and 啊釦 B0 A1 E2 40: the bytes of "♂" (A1 E1) and "♀"
     // (A1 E2) across character boundaries.
+    void damagedLinesKeepTheirPlace_data()
+    {
+        QTest::addColumn<DamagedLine>("row");
+        QTest::newRow("no start mark") << DamagedLine{"B1♀5", "B1♀5", false, false};
+        QTest::newRow("no length mark") << DamagedLine{"B♂15", "B", false, false};
+        QTest::newRow("marks swapped") << DamagedLine{"B♀5♂1", "B♀5", false, false};
+        QTest::newRow("letter in the start") << DamagedLine{"B♂1a♀5", "B", false, false};
+        QTest::newRow("blank before the start") << DamagedLine{"B♂ 1♀5", "B", false, false};
+        QTest::newRow("plus sign") << DamagedLine{"B♂+1♀5", "B", false, false};
+        QTest::newRow("minus sign") << DamagedLine{"B♂1♀-5", "B", false, false};
+        QTest::newRow("start past 32 bits") << DamagedLine{"B♂2147483648♀5", "B", false, false};
+        QTest::newRow("start zero") << DamagedLine{"B♂0♀5", "B", false, false};
+        QTest::newRow("length zero") << DamagedLine{"B♂1♀0", "B", false, false};
+        QTest::newRow("largest") << DamagedLine{"B♂2147483647♀2147483647", "B", true, false};
+        QTest::newRow("one byte past the area") << DamagedLine{"B♂21♀11", "B", true, false};
+        QTest::newRow("last byte of the area") << DamagedLine{"B♂30♀1", "B", true, true};
+        QTest::newRow("whole area") << DamagedLine{"B♂1♀30", "B", true, true};
+        QTest::newRow("ASCII trail bytes") << DamagedLine{"乗亄亅\\♂1♀5", "乗亄亅\\", true, true};
+        QTest::newRow("marks across characters")
+            << DamagedLine{"啊酅啊釦♂1♀5", "啊酅啊釦", true, true};
+    }
     void damagedLinesKeepTheirPlace()
     {
-        const QList<std::tuple<QString, QString, bool, bool>> cases{
-            {"B1♀5", "B1♀5", false, false},
-            {"B♂15", "B", false, false},
-            {"B♀5♂1", "B♀5", false, false},
-            {"B♂1a♀5", "B", false, false},
-            {"B♂ 1♀5", "B", false, false},
-            {"B♂+1♀5", "B", false, false},
-            {"B♂1♀-5", "B", false, false},
-            {"B♂2147483648♀5", "B", false, false},
-            {"B♂0♀5", "B", false, false},
-            {"B♂1♀0", "B", false, false},
-            {"B♂2147483647♀2147483647", "B", true, false},
-            {"B♂21♀11", "B", true, false},
-            {"B♂30♀1", "B", true, true},
-            {"B♂1♀30", "B", true, true},
-            {"乗亄亅\\♂1♀5", "乗亄亅\\", true, true},
-            {"啊酅啊釦♂1♀5", "啊酅啊釦", true, true}};
+        QFETCH(DamagedLine, row);
+        const auto &[line, name, valid, readable] = row;
         const QByteArray chapterArea = pdfLike(30, 3);
         const QString path = folder("out") + QStringLiteral("/damaged.VELM");
-        for (const auto &[line, name, valid, readable] : cases) {
-            QVERIFY(TestFiles::write(
-                path,
-                bookOf(chapterArea, Gbk::encode("A♂1♀10\r\n" + line + "\r\nC♂11♀20\r\n\r\n"))));
-            const BookContents contents = BookReader::readContents(path);
-            QVERIFY(contents.ok && contents.lines.size() == 3 && contents.lines.at(2).name == "C");
-            const ContentsIndex::Line &damaged = contents.lines.at(1);
-            QCOMPARE(damaged.name, name);
-            QCOMPARE(damaged.text, line);
-            QCOMPARE(damaged.valid, valid);
-            QCOMPARE(contents.chapterReadable(1), readable);
-            QCOMPARE(chapterOf(path, contents, 1),
-                     readable ? chapterArea.mid(damaged.start - 1, damaged.length) : QByteArray());
-        }
+        QVERIFY(TestFiles::write(
+            path, bookOf(chapterArea, Gbk::encode("A♂1♀10\r\n" + line + "\r\nC♂11♀20\r\n\r\n"))));
+        const BookContents contents = BookReader::readContents(path);
+        QVERIFY(contents.ok && contents.lines.size() == 3 && contents.lines.at(2).name == "C");
+        const ContentsIndex::Line &damaged = contents.lines.at(1);
+        QCOMPARE(damaged.name, name);
+        QCOMPARE(damaged.text, line);
+        QCOMPARE(damaged.valid, valid);
+        QCOMPARE(contents.chapterReadable(1), readable);
+        QCOMPARE(chapterOf(path, contents, 1),
+                 readable ? chapterArea.mid(damaged.start - 1, damaged.length) : QByteArray());
     }
 
     // A file's size, the index length its trailer gives, whether it opens; the large files are
     // sparse, and reading one whole would show as a test that takes minutes. Opened, the index
     // here is zeros: one damaged line, which cannot be read. A missing file or a folder fails with
     // a reason. Every cut and changed byte of sound books is swept by the book's fuzz replay.
-    void untrustedTrailersGiveNoChapters()
+    void untrustedTrailersGiveNoChapters_data()
     {
         const qint64 mib = 1024 * 1024;
-        const QList<std::tuple<qint64, qint32, bool>> cases{{0, 0, false},
-                                                            {100, 0, false},
-                                                            {100, -1, false},
-                                                            {100, 97, false},
-                                                            {100, 96, true},
-                                                            {3 * 1024 * mib, 32 * mib + 1, false},
-                                                            {3 * 1024 * mib, 14, true}};
+        QTest::addColumn<Trailer>("row");
+        QTest::newRow("empty file") << Trailer{0, 0, false};
+        QTest::newRow("index length zero") << Trailer{100, 0, false};
+        QTest::newRow("negative index length") << Trailer{100, -1, false};
+        QTest::newRow("index one byte too long") << Trailer{100, 97, false};
+        QTest::newRow("index fills the file") << Trailer{100, 96, true};
+        QTest::newRow("index over the largest") << Trailer{3 * 1024 * mib, 32 * mib + 1, false};
+        QTest::newRow("file over 2 GiB") << Trailer{3 * 1024 * mib, 14, true};
+    }
+    void untrustedTrailersGiveNoChapters()
+    {
+        QFETCH(Trailer, row);
+        const auto &[fileSize, indexLength, opens] = row;
         const QString path = folder("out") + "/trailer.VELM";
-        for (const auto &[fileSize, indexLength, opens] : cases) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(qMax<qint64>(fileSize - 4, 0)));
-            const QByteArray trailer =
-                TestFiles::trailer(indexLength).right(int(qMin<qint64>(fileSize, 4)));
-            QVERIFY(file.seek(file.size()) && file.write(trailer) == trailer.size());
-            file.close();
-            const BookContents contents = BookReader::readContents(path);
-            QCOMPARE(contents.ok, opens);
-            QCOMPARE(contents.error.isEmpty(), opens);
-            QCOMPARE(contents.lines.size(), opens ? 1 : 0);
-            QVERIFY(!contents.chapterReadable(0));
-            QCOMPARE(contents.chapterAreaSize, opens ? fileSize - 4 - indexLength : 0);
-        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(qMax<qint64>(fileSize - 4, 0)));
+        const QByteArray trailer =
+            TestFiles::trailer(indexLength).right(int(qMin<qint64>(fileSize, 4)));
+        QVERIFY(file.seek(file.size()) && file.write(trailer) == trailer.size());
+        file.close();
+        const BookContents contents = BookReader::readContents(path);
+        QCOMPARE(contents.ok, opens);
+        QCOMPARE(contents.error.isEmpty(), opens);
+        QCOMPARE(contents.lines.size(), opens ? 1 : 0);
+        QVERIFY(!contents.chapterReadable(0));
+        QCOMPARE(contents.chapterAreaSize, opens ? fileSize - 4 - indexLength : 0);
         for (const QString &path : {m_dir->filePath("missing.VELM"), folder("out")}) {
             const BookContents contents = BookReader::readContents(path);
             QVERIFY(!contents.ok && !contents.error.isEmpty() && contents.lines.isEmpty());
@@ -310,98 +301,136 @@ private slots:
     // used as they are), how many times in/good.pdf is a source, the bad source after them, then
     // the step and file of the failure. Corrected input then succeeds: nothing of the failed
     // attempt is in the way.
-    void failedGenerationKeepsTheEarlierBook()
+    void failedGenerationKeepsTheEarlierBook_data()
     {
         using Step = GenerationStep;
         const int most = ContentsIndex::MaxChapters;
-        const QList<std::tuple<QString, QString, QString, int, QString, Step, QString>> cases{
-            {"A", "out", "scratch", 1, "missing", Step::Measuring, "in/bad.pdf"},
-            {"A", "out", "scratch", 1, "empty", Step::Measuring, "in/bad.pdf"},
-            {"A", "out", "scratch", 0, "", Step::Opening, ""},
-            {"A", "out", "scratch", most + 1, "", Step::Measuring, ""},
-            {"A", "out", "scratch", 0, "sparse", Step::Measuring, ""},
-            {"A", "out", "in/good.pdf/scratch", 1, "", Step::ScratchIndex,
-             "in/good.pdf/scratch/Velmforge.txt"},
-            {"A", "out/missing", "scratch", 1, "", Step::Opening, "out/missing/A.VELM"},
-            {"   ", "out", "scratch", 1, "", Step::Opening, ""},
-            {"A", "  ", "scratch", 1, "", Step::Opening, ""}};
-        for (const auto &[bookName, saveFolder, scratch, goodCopies, bad, step, failingFile] :
-             cases) {
-            init();
-            failedGeneration(bookName, saveFolder, scratch, goodCopies, bad, step, failingFile);
-        }
+        QTest::addColumn<Failure>("row");
+        QTest::newRow("missing source")
+            << Failure("A", "out", "scratch", 1, "missing", Step::Measuring, "in/bad.pdf");
+        QTest::newRow("zero-byte source")
+            << Failure("A", "out", "scratch", 1, "empty", Step::Measuring, "in/bad.pdf");
+        QTest::newRow("no source") << Failure("A", "out", "scratch", 0, "", Step::Opening, "");
+        QTest::newRow("too many chapters")
+            << Failure("A", "out", "scratch", most + 1, "", Step::Measuring, "");
+        QTest::newRow("book one byte too large")
+            << Failure("A", "out", "scratch", 0, "sparse", Step::Measuring, "");
+        QTest::newRow("scratch folder below a file")
+            << Failure("A", "out", "in/good.pdf/scratch", 1, "", Step::ScratchIndex,
+                       "in/good.pdf/scratch/Velmforge.txt");
+        QTest::newRow("missing save folder")
+            << Failure("A", "out/missing", "scratch", 1, "", Step::Opening, "out/missing/A.VELM");
+        QTest::newRow("blank name") << Failure("   ", "out", "scratch", 1, "", Step::Opening, "");
+        QTest::newRow("blank folder") << Failure("A", "  ", "scratch", 1, "", Step::Opening, "");
+    }
+    void failedGenerationKeepsTheEarlierBook()
+    {
+        QFETCH(Failure, row);
+        const auto &[bookName, saveFolder, scratch, goodCopies, bad, step, failingFile] = row;
+        const QByteArray earlier = plantEarlierBook();
+        const auto resolved = [this](const QString &path) {
+            return path.trimmed().isEmpty() ? path : m_dir->filePath(path);
+        };
+        const SourceEntry good{QStringLiteral("good"), makeSource("good.pdf", pdfLike(300, 1))};
+        GenerationRequest request{
+            bookName,  resolved(saveFolder), QList<SourceEntry>(goodCopies, good), QString(),
+            QString(), resolved(scratch)};
+        if (bad == QLatin1String("empty"))
+            makeSource("bad.pdf", QByteArray());
+        if (bad == QLatin1String("sparse"))
+            request.sources = sparseSourcesFor(ContentsIndex::MaxBookSize + 1);
+        else if (!bad.isEmpty())
+            request.sources.append({QStringLiteral("bad"), folder("in") + "/bad.pdf"});
+
+        const GenerationResult result = GenerateBook(request);
+        const bool blank = bookName.trimmed().isEmpty() || saveFolder.trimmed().isEmpty();
+        QCOMPARE(result.outcome,
+                 blank ? GenerationOutcome::FieldsMissing : GenerationOutcome::Failed);
+        QVERIFY(blank || (result.step == step && !result.cause.isEmpty() &&
+                          result.file == resolved(failingFile)));
+        verifyOnlyTheEarlierBook(earlier);
+        QCOMPARE(TestFiles::read(good.path), pdfLike(300, 1));
+        const GenerationResult retry = GenerateBook(requestFor(QStringLiteral("A"), {good}));
+        QCOMPARE(retry.outcome, GenerationOutcome::Written);
     }
 
     // The device keeps exactly the bytes taken, whether the first chapter, the chapters, one byte
     // short of the book or the book fit on it; what a failure does to a book file is in
     // tst_faults.
+    void writeFailingAfterNBytesKeepsTheEarlierBook_data()
+    {
+        QTest::addColumn<qint64>("limit");
+        QTest::addColumn<GenerationStep>("step");
+        QTest::newRow("first chapter fits") << qint64(40000) << GenerationStep::Copying;
+        QTest::newRow("chapters fit") << qint64(43000) << GenerationStep::Finishing;
+        QTest::newRow("one byte short") << qint64(m_book.size() - 1) << GenerationStep::Finishing;
+        QTest::newRow("book fits") << qint64(m_book.size()) << GenerationStep::Finishing;
+    }
     void writeFailingAfterNBytesKeepsTheEarlierBook()
     {
-        const QByteArray book = bookOf(pdfLike(40000, 1) + pdfLike(3000, 2),
-                                       ContentsIndex::encode({{"One", 40000}, {"Two", 3000}}));
+        QFETCH(qint64, limit);
+        QFETCH(GenerationStep, step);
         const GenerationRequest request =
             requestFor(QStringLiteral("A"), {{"One", makeSource("One.pdf", pdfLike(40000, 1))},
                                              {"Two", makeSource("Two.pdf", pdfLike(3000, 2))}});
-        const QList<std::pair<qint64, GenerationStep>> cases{
-            {40000, GenerationStep::Copying},
-            {43000, GenerationStep::Finishing},
-            {book.size() - 1, GenerationStep::Finishing},
-            {book.size(), GenerationStep::Finishing}};
-        for (const auto &[limit, step] : cases) {
-            const bool fits = limit == book.size();
-            TestFiles::FailDevice device(limit);
-            const GenerationResult toDevice = GenerateBook(request, device);
-            QCOMPARE(toDevice.outcome,
-                     fits ? GenerationOutcome::Written : GenerationOutcome::Failed);
-            QCOMPARE(device.data, book.left(limit));
-            QVERIFY(fits ||
-                    (toDevice.step == step && toDevice.cause == "no space left on the device"));
-        }
+        const bool fits = limit == m_book.size();
+        TestFiles::FailDevice device(limit);
+        const GenerationResult toDevice = GenerateBook(request, device);
+        QCOMPARE(toDevice.outcome, fits ? GenerationOutcome::Written : GenerationOutcome::Failed);
+        QCOMPARE(device.data, m_book.left(limit));
+        QVERIFY(fits || (toDevice.step == step && toDevice.cause == "no space left on the device"));
     }
 
     // Cancelled in a chapter or after the last; a source grown or shrunk before it is opened or
     // while it is copied, when the first chunk is done: a few bytes are left to read, then the
     // end. Nothing is reported after a cancellation.
+    void changeDuringTheCopyKeepsTheEarlierBook_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("cancelled in a chapter") << "cancel while";
+        QTest::newRow("cancelled after the last") << "cancel at the end";
+        QTest::newRow("grown before opened") << "grow before";
+        QTest::newRow("shrunk before opened") << "shrink before";
+        QTest::newRow("grown while copied") << "grow while";
+        QTest::newRow("shrunk while copied") << "shrink while";
+    }
     void changeDuringTheCopyKeepsTheEarlierBook()
     {
-        for (const QString change : {"cancel while", "cancel at the end", "grow before",
-                                     "shrink before", "grow while", "shrink while"}) {
-            init();
-            const QByteArray earlier = plantEarlierBook();
-            const qint64 secondLength = SafeWrite::ChunkSize * 5 / 2 + 7;
-            const QString second = makeSource("second.pdf", pdfLike(secondLength, 2));
-            const GenerationRequest request = requestFor(
-                "A", {{"first", makeSource("first.pdf", pdfLike(100, 1))}, {"second", second}});
-            const bool cancels = change.startsWith("cancel");
-            const bool whileCopying = change.endsWith("while");
-            int changes = 0;
-            int callsAfterCancelling = 0;
-            const GenerationResult result = GenerateBook(request, [&](const auto &progress) {
-                const bool now =
-                    change.endsWith("end")
-                        ? progress.chaptersDone == 2
-                        : progress.chaptersDone == 1 &&
-                              (whileCopying ? progress.bytesDone > 100 : progress.bytesDone == 100);
-                if (changes > 0 || !now) {
-                    callsAfterCancelling += changes > 0 && cancels ? 1 : 0;
-                    return true;
-                }
-                ++changes;
-                if (cancels)
-                    return false;
-                if (change.startsWith("grow"))
-                    return appendTo(second, "more");
-                return QFile(second).resize(whileCopying ? SafeWrite::ChunkSize + 10
-                                                         : secondLength - 1);
-            });
-            QCOMPARE(changes, 1);
-            QCOMPARE(callsAfterCancelling, 0);
-            QCOMPARE(result.outcome,
-                     cancels ? GenerationOutcome::Cancelled : GenerationOutcome::Failed);
-            QVERIFY(cancels || (result.step == GenerationStep::Copying && result.file == second &&
-                                !result.cause.isEmpty()));
-            verifyOnlyTheEarlierBook(earlier);
-        }
+        QFETCH(QString, change);
+        const QByteArray earlier = plantEarlierBook();
+        const qint64 secondLength = SafeWrite::ChunkSize * 5 / 2 + 7;
+        const QString second = makeSource("second.pdf", pdfLike(secondLength, 2));
+        const GenerationRequest request = requestFor(
+            "A", {{"first", makeSource("first.pdf", pdfLike(100, 1))}, {"second", second}});
+        const bool cancels = change.startsWith("cancel");
+        const bool whileCopying = change.endsWith("while");
+        int changes = 0;
+        int callsAfterCancelling = 0;
+        const GenerationResult result = GenerateBook(request, [&](const auto &progress) {
+            const bool now =
+                change.endsWith("end")
+                    ? progress.chaptersDone == 2
+                    : progress.chaptersDone == 1 &&
+                          (whileCopying ? progress.bytesDone > 100 : progress.bytesDone == 100);
+            if (changes > 0 || !now) {
+                callsAfterCancelling += changes > 0 && cancels ? 1 : 0;
+                return true;
+            }
+            ++changes;
+            if (cancels)
+                return false;
+            if (change.startsWith("grow"))
+                return appendTo(second, "more");
+            return QFile(second).resize(whileCopying ? SafeWrite::ChunkSize + 10
+                                                     : secondLength - 1);
+        });
+        QCOMPARE(changes, 1);
+        QCOMPARE(callsAfterCancelling, 0);
+        QCOMPARE(result.outcome,
+                 cancels ? GenerationOutcome::Cancelled : GenerationOutcome::Failed);
+        QVERIFY(cancels || (result.step == GenerationStep::Copying && result.file == second &&
+                            !result.cause.isEmpty()));
+        verifyOnlyTheEarlierBook(earlier);
     }
 
     // A 2147483647-byte book passes the size check and reaches copying, where a file-size limit

@@ -37,6 +37,7 @@ class TestBookmarks : public QObject
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString path(const char *name) const { return m_dir->filePath(QString::fromUtf8(name)); }
+    using Entries = std::tuple<QStringList, int, QStringList>;
 
 private slots:
     void init()
@@ -47,101 +48,139 @@ private slots:
 
     // Every ".pdf" of a PDF's path is replaced; a path ending in "VELM" without ".VELM" would
     // be the book itself, which is never written.
+    void derivesTheBookmarkFilePath_data()
+    {
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<QString>("bookmarkFile");
+        QTest::newRow("book") << QString("/books/Poems.velm") << "/books/Poems.ini";
+        QTest::newRow("PDF in capitals") << QString("/docs/Manual.PDF") << "/docs/Manual.ini";
+        QTest::newRow("folder with .pdf") << QString("/x.pdf.old/a.pdf") << "/x.ini.old/a.ini";
+        QTest::newRow("book with .pdf") << QString("/books/a.pdf.VELM") << "/books/a.pdf.ini";
+        QTest::newRow("VELM without a dot") << QString("/books/PoemsVELM") << "";
+        QTest::newRow("no PDF or book") << QString("/docs/a.pdf.txt") << "";
+        QTest::newRow("only the suffix") << QString(".pdf") << ".ini";
+    }
     void derivesTheBookmarkFilePath()
     {
-        const QList<std::pair<QString, QString>> cases{{"/books/Poems.velm", "/books/Poems.ini"},
-                                                       {"/docs/Manual.PDF", "/docs/Manual.ini"},
-                                                       {"/x.pdf.old/a.pdf", "/x.ini.old/a.ini"},
-                                                       {"/books/a.pdf.VELM", "/books/a.pdf.ini"},
-                                                       {"/books/PoemsVELM", ""},
-                                                       {"/docs/a.pdf.txt", ""},
-                                                       {".pdf", ".ini"}};
-        for (const auto &[document, bookmarkFile] : cases)
-            QCOMPARE(BookmarkFilePath(document), bookmarkFile);
+        QFETCH(QString, document);
+        QFETCH(QString, bookmarkFile);
+        QCOMPARE(BookmarkFilePath(document), bookmarkFile);
     }
 
     // Lines end at CR LF, LF or CR; only the empty line after the last line end is dropped.
+    void splitsLinesAtEveryLineEnd_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("every line end")
+            << Gbk::encode("a［1］\r\n\nb［2］\rc") << QStringList{"a［1］", "", "b［2］", "c"};
+        QTest::newRow("ends with CR") << QByteArray("a\r") << QStringList{"a"};
+        QTest::newRow("only a line end") << QByteArray("\r\n") << QStringList{""};
+        QTest::newRow("empty") << QByteArray("") << QStringList{};
+    }
     void splitsLinesAtEveryLineEnd()
     {
-        const QList<std::pair<QByteArray, QStringList>> cases{
-            {Gbk::encode("a［1］\r\n\nb［2］\rc"), {"a［1］", "", "b［2］", "c"}},
-            {"a\r", {"a"}},
-            {"\r\n", {""}},
-            {"", {}}};
-        for (const auto &[bytes, lines] : cases)
-            QCOMPARE(BookmarkLinesOf(bytes), lines);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, lines);
+        QCOMPARE(BookmarkLinesOf(bytes), lines);
     }
 
     // The lines of a file, the chapter they are read for (-1: a plain PDF), the entries listed.
+    void readsEntries_data()
+    {
+        QTest::addColumn<Entries>("row");
+        QTest::newRow("chapter's entry") << Entries{{"{2}序言&重点［5］"}, 2, {"重点|重点［5］"}};
+        QTest::newRow("same line in a PDF")
+            << Entries{{"{2}序言&重点［5］"}, -1, {"{2}序言&重点|{2}序言&重点［5］"}};
+        QTest::newRow("chapter 30 not 3")
+            << Entries{{"{3}x&a［1］", "{30}x&b［2］"}, 30, {"b|b［2］"}};
+        QTest::newRow("leading zero") << Entries{{"{03}x&a［1］"}, 3, {}};
+        QTest::newRow("name holds &") << Entries{{"{0}A&B&x［1］"}, 0, {"B&x|B&x［1］"}};
+        QTest::newRow("no & in a book") << Entries{{"{1}x［4］"}, 1, {"{1}x|{1}x［4］"}};
+        QTest::newRow("braces unmatched")
+            << Entries{{"{1x&a［4］", "}1}x&b［5］"}, 1, {"b|b［5］"}};
+        QTest::newRow("no full-width bracket")
+            << Entries{{"a[7]", "a［b［7］"}, -1, {"a|a［b［7］"}};
+        QTest::newRow("blank lines and repeats") << Entries{
+            {"z［9］", "", "a［1］", "   ", "z［9］"}, -1, {"z|z［9］", "a|a［1］", "z|z［9］"}};
+    }
     void readsEntries()
     {
-        const QList<std::tuple<QStringList, int, QStringList>> cases{
-            {{"{2}序言&重点［5］"}, 2, {"重点|重点［5］"}},
-            {{"{2}序言&重点［5］"}, -1, {"{2}序言&重点|{2}序言&重点［5］"}},
-            {{"{3}x&a［1］", "{30}x&b［2］"}, 30, {"b|b［2］"}},
-            {{"{03}x&a［1］"}, 3, {}},
-            {{"{0}A&B&x［1］"}, 0, {"B&x|B&x［1］"}},
-            {{"{1}x［4］"}, 1, {"{1}x|{1}x［4］"}},
-            {{"{1x&a［4］", "}1}x&b［5］"}, 1, {"b|b［5］"}},
-            {{"a[7]", "a［b［7］"}, -1, {"a|a［b［7］"}},
-            {{"z［9］", "", "a［1］", "   ", "z［9］"}, -1, {"z|z［9］", "a|a［1］", "z|z［9］"}}};
-        for (const auto &[lines, chapter, entries] : cases) {
-            QVERIFY(TestFiles::write(path("doc.ini"), Gbk::encode(lines.join("\r\n") + "\r\n")));
-            QCOMPARE(shown(chapter < 0 ? ReadBookmarkEntries(path("doc.pdf"))
-                                       : ReadBookmarkEntries(path("doc.VELM"), chapter)),
-                     entries);
-        }
+        QFETCH(Entries, row);
+        const auto &[lines, chapter, entries] = row;
+        QVERIFY(TestFiles::write(path("doc.ini"), Gbk::encode(lines.join("\r\n") + "\r\n")));
+        QCOMPARE(shown(chapter < 0 ? ReadBookmarkEntries(path("doc.pdf"))
+                                   : ReadBookmarkEntries(path("doc.VELM"), chapter)),
+                 entries);
     }
 
     // The page is what lies between the first "［" and the last character, whatever that is.
+    void extractsThePageText_data()
+    {
+        QTest::addColumn<QString>("entryText");
+        QTest::addColumn<QString>("pageText");
+        QTest::newRow("closed") << QString("附录［12］") << "12";
+        QTest::newRow("not closed") << QString("［123") << "12";
+        QTest::newRow("half-width brackets") << QString("a[12]") << "";
+        QTest::newRow("nothing after the bracket") << QString("a［") << "";
+        QTest::newRow("two brackets") << QString("a［b［7］") << "b［7";
+    }
     void extractsThePageText()
     {
-        const QList<std::pair<QString, QString>> cases{{"附录［12］", "12"},
-                                                       {"［123", "12"},
-                                                       {"a[12]", ""},
-                                                       {"a［", ""},
-                                                       {"a［b［7］", "b［7"}};
-        for (const auto &[entryText, pageText] : cases)
-            QCOMPARE(BookmarkPageText(entryText), pageText);
+        QFETCH(QString, entryText);
+        QFETCH(QString, pageText);
+        QCOMPARE(BookmarkPageText(entryText), pageText);
     }
 
     // The file before, then after "b［2］" is appended.
-    void appendEndsAnUnfinishedLastLine()
+    void appendEndsAnUnfinishedLastLine_data()
     {
         const QByteArray line = Gbk::encode("b［2］\r\n");
-        const QList<std::pair<QByteArray, QByteArray>> cases{
-            {"", line}, {"a", "a\r\n" + line}, {"a\n", "a\n" + line}, {"a\r", "a\r" + line}};
-        for (const auto &[before, after] : cases) {
-            QFile::remove(path("a.ini"));
-            QVERIFY(before.isEmpty() || TestFiles::write(path("a.ini"), before));
-            QVERIFY(AppendBookmarkLine(path("a.pdf"), QStringLiteral("b［2］")));
-            QCOMPARE(TestFiles::read(path("a.ini")), after);
-        }
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("no file") << QByteArray("") << line;
+        QTest::newRow("no line end") << QByteArray("a") << "a\r\n" + line;
+        QTest::newRow("ends with LF") << QByteArray("a\n") << "a\n" + line;
+        QTest::newRow("ends with CR") << QByteArray("a\r") << "a\r" + line;
+    }
+    void appendEndsAnUnfinishedLastLine()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        QVERIFY(before.isEmpty() || TestFiles::write(path("a.ini"), before));
+        QVERIFY(AppendBookmarkLine(path("a.pdf"), QStringLiteral("b［2］")));
+        QCOMPARE(TestFiles::read(path("a.ini")), after);
     }
 
     // Cut short by a file-size limit, a write keeps the old file and leaves nothing else. A rewrite
     // is 5000 bytes, line end included: nothing of it written, all but the line end, all of it; an
     // append with no room, or room for a part of the line.
+    void writeFailingAfterNBytesKeepsTheOldFile_data()
+    {
+        QTest::addColumn<bool>("append");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("rewrite, nothing written") << false << 0;
+        QTest::newRow("rewrite, all but the line end") << false << 4999;
+        QTest::newRow("rewrite, all of it") << false << 5000;
+        QTest::newRow("append with no room") << true << 0;
+        QTest::newRow("append with room for a part") << true << 6;
+    }
     void writeFailingAfterNBytesKeepsTheOldFile()
     {
-        const QList<std::pair<bool, int>> cases{
-            {false, 0}, {false, 4999}, {false, 5000}, {true, 0}, {true, 6}};
-        for (const auto &[append, limit] : cases) {
-            init();
-            const QString document = path("a.pdf");
-            QVERIFY(AppendBookmarkLine(document, QStringLiteral("第一章［3］")));
-            const QByteArray before = TestFiles::read(path("a.ini"));
-            const QString text(4998, QLatin1Char('x'));
-            const bool fits = !append && limit == 5000;
-            std::optional<TestFiles::FileSizeLimit> sizeLimit(append ? before.size() + limit
-                                                                     : limit);
-            const bool saved = append ? AppendBookmarkLine(document, QStringLiteral("附录［12］"))
-                                      : RewriteBookmarkFile(document, text);
-            sizeLimit.reset();
-            QCOMPARE(saved, fits);
-            QCOMPARE(TestFiles::read(path("a.ini")), fits ? text.toLatin1() + "\r\n" : before);
-            QCOMPARE(TestFiles::entriesOf(m_dir->path()), QStringList{"a.ini"});
-        }
+        QFETCH(bool, append);
+        QFETCH(int, limit);
+        const QString document = path("a.pdf");
+        QVERIFY(AppendBookmarkLine(document, QStringLiteral("第一章［3］")));
+        const QByteArray before = TestFiles::read(path("a.ini"));
+        const QString text(4998, QLatin1Char('x'));
+        const bool fits = !append && limit == 5000;
+        std::optional<TestFiles::FileSizeLimit> sizeLimit(append ? before.size() + limit : limit);
+        const bool saved = append ? AppendBookmarkLine(document, QStringLiteral("附录［12］"))
+                                  : RewriteBookmarkFile(document, text);
+        sizeLimit.reset();
+        QCOMPARE(saved, fits);
+        QCOMPARE(TestFiles::read(path("a.ini")), fits ? text.toLatin1() + "\r\n" : before);
+        QCOMPARE(TestFiles::entriesOf(m_dir->path()), QStringList{"a.ini"});
     }
 
     // Each writer's lines are whole and in its own order, with no line end added between.

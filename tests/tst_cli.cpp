@@ -111,30 +111,33 @@ private slots:
     // An earlier book of the same name stays as it was, and nothing else appears: for a source
     // that is no PDF, a folder without one, and a leftover beside the running program, here a
     // copy of the tool with the probe file and a leftover it cannot delete.
+    void makeFailsClearly_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("non-PDF") << QString("in/notes.txt") << "ROOT/in/notes.txt: not a PDF file";
+        QTest::newRow("empty folder") << QString("in/nothing") << "the source list is empty";
+        QTest::newRow("leftover that stays")
+            << QString("in/good.pdf") << "ROOT/program/Book.exe: cannot be deleted";
+    }
     void makeFailsClearly()
     {
-        const QList<std::pair<QString, QString>> cases{
-            {"in/notes.txt", "ROOT/in/notes.txt: not a PDF file"},
-            {"in/nothing", "the source list is empty"},
-            {"in/good.pdf", "ROOT/program/Book.exe: cannot be deleted"}};
-        for (auto [source, message] : cases) {
-            init();
-            makeSource("in/good.pdf", 1000, 2);
-            makeSource("in/notes.txt", 100, 3);
-            QVERIFY(
-                run({"make", "--name", "Book", "--out", "out", "in/good.pdf"}).startsWith("0|"));
-            QVERIFY(QDir().mkpath(path("in/nothing")) && QDir().mkpath(path("program/Book.exe/x")));
-            QVERIFY(QFile::copy(m_tool, path("program/quillmoor-book")));
-            QVERIFY(TestFiles::write(
-                path("program/Book") + Module1::DecodeNumberText(NumberTexts::probeSuffix()), ""));
-            const QMap<QString, QByteArray> before = snapshot(m_root->path());
-            const bool leftover = message.endsWith("deleted");
-            QCOMPARE(run({"make", "-n", "Book", "-o", path("out"), path(source)}, QString(), 0,
-                         leftover ? path("program/quillmoor-book") : m_tool),
-                     "1||quillmoor-book make: " + message.replace("ROOT", m_root->path()) + '\n');
-            QVERIFY(snapshot(m_root->path()) == before);
-            cleanup();
-        }
+        QFETCH(QString, source);
+        QFETCH(QString, message);
+        makeSource("in/good.pdf", 1000, 2);
+        makeSource("in/notes.txt", 100, 3);
+        QVERIFY(run({"make", "--name", "Book", "--out", "out", "in/good.pdf"}).startsWith("0|"));
+        QVERIFY(QDir().mkpath(path("in/nothing")) && QDir().mkpath(path("program/Book.exe/x")));
+        QVERIFY(QFile::copy(m_tool, path("program/quillmoor-book")));
+        QVERIFY(TestFiles::write(
+            path("program/Book") + Module1::DecodeNumberText(NumberTexts::probeSuffix()), ""));
+        const QMap<QString, QByteArray> before = snapshot(m_root->path());
+        const bool leftover = message.endsWith("deleted");
+        QCOMPARE(run({"make", "-n", "Book", "-o", path("out"), path(source)}, QString(), 0,
+                     leftover ? path("program/quillmoor-book") : m_tool),
+                 "1||quillmoor-book make: " + QString(message).replace("ROOT", m_root->path()) +
+                     '\n');
+        QVERIFY(snapshot(m_root->path()) == before);
     }
 
     // Names from a hand-made book can hold a tab or an escape sequence; a damaged line has no
@@ -189,59 +192,73 @@ private slots:
 
     // A name from the book may lead to no other folder: separators and control characters become
     // "_", and a name with nothing left is the chapter's number.
+    void extractMakesHostileNamesSafe_data()
+    {
+        QTest::addColumn<QByteArray>("gbkName");
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("separators and controls")
+            << QByteArray("\xb5\xda\xb6\xfe/..\\\x1b[0m\x7f") << "第二_..__[0m_.pdf";
+        QTest::newRow("dot dot") << QByteArray("..") << "chapter-1.pdf";
+        QTest::newRow("empty") << QByteArray("") << "chapter-1.pdf";
+    }
     void extractMakesHostileNamesSafe()
     {
-        const QList<std::pair<QByteArray, QString>> cases{
-            {"\xb5\xda\xb6\xfe/..\\\x1b[0m\x7f", "第二_..__[0m_.pdf"},
-            {"..", "chapter-1.pdf"},
-            {"", "chapter-1.pdf"}};
-        for (const auto &[gbkName, fileName] : cases) {
-            const QString book =
-                writeBook("h.VELM", bookOf(pdfLike(50, 1), indexLine(gbkName, 1, 50) + "\r\n"));
-            QMap<QString, QByteArray> expected = snapshot(m_root->path());
-            QCOMPARE(run({"extract", book, "1"}, path("out")),
-                     "0|" + path("out/" + fileName) + "\n|");
-            expected.insert("out/" + fileName, pdfLike(50, 1));
-            QVERIFY(snapshot(m_root->path()) == expected);
-            QVERIFY(QFile::remove(path("out/" + fileName)));
-        }
+        QFETCH(QByteArray, gbkName);
+        QFETCH(QString, fileName);
+        const QString book =
+            writeBook("h.VELM", bookOf(pdfLike(50, 1), indexLine(gbkName, 1, 50) + "\r\n"));
+        QMap<QString, QByteArray> expected = snapshot(m_root->path());
+        QCOMPARE(run({"extract", book, "1"}, path("out")), "0|" + path("out/" + fileName) + "\n|");
+        expected.insert("out/" + fileName, pdfLike(50, 1));
+        QVERIFY(snapshot(m_root->path()) == expected);
+        QVERIFY(QFile::remove(path("out/" + fileName)));
     }
 
-    // A sound book gives "OK" and exit 0; each problem is one printable line naming the book.
-    void checkListsTheProblems()
+    // A sound book gives "OK" and exit 0; each problem is one printable line naming the book. A
+    // trailer beyond the file passes the reader's own reason on.
+    void checkListsTheProblems_data()
     {
         const QByteArray a = pdfLike(100, 1), b = pdfLike(50, 2);
         const QByteArray ab = indexLine("a", 1, 100) + indexLine("b", 101, 50);
         QByteArray notPdf = a + b;
         notPdf[100] = 'X';
-        // Sound with a chapter twice; a gap; a chapter into the index; every problem at once; no
-        // chapter; a trailer beyond the file, the reader's own reason passed on.
-        const QList<std::pair<QByteArray, QStringList>> cases{
-            {bookOf(a + b + a, ab + indexLine("a", 151, 100) + "\r\n"), {}},
-            {bookOf(a + "1234567" + b, indexLine("a", 1, 100) + indexLine("b", 108, 50) + "\r\n"),
-             {"chapter 2: starts at 108, expected 101"}},
-            {bookOf(a + b, indexLine("a", 1, 100) + indexLine("b", 101, 60) + "\r\n"),
-             {"chapter 2: runs past the start of the index",
-              "the chapters end at 160 but the index begins at 150"}},
-            {bookOf(notPdf + "x",
-                    indexLine("a", 1, 100) + "b\x1b[2J\tc\r\n" + indexLine("c", 101, 50) + "\r\n"),
-             {"chapter 2: damaged index line \"b?[2J?c\"", "chapter 3: does not begin with %PDF-",
-              "the chapters end at 150 but the index begins at 151"}},
-            {bookOf(a, "\r\n\r\n"), {"the index names no chapter"}},
-            {a + ab + "\r\n\xff\xff\xff\x7f", {"index length of 2147483647"}}};
-        for (const auto &[book, problems] : cases) {
-            const QString checked = run({"check", writeBook("d.VELM", book)});
-            if (problems.isEmpty())
-                QCOMPARE(checked, "0|OK\n|");
-            const QStringList lines = checked.section('|', 1, 1).split('\n');
-            QCOMPARE(checked.startsWith("1|") && checked.endsWith('|'), !problems.isEmpty());
-            QCOMPARE(lines.size(), qMax(problems.size(), 1) + 1);
-            for (int i = 0; i < problems.size(); ++i)
-                QVERIFY2(lines.at(i).startsWith(path("d.VELM") + ": ") &&
-                             lines.at(i).contains(problems.at(i)),
-                         qPrintable(lines.at(i)));
-            QCOMPARE(TestFiles::read(path("d.VELM")), book);
-        }
+        QTest::addColumn<QByteArray>("book");
+        QTest::addColumn<QStringList>("problems");
+        QTest::newRow("sound with a chapter twice")
+            << bookOf(a + b + a, ab + indexLine("a", 151, 100) + "\r\n") << QStringList();
+        QTest::newRow("gap") << bookOf(a + "1234567" + b,
+                                       indexLine("a", 1, 100) + indexLine("b", 108, 50) + "\r\n")
+                             << QStringList{"chapter 2: starts at 108, expected 101"};
+        QTest::newRow("chapter into the index")
+            << bookOf(a + b, indexLine("a", 1, 100) + indexLine("b", 101, 60) + "\r\n")
+            << QStringList{"chapter 2: runs past the start of the index",
+                           "the chapters end at 160 but the index begins at 150"};
+        QTest::newRow("every problem at once")
+            << bookOf(notPdf + "x",
+                      indexLine("a", 1, 100) + "b\x1b[2J\tc\r\n" + indexLine("c", 101, 50) + "\r\n")
+            << QStringList{"chapter 2: damaged index line \"b?[2J?c\"",
+                           "chapter 3: does not begin with %PDF-",
+                           "the chapters end at 150 but the index begins at 151"};
+        QTest::newRow("no chapter")
+            << bookOf(a, "\r\n\r\n") << QStringList{"the index names no chapter"};
+        QTest::newRow("trailer beyond the file")
+            << a + ab + "\r\n\xff\xff\xff\x7f" << QStringList{"index length of 2147483647"};
+    }
+    void checkListsTheProblems()
+    {
+        QFETCH(QByteArray, book);
+        QFETCH(QStringList, problems);
+        const QString checked = run({"check", writeBook("d.VELM", book)});
+        if (problems.isEmpty())
+            QCOMPARE(checked, "0|OK\n|");
+        const QStringList lines = checked.section('|', 1, 1).split('\n');
+        QCOMPARE(checked.startsWith("1|") && checked.endsWith('|'), !problems.isEmpty());
+        QCOMPARE(lines.size(), qMax(problems.size(), 1) + 1);
+        for (int i = 0; i < problems.size(); ++i)
+            QVERIFY2(lines.at(i).startsWith(path("d.VELM") + ": ") &&
+                         lines.at(i).contains(problems.at(i)),
+                     qPrintable(lines.at(i)));
+        QCOMPARE(TestFiles::read(path("d.VELM")), book);
     }
 
     // A line a match, a damaged chapter named and passed over; exit 1 with no match, 2 for an
@@ -262,24 +279,36 @@ private slots:
                 run({"search", path("m.VELM"), "gamma"}).startsWith("3||quillmoor-book search:"));
     }
 
-    // Exit 2, the first line of stderr, nothing written; then help and version.
-    void usageErrorsHelpAndVersion()
+    // Exit 2, the first line of stderr, nothing written.
+    void usageErrors_data()
     {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no arguments") << QStringList() << "Usage:";
+        QTest::newRow("unknown command")
+            << QStringList{"frobnicate"} << "quillmoor-book: unknown command 'frobnicate'";
+        QTest::newRow("no name") << QStringList{"make", "-o", "out", "a.pdf"}
+                                 << "quillmoor-book make: --name and --out are required";
+        QTest::newRow("blank name")
+            << QStringList{"make", "-n", " ", "-o", "out", "a.pdf"}
+            << "quillmoor-book make: the book name and the folder must not be blank";
+        QTest::newRow("too many arguments")
+            << QStringList{"list", "a.VELM", "b.VELM"}
+            << "quillmoor-book list: wrong number of arguments (see --help)";
+    }
+    void usageErrors()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
         makeSource("a.pdf", 100, 1);
-        const QString wrongNumber = "quillmoor-book %1: wrong number of arguments (see --help)";
-        const QList<std::pair<QStringList, QString>> cases{
-            {{}, "Usage:"},
-            {{"frobnicate"}, "quillmoor-book: unknown command 'frobnicate'"},
-            {{"make", "-o", "out", "a.pdf"}, "quillmoor-book make: --name and --out are required"},
-            {{"make", "-n", " ", "-o", "out", "a.pdf"},
-             "quillmoor-book make: the book name and the folder must not be blank"},
-            {{"list", "a.VELM", "b.VELM"}, wrongNumber.arg("list")}};
         const QMap<QString, QByteArray> before = snapshot(m_root->path());
-        for (const auto &[arguments, message] : cases) {
-            const QString refused = run(arguments);
-            QVERIFY2(refused.startsWith("2||" + message + '\n'), qPrintable(refused));
-        }
+        const QString refused = run(arguments);
+        QVERIFY2(refused.startsWith("2||" + message + '\n'), qPrintable(refused));
         QVERIFY(snapshot(m_root->path()) == before);
+    }
+
+    void helpAndVersion()
+    {
         const QString help = run({"-h"});
         QVERIFY(help.startsWith("0|"));
         for (const char *command : {"make", "list", "extract", "check", "search"})

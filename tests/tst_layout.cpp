@@ -10,29 +10,42 @@ class TestLayout : public QObject
 {
     Q_OBJECT
 
+    using LayoutCase = std::tuple<QSize, int, QList<int>, QSize>;
+    using Zooms = std::tuple<QList<QSizeF>, QSize, double, double>;
+
 private slots:
     // The view ends 200 twips from the right edge, shown or hidden; both lists are 1830 twips less
     // than the window; a window below the minimum is laid out at the minimum, in the dimension
     // that is too small only. Each case: the outer size and the view's left edge asked; then the
     // view's left, width and height, the side panel's and the lists' height; the size used.
+    void layout_data()
+    {
+        QTest::addColumn<LayoutCase>("row");
+        QTest::newRow("panel shown")
+            << LayoutCase{{12000, 9000}, 3720, {3720, 8080, 8055, 8175, 7170}, {12000, 9000}};
+        QTest::newRow("panel hidden")
+            << LayoutCase{{12000, 9000}, 60, {60, 11740, 8055, 8175, 7170}, {12000, 9000}};
+        QTest::newRow("other left edge")
+            << LayoutCase{{12000, 9000}, 3721, {60, 11740, 8055, 8175, 7170}, {12000, 9000}};
+        QTest::newRow("minimum") << LayoutCase{
+            {8800, 6500}, 3720, {3720, 4880, 5555, 5675, 4670}, {8800, 6500}};
+        QTest::newRow("below the minimum")
+            << LayoutCase{{5000, 3000}, 3720, {3720, 4880, 5555, 5675, 4670}, {8800, 6500}};
+        QTest::newRow("too narrow")
+            << LayoutCase{{8000, 9000}, 3720, {3720, 4880, 8055, 8175, 7170}, {8800, 9000}};
+        QTest::newRow("too low") << LayoutCase{
+            {12000, 100}, 60, {60, 11740, 5555, 5675, 4670}, {12000, 6500}};
+    }
     void layout()
     {
-        const QList<std::tuple<QSize, int, QList<int>, QSize>> cases{
-            {{12000, 9000}, 3720, {3720, 8080, 8055, 8175, 7170}, {12000, 9000}},
-            {{12000, 9000}, 60, {60, 11740, 8055, 8175, 7170}, {12000, 9000}},
-            {{12000, 9000}, 3721, {60, 11740, 8055, 8175, 7170}, {12000, 9000}},
-            {{8800, 6500}, 3720, {3720, 4880, 5555, 5675, 4670}, {8800, 6500}},
-            {{5000, 3000}, 3720, {3720, 4880, 5555, 5675, 4670}, {8800, 6500}},
-            {{8000, 9000}, 3720, {3720, 4880, 8055, 8175, 7170}, {8800, 9000}},
-            {{12000, 100}, 60, {60, 11740, 5555, 5675, 4670}, {12000, 6500}}};
-        for (const auto &[outer, left, expected, laidOut] : cases) {
-            const ReaderLayout::Layout layout = ReaderLayout::layout(outer, left);
-            QCOMPARE(QList<int>({layout.view.left, layout.view.width, layout.viewHeight,
-                                 layout.sidePanelHeight, layout.listHeight}),
-                     expected);
-            QCOMPARE(layout.outer, laidOut);
-            QCOMPARE(layout.grown, laidOut != outer);
-        }
+        QFETCH(LayoutCase, row);
+        const auto &[outer, left, expected, laidOut] = row;
+        const ReaderLayout::Layout layout = ReaderLayout::layout(outer, left);
+        QCOMPARE(QList<int>({layout.view.left, layout.view.width, layout.viewHeight,
+                             layout.sidePanelHeight, layout.listHeight}),
+                 expected);
+        QCOMPARE(layout.outer, laidOut);
+        QCOMPARE(layout.grown, laidOut != outer);
     }
 
     // The worked example's window has a client area of 792 by 546 pixels; the least client area
@@ -48,15 +61,21 @@ private slots:
     }
 
     // Panel sizes and where the 8280 by 6180 content then stands.
+    void startContentIsCentredButNeverAtANegativePosition_data()
+    {
+        QTest::addColumn<QSize>("panel");
+        QTest::addColumn<QPoint>("at");
+        QTest::newRow("larger") << QSize(10280, 8180) << QPoint(1000, 1000);
+        QTest::newRow("same size") << QSize(8280, 6180) << QPoint(0, 0);
+        QTest::newRow("odd margins") << QSize(8281, 6183) << QPoint(0, 1);
+        QTest::newRow("narrower") << QSize(4880, 8180) << QPoint(0, 1000);
+        QTest::newRow("smaller") << QSize(100, 100) << QPoint(0, 0);
+    }
     void startContentIsCentredButNeverAtANegativePosition()
     {
-        const QList<std::pair<QSize, QPoint>> cases{{{10280, 8180}, {1000, 1000}},
-                                                    {{8280, 6180}, {0, 0}},
-                                                    {{8281, 6183}, {0, 1}},
-                                                    {{4880, 8180}, {0, 1000}},
-                                                    {{100, 100}, {0, 0}}};
-        for (const auto &[panel, at] : cases)
-            QCOMPARE(ReaderLayout::centeredContent(panel, QSize(8280, 6180)), at);
+        QFETCH(QSize, panel);
+        QFETCH(QPoint, at);
+        QCOMPARE(ReaderLayout::centeredContent(panel, QSize(8280, 6180)), at);
     }
 
     // 15 twips a pixel, to the nearest pixel, half away from zero; neighbours that share an edge in
@@ -112,20 +131,24 @@ private slots:
 
     // Pages in points, the viewport, then the zoom that fits the width and the one that fits a
     // page.
-    void fittingZooms()
+    void fittingZooms_data()
     {
         const QSizeF page(600, 800); // 800 by 1066.67 pixels at zoom 1
-        const QList<std::tuple<QList<QSizeF>, QSize, double, double>> cases{
-            {{page}, {816, 1083}, 1.0, 1.0},                    // fits at 1
-            {{page, QSizeF(1200, 100)}, {816, 9999}, 0.5, 0.5}, // the widest page counts
-            {{page}, {100, 100}, 0.5, 0.5},                     // held to 50%
-            {{QSizeF(10, 10)}, {2000, 2000}, 4.0, 4.0}};        // held to 400%
-        for (const auto &[points, viewport, width, fitPage] : cases) {
-            PageLayout pages;
-            pages.setPages(points);
-            QCOMPARE(pages.fitWidthZoom(viewport.width()), width);
-            QVERIFY(qAbs(pages.fitPageZoom(viewport) - fitPage) < 0.002);
-        }
+        QTest::addColumn<Zooms>("row");
+        QTest::newRow("fits at 1") << Zooms{{page}, {816, 1083}, 1.0, 1.0};
+        QTest::newRow("the widest page counts")
+            << Zooms{{page, QSizeF(1200, 100)}, {816, 9999}, 0.5, 0.5};
+        QTest::newRow("held to 50%") << Zooms{{page}, {100, 100}, 0.5, 0.5};
+        QTest::newRow("held to 400%") << Zooms{{QSizeF(10, 10)}, {2000, 2000}, 4.0, 4.0};
+    }
+    void fittingZooms()
+    {
+        QFETCH(Zooms, row);
+        const auto &[points, viewport, width, fitPage] = row;
+        PageLayout pages;
+        pages.setPages(points);
+        QCOMPARE(pages.fitWidthZoom(viewport.width()), width);
+        QVERIFY(qAbs(pages.fitPageZoom(viewport) - fitPage) < 0.002);
     }
 };
 

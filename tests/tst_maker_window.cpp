@@ -59,6 +59,7 @@ class TestMakerWindow : public QObject
     }
     QString out(const QString &name = QString()) const { return m_dir->filePath("out/" + name); }
     static int pixelWidth(int twips) { return Twips::toPixelRect(0, 0, twips, 15).width(); }
+    using ListCase = std::tuple<const char *, int, QString, int>;
 
 private slots:
     void init()
@@ -116,25 +117,27 @@ private slots:
     }
 
     // A command, the row selected (-1 none), then A, B and C, paths with them, and the selection.
+    void listCommands_data()
+    {
+        QTest::addColumn<ListCase>("row");
+        QTest::newRow("move up") << ListCase{"Command7", 1, "BAC", 0};
+        QTest::newRow("move down") << ListCase{"Command1", 1, "ACB", 2};
+        QTest::newRow("delete") << ListCase{"Command6", 1, "AC", -1};
+        QTest::newRow("move the last down") << ListCase{"Command1", 2, "ABC", 2};
+        QTest::newRow("clear") << ListCase{"Command8", 1, "", -1};
+    }
     void listCommands()
     {
-        const QList<std::tuple<const char *, int, QString, int>> cases{{"Command7", 1, "BAC", 0},
-                                                                       {"Command1", 1, "ACB", 2},
-                                                                       {"Command6", 1, "AC", -1},
-                                                                       {"Command1", 2, "ABC", 2},
-                                                                       {"Command8", 1, "", -1}};
-        for (const auto &[command, selected, order, selection] : cases) {
-            m_form->Command8->click();
-            fill(QString(), {make("A.pdf"), make("B.pdf"), make("C.pdf")});
-            m_form->List1->setCurrentRow(selected);
-            m_form->findChild<QPushButton *>(command)->click();
-            QCOMPARE(texts(m_form->List1).join(QString()), order);
-            QCOMPARE(
-                texts(m_form->List2).join(QString()).remove(m_dir->path() + "/").remove(".pdf"),
-                order);
-            const QList<QListWidgetItem *> items = m_form->List1->selectedItems();
-            QCOMPARE(items.isEmpty() ? -1 : m_form->List1->row(items.first()), selection);
-        }
+        QFETCH(ListCase, row);
+        const auto &[command, selected, order, selection] = row;
+        fill(QString(), {make("A.pdf"), make("B.pdf"), make("C.pdf")});
+        m_form->List1->setCurrentRow(selected);
+        m_form->findChild<QPushButton *>(command)->click();
+        QCOMPARE(texts(m_form->List1).join(QString()), order);
+        QCOMPARE(texts(m_form->List2).join(QString()).remove(m_dir->path() + "/").remove(".pdf"),
+                 order);
+        const QList<QListWidgetItem *> items = m_form->List1->selectedItems();
+        QCOMPARE(items.isEmpty() ? -1 : m_form->List1->row(items.first()), selection);
     }
 
     void listStopsAt32767Entries()
@@ -188,17 +191,15 @@ private slots:
 
     // Inside a large chapter the window answers and its list and fields cannot change; closing
     // the book-making window, or the reader window, cancels and keeps the earlier book.
+    void answersWhileWritingAndClosingCancels_data()
+    {
+        QTest::addColumn<bool>("closeReader");
+        QTest::newRow("closing the book-making window") << false;
+        QTest::newRow("closing the reader window") << true;
+    }
     void answersWhileWritingAndClosingCancels()
     {
-        answersWhileWritingAndCancels(false);
-        cleanup();
-        init();
-        answersWhileWritingAndCancels(true);
-    }
-
-private:
-    void answersWhileWritingAndCancels(bool closeReader)
-    {
+        QFETCH(bool, closeReader);
         QVERIFY(TestFiles::write(out("Book.VELM"), "earlier book"));
         std::atomic<bool> held{false}; // inside the first chapter until cancelled
         m_form->findChild<BookWriter *>()->setGenerator(

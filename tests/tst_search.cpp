@@ -28,8 +28,9 @@ private slots:
     // more of it comes.
     void findInADocument()
     {
-        const FakeDocument document = FakeDocument::of(
-            {{"gamma", "alpha"}, {"beta"}, {"Gamma", "x", "GAMMA ray"}, {"delta"}, {"gamma"}});
+        FakeDocument document;
+        document.pages = {
+            {"gamma", "alpha"}, {"beta"}, {"Gamma", "x", "GAMMA ray"}, {"delta"}, {"gamma"}};
         DocumentSearch search(2);
         SearchMatches matches;
         QSignalSpy finished(&search, &DocumentSearch::finished);

@@ -78,6 +78,8 @@ class TestSession : public QObject
     const QByteArray m_one = TestFiles::pdfLike(1000, 1);
     const QByteArray m_two = TestFiles::pdfLike(250, 2);
     const QByteArray m_three = TestFiles::pdfLike(70000, 3);
+    using Addition = std::tuple<QString, int, QString, DocumentSession::AddResult, QString, bool>;
+    using Rewrite = std::tuple<QString, QString, QString, QString>;
 
 private slots:
     void cleanup() { m_session.reset(); }
@@ -91,26 +93,29 @@ private slots:
     }
 
     // A path of no kind is taken as the path and nothing of the file is read.
+    void openFollowsTheKind_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("PDF") << "a.PDF" << QStringList{"pdf", "bookmarks 甲=甲［3］,乙=乙［4］"};
+        QTest::newRow("book") << "b.velm" << QStringList{"contents 一,二"};
+        QTest::newRow("book without a dot") << "bVELM" << QStringList{"contents 一,二"};
+        QTest::newRow("text file") << "b.txt" << QStringList();
+        QTest::newRow("part of a suffix") << "ELM" << QStringList();
+    }
     void openFollowsTheKind()
     {
-        const QList<std::pair<QString, QStringList>> cases{
-            {"a.PDF", {"pdf", "bookmarks 甲=甲［3］,乙=乙［4］"}},
-            {"b.velm", {"contents 一,二"}},
-            {"bVELM", {"contents 一,二"}},
-            {"b.txt", {}},
-            {"ELM", {}}};
-        for (auto [name, expected] : cases) {
-            init();
-            const QString path = write(name, bookOf({{"一", m_one}, {"二", m_two}}));
-            const QString ini = Module1::BookmarkFilePath(path);
-            QVERIFY(TestFiles::write(ini.isEmpty() ? file("x.ini") : ini,
-                                     encode("甲［3］\r\n\r\n乙［4］\r\n无页码\r\n")));
-            m_session->open(path);
-            expected.replaceInStrings("pdf", "pdf " + path);
-            QCOMPARE(events(), QStringList{"opened " + path} + expected);
-            QCOMPARE(m_session->chapter(), -1);
-            QVERIFY(scratchFiles().isEmpty());
-        }
+        QFETCH(QString, name);
+        QFETCH(QStringList, expected);
+        const QString path = write(name, bookOf({{"一", m_one}, {"二", m_two}}));
+        const QString ini = Module1::BookmarkFilePath(path);
+        QVERIFY(TestFiles::write(ini.isEmpty() ? file("x.ini") : ini,
+                                 encode("甲［3］\r\n\r\n乙［4］\r\n无页码\r\n")));
+        m_session->open(path);
+        QCOMPARE(events(), QStringList{"opened " + path} +
+                               QStringList(expected).replaceInStrings("pdf", "pdf " + path));
+        QCOMPARE(m_session->chapter(), -1);
+        QVERIFY(scratchFiles().isEmpty());
     }
 
     // The chapter's bytes exactly, from a scratch file that exists while the view loads it, even
@@ -186,74 +191,85 @@ private slots:
     // The bookmark goes where its page was captured, and is listed only while that place is
     // shown. Each case: the document, the chapter chosen before the capture (-1 none), what is
     // shown by the time OK is pressed, the result, the bookmark file, whether it is listed.
-    void addBookmark()
+    void addBookmark_data()
     {
         using Result = DocumentSession::AddResult;
-        const QString plain = "旧［1］\r\n名［12］\r\n",
+        const QString old = "旧［1］\r\n", plain = "旧［1］\r\n名［12］\r\n",
                       inChapter = "旧［1］\r\n{1}二&名［12］\r\n";
-        const QList<std::tuple<QString, int, QString, Result, QString, bool>> cases{
-            {"a.pdf", -1, "", Result::Added, plain, true},
-            {"b.VELM", 1, "", Result::Added, inChapter, true},
-            {"b.VELM", -1, "", Result::NoChapter, "旧［1］\r\n", false},
-            {"c.txt", -1, "", Result::NoDocument, "旧［1］\r\n", false},
-            {"a.pdf", -1, "b.VELM", Result::Added, plain, false},
-            {"b.VELM", 1, "0", Result::Added, inChapter, false},
-            {"b.VELM", 1, "1", Result::Added, inChapter, true},
-            {"missing/a.pdf", -1, "", Result::NotWritten, "", false}};
-        for (const auto &[document, chapter, since, result, written, listed] : cases) {
-            init();
-            for (const QString name : {"a.pdf", "b.VELM", "c.txt"})
-                write(name, bookOf({{"一", m_one}, {"二", m_two}}));
-            for (const QString name : {"a.ini", "b.ini", "c.ini"})
-                write(name, encode("旧［1］\r\n"));
-            const QString path = file(document);
-            m_session->open(path);
-            if (chapter >= 0)
-                m_session->chooseChapter(chapter);
-            const CapturedPlace captured = m_session->capturedPlace();
-            if (since.endsWith("VELM"))
-                m_session->open(file(since));
-            else if (!since.isEmpty())
-                m_session->chooseChapter(since.toInt());
-            const int before = m_session->bookmarks().size();
-            events().clear();
+        QTest::addColumn<Addition>("row");
+        QTest::newRow("PDF") << Addition{"a.pdf", -1, "", Result::Added, plain, true};
+        QTest::newRow("chapter") << Addition{"b.VELM", 1, "", Result::Added, inChapter, true};
+        QTest::newRow("no chapter") << Addition{"b.VELM", -1, "", Result::NoChapter, old, false};
+        QTest::newRow("no document") << Addition{"c.txt", -1, "", Result::NoDocument, old, false};
+        QTest::newRow("other document since")
+            << Addition{"a.pdf", -1, "b.VELM", Result::Added, plain, false};
+        QTest::newRow("other chapter since")
+            << Addition{"b.VELM", 1, "0", Result::Added, inChapter, false};
+        QTest::newRow("same chapter again")
+            << Addition{"b.VELM", 1, "1", Result::Added, inChapter, true};
+        QTest::newRow("cannot be written")
+            << Addition{"missing/a.pdf", -1, "", Result::NotWritten, "", false};
+    }
+    void addBookmark()
+    {
+        QFETCH(Addition, row);
+        const auto &[document, chapter, since, result, written, listed] = row;
+        for (const QString name : {"a.pdf", "b.VELM", "c.txt"})
+            write(name, bookOf({{"一", m_one}, {"二", m_two}}));
+        for (const QString name : {"a.ini", "b.ini", "c.ini"})
+            write(name, encode("旧［1］\r\n"));
+        const QString path = file(document);
+        m_session->open(path);
+        if (chapter >= 0)
+            m_session->chooseChapter(chapter);
+        const CapturedPlace captured = m_session->capturedPlace();
+        if (since.endsWith("VELM"))
+            m_session->open(file(since));
+        else if (!since.isEmpty())
+            m_session->chooseChapter(since.toInt());
+        const int before = m_session->bookmarks().size();
+        events().clear();
 
-            QCOMPARE(m_session->addBookmark("名", 12, captured), result);
-            const QString ini =
-                QFileInfo(path).path() + "/" + QFileInfo(path).completeBaseName() + ".ini";
-            QCOMPARE(TestFiles::read(ini), encode(written));
-            QCOMPARE(events(), listed ? QStringList{"added 名=名［12］"} : QStringList{});
-            QCOMPARE(m_session->bookmarks().size(), before + (listed ? 1 : 0));
-        }
+        QCOMPARE(m_session->addBookmark("名", 12, captured), result);
+        const QString ini =
+            QFileInfo(path).path() + "/" + QFileInfo(path).completeBaseName() + ".ini";
+        QCOMPARE(TestFiles::read(ini), encode(written));
+        QCOMPARE(events(), listed ? QStringList{"added 名=名［12］"} : QStringList{});
+        QCOMPARE(m_session->bookmarks().size(), before + (listed ? 1 : 0));
     }
 
     // What Save writes, and the PDF's lists filled afresh from it; without a bookmark file the
     // lists are left as they are. Each case: the file, the text saved, the file by the time Save
     // is pressed ("" unchanged), the file after.
+    void rewriteBookmarks_data()
+    {
+        QTest::addColumn<Rewrite>("row");
+        QTest::newRow("lines saved")
+            << Rewrite{"甲［1］\r\n", "甲[2]\n\n乙［3］", "", "甲［2］\r\n\r\n乙［3］\r\n"};
+        QTest::newRow("only blanks") << Rewrite{"甲［1］\r\n", "  \n\n ", "", "甲［1］\r\n"};
+        QTest::newRow("lines added meanwhile") << Rewrite{
+            "甲［1］\r\n", "乙［2］", "甲［1］\r\n丙［3］\r\n \r\n", "乙［2］\r\n丙［3］\r\n\r\n"};
+        QTest::newRow("file changed meanwhile")
+            << Rewrite{"甲［1］\r\n", "乙［2］\n", "丁［4］\r\n丙［3］\r\n", "乙［2］\r\n\r\n"};
+        QTest::newRow("no file") << Rewrite{"", "甲［1］\n", "", "甲［1］\r\n\r\n"};
+        QTest::newRow("no file and only a blank") << Rewrite{"", " ", "", ""};
+    }
     void rewriteBookmarks()
     {
-        const QList<std::tuple<QString, QString, QString, QString>> cases{
-            {"甲［1］\r\n", "甲[2]\n\n乙［3］", "", "甲［2］\r\n\r\n乙［3］\r\n"},
-            {"甲［1］\r\n", "  \n\n ", "", "甲［1］\r\n"},
-            {"甲［1］\r\n", "乙［2］", "甲［1］\r\n丙［3］\r\n \r\n", "乙［2］\r\n丙［3］\r\n\r\n"},
-            {"甲［1］\r\n", "乙［2］\n", "丁［4］\r\n丙［3］\r\n", "乙［2］\r\n\r\n"},
-            {"", "甲［1］\n", "", "甲［1］\r\n\r\n"},
-            {"", " ", "", ""}};
-        for (const auto &[before, edited, meanwhile, after] : cases) {
-            init();
-            const QString pdf = write("a.pdf", m_one);
-            QVERIFY(before.isEmpty() || !write("a.ini", encode(before)).isEmpty());
-            m_session->open(pdf);
-            const QStringList loaded = Module1::ReadBookmarkFileLines(pdf);
-            QVERIFY(meanwhile.isEmpty() || !write("a.ini", encode(meanwhile)).isEmpty());
-            events().clear();
+        QFETCH(Rewrite, row);
+        const auto &[before, edited, meanwhile, after] = row;
+        const QString pdf = write("a.pdf", m_one);
+        QVERIFY(before.isEmpty() || !write("a.ini", encode(before)).isEmpty());
+        m_session->open(pdf);
+        const QStringList loaded = Module1::ReadBookmarkFileLines(pdf);
+        QVERIFY(meanwhile.isEmpty() || !write("a.ini", encode(meanwhile)).isEmpty());
+        events().clear();
 
-            QVERIFY(m_session->rewriteBookmarks(pdf, loaded, edited));
-            QCOMPARE(TestFiles::read(file("a.ini")), encode(after));
-            QCOMPARE(QFile::exists(file("a.ini")), !after.isEmpty());
-            const QStringList refilled{"bookmarks " + listedIn(Module1::ReadBookmarkEntries(pdf))};
-            QCOMPARE(events(), after.isEmpty() ? QStringList() : refilled);
-        }
+        QVERIFY(m_session->rewriteBookmarks(pdf, loaded, edited));
+        QCOMPARE(TestFiles::read(file("a.ini")), encode(after));
+        QCOMPARE(QFile::exists(file("a.ini")), !after.isEmpty());
+        const QStringList refilled{"bookmarks " + listedIn(Module1::ReadBookmarkEntries(pdf))};
+        QCOMPARE(events(), after.isEmpty() ? QStringList() : refilled);
     }
 
     // Appended to from a shell, rewritten by rename, deleted and made again: the lists say what the
