@@ -17,7 +17,9 @@ if [ "${QUILLMOOR_QUICK:-0}" != 1 ]; then
     cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLMOOR_SANITIZE=ON \
         -DQUILLMOOR_WERROR=ON
     cmake --build build-asan
-    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+    # The slow unwinder gives whole allocation stacks through libraries built without frame
+    # pointers, so that a leak suppression can name the library function that allocates.
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:fast_unwind_on_malloc=0 \
     LSAN_OPTIONS=suppressions=$PWD/sanitizers/lsan.supp:print_suppressions=0 \
     UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
         ctest --test-dir build-asan --output-on-failure
