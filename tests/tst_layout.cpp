@@ -150,6 +150,26 @@ private slots:
         QCOMPARE(pages.fitWidthZoom(viewport.width()), width);
         QVERIFY(qAbs(pages.fitPageZoom(viewport) - fitPage) < 0.002);
     }
+
+    // Zooming in and out steps to the zoom box's next level from any zoom; past the ends it stays.
+    void zoomSteps_data()
+    {
+        QTest::addColumn<double>("zoom");
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<double>("next");
+        QTest::newRow("in from a level") << 1.0 << 1 << 1.25;
+        QTest::newRow("in from between levels") << 1.1 << 1 << 1.25;
+        QTest::newRow("out from between levels") << 1.1 << -1 << 1.0;
+        QTest::newRow("in past the last") << 4.0 << 1 << 4.0;
+        QTest::newRow("out past the first") << 0.5 << -1 << 0.5;
+    }
+    void zoomSteps()
+    {
+        QFETCH(double, zoom);
+        QFETCH(int, direction);
+        QFETCH(double, next);
+        QCOMPARE(PageLayout::nextZoomLevel(zoom, direction), next);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestLayout)

@@ -376,15 +376,23 @@ void PdfView::goToNextPage()
     setCurrentPage(currentPage() + 1);
 }
 
-// The next level of the zoom box above or below the zoom shown.
 void PdfView::zoomIn()
 {
-    zoomTo(PageLayout::nextZoomLevel(m_pages->zoom(), 1));
+    zoomToNextLevel(1);
 }
 
 void PdfView::zoomOut()
 {
-    zoomTo(PageLayout::nextZoomLevel(m_pages->zoom(), -1));
+    zoomToNextLevel(-1);
+}
+
+// The next level of the zoom box above or below the zoom shown; past the last one nothing
+// changes, a fitting mode included.
+void PdfView::zoomToNextLevel(int direction)
+{
+    const double next = PageLayout::nextZoomLevel(m_pages->zoom(), direction);
+    if (next != m_pages->zoom())
+        zoomTo(next);
 }
 
 void PdfView::zoomTo(double zoom)

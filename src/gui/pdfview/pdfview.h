@@ -123,6 +123,7 @@ private:
     void goToNextPage();
     void zoomIn();
     void zoomOut();
+    void zoomToNextLevel(int direction);
     void fitWidth();
     void fitPage();
     void zoomTo(double zoom);
