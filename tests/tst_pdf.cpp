@@ -82,19 +82,21 @@ private slots:
                                      log.add("a");
                                  }}});
         started.get_future().wait();
-        worker->replaceWaiting({{"a", job("a again")}, {"b", job("b")}});
+        worker->replaceWaiting({{"b", job("b")}});
+        worker->replaceWaiting({{"a", job("a again")}, {"d", job("d")}});
         worker->post(job("c"));
-        worker->replaceWaiting({{"d", job("d")}});
         gate.set_value();
         QCOMPARE(worker->submit([] { return 42; }).get(), 42);
-        QCOMPARE(log.entries(), QStringList({"a", "c", "d"}));
+        QCOMPARE(log.entries(), QStringList({"a", "d", "c"}));
 
         const quint64 running = worker->generation();
         std::promise<void> looping;
+        std::promise<void> release;
         worker->replaceWaiting({{"loop", [&] {
                                      looping.set_value();
                                      while (worker->isCurrent(running))
                                          QThread::yieldCurrentThread();
+                                     release.get_future().wait();
                                      log.add("loop");
                                  }}});
         looping.get_future().wait();
@@ -102,8 +104,9 @@ private slots:
         worker->post(job("posted"));
         QVERIFY(worker->startGeneration() > running);
         worker->replaceWaiting({{"loop", job("loop again")}});
+        release.set_value();
         worker->submit([] { return 0; }).get();
-        QCOMPARE(log.entries(), QStringList({"a", "c", "d", "loop", "posted", "loop again"}));
+        QCOMPARE(log.entries(), QStringList({"a", "d", "c", "loop", "posted", "loop again"}));
 
         std::atomic<bool> finished{false};
         worker->post([&finished] {

@@ -51,14 +51,17 @@ private slots:
         }
         QCOMPARE(moves, QStringList({"2:3", "4:4", "0:1", "2:2", "0:1"}));
 
-        int afterwards = 0;
-        connect(&search, &DocumentSearch::found, this, [&afterwards] { ++afterwards; });
+        QList<int> pages;
+        connect(&search, &DocumentSearch::found, this, [&pages](int page) { pages << page; });
+        search.start("a", 0);
+        search.start("delta", 0);
+        QVERIFY(finished.wait(5000));
         search.start("a", 0);
         search.stop();
         search.start("delta", 0);
         search.setDocument(FakeDocument().opener(), 0);
         QTest::qWait(100);
-        QVERIFY(afterwards == 0 && finished.size() == 1);
+        QVERIFY(pages == QList<int>{3} && finished.size() == 2);
     }
 
     // Letter case ignored, every match, up to 20 characters either side on one line.
