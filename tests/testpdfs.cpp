@@ -10,6 +10,17 @@
 #include <QPdfWriter>
 #include <QTemporaryDir>
 
+bool TestPdfs::hasInk(const QImage &image, double part)
+{
+    for (int y = 0; y < image.height() * part; ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 100)
+                return true;
+        }
+    }
+    return false;
+}
+
 bool TestPdfs::write(const QString &path, int pages)
 {
     QPdfWriter writer(path);

@@ -2,11 +2,15 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QString>
 
 // PDFs for GUI tests, drawn at run time.
 namespace TestPdfs
 {
+
+// Dark pixels in `image`, or in the top `part` of it: something was drawn.
+bool hasInk(const QImage &image, double part = 1.0);
 
 // Writes a PDF of `pages` A4 pages to `path`, each with a large black "PAGE n" and a black bar
 // across its top, so a shown page has dark pixels wherever it is scrolled to.

@@ -52,17 +52,6 @@ class TestPdfView : public QObject
                 rect.y() + qRound((792 - y) / 792 * rect.height())};
     }
     QString pageBox() const { return m_view->findChild<QLineEdit *>("pageBox")->text(); }
-    // Dark pixels in `image`, or in the top `part` of it: something was drawn.
-    static bool hasInk(const QImage &image, double part = 1.0)
-    {
-        for (int y = 0; y < image.height() * part; ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                if (qGray(image.pixel(x, y)) < 100)
-                    return true;
-            }
-        }
-        return false;
-    }
     // Pixels of the current match's orange over white on `page` in the band from `y` to 16
     // points above it; the other matches' yellow over the edges of letters is not taken for it.
     bool orangeAt(int page, double y) const
@@ -82,7 +71,7 @@ class TestPdfView : public QObject
     bool showsInk() const
     {
         auto *pages = m_view->findChild<QAbstractScrollArea *>("pages");
-        return hasInk(pages->viewport()->grab().toImage());
+        return TestPdfs::hasInk(pages->viewport()->grab().toImage());
     }
 
 private slots:
@@ -254,7 +243,7 @@ private slots:
         auto *pane = m_view->findChild<QTabWidget *>("navigation");
         pane->setCurrentIndex(1);
         auto *thumbnails = m_view->findChild<QListWidget *>("thumbnails");
-        QTRY_VERIFY(hasInk(thumbnails->item(0)->icon().pixmap(120, 480).toImage()));
+        QTRY_VERIFY(TestPdfs::hasInk(thumbnails->item(0)->icon().pixmap(120, 480).toImage()));
         QTest::mouseClick(thumbnails->viewport(), Qt::LeftButton, {},
                           thumbnails->visualItemRect(thumbnails->item(2)).center());
         QCOMPARE(m_view->currentPage(), 3);
@@ -279,7 +268,7 @@ private slots:
         QVERIFY(paper && paper->pageCount() == 2 && dialogs.messages.isEmpty());
         const QImage first = paper->draw(0, 20 / 72.0, 0, QRect());
         QVERIFY(first.width() > 100 && qGray(first.pixel(first.rect().center())) > 250);
-        QVERIFY(hasInk(first, 0.25)); // "Second page alpha beta" at the top
+        QVERIFY(TestPdfs::hasInk(first, 0.25)); // "Second page alpha beta" at the top
     }
 
     // A locked PDF asks its password once a load, and opens with the right one only.
