@@ -180,28 +180,39 @@ private slots:
 
     // The path goes to Text2 and the caption whatever its kind; a book lists its chapters and
     // keeps the start panel, a PDF is shown. The view's toolbar shows, lists are fitted.
+    void launch_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("chapters");
+        QTest::addColumn<int>("loads");
+        QTest::newRow("nothing") << QString() << " V2.2" << 0 << 0;
+        QTest::newRow("book") << "s.VELM"
+                              << " - s.VELM" << 2 << 0;
+        QTest::newRow("PDF") << "a.pdf"
+                             << " - a.pdf" << 0 << 1;
+        QTest::newRow("no kind") << "a.pdf\""
+                                 << " - a.pdf\"" << 0 << 0;
+    }
     void launch()
     {
-        const QList<std::tuple<QString, QString, int, int>> cases{{"", " V2.2", 0, 0},
-                                                                  {"s.VELM", " - s.VELM", 2, 0},
-                                                                  {"a.pdf", " - a.pdf", 0, 1},
-                                                                  {"a.pdf\"", " - a.pdf\"", 0, 0}};
-        for (const auto &[name, caption, chapters, loads] : cases) {
-            init();
-            writeBook();
-            write("a.pdf", m_first);
-            view().setShowToolbar(false);
-            const QString quote = name.endsWith('"') ? "\"" : "";
-            const QString path = name.isEmpty() ? name : quote + file(name);
-            form().Form_Load(path);
-            QVERIFY((form().windowState() & Qt::WindowMaximized) && view().isToolbarShown());
-            QCOMPARE(form().windowTitle(), "PDF电子书制作软件(Quillmoor)" + caption);
-            QCOMPARE(get<QLineEdit>("Text2")->text(), path);
-            QVERIFY(lines("List1").size() == chapters && lines("List2").size() == chapters);
-            auto *contents = get<SideList>("List1");
-            QCOMPARE(contents->horizontalExtent(), Module1::MeasureListWidth(*contents));
-            QVERIFY(view().loads.size() == loads && get("Picture7")->isHidden() == (loads > 0));
-        }
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(int, chapters);
+        QFETCH(int, loads);
+        writeBook();
+        write("a.pdf", m_first);
+        view().setShowToolbar(false);
+        const QString quote = name.endsWith('"') ? "\"" : "";
+        const QString path = name.isEmpty() ? name : quote + file(name);
+        form().Form_Load(path);
+        QVERIFY((form().windowState() & Qt::WindowMaximized) && view().isToolbarShown());
+        QCOMPARE(form().windowTitle(), "PDF电子书制作软件(Quillmoor)" + caption);
+        QCOMPARE(get<QLineEdit>("Text2")->text(), path);
+        QVERIFY(lines("List1").size() == chapters && lines("List2").size() == chapters);
+        auto *contents = get<SideList>("List1");
+        QCOMPARE(contents->horizontalExtent(), Module1::MeasureListWidth(*contents));
+        QVERIFY(view().loads.size() == loads && get("Picture7")->isHidden() == (loads > 0));
     }
 
     // Ctrl+O and "打开文件..." ask as the menu does, with its title, filter and the open document.
@@ -353,23 +364,31 @@ private slots:
 
     // The first shown edit box holding a 16-bit number, in creation order, top to bottom; a
     // dialog of the window, a hidden box and what a hidden widget holds are never searched.
+    void findPageBox_data()
+    {
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<int>("page");
+        QTest::newRow("blanks around") << QStringList{" 12 "} << 12;
+        QTest::newRow("page box first") << QStringList{"5", "125%"} << 5;
+        QTest::newRow("zoom first") << QStringList{"125%", "5"} << 5;
+        QTest::newRow("beyond 16 bits") << QStringList{"32768"} << 0;
+        QTest::newRow("largest") << QStringList{"32767"} << 32767;
+        QTest::newRow("not only a number") << QStringList{"3 页"} << 0;
+    }
     void findPageBox()
     {
-        const QList<std::pair<QStringList, int>> cases{{{" 12 "}, 12},     {{"5", "125%"}, 5},
-                                                       {{"125%", "5"}, 5}, {{"32768"}, 0},
-                                                       {{"32767"}, 32767}, {{"3 页"}, 0}};
-        for (const auto &[boxes, page] : cases) {
-            QWidget window;
-            new QLineEdit(QStringLiteral("2024"), new QDialog(&window));
-            (new QLineEdit(QStringLiteral("9"), &window))->hide();
-            (new QLineEdit(QStringLiteral("4"), new QWidget(&window)))->parentWidget()->hide();
-            auto *toolbar = new QToolBar(&window);
-            for (auto it = boxes.crbegin(); it != boxes.crend(); ++it)
-                new QLineEdit(*it, toolbar);
-            Module1::CurrentPage = 0;
-            Module1::FindPageBox(&window);
-            QCOMPARE(int(Module1::CurrentPage), page);
-        }
+        QFETCH(QStringList, boxes);
+        QFETCH(int, page);
+        QWidget window;
+        new QLineEdit(QStringLiteral("2024"), new QDialog(&window));
+        (new QLineEdit(QStringLiteral("9"), &window))->hide();
+        (new QLineEdit(QStringLiteral("4"), new QWidget(&window)))->parentWidget()->hide();
+        auto *toolbar = new QToolBar(&window);
+        for (auto it = boxes.crbegin(); it != boxes.crend(); ++it)
+            new QLineEdit(*it, toolbar);
+        Module1::CurrentPage = 0;
+        Module1::FindPageBox(&window);
+        QCOMPARE(int(Module1::CurrentPage), page);
     }
 
     // A page number with no document shows the toolbar first and opens nothing; so does a book

@@ -54,7 +54,7 @@ NavigationPane::NavigationPane(QWidget *parent) : QTabWidget(parent)
     connect(this, &QTabWidget::currentChanged, this, &NavigationPane::requestVisibleThumbnails);
     connect(m_renderer, &PageRenderer::rendered, this,
             [this](const PageRenderer::Job &job, const QImage &image) {
-                if (image.isNull())
+                if (image.isNull() || !m_thumbnails->item(job.page))
                     return;
                 QImage shown = image;
                 shown.setDevicePixelRatio(m_thumbnails->devicePixelRatioF());
