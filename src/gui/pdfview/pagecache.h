@@ -16,7 +16,7 @@ public:
         int quarterTurns = 0;
         QRect part; // empty for the whole page
         QImage image;
-        bool failed = false; // poppler could not draw it: shown blank, never asked again
+        bool failed = false; // could not be drawn: shown blank, never asked again
     };
 
     static constexpr qint64 Budget = 64 * 1024 * 1024;
