@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include <QAbstractScrollArea>
 #include <QListWidget>
 #include <QStringList>
 #include <QTest>
@@ -15,6 +16,25 @@ inline QStringList texts(const QListWidget *list)
     for (int row = 0; row < list->count(); ++row)
         result << list->item(row)->text();
     return result;
+}
+
+// Whether `band` of the PDF view's pages shows the current match's orange over white; the other
+// matches' yellow over the edges of letters is not taken for it. Without a band, anywhere.
+inline bool showsCurrentMatch(const QWidget *view, QRect band = QRect())
+{
+    const QImage shown = view->findChild<QAbstractScrollArea *>(QStringLiteral("pages"))
+                             ->viewport()
+                             ->grab()
+                             .toImage();
+    band = band.isNull() ? shown.rect() : band;
+    for (int row = band.top(); row <= band.bottom(); ++row) {
+        for (int x = band.left(); x <= band.right(); ++x) {
+            const QColor c = shown.valid(x, row) ? shown.pixelColor(x, row) : Qt::white;
+            if (c.red() > 230 && c.green() > 185 && c.green() < 206 && c.blue() < 150)
+                return true;
+        }
+    }
+    return false;
 }
 
 // The control named `name` below `root`; a missing control ends the test program, as a window

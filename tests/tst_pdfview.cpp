@@ -5,6 +5,7 @@
 #include "gui/pdfview/pagearea.h"
 #include "gui/pdfview/pagecache.h"
 #include "gui/pdfview/pdfview.h"
+#include "guitest.h"
 #include "pdf/opening.h"
 #include "testfiles.h"
 #include "testpdfs.h"
@@ -52,21 +53,11 @@ class TestPdfView : public QObject
                 rect.y() + qRound((792 - y) / 792 * rect.height())};
     }
     QString pageBox() const { return m_view->findChild<QLineEdit *>("pageBox")->text(); }
-    // Pixels of the current match's orange over white on `page` in the band from `y` to 16
-    // points above it; the other matches' yellow over the edges of letters is not taken for it.
+    // The current match's orange on `page` in the band from `y` to 16 points above it.
     bool orangeAt(int page, double y) const
     {
-        const QImage shown =
-            m_view->findChild<QAbstractScrollArea *>("pages")->viewport()->grab().toImage();
-        const QRect band(pointOnPage(page, 72, y + 16), pointOnPage(page, 400, y));
-        for (int row = band.top(); row <= band.bottom(); ++row) {
-            for (int x = band.left(); x <= band.right(); ++x) {
-                const QColor c = shown.valid(x, row) ? shown.pixelColor(x, row) : Qt::white;
-                if (c.red() > 230 && c.green() > 185 && c.green() < 206 && c.blue() < 150)
-                    return true;
-            }
-        }
-        return false;
+        return GuiTest::showsCurrentMatch(
+            m_view.get(), QRect(pointOnPage(page, 72, y + 16), pointOnPage(page, 400, y)));
     }
     bool showsInk() const
     {
@@ -225,6 +216,8 @@ private slots:
         // "last words" at its foot, is the current one.
         m_view->showPlace(3, -1, {"d", 1});
         QTRY_VERIFY(orangeAt(2, 60) && !orangeAt(2, 700));
+        m_view->clearMatches();
+        QTRY_VERIFY(!orangeAt(2, 60));
     }
 
     // The outline is read whether the pane shows or not, two levels deep; an entry goes to its

@@ -64,6 +64,42 @@ private slots:
         QVERIFY(pages == QList<int>{3} && finished.size() == 2);
     }
 
+    // From the place being read: the first result at or after its page, or the last at or
+    // before it, round the ends; from the result gone to last while it is on that page.
+    void matchFromThePlaceBeingRead_data()
+    {
+        QTest::addColumn<int>("chosen");
+        QTest::addColumn<int>("chapter");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<int>("result");
+        // Results: chapter 0 page 2 (twice), chapter 1 page 0, chapter 3 page 5.
+        QTest::newRow("none gone to, before all") << -1 << 0 << 0 << 1 << 0;
+        QTest::newRow("on a page with results") << -1 << 1 << 0 << 1 << 2;
+        QTest::newRow("between results") << -1 << 2 << 9 << 1 << 3;
+        QTest::newRow("after the last, round") << -1 << 3 << 6 << 1 << 0;
+        QTest::newRow("back from between") << -1 << 2 << 0 << -1 << 2;
+        QTest::newRow("back before the first, round") << -1 << 0 << 1 << -1 << 3;
+        QTest::newRow("on from the one gone to") << 0 << 0 << 2 << 1 << 1;
+        QTest::newRow("back from the one gone to") << 1 << 0 << 2 << -1 << 0;
+        QTest::newRow("gone to elsewhere") << 3 << 0 << 2 << 1 << 0;
+    }
+    void matchFromThePlaceBeingRead()
+    {
+        QFETCH(int, chosen);
+        QFETCH(int, chapter);
+        QFETCH(int, page);
+        QFETCH(int, direction);
+        QFETCH(int, result);
+        QList<BookSearch::Match> matches(4);
+        matches[0].page = matches[1].page = 2;
+        matches[2].chapter = 1;
+        matches[3].chapter = 3;
+        matches[3].page = 5;
+        QCOMPARE(BookSearch::matchFrom(matches, chosen, chapter, page, direction), result);
+        QCOMPARE(BookSearch::matchFrom({}, -1, 0, 0, 1), -1);
+    }
+
     // Letter case ignored, every match, up to 20 characters either side on one line.
     void matchesInAPage()
     {

@@ -281,9 +281,10 @@ private slots:
     }
 
     // "全书" beside "本章" only while a book is shown. Results come in book order, names shown as
-    // they are ("%2" too), a damaged chapter named; F3 steps through them, each selecting its
-    // chapter and showing it with its bookmarks, unless shown already, at its page. A stop ends
-    // the search; a book rebuilt since its index was read stops it with a line of its own; a PDF
+    // they are ("%2" too), a damaged chapter named; F3 steps through them from the place being
+    // read, each selecting its chapter and showing it with its bookmarks, unless shown already,
+    // at its page. A new search takes the last one's highlight off the page. A stop ends the
+    // search; a book rebuilt since its index was read stops it with a line of its own; a PDF
     // takes the scope away.
     void findInTheWholeBook()
     {
@@ -325,12 +326,18 @@ private slots:
             QCOMPARE(get<QListWidget>("List1")->currentRow(), chapter);
             QVERIFY(count() == shown && view().currentPage() == 3 && view().loads.size() == loads);
         }
+        // From the first page of the chapter shown, the next result is the one after that page.
+        clickRow("List1", 2);
+        QTest::keyClick(&form(), Qt::Key_F3);
+        QVERIFY(count() == "2 / 2" && view().currentPage() == 3 && view().loads.size() == 5);
         QCOMPARE(lines("List4"), QStringList{"丙"});
         QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
                           results->visualItemRect(results->item(2)).center());
-        QVERIFY(count() == "2 / 2" && view().loads.size() == 4);
+        QVERIFY(count() == "2 / 2" && view().loads.size() == 5);
+        QTRY_VERIFY(GuiTest::showsCurrentMatch(&view()));
 
         find("alpha");
+        QTRY_VERIFY(!GuiTest::showsCurrentMatch(&view()));
         QTest::mouseClick(child<QPushButton>(&view(), "stopSearch"), Qt::LeftButton);
         QTest::qWait(300);
         QVERIFY(status->text() == "搜索已停止：找到 0 处" && results->count() == 0);
@@ -391,8 +398,9 @@ private slots:
         QCOMPARE(int(Module1::CurrentPage), page);
     }
 
-    // A page number with no document shows the toolbar first and opens nothing; so does a book
-    // before a chapter is shown; the reader window closed during the capture's wait ends it.
+    // A page number with no document shows the toolbar first and opens nothing. A book opened
+    // over a PDF shows no page until a chapter is chosen, so nothing is captured; the reader
+    // window closed during the capture's wait ends it.
     void captureOpensTheDialogOnlyForAPageOfADocument()
     {
         showWindow();
@@ -400,8 +408,9 @@ private slots:
         view().findChild<QLineEdit *>()->setText(QStringLiteral("7"));
         release("Label7");
         QVERIFY(view().isToolbarShown() && Module1::CurrentPage == 7);
-        view().findChild<QLineEdit *>()->clear();
+        session().open(write("a.pdf", m_first));
         session().open(writeBook());
+        QVERIFY(view().pageCount() == 0 && view().findChild<QLineEdit *>()->text().isEmpty());
         release("Label7");
         QVERIFY(Module1::CurrentPage == 0 && !form().findChild<Form3 *>());
         session().open(write("a.pdf", m_first));

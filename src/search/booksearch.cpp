@@ -98,6 +98,31 @@ QList<Match> matchesInPage(const QString &pageText, const QString &text)
     return matches;
 }
 
+int matchFrom(const QList<Match> &matches, int chosen, int chapter, int page, int direction)
+{
+    const int count = int(matches.size());
+    const auto placeOf = [&matches](int i) {
+        return std::pair(matches.at(i).chapter, matches.at(i).page);
+    };
+    const std::pair<int, int> here(chapter, page);
+    if (count == 0)
+        return -1;
+    if (chosen >= 0 && chosen < count && placeOf(chosen) == here)
+        return ((chosen + direction) % count + count) % count;
+    if (direction > 0) {
+        for (int i = 0; i < count; ++i) {
+            if (placeOf(i) >= here)
+                return i;
+        }
+        return 0;
+    }
+    for (int i = count - 1; i >= 0; --i) {
+        if (placeOf(i) <= here)
+            return i;
+    }
+    return count - 1;
+}
+
 Outcome run(const QString &bookPath, const BookContents &contents, const QString &text,
             const Listener &listener, QString *error)
 {

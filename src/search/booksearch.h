@@ -51,4 +51,10 @@ Outcome run(const QString &bookPath, const BookContents &contents, const QString
 // The matches of `text` in the text of one page, as `run` gives them (chapter fields unset).
 QList<Match> matchesInPage(const QString &pageText, const QString &text);
 
+// Which of `matches`, in book order, to go to from the place being read (`chapter` and `page`,
+// from 0): with `direction` 1 the first at or after that page, with -1 the last at or before it,
+// round the ends; from `chosen`, the one gone to last, while it is on that page. -1 without
+// matches.
+int matchFrom(const QList<Match> &matches, int chosen, int chapter, int page, int direction);
+
 } // namespace BookSearch

@@ -50,6 +50,7 @@ void DocumentSession::openBook()
     m_book = BookReader::readContents(m_bookPath, m_scratch);
     m_chapter = -1;
     emit contentsChanged();
+    emit nothingShown();
 }
 
 void DocumentSession::chooseChapter(int row)

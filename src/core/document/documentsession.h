@@ -27,8 +27,9 @@ struct CapturedPlace {
 // contents and the chapter chosen, the place being read, and the bookmarks listed. The window
 // shows what the signals say; the rules live here.
 //
-// A book's contents are read once, when it is opened, through the scratch index file; a chapter
-// is shown from a scratch chapter file that exists only while `chapterFileReady` is handled.
+// A book's contents are read once, when it is opened, through the scratch index file; until a
+// chapter is chosen no page is shown (`nothingShown`). A chapter is shown from a scratch chapter
+// file that exists only while `chapterFileReady` is handled.
 // A book whose index cannot be read gives contents without lines, never those of an earlier
 // book. Opening a book keeps the bookmarks listed until a chapter is chosen. While a document is
 // open its bookmark file is watched, and the bookmarks listed always say what the file says.
@@ -98,6 +99,8 @@ signals:
     void documentOpened(const QString &path);
     void pdfOpened(const QString &path);
     void contentsChanged();
+    // No page of the open document is to be shown: a book was opened and no chapter chosen yet.
+    void nothingShown();
     // Emitted with a direct connection only: the file is deleted as soon as the handlers return.
     // An empty path when the chapter cannot be read: the view is to show nothing.
     void chapterFileReady(const QString &path);

@@ -187,15 +187,9 @@ bool PdfView::showDocument(std::unique_ptr<Pdf::Document> document)
 {
     if (document && (document->isLocked() || document->pageCount() < 1))
         document.reset();
-    m_searched.clear();
-    m_matches->clear(0, 0);
-    showMatchCount();
+    clearMatches();
     if (!document) {
-        m_search->setDocument({}, 0);
-        m_pages->clearDocument(QStringLiteral("无法显示此文件"));
-        m_navigation->clear();
-        offerNavigation();
-        m_content.reset();
+        showNothing(QStringLiteral("无法显示此文件"));
         return false;
     }
     const Pdf::Document::Opener opener = document->opener();
@@ -208,6 +202,21 @@ bool PdfView::showDocument(std::unique_ptr<Pdf::Document> document)
     m_content = std::move(content);
     showZoom();
     return true;
+}
+
+void PdfView::closeDocument()
+{
+    clearMatches();
+    showNothing(QString());
+}
+
+void PdfView::showNothing(const QString &message)
+{
+    m_search->setDocument({}, 0);
+    m_pages->clearDocument(message);
+    m_navigation->clear();
+    offerNavigation();
+    m_content.reset();
 }
 
 // Through the printer dialog; a printer that cannot be started says so.
@@ -295,6 +304,15 @@ void PdfView::showPlace(int page, double top, const FoundText &match)
     if (!match.text.isEmpty())
         return showMatch(page, match);
     m_pages->showPlace(page - 1, top);
+}
+
+void PdfView::clearMatches()
+{
+    m_search->stop();
+    m_searched.clear();
+    m_matches->clear(0, 0);
+    m_pages->viewport()->update();
+    showMatchCount();
 }
 
 int PdfView::currentPage() const
@@ -487,8 +505,7 @@ void PdfView::showMatch(int page, const FoundText &match)
     if (!m_content || page < 1 || page > pageCount())
         return;
     const QList<QRectF> areas = m_content->document().find(page - 1, match.text);
-    m_search->stop();
-    m_searched.clear();
+    clearMatches();
     m_matches->clear(page - 1, pageCount());
     m_matches->add(page - 1, areas);
     for (int i = 0; i < qMin(match.onPage, int(areas.size()) - 1); ++i)

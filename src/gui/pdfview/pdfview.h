@@ -51,6 +51,8 @@ public:
     virtual bool LoadFile(const QString &path);
     // The same for a document already open; nullptr for none.
     bool showDocument(std::unique_ptr<Pdf::Document> document);
+    // No document and nothing said: the page box is empty.
+    void closeDocument();
     void setShowToolbar(bool show);
     // Shows page `page`, counted from 1 as the page box counts. A number outside the document
     // is ignored.
@@ -59,6 +61,8 @@ public:
     // edge (below 0: the page's top); when `match` names a text, its place on that page is the
     // current match. A page outside the document is ignored.
     void showPlace(int page, double top, const FoundText &match = FoundText());
+    // No match highlighted, and the document's own find forgotten.
+    void clearMatches();
 
     // The place in the parent, in twips.
     void setTwipsGeometry(int left, int top, int width, int height);
@@ -137,6 +141,7 @@ private:
     void startSearch();
     void takeMatches(int page, const QList<QRectF> &areas);
     void showMatch(int page, const FoundText &match);
+    void showNothing(const QString &message);
     void showMatchCount();
     void offerNavigation();
     void showZoom();

@@ -207,13 +207,10 @@ int BookResults::chosenNumber() const
     return m_chosen + 1;
 }
 
-void BookResults::step(int by)
+void BookResults::chooseFrom(int chapter, int page, int direction)
 {
-    if (m_matches.isEmpty())
-        return;
-    const int count = int(m_matches.size());
-    const int next = m_chosen < 0 ? 0 : ((m_chosen + by) % count + count) % count;
-    for (int row = 0; row < m_list->count(); ++row) {
+    const int next = BookSearch::matchFrom(m_matches, m_chosen, chapter, page, direction);
+    for (int row = 0; row < m_list->count() && next >= 0; ++row) {
         QListWidgetItem *item = m_list->item(row);
         if (item->data(MatchRole).toInt() == next) {
             m_list->setCurrentItem(item);

@@ -33,9 +33,9 @@ public:
     int matchCount() const { return int(m_matches.size()); }
     // The match chosen last, counted from 1 in book order; 0 before any.
     int chosenNumber() const;
-    // Chooses the match `by` matches after the one chosen last, round from the last to the
-    // first; the first match when none was chosen yet.
-    void step(int by);
+    // Chooses the match to go to from the place being read (`chapter` and `page`, from 0) in
+    // `direction` 1 or -1, as BookSearch::matchFrom says.
+    void chooseFrom(int chapter, int page, int direction);
 
 signals:
     void chosen(const BookSearch::Match &match);

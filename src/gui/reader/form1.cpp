@@ -334,6 +334,7 @@ void Form1::connectSession()
     connect(&m_session, &DocumentSession::documentOpened, this, &Form1::SetDocumentPath);
     connect(&m_session, &DocumentSession::pdfOpened, this, &Form1::showPdf);
     connect(&m_session, &DocumentSession::contentsChanged, this, &Form1::showContents);
+    connect(&m_session, &DocumentSession::nothingShown, PDF1, &PdfView::closeDocument);
     connect(&m_session, &DocumentSession::chapterFileReady, this, &Form1::showChapterFile,
             Qt::DirectConnection);
     connect(&m_session, &DocumentSession::chapterShown, this, &Form1::selectChapter);

@@ -58,7 +58,8 @@ void WholeBookFind::findInBook(const QString &text, int direction)
         return;
     if (text != m_searched)
         return start(text);
-    m_results->step(direction);
+    const ReadingPlace place = m_session.place();
+    m_results->chooseFrom(place.chapter, place.page - 1, direction);
 }
 
 void WholeBookFind::start(const QString &text)
@@ -66,6 +67,7 @@ void WholeBookFind::start(const QString &text)
     m_searched = text;
     if (m_searched.isEmpty())
         return;
+    m_view.clearMatches();
     m_results->begin(m_searched, int(m_session.contents().lines.size()));
     m_find->start(m_bookPath, m_session.contents(), m_searched);
     m_view.openNavigationPage(m_results);

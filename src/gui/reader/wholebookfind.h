@@ -16,9 +16,10 @@ struct Match;
 
 // Find in the whole book: while a book with chapters is open, the view's scope box offers "全书"
 // beside "本章", and the view's navigation pane a "搜索" page listing the results as they come.
-// Enter and F3 in that scope start a search of every chapter, or go on to the next result; a
-// result chosen is a jump of the session to its chapter and page, with its match shown there.
-// A new book ends the search of the one before and clears its results.
+// Enter and F3 in that scope start a search of every chapter, or go on to the next result after
+// the place being read (Shift+F3 the one before); a result chosen is a jump of the session to its
+// chapter and page, with its match shown there. A new search takes the last one's highlight off
+// the page; a new book ends the search of the one before and clears its results.
 class WholeBookFind : public QObject
 {
     Q_OBJECT
