@@ -26,6 +26,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QWheelEvent>
 
 class TestPdfView : public QObject
 {
@@ -160,6 +161,54 @@ private slots:
             QCOMPARE(m_view->currentPage(), 1);
         }
         QCOMPARE(opener.addresses, QStringList{"https://example.com/page"});
+    }
+
+    // At the end of the document the keys and the button that go on, and a wheel turn made
+    // there, ask to read on; at its start those that go back ask to read back. Anywhere else
+    // they only move.
+    void readingOnPastTheEnds_data()
+    {
+        QTest::addColumn<bool>("atEnd");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("asked");
+        for (const char *key : {"PageDown", "Space", "Down"}) {
+            QTest::newRow(QByteArray(key) + " at the end") << true << key << 1;
+            QTest::newRow(QByteArray(key) + " before it") << false << key << 0;
+        }
+        for (const char *key : {"PageUp", "Up"}) {
+            QTest::newRow(QByteArray(key) + " at the start") << false << key << -1;
+            QTest::newRow(QByteArray(key) + " after it") << true << key << 0;
+        }
+        QTest::newRow("next page at the end") << true << "nextPage" << 1;
+        QTest::newRow("previous page at the start") << false << "previousPage" << -1;
+        QTest::newRow("wheel at the end") << true << "wheel down" << 1;
+        QTest::newRow("wheel at the start") << false << "wheel up" << -1;
+        QTest::newRow("wheel before the end") << false << "wheel down" << 0;
+    }
+    void readingOnPastTheEnds()
+    {
+        QFETCH(bool, atEnd);
+        QFETCH(QString, action);
+        QFETCH(int, asked);
+        QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("a.pdf"), 2)));
+        auto *area = m_view->findChild<PageArea *>();
+        QTest::keyClick(area, atEnd ? Qt::Key_End : Qt::Key_Home);
+        QList<int> directions;
+        connect(m_view.get(), &PdfView::readOnRequested, this,
+                [&directions](int direction) { directions << direction; });
+        if (action.startsWith("wheel")) {
+            const QPoint at = area->viewport()->rect().center();
+            QWheelEvent turn(at, area->viewport()->mapToGlobal(at), QPoint(),
+                             QPoint(0, action.endsWith("down") ? -120 : 120), Qt::NoButton,
+                             Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(area->viewport(), &turn);
+        } else if (action.endsWith("Page")) {
+            m_view->findChild<QAction *>(action)->trigger();
+        } else {
+            const QMetaEnum keys = QMetaEnum::fromType<Qt::Key>();
+            QTest::keyClick(area, Qt::Key(keys.keyToValue(qPrintable("Key_" + action))));
+        }
+        QCOMPARE(directions, asked ? QList<int>{asked} : QList<int>{});
     }
 
     // Dragging selects whole words in reading order; Ctrl+C and "复制" copy them.

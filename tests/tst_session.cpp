@@ -361,6 +361,38 @@ private slots:
         m_session->open(file("h.VELM"));
         QCOMPARE(step([&] { m_session->goBack(); }), "");
     }
+
+    // Past the last page of a chapter the next is shown from its first page, before the first
+    // the one before at its last page: a damaged chapter is shown as nothing and passed on the
+    // next step, the book's ends stop, and none of it is a step of the history. A PDF has no
+    // chapter to go on to.
+    void readingOnAcrossChapters()
+    {
+        const QString index = QStringLiteral("一♂1♀%1\r\n坏♂x♀1\r\n三♂%2♀%3\r\n")
+                                  .arg(m_one.size())
+                                  .arg(m_one.size() + 1)
+                                  .arg(m_two.size());
+        m_session->open(write("r.VELM", TestFiles::bookOf(m_one + m_two, encode(index))));
+        QStringList told;
+        connect(m_session.get(), &DocumentSession::chapterShown, this,
+                [&told](int row) { told << QString::number(row); });
+        connect(
+            m_session.get(), &DocumentSession::placeChanged, this,
+            [&told](const ReadingPlace &place) { told << QStringLiteral("p%1").arg(place.page); });
+        // Each chapter shown has 4 pages, as a view would report.
+        connect(m_session.get(), &DocumentSession::chapterFileReady, this, [this](auto path) {
+            m_session->notePlaceShown(path.isEmpty() ? 0 : 1, -1, path.isEmpty() ? 0 : 4);
+        });
+        m_session->chooseChapter(0);
+        for (const int direction : {-1, 1, 1, 1, -1, -1})
+            m_session->readOn(direction);
+        QCOMPARE(told, QStringList({"0", "1", "2", "1", "0", "p4"}));
+        told.clear();
+        m_session->goBack();
+        m_session->open(write("a.pdf", m_one));
+        m_session->readOn(1);
+        QVERIFY(told.isEmpty());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSession)

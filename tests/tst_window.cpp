@@ -19,6 +19,7 @@
 #include "widgets/listfitting.h"
 #include "widgets/sidelist.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -278,6 +279,22 @@ private slots:
             QCOMPARE(view().currentPage(), page);
         }
         QCOMPARE(view().loads.size(), 5);
+    }
+
+    // Reading on from the end of a chapter shows the next as a click does, with its bookmarks and
+    // its line selected; reading back from its start shows the one before at its last page.
+    void readingOnIntoTheNextChapter()
+    {
+        showWindow();
+        session().open(writeBook());
+        clickRow("List1", 0);
+        auto *pages = view().findChild<QAbstractScrollArea *>("pages");
+        QTest::keyClick(pages, Qt::Key_End);
+        QTest::keyClick(pages, Qt::Key_PageDown);
+        QCOMPARE(get<QListWidget>("List1")->currentRow(), 1);
+        QVERIFY(view().loads.last() == m_second && lines("List4") == QStringList{"丙"});
+        QTest::keyClick(pages, Qt::Key_PageUp);
+        QVERIFY(get<QListWidget>("List1")->currentRow() == 0 && view().currentPage() == 2);
     }
 
     // "全书" beside "本章" only while a book is shown. Results come in book order, names shown as

@@ -111,6 +111,20 @@ void DocumentSession::noteJump(const ReadingPlace &to)
         m_history.jumped(m_place);
 }
 
+// The view reports the new chapter's pages while it is shown, so the chapter before can be
+// shown at its last.
+void DocumentSession::readOn(int direction)
+{
+    const int row = m_chapter + direction;
+    if (kind() != DocumentKind::Book || m_path != m_bookPath || m_chapter < 0 || row < 0 ||
+        row >= m_book.lines.size())
+        return;
+    m_place = ReadingPlace{row, 1, -1};
+    showChapter(row);
+    if (direction < 0 && m_pageCount > 0)
+        show(ReadingPlace{row, m_pageCount, -1}, FoundText());
+}
+
 void DocumentSession::goBack()
 {
     if (m_history.canGoBack())

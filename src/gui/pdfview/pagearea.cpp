@@ -14,6 +14,8 @@ namespace
 {
 const int LineStep = 40;
 const double WheelZoomStep = 1.1;
+// One notch of a mouse wheel, in eighths of a degree.
+const int WheelTurn = 120;
 const QColor Background(0x80, 0x80, 0x80);
 } // namespace
 
@@ -233,17 +235,17 @@ void PageArea::keyPressEvent(QKeyEvent *event)
         vertical->setValue(vertical->maximum());
         break;
     case Qt::Key_PageUp:
-        vertical->triggerAction(QAbstractSlider::SliderPageStepSub);
+        scrollOrReadPast(QAbstractSlider::SliderPageStepSub, -1);
         break;
     case Qt::Key_PageDown:
     case Qt::Key_Space:
-        vertical->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        scrollOrReadPast(QAbstractSlider::SliderPageStepAdd, 1);
         break;
     case Qt::Key_Up:
-        vertical->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        scrollOrReadPast(QAbstractSlider::SliderSingleStepSub, -1);
         break;
     case Qt::Key_Down:
-        vertical->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        scrollOrReadPast(QAbstractSlider::SliderSingleStepAdd, 1);
         break;
     case Qt::Key_Left:
         horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
@@ -258,9 +260,20 @@ void PageArea::keyPressEvent(QKeyEvent *event)
     event->accept();
 }
 
+// At either end of the document a key that would scroll on asks to read past it instead.
+void PageArea::scrollOrReadPast(QAbstractSlider::SliderAction action, int direction)
+{
+    QScrollBar *vertical = verticalScrollBar();
+    if (vertical->value() == (direction > 0 ? vertical->maximum() : vertical->minimum()))
+        emit readPast(direction);
+    else
+        vertical->triggerAction(action);
+}
+
 void PageArea::wheelEvent(QWheelEvent *event)
 {
     if (!(event->modifiers() & Qt::ControlModifier) || pageCount() == 0) {
+        wheelPastTheEnds(event->angleDelta().y());
         QAbstractScrollArea::wheelEvent(event);
         return;
     }
@@ -273,6 +286,25 @@ void PageArea::wheelEvent(QWheelEvent *event)
     m_layout.setZoom(m_layout.zoom() * std::pow(WheelZoomStep, steps));
     relayoutKeeping(place, at);
     event->accept();
+}
+
+// The wheel turned on at an end of the document: once a whole turn more has come there, the
+// reader asks to read past it. A turn that brings the view to the end counts not.
+void PageArea::wheelPastTheEnds(int delta)
+{
+    QScrollBar *vertical = verticalScrollBar();
+    const int direction = delta < 0 ? 1 : -1;
+    const bool atEnd = delta != 0 && vertical->value() == (direction > 0 ? vertical->maximum()
+                                                                         : vertical->minimum());
+    if (!atEnd || (m_wheelPastEnd != 0 && (m_wheelPastEnd < 0) != (delta < 0))) {
+        m_wheelPastEnd = 0;
+        return;
+    }
+    m_wheelPastEnd += delta;
+    if (qAbs(m_wheelPastEnd) >= WheelTurn) {
+        m_wheelPastEnd = 0;
+        emit readPast(direction);
+    }
 }
 
 double PageArea::drawScale() const

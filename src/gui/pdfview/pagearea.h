@@ -8,6 +8,7 @@
 #include "search/searchmatches.h"
 
 #include <QAbstractScrollArea>
+#include <QAbstractSlider>
 
 // The pages of the document, one below another, scrolled continuously. Pages are drawn by a
 // PageRenderer; until a page is ready it shows as a plain white sheet, or scaled from an earlier
@@ -62,6 +63,9 @@ signals:
     // The view moved: scrolled, zoomed, turned or given a place.
     void moved();
     void pageLinkFollowed(int page, double top);
+    // The reader asked to go on past the end of the document (`direction` 1) or before its
+    // start (-1): a key that scrolls on, or the wheel turned on once the end was reached.
+    void readPast(int direction);
     void zoomChanged(double zoom);
     void webLinkActivated(const QString &address);
 
@@ -78,6 +82,8 @@ protected:
 private:
     // Lays out the pages anew and scrolls so that `place` is where `at` of the viewport was.
     void relayoutKeeping(const PageLayout::Place &place, QPoint at);
+    void scrollOrReadPast(QAbstractSlider::SliderAction action, int direction);
+    void wheelPastTheEnds(int delta);
     void showPages(const QList<QSizeF> &sizes);
     void updateScrollBars();
     QPoint scrollOffset() const;
@@ -109,6 +115,7 @@ private:
     QString m_message;
     PageContent *m_content = nullptr;
     const SearchMatches *m_matches = nullptr;
+    int m_wheelPastEnd = 0; // how far the wheel turned on at an end
     QPoint m_pressedAt;
     bool m_dragging = false;
     TextPoint m_selectionStart;

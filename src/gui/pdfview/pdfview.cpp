@@ -70,6 +70,7 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
     connect(m_pages, &PageArea::moved, this, &PdfView::reportPlace);
     connect(m_pages, &PageArea::zoomChanged, this, &PdfView::showZoom);
     connect(m_pages, &PageArea::webLinkActivated, this, &PdfView::openWebAddress);
+    connect(m_pages, &PageArea::readPast, this, &PdfView::readOnRequested);
     addShortcut(QKeySequence::ZoomIn, &PdfView::zoomIn);
     addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal), &PdfView::zoomIn);
     addShortcut(QKeySequence::ZoomOut, &PdfView::zoomOut);
@@ -386,11 +387,15 @@ void PdfView::goToTypedPage()
 
 void PdfView::goToPreviousPage()
 {
+    if (currentPage() <= 1)
+        return emit readOnRequested(-1);
     setCurrentPage(currentPage() - 1);
 }
 
 void PdfView::goToNextPage()
 {
+    if (currentPage() >= pageCount())
+        return emit readOnRequested(1);
     setCurrentPage(currentPage() + 1);
 }
 

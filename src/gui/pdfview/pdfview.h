@@ -111,6 +111,9 @@ signals:
     void placeRequested(int page, double top);
     // The view now shows `page` (from 1; 0 without a document) with its top `top` down it.
     void placeShown(int page, double top);
+    // The reader went on past the last page (`direction` 1) or back before the first (-1):
+    // with the keys and the wheel that scroll, or the next- and previous-page buttons.
+    void readOnRequested(int direction);
     // Enter (`direction` 1), F3 (1) or Shift+F3 (-1) for `text` in the window's scope.
     void outerFindRequested(const QString &text, int direction);
 
