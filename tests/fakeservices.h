@@ -3,6 +3,7 @@
 
 #include "core/book/scratchfolder.h"
 #include "core/links/webopener.h"
+#include "core/state/readingplaces.h"
 #include "gui/pdfview/pdfview.h"
 #include "services/appservices.h"
 #include "services/dialogs.h"
@@ -12,6 +13,7 @@
 #include <QList>
 #include <QPrinter>
 #include <QStringList>
+#include <QTemporaryDir>
 
 // Stand-ins for the user's answers and the browser, and a view factory that can fail.
 class FakeDialogs : public Dialogs
@@ -100,11 +102,13 @@ public:
 struct FakeServices {
     AppServices services()
     {
-        return AppServices{&dialogs, &webOpener, &viewFactory, &scratchFolder};
+        return AppServices{&dialogs, &webOpener, &viewFactory, &scratchFolder, &readingPlaces};
     }
 
     FakeDialogs dialogs;
     FakeWebOpener webOpener;
     FakeViewFactory viewFactory;
     ScratchFolder scratchFolder;
+    QTemporaryDir stateFolder;
+    ReadingPlaces readingPlaces{stateFolder.path()};
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/book/scratchfolder.h"
 #include "core/document/documentsession.h"
+#include "core/state/readingplaces.h"
 #include "core/text/gbkcodec.h"
 #include "testfiles.h"
 
@@ -381,6 +382,62 @@ private slots:
                  "chapter 1, chapter 2, chapter 1, chapter 0, 0/4/-1");
         m_session->open(write("a.pdf", m_one));
         QCOMPARE(step([&] { m_session->readOn(1); }), "");
+    }
+
+    // A PDF opened and a chapter chosen show their remembered place and look, a page past the end
+    // at the last page; reading on goes to the first or last page. A chapter is known by its
+    // name, length and occurrence, so a rebuilt book keeps its places and two chapters of one
+    // source stay apart; the chapter read last is told when the book opens.
+    void remembersPlaces()
+    {
+        ReadingPlaces places(file("state"));
+        m_session->setReadingPlaces(&places);
+        int pages = 4;
+        PageLook shownLook;
+        QStringList told;
+        const auto note = [&](int page, double top) {
+            m_session->notePlaceShown(page, top, pages, shownLook);
+        };
+        connect(m_session.get(), &DocumentSession::pdfOpened, this, [&] { note(1, -1); });
+        connect(m_session.get(), &DocumentSession::chapterFileReady, this, [&] { note(1, -1); });
+        connect(m_session.get(), &DocumentSession::lookRestored, this, [&](PageLook look) {
+            shownLook = look;
+            told << QStringLiteral("look %1/%2").arg(look.zoom).arg(look.quarterTurns);
+        });
+        connect(
+            m_session.get(), &DocumentSession::placeChanged, this, [&](const ReadingPlace &place) {
+                note(place.page, place.top);
+                told
+                    << QStringLiteral("%1/%2/%3").arg(place.chapter).arg(place.page).arg(place.top);
+            });
+        const auto step = [&](const std::function<void()> &command) {
+            told.clear();
+            command();
+            return told.join(", ");
+        };
+        const QString book = write("p.VELM", bookOf({{"一", m_one}, {"二", m_two}, {"一", m_one}}));
+        m_session->open(book);
+        QCOMPARE(m_session->lastReadChapter(), -1);
+        m_session->chooseChapter(0);
+        shownLook = {1.5, 1};
+        note(3, 0.5);
+        QCOMPARE(step([&] { m_session->chooseChapter(2); }), "");
+        shownLook = {};
+        note(2, -1);
+        QCOMPARE(step([&] { m_session->readOn(-1); }), "1/4/-1");
+        QCOMPARE(step([&] { m_session->chooseChapter(0); }), "look 1.5/1, 0/3/0.5");
+        QCOMPARE(step([&] { m_session->chooseChapter(2); }), "look 0/0, 2/2/-1");
+
+        write("p.VELM", bookOf({{"新", m_two}, {"一", m_one}, {"二", m_two}, {"一", m_one}}));
+        m_session->open(book);
+        QCOMPARE(m_session->lastReadChapter(), 3);
+        QCOMPARE(step([&] { m_session->chooseChapter(1); }), "look 1.5/1, 1/3/0.5");
+
+        const QString pdf = write("a.pdf", m_one);
+        m_session->open(pdf);
+        note(9, 0.25);
+        pages = 5;
+        QCOMPARE(step([&] { m_session->open(pdf); }), "look 1.5/1, -1/5/-1");
     }
 };
 

@@ -297,6 +297,34 @@ private slots:
         QVERIFY(get<QListWidget>("List1")->currentRow() == 0 && view().currentPage() == 2);
     }
 
+    // A book opened again shows nothing, the chapter read last the current line of the contents
+    // (in bold, not selected), and Space on it continues at its place and zoom; a PDF opened
+    // again is at its place.
+    void reopenedWhereLeft()
+    {
+        showWindow();
+        const QString book = writeBook();
+        const QString pdf = write("r.pdf", TestPdfs::linked());
+        auto *list = get<QListWidget>("List1");
+        session().open(pdf);
+        view().showPlace(3, -1);
+        session().open(book);
+        clickRow("List1", 1);
+        view().setLook({2, 1});
+        view().showPlace(2, 0.5);
+        session().open(book);
+        QVERIFY(view().pageCount() == 0 && list->currentRow() == 1);
+        QVERIFY(list->selectedItems().isEmpty() && list->item(1)->font().bold());
+        QVERIFY(!list->item(0)->font().bold() && lines("List1") == QStringList({"一", "二"}));
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Space);
+        QVERIFY(view().loads.last() == m_second && view().currentPage() == 2);
+        QVERIFY(qAbs(view().topOfCurrentPage() - 0.5) < 0.01);
+        QVERIFY(view().look().zoom == 2 && view().look().quarterTurns == 1);
+        session().open(pdf);
+        QCOMPARE(view().currentPage(), 3);
+    }
+
     // "全书" beside "本章" only while a book is shown. Results come in book order, names shown as
     // they are ("%2" too), a damaged chapter named; F3 steps through them from the place being
     // read, each selecting its chapter and showing it with its bookmarks, unless shown already,
@@ -343,8 +371,9 @@ private slots:
             QCOMPARE(get<QListWidget>("List1")->currentRow(), chapter);
             QVERIFY(count() == shown && view().currentPage() == 3 && view().loads.size() == loads);
         }
-        // From the first page of the chapter shown, the next result is the one after that page.
+        // From the first page of a chapter, the next result is the one after that page.
         clickRow("List1", 2);
+        session().goTo(ReadingPlace{2, 1, -1});
         QTest::keyClick(&form(), Qt::Key_F3);
         QVERIFY(count() == "2 / 2" && view().currentPage() == 3 && view().loads.size() == 5);
         QCOMPARE(lines("List4"), QStringList{"丙"});

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/filetypes.h"
 
+#include "core/state/basefolder.h"
 #include "widgets/artwork.h"
 
 #include <QDir>
@@ -25,15 +26,6 @@ const char DesktopFileName[] = "quillmoor.desktop";
 const char BookType[] = "application/x-velm";
 const char PdfType[] = "application/pdf";
 const char DefaultsGroup[] = "[Default Applications]";
-
-// An XDG base folder: the variable when it holds an absolute path, the default otherwise.
-QString baseFolder(const char *variable, const QString &fallbackBelowHome)
-{
-    const QString value = qEnvironmentVariable(variable);
-    if (QDir::isAbsolutePath(value))
-        return QDir::cleanPath(value);
-    return QDir::home().filePath(fallbackBelowHome);
-}
 
 // True when `path` holds `contents` afterwards and was written now.
 bool writeIfChanged(const QString &path, const QByteArray &contents)
@@ -195,8 +187,8 @@ QByteArray FileTypes::withDefaults(const QByteArray &mimeappsList)
 
 void Module1::RegisterFileTypes(const QString &programPath)
 {
-    const QDir data(baseFolder("XDG_DATA_HOME", QStringLiteral(".local/share")));
-    const QDir config(baseFolder("XDG_CONFIG_HOME", QStringLiteral(".config")));
+    const QDir data(Module1::XdgBaseFolder("XDG_DATA_HOME", QStringLiteral(".local/share")));
+    const QDir config(Module1::XdgBaseFolder("XDG_CONFIG_HOME", QStringLiteral(".config")));
     const QDir mime(data.filePath(QStringLiteral("mime")));
     const QDir applications(data.filePath(QStringLiteral("applications")));
     const QString iconPath = applications.filePath(QStringLiteral("quillmoor.svg"));

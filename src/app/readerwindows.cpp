@@ -26,6 +26,7 @@ std::unique_ptr<ReaderWindows> ReaderWindows::create(const AppServices &services
 ReaderWindows::ReaderWindows(const AppServices &services)
     : m_services(services), m_session(services.scratchFolder)
 {
+    m_session.setReadingPlaces(services.readingPlaces);
 }
 
 // The book-making window has no owner window, so it goes first; it cancels a book being written

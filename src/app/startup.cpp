@@ -8,6 +8,7 @@
 #include "core/book/scratchfolder.h"
 #include "core/links/weblinks.h"
 #include "core/links/webopener.h"
+#include "core/state/readingplaces.h"
 #include "gui/pdfview/pdfviewfactory.h"
 #include "gui/reader/form1.h"
 #include "services/appservices.h"
@@ -45,7 +46,9 @@ int Module1::Main(int argc, char *argv[])
     DesktopWebOpener webOpener;
     StandardViewFactory viewFactory;
     ScratchFolder scratchFolder;
-    const AppServices services{&dialogs, &webOpener, &viewFactory, &scratchFolder};
+    // Made before the windows, so it outlives them and saves the places they noted last.
+    ReadingPlaces readingPlaces(ReadingPlaces::defaultFolder());
+    const AppServices services{&dialogs, &webOpener, &viewFactory, &scratchFolder, &readingPlaces};
     const std::unique_ptr<ReaderWindows> windows =
         StartReader(services, CommandLineOf(QCoreApplication::arguments()));
     if (!windows)

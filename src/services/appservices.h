@@ -3,6 +3,7 @@
 
 class Dialogs;
 class PdfViewFactory;
+class ReadingPlaces;
 class ScratchFolder;
 class WebOpener;
 
@@ -15,4 +16,6 @@ struct AppServices {
     PdfViewFactory *viewFactory = nullptr;
     // The private folder of this running copy for the two scratch files.
     ScratchFolder *scratchFolder = nullptr;
+    // Where the places last read are kept between runs; nullptr keeps none.
+    ReadingPlaces *readingPlaces = nullptr;
 };

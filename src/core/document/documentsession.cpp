@@ -5,6 +5,7 @@
 #include "core/book/scratchfolder.h"
 #include "core/bookmarks/bookmarkediting.h"
 #include "core/bookmarks/bookmarkline.h"
+#include "core/state/readingplaces.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,6 +29,7 @@ void DocumentSession::open(const QString &path)
     m_path = path;
     m_place = ReadingPlace();
     m_pageCount = 0;
+    m_placeKey.clear();
     m_history.clear();
     watchBookmarkFile();
     emit documentOpened(path);
@@ -35,10 +37,14 @@ void DocumentSession::open(const QString &path)
     case DocumentKind::Book:
         openBook();
         break;
-    case DocumentKind::Pdf:
+    case DocumentKind::Pdf: {
+        const std::optional<SavedPlace> saved = rememberedPlace(ReadingPlaces::pdfKey(path));
+        m_placeKey = ReadingPlaces::pdfKey(path);
         emit pdfOpened(path);
         listBookmarks(Module1::ReadBookmarkEntries(path));
+        showRemembered(saved);
         break;
+    }
     case DocumentKind::None:
         break;
     }
@@ -49,17 +55,21 @@ void DocumentSession::openBook()
     m_bookPath = m_path;
     m_book = BookReader::readContents(m_bookPath, m_scratch);
     m_chapter = -1;
+    m_lastRead = m_places ? m_places->lastReadChapter(m_bookPath, m_book.lines) : -1;
     emit contentsChanged();
     emit nothingShown();
 }
 
 void DocumentSession::chooseChapter(int row)
 {
+    std::optional<SavedPlace> saved;
     if (m_path == m_bookPath && row >= 0 && row < m_book.lines.size()) {
+        saved = rememberedPlace(ReadingPlaces::chapterKey(m_bookPath, m_book.lines, row));
         noteJump(ReadingPlace{row, 1, -1});
         m_place = ReadingPlace{row, 1, -1};
     }
     showChapter(row);
+    showRemembered(saved);
 }
 
 void DocumentSession::showChapter(int row)
@@ -68,10 +78,13 @@ void DocumentSession::showChapter(int row)
     if (m_path != m_bookPath || row < 0 || row >= m_book.lines.size())
         return;
     m_pageCount = 0;
+    m_placeKey.clear();
     // Only the book whose index gave the contents is read, and only a range inside its chapters.
     // A chapter that cannot be read leaves the view with nothing, never with the chapter before,
     // whose pages would otherwise be taken for this one's.
     if (copyChapterToScratchFile(row)) {
+        m_placeKey = ReadingPlaces::chapterKey(m_bookPath, m_book.lines, row);
+        m_lastRead = row;
         const QString scratchFile = m_scratch->chapterFilePath();
         emit chapterFileReady(scratchFile);
         // The view keeps the file open, so the chapter stays shown once its name is gone.
@@ -145,10 +158,29 @@ void DocumentSession::show(const ReadingPlace &place, const FoundText &match)
     emit placeChanged(place, match);
 }
 
-void DocumentSession::notePlaceShown(int page, double top, int pageCount)
+void DocumentSession::notePlaceShown(int page, double top, int pageCount, const PageLook &look)
 {
     m_pageCount = pageCount;
     m_place = ReadingPlace{kind() == DocumentKind::Book ? m_chapter : -1, page, top};
+    if (m_places && page > 0 && !m_placeKey.isEmpty())
+        m_places->note(m_placeKey, page, top, look);
+}
+
+// Looked up before the document is shown, whose first page is noted as it is shown.
+std::optional<SavedPlace> DocumentSession::rememberedPlace(const QString &key) const
+{
+    return m_places ? m_places->placeOf(key) : std::nullopt;
+}
+
+void DocumentSession::showRemembered(const std::optional<SavedPlace> &saved)
+{
+    if (!saved || m_pageCount < 1)
+        return;
+    ReadingPlace place{kind() == DocumentKind::Book ? m_chapter : -1, saved->page, saved->top};
+    if (place.page > m_pageCount)
+        place = ReadingPlace{place.chapter, m_pageCount, -1};
+    emit lookRestored(saved->look);
+    show(place, FoundText());
 }
 
 // The chapter's bytes pass in bounded chunks into a scratch file made afresh, so it holds

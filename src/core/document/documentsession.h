@@ -6,12 +6,14 @@
 #include "core/document/documentkind.h"
 #include "core/document/readinghistory.h"
 #include "core/document/readingplace.h"
+#include "core/state/statefile.h"
 
 #include <QFileSystemWatcher>
 #include <QObject>
 
 #include <optional>
 
+class ReadingPlaces;
 class ScratchFolder;
 
 // Where a page was captured: the document shown then and, in a book, the chapter chosen (-1 for
@@ -37,6 +39,10 @@ struct CapturedPlace {
 // The place being read moves in two ways. A jump (a chapter chosen, goTo) is a step of the
 // history, which back and forward walk across chapters; the session then says where to show
 // (placeChanged). Scrolling and paging are only noted as the view reports them (notePlaceShown).
+//
+// With reading places given, the place shown of every PDF and chapter is noted there, and a PDF
+// opened, or a chapter chosen from the contents, is shown at its remembered place and look (a
+// page past its end at its last page). Jumps and reading on go to their own pages.
 class DocumentSession : public QObject
 {
     Q_OBJECT
@@ -51,12 +57,17 @@ public:
 
     // `scratch` must outlive the session; without a valid one no chapter can be shown.
     explicit DocumentSession(const ScratchFolder *scratch, QObject *parent = nullptr);
+    // `places` must outlive the session; nullptr keeps no places.
+    void setReadingPlaces(ReadingPlaces *places) { m_places = places; }
 
     QString documentPath() const { return m_path; }
     DocumentKind kind() const;
     const BookContents &contents() const { return m_book; }
     // The row of the chapter chosen last in the open book, -1 before any.
     int chapter() const { return m_chapter; }
+    // The row of the chapter of the open book read last, in this run or an earlier one; -1 for
+    // none.
+    int lastReadChapter() const { return m_lastRead; }
     const QList<Module1::BookmarkEntry> &bookmarks() const { return m_bookmarks; }
 
     // Makes `path` the document shown, whatever its kind; a book's contents, or a PDF and its
@@ -81,9 +92,9 @@ public:
     // Back to the place the last jump left, or forward again; across chapters of a book.
     void goBack();
     void goForward();
-    // The view shows `page` of its `pageCount` pages, with its top `top` down the page: the place
-    // being read, no step of the history.
-    void notePlaceShown(int page, double top, int pageCount);
+    // The view shows `page` of its `pageCount` pages, with its top `top` down the page, and with
+    // `look`: the place being read, no step of the history.
+    void notePlaceShown(int page, double top, int pageCount, const PageLook &look = PageLook());
 
     // The place shown now, to be noted when a page is captured.
     CapturedPlace capturedPlace() const;
@@ -113,6 +124,8 @@ signals:
     void chapterShown(int row);
     // The view is to show `place` of the document or chapter shown, and `match` there.
     void placeChanged(const ReadingPlace &place, const FoundText &match);
+    // The view is to show its pages with `look`: emitted before the remembered place.
+    void lookRestored(const PageLook &look);
     void bookmarksChanged();
     void bookmarkAdded(const Module1::BookmarkEntry &entry);
     // The bookmark file changed on disk (edited elsewhere, appended to by another running copy,
@@ -124,6 +137,8 @@ private:
     void showChapter(int row);
     bool copyChapterToScratchFile(int row);
     bool isPlace(const ReadingPlace &place) const;
+    std::optional<SavedPlace> rememberedPlace(const QString &key) const;
+    void showRemembered(const std::optional<SavedPlace> &saved);
     void noteJump(const ReadingPlace &to);
     void show(const ReadingPlace &place, const FoundText &match);
     bool showsPlace(const CapturedPlace &place) const;
@@ -139,7 +154,11 @@ private:
     QString m_bookPath;
     BookContents m_book;
     int m_chapter = -1;
+    int m_lastRead = -1;
     ReadingPlace m_place;
+    ReadingPlaces *m_places = nullptr;
+    // The key of the PDF or chapter shown among the reading places; empty while none is.
+    QString m_placeKey;
     int m_pageCount = 0; // of the document or chapter shown, as the view reported it
     ReadingHistory m_history;
     QList<Module1::BookmarkEntry> m_bookmarks;

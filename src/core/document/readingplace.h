@@ -17,6 +17,13 @@ struct ReadingPlace {
     }
 };
 
+// How the pages are shown: the zoom (0 fits the page's width to the view, -1 the whole page,
+// above 0 a fixed scale, 1 for 100%) and the quarter turns clockwise (0 to 3).
+struct PageLook {
+    double zoom = 0;
+    int quarterTurns = 0;
+};
+
 // A text found on a page, to be shown as the current match there: the `onPage`-th place of
 // `text` on it, counted from 0.
 struct FoundText {

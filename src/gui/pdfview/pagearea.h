@@ -41,6 +41,7 @@ public:
     double zoom() const { return m_layout.zoom(); }
     void setZoom(double zoom);
     void setZoomMode(ZoomMode mode);
+    ZoomMode zoomMode() const { return m_mode; }
     void rotateBy(int quarterTurns);
     int quarterTurns() const { return m_layout.quarterTurns(); }
 

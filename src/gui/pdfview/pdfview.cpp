@@ -436,6 +436,26 @@ void PdfView::fitPage()
     showZoom();
 }
 
+PageLook PdfView::look() const
+{
+    const PageArea::ZoomMode mode = m_pages->zoomMode();
+    const double zoom = mode == PageArea::ZoomMode::FitWidth  ? 0
+                        : mode == PageArea::ZoomMode::FitPage ? -1
+                                                              : m_pages->zoom();
+    return PageLook{zoom, m_pages->quarterTurns()};
+}
+
+void PdfView::setLook(const PageLook &look)
+{
+    if (look.zoom == 0)
+        fitWidth();
+    else if (look.zoom < 0)
+        fitPage();
+    else
+        zoomTo(look.zoom);
+    m_pages->rotateBy(look.quarterTurns - m_pages->quarterTurns());
+}
+
 void PdfView::rotateLeft()
 {
     m_pages->rotateBy(-1);

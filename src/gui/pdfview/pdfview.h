@@ -61,6 +61,9 @@ public:
     // edge (below 0: the page's top); when `match` names a text, its place on that page is the
     // current match. A page outside the document is ignored.
     void showPlace(int page, double top, const FoundText &match = FoundText());
+    // The zoom and the turn of the pages. A new document keeps the zoom and is shown upright.
+    PageLook look() const;
+    void setLook(const PageLook &look);
     // No match highlighted, and the document's own find forgotten.
     void clearMatches();
 

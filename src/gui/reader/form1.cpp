@@ -339,12 +339,13 @@ void Form1::connectSession()
             Qt::DirectConnection);
     connect(&m_session, &DocumentSession::chapterShown, this, &Form1::selectChapter);
     connect(&m_session, &DocumentSession::placeChanged, this, &Form1::showPlace);
+    connect(&m_session, &DocumentSession::lookRestored, PDF1, &PdfView::setLook);
     connect(PDF1, &PdfView::placeRequested, this, [this](int page, double top) {
         m_session.goTo(ReadingPlace{m_session.chapter(), page, top});
     });
     connect(PDF1, &PdfView::readOnRequested, &m_session, &DocumentSession::readOn);
     connect(PDF1, &PdfView::placeShown, this, [this](int page, double top) {
-        m_session.notePlaceShown(page, top, PDF1->pageCount());
+        m_session.notePlaceShown(page, top, PDF1->pageCount(), PDF1->look());
     });
     connect(&m_session, &DocumentSession::bookmarksChanged, this, &Form1::showBookmarks);
     connect(&m_session, &DocumentSession::bookmarksReloaded, this, &Form1::showReloadedBookmarks);

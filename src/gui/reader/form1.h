@@ -125,6 +125,7 @@ private:
     void showContents();
     void showChapterFile(const QString &path);
     void selectChapter(int row);
+    void markLastRead(int row);
     void showPlace(const ReadingPlace &place, const FoundText &match);
     void showBookmarks();
     void showReloadedBookmarks();

@@ -93,6 +93,21 @@ void Form1::showContents()
         List2->addItem(line.text);
         List1->addItem(line.name);
     }
+    markLastRead(m_session.lastReadChapter());
+    // The chapter read last is where the keyboard starts, selected only when chosen.
+    if (m_session.lastReadChapter() >= 0)
+        List1->selectionModel()->setCurrentIndex(
+            List1->model()->index(m_session.lastReadChapter(), 0), QItemSelectionModel::NoUpdate);
+}
+
+// In bold, never by a change of its text: the names and the list's width stay as they are.
+void Form1::markLastRead(int row)
+{
+    for (int line = 0; line < List1->count(); ++line) {
+        QFont font = List1->font();
+        font.setBold(line == row);
+        List1->item(line)->setFont(font);
+    }
 }
 
 void Form1::showChapterFile(const QString &path)
@@ -106,6 +121,7 @@ void Form1::selectChapter(int row)
     Picture7->hide();
     const QSignalBlocker blocker(List1);
     List1->setCurrentRow(row);
+    markLastRead(m_session.lastReadChapter());
 }
 
 void Form1::showPlace(const ReadingPlace &place, const FoundText &match)

@@ -1,0 +1,158 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "core/state/readingplaces.h"
+
+#include "core/state/basefolder.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSaveFile>
+
+namespace
+{
+
+const int SaveDelay = 1000;
+// Another copy holds the lock only while it merges and writes.
+const int LockWait = 2000;
+
+QString stateFileIn(const QString &folder)
+{
+    return QDir(folder).filePath(QStringLiteral("state"));
+}
+
+// The file as it is, with `changes` merged in, written anew under the lock; nothing when it
+// cannot be written.
+std::optional<StateContents> mergeIntoFile(const QString &folder,
+                                           const QMap<QString, SavedPlace> &changes)
+{
+    if (!QDir().mkpath(folder))
+        return std::nullopt;
+    QLockFile lock(QDir(folder).filePath(QStringLiteral("state.lock")));
+    if (!lock.tryLock(LockWait))
+        return std::nullopt;
+    StateContents contents = StateFile::read(stateFileIn(folder));
+    StateFile::merge(contents, changes);
+    StateFile::keepNewest(contents, StateFile::MaximumPlaces);
+    const QByteArray text = StateFile::format(contents);
+    QSaveFile file(stateFileIn(folder));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
+        return std::nullopt;
+    return contents;
+}
+
+} // namespace
+
+ReadingPlaces::ReadingPlaces(const QString &folder, QObject *parent)
+    : QObject(parent), m_folder(folder), m_contents(StateFile::read(stateFileIn(folder)))
+{
+    m_saver.setMaxThreadCount(1);
+    m_saveTimer.setSingleShot(true);
+    m_saveTimer.setInterval(SaveDelay);
+    connect(&m_saveTimer, &QTimer::timeout, this, &ReadingPlaces::save);
+}
+
+ReadingPlaces::~ReadingPlaces()
+{
+    save();
+    waitForSaves();
+}
+
+QString ReadingPlaces::defaultFolder()
+{
+    return QDir(Module1::XdgBaseFolder("XDG_STATE_HOME", QStringLiteral(".local/state")))
+        .filePath(QStringLiteral("quillmoor"));
+}
+
+QString ReadingPlaces::filePath() const
+{
+    return stateFileIn(m_folder);
+}
+
+QString ReadingPlaces::pdfKey(const QString &path)
+{
+    return StateFile::pdfKey(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+}
+
+QString ReadingPlaces::chapterKey(const QString &bookPath, const QList<ContentsIndex::Line> &lines,
+                                  int row)
+{
+    const ContentsIndex::Line &line = lines.at(row);
+    int occurrence = 0;
+    for (int before = 0; before < row; ++before) {
+        if (lines.at(before).name == line.name && lines.at(before).length == line.length)
+            ++occurrence;
+    }
+    return StateFile::chapterKey(QDir::cleanPath(QFileInfo(bookPath).absoluteFilePath()), line.name,
+                                 line.length, occurrence);
+}
+
+std::optional<SavedPlace> ReadingPlaces::placeOf(const QString &key) const
+{
+    const auto found = m_contents.places.constFind(key);
+    if (found == m_contents.places.cend())
+        return std::nullopt;
+    return *found;
+}
+
+int ReadingPlaces::lastReadChapter(const QString &bookPath,
+                                   const QList<ContentsIndex::Line> &lines) const
+{
+    int last = -1;
+    qint64 lastReadAt = 0;
+    for (int row = 0; row < lines.size(); ++row) {
+        const std::optional<SavedPlace> place = placeOf(chapterKey(bookPath, lines, row));
+        if (place && (last < 0 || place->readAt > lastReadAt)) {
+            last = row;
+            lastReadAt = place->readAt;
+        }
+    }
+    return last;
+}
+
+void ReadingPlaces::note(const QString &key, int page, double top, const PageLook &look)
+{
+    // Strictly later than the last noted, so the order of reading holds within a millisecond.
+    m_lastReadAt = qMax(QDateTime::currentMSecsSinceEpoch(), m_lastReadAt + 1);
+    const SavedPlace place{m_lastReadAt, page, top, look};
+    m_contents.places.insert(key, place);
+    m_unsaved.insert(key, place);
+    if (!m_saveTimer.isActive())
+        m_saveTimer.start();
+}
+
+// The disk is waited for on the saver's thread; only its result comes back to this one.
+void ReadingPlaces::save()
+{
+    m_saveTimer.stop();
+    if (m_unsaved.isEmpty())
+        return;
+    const QMap<QString, SavedPlace> changes = std::exchange(m_unsaved, {});
+    m_saver.start([this, folder = m_folder, changes] {
+        const std::optional<StateContents> merged = mergeIntoFile(folder, changes);
+        QMetaObject::invokeMethod(
+            this, [this, merged, changes] { takeSaved(merged, changes); }, Qt::QueuedConnection);
+    });
+}
+
+void ReadingPlaces::waitForSaves()
+{
+    m_saver.waitForDone();
+}
+
+// What others saved comes in, under what was noted here since; changes that could not be
+// written wait for the next save.
+void ReadingPlaces::takeSaved(const std::optional<StateContents> &merged,
+                              const QMap<QString, SavedPlace> &changes)
+{
+    if (merged) {
+        m_contents = *merged;
+        StateFile::merge(m_contents, m_unsaved);
+    } else {
+        for (auto change = changes.cbegin(); change != changes.cend(); ++change) {
+            if (!m_unsaved.contains(change.key()))
+                m_unsaved.insert(change.key(), change.value());
+        }
+    }
+    emit saved(merged.has_value());
+}
