@@ -3,7 +3,8 @@
 # Figures of the reader window's chapter display, on a virtual X display: from a chapter click to
 # its first page drawn, for a 1 MiB and a 200 MiB chapter, beside dd of the same byte range and
 # pdftoppm -r 96 of its first page; and how far the peak memory grows while the chapter is copied
-# and shown.
+# and shown. Reading on from the lead chapter's last page into the chapter, beside the click; and
+# how late a 10 ms timer on the window's thread runs while reading places are noted and saved.
 # Run by bench/run (see lib.sh for what it is given).
 # shellcheck source=bench/lib.sh
 source "$(dirname "$0")/lib.sh"
@@ -53,13 +54,15 @@ kib_to_mib()
 bench_size()
 {
     local size=$1 book=$BENCH_DATA/big$1.VELM start length round shown
-    local clicks=() firsts=() dds=() dd_ppms=() growths=() click_growths=()
+    local clicks=() firsts=() dds=() dd_ppms=() growths=() click_growths=() readons=()
     read -r _ start length _ < <("$book_tool" list "$book" | sed -n 2p)
     bench_note "$size MiB chapter: click vs dd of its bytes, $BENCH_RUNS rounds"
     mkdir -p "$out"
     for round in $(seq 0 "$BENCH_RUNS"); do
         bench_settle
         shown=$(bench_gui "$driver" show "$book" 1)
+        bench_settle
+        readons+=("$(value readon_ms "$(bench_gui "$driver" readon "$book")")")
         bench_settle
         local t_dd t_ppm
         t_dd=$(bench_ms "$(bench_time dd_range "$book" $((start - 1)) "$length")")
@@ -80,6 +83,8 @@ bench_size()
         "$(bench_median "${clicks[@]}")" "$dd_median" ms -
     bench_row "$size MiB chapter: click to page 1 drawn (vs dd + pdftoppm -r 96 -f 1)" \
         "$(bench_median "${firsts[@]}")" "$(bench_median "${dd_ppms[@]}")" ms "<=1.2"
+    bench_row "$size MiB chapter: read on into it, to page 1 drawn (vs click)" \
+        "$(bench_median "${readons[@]:1}")" "$(bench_median "${firsts[@]}")" ms "<=1.05"
     bench_row "$size MiB chapter: memory growth in ShowChapter" \
         "$(kib_to_mib "$(bench_max "${click_growths[@]}")")" - MiB "<64"
     bench_row "$size MiB chapter: memory growth to page 1 drawn" \
@@ -93,3 +98,6 @@ make_data
 for size in "${sizes[@]}"; do
     bench_size "$size"
 done
+rm -rf "$BENCH_DATA/places"
+bench_row "saving reading places: lateness of a 10 ms timer (max)" \
+    "$(value timer_late_max_ms "$(bench_gui "$driver" places "$BENCH_DATA/places")")" - ms "<20"

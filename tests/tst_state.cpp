@@ -3,11 +3,14 @@
 #include "core/state/readingplaces.h"
 #include "testfiles.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+
+#include <sys/stat.h>
 
 namespace
 {
@@ -127,8 +130,8 @@ private slots:
         QCOMPARE(placesIn(first, keys), expected);
     }
 
-    // A file that cannot be written, or a damaged one, stops nothing: the places stay known to
-    // this copy, the file keeps what it held, and the next sound save writes it whole.
+    // A file that cannot be written, a damaged one or a pipe stops nothing: the places stay known
+    // to this copy, the file keeps what it held, and the next sound save writes it whole.
     void unwritableAndDamagedFiles()
     {
         QVERIFY(TestFiles::write(m_dir->filePath("blocked"), "a file, not a folder"));
@@ -148,6 +151,9 @@ private slots:
         }
         QCOMPARE(TestFiles::read(places.filePath()), saved);
 
+        QVERIFY(QDir().mkpath(m_dir->filePath("pipe")));
+        QCOMPARE(mkfifo(qPrintable(m_dir->filePath("pipe/state")), 0600), 0);
+        QCOMPARE(placesIn(ReadingPlaces(m_dir->filePath("pipe")), {"pdf\t1"}), QStringList{"-"});
         QVERIFY(TestFiles::write(places.filePath(), QByteArray("\0garbage", 8)));
         QCOMPARE(placesIn(ReadingPlaces(folder()), {"pdf\t1"}), QStringList{"-"});
         places.note("pdf\t3", 4, -1, {});

@@ -6,11 +6,19 @@
 //   quillmoor-bench-chapter show BOOK ROW       opens BOOK in the reader window, clicks chapter
 //                                               ROW and prints "click_ms N", "first_page_ms N"
 //                                               and "peak_rss_growth_kib N"
+//   quillmoor-bench-chapter readon BOOK         opens BOOK, shows chapter 0, and at its end
+//                                               PgDn reads on into chapter 1: prints
+//                                               "readon_ms N" to its first page drawn
+//   quillmoor-bench-chapter places FOLDER       notes a place every 5 ms for 5 s among 1,000
+//                                               documents kept in FOLDER, saved once a second,
+//                                               and prints "timer_late_max_ms N" of a 10 ms
+//                                               timer on the window's thread meanwhile
 
 #include "app/readerwindows.h"
 #include "app/startup.h"
 #include "core/book/scratchfolder.h"
 #include "core/links/webopener.h"
+#include "core/state/readingplaces.h"
 #include "gui/pdfview/pdfview.h"
 #include "gui/pdfview/pdfviewfactory.h"
 #include "gui/reader/form1.h"
@@ -22,9 +30,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRandomGenerator>
+#include <QTimer>
 
 #include <cmath>
 #include <cstdio>
@@ -146,6 +156,78 @@ int show(const QString &book, int row)
     return 0;
 }
 
+void waitUntilDrawn(QWidget *viewport, const QElapsedTimer &timer)
+{
+    while (!firstPageDrawn(viewport) && timer.elapsed() < 60000)
+        QApplication::processEvents(QEventLoop::AllEvents, 2);
+}
+
+void pressKey(QWidget *to, Qt::Key key)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(to, &press);
+}
+
+int readOn(const QString &book)
+{
+    NoDialogs dialogs;
+    NoWebOpener webOpener;
+    StandardViewFactory viewFactory;
+    ScratchFolder scratch;
+    const AppServices services{&dialogs, &webOpener, &viewFactory, &scratch};
+    const std::unique_ptr<ReaderWindows> windows = Module1::StartReader(services, book);
+    if (!windows)
+        return 1;
+    Form1 *form = &windows->reader();
+    form->showNormal();
+    form->resize(1200, 780);
+    auto *pages = form->view()->findChild<QAbstractScrollArea *>(QStringLiteral("pages"));
+    form->ShowChapter(0);
+    QElapsedTimer timer;
+    timer.start();
+    waitUntilDrawn(pages->viewport(), timer);
+    pressKey(pages, Qt::Key_End);
+    QApplication::processEvents();
+    timer.restart();
+    pressKey(pages, Qt::Key_PageDown);
+    waitUntilDrawn(pages->viewport(), timer);
+    std::printf("readon_ms %.1f\n", timer.nsecsElapsed() / 1e6);
+    return form->view()->pageCount() > 1 ? 0 : 1;
+}
+
+int notePlaces(const QString &folder)
+{
+    ReadingPlaces places(folder);
+    for (int document = 0; document < 1000; ++document)
+        places.note(ReadingPlaces::pdfKey(QStringLiteral("/bench/%1.pdf").arg(document)), 1, -1,
+                    PageLook());
+    places.save();
+    places.waitForSaves();
+    QTimer noting;
+    int noted = 0;
+    QObject::connect(&noting, &QTimer::timeout, [&] {
+        ++noted;
+        places.note(ReadingPlaces::pdfKey(QStringLiteral("/bench/%1.pdf").arg(noted % 1000)), noted,
+                    0.5, PageLook());
+    });
+    noting.start(5);
+    QElapsedTimer clock;
+    clock.start();
+    qint64 due = 10;
+    qint64 late = 0;
+    QTimer ticking;
+    ticking.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticking, &QTimer::timeout, [&] {
+        late = qMax(late, clock.elapsed() - due);
+        due = clock.elapsed() + 10;
+    });
+    ticking.start(10);
+    while (clock.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    std::printf("timer_late_max_ms %lld\n", static_cast<long long>(late));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -157,6 +239,12 @@ int main(int argc, char *argv[])
         return draw(args.at(2), args.at(3).toInt());
     if (args.size() == 4 && args.at(1) == QLatin1String("show"))
         return show(args.at(2), args.at(3).toInt());
-    std::fprintf(stderr, "usage: quillmoor-bench-chapter draw PDF MIB | show BOOK ROW\n");
+    if (args.size() == 3 && args.at(1) == QLatin1String("readon"))
+        return readOn(args.at(2));
+    if (args.size() == 3 && args.at(1) == QLatin1String("places"))
+        return notePlaces(args.at(2));
+    std::fprintf(stderr,
+                 "usage: quillmoor-bench-chapter draw PDF MIB | show BOOK ROW | readon BOOK | "
+                 "places FOLDER\n");
     return 2;
 }

@@ -2,6 +2,7 @@
 #include "core/state/statefile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QUrl>
 
 #include <algorithm>
@@ -118,8 +119,9 @@ QByteArray StateFile::format(const StateContents &contents)
 
 StateContents StateFile::read(const QString &path)
 {
+    // Anything but a plain file (a pipe would wait for a writer) reads as empty.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaximumSize)
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) || file.size() > MaximumSize)
         return StateContents();
     return parse(file.read(MaximumSize));
 }
