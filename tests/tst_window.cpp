@@ -316,7 +316,7 @@ private slots:
         QVERIFY(view().pageCount() == 0 && list->currentRow() == 1);
         QVERIFY(list->selectedItems().isEmpty() && list->item(1)->font().bold());
         QVERIFY(!list->item(0)->font().bold() && lines("List1") == QStringList({"一", "二"}));
-        list->setFocus();
+        QVERIFY(list->hasFocus());
         QTest::keyClick(list, Qt::Key_Space);
         QVERIFY(view().loads.last() == m_second && view().currentPage() == 2);
         QVERIFY(qAbs(view().topOfCurrentPage() - 0.5) < 0.01);

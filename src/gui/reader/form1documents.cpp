@@ -95,9 +95,11 @@ void Form1::showContents()
     }
     markLastRead(m_session.lastReadChapter());
     // The chapter read last is where the keyboard starts, selected only when chosen.
-    if (m_session.lastReadChapter() >= 0)
+    if (m_session.lastReadChapter() >= 0) {
         List1->selectionModel()->setCurrentIndex(
             List1->model()->index(m_session.lastReadChapter(), 0), QItemSelectionModel::NoUpdate);
+        List1->setFocus();
+    }
 }
 
 // In bold, never by a change of its text: the names and the list's width stay as they are.
