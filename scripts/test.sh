@@ -28,7 +28,7 @@ if [ "${QUILLMOOR_QUICK:-0}" != 1 ]; then
     # wake a window from a worker, never our code (sanitizers/tsan.supp).
     cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLMOOR_TSAN=ON \
         -DQUILLMOOR_GUI=OFF -DQUILLMOOR_WERROR=ON
-    cmake --build build-tsan --target tst_pdf tst_search
+    cmake --build build-tsan --target tst_pdf tst_search tst_state
     TSAN_OPTIONS="suppressions=$PWD/sanitizers/tsan.supp halt_on_error=1 second_deadlock_stack=1" \
         ctest --test-dir build-tsan -L threads --output-on-failure
 fi

@@ -50,6 +50,7 @@ ReadingPlaces::ReadingPlaces(const QString &folder, QObject *parent)
     m_saveTimer.setSingleShot(true);
     m_saveTimer.setInterval(SaveDelay);
     connect(&m_saveTimer, &QTimer::timeout, this, &ReadingPlaces::save);
+    connect(this, &ReadingPlaces::saveEnded, this, &ReadingPlaces::takeSaved, Qt::QueuedConnection);
 }
 
 ReadingPlaces::~ReadingPlaces()
@@ -129,9 +130,12 @@ void ReadingPlaces::save()
         return;
     const QMap<QString, SavedPlace> changes = std::exchange(m_unsaved, {});
     m_saver.start([this, folder = m_folder, changes] {
-        const std::optional<StateContents> merged = mergeIntoFile(folder, changes);
-        QMetaObject::invokeMethod(
-            this, [this, merged, changes] { takeSaved(merged, changes); }, Qt::QueuedConnection);
+        SaveResult result{mergeIntoFile(folder, changes), changes};
+        {
+            const std::lock_guard<std::mutex> lock(m_resultsLock);
+            m_results.append(std::move(result));
+        }
+        emit saveEnded(QPrivateSignal());
     });
 }
 
@@ -142,17 +146,23 @@ void ReadingPlaces::waitForSaves()
 
 // What others saved comes in, under what was noted here since; changes that could not be
 // written wait for the next save.
-void ReadingPlaces::takeSaved(const std::optional<StateContents> &merged,
-                              const QMap<QString, SavedPlace> &changes)
+void ReadingPlaces::takeSaved()
 {
-    if (merged) {
-        m_contents = *merged;
-        StateFile::merge(m_contents, m_unsaved);
-    } else {
-        for (auto change = changes.cbegin(); change != changes.cend(); ++change) {
-            if (!m_unsaved.contains(change.key()))
-                m_unsaved.insert(change.key(), change.value());
-        }
+    QList<SaveResult> results;
+    {
+        const std::lock_guard<std::mutex> lock(m_resultsLock);
+        results.swap(m_results);
     }
-    emit saved(merged.has_value());
+    for (const SaveResult &result : results) {
+        if (result.merged) {
+            m_contents = *result.merged;
+            StateFile::merge(m_contents, m_unsaved);
+        } else {
+            for (auto change = result.changes.cbegin(); change != result.changes.cend(); ++change) {
+                if (!m_unsaved.contains(change.key()))
+                    m_unsaved.insert(change.key(), change.value());
+            }
+        }
+        emit saved(result.merged.has_value());
+    }
 }

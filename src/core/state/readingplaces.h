@@ -8,6 +8,7 @@
 #include <QThreadPool>
 #include <QTimer>
 
+#include <mutex>
 #include <optional>
 
 // The places last shown of PDFs and of chapters of books, kept in the state file in `folder`
@@ -50,10 +51,15 @@ public:
 signals:
     // A save ended; `written` says whether the file was written.
     void saved(bool written);
+    // From the saver's thread: a save ended, its result is waiting.
+    void saveEnded(QPrivateSignal);
 
 private:
-    void takeSaved(const std::optional<StateContents> &merged,
-                   const QMap<QString, SavedPlace> &changes);
+    struct SaveResult {
+        std::optional<StateContents> merged;
+        QMap<QString, SavedPlace> changes;
+    };
+    void takeSaved();
 
     QString m_folder;
     StateContents m_contents;
@@ -61,5 +67,8 @@ private:
     QMap<QString, SavedPlace> m_unsaved;
     qint64 m_lastReadAt = 0;
     QTimer m_saveTimer;
+    // Results pass between the threads here; only the wake goes through Qt.
+    std::mutex m_resultsLock;
+    QList<SaveResult> m_results;
     QThreadPool m_saver;
 };
