@@ -10,7 +10,6 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 
 namespace
 {
@@ -65,10 +64,15 @@ NavigationPane::NavigationPane(QWidget *parent) : QTabWidget(parent)
     m_outline = new QTreeWidget(this);
     m_outline->setObjectName(QStringLiteral("outline"));
     m_outline->setHeaderHidden(true);
+    // A column fitted to its contents and rows of their own heights are measured again on every
+    // entry added: a book's outline holds tens of thousands.
+    m_outline->setUniformRowHeights(true);
     m_outline->setColumnCount(2);
     m_outline->header()->setStretchLastSection(false);
     m_outline->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    m_outline->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    m_outline->header()->setSectionResizeMode(1, QHeaderView::Fixed);
+    m_outline->header()->resizeSection(
+        1, m_outline->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 8);
     addTab(m_outline, QStringLiteral("大纲"));
     m_thumbnails = new QListWidget(this);
     m_thumbnails->setObjectName(QStringLiteral("thumbnails"));
@@ -189,11 +193,14 @@ void NavigationPane::fill(QTreeWidgetItem *parent)
     } else {
         m_outline->addTopLevelItems(items);
     }
+    // The entries opened here fill in turn; the current entry is looked for once they are in.
+    ++m_filling;
     if (pathOf(parent).size() + 1 < OpenedLevels) {
         for (int i = 0; i < items.size(); ++i)
             items.at(i)->setExpanded(opened.at(i));
     }
-    markCurrentEntry();
+    if (--m_filling == 0)
+        markCurrentEntry();
 }
 
 // Entries that lead out of the document are listed but go nowhere.
@@ -206,17 +213,24 @@ void NavigationPane::choose(QTreeWidgetItem *item)
 }
 
 // Of the entries at or before the page, the last in the tree's order leading furthest on: the
-// deepest one where a section and its chapter start on the same page.
+// deepest one where a section and its chapter start on the same page. Entries lead into the
+// chapter of the entry above them, so only the chapter shown is walked, and without recursion:
+// the reader may have opened an outline far down.
 void NavigationPane::markCurrentEntry()
 {
     QTreeWidgetItem *current = nullptr;
     int currentPage = 0;
-    for (QTreeWidgetItemIterator it(m_outline); *it; ++it) {
-        const int page = (*it)->data(0, PageRole).toInt();
-        if ((*it)->data(0, ChapterRole).toInt() == m_chapter && page > 0 && page <= m_page &&
-            page >= currentPage) {
-            current = *it;
+    QList<QTreeWidgetItem *> waiting{m_outline->invisibleRootItem()};
+    while (!waiting.isEmpty()) {
+        QTreeWidgetItem *item = waiting.takeLast();
+        const int page = item->data(0, PageRole).toInt(); // none for the root
+        if (page > 0 && page <= m_page && page >= currentPage) {
+            current = item;
             currentPage = page;
+        }
+        for (int row = item->childCount() - 1; row >= 0; --row) {
+            if (item->child(row)->data(0, ChapterRole).toInt() == m_chapter)
+                waiting.append(item->child(row));
         }
     }
     if (current != m_outline->currentItem())

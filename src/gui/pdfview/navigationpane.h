@@ -73,6 +73,7 @@ private:
     std::shared_ptr<OutlineSource> m_source;
     int m_chapter = -1;
     int m_page = 0;
+    int m_filling = 0; // fills under way, one inside another
     QList<QSizeF> m_sizes;
     QSet<int> m_drawn;
 };
