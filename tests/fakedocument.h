@@ -55,7 +55,7 @@ public:
     {
         return pages.value(page).join(QLatin1Char(' '));
     }
-    QList<Pdf::OutlineEntry> outline() const override { return {}; }
+    QList<Pdf::OutlineEntry> outline(const QList<int> &) const override { return {}; }
     bool isLocked() const override { return false; }
     bool unlock(const QString &) override { return true; }
     Opener opener() const override

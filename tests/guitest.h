@@ -5,6 +5,8 @@
 #include <QListWidget>
 #include <QStringList>
 #include <QTest>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 // What the GUI tests share.
 namespace GuiTest
@@ -16,6 +18,15 @@ inline QStringList texts(const QListWidget *list)
     for (int row = 0; row < list->count(); ++row)
         result << list->item(row)->text();
     return result;
+}
+
+// Every entry the tree holds, read or not opened, in its order: "name page|...".
+inline QString entries(QTreeWidget *tree)
+{
+    QStringList result;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        result << (*it)->text(0) + " " + (*it)->text(1);
+    return result.join('|');
 }
 
 // Whether `band` of the PDF view's pages shows the current match's orange over white; the other

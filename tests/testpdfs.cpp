@@ -169,3 +169,46 @@ QByteArray TestPdfs::linked()
             catalog);
     return pdf.finish(catalog);
 }
+
+namespace
+{
+
+// Two empty US Letter pages, objects 4 and 5, below the catalog (1); object 2 is left for the
+// outline, whose entries come from 6 on.
+PdfObjects twoPages()
+{
+    PdfObjects pdf;
+    pdf.add("<< /Type /Catalog /Pages 3 0 R /Outlines 2 0 R >>");
+    pdf.reserve();
+    pdf.add("<< /Type /Pages /Kids [4 0 R 5 0 R] /Count 2 >>");
+    for (int page = 0; page < 2; ++page)
+        pdf.add("<< /Type /Page /Parent 3 0 R /MediaBox [0 0 612 792] >>");
+    return pdf;
+}
+
+} // namespace
+
+QByteArray TestPdfs::deepOutline(int levels)
+{
+    PdfObjects pdf = twoPages(); // level n is object 5 + n
+    for (int level = 1; level <= levels; ++level) {
+        const QByteArray below = reference(6 + level);
+        pdf.add("<< /Title (Level " + QByteArray::number(level) + ") /Parent " +
+                reference(level == 1 ? 2 : 4 + level) +
+                (level < levels ? " /First " + below + " /Last " + below + " /Count 1" : "") +
+                " /Dest [4 0 R /Fit] >>");
+    }
+    pdf.add("<< /Type /Outlines /First 6 0 R /Last 6 0 R >>", 2);
+    return pdf.finish(1);
+}
+
+QByteArray TestPdfs::loopingOutline()
+{
+    PdfObjects pdf = twoPages();
+    pdf.add("<< /Title (Start) /Parent 2 0 R /Next 6 0 R /First 7 0 R /Last 7 0 R"
+            " /Dest [4 0 R /Fit] >>");
+    pdf.add("<< /Title (Inner) /Parent 6 0 R /Next 7 0 R /First 6 0 R /Last 6 0 R"
+            " /Dest [5 0 R /Fit] >>");
+    pdf.add("<< /Type /Outlines /First 6 0 R /Last 6 0 R >>", 2);
+    return pdf.finish(1);
+}

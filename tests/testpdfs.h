@@ -40,4 +40,11 @@ enum LinkLines {
     LinkLineCount
 };
 
+// Two empty pages whose outline is a chain `levels` deep: "Level n" holds "Level n+1", each
+// leads to page 1 and asks to be shown opened.
+QByteArray deepOutline(int levels);
+// Two pages whose outline loops: "Start" (page 1) is its own next entry and holds "Inner"
+// (page 2), whose next entry is itself and whose first child is "Start" again.
+QByteArray loopingOutline();
+
 } // namespace TestPdfs

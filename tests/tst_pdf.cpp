@@ -116,8 +116,8 @@ private slots:
     }
 
     // Links to a page (by destination or by name) and web addresses, every other action as
-    // Other; the outline two levels deep; words and their boxes.
-    void linksOutlineAndWords()
+    // Other; words and their boxes.
+    void linksAndWords()
     {
         const std::unique_ptr<Pdf::Document> document = Pdf::openMemory(TestPdfs::linked());
         QStringList links;
@@ -132,14 +132,41 @@ private slots:
                  QStringList({"0 2 0.5 ", "0 1 0 ", "1 -1 -1 https://example.com/page", "2 -1 -1 ",
                               "2 -1 -1 ", "1 -1 -1 file:///etc/passwd", "2 -1 -1 "}));
         QVERIFY(document->links(0).first().area.contains(QPointF(236 / 612.0, 125 / 792.0)));
-        const QList<Pdf::OutlineEntry> outline = document->outline();
-        QVERIFY(outline.size() == 2 && outline.at(0).children.size() == 1);
-        const Pdf::OutlineEntry &section = outline.at(0).children.at(0);
-        QVERIFY(section.name == "Section" && section.page == 1 && section.top == 0.5);
-        QVERIFY(outline.at(1).name == QStringLiteral("第二部分") && outline.at(1).page == 2);
         const QList<Pdf::Word> words = document->words(1);
         QVERIFY(words.size() >= 4 && words.at(0).text == "Second");
         QVERIFY(QRectF(0, 0, 0.5, 0.2).contains(words.at(0).box));
+    }
+
+    // The outline is read one level at a time, by the path of indexes from the top: a level far
+    // down a chain 100,000 deep, and each level of one that loops back on itself, once.
+    void outlineLevels_data()
+    {
+        QTest::addColumn<QByteArray>("pdf");
+        QTest::addColumn<QList<int>>("path");
+        QTest::addColumn<QString>("entries"); // name page top, + when it has children, * open
+        const QByteArray linked = TestPdfs::linked();
+        QTest::newRow("top") << linked << QList<int>() << "Chapter one 0 0 +*|第二部分 2 0";
+        QTest::newRow("below") << linked << QList<int>{0} << "Section 1 0.5";
+        QTest::newRow("no such entry") << linked << QList<int>{2, 0} << "";
+        const QByteArray deep = TestPdfs::deepOutline(100000);
+        QTest::newRow("deep top") << deep << QList<int>() << "Level 1 0 -1 +*";
+        QTest::newRow("deep down") << deep << QList<int>(3000, 0) << "Level 3001 0 -1 +*";
+        const QByteArray looping = TestPdfs::loopingOutline();
+        QTest::newRow("loop top") << looping << QList<int>() << "Start 0 -1 +";
+        QTest::newRow("loop below") << looping << QList<int>{0} << "Inner 1 -1";
+        QTest::newRow("loop back") << looping << QList<int>{0, 0} << "";
+    }
+    void outlineLevels()
+    {
+        QFETCH(QByteArray, pdf);
+        QFETCH(QList<int>, path);
+        QFETCH(QString, entries);
+        const std::unique_ptr<Pdf::Document> document = Pdf::openMemory(pdf);
+        QStringList read;
+        for (const Pdf::OutlineEntry &entry : document->outline(path))
+            read << QStringLiteral("%1 %2 %3").arg(entry.name).arg(entry.page).arg(entry.top) +
+                        (entry.hasChildren ? " +" : "") + (entry.open ? "*" : "");
+        QCOMPARE(read.join('|'), entries);
     }
 
     // A locked file shows nothing until unlocked; what the opener makes after is unlocked too.

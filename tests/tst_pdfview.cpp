@@ -262,34 +262,49 @@ private slots:
         QTRY_VERIFY(!orangeAt(2, 60));
     }
 
-    // The outline is read whether the pane shows or not, two levels deep; an entry goes to its
-    // place. Thumbnails are drawn once in view. Without an outline the pane's button is off.
+    // The tree is read a level at a time, whether the pane shows or not: the entries the file
+    // asks to open only near the top, the rest once opened, so an outline 100,000 levels deep or
+    // one that loops opens at once, and "*" opens nothing. Each entry shows its page and goes to
+    // its place; the entry and the thumbnail of the page read are the current ones. Thumbnails are
+    // drawn once in view. Without an outline the pane opens on its thumbnails.
     void outlineAndThumbnails()
     {
         QVERIFY(m_view->LoadFile(writeFile(QStringLiteral("linked.pdf"), TestPdfs::linked())));
         auto *button = m_view->findChild<QAction *>("navigationPane");
         auto *outline = m_view->findChild<QTreeWidget *>("outline");
+        auto *pane = m_view->findChild<QTabWidget *>("navigation");
         QVERIFY(button->isEnabled() && !outline->isVisible());
-        QCOMPARE(outline->topLevelItemCount(), 2);
-        QTreeWidgetItem *section = outline->topLevelItem(0)->child(0);
-        QCOMPARE(outline->topLevelItem(0)->text(0) + section->text(0) +
-                     outline->topLevelItem(1)->text(0),
-                 QStringLiteral("Chapter oneSection第二部分"));
+        QCOMPARE(GuiTest::entries(outline), QStringLiteral("Chapter one 1|Section 2|第二部分 3"));
         button->trigger();
-        outline->expandAll();
+        QVERIFY(pane->currentWidget() == outline);
+        QTreeWidgetItem *section = outline->topLevelItem(0)->child(0);
         QTest::mouseClick(outline->viewport(), Qt::LeftButton, {},
                           outline->visualItemRect(section).center());
         QCOMPARE(m_view->currentPage(), 2);
         QCOMPARE(pointOnPage(1, 0, 396).y(), 0);
-        auto *pane = m_view->findChild<QTabWidget *>("navigation");
+        m_view->showPlace(3, -1);
+        QCOMPARE(outline->currentItem(), outline->topLevelItem(1));
         pane->setCurrentIndex(1);
         auto *thumbnails = m_view->findChild<QListWidget *>("thumbnails");
-        QTRY_VERIFY(TestPdfs::hasInk(thumbnails->item(0)->icon().pixmap(120, 480).toImage()));
+        QTRY_VERIFY(TestPdfs::hasInk(thumbnails->item(2)->icon().pixmap(120, 480).toImage()));
+        QCOMPARE(thumbnails->currentRow(), 2);
         QTest::mouseClick(thumbnails->viewport(), Qt::LeftButton, {},
-                          thumbnails->visualItemRect(thumbnails->item(2)).center());
-        QCOMPARE(m_view->currentPage(), 3);
+                          thumbnails->visualItemRect(thumbnails->item(0)).center());
+        QCOMPARE(m_view->currentPage(), 1);
+
+        QVERIFY(m_view->LoadFile(writeFile("deep.pdf", TestPdfs::deepOutline(100000))));
+        outline->setCurrentItem(outline->topLevelItem(0));
+        QTest::keyClick(outline, Qt::Key_Asterisk); // would open every level below
+        QCOMPARE(GuiTest::entries(outline), QStringLiteral("Level 1 1|Level 2 1|Level 3 1"));
+        QTreeWidgetItem *third = outline->topLevelItem(0)->child(0)->child(0);
+        third->setExpanded(true);
+        QVERIFY(GuiTest::entries(outline).endsWith("|Level 4 1") && !third->child(0)->isExpanded());
+        QVERIFY(m_view->LoadFile(writeFile("loop.pdf", TestPdfs::loopingOutline())));
+        outline->topLevelItem(0)->setExpanded(true);
+        QCOMPARE(GuiTest::entries(outline), QStringLiteral("Start 1|Inner 2"));
         QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("plain.pdf"), 2)));
-        QVERIFY(!button->isEnabled() && !pane->isVisible() && outline->topLevelItemCount() == 0);
+        QVERIFY(button->isEnabled() && outline->topLevelItemCount() == 0);
+        QVERIFY(pane->currentWidget() == thumbnails);
     }
 
     // Through the printer dialog with its range, at most 300 dpi; a cancelled dialog prints

@@ -34,6 +34,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
+#include <QTreeWidget>
 
 using GuiTest::child;
 const auto gbk = Gbk::encode;
@@ -413,6 +414,34 @@ private slots:
         QVERIFY(view().pageCount() == 0 && lines("List4") == QStringList{"乙"});
         release("Label7");
         QVERIFY(Module1::CurrentPage == 0 && !form().findChild<Form3 *>());
+    }
+
+    // The outline lists the book's chapters as List1 names them, each leading to its first page;
+    // a chapter's own outline is read once it is opened or shown, none of a damaged one. An entry
+    // of another chapter shows it as a click in List1 does, at the entry's page. A PDF opened
+    // after shows its own outline.
+    void wholeBookOutline()
+    {
+        showWindow();
+        const QByteArray pdf = TestPdfs::linked();
+        session().open(write(
+            "o.VELM",
+            TestFiles::bookOf({{"一", pdf}, {"坏", TestFiles::pdfLike(100, 1)}, {"三%2", pdf}})));
+        auto *tree = child<QTreeWidget>(&view(), "outline");
+        QCOMPARE(GuiTest::entries(tree), lines("List1").join(" 1|") + " 1");
+        tree->topLevelItem(1)->setExpanded(true);
+        clickRow("List1", 0);
+        QCOMPARE(GuiTest::entries(tree), "一 1|Chapter one 1|Section 2|第二部分 3|坏 1|三%2 1");
+        QVERIFY(tree->topLevelItem(0)->isExpanded() &&
+                tree->currentItem()->text(0) == "Chapter one");
+        tree->topLevelItem(2)->setExpanded(true);
+        view().findChild<QAction *>("navigationPane")->trigger();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          tree->visualItemRect(tree->topLevelItem(2)->child(1)).center());
+        QCOMPARE(get<QListWidget>("List1")->currentRow(), 2);
+        QVERIFY(view().loads == QList<QByteArray>({pdf, pdf}) && view().currentPage() == 3);
+        session().open(write("a.pdf", pdf));
+        QCOMPARE(GuiTest::entries(tree), "Chapter one 1|Section 2|第二部分 3");
     }
 
     // The first shown edit box holding a 16-bit number, in creation order, top to bottom; a

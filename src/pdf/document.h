@@ -31,12 +31,14 @@ struct Word {
     bool spaceAfter = false;
 };
 
+// One entry of a document's outline, without the entries below it: an outline may be nested
+// deeper than any reader could walk, or loop back on itself, so it is read one level at a time.
 struct OutlineEntry {
     QString name;
     int page = -1;   // -1: the entry leads out of the document, or nowhere
     double top = -1; // as Link::top
     bool open = false;
-    QList<OutlineEntry> children;
+    bool hasChildren = false;
 };
 
 // How the edges of what is drawn are smoothed.
@@ -71,7 +73,12 @@ public:
     virtual QList<QRectF> find(int page, const QString &text) const = 0;
     // The text within `region`; the whole page's for an empty region.
     virtual QString text(int page, const QRectF &region = QRectF()) const = 0;
-    virtual QList<OutlineEntry> outline() const = 0;
+    // One level of the outline: the entries below the entry at `path`, which holds the index of
+    // the entry at each level from the top; the top level for an empty path, nothing for a path
+    // that leads nowhere. Each call reads only the levels on its path, never deeper, so a level
+    // far down costs the length of its path and an outline that loops still gives each level
+    // once; read only what is shown.
+    virtual QList<OutlineEntry> outline(const QList<int> &path = {}) const = 0;
 
     // A locked document shows nothing until unlocked; false for a wrong password.
     virtual bool isLocked() const = 0;

@@ -129,7 +129,16 @@ public:
                               region.width() * size.width(), region.height() * size.height()));
     }
 
-    QList<OutlineEntry> outline() const override { return entriesOf(m_document->outline()); }
+    QList<OutlineEntry> outline(const QList<int> &path) const override
+    {
+        QVector<Poppler::OutlineItem> level = m_document->outline();
+        for (const int index : path) {
+            if (index < 0 || index >= level.size())
+                return {};
+            level = level.at(index).children();
+        }
+        return entriesOf(level);
+    }
 
     bool isLocked() const override { return m_document->isLocked(); }
 
@@ -219,8 +228,7 @@ private:
                 entry.top = destination->isChangeTop() ? destination->top() : -1.0;
             }
             entry.open = item.isOpen();
-            if (item.hasChildren())
-                entry.children = entriesOf(item.children());
+            entry.hasChildren = item.hasChildren();
             entries.append(entry);
         }
         return entries;

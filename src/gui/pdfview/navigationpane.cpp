@@ -4,6 +4,8 @@
 #include "gui/pdfview/pagerenderer.h"
 
 #include <QHash>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QPainter>
 #include <QScrollBar>
@@ -14,6 +16,38 @@ namespace
 const int ThumbnailWidth = 120;
 const int PageRole = Qt::UserRole;
 const int TopRole = Qt::UserRole + 1;
+const int ChapterRole = Qt::UserRole + 2;
+const int FilledRole = Qt::UserRole + 3;
+// Entries a document asks to show opened are opened this many levels down at most: an outline
+// may be nested deeper than any reader could walk.
+const int OpenedLevels = 3;
+
+// The index of the entry at each level from the top.
+QList<int> pathOf(QTreeWidgetItem *item)
+{
+    QList<int> path;
+    for (; item; item = item->parent()) {
+        QTreeWidgetItem *parent = item->parent();
+        path.prepend(parent ? parent->indexOfChild(item)
+                            : item->treeWidget()->indexOfTopLevelItem(item));
+    }
+    return path;
+}
+
+QTreeWidgetItem *itemOf(const OutlineSource::Entry &entry)
+{
+    auto *item =
+        new QTreeWidgetItem({entry.name, entry.page > 0 ? QString::number(entry.page) : QString()});
+    item->setToolTip(0, entry.name);
+    item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    item->setData(0, PageRole, entry.page);
+    item->setData(0, TopRole, entry.top);
+    item->setData(0, ChapterRole, entry.chapter);
+    item->setChildIndicatorPolicy(entry.hasChildren
+                                      ? QTreeWidgetItem::ShowIndicator
+                                      : QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    return item;
+}
 
 QPixmap blankThumbnail(const QSizeF &points)
 {
@@ -30,6 +64,15 @@ NavigationPane::NavigationPane(QWidget *parent) : QTabWidget(parent)
     m_outline = new QTreeWidget(this);
     m_outline->setObjectName(QStringLiteral("outline"));
     m_outline->setHeaderHidden(true);
+    // A column fitted to its contents and rows of their own heights are measured again on every
+    // entry added: a book's outline holds tens of thousands.
+    m_outline->setUniformRowHeights(true);
+    m_outline->setColumnCount(2);
+    m_outline->header()->setStretchLastSection(false);
+    m_outline->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_outline->header()->setSectionResizeMode(1, QHeaderView::Fixed);
+    m_outline->header()->resizeSection(
+        1, m_outline->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 8);
     addTab(m_outline, QStringLiteral("大纲"));
     m_thumbnails = new QListWidget(this);
     m_thumbnails->setObjectName(QStringLiteral("thumbnails"));
@@ -47,6 +90,8 @@ NavigationPane::NavigationPane(QWidget *parent) : QTabWidget(parent)
     m_renderer = new PageRenderer(this);
 
     connect(m_outline, &QTreeWidget::itemClicked, this, &NavigationPane::choose);
+    connect(m_outline, &QTreeWidget::itemExpanded, this, &NavigationPane::fill);
+    m_outline->installEventFilter(this);
     connect(m_thumbnails, &QListWidget::itemClicked, this,
             [this](QListWidgetItem *item) { emit placeChosen(m_thumbnails->row(item), -1); });
     connect(m_thumbnails->verticalScrollBar(), &QScrollBar::valueChanged, this,
@@ -65,24 +110,31 @@ NavigationPane::NavigationPane(QWidget *parent) : QTabWidget(parent)
 
 NavigationPane::~NavigationPane() = default;
 
-void NavigationPane::setDocument(const QList<Pdf::OutlineEntry> &outline,
-                                 const Pdf::Document::Opener &opener,
-                                 const QList<QSizeF> &pageSizes)
+void NavigationPane::setOutline(std::shared_ptr<OutlineSource> source)
 {
-    clear();
-    addOutline(outline, nullptr);
+    m_source = std::move(source);
+    m_chapter = -1;
+    m_outline->clear();
+    fill(nullptr);
+    if (currentIndex() < 2)
+        setCurrentWidget(hasOutline() ? static_cast<QWidget *>(m_outline) : m_thumbnails);
+}
+
+void NavigationPane::setPages(const Pdf::Document::Opener &opener, const QList<QSizeF> &pageSizes)
+{
+    clearPages();
     m_sizes = pageSizes;
     m_renderer->setDocument(opener, Pdf::Smoothing::Shapes);
     requestVisibleThumbnails();
 }
 
-void NavigationPane::clear()
+void NavigationPane::clearPages()
 {
     m_renderer->setDocument({}, Pdf::Smoothing::Shapes);
-    m_outline->clear();
     m_thumbnails->clear();
     m_sizes.clear();
     m_drawn.clear();
+    m_page = 0;
 }
 
 bool NavigationPane::hasOutline() const
@@ -100,25 +152,95 @@ bool NavigationPane::hasPageShown() const
     return false;
 }
 
-// Entries that lead out of the document are listed but go nowhere.
-void NavigationPane::addOutline(const QList<Pdf::OutlineEntry> &entries, QTreeWidgetItem *parent)
+void NavigationPane::showChapter(int chapter)
 {
-    for (const Pdf::OutlineEntry &entry : entries) {
-        auto *item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_outline);
-        item->setText(0, entry.name);
-        item->setToolTip(0, entry.name);
-        item->setData(0, PageRole, entry.page);
-        item->setData(0, TopRole, entry.top);
-        item->setExpanded(entry.open);
-        addOutline(entry.children, item);
+    m_chapter = chapter;
+    for (int row = 0; row < m_outline->topLevelItemCount(); ++row) {
+        QTreeWidgetItem *item = m_outline->topLevelItem(row);
+        if (item->data(0, ChapterRole).toInt() == chapter) {
+            item->setExpanded(true);
+            break;
+        }
     }
+    markCurrentEntry();
 }
 
+void NavigationPane::showPage(int page)
+{
+    if (page == m_page)
+        return;
+    m_page = page;
+    markCurrentEntry();
+    markCurrentThumbnail();
+}
+
+// The entries below `parent` (the top level for nullptr), read once. Opening an entry here
+// comes back for its own entries, so only the levels near the top are opened.
+void NavigationPane::fill(QTreeWidgetItem *parent)
+{
+    if (!m_source || (parent && parent->data(0, FilledRole).toBool()))
+        return;
+    QList<QTreeWidgetItem *> items;
+    QList<bool> opened;
+    for (const OutlineSource::Entry &entry : m_source->entries(pathOf(parent))) {
+        items.append(itemOf(entry));
+        opened.append(entry.open);
+    }
+    if (parent) {
+        parent->setData(0, FilledRole, true);
+        parent->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+        parent->addChildren(items);
+    } else {
+        m_outline->addTopLevelItems(items);
+    }
+    // The entries opened here fill in turn; the current entry is looked for once they are in.
+    ++m_filling;
+    if (pathOf(parent).size() + 1 < OpenedLevels) {
+        for (int i = 0; i < items.size(); ++i)
+            items.at(i)->setExpanded(opened.at(i));
+    }
+    if (--m_filling == 0)
+        markCurrentEntry();
+}
+
+// Entries that lead out of the document are listed but go nowhere.
 void NavigationPane::choose(QTreeWidgetItem *item)
 {
     const int page = item->data(0, PageRole).toInt();
-    if (page >= 0 && page < m_sizes.size())
-        emit placeChosen(page, item->data(0, TopRole).toDouble());
+    if (page > 0)
+        emit entryChosen({item->text(0), item->data(0, ChapterRole).toInt(), page,
+                          item->data(0, TopRole).toDouble(), false, false});
+}
+
+// Of the entries at or before the page, the last in the tree's order leading furthest on: the
+// deepest one where a section and its chapter start on the same page. Entries lead into the
+// chapter of the entry above them, so only the chapter shown is walked, and without recursion:
+// the reader may have opened an outline far down.
+void NavigationPane::markCurrentEntry()
+{
+    QTreeWidgetItem *current = nullptr;
+    int currentPage = 0;
+    QList<QTreeWidgetItem *> waiting{m_outline->invisibleRootItem()};
+    while (!waiting.isEmpty()) {
+        QTreeWidgetItem *item = waiting.takeLast();
+        const int page = item->data(0, PageRole).toInt(); // none for the root
+        if (page > 0 && page <= m_page && page >= currentPage) {
+            current = item;
+            currentPage = page;
+        }
+        for (int row = item->childCount() - 1; row >= 0; --row) {
+            if (item->child(row)->data(0, ChapterRole).toInt() == m_chapter)
+                waiting.append(item->child(row));
+        }
+    }
+    if (current != m_outline->currentItem())
+        m_outline->setCurrentItem(current);
+}
+
+void NavigationPane::markCurrentThumbnail()
+{
+    if (m_page > 0 && m_page <= m_thumbnails->count())
+        m_thumbnails->setCurrentRow(m_page - 1);
 }
 
 // Listed when first shown, pages of one size sharing one blank picture.
@@ -134,6 +256,17 @@ void NavigationPane::listThumbnails()
             new QListWidgetItem(blanks.value(key), QString::number(page + 1), m_thumbnails);
         item->setTextAlignment(Qt::AlignHCenter);
     }
+    markCurrentThumbnail();
+}
+
+// The tree's "*" opens everything below the current entry, which would read the outline to its
+// depth: an outline may be nested deeper than any reader could walk, or loop.
+bool NavigationPane::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_outline && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Asterisk)
+        return true;
+    return QTabWidget::eventFilter(watched, event);
 }
 
 void NavigationPane::showEvent(QShowEvent *event)

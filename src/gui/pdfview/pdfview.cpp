@@ -4,6 +4,7 @@
 #include "core/layout/pagelayout.h"
 #include "core/layout/twips.h"
 #include "core/links/webopener.h"
+#include "gui/pdfview/documentoutline.h"
 #include "gui/pdfview/navigationpane.h"
 #include "gui/pdfview/pagearea.h"
 #include "gui/pdfview/pagecontent.h"
@@ -65,6 +66,7 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
 
     const auto askForPlace = [this](int page, double top) { emit placeRequested(page + 1, top); };
     connect(m_navigation, &NavigationPane::placeChosen, this, askForPlace);
+    connect(m_navigation, &NavigationPane::entryChosen, this, &PdfView::chooseEntry);
     connect(m_pages, &PageArea::pageLinkFollowed, this, askForPlace);
     connect(m_pages, &PageArea::currentPageChanged, this, &PdfView::showPageNumber);
     connect(m_pages, &PageArea::moved, this, &PdfView::reportPlace);
@@ -197,10 +199,12 @@ bool PdfView::showDocument(std::unique_ptr<Pdf::Document> document)
     m_search->setDocument(opener, document->pageCount());
     m_pages->startDocument(opener, document->pageSize(0));
     auto content = std::make_unique<PageContent>(std::move(document));
-    m_navigation->setDocument(content->document().outline(), opener, content->pageSizes());
-    offerNavigation();
+    if (!m_windowOutline)
+        m_navigation->setOutline(std::make_shared<DocumentOutline>(opener()));
+    m_navigation->setPages(opener, content->pageSizes());
     m_pages->setContent(content.get());
     m_content = std::move(content);
+    offerNavigation();
     showZoom();
     return true;
 }
@@ -215,9 +219,11 @@ void PdfView::showNothing(const QString &message)
 {
     m_search->setDocument({}, 0);
     m_pages->clearDocument(message);
-    m_navigation->clear();
-    offerNavigation();
+    m_navigation->clearPages();
+    if (!m_windowOutline)
+        m_navigation->setOutline(nullptr);
     m_content.reset();
+    offerNavigation();
 }
 
 // Through the printer dialog; a printer that cannot be started says so.
@@ -275,11 +281,31 @@ void PdfView::openNavigationPage(QWidget *page)
     m_navigation->setCurrentWidget(page);
 }
 
-// The pane is offered for the document's outline, and for the window's pages, which stay while
-// one document after another is shown.
+void PdfView::setOutlineSource(std::shared_ptr<OutlineSource> source)
+{
+    m_windowOutline = source;
+    m_navigation->setOutline(std::move(source));
+    offerNavigation();
+}
+
+void PdfView::setOutlineChapter(int chapter)
+{
+    m_navigation->showChapter(chapter);
+}
+
+void PdfView::chooseEntry(const OutlineSource::Entry &entry)
+{
+    if (entry.chapter < 0)
+        emit placeRequested(entry.page, entry.top);
+    else
+        emit chapterPlaceRequested(entry.chapter, entry.page, entry.top);
+}
+
+// The pane is offered for a document shown (its thumbnails at least), for the window's outline,
+// and for the window's pages, which stay while one document after another is shown.
 void PdfView::offerNavigation()
 {
-    const bool offered = m_navigation->hasOutline() || m_navigation->hasPageShown();
+    const bool offered = m_content || m_navigation->hasOutline() || m_navigation->hasPageShown();
     m_navigationButton->setEnabled(offered);
     if (!offered)
         showNavigationPane(false);
@@ -365,6 +391,7 @@ void PdfView::applyGeometry()
 
 void PdfView::reportPlace()
 {
+    m_navigation->showPage(currentPage());
     emit placeShown(currentPage(), topOfCurrentPage());
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/document/readingplace.h"
+#include "gui/pdfview/outlinesource.h"
 #include "pdf/document.h"
 
 #include <QWidget>
@@ -31,7 +32,9 @@ class ZoomBox;
 // and its place in the window in twips, each value read back exactly as written.
 //
 // The view shows places it is given and reports the place it shows; a link, an outline entry or
-// a thumbnail only asks for its place (placeRequested), and the window decides. Find searches
+// a thumbnail only asks for its place (placeRequested, or chapterPlaceRequested for an entry of
+// a window's outline leading into a chapter), and the window decides. The outline pane shows the
+// outline of the document shown unless the window gives one of its own. Find searches
 // the document shown; the window may offer a second scope beside it, whose finding is the
 // window's own.
 //
@@ -100,6 +103,12 @@ public:
     void setNavigationPageShown(QWidget *page, bool shown);
     // Opens the pane at `page`.
     void openNavigationPage(QWidget *page);
+    // The outline pane shows `source` while documents come and go, until it is taken back with
+    // nullptr: then each document shows its own again, from the next one shown.
+    void setOutlineSource(std::shared_ptr<OutlineSource> source);
+    // The chapter of the window's outline being read: its entry is opened, and the entry of the
+    // page being read is looked for among its entries.
+    void setOutlineChapter(int chapter);
 
     // The page the page box shows, counted from 1; 0 without a document.
     int currentPage() const;
@@ -112,6 +121,8 @@ signals:
     // A link, an outline entry or a thumbnail chose `page` (from 1) and `top`, as showPlace
     // takes them.
     void placeRequested(int page, double top);
+    // An entry of the window's outline chose `page` (from 1) and `top` of `chapter`.
+    void chapterPlaceRequested(int chapter, int page, double top);
     // The view now shows `page` (from 1; 0 without a document) with its top `top` down it.
     void placeShown(int page, double top);
     // The reader went on past the last page (`direction` 1) or back before the first (-1):
@@ -150,6 +161,7 @@ private:
     void showNothing(const QString &message);
     void showMatchCount();
     void offerNavigation();
+    void chooseEntry(const OutlineSource::Entry &entry);
     void showZoom();
     void openWebAddress(const QString &address);
 
@@ -168,6 +180,7 @@ private:
     PageArea *m_pages = nullptr;
     NavigationPane *m_navigation = nullptr;
     QAction *m_navigationButton = nullptr;
+    std::shared_ptr<OutlineSource> m_windowOutline;
     std::unique_ptr<PageContent> m_content;
     WebOpener *m_webOpener = nullptr;
     Dialogs *m_dialogs = nullptr;

@@ -343,6 +343,9 @@ void Form1::connectSession()
     connect(PDF1, &PdfView::placeRequested, this, [this](int page, double top) {
         m_session.goTo(ReadingPlace{m_session.chapter(), page, top});
     });
+    connect(PDF1, &PdfView::chapterPlaceRequested, this, [this](int chapter, int page, double top) {
+        m_session.goTo(ReadingPlace{chapter, page, top});
+    });
     connect(PDF1, &PdfView::readOnRequested, &m_session, &DocumentSession::readOn);
     connect(PDF1, &PdfView::placeShown, this, [this](int page, double top) {
         m_session.notePlaceShown(page, top, PDF1->pageCount(), PDF1->look());

@@ -3,6 +3,7 @@
 
 #include "core/document/documentsession.h"
 #include "gui/pdfview/pdfview.h"
+#include "gui/reader/bookoutline.h"
 #include "services/dialogs.h"
 #include "widgets/listfitting.h"
 #include "widgets/sidelist.h"
@@ -77,6 +78,7 @@ void Form1::SetDocumentPath(const QString &path)
 void Form1::showPdf(const QString &path)
 {
     Picture7->hide();
+    PDF1->setOutlineSource(nullptr);
     PDF1->LoadFile(path);
     setSidePanelLook(SidePanelLook::Single);
 }
@@ -93,6 +95,8 @@ void Form1::showContents()
         List2->addItem(line.text);
         List1->addItem(line.name);
     }
+    PDF1->setOutlineSource(
+        std::make_shared<BookOutline>(m_session.documentPath(), m_session.contents()));
     markLastRead(m_session.lastReadChapter());
     // The chapter read last is where the keyboard starts, selected only when chosen.
     if (m_session.lastReadChapter() >= 0) {
@@ -117,13 +121,15 @@ void Form1::showChapterFile(const QString &path)
     PDF1->LoadFile(path);
 }
 
-// A chapter shown by a jump is selected as a click would select it; the start panel goes.
+// A chapter shown by a jump is selected as a click would select it, and opened in the outline;
+// the start panel goes.
 void Form1::selectChapter(int row)
 {
     Picture7->hide();
     const QSignalBlocker blocker(List1);
     List1->setCurrentRow(row);
     markLastRead(m_session.lastReadChapter());
+    PDF1->setOutlineChapter(row);
 }
 
 void Form1::showPlace(const ReadingPlace &place, const FoundText &match)

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "core/book/contentsindex.h"
+#include "gui/pdfview/outlinesource.h"
+#include "pdf/document.h"
+
+#include <QList>
+#include <QString>
+
+#include <deque>
+#include <memory>
+
+struct BookContents;
+
+// One outline for a whole book: each chapter as a top-level entry named as the contents list
+// names it, leading to its first page, with the chapter's own outline below it. A chapter is
+// read from its range of the book only when its entries are asked for, and only a few chapters
+// stay open at once. A chapter that cannot be read, or is locked, has no entries below it.
+class BookOutline : public OutlineSource
+{
+public:
+    BookOutline(const QString &bookPath, const BookContents &contents);
+
+    QList<Entry> entries(const QList<int> &path) override;
+
+private:
+    struct Chapter {
+        ContentsIndex::Line line;
+        bool readable = false;
+    };
+    struct OpenChapter {
+        int chapter = -1;
+        std::unique_ptr<Pdf::Document> document; // nullptr: the chapter could not be read
+    };
+
+    const Pdf::Document *document(int chapter);
+
+    QString m_path;
+    QList<Chapter> m_chapters;
+    std::deque<OpenChapter> m_open; // the one read last first
+};
