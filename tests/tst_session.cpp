@@ -71,6 +71,28 @@ class TestSession : public QObject
     }
     QStringList scratchFiles() const { return TestFiles::entriesOf(m_scratch->path()); }
     QStringList &events() const { return m_recorder->events; }
+    // What the session tells the view while `command` runs: the chapters shown, the looks and
+    // the places with their matches.
+    QString told(const std::function<void()> &command)
+    {
+        QStringList told;
+        QObject context;
+        connect(m_session.get(), &DocumentSession::chapterShown, &context,
+                [&told](int row) { told << QStringLiteral("chapter %1").arg(row); });
+        connect(m_session.get(), &DocumentSession::lookRestored, &context, [&told](PageLook look) {
+            told << QStringLiteral("look %1/%2").arg(look.zoom).arg(look.quarterTurns);
+        });
+        connect(m_session.get(), &DocumentSession::placeChanged, &context,
+                [&told](const ReadingPlace &place, const FoundText &match) {
+                    told << QStringLiteral("%1/%2/%3")
+                                    .arg(place.chapter)
+                                    .arg(place.page)
+                                    .arg(place.top) +
+                                (match.text.isEmpty() ? QString() : " " + match.text);
+                });
+        command();
+        return told.join(", ");
+    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ScratchFolder> m_scratch;
@@ -335,36 +357,20 @@ private slots:
                                   .arg(m_two.size());
         const QString book = write("h.VELM", TestFiles::bookOf(m_one + m_two, encode(index)));
         m_session->open(book);
-        QStringList told;
-        connect(m_session.get(), &DocumentSession::chapterShown, this,
-                [&told](int row) { told << QStringLiteral("chapter %1").arg(row); });
-        connect(m_session.get(), &DocumentSession::placeChanged, this,
-                [&told](const ReadingPlace &place, const FoundText &match) {
-                    told << QStringLiteral("%1/%2/%3%4")
-                                .arg(place.chapter)
-                                .arg(place.page)
-                                .arg(place.top)
-                                .arg(match.text.isEmpty() ? QString() : " " + match.text);
-                });
-        const auto step = [&](const std::function<void()> &command) {
-            told.clear();
-            command();
-            return told.join(", ");
-        };
         m_session->goBack();
         m_session->chooseChapter(0);
         m_session->notePlaceShown(4, 0.5, 10);
-        QCOMPARE(step([&] { m_session->chooseChapter(2); }), "chapter 2");
+        QCOMPARE(told([&] { m_session->chooseChapter(2); }), "chapter 2");
         m_session->notePlaceShown(1, -1, 5);
-        QCOMPARE(step([&] { m_session->goTo({2, 3, 0.25}, {"词", 1}); }), "2/3/0.25 词");
-        QCOMPARE(step([&] { m_session->goBack(); }), "2/1/-1");
-        QCOMPARE(step([&] { m_session->goBack(); }), "chapter 0, 0/4/0.5");
-        QCOMPARE(step([&] { m_session->goBack(); }), "");
-        QCOMPARE(step([&] { m_session->goForward(); }), "chapter 2, 2/1/-1");
+        QCOMPARE(told([&] { m_session->goTo({2, 3, 0.25}, {"词", 1}); }), "2/3/0.25 词");
+        QCOMPARE(told([&] { m_session->goBack(); }), "2/1/-1");
+        QCOMPARE(told([&] { m_session->goBack(); }), "chapter 0, 0/4/0.5");
+        QCOMPARE(told([&] { m_session->goBack(); }), "");
+        QCOMPARE(told([&] { m_session->goForward(); }), "chapter 2, 2/1/-1");
         m_session->notePlaceShown(1, -1, 5);
-        QCOMPARE(step([&] { m_session->goTo({2, 9, -1}); }), "");
-        QCOMPARE(step([&] { m_session->goTo({0, 9, -1}); }), "chapter 0, 0/9/-1");
-        QCOMPARE(step([&] { m_session->goForward(); }), "");
+        QCOMPARE(told([&] { m_session->goTo({2, 9, -1}); }), "");
+        QCOMPARE(told([&] { m_session->goTo({0, 9, -1}); }), "chapter 0, 0/9/-1");
+        QCOMPARE(told([&] { m_session->goForward(); }), "");
         QVERIFY(m_session->place() == (ReadingPlace{0, 9, -1}));
         QCOMPARE(m_session->capturedPlace().page, 9);
 
@@ -374,14 +380,14 @@ private slots:
             m_session->notePlaceShown(path.isEmpty() ? 0 : 1, -1, path.isEmpty() ? 0 : 4);
         });
         m_session->chooseChapter(0);
-        QCOMPARE(step([&] {
+        QCOMPARE(told([&] {
                      for (const int direction : {-1, 1, 1, 1, -1, -1})
                          m_session->readOn(direction);
                      m_session->goBack();
                  }),
                  "chapter 1, chapter 2, chapter 1, chapter 0, 0/4/-1");
         m_session->open(write("a.pdf", m_one));
-        QCOMPARE(step([&] { m_session->readOn(1); }), "");
+        QCOMPARE(told([&] { m_session->readOn(1); }), "");
     }
 
     // A PDF opened and a chapter chosen show their remembered place and look, a page past the end
@@ -394,50 +400,38 @@ private slots:
         m_session->setReadingPlaces(&places);
         int pages = 4;
         PageLook shownLook;
-        QStringList told;
         const auto note = [&](int page, double top) {
             m_session->notePlaceShown(page, top, pages, shownLook);
         };
         connect(m_session.get(), &DocumentSession::pdfOpened, this, [&] { note(1, -1); });
         connect(m_session.get(), &DocumentSession::chapterFileReady, this, [&] { note(1, -1); });
-        connect(m_session.get(), &DocumentSession::lookRestored, this, [&](PageLook look) {
-            shownLook = look;
-            told << QStringLiteral("look %1/%2").arg(look.zoom).arg(look.quarterTurns);
-        });
-        connect(
-            m_session.get(), &DocumentSession::placeChanged, this, [&](const ReadingPlace &place) {
-                note(place.page, place.top);
-                told
-                    << QStringLiteral("%1/%2/%3").arg(place.chapter).arg(place.page).arg(place.top);
-            });
-        const auto step = [&](const std::function<void()> &command) {
-            told.clear();
-            command();
-            return told.join(", ");
-        };
+        connect(m_session.get(), &DocumentSession::lookRestored, this,
+                [&](PageLook look) { shownLook = look; });
+        connect(m_session.get(), &DocumentSession::placeChanged, this,
+                [&](const ReadingPlace &place) { note(place.page, place.top); });
         const QString book = write("p.VELM", bookOf({{"一", m_one}, {"二", m_two}, {"一", m_one}}));
         m_session->open(book);
         QCOMPARE(m_session->lastReadChapter(), -1);
         m_session->chooseChapter(0);
         shownLook = {1.5, 1};
         note(3, 0.5);
-        QCOMPARE(step([&] { m_session->chooseChapter(2); }), "");
+        QCOMPARE(told([&] { m_session->chooseChapter(2); }), "chapter 2");
         shownLook = {};
         note(2, -1);
-        QCOMPARE(step([&] { m_session->readOn(-1); }), "1/4/-1");
-        QCOMPARE(step([&] { m_session->chooseChapter(0); }), "look 1.5/1, 0/3/0.5");
-        QCOMPARE(step([&] { m_session->chooseChapter(2); }), "look 0/0, 2/2/-1");
+        QCOMPARE(told([&] { m_session->readOn(-1); }), "chapter 1, 1/4/-1");
+        QCOMPARE(told([&] { m_session->chooseChapter(0); }), "chapter 0, look 1.5/1, 0/3/0.5");
+        QCOMPARE(told([&] { m_session->chooseChapter(2); }), "chapter 2, look 0/0, 2/2/-1");
 
         write("p.VELM", bookOf({{"新", m_two}, {"一", m_one}, {"二", m_two}, {"一", m_one}}));
         m_session->open(book);
         QCOMPARE(m_session->lastReadChapter(), 3);
-        QCOMPARE(step([&] { m_session->chooseChapter(1); }), "look 1.5/1, 1/3/0.5");
+        QCOMPARE(told([&] { m_session->chooseChapter(1); }), "chapter 1, look 1.5/1, 1/3/0.5");
 
         const QString pdf = write("a.pdf", m_one);
         m_session->open(pdf);
         note(9, 0.25);
         pages = 5;
-        QCOMPARE(step([&] { m_session->open(pdf); }), "look 1.5/1, -1/5/-1");
+        QCOMPARE(told([&] { m_session->open(pdf); }), "look 1.5/1, -1/5/-1");
     }
 };
 
