@@ -9,6 +9,7 @@
 // idle window's.
 
 #include "search/bookfind.h"
+#include "benchreader.h"
 #include "core/document/documentsession.h"
 #include "driverreport.h"
 #include "gui/pdfview/pdfview.h"
@@ -27,32 +28,9 @@
 namespace
 {
 
+using BenchReader::LatenessProbe;
 using DriverReport::report;
 using DriverReport::statusKib;
-
-// Ticks every 10 ms and keeps how much later than that a tick came at worst.
-class LatenessProbe : public QObject
-{
-public:
-    LatenessProbe()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(Interval);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            m_worst = qMax(m_worst, m_sinceTick.nsecsElapsed() / 1e6 - Interval);
-            m_sinceTick.restart();
-        });
-        m_sinceTick.start();
-        m_timer.start();
-    }
-    double worstMs() const { return m_worst; }
-
-private:
-    static const int Interval = 10;
-    QTimer m_timer;
-    QElapsedTimer m_sinceTick;
-    double m_worst = 0;
-};
 
 int findInBook(const QString &bookPath, const QString &text)
 {

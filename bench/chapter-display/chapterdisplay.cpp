@@ -14,16 +14,9 @@
 //                                               and prints "timer_late_max_ms N" of a 10 ms
 //                                               timer on the window's thread meanwhile
 
-#include "app/readerwindows.h"
-#include "app/startup.h"
-#include "core/book/scratchfolder.h"
-#include "core/links/webopener.h"
+#include "benchreader.h"
 #include "core/state/readingplaces.h"
 #include "gui/pdfview/pdfview.h"
-#include "gui/pdfview/pdfviewfactory.h"
-#include "gui/reader/form1.h"
-#include "services/appservices.h"
-#include "services/dialogs.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -41,26 +34,6 @@
 
 namespace
 {
-
-class NoDialogs : public Dialogs
-{
-public:
-    void showMessage(QWidget *, const QString &) override {}
-    QString chooseFile(QWidget *, const QString &, const QString &, const QString &) override
-    {
-        return QString();
-    }
-    QString chooseFolder(QWidget *) override { return QString(); }
-    bool setUpPrinter(QWidget *, QPrinter &, int) override { return false; }
-    bool askPassword(QWidget *, const QString &, QString &) override { return false; }
-    bool askYesNo(QWidget *, const QString &) override { return false; }
-};
-
-class NoWebOpener : public WebOpener
-{
-public:
-    void openAddress(const QString &) override {}
-};
 
 int draw(const QString &path, int mebibytes)
 {
@@ -120,23 +93,18 @@ bool firstPageDrawn(QWidget *viewport)
     return false;
 }
 
+void waitUntilDrawn(QWidget *viewport, const QElapsedTimer &timer)
+{
+    while (!firstPageDrawn(viewport) && timer.elapsed() < 60000)
+        QApplication::processEvents(QEventLoop::AllEvents, 2);
+}
+
 int show(const QString &book, int row)
 {
-    NoDialogs dialogs;
-    NoWebOpener webOpener;
-    StandardViewFactory viewFactory;
-    ScratchFolder scratch;
-    const AppServices services{&dialogs, &webOpener, &viewFactory, &scratch};
-    const std::unique_ptr<ReaderWindows> windows = Module1::StartReader(services, book);
-    if (!windows)
+    const BenchReader::Reader reader(book);
+    if (!reader.form)
         return 1;
-    Form1 *form = &windows->reader();
-    form->showNormal();
-    form->resize(1200, 780);
-    QElapsedTimer settle;
-    settle.start();
-    while (settle.elapsed() < 300)
-        QApplication::processEvents();
+    Form1 *form = reader.form;
 
     QWidget *viewport =
         form->view()->findChild<QAbstractScrollArea *>(QStringLiteral("pages"))->viewport();
@@ -147,19 +115,12 @@ int show(const QString &book, int row)
     form->ShowChapter(row);
     const qint64 click = timer.nsecsElapsed();
     const long afterClick = peakRssKib();
-    while (!firstPageDrawn(viewport) && timer.elapsed() < 60000)
-        QApplication::processEvents(QEventLoop::AllEvents, 2);
+    waitUntilDrawn(viewport, timer);
     const qint64 drawn = timer.nsecsElapsed();
     std::printf("click_ms %.1f\nfirst_page_ms %.1f\npeak_rss_growth_kib %ld\n"
                 "peak_rss_growth_in_click_kib %ld\n",
                 click / 1e6, drawn / 1e6, peakRssKib() - before, afterClick - before);
     return 0;
-}
-
-void waitUntilDrawn(QWidget *viewport, const QElapsedTimer &timer)
-{
-    while (!firstPageDrawn(viewport) && timer.elapsed() < 60000)
-        QApplication::processEvents(QEventLoop::AllEvents, 2);
 }
 
 void pressKey(QWidget *to, Qt::Key key)
@@ -170,17 +131,10 @@ void pressKey(QWidget *to, Qt::Key key)
 
 int readOn(const QString &book)
 {
-    NoDialogs dialogs;
-    NoWebOpener webOpener;
-    StandardViewFactory viewFactory;
-    ScratchFolder scratch;
-    const AppServices services{&dialogs, &webOpener, &viewFactory, &scratch};
-    const std::unique_ptr<ReaderWindows> windows = Module1::StartReader(services, book);
-    if (!windows)
+    const BenchReader::Reader reader(book);
+    if (!reader.form)
         return 1;
-    Form1 *form = &windows->reader();
-    form->showNormal();
-    form->resize(1200, 780);
+    Form1 *form = reader.form;
     auto *pages = form->view()->findChild<QAbstractScrollArea *>(QStringLiteral("pages"));
     form->ShowChapter(0);
     QElapsedTimer timer;
@@ -211,20 +165,12 @@ int notePlaces(const QString &folder)
                     0.5, PageLook());
     });
     noting.start(5);
+    const BenchReader::LatenessProbe probe;
     QElapsedTimer clock;
     clock.start();
-    qint64 due = 10;
-    qint64 late = 0;
-    QTimer ticking;
-    ticking.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticking, &QTimer::timeout, [&] {
-        late = qMax(late, clock.elapsed() - due);
-        due = clock.elapsed() + 10;
-    });
-    ticking.start(10);
     while (clock.elapsed() < 5000)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    std::printf("timer_late_max_ms %lld\n", static_cast<long long>(late));
+    std::printf("timer_late_max_ms %.1f\n", probe.worstMs());
     return 0;
 }
 

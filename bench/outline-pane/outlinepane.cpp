@@ -12,16 +12,9 @@
 // drawn, the time to open every chapter's entry one after another as events come, how late a
 // 10 ms timer on the window's thread came at worst meanwhile, and the entries then in the tree.
 
-#include "app/readerwindows.h"
-#include "app/startup.h"
-#include "core/book/scratchfolder.h"
-#include "core/links/webopener.h"
+#include "benchreader.h"
 #include "driverreport.h"
 #include "gui/pdfview/pdfview.h"
-#include "gui/pdfview/pdfviewfactory.h"
-#include "gui/reader/form1.h"
-#include "services/appservices.h"
-#include "services/dialogs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -36,51 +29,8 @@
 namespace
 {
 
+using BenchReader::LatenessProbe;
 using DriverReport::report;
-
-class NoDialogs : public Dialogs
-{
-public:
-    void showMessage(QWidget *, const QString &) override {}
-    QString chooseFile(QWidget *, const QString &, const QString &, const QString &) override
-    {
-        return QString();
-    }
-    QString chooseFolder(QWidget *) override { return QString(); }
-    bool setUpPrinter(QWidget *, QPrinter &, int) override { return false; }
-    bool askPassword(QWidget *, const QString &, QString &) override { return false; }
-    bool askYesNo(QWidget *, const QString &) override { return false; }
-};
-
-class NoWebOpener : public WebOpener
-{
-public:
-    void openAddress(const QString &) override {}
-};
-
-// Ticks every 10 ms and keeps how much later than that a tick came at worst.
-class LatenessProbe : public QObject
-{
-public:
-    LatenessProbe()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(Interval);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            m_worst = qMax(m_worst, m_sinceTick.nsecsElapsed() / 1e6 - Interval);
-            m_sinceTick.restart();
-        });
-        m_sinceTick.start();
-        m_timer.start();
-    }
-    double worstMs() const { return m_worst; }
-
-private:
-    static const int Interval = 10;
-    QTimer m_timer;
-    QElapsedTimer m_sinceTick;
-    double m_worst = 0;
-};
 
 QByteArray reference(int object)
 {
@@ -147,21 +97,10 @@ int entriesIn(QTreeWidget *tree)
 
 int pane(const QString &book)
 {
-    NoDialogs dialogs;
-    NoWebOpener webOpener;
-    StandardViewFactory viewFactory;
-    ScratchFolder scratch;
-    const AppServices services{&dialogs, &webOpener, &viewFactory, &scratch};
-    const std::unique_ptr<ReaderWindows> windows = Module1::StartReader(services, book);
-    if (!windows)
+    const BenchReader::Reader reader(book);
+    if (!reader.form)
         return 1;
-    Form1 *form = &windows->reader();
-    form->showNormal();
-    form->resize(1200, 780);
-    QElapsedTimer settle;
-    settle.start();
-    while (settle.elapsed() < 300)
-        QApplication::processEvents();
+    Form1 *form = reader.form;
 
     auto *tree = form->view()->findChild<QTreeWidget *>(QStringLiteral("outline"));
     const LatenessProbe probe;
