@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/pdfview/documentoutline.h"
 
-DocumentOutline::DocumentOutline(std::unique_ptr<Pdf::Document> document)
+DocumentOutline::DocumentOutline(std::shared_ptr<const Pdf::Document> document)
     : m_document(std::move(document))
 {
 }

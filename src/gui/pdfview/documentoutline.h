@@ -6,14 +6,14 @@
 
 #include <memory>
 
-// The outline of one document, read from it as the tree is opened.
+// The outline of one document, read from it as the tree is opened, on the thread that shows it.
 class DocumentOutline : public OutlineSource
 {
 public:
-    explicit DocumentOutline(std::unique_ptr<Pdf::Document> document);
+    explicit DocumentOutline(std::shared_ptr<const Pdf::Document> document);
 
     QList<Entry> entries(const QList<int> &path) override;
 
 private:
-    std::unique_ptr<Pdf::Document> m_document;
+    std::shared_ptr<const Pdf::Document> m_document;
 };

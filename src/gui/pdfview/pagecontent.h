@@ -58,9 +58,11 @@ public:
     // `to` comes before `from`.
     QString text(TextPoint from, TextPoint to);
     const Pdf::Document &document() const { return *m_document; }
+    // The same document, for what else reads it on this thread (the outline).
+    std::shared_ptr<const Pdf::Document> sharedDocument() const { return m_document; }
 
 private:
-    std::unique_ptr<Pdf::Document> m_document;
+    std::shared_ptr<Pdf::Document> m_document;
     QList<QSizeF> m_sizes;
     QCache<int, QList<PageLink>> m_links;
     QCache<int, QList<PageWord>> m_words;

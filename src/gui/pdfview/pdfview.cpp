@@ -200,7 +200,7 @@ bool PdfView::showDocument(std::unique_ptr<Pdf::Document> document)
     m_pages->startDocument(opener, document->pageSize(0));
     auto content = std::make_unique<PageContent>(std::move(document));
     if (!m_windowOutline)
-        m_navigation->setOutline(std::make_shared<DocumentOutline>(opener()));
+        m_navigation->setOutline(std::make_shared<DocumentOutline>(content->sharedDocument()));
     m_navigation->setPages(opener, content->pageSizes());
     m_pages->setContent(content.get());
     m_content = std::move(content);
