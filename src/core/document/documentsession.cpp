@@ -38,8 +38,8 @@ void DocumentSession::open(const QString &path)
         openBook();
         break;
     case DocumentKind::Pdf: {
-        const std::optional<SavedPlace> saved = rememberedPlace(ReadingPlaces::pdfKey(path));
         m_placeKey = ReadingPlaces::pdfKey(path);
+        const std::optional<SavedPlace> saved = rememberedPlace(m_placeKey);
         emit pdfOpened(path);
         listBookmarks(Module1::ReadBookmarkEntries(path));
         showRemembered(saved);
