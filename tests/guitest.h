@@ -33,10 +33,8 @@ inline QString entries(QTreeWidget *tree)
 // matches' yellow over the edges of letters is not taken for it. Without a band, anywhere.
 inline bool showsCurrentMatch(const QWidget *view, QRect band = QRect())
 {
-    const QImage shown = view->findChild<QAbstractScrollArea *>(QStringLiteral("pages"))
-                             ->viewport()
-                             ->grab()
-                             .toImage();
+    QWidget *pages = view->findChild<QAbstractScrollArea *>("pages")->viewport();
+    const QImage shown = pages->grab().toImage();
     band = band.isNull() ? shown.rect() : band;
     for (int row = band.top(); row <= band.bottom(); ++row) {
         for (int x = band.left(); x <= band.right(); ++x) {

@@ -300,8 +300,7 @@ private slots:
         clickRow("List1", 0);
         QTest::keyClick(pages, Qt::Key_End);
         QTest::keyClick(pages, Qt::Key_PageDown);
-        QVERIFY(list->currentRow() == 1 && view().loads.last() == m_second);
-        QCOMPARE(lines("List4"), QStringList{"丙"});
+        QVERIFY(list->currentRow() == 1 && lines("List4") == QStringList{"丙"});
         QTest::keyClick(pages, Qt::Key_PageUp);
         QVERIFY(list->currentRow() == 0 && view().currentPage() == 2);
         clickRow("List1", 1);

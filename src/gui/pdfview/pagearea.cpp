@@ -106,11 +106,15 @@ void PageArea::setZoom(double zoom)
     relayoutKeeping(place, centre);
 }
 
+// Fitting the page shows the page being read whole, in the middle of the view.
 void PageArea::setZoomMode(ZoomMode mode)
 {
     m_mode = mode;
     const QPoint centre = viewport()->rect().center();
-    relayoutKeeping(m_layout.placeAt(scrollOffset() + centre), centre);
+    const bool wholePage = mode == ZoomMode::FitPage && m_current >= 0;
+    relayoutKeeping(wholePage ? PageLayout::Place{m_current, QPointF(0.5, 0.5)}
+                              : m_layout.placeAt(scrollOffset() + centre),
+                    centre);
 }
 
 void PageArea::rotateBy(int quarterTurns)
@@ -121,9 +125,9 @@ void PageArea::rotateBy(int quarterTurns)
     relayoutKeeping({place.page, QPointF(0.5, place.fraction.y())}, centre);
 }
 
+// Every change of the zoom, by a command, the wheel or a fitting mode, is told once.
 void PageArea::relayoutKeeping(const PageLayout::Place &place, QPoint at)
 {
-    const double before = m_layout.zoom();
     m_layout.setViewportWidth(viewport()->width());
     if (m_mode == ZoomMode::FitWidth)
         m_layout.setZoom(m_layout.fitWidthZoom(viewport()->width()));
@@ -140,8 +144,10 @@ void PageArea::relayoutKeeping(const PageLayout::Place &place, QPoint at)
     // The page being read stays current while any of it is in view.
     if (!m_layout.pageRect(m_current).intersects(visibleContent()))
         followScrolling();
-    if (!qFuzzyCompare(before, m_layout.zoom()))
-        emit zoomChanged(m_layout.zoom());
+    if (!qFuzzyCompare(m_toldZoom, m_layout.zoom())) {
+        m_toldZoom = m_layout.zoom();
+        emit zoomChanged(m_toldZoom);
+    }
     emit moved();
     requestVisiblePages();
     viewport()->update();

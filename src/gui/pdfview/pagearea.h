@@ -113,6 +113,7 @@ private:
     int m_current = -1;
     // Set while the view scrolls itself to a place: the page current stays as it was chosen.
     bool m_placing = false;
+    double m_toldZoom = 1; // the zoom zoomChanged told last
     QString m_message;
     PageContent *m_content = nullptr;
     const SearchMatches *m_matches = nullptr;
