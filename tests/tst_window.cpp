@@ -295,6 +295,7 @@ private slots:
         auto *list = get<QListWidget>("List1");
         auto *pages = view().findChild<QAbstractScrollArea *>("pages");
         session().open(pdf);
+        QCOMPARE(QApplication::focusWidget(), pages);
         view().showPlace(3, -1);
         session().open(book);
         clickRow("List1", 0);
@@ -311,7 +312,7 @@ private slots:
         QVERIFY(list->selectedItems().isEmpty() && list->item(1)->font().bold());
         QVERIFY(!list->item(0)->font().bold() && lines("List1") == QStringList({"一", "二"}));
         QTest::keyClick(list, Qt::Key_Space);
-        QVERIFY(view().loads.last() == m_second && view().currentPage() == 2);
+        QVERIFY(view().loads.last() == m_second && view().currentPage() == 2 && list->hasFocus());
         QVERIFY(qAbs(view().topOfCurrentPage() - 0.5) < 0.01 && view().look().quarterTurns == 1);
         QCOMPARE(view().look().zoom, 2);
         session().open(pdf);

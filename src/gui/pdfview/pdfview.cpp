@@ -483,6 +483,11 @@ void PdfView::setLook(const PageLook &look)
     m_pages->rotateBy(look.quarterTurns - m_pages->quarterTurns());
 }
 
+void PdfView::focusPages()
+{
+    m_pages->setFocus(Qt::OtherFocusReason);
+}
+
 void PdfView::rotateLeft()
 {
     m_pages->rotateBy(-1);

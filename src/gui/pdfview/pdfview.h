@@ -116,6 +116,8 @@ public:
     // How far down the current page the view's top edge is, as showPlace takes it.
     double topOfCurrentPage() const;
     bool isToolbarShown() const;
+    // The pages take the keyboard.
+    void focusPages();
 
 signals:
     // A link, an outline entry or a thumbnail chose `page` (from 1) and `top`, as showPlace

@@ -126,6 +126,7 @@ private:
     void showChapterFile(const QString &path);
     void selectChapter(int row);
     void markLastRead(int row);
+    void giveKeysToPages();
     void showPlace(const ReadingPlace &place, const FoundText &match);
     void showBookmarks();
     void showReloadedBookmarks();

@@ -8,6 +8,7 @@
 #include "widgets/listfitting.h"
 #include "widgets/sidelist.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QSignalBlocker>
 
@@ -80,6 +81,7 @@ void Form1::showPdf(const QString &path)
     Picture7->hide();
     PDF1->setOutlineSource(nullptr);
     PDF1->LoadFile(path);
+    giveKeysToPages();
     setSidePanelLook(SidePanelLook::Single);
 }
 
@@ -119,6 +121,16 @@ void Form1::markLastRead(int row)
 void Form1::showChapterFile(const QString &path)
 {
     PDF1->LoadFile(path);
+    giveKeysToPages();
+}
+
+// A document or chapter just shown takes the keyboard, so End or PgDn act at once; the contents
+// list and a field being typed in keep it.
+void Form1::giveKeysToPages()
+{
+    const QWidget *focused = QApplication::focusWidget();
+    if (focused != List1 && !qobject_cast<const QLineEdit *>(focused))
+        PDF1->focusPages();
 }
 
 // A chapter shown by a jump is selected as a click would select it, and opened in the outline;
