@@ -85,6 +85,9 @@ private slots:
         QCOMPARE(BookmarkLinesOf(bytes), lines);
     }
 
+    // The characters a bookmark file cannot hold, each once, in the order they stand.
+    void charactersGbkCannotHold() { QCOMPARE(Gbk::unencodable("a书♂😀한😀?"), "😀한"); }
+
     // The lines of a file, the chapter they are read for (-1: a plain PDF), the entries listed.
     void readsEntries_data()
     {

@@ -502,6 +502,10 @@ private slots:
         press(dialog, "Command1");
         QCOMPARE(dialogs().messages, QStringList({"无法写入书签文件，书签未保存！"}));
         QVERIFY(dialog->isVisible() && child<QLineEdit>(dialog, "Text1")->text() == "  ");
+        child<QLineEdit>(dialog, "Text1")->setText("笑😀한");
+        press(dialog, "Command1");
+        QVERIFY(dialogs().messages.last() == "书签名称中有无法保存的字符：😀한" &&
+                dialog->isVisible());
         QTest::keyClick(dialog, Qt::Key_Escape);
         QTRY_VERIFY(!form().findChild<Form3 *>());
 

@@ -17,6 +17,17 @@ QByteArray encode(const QString &text)
     return bytes;
 }
 
+QString unencodable(const QString &text)
+{
+    QString lost;
+    for (const char32_t codePoint : text.toUcs4()) {
+        const QString character = QString::fromUcs4(&codePoint, 1);
+        if (decode(encode(character)) != character && !lost.contains(character))
+            lost += character;
+    }
+    return lost;
+}
+
 QString decode(const QByteArray &bytes)
 {
     QStringDecoder decoder("GBK");

@@ -13,6 +13,8 @@ namespace Gbk
 
 // A character GBK cannot represent becomes "?"; that is no failure.
 QByteArray encode(const QString &text);
+// The characters of `text` that GBK cannot represent, each once, in the order they first stand.
+QString unencodable(const QString &text);
 
 // Bytes that are no GBK become U+FFFD. Uses a fresh decoder each call, so no state carries over.
 QString decode(const QByteArray &bytes);

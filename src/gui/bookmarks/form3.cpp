@@ -2,6 +2,7 @@
 #include "gui/bookmarks/form3.h"
 
 #include "core/layout/twips.h"
+#include "core/text/gbkcodec.h"
 #include "gui/bookmarks/bookmarkdialogs.h"
 #include "gui/bookmarks/pagecapture.h"
 #include "services/dialogs.h"
@@ -95,6 +96,12 @@ void Form3::Command1_Click()
     const QString name = Text1->text();
     if (name.isEmpty())
         return;
+    // The bookmark file is GBK: a name it cannot hold is refused, never kept with "?" in it.
+    const QString lost = Gbk::unencodable(name);
+    if (!lost.isEmpty()) {
+        m_dialogs.showMessage(this, QStringLiteral("书签名称中有无法保存的字符：") + lost);
+        return;
+    }
     switch (m_session.addBookmark(name, Module1::CurrentPage, m_captured)) {
     case DocumentSession::AddResult::NotWritten:
         m_dialogs.showMessage(this, BookmarkDialogs::writeFailureMessage());
