@@ -37,6 +37,7 @@ public:
     bool setUpPrinter(QWidget *, QPrinter &printer, int pageCount) override
     {
         printedPageCount = pageCount;
+        printerLayout = printer.pageLayout();
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(printTo);
         printer.setFromTo(printRange.first, printRange.second);
@@ -61,6 +62,7 @@ public:
     QString printTo;
     std::pair<int, int> printRange{0, 0};
     int printedPageCount = 0;
+    QPageLayout printerLayout;
     QString passwordAnswer; // null: the user cancels
     int passwordRequests = 0;
     bool yesAnswer = false; // questions go to `messages` too

@@ -314,6 +314,8 @@ private slots:
         const QString printed = m_folder.filePath(QStringLiteral("printed.pdf"));
         QTest::keyClick(m_view.get(), Qt::Key_P, Qt::ControlModifier);
         QVERIFY(dialogs.printedPageCount == 3 && !QFile::exists(printed));
+        QVERIFY(dialogs.printerLayout.pageSize().id() == QPageSize::Letter &&
+                dialogs.printerLayout.orientation() == QPageLayout::Portrait);
         dialogs.printTo = printed;
         dialogs.printRange = {2, 3};
         m_view->findChild<QAction *>("print")->trigger();
@@ -322,6 +324,9 @@ private slots:
         const QImage first = paper->draw(0, 20 / 72.0, 0, QRect());
         QVERIFY(first.width() > 100 && qGray(first.pixel(first.rect().center())) > 250);
         QVERIFY(TestPdfs::hasInk(first, 0.25)); // "Second page alpha beta" at the top
+        m_view->findChild<QAction *>("rotateRight")->trigger();
+        m_view->findChild<QAction *>("print")->trigger();
+        QCOMPARE(dialogs.printerLayout.orientation(), QPageLayout::Landscape);
     }
 
     // A locked PDF asks its password once a load, and opens with the right one only.

@@ -232,10 +232,24 @@ void PdfView::print()
     if (!m_content || !m_dialogs)
         return;
     QPrinter printer(QPrinter::HighResolution);
+    startOnFirstPagePaper(printer);
     if (!m_dialogs->setUpPrinter(this, printer, pageCount()))
         return;
     if (!PagePrinter::print(m_content->document(), printer, m_pages->quarterTurns()))
         m_dialogs->showMessage(this, QStringLiteral("无法打印！"));
+}
+
+// The printer dialog starts on the paper of the first page and its orientation as shown, not on
+// the printer's own default.
+void PdfView::startOnFirstPagePaper(QPrinter &printer) const
+{
+    const QSizeF first = m_content->pageSizes().value(0);
+    if (first.isEmpty())
+        return;
+    const bool landscape = (first.width() > first.height()) != (m_pages->quarterTurns() % 2 == 1);
+    printer.setPageSize(
+        QPageSize(first.width() > first.height() ? first.transposed() : first, QPageSize::Point));
+    printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 
 void PdfView::setScopeNames(const QString &own, const QString &outer)

@@ -19,6 +19,7 @@ class PageContent;
 class SearchMatches;
 class WebOpener;
 class QLabel;
+class QPrinter;
 class QComboBox;
 class QLineEdit;
 class QToolBar;
@@ -166,6 +167,7 @@ private:
     void chooseEntry(const OutlineSource::Entry &entry);
     void showZoom();
     void openWebAddress(const QString &address);
+    void startOnFirstPagePaper(QPrinter &printer) const;
 
     QToolBar *m_toolbar = nullptr;
     QLineEdit *m_pageBox = nullptr;
