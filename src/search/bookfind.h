@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "pdf/outbox.h"
+#include "core/threads/outbox.h"
 #include "pdf/worker.h"
 #include "search/booksearch.h"
 
@@ -48,6 +48,6 @@ private:
     void take(std::vector<Told> &told);
 
     bool m_running = false;
-    Pdf::Outbox<Told> m_outbox;
+    Outbox<Told> m_outbox;
     Pdf::Worker m_worker;
 };

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "core/threads/outbox.h"
 #include "pdf/document.h"
-#include "pdf/outbox.h"
 #include "pdf/worker.h"
 
 #include <QList>
@@ -60,6 +60,6 @@ private:
     int m_pageCount = 0;
     quint64 m_search = 0; // the search whose matches are wanted
     int m_running = 0;    // workers still searching it
-    Pdf::Outbox<Found> m_outbox;
+    Outbox<Found> m_outbox;
     std::vector<std::unique_ptr<Searcher>> m_searchers;
 };

@@ -16,6 +16,11 @@ const int SaveDelay = 1000;
 // Another copy holds the lock only while it merges and writes.
 const int LockWait = 2000;
 
+QString absolute(const QString &path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
 QString stateFileIn(const QString &folder)
 {
     return QDir(folder).filePath(QStringLiteral("state"));
@@ -44,13 +49,16 @@ std::optional<StateContents> mergeIntoFile(const QString &folder,
 } // namespace
 
 ReadingPlaces::ReadingPlaces(const QString &folder, QObject *parent)
-    : QObject(parent), m_folder(folder), m_contents(StateFile::read(stateFileIn(folder)))
+    : QObject(parent), m_folder(folder), m_contents(StateFile::read(stateFileIn(folder))),
+      m_outbox(this, [this](std::vector<SaveResult> &results) {
+          for (const SaveResult &result : results)
+              takeSaved(result);
+      })
 {
     m_saver.setMaxThreadCount(1);
     m_saveTimer.setSingleShot(true);
     m_saveTimer.setInterval(SaveDelay);
     connect(&m_saveTimer, &QTimer::timeout, this, &ReadingPlaces::save);
-    connect(this, &ReadingPlaces::saveEnded, this, &ReadingPlaces::takeSaved, Qt::QueuedConnection);
 }
 
 ReadingPlaces::~ReadingPlaces()
@@ -72,7 +80,7 @@ QString ReadingPlaces::filePath() const
 
 QString ReadingPlaces::pdfKey(const QString &path)
 {
-    return StateFile::pdfKey(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    return StateFile::pdfKey(absolute(path));
 }
 
 QString ReadingPlaces::chapterKey(const QString &bookPath, const QList<ContentsIndex::Line> &lines,
@@ -84,8 +92,7 @@ QString ReadingPlaces::chapterKey(const QString &bookPath, const QList<ContentsI
         if (lines.at(before).name == line.name && lines.at(before).length == line.length)
             ++occurrence;
     }
-    return StateFile::chapterKey(QDir::cleanPath(QFileInfo(bookPath).absoluteFilePath()), line.name,
-                                 line.length, occurrence);
+    return StateFile::chapterKey(absolute(bookPath), line.name, line.length, occurrence);
 }
 
 std::optional<SavedPlace> ReadingPlaces::placeOf(const QString &key) const
@@ -130,12 +137,7 @@ void ReadingPlaces::save()
         return;
     const QMap<QString, SavedPlace> changes = std::exchange(m_unsaved, {});
     m_saver.start([this, folder = m_folder, changes] {
-        SaveResult result{mergeIntoFile(folder, changes), changes};
-        {
-            const std::lock_guard<std::mutex> lock(m_resultsLock);
-            m_results.append(std::move(result));
-        }
-        emit saveEnded(QPrivateSignal());
+        m_outbox.put(SaveResult{mergeIntoFile(folder, changes), changes});
     });
 }
 
@@ -146,23 +148,16 @@ void ReadingPlaces::waitForSaves()
 
 // What others saved comes in, under what was noted here since; changes that could not be
 // written wait for the next save.
-void ReadingPlaces::takeSaved()
+void ReadingPlaces::takeSaved(const SaveResult &result)
 {
-    QList<SaveResult> results;
-    {
-        const std::lock_guard<std::mutex> lock(m_resultsLock);
-        results.swap(m_results);
-    }
-    for (const SaveResult &result : results) {
-        if (result.merged) {
-            m_contents = *result.merged;
-            StateFile::merge(m_contents, m_unsaved);
-        } else {
-            for (auto change = result.changes.cbegin(); change != result.changes.cend(); ++change) {
-                if (!m_unsaved.contains(change.key()))
-                    m_unsaved.insert(change.key(), change.value());
-            }
+    if (result.merged) {
+        m_contents = *result.merged;
+        StateFile::merge(m_contents, m_unsaved);
+    } else {
+        for (auto change = result.changes.cbegin(); change != result.changes.cend(); ++change) {
+            if (!m_unsaved.contains(change.key()))
+                m_unsaved.insert(change.key(), change.value());
         }
-        emit saved(result.merged.has_value());
     }
+    emit saved(result.merged.has_value());
 }

@@ -3,12 +3,12 @@
 
 #include "core/book/contentsindex.h"
 #include "core/state/statefile.h"
+#include "core/threads/outbox.h"
 
 #include <QObject>
 #include <QThreadPool>
 #include <QTimer>
 
-#include <mutex>
 #include <optional>
 
 // The places last shown of PDFs and of chapters of books, kept in the state file in `folder`
@@ -51,15 +51,13 @@ public:
 signals:
     // A save ended; `written` says whether the file was written.
     void saved(bool written);
-    // From the saver's thread: a save ended, its result is waiting.
-    void saveEnded(QPrivateSignal);
 
 private:
     struct SaveResult {
         std::optional<StateContents> merged;
         QMap<QString, SavedPlace> changes;
     };
-    void takeSaved();
+    void takeSaved(const SaveResult &result);
 
     QString m_folder;
     StateContents m_contents;
@@ -67,8 +65,7 @@ private:
     QMap<QString, SavedPlace> m_unsaved;
     qint64 m_lastReadAt = 0;
     QTimer m_saveTimer;
-    // Results pass between the threads here; only the wake goes through Qt.
-    std::mutex m_resultsLock;
-    QList<SaveResult> m_results;
+    Outbox<SaveResult> m_outbox;
+    // After the outbox: its thread ends before the outbox goes.
     QThreadPool m_saver;
 };

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "core/threads/outbox.h"
 #include "pdf/document.h"
-#include "pdf/outbox.h"
 #include "pdf/worker.h"
 
 #include <QImage>
@@ -52,7 +52,7 @@ private:
     void draw(quint64 generation, const Job &job);
     void take(std::vector<Drawn> &drawn);
 
-    Pdf::Outbox<Drawn> m_outbox;
+    Outbox<Drawn> m_outbox;
     // The worker's: the document to draw from, and what makes it until it is first needed.
     std::unique_ptr<Pdf::Document> m_document;
     Pdf::Document::Opener m_opener;

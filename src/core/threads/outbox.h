@@ -8,9 +8,6 @@
 #include <mutex>
 #include <vector>
 
-namespace Pdf
-{
-
 // Wakes its owner on the owner's thread when another thread emits `wake`: a queued signal that
 // carries nothing, so nothing of ours is made on one thread and freed on another.
 class Waker : public QObject
@@ -21,7 +18,7 @@ signals:
     void wake();
 };
 
-// What workers give back to the object that owns them. Items are put from any thread into a
+// What worker threads give back to the object that owns them. Items are put from any thread into a
 // list guarded by a std::mutex; the first item after the owner last took them wakes the owner
 // with one queued signal, and the owner then takes every item on its own thread. Only the waking
 // goes through Qt's event queue, never the items.
@@ -71,5 +68,3 @@ private:
     std::vector<Item> m_items;
     bool m_woken = false;
 };
-
-} // namespace Pdf
