@@ -269,11 +269,17 @@ void PageArea::keyPressEvent(QKeyEvent *event)
 // At either end of the document a key that would scroll on asks to read past it instead.
 void PageArea::scrollOrReadPast(QAbstractSlider::SliderAction action, int direction)
 {
-    QScrollBar *vertical = verticalScrollBar();
-    if (vertical->value() == (direction > 0 ? vertical->maximum() : vertical->minimum()))
+    if (isAtEnd(direction))
         emit readPast(direction);
     else
-        vertical->triggerAction(action);
+        verticalScrollBar()->triggerAction(action);
+}
+
+// At the bottom of the document for `direction` 1, at its top for -1.
+bool PageArea::isAtEnd(int direction) const
+{
+    const QScrollBar *vertical = verticalScrollBar();
+    return vertical->value() == (direction > 0 ? vertical->maximum() : vertical->minimum());
 }
 
 void PageArea::wheelEvent(QWheelEvent *event)
@@ -283,7 +289,7 @@ void PageArea::wheelEvent(QWheelEvent *event)
         QAbstractScrollArea::wheelEvent(event);
         return;
     }
-    const int steps = event->angleDelta().y() / 120;
+    const int steps = event->angleDelta().y() / WheelTurn;
     if (steps == 0)
         return;
     m_mode = ZoomMode::Fixed;
@@ -298,11 +304,9 @@ void PageArea::wheelEvent(QWheelEvent *event)
 // reader asks to read past it. A turn that brings the view to the end counts not.
 void PageArea::wheelPastTheEnds(int delta)
 {
-    QScrollBar *vertical = verticalScrollBar();
     const int direction = delta < 0 ? 1 : -1;
-    const bool atEnd = delta != 0 && vertical->value() == (direction > 0 ? vertical->maximum()
-                                                                         : vertical->minimum());
-    if (!atEnd || (m_wheelPastEnd != 0 && (m_wheelPastEnd < 0) != (delta < 0))) {
+    if (delta == 0 || !isAtEnd(direction) ||
+        (m_wheelPastEnd != 0 && (m_wheelPastEnd < 0) != (delta < 0))) {
         m_wheelPastEnd = 0;
         return;
     }

@@ -85,6 +85,7 @@ private:
     void relayoutKeeping(const PageLayout::Place &place, QPoint at);
     void scrollOrReadPast(QAbstractSlider::SliderAction action, int direction);
     void wheelPastTheEnds(int delta);
+    bool isAtEnd(int direction) const;
     void showPages(const QList<QSizeF> &sizes);
     void updateScrollBars();
     QPoint scrollOffset() const;
