@@ -43,11 +43,11 @@ public:
         printer.setFromTo(printRange.first, printRange.second);
         return !printTo.isEmpty();
     }
-    bool askPassword(QWidget *, const QString &, QString &password) override
+    bool askPassword(QWidget *, const QString &, QString &password, const QString &problem) override
     {
-        ++passwordRequests;
-        password = passwordAnswer;
-        return !passwordAnswer.isNull();
+        passwordProblems << problem;
+        password = passwordAnswers.isEmpty() ? QString() : passwordAnswers.takeFirst();
+        return !password.isNull();
     }
     bool askYesNo(QWidget *, const QString &question) override
     {
@@ -63,9 +63,9 @@ public:
     std::pair<int, int> printRange{0, 0};
     int printedPageCount = 0;
     QPageLayout printerLayout;
-    QString passwordAnswer; // null: the user cancels
-    int passwordRequests = 0;
-    bool yesAnswer = false; // questions go to `messages` too
+    QStringList passwordAnswers;  // taken in turn; none left: the user cancels
+    QStringList passwordProblems; // what each question said above it
+    bool yesAnswer = false;       // questions go to `messages` too
 };
 
 class FakeWebOpener : public WebOpener

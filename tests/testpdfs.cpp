@@ -4,10 +4,12 @@
 #include "pdfobjects.h"
 #include "testfiles.h"
 
+#include <QFile>
 #include <QFont>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QProcess>
 #include <QTemporaryDir>
 
 bool TestPdfs::hasInk(const QImage &image, double part)
@@ -211,4 +213,18 @@ QByteArray TestPdfs::loopingOutline()
             " /Dest [5 0 R /Fit] >>");
     pdf.add("<< /Type /Outlines /First 6 0 R /Last 6 0 R >>", 2);
     return pdf.finish(1);
+}
+
+QByteArray TestPdfs::locked(const QByteArray &pdf, const QString &password)
+{
+    QTemporaryDir dir;
+    const QString plain = dir.filePath(QStringLiteral("plain.pdf"));
+    const QString locked = dir.filePath(QStringLiteral("locked.pdf"));
+    QFile file(locked);
+    if (!TestFiles::write(plain, pdf) ||
+        QProcess::execute(QStringLiteral("qpdf"),
+                          {"--encrypt", password, "owner", "256", "--", plain, locked}) != 0 ||
+        !file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
 }

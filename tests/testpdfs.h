@@ -47,4 +47,7 @@ QByteArray deepOutline(int levels);
 // (page 2), whose next entry is itself and whose first child is "Start" again.
 QByteArray loopingOutline();
 
+// `pdf` encrypted by qpdf with the user password `password` (AES-256); empty when qpdf failed.
+QByteArray locked(const QByteArray &pdf, const QString &password);
+
 } // namespace TestPdfs

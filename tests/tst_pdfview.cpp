@@ -105,26 +105,33 @@ private slots:
         QVERIFY(m_view->pageCount() == 7 && m_view->currentPage() == 1);
     }
 
-    // No message: the view is left without a document until the next good load.
+    // No message box: the view is left without a document until the next good load, and says
+    // why in its own area.
     void fileThatCannotBeShownLeavesTheViewEmpty_data()
     {
-        QTest::addColumn<QByteArray>("bytes"); // null: no file at all
-        QTest::newRow("empty file") << QByteArray("");
-        QTest::newRow("damaged PDF") << TestFiles::pdfLike(5000, 3);
-        QTest::newRow("no file") << QByteArray();
+        QTest::addColumn<QByteArray>("bytes"); // null: no file at all; "/": a folder
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("empty file") << QByteArray("") << "不是有效的PDF文件";
+        QTest::newRow("damaged PDF") << TestFiles::pdfLike(5000, 3) << "不是有效的PDF文件";
+        QTest::newRow("no file") << QByteArray() << "文件不存在";
+        QTest::newRow("folder") << QByteArray("/") << "无法读取此文件";
     }
     void fileThatCannotBeShownLeavesTheViewEmpty()
     {
         QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
         const QString bad = m_folder.filePath(QStringLiteral("bad.pdf"));
         QFile::remove(bad);
+        QDir(bad).removeRecursively();
         QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("good.pdf"), 2)));
         QTRY_VERIFY(showsInk());
-        QVERIFY((bytes.isNull() || TestFiles::write(bad, bytes)) && !m_view->LoadFile(bad));
+        const bool made =
+            bytes.isNull() || (bytes == "/" ? QDir().mkdir(bad) : TestFiles::write(bad, bytes));
+        QVERIFY(made && !m_view->LoadFile(bad));
         QVERIFY(m_view->pageCount() == 0 && pageBox().isEmpty());
         QTest::qWait(50);
         QVERIFY(!showsInk() && !QApplication::activeModalWidget());
-        QCOMPARE(m_view->findChild<PageArea *>()->message(), QStringLiteral("无法显示此文件"));
+        QCOMPARE(m_view->findChild<PageArea *>()->message(), "无法显示此文件\n" + reason);
         m_view->setCurrentPage(1);
         QCOMPARE(m_view->currentPage(), 0);
         QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("good.pdf"), 1)));
@@ -329,23 +336,24 @@ private slots:
         QCOMPARE(dialogs.printerLayout.orientation(), QPageLayout::Landscape);
     }
 
-    // A locked PDF asks its password once a load, and opens with the right one only.
+    // A locked PDF asks its password until the right one is given or the question cancelled.
     void lockedPdfAsksItsPassword()
     {
         FakeDialogs dialogs;
         m_view->setServices(&dialogs, nullptr);
-        const QString plain = writeFile(QStringLiteral("plain.pdf"), TestPdfs::linked());
-        const QString locked = m_folder.filePath(QStringLiteral("locked.pdf"));
-        QCOMPARE(QProcess::execute(QStringLiteral("qpdf"),
-                                   {"--encrypt", "secret", "owner", "256", "--", plain, locked}),
-                 0);
-        for (const QString &answer : {QString(), QStringLiteral("wrong")}) {
-            dialogs.passwordAnswer = answer;
-            QVERIFY(!m_view->LoadFile(locked) && m_view->pageCount() == 0);
-        }
-        dialogs.passwordAnswer = QStringLiteral("secret");
-        QVERIFY(m_view->LoadFile(locked));
-        QCOMPARE(dialogs.passwordRequests, 3);
+        const QString locked =
+            writeFile(QStringLiteral("locked.pdf"), TestPdfs::locked(TestPdfs::linked(), "secret"));
+        const QString wrong = QStringLiteral("密码错误，请重新输入");
+        dialogs.passwordAnswers = QStringList{"wrong"};
+        QVERIFY(!m_view->LoadFile(locked) && m_view->pageCount() == 0);
+        QCOMPARE(dialogs.passwordProblems, QStringList({QString(), wrong}));
+        QCOMPARE(m_view->findChild<PageArea *>()->message(),
+                 QStringLiteral("无法显示此文件\n已取消输入密码"));
+        QSignalSpy unlocked(m_view.get(), &PdfView::unlocked);
+        dialogs.passwordAnswers = QStringList{"wrong", "again", "secret"};
+        QVERIFY(m_view->LoadFile(locked) && m_view->pageCount() > 0);
+        QCOMPARE(dialogs.passwordProblems.mid(2), QStringList({QString(), wrong, wrong}));
+        QCOMPARE(unlocked.value(0), QVariantList{"secret"});
     }
 
     // A typed zoom is held to 50% to 400%, text that is none is put back, a fitting mode shows

@@ -84,13 +84,16 @@ bool QtDialogs::setUpPrinter(QWidget *owner, QPrinter &printer, int pageCount)
     return dialog.exec() == QDialog::Accepted;
 }
 
-bool QtDialogs::askPassword(QWidget *owner, const QString &fileName, QString &password)
+bool QtDialogs::askPassword(QWidget *owner, const QString &fileName, QString &password,
+                            const QString &problem)
 {
     bool ok = false;
-    password = QInputDialog::getText(
-        owner, QStringLiteral("需要密码"),
-        QStringLiteral("“%1”受密码保护，请输入密码：").arg(QFileInfo(fileName).fileName()),
-        QLineEdit::Password, QString(), &ok);
+    QString question =
+        QStringLiteral("“%1”受密码保护，请输入密码：").arg(QFileInfo(fileName).fileName());
+    if (!problem.isEmpty())
+        question.prepend(problem + QLatin1Char('\n'));
+    password = QInputDialog::getText(owner, QStringLiteral("需要密码"), question,
+                                     QLineEdit::Password, QString(), &ok);
     return ok;
 }
 

@@ -14,7 +14,8 @@ public:
                        const QString &filter) override;
     QString chooseFolder(QWidget *owner) override;
     bool setUpPrinter(QWidget *owner, QPrinter &printer, int pageCount) override;
-    bool askPassword(QWidget *owner, const QString &fileName, QString &password) override;
+    bool askPassword(QWidget *owner, const QString &fileName, QString &password,
+                     const QString &problem) override;
     bool askYesNo(QWidget *owner, const QString &question) override;
 
     // `filter` with every pattern matching in any letter case: "*.pdf" becomes "*.[pP][dD][fF]".

@@ -13,10 +13,14 @@
 namespace Pdf
 {
 
+// Why a file gave no document.
+enum class OpenFailure { None, Missing, Unreadable, NotPdf };
+
 // The file at `path`, opened once: the document and every document its opener makes read that
 // one open file at offsets, never its path again and never through a mapping. So the file may be
 // deleted as soon as this returns, and a file another program cuts short only reads as damaged.
-std::unique_ptr<Document> openFile(const QString &path);
+// Without a document, `failure` (when given) says why.
+std::unique_ptr<Document> openFile(const QString &path, OpenFailure *failure = nullptr);
 
 // The `length` bytes from `offset` (counted from 0) of the file at `path`, as a PDF of its own:
 // a chapter read straight from its book. Opened once, as openFile; a range that reaches past the

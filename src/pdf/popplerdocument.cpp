@@ -7,6 +7,8 @@
 
 #include <poppler-qt6.h>
 
+#include <QFileInfo>
+
 #include <mutex>
 #include <optional>
 
@@ -243,9 +245,19 @@ private:
 
 } // namespace
 
-std::unique_ptr<Document> openFile(const QString &path)
+std::unique_ptr<Document> openFile(const QString &path, OpenFailure *failure)
 {
-    return openRange(path, 0, -1);
+    OpenFailure why = OpenFailure::None;
+    std::shared_ptr<const FileRange> file = FileRange::open(path);
+    std::unique_ptr<Document> document;
+    if (!file)
+        why = !path.isEmpty() && !QFileInfo::exists(path) ? OpenFailure::Missing
+                                                          : OpenFailure::Unreadable;
+    else if (!(document = PopplerDocument::open({std::move(file), QByteArray()}, QByteArray())))
+        why = OpenFailure::NotPdf;
+    if (failure)
+        *failure = why;
+    return document;
 }
 
 std::unique_ptr<Document> openRange(const QString &path, qint64 offset, qint64 length)

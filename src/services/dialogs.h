@@ -30,8 +30,10 @@ public:
     // `printer` then set up as chosen, its page range included (0 to 0 for every page).
     virtual bool setUpPrinter(QWidget *owner, QPrinter &printer, int pageCount) = 0;
 
-    // The password of the locked document `fileName`; false when the user cancelled.
-    virtual bool askPassword(QWidget *owner, const QString &fileName, QString &password) = 0;
+    // The password of the locked document `fileName`, with `problem` said above the question
+    // when not empty (the one given before was wrong); false when the user cancelled.
+    virtual bool askPassword(QWidget *owner, const QString &fileName, QString &password,
+                             const QString &problem) = 0;
 
     // A question titled "提示" with the buttons "是" and "否": true for 是.
     virtual bool askYesNo(QWidget *owner, const QString &question) = 0;

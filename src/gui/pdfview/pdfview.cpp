@@ -30,6 +30,22 @@ namespace
 {
 // One for each core of the machines we run on.
 const int SearchWorkers = 2;
+// The second line of "无法显示此文件".
+QString reasonText(Pdf::OpenFailure failure)
+{
+    switch (failure) {
+    case Pdf::OpenFailure::Missing:
+        return QStringLiteral("文件不存在");
+    case Pdf::OpenFailure::Unreadable:
+        return QStringLiteral("无法读取此文件");
+    case Pdf::OpenFailure::NotPdf:
+        return QStringLiteral("不是有效的PDF文件");
+    case Pdf::OpenFailure::None:
+        break;
+    }
+    return QString();
+}
+
 } // namespace
 
 PdfView::PdfView(QWidget *parent) : QWidget(parent)
@@ -171,28 +187,40 @@ void PdfView::addShortcut(const QKeySequence &keys, void (PdfView::*command)())
     addAction(action);
 }
 
-// A locked file is asked its password once; a wrong or cancelled one opens nothing.
+// A locked file is asked its password until it is given or the question cancelled.
 bool PdfView::LoadFile(const QString &path)
 {
-    std::unique_ptr<Pdf::Document> document = Pdf::openFile(path);
-    if (document && document->isLocked()) {
-        QString password;
-        if (!m_dialogs || !m_dialogs->askPassword(this, path, password) ||
-            !document->unlock(password))
-            document.reset();
+    Pdf::OpenFailure failure = Pdf::OpenFailure::None;
+    std::unique_ptr<Pdf::Document> document = Pdf::openFile(path, &failure);
+    if (document && document->isLocked() && !unlock(*document, path))
+        return showDocument(nullptr, QStringLiteral("已取消输入密码"));
+    return showDocument(std::move(document), reasonText(failure));
+}
+
+bool PdfView::unlock(Pdf::Document &document, const QString &path)
+{
+    QString password;
+    QString problem;
+    while (m_dialogs && m_dialogs->askPassword(this, path, password, problem)) {
+        if (document.unlock(password)) {
+            emit unlocked(password);
+            return true;
+        }
+        problem = QStringLiteral("密码错误，请重新输入");
     }
-    return showDocument(std::move(document));
+    return false;
 }
 
 // The drawing, the thumbnails and the searching each make a document of their own on their own
 // thread; this one serves the window's thread.
-bool PdfView::showDocument(std::unique_ptr<Pdf::Document> document)
+bool PdfView::showDocument(std::unique_ptr<Pdf::Document> document, const QString &reason)
 {
     if (document && (document->isLocked() || document->pageCount() < 1))
         document.reset();
     clearMatches();
     if (!document) {
-        showNothing(QStringLiteral("无法显示此文件"));
+        showNothing(QStringLiteral("无法显示此文件") +
+                    (reason.isEmpty() ? QString() : QLatin1Char('\n') + reason));
         return false;
     }
     const Pdf::Document::Opener opener = document->opener();

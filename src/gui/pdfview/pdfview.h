@@ -50,11 +50,12 @@ public:
     ~PdfView() override;
 
     // Shows the PDF at `path` from its first page. A file that cannot be displayed leaves the
-    // view without a document, and the view says so in its own area; no message box. True when
-    // the file could be displayed.
+    // view without a document, and the view says so in its own area, "无法显示此文件" with the
+    // reason below it; no message box. A locked file asks its password again after a wrong one.
+    // True when the file could be displayed.
     virtual bool LoadFile(const QString &path);
-    // The same for a document already open; nullptr for none.
-    bool showDocument(std::unique_ptr<Pdf::Document> document);
+    // The same for a document already open; nullptr for none, `reason` then said.
+    bool showDocument(std::unique_ptr<Pdf::Document> document, const QString &reason = QString());
     // No document and nothing said: the page box is empty.
     void closeDocument();
     void setShowToolbar(bool show);
@@ -133,8 +134,11 @@ signals:
     void readOnRequested(int direction);
     // Enter (`direction` 1), F3 (1) or Shift+F3 (-1) for `text` in the window's scope.
     void outerFindRequested(const QString &text, int direction);
+    // The document being loaded was unlocked with `password`.
+    void unlocked(const QString &password);
 
 private:
+    bool unlock(Pdf::Document &document, const QString &path);
     void createToolbar();
     void addButton(const char *art, const QString &text, const char *name,
                    void (PdfView::*command)());
