@@ -113,19 +113,23 @@ private slots:
         QVERIFY(BookSearch::matchesInPage(page, QString()).isEmpty());
     }
 
-    // In book order, with a chapter whose index line is damaged and one that is no PDF skipped
-    // and named; Chinese found; a stop after a chapter stops, one between pages tells nothing of
-    // the chapter; a book rebuilt since its index
-    // was read ends the search with its reason.
+    // In book order, with a chapter whose index line is damaged, one that is no PDF and one
+    // locked skipped and named, the locked one searched once its password is given; Chinese found;
+    // a stop after a chapter stops, one between pages tells nothing of the chapter; a book rebuilt
+    // since its index was read ends the search with its reason.
     void searchesEveryChapter()
     {
         QTemporaryDir dir;
         const QByteArray pdf = TestPdfs::linked();
-        const QByteArray chapters = pdf + TestFiles::pdfLike(100, 1) + pdf;
-        const QString index = QStringLiteral("一♂1♀%1\r\n坏♂x♀1\r\n假♂%2♀100\r\n四♂%3♀%1\r\n\r\n")
-                                  .arg(pdf.size())
-                                  .arg(pdf.size() + 1)
-                                  .arg(pdf.size() + 101);
+        const QByteArray locked = TestPdfs::locked(pdf, "secret");
+        const QByteArray chapters = pdf + TestFiles::pdfLike(100, 1) + pdf + locked;
+        const QString index =
+            QStringLiteral("一♂1♀%1\r\n坏♂x♀1\r\n假♂%2♀100\r\n四♂%3♀%1\r\n锁♂%4♀%5\r\n\r\n")
+                .arg(pdf.size())
+                .arg(pdf.size() + 1)
+                .arg(pdf.size() + 101)
+                .arg(2 * pdf.size() + 101)
+                .arg(locked.size());
         const QString book = dir.filePath(QStringLiteral("b.VELM"));
         QVERIFY(TestFiles::write(book, TestFiles::bookOf(chapters, Gbk::encode(index))));
         const BookContents contents = BookReader::readContents(book);
@@ -133,14 +137,18 @@ private slots:
         int stopAfter = 99;
         const BookSearch::Listener listener{
             [&](const auto &match) { events << match.chapterName + QString::number(match.page); },
-            [&](int, const QString &name, const QString &) { events << "skipped " + name; },
+            [&](int, const QString &name, const QString &reason) {
+                events << "skipped " + name + (reason == BookSearch::LockedChapter ? "*" : "");
+            },
             [&](int done) { return done < stopAfter; }, nullptr};
         QString error;
-        for (const auto &[text, expected] : QList<std::pair<QString, QStringList>>{
-                 {"中文", {"一1", "skipped 坏", "skipped 假", "四1"}},
-                 {"GAMMA", {"一2", "skipped 坏", "skipped 假", "四2"}}}) {
+        for (const auto &[text, password, expected] :
+             QList<std::tuple<QString, QString, QStringList>>{
+                 {"中文", {}, {"一1", "skipped 坏", "skipped 假", "四1", "skipped 锁*"}},
+                 {"GAMMA", "wrong", {"一2", "skipped 坏", "skipped 假", "四2", "skipped 锁*"}},
+                 {"GAMMA", "secret", {"一2", "skipped 坏", "skipped 假", "四2", "锁2"}}}) {
             events.clear();
-            QCOMPARE(BookSearch::run(book, contents, text, listener, &error),
+            QCOMPARE(BookSearch::run(book, contents, text, listener, &error, {{4, password}}),
                      BookSearch::Outcome::Finished);
             QCOMPARE(events, expected);
         }

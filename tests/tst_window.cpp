@@ -32,6 +32,9 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -322,7 +325,8 @@ private slots:
     // "全书" beside "本章" only while a book is shown. Results come in book order, names shown as
     // they are ("%2" too), a damaged chapter named; F3 steps through them from the place being
     // read, each selecting its chapter and showing it with its bookmarks, unless shown already,
-    // at its page. A new search takes the last one's highlight off the page. A stop ends the
+    // at its page. A locked chapter is named, and searched once unlocked in the view. A new
+    // search takes the last one's highlight off the page. A stop ends the
     // search; a book rebuilt since its index was read stops it with a line of its own; a PDF
     // takes the scope away.
     void findInTheWholeBook()
@@ -330,9 +334,11 @@ private slots:
         showWindow();
         write("b.ini", gbk("{2}三%2&丙［1］\r\n"));
         const QByteArray pdf = TestPdfs::linked();
-        const QString book = write(
-            "b.VELM",
-            TestFiles::bookOf({{"一", pdf}, {"坏", TestFiles::pdfLike(100, 1)}, {"三%2", pdf}}));
+        const QString book =
+            write("b.VELM", TestFiles::bookOf({{"一", pdf},
+                                               {"坏", TestFiles::pdfLike(100, 1)},
+                                               {"三%2", pdf},
+                                               {"锁", TestPdfs::locked(pdf, "secret")}}));
         auto *scope = child<QComboBox>(&view(), "findScope");
         auto *field = child<QLineEdit>(&view(), "findField");
         auto *results = child<QListWidget>(&view(), "searchResults");
@@ -352,8 +358,18 @@ private slots:
         QStringList rows;
         for (int row = 0; row < results->count(); ++row)
             rows << results->item(row)->text().section('\n', 0, 0);
-        QCOMPARE(rows,
-                 QStringList({"一  第 3 页", "第 2 章“坏”已损坏，未能搜索", "三%2  第 3 页"}));
+        QCOMPARE(rows, QStringList({"一  第 3 页", "第 2 章“坏”已损坏，未能搜索", "三%2  第 3 页",
+                                    "第 4 章“锁”已加密，未能搜索"}));
+        // However narrow the pane, the page reads "第 N 页" on one line.
+        QTextDocument shown;
+        shown.setHtml(results->item(0)->data(Qt::UserRole + 1).toString());
+        shown.setTextWidth(QFontMetrics(shown.defaultFont()).horizontalAdvance("一  第 3 页") - 1);
+        QVERIFY(shown.size().height() > 0); // laid out
+        const QTextLayout *layout = shown.firstBlock().layout();
+        QVERIFY(layout->lineCount() > 2);
+        const QString plain = shown.firstBlock().text();
+        QCOMPARE(layout->lineForTextPosition(plain.indexOf("第")).lineNumber(),
+                 layout->lineForTextPosition(plain.indexOf("页")).lineNumber());
         QCOMPARE(count(), "0 / 2");
         const QList<std::tuple<Qt::KeyboardModifier, int, QString, int>> steps{
             {Qt::NoModifier, 0, "1 / 2", 1},
@@ -374,6 +390,11 @@ private slots:
                           results->visualItemRect(results->item(2)).center());
         QVERIFY(count() == "2 / 2" && view().loads.size() == 4);
         QTRY_VERIFY(GuiTest::showsCurrentMatch(&view()));
+        dialogs().passwordAnswers = QStringList{"secret"};
+        clickRow("List1", 3);
+        find("Third");
+        QTRY_COMPARE(status->text(), "“Third”：共 3 处");
+        QCOMPARE(results->item(3)->text().section('\n', 0, 0), "锁  第 3 页");
 
         find("alpha");
         QTRY_VERIFY(!GuiTest::showsCurrentMatch(&view()));

@@ -12,12 +12,13 @@ BookFind::~BookFind()
     stop();
 }
 
-void BookFind::start(const QString &bookPath, const BookContents &contents, const QString &text)
+void BookFind::start(const QString &bookPath, const BookContents &contents, const QString &text,
+                     const BookSearch::Passwords &passwords)
 {
     const quint64 generation = m_worker.startGeneration();
     m_running = true;
-    m_worker.post([this, generation, bookPath, contents, text] {
-        search(generation, bookPath, contents, text);
+    m_worker.post([this, generation, bookPath, contents, text, passwords] {
+        search(generation, bookPath, contents, text, passwords);
     });
 }
 
@@ -29,7 +30,7 @@ void BookFind::stop()
 
 // On the worker: the matches are told a chapter at a time.
 void BookFind::search(quint64 generation, const QString &bookPath, const BookContents &contents,
-                      const QString &text)
+                      const QString &text, const BookSearch::Passwords &passwords)
 {
     const auto wanted = [this, generation] { return m_worker.isCurrent(generation); };
     if (!wanted())
@@ -37,8 +38,14 @@ void BookFind::search(quint64 generation, const QString &bookPath, const BookCon
     QList<BookSearch::Match> chapterMatches;
     BookSearch::Listener listener;
     listener.found = [&](const BookSearch::Match &match) { chapterMatches.append(match); };
-    listener.skipped = [&](int chapter, const QString &name, const QString &) {
-        m_outbox.put({generation, Told::Kind::Skipped, {}, chapter, name, {}});
+    listener.skipped = [&](int chapter, const QString &name, const QString &reason) {
+        m_outbox.put({generation,
+                      Told::Kind::Skipped,
+                      {},
+                      chapter,
+                      name,
+                      {},
+                      reason == BookSearch::LockedChapter});
     };
     listener.goOn = [&](int chaptersDone) {
         m_outbox.put({generation, Told::Kind::Found, chapterMatches, chaptersDone, {}, {}});
@@ -47,7 +54,8 @@ void BookFind::search(quint64 generation, const QString &bookPath, const BookCon
     };
     listener.stopNow = [&wanted] { return !wanted(); };
     QString error;
-    const BookSearch::Outcome outcome = BookSearch::run(bookPath, contents, text, listener, &error);
+    const BookSearch::Outcome outcome =
+        BookSearch::run(bookPath, contents, text, listener, &error, passwords);
     m_outbox.put({generation, Told::Kind::Ended, {}, 0, QString(), outcome});
 }
 
@@ -62,7 +70,7 @@ void BookFind::take(std::vector<Told> &told)
             emit found(item.matches, item.chapter);
             break;
         case Told::Kind::Skipped:
-            emit skipped(item.chapter, item.name);
+            emit skipped(item.chapter, item.name, item.locked);
             break;
         case Told::Kind::Ended:
             m_running = false;

@@ -18,14 +18,16 @@ public:
     explicit BookFind(QObject *parent = nullptr);
     ~BookFind() override;
 
-    void start(const QString &bookPath, const BookContents &contents, const QString &text);
+    void start(const QString &bookPath, const BookContents &contents, const QString &text,
+               const BookSearch::Passwords &passwords = {});
     void stop();
     bool isRunning() const { return m_running; }
 
 signals:
     // The matches of one chapter, after `chaptersDone` of the book's chapters were searched.
     void found(const QList<BookSearch::Match> &matches, int chaptersDone);
-    void skipped(int chapter, const QString &name);
+    // A chapter not searched: damaged, or `locked` without its password.
+    void skipped(int chapter, const QString &name, bool locked);
     // The search went through every chapter; not after a stop.
     void finished();
     // The book could not be read again, or was rebuilt since its index was read.
@@ -41,10 +43,11 @@ private:
         int chapter = 0; // Found: the chapters done; Skipped: the chapter
         QString name;
         BookSearch::Outcome outcome = BookSearch::Outcome::Finished;
+        bool locked = false; // Skipped: for want of its password
     };
 
     void search(quint64 generation, const QString &bookPath, const BookContents &contents,
-                const QString &text);
+                const QString &text, const BookSearch::Passwords &passwords);
     void take(std::vector<Told> &told);
 
     bool m_running = false;

@@ -50,7 +50,8 @@ QString oneLine(QString text)
 }
 
 Chapter searchChapter(const QString &bookPath, const BookContents &contents, int chapter,
-                      const QString &text, const std::function<bool()> &stopNow)
+                      const QString &text, const QString &password,
+                      const std::function<bool()> &stopNow)
 {
     Chapter searched;
     if (!contents.chapterReadable(chapter)) {
@@ -61,8 +62,12 @@ Chapter searchChapter(const QString &bookPath, const BookContents &contents, int
     if (bytes.isNull())
         return searched;
     const std::unique_ptr<Pdf::Document> document = Pdf::openMemory(bytes);
-    if (!document || document->isLocked()) {
+    if (!document) {
         searched.skipped = QStringLiteral("not a PDF that can be read");
+        return searched;
+    }
+    if (document->isLocked() && (password.isNull() || !document->unlock(password))) {
+        searched.skipped = LockedChapter;
         return searched;
     }
     for (int page = 0; page < document->pageCount(); ++page) {
@@ -124,7 +129,7 @@ int matchFrom(const QList<Match> &matches, int chosen, int chapter, int page, in
 }
 
 Outcome run(const QString &bookPath, const BookContents &contents, const QString &text,
-            const Listener &listener, QString *error)
+            const Listener &listener, QString *error, const Passwords &passwords)
 {
     // Chapters are searched side by side, each on a worker with a document of its own, and told
     // in book order as they are taken in turn. A stop waits for the chapters under way, which
@@ -135,8 +140,9 @@ Outcome run(const QString &bookPath, const BookContents &contents, const QString
     for (int chapter = 0; chapter < contents.lines.size(); ++chapter) {
         for (; started < contents.lines.size() && underWay.size() < SideBySide; ++started) {
             underWay.push_back(workers[size_t(started) % SideBySide].submit(
-                [&bookPath, &contents, started, &text, &listener] {
-                    return searchChapter(bookPath, contents, started, text, listener.stopNow);
+                [&bookPath, &contents, started, &text, &listener, &passwords] {
+                    return searchChapter(bookPath, contents, started, text,
+                                         passwords.value(started), listener.stopNow);
                 }));
         }
         const Chapter searched = underWay.front().get();

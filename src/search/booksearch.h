@@ -3,6 +3,7 @@
 
 #include "core/book/bookreader.h"
 
+#include <QHash>
 #include <QString>
 
 #include <functional>
@@ -32,7 +33,8 @@ constexpr int ContextLength = 20;
 // stop.
 struct Listener {
     std::function<void(const Match &)> found;
-    // A chapter with a damaged index line, a range outside the book, or bytes that are no PDF.
+    // A chapter with a damaged index line, a range outside the book, bytes that are no PDF, or
+    // locked with no password or a wrong one (`reason` then LockedChapter).
     std::function<void(int chapter, const QString &name, const QString &reason)> skipped;
     std::function<bool(int chaptersDone)> goOn;
     // Optional: asked between pages on the threads that search the chapters. True stops at
@@ -42,11 +44,16 @@ struct Listener {
 
 enum class Outcome { Finished, Stopped, BookUnreadable };
 
-// Searches the book at `bookPath`, whose index gave `contents`, for `text`. BookUnreadable, with
-// the reason in `error`, when the book cannot be read or has changed since its index was read:
-// the search stops there.
+inline const QString LockedChapter = QStringLiteral("locked by a password");
+
+// The passwords of locked chapters, by chapter (from 0).
+using Passwords = QHash<int, QString>;
+
+// Searches the book at `bookPath`, whose index gave `contents`, for `text`, locked chapters with
+// their `passwords`. BookUnreadable, with the reason in `error`, when the book cannot be read or
+// has changed since its index was read: the search stops there.
 Outcome run(const QString &bookPath, const BookContents &contents, const QString &text,
-            const Listener &listener, QString *error);
+            const Listener &listener, QString *error, const Passwords &passwords = {});
 
 // The matches of `text` in the text of one page, as `run` gives them (chapter fields unset).
 QList<Match> matchesInPage(const QString &pageText, const QString &text);

@@ -32,7 +32,8 @@ QString shownMatch(const BookSearch::Match &match, const QString &text)
         done = at + text.size();
     }
     context += match.context.mid(done).toHtmlEscaped();
-    return QStringLiteral("<b>%1</b>&nbsp;&nbsp;第 %2 页<br>%3")
+    // The page's words are glued, so a narrow pane moves them to the next line together.
+    return QStringLiteral("<b>%1</b>&nbsp; 第&nbsp;%2&nbsp;页<br>%3")
         .arg(match.chapterName.toHtmlEscaped(), QString::number(match.page + 1), context);
 }
 
@@ -166,9 +167,11 @@ void BookResults::add(const QList<BookSearch::Match> &matches, int chaptersDone)
     showRunning();
 }
 
-void BookResults::addSkipped(int chapter, const QString &name)
+void BookResults::addSkipped(int chapter, const QString &name, bool locked)
 {
-    addNote(QStringLiteral("第 %1 章“%2”已损坏，未能搜索").arg(QString::number(chapter + 1), name));
+    const QString note = locked ? QStringLiteral("第 %1 章“%2”已加密，未能搜索")
+                                : QStringLiteral("第 %1 章“%2”已损坏，未能搜索");
+    addNote(note.arg(QString::number(chapter + 1), name));
 }
 
 void BookResults::finish()

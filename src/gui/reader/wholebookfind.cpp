@@ -18,6 +18,7 @@ WholeBookFind::WholeBookFind(PdfView &view, DocumentSession &session, QObject *p
     connect(&m_session, &DocumentSession::contentsChanged, this, &WholeBookFind::takeBook);
     connect(&m_session, &DocumentSession::pdfOpened, this, &WholeBookFind::forgetBook);
     connect(&m_view, &PdfView::outerFindRequested, this, &WholeBookFind::findInBook);
+    connect(&m_view, &PdfView::unlocked, this, &WholeBookFind::notePassword);
     connect(m_find, &BookFind::found, this,
             [this](const QList<BookSearch::Match> &matches, int chaptersDone) {
                 m_results->add(matches, chaptersDone);
@@ -47,6 +48,7 @@ void WholeBookFind::forgetBook()
     m_searched.clear();
     m_results->clear();
     m_bookPath.clear();
+    m_passwords.clear();
     m_view.offerOuterScope(false);
     m_view.setNavigationPageShown(m_results, false);
 }
@@ -69,9 +71,16 @@ void WholeBookFind::start(const QString &text)
         return;
     m_view.clearMatches();
     m_results->begin(m_searched, int(m_session.contents().lines.size()));
-    m_find->start(m_bookPath, m_session.contents(), m_searched);
+    m_find->start(m_bookPath, m_session.contents(), m_searched, m_passwords);
     m_view.openNavigationPage(m_results);
     showCount();
+}
+
+// A chapter unlocked in the view is searched with its password from then on.
+void WholeBookFind::notePassword(const QString &password)
+{
+    if (!m_bookPath.isEmpty() && m_session.chapter() >= 0)
+        m_passwords.insert(m_session.chapter(), password);
 }
 
 void WholeBookFind::stop()

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "search/booksearch.h"
+
 #include <QObject>
 #include <QString>
 
@@ -8,11 +10,6 @@ class BookFind;
 class BookResults;
 class DocumentSession;
 class PdfView;
-
-namespace BookSearch
-{
-struct Match;
-}
 
 // Find in the whole book: while a book with chapters is open, the view's scope box offers "全书"
 // beside "本章", and the view's navigation pane a "搜索" page listing the results as they come.
@@ -33,6 +30,7 @@ private:
     void forgetBook();
     void findInBook(const QString &text, int direction);
     void start(const QString &text);
+    void notePassword(const QString &password);
     void stop();
     void goToResult(const BookSearch::Match &match);
     void showCount();
@@ -43,4 +41,5 @@ private:
     BookResults *m_results = nullptr;
     QString m_bookPath; // the book searched; empty for none
     QString m_searched; // the text the results are of
+    BookSearch::Passwords m_passwords;
 };
