@@ -114,6 +114,44 @@ private slots:
         QCOMPARE(pages.zoom(), PageLayout::LargestZoom);
     }
 
+    // Five pages of 200 by 100 pixels in spreads: odd pages on the left, or the cover alone on
+    // the right; a page alone keeps its side. A point belongs to the page of its row nearest it
+    // across, and fitting measures the pair with the gap between.
+    void spreadsStandSideBySide_data()
+    {
+        QTest::addColumn<PageLayout::Spread>("spread");
+        QTest::addColumn<QList<QPoint>>("corners");
+        QTest::addColumn<QList<int>>("rowAt120"); // first and last page, page at x 300
+        QTest::newRow("two pages")
+            << PageLayout::Spread::TwoPages
+            << QList<QPoint>{{8, 8}, {216, 8}, {8, 116}, {216, 116}, {8, 224}}
+            << QList<int>{2, 3, 3};
+        QTest::newRow("cover alone")
+            << PageLayout::Spread::TwoPagesCover
+            << QList<QPoint>{{216, 8}, {8, 116}, {216, 116}, {8, 224}, {216, 224}}
+            << QList<int>{1, 2, 2};
+    }
+    void spreadsStandSideBySide()
+    {
+        QFETCH(PageLayout::Spread, spread);
+        QFETCH(QList<QPoint>, corners);
+        QFETCH(QList<int>, rowAt120);
+        PageLayout pages;
+        pages.setPages(QList<QSizeF>(5, QSizeF(100, 50)));
+        pages.setZoom(1.5);
+        pages.setViewportWidth(300);
+        pages.setSpread(spread);
+        for (int page = 0; page < 5; ++page)
+            QCOMPARE(pages.pageRect(page), QRect(corners.at(page), QSize(200, 100)));
+        QCOMPARE(pages.contentSize(), QSize(424, 332));
+        QCOMPARE(
+            QList<int>({pages.pageAt(120), pages.lastPageAt(120), pages.placeAt({300, 120}).page}),
+            rowAt120);
+        pages.setPages(QList<QSizeF>(3, QSizeF(600, 800)));
+        QCOMPARE(pages.fitWidthZoom(24 + 800), 0.5);
+        QVERIFY(qAbs(pages.fitPageZoom({2000, 16 + 800}) - 0.75) < 0.002);
+    }
+
     void aPlaceSurvivesZoomAndRotation()
     {
         PageLayout pages;

@@ -4,6 +4,7 @@
 #include "gui/bookmarks/pagecapture.h"
 #include "gui/pdfview/pagearea.h"
 #include "gui/pdfview/pagecache.h"
+#include "gui/pdfview/pagecolouring.h"
 #include "gui/pdfview/pdfview.h"
 #include "guitest.h"
 #include "pdf/opening.h"
@@ -325,6 +326,7 @@ private slots:
                 dialogs.printerLayout.orientation() == QPageLayout::Portrait);
         dialogs.printTo = printed;
         dialogs.printRange = {2, 3};
+        m_view->setColours(PageColours::Night); // for the screen only
         m_view->findChild<QAction *>("print")->trigger();
         const std::unique_ptr<Pdf::Document> paper = Pdf::openFile(printed);
         QVERIFY(paper && paper->pageCount() == 2 && dialogs.messages.isEmpty());
@@ -354,6 +356,65 @@ private slots:
         QVERIFY(m_view->LoadFile(locked) && m_view->pageCount() > 0);
         QCOMPARE(dialogs.passwordProblems.mid(2), QStringList({QString(), wrong, wrong}));
         QCOMPARE(unlocked.value(0), QVariantList{"secret"});
+    }
+
+    // Night inverts each pixel's lightness and keeps its hue; warm paper tints white and keeps
+    // black.
+    void pageColours_data()
+    {
+        QTest::addColumn<PageColours>("colours");
+        QTest::addColumn<QList<QRgb>>("pixels"); // white, black, dark red, as coloured
+        QTest::newRow("normal") << PageColours::Normal
+                                << QList<QRgb>{qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(128, 0, 0)};
+        QTest::newRow("night") << PageColours::Night
+                               << QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255),
+                                              qRgb(255, 127, 127)};
+        QTest::newRow("warm") << PageColours::Warm
+                              << QList<QRgb>{PageColouring::paper(PageColours::Warm).rgb(),
+                                             qRgb(0, 0, 0), qRgb(122, 0, 0)};
+    }
+    void pageColours()
+    {
+        QFETCH(PageColours, colours);
+        QFETCH(QList<QRgb>, pixels);
+        QImage image(3, 1, QImage::Format_ARGB32_Premultiplied);
+        for (int x = 0; x < 3; ++x)
+            image.setPixel(x, 0,
+                           QList<QRgb>{qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(128, 0, 0)}[x]);
+        PageColouring::apply(image, colours);
+        for (int x = 0; x < 3; ++x)
+            QCOMPARE(image.pixel(x, 0), pixels.at(x));
+    }
+
+    // Two pages side by side, fitted together, the left one current; night colours the pages and
+    // the thumbnails and are told; the reader's choices come back in the look.
+    void spreadsAndNightColours()
+    {
+        m_view->resize(1000, 600);
+        QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("a.pdf"), 5)));
+        auto *pages = m_view->findChild<PageArea *>();
+        const int singleWidth = pages->shownPageRect(0).width();
+        m_view->findChild<QComboBox *>("layoutBox")->setCurrentIndex(1);
+        const QRect left = pages->shownPageRect(0);
+        const QRect right = pages->shownPageRect(1);
+        QVERIFY(right.left() > left.right() && right.top() == left.top());
+        QVERIFY(qAbs(2 * left.width() + PageLayout::Gap - singleWidth) < 4);
+        m_view->setCurrentPage(4);
+        QVERIFY(m_view->currentPage() == 4 && pageBox() == "4" && pages->currentPage() == 3);
+        QSignalSpy told(m_view.get(), &PdfView::coloursChosen);
+        m_view->findChild<QComboBox *>("colourBox")->setCurrentIndex(1);
+        QCOMPARE(told.value(0).value(0).value<PageColours>(), PageColours::Night);
+        const auto darkAt = [pages](QPoint point) {
+            return qGray(pages->viewport()->grab().toImage().pixel(point)) < 30;
+        };
+        QTRY_VERIFY(darkAt(pages->shownPageRect(3).topLeft() + QPoint(3, 3)));
+        m_view->findChild<QAction *>("navigationPane")->trigger();
+        auto *thumbnails = m_view->findChild<QListWidget *>("thumbnails");
+        QTRY_VERIFY(qGray(thumbnails->item(3)->icon().pixmap(120, 480).toImage().scaled(1, 1).pixel(
+                        0, 0)) < 60);
+        QCOMPARE(m_view->look().spread, PageLayout::Spread::TwoPages);
+        m_view->setLook({1.0, 0, PageLayout::Spread::TwoPagesCover});
+        QCOMPARE(m_view->findChild<QComboBox *>("layoutBox")->currentText(), "双页(封面)");
     }
 
     // A typed zoom is held to 50% to 400%, text that is none is put back, a fitting mode shows

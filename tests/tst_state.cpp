@@ -51,7 +51,8 @@ private slots:
 
     // Paths with tabs, line breaks, "%" and Chinese come back as they went, and a kind this
     // version does not know as it stands. A file that is not ours reads as empty; a known line
-    // whose fields do not read is dropped, its neighbours kept.
+    // whose fields do not read is dropped, its neighbours kept; one of the first version, without
+    // the spread, reads as one page a row.
     void readAndWrittenAgain_data()
     {
         QTest::addColumn<QByteArray>("text");
@@ -59,14 +60,15 @@ private slots:
         StateContents contents;
         contents.places.insert(StateFile::pdfKey("/书/a\tb\n%.pdf"), {7, 3, 0.25, {1.5, 1}});
         contents.places.insert(StateFile::chapterKey("/b.VELM", "一 ♂", 100, 2),
-                               {8, 9, -1, {-1, 3}});
+                               {8, 9, -1, {-1, 3, PageLayout::Spread::TwoPagesCover}});
         contents.otherLines << "colours\tnight";
         QTest::newRow("sound")
             << StateFile::format(contents)
-            << Header + "chapter\t%2Fb.VELM\t%E4%B8%80%20%E2%99%82\t100\t2\t8\t9\t-1\t-1\t3\n"
-                        "pdf\t%2F%E4%B9%A6%2Fa%09b%0A%25.pdf\t7\t3\t0.25\t1.5\t1\n"
+            << Header + "chapter\t%2Fb.VELM\t%E4%B8%80%20%E2%99%82\t100\t2\t8\t9\t-1\t-1\t3\t2\n"
+                        "pdf\t%2F%E4%B9%A6%2Fa%09b%0A%25.pdf\t7\t3\t0.25\t1.5\t1\t0\n"
                         "colours\tnight\n";
-        const QByteArray good = Header + "pdf\t%2Fa.pdf\t5\t2\t-1\t0\t0\n";
+        const QByteArray good = Header + "pdf\t%2Fa.pdf\t5\t2\t-1\t0\t0\t0\n";
+        QTest::newRow("first version") << good.chopped(3) + "\n" << good;
         QTest::newRow("no header") << good.mid(Header.size()) << Header;
         QTest::newRow("a later version")
             << "quillmoor-state 2\n" + good.mid(Header.size()) << Header;
@@ -74,6 +76,7 @@ private slots:
         QTest::newRow("a field too few") << good + "pdf\t%2Fb.pdf\t5\t2\t-1\t0\n" << good;
         QTest::newRow("page 0") << good + "pdf\t%2Fb.pdf\t5\t0\t-1\t0\t0\n" << good;
         QTest::newRow("five turns") << good + "pdf\t%2Fb.pdf\t5\t1\t-1\t0\t5\n" << good;
+        QTest::newRow("no such spread") << good + "pdf\t%2Fb.pdf\t5\t1\t-1\t0\t0\t3\n" << good;
         QTest::newRow("no number") << good + "chapter\t%2Fb\tx\ty\t0\t5\t1\t-1\t0\t0\n" << good;
     }
     void readAndWrittenAgain()

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "core/layout/pagelayout.h"
+
 #include <QString>
 
 // A place being read: in a book the chapter (its row in the contents, -1 for none), the page
@@ -18,11 +20,16 @@ struct ReadingPlace {
 };
 
 // How the pages are shown: the zoom (0 fits the page's width to the view, -1 the whole page,
-// above 0 a fixed scale, 1 for 100%) and the quarter turns clockwise (0 to 3).
+// above 0 a fixed scale, 1 for 100%), the quarter turns clockwise (0 to 3) and the spread.
 struct PageLook {
     double zoom = 0;
     int quarterTurns = 0;
+    PageLayout::Spread spread = PageLayout::Spread::Single;
 };
+
+// The colours pages are read in: as printed, light on dark for the night, or on warm paper. The
+// stored values are kept in the state file: never renumber them.
+enum class PageColours { Normal = 0, Night = 1, Warm = 2 };
 
 // A text found on a page, to be shown as the current match there: the `onPage`-th place of
 // `text` on it, counted from 0.

@@ -39,6 +39,12 @@ void PageLayout::setQuarterTurns(int turns)
     relayout();
 }
 
+void PageLayout::setSpread(Spread spread)
+{
+    m_spread = spread;
+    relayout();
+}
+
 void PageLayout::setViewportWidth(int width)
 {
     m_viewportWidth = qMax(width, 0);
@@ -61,43 +67,92 @@ QSize PageLayout::contentSize() const
     return m_content;
 }
 
+QList<PageLayout::Row> PageLayout::rows() const
+{
+    QList<Row> made;
+    int page = 0;
+    if (m_spread == Spread::TwoPagesCover && pageCount() > 0)
+        made.append({page++, 1, 1});
+    const int perRow = m_spread == Spread::Single ? 1 : 2;
+    for (; page < pageCount(); page += perRow)
+        made.append({page, qMin(perRow, pageCount() - page), 0});
+    return made;
+}
+
+// A page alone in a two-page row takes the room of two.
+QSizeF PageLayout::rowPoints(const Row &row) const
+{
+    QSizeF points(0, 0);
+    for (int page = row.first; page < row.first + row.count; ++page) {
+        const QSizeF size = shownPointSize(page);
+        points = QSizeF(points.width() + size.width(), qMax(points.height(), size.height()));
+    }
+    if (m_spread != Spread::Single && row.count == 1)
+        points.setWidth(2 * points.width());
+    return points;
+}
+
 void PageLayout::relayout()
 {
     const double scale = pixelsPerPoint(m_zoom);
-    QList<QSize> sizes;
+    const auto pixels = [scale](double points) { return qMax(1, qRound(points * scale)); };
+    m_rows = rows();
     int widest = 0;
-    for (int page = 0; page < pageCount(); ++page) {
-        const QSizeF points = shownPointSize(page);
-        sizes << QSize(qMax(1, qRound(points.width() * scale)),
-                       qMax(1, qRound(points.height() * scale)));
-        widest = qMax(widest, sizes.last().width());
+    for (const Row &row : std::as_const(m_rows)) {
+        const int between = m_spread == Spread::Single ? 0 : Gap;
+        widest = qMax(widest, pixels(rowPoints(row).width()) + between);
     }
     const int width = qMax(m_viewportWidth, widest + 2 * Gap);
     m_rects.clear();
+    m_rowBottoms.clear();
     int top = Gap;
-    for (const QSize &size : sizes) {
-        m_rects << QRect(QPoint((width - size.width()) / 2, top), size);
-        top += size.height() + Gap;
+    for (const Row &row : std::as_const(m_rows)) {
+        const int between = m_spread == Spread::Single ? 0 : Gap;
+        int left = (width - pixels(rowPoints(row).width()) - between) / 2;
+        int height = 0;
+        for (int page = row.first; page < row.first + row.count; ++page) {
+            const QSizeF points = shownPointSize(page);
+            const QSize size(pixels(points.width()), pixels(points.height()));
+            if (row.side == 1)
+                left += size.width() + between;
+            m_rects << QRect(QPoint(left, top), size);
+            left += size.width() + between;
+            height = qMax(height, size.height());
+        }
+        top += height + Gap;
+        m_rowBottoms << top - Gap - 1;
     }
-    m_content = sizes.isEmpty() ? QSize() : QSize(width, top);
+    m_content = m_rows.isEmpty() ? QSize() : QSize(width, top);
+}
+
+// The first row whose bottom edge is at or below y.
+int PageLayout::rowAt(int y) const
+{
+    const auto below = std::lower_bound(m_rowBottoms.cbegin(), m_rowBottoms.cend(), y);
+    return below == m_rowBottoms.cend() ? int(m_rows.size()) - 1
+                                        : int(below - m_rowBottoms.cbegin());
 }
 
 int PageLayout::pageAt(int y) const
 {
-    if (m_rects.isEmpty())
+    return m_rows.isEmpty() ? -1 : m_rows.at(rowAt(y)).first;
+}
+
+int PageLayout::lastPageAt(int y) const
+{
+    if (m_rows.isEmpty())
         return -1;
-    // The first page whose bottom edge is at or below y.
-    const auto below =
-        std::lower_bound(m_rects.cbegin(), m_rects.cend(), y,
-                         [](const QRect &rect, int at) { return rect.bottom() < at; });
-    return below == m_rects.cend() ? pageCount() - 1 : int(below - m_rects.cbegin());
+    const Row &row = m_rows.at(rowAt(y));
+    return row.first + row.count - 1;
 }
 
 PageLayout::Place PageLayout::placeAt(QPoint contentPoint) const
 {
-    const int page = pageAt(contentPoint.y());
+    int page = pageAt(contentPoint.y());
     if (page < 0)
         return {};
+    if (page < lastPageAt(contentPoint.y()) && contentPoint.x() > pageRect(page).right() + Gap / 2)
+        ++page;
     const QRect rect = pageRect(page);
     return {page, QPointF(double(contentPoint.x() - rect.x()) / rect.width(),
                           double(contentPoint.y() - rect.y()) / rect.height())};
@@ -115,18 +170,19 @@ QPoint PageLayout::pointOf(const Place &place) const
 double PageLayout::fitWidthZoom(int viewportWidth) const
 {
     double widest = 0;
-    for (int page = 0; page < pageCount(); ++page)
-        widest = qMax(widest, shownPointSize(page).width());
+    for (const Row &row : rows())
+        widest = qMax(widest, rowPoints(row).width());
     if (widest <= 0)
         return 1.0;
-    return clampZoom((viewportWidth - 2 * Gap) / pixelsPerPoint(1.0) / widest);
+    const int gaps = m_spread == Spread::Single ? 2 * Gap : 3 * Gap;
+    return clampZoom((viewportWidth - gaps) / pixelsPerPoint(1.0) / widest);
 }
 
 double PageLayout::fitPageZoom(QSize viewport) const
 {
     double zoom = fitWidthZoom(viewport.width());
-    for (int page = 0; page < pageCount(); ++page) {
-        const double height = shownPointSize(page).height();
+    for (const Row &row : rows()) {
+        const double height = rowPoints(row).height();
         zoom = qMin(zoom, (viewport.height() - 2 * Gap) / pixelsPerPoint(1.0) / height);
     }
     return clampZoom(zoom);

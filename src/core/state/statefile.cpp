@@ -11,8 +11,22 @@ namespace
 {
 
 const QByteArray Header = "quillmoor-state 1";
-const int PdfFields = 7;
-const int ChapterFields = 10;
+// The kind and the fields naming the document, then the place: READ PAGE TOP ZOOM TURNS, and
+// SPREAD on lines written since the two-page layouts came.
+const int PdfNameFields = 2;
+const int ChapterNameFields = 5;
+const int PlaceFields = 5;
+
+int nameFieldsOf(const QByteArray &kind)
+{
+    return kind == "pdf" ? PdfNameFields : ChapterNameFields;
+}
+
+bool hasPlaceFields(const QList<QByteArray> &fields)
+{
+    const qsizetype place = fields.size() - nameFieldsOf(fields.at(0));
+    return place == PlaceFields || place == PlaceFields + 1;
+}
 
 QByteArray encoded(const QString &field)
 {
@@ -29,26 +43,31 @@ QByteArray number(double value)
     return QByteArray::number(value, 'g', 10);
 }
 
-// The fields after the document's name: READ PAGE TOP ZOOM TURNS.
+// The fields after the document's name: READ PAGE TOP ZOOM TURNS [SPREAD].
 bool readPlace(const QList<QByteArray> &fields, SavedPlace *place)
 {
-    bool ok[5] = {};
+    bool ok[6] = {true, true, true, true, true, true};
     place->readAt = fields.at(0).toLongLong(&ok[0]);
     place->page = fields.at(1).toInt(&ok[1]);
     place->top = fields.at(2).toDouble(&ok[2]);
     place->look.zoom = fields.at(3).toDouble(&ok[3]);
     place->look.quarterTurns = fields.at(4).toInt(&ok[4]);
+    const int spread = fields.size() > PlaceFields ? fields.at(5).toInt(&ok[5]) : 0;
+    place->look.spread = PageLayout::Spread(spread);
     return std::all_of(std::begin(ok), std::end(ok), [](bool each) { return each; }) &&
            place->page >= 1 && place->look.quarterTurns >= 0 && place->look.quarterTurns < 4 &&
-           place->look.zoom >= -1;
+           place->look.zoom >= -1 && spread >= 0 &&
+           spread <= int(PageLayout::Spread::TwoPagesCover);
 }
 
 // The key of a line of a known kind with its fields; empty when the line names no document.
 QString keyOf(const QList<QByteArray> &fields)
 {
-    if (fields.at(0) == "pdf" && fields.size() == PdfFields && !fields.at(1).isEmpty())
+    if (!hasPlaceFields(fields) || fields.at(1).isEmpty())
+        return QString();
+    if (fields.at(0) == "pdf")
         return StateFile::pdfKey(decoded(fields.at(1)));
-    if (fields.at(0) == "chapter" && fields.size() == ChapterFields && !fields.at(1).isEmpty()) {
+    if (fields.at(0) == "chapter") {
         bool lengthOk = false;
         bool occurrenceOk = false;
         const qint64 length = fields.at(3).toLongLong(&lengthOk);
@@ -97,7 +116,7 @@ StateContents StateFile::parse(const QByteArray &text)
         }
         const QString key = keyOf(fields);
         SavedPlace place;
-        if (!key.isEmpty() && readPlace(fields.mid(fields.size() - 5), &place))
+        if (!key.isEmpty() && readPlace(fields.mid(nameFieldsOf(fields.at(0))), &place))
             contents.places.insert(key, place);
     }
     return contents;
@@ -110,7 +129,8 @@ QByteArray StateFile::format(const StateContents &contents)
         const SavedPlace &saved = place.value();
         text += place.key().toUtf8() + '\t' + QByteArray::number(saved.readAt) + '\t' +
                 QByteArray::number(saved.page) + '\t' + number(saved.top) + '\t' +
-                number(saved.look.zoom) + '\t' + QByteArray::number(saved.look.quarterTurns) + '\n';
+                number(saved.look.zoom) + '\t' + QByteArray::number(saved.look.quarterTurns) +
+                '\t' + QByteArray::number(int(saved.look.spread)) + '\n';
     }
     for (const QString &line : contents.otherLines)
         text += line.toUtf8() + '\n';

@@ -16,13 +16,15 @@
 // Every other line is one entry: a kind, then fields, separated by tabs. Each field is
 // percent-encoded (RFC 3986: only letters, digits and "-._~" stand as they are), so a path may
 // hold tabs, line breaks and "%". The kinds this version reads:
-//   pdf      PATH READ PAGE TOP ZOOM TURNS                      the place last shown of a PDF
-//   chapter  BOOK NAME LENGTH OCCURRENCE READ PAGE TOP ZOOM TURNS  of a chapter of a book
+//   pdf      PATH READ PAGE TOP ZOOM TURNS SPREAD                      the place last shown of a
+//   PDF chapter  BOOK NAME LENGTH OCCURRENCE READ PAGE TOP ZOOM TURNS SPREAD  of a chapter of a
+//   book
 // PATH and BOOK are absolute. A chapter is known by its name, its length in bytes and its
 // occurrence (from 0) among the chapters of the book with that name and length, so a rebuilt
 // book keeps the places of the chapters it still holds. READ is when the document was last read,
-// in milliseconds since 1970 (UTC); PAGE counts from 1; TOP, ZOOM and TURNS are ReadingPlace's
-// top and PageLook's fields.
+// in milliseconds since 1970 (UTC); PAGE counts from 1; TOP, ZOOM, TURNS and SPREAD are
+// ReadingPlace's top and PageLook's fields. A line without SPREAD, as the first version wrote
+// them, reads as one page a row.
 //
 // Later versions add kinds, keeping these as they are: a line of a kind not known here is kept
 // as it stands whenever the file is merged and written again. A known line with fields that do

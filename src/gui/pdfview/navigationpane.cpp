@@ -99,7 +99,7 @@ NavigationPane::NavigationPane(QWidget *parent) : QTabWidget(parent)
     connect(this, &QTabWidget::currentChanged, this, &NavigationPane::requestVisibleThumbnails);
     connect(m_renderer, &PageRenderer::rendered, this,
             [this](const PageRenderer::Job &job, const QImage &image) {
-                if (image.isNull() || !m_thumbnails->item(job.page))
+                if (image.isNull() || !m_thumbnails->item(job.page) || job.colours != m_colours)
                     return;
                 QImage shown = image;
                 shown.setDevicePixelRatio(m_thumbnails->devicePixelRatioF());
@@ -125,6 +125,14 @@ void NavigationPane::setPages(const Pdf::Document::Opener &opener, const QList<Q
     clearPages();
     m_sizes = pageSizes;
     m_renderer->setDocument(opener, Pdf::Smoothing::Shapes);
+    requestVisibleThumbnails();
+}
+
+// The thumbnails drawn are drawn again in the new colours as they come into view.
+void NavigationPane::setColours(PageColours colours)
+{
+    m_colours = colours;
+    m_drawn.clear();
     requestVisibleThumbnails();
 }
 
@@ -290,7 +298,7 @@ void NavigationPane::requestVisibleThumbnails()
             continue;
         const double scale = ThumbnailWidth / qMax(m_sizes.at(page).width(), 1.0) *
                              m_thumbnails->devicePixelRatioF();
-        jobs.append({page, scale, 0, QRect()});
+        jobs.append({page, scale, 0, QRect(), m_colours});
     }
     m_renderer->request(jobs);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "core/document/readingplace.h"
 #include "gui/pdfview/outlinesource.h"
 #include "pdf/document.h"
 
@@ -38,6 +39,7 @@ public:
     // The thumbnails of the pages, drawn through `opener` on their own thread.
     void setPages(const Pdf::Document::Opener &opener, const QList<QSizeF> &pageSizes);
     void clearPages();
+    void setColours(PageColours colours);
     bool hasOutline() const;
     // The chapter shown (-1 for none): its top-level entry is opened, and the current entry is
     // looked for among its entries.
@@ -76,4 +78,5 @@ private:
     int m_filling = 0; // fills under way, one inside another
     QList<QSizeF> m_sizes;
     QSet<int> m_drawn;
+    PageColours m_colours = PageColours::Normal;
 };

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/pdfview/pagearea.h"
 
+#include "gui/pdfview/pagecolouring.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -115,6 +117,28 @@ void PageArea::setZoomMode(ZoomMode mode)
     relayoutKeeping(wholePage ? PageLayout::Place{m_current, QPointF(0.5, 0.5)}
                               : m_layout.placeAt(scrollOffset() + centre),
                     centre);
+}
+
+void PageArea::setSpread(PageLayout::Spread spread)
+{
+    if (spread == m_layout.spread())
+        return;
+    const QPoint centre = viewport()->rect().center();
+    const bool reading = m_current >= 0;
+    m_layout.setSpread(spread);
+    relayoutKeeping(reading ? PageLayout::Place{m_current, QPointF(0.5, 0)} : PageLayout::Place(),
+                    QPoint(centre.x(), PageLayout::Gap));
+}
+
+// Pages drawn in other colours are of no more use.
+void PageArea::setColours(PageColours colours)
+{
+    if (colours == m_colours)
+        return;
+    m_colours = colours;
+    m_cache.clear();
+    requestVisiblePages();
+    viewport()->update();
 }
 
 void PageArea::rotateBy(int quarterTurns)
@@ -352,7 +376,7 @@ void PageArea::requestVisiblePages()
         return;
     const QRect shown = visibleContent();
     const int first = m_layout.pageAt(shown.top());
-    const int last = m_layout.pageAt(shown.bottom());
+    const int last = m_layout.lastPageAt(shown.bottom());
     QList<int> order;
     const int middle = qBound(first, m_current, last);
     order << middle;
@@ -371,13 +395,16 @@ void PageArea::requestVisiblePages()
         if (parts && part.isEmpty())
             continue;
         if (!m_cache.find(page, scale, quarterTurns(), part))
-            jobs.append({page, scale, quarterTurns(), parts ? visiblePartOf(page, true) : part});
+            jobs.append(
+                {page, scale, quarterTurns(), parts ? visiblePartOf(page, true) : part, m_colours});
     }
     m_renderer->request(jobs);
 }
 
 void PageArea::accept(const PageRenderer::Job &job, const QImage &image)
 {
+    if (job.colours != m_colours)
+        return;
     PageCache::Entry entry{job.page, job.scale, job.quarterTurns, job.part, image, image.isNull()};
     entry.image.setDevicePixelRatio(devicePixelRatioF());
     m_cache.insert(std::move(entry));
@@ -397,7 +424,8 @@ void PageArea::paintEvent(QPaintEvent *)
     }
     painter.translate(-scrollOffset());
     const QRect shown = visibleContent();
-    for (int page = m_layout.pageAt(shown.top()); page <= m_layout.pageAt(shown.bottom()); ++page) {
+    for (int page = m_layout.pageAt(shown.top()); page <= m_layout.lastPageAt(shown.bottom());
+         ++page) {
         paintPage(painter, page);
         paintMatches(painter, page);
         paintSelection(painter, page);
@@ -563,7 +591,7 @@ void PageArea::paintSelection(QPainter &painter, int page)
 void PageArea::paintPage(QPainter &painter, int page)
 {
     const QRect rect = m_layout.pageRect(page);
-    painter.fillRect(rect, Qt::white);
+    painter.fillRect(rect, PageColouring::paper(m_colours));
     const double scale = drawScale();
     if (drawnInParts(page)) {
         const QRect part = visiblePartOf(page, false);

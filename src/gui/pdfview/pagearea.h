@@ -10,10 +10,11 @@
 #include <QAbstractScrollArea>
 #include <QAbstractSlider>
 
-// The pages of the document, one below another, scrolled continuously. Pages are drawn by a
-// PageRenderer; until a page is ready it shows as a plain white sheet, or scaled from an earlier
-// zoom. A page that would take more than LargestWholePage bytes is drawn as its visible part only.
-// A click on a link to a page asks for that place (pageLinkFollowed); dragging selects text.
+// The pages of the document, one below another or in spreads, scrolled continuously. Pages are
+// drawn by a PageRenderer; until a page is ready it shows as a plain white sheet, or scaled from an
+// earlier zoom. A page that would take more than LargestWholePage bytes is drawn as its visible
+// part only. A click on a link to a page asks for that place (pageLinkFollowed); dragging selects
+// text.
 class PageArea : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -44,6 +45,12 @@ public:
     ZoomMode zoomMode() const { return m_mode; }
     void rotateBy(int quarterTurns);
     int quarterTurns() const { return m_layout.quarterTurns(); }
+    // One page a row or spreads; the page being read stays in view.
+    void setSpread(PageLayout::Spread spread);
+    PageLayout::Spread spread() const { return m_layout.spread(); }
+    // Pages drawn from now on are coloured so; the thumbnails are the pane's own.
+    void setColours(PageColours colours);
+    PageColours colours() const { return m_colours; }
 
     // Shows `page` with the fraction `top` of its height above the top of the view (below 0:
     // the page's top), and makes it current.
@@ -110,6 +117,7 @@ private:
     PageLayout m_layout;
     PageCache m_cache;
     PageRenderer *m_renderer = nullptr;
+    PageColours m_colours = PageColours::Normal;
     ZoomMode m_mode = ZoomMode::FitWidth;
     int m_current = -1;
     // Set while the view scrolls itself to a place: the page current stays as it was chosen.

@@ -1,19 +1,22 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/pdfview/pagerenderer.h"
 
+#include "gui/pdfview/pagecolouring.h"
+
 namespace
 {
 
 QString keyOf(const PageRenderer::Job &job)
 {
-    return QStringLiteral("%1 %2 %3 %4,%5,%6,%7")
+    return QStringLiteral("%1 %2 %3 %4,%5,%6,%7 %8")
         .arg(job.page)
         .arg(job.scale, 0, 'g', 17)
         .arg(job.quarterTurns)
         .arg(job.part.x())
         .arg(job.part.y())
         .arg(job.part.width())
-        .arg(job.part.height());
+        .arg(job.part.height())
+        .arg(int(job.colours));
 }
 
 } // namespace
@@ -55,8 +58,9 @@ void PageRenderer::draw(quint64 generation, const Job &job)
         if (m_document)
             m_document->setSmoothing(m_smoothing);
     }
-    const QImage image =
+    QImage image =
         m_document ? m_document->draw(job.page, job.scale, job.quarterTurns, job.part) : QImage();
+    PageColouring::apply(image, job.colours);
     m_outbox.put({generation, job, image});
 }
 

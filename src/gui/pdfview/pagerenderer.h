@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "core/document/readingplace.h"
 #include "core/threads/outbox.h"
 #include "pdf/document.h"
 #include "pdf/worker.h"
@@ -29,6 +30,7 @@ public:
         int quarterTurns = 0;
         // The part of the page to draw, in pixels at `scale`; empty for the whole page.
         QRect part;
+        PageColours colours = PageColours::Normal;
     };
 
     explicit PageRenderer(QObject *parent = nullptr);

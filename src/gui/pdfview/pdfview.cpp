@@ -161,6 +161,14 @@ void PdfView::createToolbar()
     m_toolbar->addWidget(m_matchCount);
     m_toolbar->addSeparator();
     addButton("print", QStringLiteral("打印 (Ctrl+P)"), "print", &PdfView::print);
+    // Set once and left: the first to go into the toolbar's overflow in a narrow window.
+    m_toolbar->addSeparator();
+    m_layoutBox =
+        addChoice("layoutBox", QStringLiteral("页面布局"),
+                  {QStringLiteral("单页"), QStringLiteral("双页"), QStringLiteral("双页(封面)")});
+    m_colourBox =
+        addChoice("colourBox", QStringLiteral("阅读颜色"),
+                  {QStringLiteral("正常"), QStringLiteral("夜间"), QStringLiteral("护眼")});
 
     connect(m_pageBox, &QLineEdit::returnPressed, this, &PdfView::goToTypedPage);
     connect(m_findField, &QLineEdit::returnPressed, this, &PdfView::findNext);
@@ -168,6 +176,38 @@ void PdfView::createToolbar()
     connect(m_zoomBox, &ZoomBox::zoomChosen, this, &PdfView::zoomTo);
     connect(m_zoomBox, &ZoomBox::fitWidthChosen, this, &PdfView::fitWidth);
     connect(m_zoomBox, &ZoomBox::fitPageChosen, this, &PdfView::fitPage);
+    connect(m_layoutBox, &QComboBox::currentIndexChanged, this,
+            [this](int index) { m_pages->setSpread(PageLayout::Spread(index)); });
+    connect(m_colourBox, &QComboBox::currentIndexChanged, this, &PdfView::useColours);
+}
+
+// The index of an item is the value it stands for.
+QComboBox *PdfView::addChoice(const char *name, const QString &tip, const QStringList &items)
+{
+    auto *box = new QComboBox(m_toolbar);
+    box->setObjectName(QLatin1String(name));
+    box->setToolTip(tip);
+    box->addItems(items);
+    box->setFocusPolicy(Qt::ClickFocus);
+    m_toolbar->addWidget(box);
+    return box;
+}
+
+void PdfView::setColours(PageColours colours)
+{
+    m_colourBox->setCurrentIndex(int(colours));
+}
+
+PageColours PdfView::colours() const
+{
+    return m_pages->colours();
+}
+
+void PdfView::useColours(int index)
+{
+    m_pages->setColours(PageColours(index));
+    m_navigation->setColours(PageColours(index));
+    emit coloursChosen(PageColours(index));
 }
 
 void PdfView::addButton(const char *art, const QString &text, const char *name,
@@ -511,7 +551,7 @@ PageLook PdfView::look() const
     const double zoom = mode == PageArea::ZoomMode::FitWidth  ? 0
                         : mode == PageArea::ZoomMode::FitPage ? -1
                                                               : m_pages->zoom();
-    return PageLook{zoom, m_pages->quarterTurns()};
+    return PageLook{zoom, m_pages->quarterTurns(), m_pages->spread()};
 }
 
 void PdfView::setLook(const PageLook &look)
@@ -523,6 +563,7 @@ void PdfView::setLook(const PageLook &look)
     else
         zoomTo(look.zoom);
     m_pages->rotateBy(look.quarterTurns - m_pages->quarterTurns());
+    m_layoutBox->setCurrentIndex(int(look.spread));
 }
 
 void PdfView::focusPages()

@@ -66,9 +66,13 @@ public:
     // edge (below 0: the page's top); when `match` names a text, its place on that page is the
     // current match. A page outside the document is ignored.
     void showPlace(int page, double top, const FoundText &match = FoundText());
-    // The zoom and the turn of the pages. A new document keeps the zoom and is shown upright.
+    // The zoom, the turn of the pages and the spread. A new document keeps the zoom and the
+    // spread and is shown upright.
     PageLook look() const;
     void setLook(const PageLook &look);
+    // The colours of the pages and thumbnails on the screen, chosen in the toolbar or here.
+    void setColours(PageColours colours);
+    PageColours colours() const;
     // No match highlighted, and the document's own find forgotten.
     void clearMatches();
 
@@ -134,12 +138,16 @@ signals:
     void readOnRequested(int direction);
     // Enter (`direction` 1), F3 (1) or Shift+F3 (-1) for `text` in the window's scope.
     void outerFindRequested(const QString &text, int direction);
+    // The reader chose other colours in the toolbar, or setColours set them.
+    void coloursChosen(PageColours colours);
     // The document being loaded was unlocked with `password`.
     void unlocked(const QString &password);
 
 private:
     bool unlock(Pdf::Document &document, const QString &path);
     void createToolbar();
+    QComboBox *addChoice(const char *name, const QString &tip, const QStringList &items);
+    void useColours(int index);
     void addButton(const char *art, const QString &text, const char *name,
                    void (PdfView::*command)());
     void addShortcut(const QKeySequence &keys, void (PdfView::*command)());
@@ -177,6 +185,8 @@ private:
     QLineEdit *m_pageBox = nullptr;
     QLabel *m_pageCount = nullptr;
     ZoomBox *m_zoomBox = nullptr;
+    QComboBox *m_layoutBox = nullptr;
+    QComboBox *m_colourBox = nullptr;
     QComboBox *m_scope = nullptr;
     QAction *m_scopeAction = nullptr;
     FindField *m_findField = nullptr;
