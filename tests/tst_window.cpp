@@ -27,6 +27,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -106,6 +108,13 @@ class TestWindow : public QObject
             QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
             QApplication::sendEvent(child<QLineEdit>(dialog, "Text1"), &press);
         }
+    }
+    QStringList recentMenu() const
+    {
+        QStringList texts;
+        for (const QAction *action : get<QMenu>("最近打开")->actions())
+            texts << action->text() + " " + action->statusTip();
+        return texts;
     }
     static bool centred(const QWidget *dialog)
     {
@@ -239,6 +248,33 @@ private slots:
         }
         QVERIFY(dialogs().fileRequests.size() == 2 && view().loads == QList<QByteArray>{m_first});
         QCOMPARE(get<QLineEdit>("Text2")->text(), file("a.pdf"));
+    }
+
+    // The command line, the open command and the menu itself put a document at the top of
+    // "最近打开(R)" and the desktop's list; chosen there, it opens as a chosen file does, and one
+    // gone is named and taken off.
+    void recentDocuments()
+    {
+        QStringList bar;
+        for (const QAction *action : form().menuBar()->actions())
+            bar << action->text();
+        QCOMPARE(bar.mid(0, 3), QStringList({"打开(&O)", "最近打开(&R)", "隐藏/显示书签(&M)"}));
+        const QString book = writeBook(), a = write("a&b.pdf", m_first);
+        form().Form_Load(book);
+        dialogs().fileAnswer = a;
+        get<QAction>("打开")->trigger();
+        dialogs().fileAnswer = write("c.pdf", m_second);
+        get<ClickLabel>("Label21")->clicked();
+        QCOMPARE(m_fakes->recentFiles.added, QStringList({book, a, file("c.pdf")}));
+        QCOMPARE(recentMenu(), QStringList({"&1 c.pdf " + file("c.pdf"), "&2 a&&b.pdf " + a,
+                                            "&3 s.VELM " + book}));
+        get<QMenu>("最近打开")->actions().at(2)->trigger();
+        QVERIFY(get<QLineEdit>("Text2")->text() == book && get("Picture7")->isHidden());
+        QVERIFY(QFile::remove(file("c.pdf")));
+        get<QMenu>("最近打开")->actions().at(1)->trigger();
+        QCOMPARE(recentMenu(), QStringList({"&1 s.VELM " + book, "&2 a&&b.pdf " + a}));
+        QCOMPARE(dialogs().messages, QStringList({"文件“c.pdf”已不存在，已从最近打开中移除"}));
+        QCOMPARE(get<QLineEdit>("Text2")->text(), book);
     }
 
     // A chapter chosen by a click, again, or a key is shown with its bookmarks; a bookmark clicked

@@ -51,21 +51,25 @@ int rowOfOccurrence(const QListWidget &list, const QString &text, int occurrence
 
 } // namespace
 
-// The start panel goes for every chosen file, before its kind is tested. A file of no kind is
-// refused before anything else changes: the open document keeps its path, caption and lists, so
-// a later chapter click still reads the book that is shown and the refused file is never read as
-// a book.
 void Form1::OpenCommand()
 {
     const QString chosen = withoutOuterBlanks(
         m_services.dialogs->chooseFile(this, OpenTitle, Text2->text(), OpenFilter));
-    if (!chosen.isEmpty()) {
-        Picture7->hide();
-        if (Module1::DocumentKindOf(chosen) == DocumentKind::None)
-            m_services.dialogs->showMessage(this, QStringLiteral("文件格式错误！"));
-        else
-            m_session.open(chosen);
-    }
+    if (!chosen.isEmpty())
+        openChosen(chosen);
+}
+
+// The start panel goes for every chosen file, before its kind is tested. A file of no kind is
+// refused before anything else changes: the open document keeps its path, caption and lists, so
+// a later chapter click still reads the book that is shown and the refused file is never read as
+// a book.
+void Form1::openChosen(const QString &path)
+{
+    Picture7->hide();
+    if (Module1::DocumentKindOf(path) == DocumentKind::None)
+        m_services.dialogs->showMessage(this, QStringLiteral("文件格式错误！"));
+    else
+        m_session.open(path);
     FitListWidths();
 }
 
