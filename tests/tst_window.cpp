@@ -29,6 +29,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -108,6 +109,17 @@ class TestWindow : public QObject
             QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
             QApplication::sendEvent(child<QLineEdit>(dialog, "Text1"), &press);
         }
+    }
+    // Drags `urls` in and drops them: whether the drag was taken.
+    bool drop(const QList<QUrl> &urls)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&form(), &enter);
+        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&form(), &dropped);
+        return enter.isAccepted();
     }
     QStringList recentMenu() const
     {
@@ -250,10 +262,10 @@ private slots:
         QCOMPARE(get<QLineEdit>("Text2")->text(), file("a.pdf"));
     }
 
-    // The command line, the open command and the menu itself put a document at the top of
+    // The command line, the open command, a drop and the menu itself put a document at the top of
     // "最近打开(R)" and the desktop's list; chosen there, it opens as a chosen file does, and one
-    // gone is named and taken off.
-    void recentDocuments()
+    // gone is named and taken off. A drop of a folder or of two files is refused.
+    void recentDocumentsAndDrops()
     {
         QStringList bar;
         for (const QAction *action : form().menuBar()->actions())
@@ -263,8 +275,8 @@ private slots:
         form().Form_Load(book);
         dialogs().fileAnswer = a;
         get<QAction>("打开")->trigger();
-        dialogs().fileAnswer = write("c.pdf", m_second);
-        get<ClickLabel>("Label21")->clicked();
+        QVERIFY(!drop({QUrl("https://example.org/c.pdf")}));
+        QVERIFY(drop({QUrl::fromLocalFile(write("c.pdf", m_second))}));
         QCOMPARE(m_fakes->recentFiles.added, QStringList({book, a, file("c.pdf")}));
         QCOMPARE(recentMenu(), QStringList({"&1 c.pdf " + file("c.pdf"), "&2 a&&b.pdf " + a,
                                             "&3 s.VELM " + book}));
@@ -273,7 +285,12 @@ private slots:
         QVERIFY(QFile::remove(file("c.pdf")));
         get<QMenu>("最近打开")->actions().at(1)->trigger();
         QCOMPARE(recentMenu(), QStringList({"&1 s.VELM " + book, "&2 a&&b.pdf " + a}));
-        QCOMPARE(dialogs().messages, QStringList({"文件“c.pdf”已不存在，已从最近打开中移除"}));
+        QVERIFY(drop({QUrl::fromLocalFile(m_dir->path())}));
+        QVERIFY(drop({QUrl::fromLocalFile(a), QUrl::fromLocalFile(book)}));
+        QVERIFY(drop({QUrl::fromLocalFile(write("notes.txt", m_first))}));
+        QCOMPARE(dialogs().messages, QStringList({"文件“c.pdf”已不存在，已从最近打开中移除",
+                                                  "请拖入一个PDF文件或电子书",
+                                                  "请拖入一个PDF文件或电子书", "文件格式错误！"}));
         QCOMPARE(get<QLineEdit>("Text2")->text(), book);
     }
 

@@ -98,6 +98,7 @@ Form1::Form1(const AppServices &services, DocumentSession &session, PdfView *vie
     connectSignals();
     connectSession();
     resize(DesignClientSize + QSize(0, menuBar()->sizeHint().height()));
+    setAcceptDrops(true);
 }
 
 Form1::~Form1() = default;

@@ -90,6 +90,10 @@ signals:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    // A single book or PDF dropped opens as "打开(O)" opens the file chosen; a folder or several
+    // files are refused with "请拖入一个PDF文件或电子书".
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:

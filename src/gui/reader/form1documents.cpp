@@ -9,8 +9,13 @@
 #include "widgets/sidelist.h"
 
 #include <QApplication>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QSignalBlocker>
+
+#include <algorithm>
 
 namespace
 {
@@ -71,6 +76,25 @@ void Form1::openChosen(const QString &path)
     else
         m_session.open(path);
     FitListWidths();
+}
+
+// Any drag of local files is taken, so that a wrong one is answered with a message on the drop.
+void Form1::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (std::any_of(urls.cbegin(), urls.cend(), [](const QUrl &url) { return url.isLocalFile(); }))
+        event->acceptProposedAction();
+}
+
+void Form1::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    event->acceptProposedAction();
+    const QString path = urls.size() == 1 ? urls.first().toLocalFile() : QString();
+    if (path.isEmpty() || QFileInfo(path).isDir())
+        m_services.dialogs->showMessage(this, QStringLiteral("请拖入一个PDF文件或电子书"));
+    else
+        openChosen(path);
 }
 
 void Form1::SetDocumentPath(const QString &path)
