@@ -4,9 +4,11 @@
 #include "core/book/scratchfolder.h"
 #include "core/links/webopener.h"
 #include "core/state/readingplaces.h"
+#include "core/state/recentdocuments.h"
 #include "gui/pdfview/pdfview.h"
 #include "services/appservices.h"
 #include "services/dialogs.h"
+#include "services/recentfiles.h"
 #include "services/viewfactory.h"
 
 #include <QFile>
@@ -90,6 +92,13 @@ public:
     QList<QByteArray> loads;
 };
 
+class FakeRecentFiles : public RecentFiles
+{
+public:
+    void addOpened(const QString &path) override { added << path; }
+    QStringList added;
+};
+
 class FakeViewFactory : public PdfViewFactory
 {
 public:
@@ -104,7 +113,8 @@ public:
 struct FakeServices {
     AppServices services()
     {
-        return AppServices{&dialogs, &webOpener, &viewFactory, &scratchFolder, &readingPlaces};
+        return AppServices{&dialogs,       &webOpener,       &viewFactory, &scratchFolder,
+                           &readingPlaces, &recentDocuments, &recentFiles};
     }
 
     FakeDialogs dialogs;
@@ -113,4 +123,6 @@ struct FakeServices {
     ScratchFolder scratchFolder;
     QTemporaryDir stateFolder;
     ReadingPlaces readingPlaces{stateFolder.path()};
+    RecentDocuments recentDocuments{stateFolder.path()};
+    FakeRecentFiles recentFiles;
 };

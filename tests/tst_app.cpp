@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Start-up, and the per-user registration as the opener of books and PDFs, in XDG folders of a
 // temporary home.
+#include "app/desktoprecentfiles.h"
 #include "app/filetypes.h"
 #include "app/qtdialogs.h"
 #include "app/readerwindows.h"
@@ -26,6 +27,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <QUrl>
+
+#include <sys/stat.h>
 
 namespace
 {
@@ -61,6 +65,32 @@ private slots:
         qputenv("XDG_CONFIG_HOME", configHome().toUtf8());
     }
     void cleanup() { qputenv("HOME", m_userHome); }
+
+    // Each opening goes into the desktop's list as its URI with its MIME type and this program; a
+    // damaged list, or a pipe in its place, is left as it is.
+    void desktopRecentFiles()
+    {
+        const QString pdf = m_home->filePath("文 件.pdf"), book = m_home->filePath("s.VELM");
+        DesktopRecentFiles recent;
+        recent.addOpened(pdf);
+        recent.addOpened(book);
+        recent.waitForWrites();
+        const QByteArray list = TestFiles::read(DesktopRecentFiles::listPath());
+        for (const QString &path : {pdf, book})
+            QVERIFY(list.contains("href=\"" + QUrl::fromLocalFile(path).toEncoded() + '"'));
+        QVERIFY(list.contains("type=\"application/pdf\"") &&
+                list.contains("type=\"application/x-velm\""));
+        QCOMPARE(list.count("name=\"quillmoor\" exec=\"&apos;quillmoor %u&apos;\""), 2);
+        QVERIFY(TestFiles::write(DesktopRecentFiles::listPath(), "<xbel"));
+        recent.addOpened(pdf);
+        recent.waitForWrites();
+        QCOMPARE(TestFiles::read(DesktopRecentFiles::listPath()), "<xbel");
+        QVERIFY(QFile::remove(DesktopRecentFiles::listPath()));
+        QCOMPARE(mkfifo(qPrintable(DesktopRecentFiles::listPath()), 0600), 0);
+        recent.addOpened(pdf);
+        recent.waitForWrites();
+        QVERIFY(!QFileInfo(DesktopRecentFiles::listPath()).isFile());
+    }
 
     // The arguments joined with blanks, as one unquoted path split at its blanks; quotes stay.
     void commandLineIsTheArgumentsJoined()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The state file and the reading places kept in it.
 #include "core/state/readingplaces.h"
+#include "core/state/recentdocuments.h"
 #include "testfiles.h"
 
 #include <QDir>
@@ -30,9 +31,9 @@ QString placesIn(const ReadingPlaces &places, const QStringList &keys)
     return known.join(' ');
 }
 
-bool saveAndWait(ReadingPlaces &places)
+bool saveAndWait(StateStore &places)
 {
-    QSignalSpy saved(&places, &ReadingPlaces::saved);
+    QSignalSpy saved(&places, &StateStore::saved);
     places.save();
     return saved.wait(5000) && saved.first().first().toBool();
 }
@@ -61,11 +62,13 @@ private slots:
         contents.places.insert(StateFile::pdfKey("/书/a\tb\n%.pdf"), {7, 3, 0.25, {1.5, 1}});
         contents.places.insert(StateFile::chapterKey("/b.VELM", "一 ♂", 100, 2),
                                {8, 9, -1, {-1, 3, PageLayout::Spread::TwoPagesCover}});
+        contents.recent.insert("/书/a\tb.pdf", 12);
         contents.otherLines << "colours\tnight";
         QTest::newRow("sound")
             << StateFile::format(contents)
             << Header + "chapter\t%2Fb.VELM\t%E4%B8%80%20%E2%99%82\t100\t2\t8\t9\t-1\t-1\t3\t2\n"
                         "pdf\t%2F%E4%B9%A6%2Fa%09b%0A%25.pdf\t7\t3\t0.25\t1.5\t1\t0\n"
+                        "recent\t%2F%E4%B9%A6%2Fa%09b.pdf\t12\n"
                         "colours\tnight\n";
         const QByteArray good = Header + "pdf\t%2Fa.pdf\t5\t2\t-1\t0\t0\t0\n";
         QTest::newRow("first version") << good.chopped(3) + "\n" << good;
@@ -78,6 +81,11 @@ private slots:
         QTest::newRow("five turns") << good + "pdf\t%2Fb.pdf\t5\t1\t-1\t0\t5\n" << good;
         QTest::newRow("no such spread") << good + "pdf\t%2Fb.pdf\t5\t1\t-1\t0\t0\t3\n" << good;
         QTest::newRow("no number") << good + "chapter\t%2Fb\tx\ty\t0\t5\t1\t-1\t0\t0\n" << good;
+        const QByteArray recent = good + "recent\t%2Fr.pdf\t9\n";
+        QTest::newRow("recent, relative") << recent + "recent\tr.pdf\t9\n" << recent;
+        QTest::newRow("recent, no time") << recent + "recent\t%2Fs.pdf\tx\n" << recent;
+        QTest::newRow("recent, extra") << recent + "recent\t%2Fs.pdf\t9\t1\n" << recent;
+        QTest::newRow("recent, before 1970") << recent + "recent\t%2Fs.pdf\t-9\n" << recent;
     }
     void readAndWrittenAgain()
     {
@@ -120,6 +128,29 @@ private slots:
         first.note(keys.at(0), 1, 0.5, {0, 0});
         QVERIFY(saveAndWait(first));
         QCOMPARE(placesIn(first, keys), expected);
+    }
+
+    // The recent documents, newest first, ten at most; an opening in another copy, or a file
+    // opened again, goes to the top, and a document forgotten goes unless opened again later.
+    void recentDocumentsAreShared()
+    {
+        RecentDocuments first(folder());
+        RecentDocuments second(folder());
+        for (int document = 0; document < 12; ++document)
+            first.noteOpened(QString("/%1.pdf").arg(document));
+        first.noteOpened("/sub/../3.pdf");
+        QTest::qSleep(20);
+        second.noteOpened("/new.pdf");
+        second.noteOpened("/11.pdf");
+        second.forget("/11.pdf");
+        QVERIFY(saveAndWait(first) && saveAndWait(second));
+        const QStringList expected{"/new.pdf", "/3.pdf", "/10.pdf", "/9.pdf", "/8.pdf",
+                                   "/7.pdf",   "/6.pdf", "/5.pdf",  "/4.pdf", "/2.pdf"};
+        QCOMPARE(RecentDocuments(folder()).paths(), expected);
+        first.noteOpened("/9.pdf");
+        QVERIFY(saveAndWait(first));
+        QCOMPARE(first.paths().mid(0, 3), QStringList({"/9.pdf", "/new.pdf", "/3.pdf"}));
+        QCOMPARE(TestFiles::read(first.filePath()).count("recent\t"), 10);
     }
 
     // A file that cannot be written, a damaged one or a pipe stops nothing: the places stay known

@@ -27,6 +27,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -109,6 +112,24 @@ class TestWindow : public QObject
             QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
             QApplication::sendEvent(child<QLineEdit>(dialog, "Text1"), &press);
         }
+    }
+    // Drags `urls` in and drops them: whether the drag was taken.
+    bool drop(const QList<QUrl> &urls)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&form(), &enter);
+        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&form(), &dropped);
+        return enter.isAccepted();
+    }
+    QStringList recentMenu() const
+    {
+        QStringList texts;
+        for (const QAction *action : get<QMenu>("最近打开")->actions())
+            texts << action->text() + " " + action->statusTip();
+        return texts;
     }
     static bool centred(const QWidget *dialog)
     {
@@ -242,6 +263,38 @@ private slots:
         }
         QVERIFY(dialogs().fileRequests.size() == 2 && view().loads == QList<QByteArray>{m_first});
         QCOMPARE(get<QLineEdit>("Text2")->text(), file("a.pdf"));
+    }
+
+    // The command line, the open command, a drop and the menu itself put a document at the top of
+    // "最近打开(R)" and the desktop's list; chosen there, it opens as a chosen file does, and one
+    // gone is named and taken off. A drop of a folder or of two files is refused.
+    void recentDocumentsAndDrops()
+    {
+        QStringList bar;
+        for (const QAction *action : form().menuBar()->actions())
+            bar << action->text();
+        QCOMPARE(bar.mid(0, 3), QStringList({"打开(&O)", "最近打开(&R)", "隐藏/显示书签(&M)"}));
+        const QString book = writeBook(), a = write("a&b.pdf", m_first);
+        form().Form_Load(book);
+        dialogs().fileAnswer = a;
+        get<QAction>("打开")->trigger();
+        QVERIFY(!drop({QUrl("https://example.org/c.pdf")}));
+        QVERIFY(drop({QUrl::fromLocalFile(write("c.pdf", m_second))}));
+        QCOMPARE(m_fakes->recentFiles.added, QStringList({book, a, file("c.pdf")}));
+        QCOMPARE(recentMenu(), QStringList({"&1 c.pdf " + file("c.pdf"), "&2 a&&b.pdf " + a,
+                                            "&3 s.VELM " + book}));
+        get<QMenu>("最近打开")->actions().at(2)->trigger();
+        QVERIFY(get<QLineEdit>("Text2")->text() == book && get("Picture7")->isHidden());
+        QVERIFY(QFile::remove(file("c.pdf")));
+        get<QMenu>("最近打开")->actions().at(1)->trigger();
+        QCOMPARE(recentMenu(), QStringList({"&1 s.VELM " + book, "&2 a&&b.pdf " + a}));
+        QVERIFY(drop({QUrl::fromLocalFile(m_dir->path())}));
+        QVERIFY(drop({QUrl::fromLocalFile(a), QUrl::fromLocalFile(book)}));
+        QVERIFY(drop({QUrl::fromLocalFile(write("notes.txt", m_first))}));
+        QCOMPARE(dialogs().messages, QStringList({"文件“c.pdf”已不存在，已从最近打开中移除",
+                                                  "请拖入一个PDF文件或电子书",
+                                                  "请拖入一个PDF文件或电子书", "文件格式错误！"}));
+        QCOMPARE(get<QLineEdit>("Text2")->text(), book);
     }
 
     // A chapter chosen by a click, again, or a key is shown with its bookmarks; a bookmark clicked

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/readerwindows.h"
 
+#include "core/state/recentdocuments.h"
 #include "gui/bookmarks/bookmarkcommands.h"
 #include "gui/maker/form2.h"
 #include "gui/pdfview/pdfview.h"
 #include "gui/reader/form1.h"
 #include "services/dialogs.h"
+#include "services/recentfiles.h"
 #include "services/viewfactory.h"
 #include "widgets/controls.h"
 
@@ -27,6 +29,7 @@ ReaderWindows::ReaderWindows(const AppServices &services)
     : m_services(services), m_session(services.scratchFolder)
 {
     m_session.setReadingPlaces(services.readingPlaces);
+    connect(&m_session, &DocumentSession::documentOpened, this, &ReaderWindows::noteOpened);
 }
 
 // The book-making window has no owner window, so it goes first; it cancels a book being written
@@ -43,6 +46,17 @@ void ReaderWindows::connectRequests()
             &BookmarkCommands::addBookmark);
     connect(m_reader.get(), &Form1::organiseBookmarksRequested, m_bookmarks.get(),
             &BookmarkCommands::organiseBookmarks);
+}
+
+// A path of no kind is taken by the session only as a path: nothing was opened.
+void ReaderWindows::noteOpened(const QString &path)
+{
+    if (Module1::DocumentKindOf(path) == DocumentKind::None)
+        return;
+    if (m_services.recentDocuments)
+        m_services.recentDocuments->noteOpened(path);
+    if (m_services.recentFiles)
+        m_services.recentFiles->addOpened(path);
 }
 
 void ReaderWindows::showBookMaker()

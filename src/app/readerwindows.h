@@ -14,7 +14,9 @@ class Form1;
 class Form2;
 
 // The program's windows around the open document: the reader window as a view of the session,
-// the bookmark commands and the book-making window it asks for.
+// the bookmark commands and the book-making window it asks for. Every book or PDF the session
+// opens, by whatever road, goes to the top of the recent documents and into the desktop's list of
+// files used lately.
 class ReaderWindows : public QObject
 {
     Q_OBJECT
@@ -34,6 +36,7 @@ public:
 private:
     explicit ReaderWindows(const AppServices &services);
     void connectRequests();
+    void noteOpened(const QString &path);
 
     AppServices m_services;
     DocumentSession m_session;

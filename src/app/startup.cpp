@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/startup.h"
 
+#include "app/desktoprecentfiles.h"
 #include "app/desktopwebopener.h"
 #include "app/filetypes.h"
 #include "app/qtdialogs.h"
@@ -9,6 +10,7 @@
 #include "core/links/weblinks.h"
 #include "core/links/webopener.h"
 #include "core/state/readingplaces.h"
+#include "core/state/recentdocuments.h"
 #include "gui/pdfview/pdfviewfactory.h"
 #include "gui/reader/form1.h"
 #include "services/appservices.h"
@@ -46,9 +48,12 @@ int Module1::Main(int argc, char *argv[])
     DesktopWebOpener webOpener;
     StandardViewFactory viewFactory;
     ScratchFolder scratchFolder;
-    // Made before the windows, so it outlives them and saves the places they noted last.
-    ReadingPlaces readingPlaces(ReadingPlaces::defaultFolder());
-    const AppServices services{&dialogs, &webOpener, &viewFactory, &scratchFolder, &readingPlaces};
+    // Made before the windows, so they outlive them and save what the windows noted last.
+    ReadingPlaces readingPlaces(StateStore::defaultFolder());
+    RecentDocuments recentDocuments(StateStore::defaultFolder());
+    DesktopRecentFiles recentFiles;
+    const AppServices services{&dialogs,       &webOpener,       &viewFactory, &scratchFolder,
+                               &readingPlaces, &recentDocuments, &recentFiles};
     const std::unique_ptr<ReaderWindows> windows =
         StartReader(services, CommandLineOf(QCoreApplication::arguments()));
     if (!windows)

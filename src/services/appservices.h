@@ -4,6 +4,8 @@
 class Dialogs;
 class PdfViewFactory;
 class ReadingPlaces;
+class RecentDocuments;
+class RecentFiles;
 class ScratchFolder;
 class WebOpener;
 
@@ -18,4 +20,8 @@ struct AppServices {
     ScratchFolder *scratchFolder = nullptr;
     // Where the places last read are kept between runs; nullptr keeps none.
     ReadingPlaces *readingPlaces = nullptr;
+    // The books and PDFs opened lately, kept between runs, and the desktop's list of files used
+    // lately; nullptr keeps none.
+    RecentDocuments *recentDocuments = nullptr;
+    RecentFiles *recentFiles = nullptr;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/state/statefile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
@@ -16,6 +17,7 @@ const QByteArray Header = "quillmoor-state 1";
 const int PdfNameFields = 2;
 const int ChapterNameFields = 5;
 const int PlaceFields = 5;
+const int RecentFields = 3;
 
 int nameFieldsOf(const QByteArray &kind)
 {
@@ -84,6 +86,41 @@ bool isKnownKind(const QByteArray &kind)
     return kind == "pdf" || kind == "chapter";
 }
 
+// A recent line: an absolute path and a time that reads; anything else is dropped.
+void readRecent(const QList<QByteArray> &fields, StateContents &contents)
+{
+    bool ok = false;
+    const QString path = fields.size() == RecentFields ? decoded(fields.at(1)) : QString();
+    const qint64 openedAt = fields.value(2).toLongLong(&ok);
+    if (ok && openedAt >= 0 && QDir::isAbsolutePath(path))
+        contents.recent.insert(path, openedAt);
+}
+
+void mergeRecent(StateContents &contents, const QMap<QString, RecentChange> &changes)
+{
+    for (auto change = changes.cbegin(); change != changes.cend(); ++change) {
+        const auto there = contents.recent.constFind(change.key());
+        const bool later = there == contents.recent.cend() || *there <= change->at;
+        if (later && change->forgotten)
+            contents.recent.remove(change.key());
+        else if (later)
+            contents.recent.insert(change.key(), change->at);
+    }
+}
+
+// The recent documents' paths, the most recently opened first; one time ties by path.
+QStringList newestFirst(const QMap<QString, qint64> &recent)
+{
+    QList<std::pair<qint64, QString>> opened;
+    for (auto entry = recent.cbegin(); entry != recent.cend(); ++entry)
+        opened.append({-entry.value(), entry.key()});
+    std::sort(opened.begin(), opened.end());
+    QStringList paths;
+    for (const auto &entry : opened)
+        paths.append(entry.second);
+    return paths;
+}
+
 } // namespace
 
 QString StateFile::pdfKey(const QString &path)
@@ -110,6 +147,10 @@ StateContents StateFile::parse(const QByteArray &text)
         const QList<QByteArray> fields = line.split('\t');
         if (line.isEmpty())
             continue;
+        if (fields.at(0) == "recent") {
+            readRecent(fields, contents);
+            continue;
+        }
         if (!isKnownKind(fields.at(0))) {
             contents.otherLines.append(QString::fromUtf8(line));
             continue;
@@ -132,6 +173,8 @@ QByteArray StateFile::format(const StateContents &contents)
                 number(saved.look.zoom) + '\t' + QByteArray::number(saved.look.quarterTurns) +
                 '\t' + QByteArray::number(int(saved.look.spread)) + '\n';
     }
+    for (auto entry = contents.recent.cbegin(); entry != contents.recent.cend(); ++entry)
+        text += "recent\t" + encoded(entry.key()) + '\t' + QByteArray::number(entry.value()) + '\n';
     for (const QString &line : contents.otherLines)
         text += line.toUtf8() + '\n';
     return text;
@@ -146,13 +189,27 @@ StateContents StateFile::read(const QString &path)
     return parse(file.read(MaximumSize));
 }
 
-void StateFile::merge(StateContents &contents, const QMap<QString, SavedPlace> &changes)
+QString StateFile::absolutePath(const QString &path)
 {
-    for (auto change = changes.cbegin(); change != changes.cend(); ++change) {
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+void StateFile::merge(StateContents &contents, const StateChanges &changes)
+{
+    for (auto change = changes.places.cbegin(); change != changes.places.cend(); ++change) {
         const auto there = contents.places.constFind(change.key());
         if (there == contents.places.cend() || there->readAt <= change->readAt)
             contents.places.insert(change.key(), change.value());
     }
+    mergeRecent(contents, changes.recent);
+    const QStringList dropped = newestFirst(contents.recent).mid(MaximumRecent);
+    for (const QString &path : dropped)
+        contents.recent.remove(path);
+}
+
+QStringList StateFile::recentPaths(const StateContents &contents)
+{
+    return newestFirst(contents.recent).mid(0, MaximumRecent);
 }
 
 void StateFile::keepNewest(StateContents &contents, int count)

@@ -7,6 +7,7 @@
 #include "core/links/numbertext.h"
 #include "core/links/weblinks.h"
 #include "core/links/webopener.h"
+#include "core/state/recentdocuments.h"
 #include "gui/pdfview/pdfview.h"
 #include "gui/reader/wholebookfind.h"
 #include "widgets/artwork.h"
@@ -97,6 +98,7 @@ Form1::Form1(const AppServices &services, DocumentSession &session, PdfView *vie
     connectSignals();
     connectSession();
     resize(DesignClientSize + QSize(0, menuBar()->sizeHint().height()));
+    setAcceptDrops(true);
 }
 
 Form1::~Form1() = default;
@@ -253,6 +255,10 @@ void Form1::createMenus()
     打开 = bar->addAction(QStringLiteral("打开(&O)"));
     打开->setObjectName(QStringLiteral("打开"));
     打开->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    最近打开 = bar->addMenu(QStringLiteral("最近打开(&R)"));
+    最近打开->setObjectName(QStringLiteral("最近打开"));
+    最近打开->setToolTipsVisible(true);
+    fillRecentMenu();
     隐藏显示书签 = bar->addAction(QStringLiteral("隐藏/显示书签(&M)"));
     隐藏显示书签->setObjectName(QStringLiteral("隐藏显示书签"));
     制作电子书 = bar->addAction(QStringLiteral("制作电子书(&E)"));
@@ -315,6 +321,9 @@ void Form1::connectSignals()
         connect(link.first, &ClickLabel::clicked, this, [this, link] { openPage(link.second); });
     connect(打开, &QAction::triggered, this, &Form1::OpenCommand);
     connect(Label21, &ClickLabel::clicked, this, &Form1::OpenCommand);
+    if (m_services.recentDocuments)
+        connect(m_services.recentDocuments, &StateStore::contentsChanged, this,
+                &Form1::fillRecentMenu);
     connect(Label9, &ClickLabel::clicked, this, &Form1::ShowContentsTab);
     connect(Label10, &ClickLabel::clicked, this, &Form1::ShowBookmarksTab);
     connect(Label7, &ClickLabel::pressed, this, &Form1::PressAddBookmarkButton);

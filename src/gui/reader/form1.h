@@ -90,6 +90,10 @@ signals:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    // A single book or PDF dropped opens as "打开(O)" opens the file chosen; a folder or several
+    // files are refused with "请拖入一个PDF文件或电子书".
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -119,6 +123,13 @@ private:
     // Opens the web page whose address `numberText` holds.
     void openPage(const QString &numberText);
 
+    // Opens a file the user chose, by whatever road, as "打开(O)" does.
+    void openChosen(const QString &path);
+    // The menu "最近打开(R)" (form1recent.cpp): the recent documents, numbered, newest first. One
+    // whose file has gone is named in a message and taken off the list.
+    void fillRecentMenu();
+    void openRecent(const QString &path);
+
     // The slots for the session's signals (form1documents.cpp).
     void SetDocumentPath(const QString &path);
     void showPdf(const QString &path);
@@ -141,6 +152,7 @@ private:
 
     // The menu bar.
     QAction *打开 = nullptr;         // "打开(O)"
+    QMenu *最近打开 = nullptr;       // "最近打开(R)"
     QAction *隐藏显示书签 = nullptr; // "隐藏/显示书签(M)"
     QAction *制作电子书 = nullptr;   // "制作电子书(E)"
     QMenu *helpMenu = nullptr;       // "帮助(H)"

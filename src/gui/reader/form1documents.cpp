@@ -9,8 +9,13 @@
 #include "widgets/sidelist.h"
 
 #include <QApplication>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QSignalBlocker>
+
+#include <algorithm>
 
 namespace
 {
@@ -51,22 +56,45 @@ int rowOfOccurrence(const QListWidget &list, const QString &text, int occurrence
 
 } // namespace
 
-// The start panel goes for every chosen file, before its kind is tested. A file of no kind is
-// refused before anything else changes: the open document keeps its path, caption and lists, so
-// a later chapter click still reads the book that is shown and the refused file is never read as
-// a book.
 void Form1::OpenCommand()
 {
     const QString chosen = withoutOuterBlanks(
         m_services.dialogs->chooseFile(this, OpenTitle, Text2->text(), OpenFilter));
-    if (!chosen.isEmpty()) {
-        Picture7->hide();
-        if (Module1::DocumentKindOf(chosen) == DocumentKind::None)
-            m_services.dialogs->showMessage(this, QStringLiteral("文件格式错误！"));
-        else
-            m_session.open(chosen);
-    }
+    if (!chosen.isEmpty())
+        openChosen(chosen);
+}
+
+// The start panel goes for every chosen file, before its kind is tested. A file of no kind is
+// refused before anything else changes: the open document keeps its path, caption and lists, so
+// a later chapter click still reads the book that is shown and the refused file is never read as
+// a book.
+void Form1::openChosen(const QString &path)
+{
+    Picture7->hide();
+    if (Module1::DocumentKindOf(path) == DocumentKind::None)
+        m_services.dialogs->showMessage(this, QStringLiteral("文件格式错误！"));
+    else
+        m_session.open(path);
     FitListWidths();
+}
+
+// Any drag of local files is taken, so that a wrong one is answered with a message on the drop.
+void Form1::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (std::any_of(urls.cbegin(), urls.cend(), [](const QUrl &url) { return url.isLocalFile(); }))
+        event->acceptProposedAction();
+}
+
+void Form1::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    event->acceptProposedAction();
+    const QString path = urls.size() == 1 ? urls.first().toLocalFile() : QString();
+    if (path.isEmpty() || QFileInfo(path).isDir())
+        m_services.dialogs->showMessage(this, QStringLiteral("请拖入一个PDF文件或电子书"));
+    else
+        openChosen(path);
 }
 
 void Form1::SetDocumentPath(const QString &path)
