@@ -63,13 +63,15 @@ private slots:
         contents.places.insert(StateFile::chapterKey("/b.VELM", "一 ♂", 100, 2),
                                {8, 9, -1, {-1, 3, PageLayout::Spread::TwoPagesCover}});
         contents.recent.insert("/书/a\tb.pdf", 12);
-        contents.otherLines << "colours\tnight";
+        contents.colours = {5, PageColours::Night};
+        contents.otherLines << "later\tkind";
         QTest::newRow("sound")
             << StateFile::format(contents)
             << Header + "chapter\t%2Fb.VELM\t%E4%B8%80%20%E2%99%82\t100\t2\t8\t9\t-1\t-1\t3\t2\n"
                         "pdf\t%2F%E4%B9%A6%2Fa%09b%0A%25.pdf\t7\t3\t0.25\t1.5\t1\t0\n"
                         "recent\t%2F%E4%B9%A6%2Fa%09b.pdf\t12\n"
-                        "colours\tnight\n";
+                        "colours\tnight\t5\n"
+                        "later\tkind\n";
         const QByteArray good = Header + "pdf\t%2Fa.pdf\t5\t2\t-1\t0\t0\t0\n";
         QTest::newRow("first version") << good.chopped(3) + "\n" << good;
         QTest::newRow("no header") << good.mid(Header.size()) << Header;
@@ -80,6 +82,7 @@ private slots:
         QTest::newRow("page 0") << good + "pdf\t%2Fb.pdf\t5\t0\t-1\t0\t0\n" << good;
         QTest::newRow("five turns") << good + "pdf\t%2Fb.pdf\t5\t1\t-1\t0\t5\n" << good;
         QTest::newRow("no such spread") << good + "pdf\t%2Fb.pdf\t5\t1\t-1\t0\t0\t3\n" << good;
+        QTest::newRow("no such colours") << good + "colours\tblue\t5\n" << good;
         QTest::newRow("no number") << good + "chapter\t%2Fb\tx\ty\t0\t5\t1\t-1\t0\t0\n" << good;
         const QByteArray recent = good + "recent\t%2Fr.pdf\t9\n";
         QTest::newRow("recent, relative") << recent + "recent\tr.pdf\t9\n" << recent;
@@ -109,7 +112,7 @@ private slots:
     }
 
     // Two copies saving at once lose neither's places; each takes in what the other saved, and
-    // a later reading of one document wins over an earlier one.
+    // a later reading of one document wins over an earlier one, as do colours chosen later.
     void copiesShareTheFile()
     {
         ReadingPlaces first(folder());
@@ -120,11 +123,14 @@ private slots:
         second.note(keys.at(1), 2, -1, {2, 1});
         QTest::qSleep(5);
         second.note(keys.at(2), 4, -1, {-1, 2});
+        first.setColours(PageColours::Night);
+        second.setColours(PageColours::Warm);
         first.save();
         QVERIFY(saveAndWait(second));
         first.waitForSaves();
         const QString expected = "1/0.5/0/0 2/-1/2/1 4/-1/-1/2";
         QCOMPARE(placesIn(ReadingPlaces(folder()), keys), expected);
+        QCOMPARE(ReadingPlaces(folder()).colours(), PageColours::Warm);
         first.note(keys.at(0), 1, 0.5, {0, 0});
         QVERIFY(saveAndWait(first));
         QCOMPARE(placesIn(first, keys), expected);

@@ -361,7 +361,7 @@ private slots:
         QTest::keyClick(pages, Qt::Key_PageUp);
         QVERIFY(list->currentRow() == 0 && view().currentPage() == 2);
         clickRow("List1", 1);
-        view().setLook({2, 1});
+        view().setLook({2, 1, PageLayout::Spread::TwoPagesCover});
         view().showPlace(2, 0.5);
         session().open(book);
         QVERIFY(view().pageCount() == 0 && list->currentRow() == 1 && list->hasFocus());
@@ -370,9 +370,15 @@ private slots:
         QTest::keyClick(list, Qt::Key_Space);
         QVERIFY(view().loads.last() == m_second && view().currentPage() == 2 && list->hasFocus());
         QVERIFY(qAbs(view().topOfCurrentPage() - 0.5) < 0.01 && view().look().quarterTurns == 1);
-        QCOMPARE(view().look().zoom, 2);
+        QVERIFY(view().look().zoom == 2 &&
+                view().look().spread == PageLayout::Spread::TwoPagesCover);
         session().open(pdf);
         QCOMPARE(view().currentPage(), 3);
+        // The colours are the program's, kept for its next start.
+        child<QComboBox>(&view(), "colourBox")->setCurrentIndex(1);
+        m_windows.reset();
+        m_windows = ReaderWindows::create(m_fakes->services());
+        QCOMPARE(view().colours(), PageColours::Night);
     }
 
     // "全书" beside "本章" only while a book is shown. Results come in book order, names shown as

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/readerwindows.h"
 
+#include "core/state/readingplaces.h"
 #include "core/state/recentdocuments.h"
 #include "gui/bookmarks/bookmarkcommands.h"
 #include "gui/maker/form2.h"
@@ -17,6 +18,11 @@ std::unique_ptr<ReaderWindows> ReaderWindows::create(const AppServices &services
     if (!view)
         return nullptr;
     view->setServices(services.dialogs, services.webOpener);
+    if (services.readingPlaces) {
+        view->setColours(services.readingPlaces->colours());
+        QObject::connect(view, &PdfView::coloursChosen, services.readingPlaces,
+                         &ReadingPlaces::setColours);
+    }
     std::unique_ptr<ReaderWindows> windows(new ReaderWindows(services));
     windows->m_reader = std::make_unique<Form1>(services, windows->m_session, view);
     windows->m_bookmarks = std::make_unique<BookmarkCommands>(

@@ -48,3 +48,12 @@ void ReadingPlaces::note(const QString &key, int page, double top, const PageLoo
     changes.places.insert(key, SavedPlace{nextMoment(), page, top, look});
     change(changes);
 }
+
+void ReadingPlaces::setColours(PageColours colours)
+{
+    if (colours == this->colours())
+        return;
+    StateChanges changes;
+    changes.colours = {nextMoment(), colours};
+    change(changes);
+}

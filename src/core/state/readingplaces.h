@@ -4,8 +4,9 @@
 #include "core/book/contentsindex.h"
 #include "core/state/statestore.h"
 
-// The places last shown of PDFs and of chapters of books, kept in the state file between runs
-// and shared by every running copy as StateStore says; a place read later wins.
+// The places last shown of PDFs and of chapters of books, and the colours pages are read in, kept
+// in the state file between runs and shared by every running copy as StateStore says; a place read
+// later wins.
 class ReadingPlaces : public StateStore
 {
     Q_OBJECT
@@ -23,4 +24,7 @@ public:
     // The row of the chapter of the book read last, -1 when none was read.
     int lastReadChapter(const QString &bookPath, const QList<ContentsIndex::Line> &lines) const;
     void note(const QString &key, int page, double top, const PageLook &look);
+    // The colours pages are read in, the same for every document.
+    PageColours colours() const { return contents().colours.colours; }
+    void setColours(PageColours colours);
 };

@@ -18,6 +18,8 @@ const int PdfNameFields = 2;
 const int ChapterNameFields = 5;
 const int PlaceFields = 5;
 const int RecentFields = 3;
+const int ColoursFields = 3;
+const QByteArray ColourNames[] = {"normal", "night", "warm"};
 
 int nameFieldsOf(const QByteArray &kind)
 {
@@ -96,6 +98,16 @@ void readRecent(const QList<QByteArray> &fields, StateContents &contents)
         contents.recent.insert(path, openedAt);
 }
 
+// A colours line: a name known and a time that reads; anything else is dropped.
+void readColours(const QList<QByteArray> &fields, StateContents &contents)
+{
+    bool ok = false;
+    const qint64 chosenAt = fields.value(2).toLongLong(&ok);
+    const auto *name = std::find(std::begin(ColourNames), std::end(ColourNames), fields.value(1));
+    if (fields.size() == ColoursFields && ok && chosenAt > 0 && name != std::end(ColourNames))
+        contents.colours = {chosenAt, PageColours(name - std::begin(ColourNames))};
+}
+
 void mergeRecent(StateContents &contents, const QMap<QString, RecentChange> &changes)
 {
     for (auto change = changes.cbegin(); change != changes.cend(); ++change) {
@@ -151,6 +163,10 @@ StateContents StateFile::parse(const QByteArray &text)
             readRecent(fields, contents);
             continue;
         }
+        if (fields.at(0) == "colours") {
+            readColours(fields, contents);
+            continue;
+        }
         if (!isKnownKind(fields.at(0))) {
             contents.otherLines.append(QString::fromUtf8(line));
             continue;
@@ -175,6 +191,9 @@ QByteArray StateFile::format(const StateContents &contents)
     }
     for (auto entry = contents.recent.cbegin(); entry != contents.recent.cend(); ++entry)
         text += "recent\t" + encoded(entry.key()) + '\t' + QByteArray::number(entry.value()) + '\n';
+    if (contents.colours.at > 0)
+        text += "colours\t" + ColourNames[int(contents.colours.colours)] + '\t' +
+                QByteArray::number(contents.colours.at) + '\n';
     for (const QString &line : contents.otherLines)
         text += line.toUtf8() + '\n';
     return text;
@@ -202,6 +221,8 @@ void StateFile::merge(StateContents &contents, const StateChanges &changes)
             contents.places.insert(change.key(), change.value());
     }
     mergeRecent(contents, changes.recent);
+    if (changes.colours.at >= contents.colours.at && changes.colours.at > 0)
+        contents.colours = changes.colours;
     const QStringList dropped = newestFirst(contents.recent).mid(MaximumRecent);
     for (const QString &path : dropped)
         contents.recent.remove(path);

@@ -20,6 +20,7 @@
 //   chapter  BOOK NAME LENGTH OCCURRENCE READ PAGE TOP ZOOM TURNS SPREAD
 //                                                        the same of a chapter of a book
 //   recent   PATH OPENED                                 a book or PDF opened lately
+//   colours  NAME CHOSEN                                 the colours pages are read in
 // PATH and BOOK are absolute (StateFile::absolutePath). A chapter is known by its name, its length
 // in bytes and its occurrence (from 0) among the chapters of the book with that name and length, so
 // a rebuilt book keeps the places of the chapters it still holds. READ is when the document was
@@ -27,6 +28,7 @@
 // ReadingPlace's top and PageLook's fields; a line without SPREAD, as the first version wrote
 // them, reads as one page a row. OPENED is when the document was last opened, in the same
 // milliseconds; at most MaximumRecent documents are kept, the least recently opened going first.
+// NAME is "normal", "night" or "warm", CHOSEN when it was chosen, in the same milliseconds.
 //
 // Later versions add kinds, keeping these as they are: a line of a kind not known here is kept
 // as it stands whenever the file is merged and written again. A known line with fields that do
@@ -39,11 +41,18 @@ struct SavedPlace {
     PageLook look;
 };
 
+// The colours chosen at `at`; 0 for never.
+struct SavedColours {
+    qint64 at = 0;
+    PageColours colours = PageColours::Normal;
+};
+
 struct StateContents {
     // Keyed by the kind and the fields that name the document (StateFile::pdfKey, chapterKey).
     QMap<QString, SavedPlace> places;
     // The documents opened lately: the absolute path, and when it was last opened.
     QMap<QString, qint64> recent;
+    SavedColours colours;
     // Lines of kinds this version does not know, kept for the version that does.
     QStringList otherLines;
 };
@@ -59,8 +68,9 @@ struct RecentChange {
 struct StateChanges {
     QMap<QString, SavedPlace> places;
     QMap<QString, RecentChange> recent;
+    SavedColours colours;
 
-    bool isEmpty() const { return places.isEmpty() && recent.isEmpty(); }
+    bool isEmpty() const { return places.isEmpty() && recent.isEmpty() && colours.at == 0; }
 };
 
 namespace StateFile
@@ -81,7 +91,7 @@ QByteArray format(const StateContents &contents);
 // The file at `path`, empty when it cannot be read.
 StateContents read(const QString &path);
 // Merges `changes` into `contents`: a place read later than the one there wins, and so does a
-// later opening or forgetting of a recent document.
+// later opening or forgetting of a recent document, and colours chosen later.
 void merge(StateContents &contents, const StateChanges &changes);
 // Keeps the `count` places read most recently.
 void keepNewest(StateContents &contents, int count);

@@ -91,6 +91,8 @@ void StateStore::change(const StateChanges &changes)
     StateFile::merge(m_contents, changes);
     m_unsaved.places.insert(changes.places);
     m_unsaved.recent.insert(changes.recent);
+    if (changes.colours.at > 0)
+        m_unsaved.colours = changes.colours;
     if (!m_saveTimer.isActive())
         m_saveTimer.start();
     emit contentsChanged();
@@ -124,6 +126,8 @@ void StateStore::takeSaved(const SaveResult &result)
     } else {
         addMissing(m_unsaved.places, result.changes.places);
         addMissing(m_unsaved.recent, result.changes.recent);
+        if (m_unsaved.colours.at == 0)
+            m_unsaved.colours = result.changes.colours;
     }
     emit saved(result.merged.has_value());
 }
