@@ -6,8 +6,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QLockFile>
 #include <QSaveFile>
+#include <QSet>
 
 namespace
 {
@@ -89,10 +91,11 @@ QString ReadingPlaces::chapterKey(const QString &bookPath, const QList<ContentsI
     const ContentsIndex::Line &line = lines.at(row);
     int occurrence = 0;
     for (int before = 0; before < row; ++before) {
-        if (lines.at(before).name == line.name && lines.at(before).length == line.length)
+        if (lines.at(before).length == line.length &&
+            lines.at(before).nameView() == line.nameView())
             ++occurrence;
     }
-    return StateFile::chapterKey(absolute(bookPath), line.name, line.length, occurrence);
+    return StateFile::chapterKey(absolute(bookPath), line.name(), line.length, occurrence);
 }
 
 std::optional<SavedPlace> ReadingPlaces::placeOf(const QString &key) const
@@ -103,13 +106,28 @@ std::optional<SavedPlace> ReadingPlaces::placeOf(const QString &key) const
     return *found;
 }
 
+// A book may hold a million lines: keys are made only for the rows whose length a chapter of
+// this book saved here has, each row's occurrence counted as the rows go by.
 int ReadingPlaces::lastReadChapter(const QString &bookPath,
                                    const QList<ContentsIndex::Line> &lines) const
 {
+    const QString path = absolute(bookPath);
+    const QString prefix = StateFile::bookKeyPrefix(path);
+    QSet<qint64> savedLengths;
+    for (auto it = m_contents.places.cbegin(); it != m_contents.places.cend(); ++it) {
+        if (it.key().startsWith(prefix))
+            savedLengths.insert(it.key().mid(prefix.size()).section('\t', 1, 1).toLongLong());
+    }
+    QHash<QPair<QString, qint64>, int> seen;
     int last = -1;
     qint64 lastReadAt = 0;
-    for (int row = 0; row < lines.size(); ++row) {
-        const std::optional<SavedPlace> place = placeOf(chapterKey(bookPath, lines, row));
+    for (int row = 0; row < lines.size() && !savedLengths.isEmpty(); ++row) {
+        const ContentsIndex::Line &line = lines.at(row);
+        if (!savedLengths.contains(line.length))
+            continue;
+        const int occurrence = seen[{line.name(), line.length}]++;
+        const std::optional<SavedPlace> place =
+            placeOf(StateFile::chapterKey(path, line.name(), line.length, occurrence));
         if (place && (last < 0 || place->readAt > lastReadAt)) {
             last = row;
             lastReadAt = place->readAt;
