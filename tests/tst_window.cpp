@@ -459,6 +459,21 @@ private slots:
         QVERIFY(scope->currentIndex() == 0 && results->count() == 0);
     }
 
+    // A book of more chapters than the tree lists unseen waits for the pane, then shows them all
+    // with the chapter chosen meanwhile opened.
+    void longOutlineWaitsForThePane()
+    {
+        showWindow();
+        const QByteArray pdf = TestPdfs::linked();
+        const QString line = QStringLiteral("章♂1♀%1\r\n").arg(pdf.size());
+        session().open(write("l.VELM", TestFiles::bookOf(pdf, gbk(line.repeated(10001)))));
+        auto *tree = child<QTreeWidget>(&view(), "outline");
+        clickRow("List1", 1);
+        QCOMPARE(tree->topLevelItemCount(), 0);
+        view().findChild<QAction *>("navigationPane")->trigger();
+        QVERIFY(tree->topLevelItemCount() == 10001 && tree->topLevelItem(1)->isExpanded());
+    }
+
     // The outline lists the book's chapters as List1 names them, each leading to its first page;
     // a chapter's own outline is read once it is opened or shown, none of a damaged one, which
     // empties the view when chosen and lists its bookmarks. An entry of another chapter shows it

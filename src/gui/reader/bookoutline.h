@@ -21,6 +21,7 @@ public:
     BookOutline(const QString &bookPath, const BookContents &contents);
 
     QList<Entry> entries(const QList<int> &path) override;
+    int topLevelCount() override { return int(m_contents.lines.size()); }
 
 private:
     struct OpenChapter {
