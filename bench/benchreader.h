@@ -62,6 +62,7 @@ public:
     }
 
     Form1 *form = nullptr;
+    DocumentSession &session() { return m_windows->session(); }
 
 private:
     NoDialogs m_dialogs;

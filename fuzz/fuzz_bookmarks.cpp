@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const auto &chapterIndex : {std::optional<int>(), std::optional<int>(chapter)}) {
         for (const Module1::BookmarkEntry &entry :
              Module1::BookmarkEntriesOf(lines, chapterIndex)) {
-            if (!entry.entryText.startsWith(entry.name))
+            if (!entry.entryText.startsWith(entry.name()))
                 std::abort();
             Module1::BookmarkPageText(entry.entryText);
         }

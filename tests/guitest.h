@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
-#include <QListWidget>
 #include <QStringList>
 #include <QTest>
 #include <QTreeWidget>
@@ -12,11 +12,11 @@
 namespace GuiTest
 {
 
-inline QStringList texts(const QListWidget *list)
+inline QStringList texts(const QAbstractItemView *list)
 {
     QStringList result;
-    for (int row = 0; row < list->count(); ++row)
-        result << list->item(row)->text();
+    for (int row = 0; row < list->model()->rowCount(); ++row)
+        result << list->model()->index(row, 0).data().toString();
     return result;
 }
 

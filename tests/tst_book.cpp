@@ -152,7 +152,7 @@ private slots:
         QCOMPARE(index, Gbk::encode(written + "♂1♀5\r\nZ♂6♀7\r\n\r\n"));
         const QList<ContentsIndex::Line> lines = ContentsIndex::parse(index);
         QVERIFY(lines.size() == 2 && lines.at(0).valid && lines.at(1).valid);
-        QCOMPARE(lines.at(0).name, written);
+        QCOMPARE(lines.at(0).name(), written);
     }
 
     // Both fields are used exactly as typed: blanks at the ends stay, a final separator doubles.
@@ -199,9 +199,9 @@ private slots:
         QVERIFY(TestFiles::write(
             path, bookOf(chapterArea, Gbk::encode("A♂1♀10\r\n" + line + "\r\nC♂11♀20\r\n\r\n"))));
         const BookContents contents = BookReader::readContents(path);
-        QVERIFY(contents.ok && contents.lines.size() == 3 && contents.lines.at(2).name == "C");
+        QVERIFY(contents.ok && contents.lines.size() == 3 && contents.lines.at(2).name() == "C");
         const ContentsIndex::Line &damaged = contents.lines.at(1);
-        QCOMPARE(damaged.name, name);
+        QCOMPARE(damaged.name(), name);
         QCOMPARE(damaged.text, line);
         QCOMPARE(damaged.valid, valid);
         QCOMPARE(contents.chapterReadable(1), readable);

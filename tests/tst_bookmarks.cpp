@@ -20,7 +20,7 @@ QStringList shown(const QList<BookmarkEntry> &entries)
 {
     QStringList names;
     for (const BookmarkEntry &entry : entries)
-        names << entry.name + '|' + entry.entryText;
+        names << entry.name() + '|' + entry.entryText;
     return names;
 }
 

@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QThread>
@@ -179,7 +180,7 @@ private slots:
         QVERIFY(widths.size() > 6 && std::is_sorted(widths.cbegin(), widths.cend()));
         QStringList chapters;
         for (const ContentsIndex::Line &line : BookReader::readContents(out("诗集.VELM")).lines)
-            chapters << line.name + QString::number(line.length / bytes.size());
+            chapters << line.name() + QString::number(line.length / bytes.size());
         QCOMPARE(chapters, (QStringList{"序言1", "Two1", "序言1"}));
         QVERIFY(m_form->List1->currentRow() == 1 && m_form->Text1->text() == "诗集");
         const QByteArray book = TestFiles::read(out("诗集.VELM"));

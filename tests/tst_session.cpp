@@ -22,7 +22,7 @@ QString listedIn(const QList<Module1::BookmarkEntry> &entries)
 {
     QStringList listed;
     for (const Module1::BookmarkEntry &entry : entries)
-        listed << entry.name + "=" + entry.entryText;
+        listed << entry.name() + "=" + entry.entryText;
     return listed.join(',');
 }
 
@@ -36,7 +36,7 @@ struct Recorder {
         QObject::connect(&s, &S::contentsChanged, [this, &s] {
             QStringList names;
             for (const ContentsIndex::Line &line : s.contents().lines)
-                names << line.name;
+                names << line.name();
             events << "contents " + names.join(',');
         });
         QObject::connect(&s, &S::chapterFileReady, [this](auto path) {

@@ -18,6 +18,7 @@
 #include "widgets/clicklabel.h"
 #include "widgets/listfitting.h"
 #include "widgets/sidelist.h"
+#include "widgets/textwidths.h"
 
 #include <QAbstractScrollArea>
 #include <QAction>
@@ -27,6 +28,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -34,6 +36,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -56,7 +59,7 @@ class TestWindow : public QObject
 
     Form1 &form() const { return m_windows->reader(); }
     template <class T = QWidget> T *get(const char *name) const { return child<T>(&form(), name); }
-    QStringList lines(const char *list) const { return GuiTest::texts(get<QListWidget>(list)); }
+    QStringList lines(const char *list) const { return GuiTest::texts(get<TextList>(list)); }
     RecordingView &view() const { return *m_fakes->viewFactory.view; }
     DocumentSession &session() const { return m_windows->session(); }
     FakeDialogs &dialogs() const { return m_fakes->dialogs; }
@@ -86,8 +89,8 @@ class TestWindow : public QObject
     }
     void clickRow(const char *list, int row)
     {
-        auto *widget = get<QListWidget>(list);
-        const QRect rect = widget->visualItemRect(widget->item(row));
+        auto *widget = get<TextList>(list);
+        const QRect rect = widget->visualRect(widget->lines().index(row));
         QTest::mouseClick(widget->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
     }
     // Opens the add-bookmark dialog through a real capture of the view showing `page`.
@@ -189,7 +192,8 @@ private slots:
         list.show();
         const QString longest =
             QStringLiteral("这是一个非常非常长的书签名称，远远超过了列表的宽度");
-        list.addItems({QStringLiteral("短"), longest});
+        const QStringList texts{QStringLiteral("短"), longest};
+        list.lines().setLines(2, [texts](int row) { return texts.at(row); });
         QFont large = list.font();
         large.setPixelSize(30);
         list.setFont(large);
@@ -198,10 +202,72 @@ private slots:
         QScrollBar *bar = list.horizontalScrollBar();
         QTRY_VERIFY(bar->isVisible());
         bar->setValue(bar->maximum());
-        QVERIFY(list.visualItemRect(list.item(1)).right() < list.viewport()->width());
-        delete list.takeItem(1);
+        QVERIFY(list.visualRect(list.lines().index(1)).right() < list.viewport()->width());
+        list.lines().setLines(1, [texts](int row) { return texts.at(row); });
         Module1::FitList(list);
         QTRY_VERIFY(!bar->isVisible());
+    }
+
+    // The widest line as QFontMetrics lays it out, without laying out every line: kerning,
+    // ligatures, marks, surrogates and controls included, the widest among narrower ones.
+    void widestLineAsLaidOut_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("CJK") << "Noto Sans CJK SC"
+                             << QStringList{"第一章 总论", "书签12345［7］",
+                                            "很长的书签名称（附注）"};
+        QTest::newRow("kerning") << "DejaVu Sans" << QStringList{"AVAVAVAV", "To Ty Yo", "WAVE"};
+        QTest::newRow("ligatures") << "DejaVu Serif" << QStringList{"office affluent", "ffi fl"};
+        QTest::newRow("shaped") << "DejaVu Sans"
+                                << QStringList{"e\u0301e\u0301", "\U0001F600x", "a\tb", "سلام"};
+        QTest::newRow("narrow many") << "Liberation Serif" << QStringList{"iiiiiiii", "WWW", "i"};
+        QTest::newRow("empty") << "DejaVu Sans" << QStringList{""};
+        QTest::newRow("none") << "DejaVu Sans" << QStringList{};
+    }
+    void widestLineAsLaidOut()
+    {
+        QFETCH(QString, family);
+        QFETCH(QStringList, lines);
+        QFont font(family);
+        font.setPixelSize(31);
+        TextWidths widths(font);
+        int widest = 0;
+        for (const QString &line : lines) {
+            widest = qMax(widest, QFontMetrics(font).horizontalAdvance(line));
+            QCOMPARE(widths.width(line), QFontMetrics(font).horizontalAdvance(line));
+        }
+        const auto textOf = [&lines](int row) { return lines.at(row); };
+        QCOMPARE(widths.widest(int(lines.size()), textOf), widest);
+    }
+
+    // The lines come from the function given, shared until set again; added lines are inserted,
+    // one line is drawn in a font of its own, and a blocked list reports no selection.
+    void linesAreReadOnDemand()
+    {
+        SideList list;
+        QStringList texts{"甲", "乙"};
+        QSignalSpy reset(&list.lines(), &QAbstractItemModel::modelReset);
+        QSignalSpy inserted(&list.lines(), &QAbstractItemModel::rowsInserted);
+        list.lines().setLines(2, [texts](int row) { return texts.at(row); });
+        texts << "丙";
+        list.lines().appendLines(3, [texts](int row) { return texts.at(row); });
+        QVERIFY(GuiTest::texts(&list) == texts && reset.size() == 1 && inserted.size() == 1);
+        QFont bold;
+        bold.setBold(true);
+        list.lines().setFontRow(1, bold);
+        QVERIFY(list.lines().index(1).data(Qt::FontRole).value<QFont>().bold());
+        QVERIFY(!list.lines().index(0).data(Qt::FontRole).isValid() && list.text(3).isNull());
+        QSignalSpy selected(&list, &TextList::selectedLineChanged);
+        {
+            const QSignalBlocker blocker(list);
+            list.setCurrentRow(0);
+        }
+        QVERIFY(selected.isEmpty() && list.selectedRow() == 0);
+        list.setCurrentRow(2);
+        QVERIFY(selected.size() == 1 && list.selectedRow() == 2 && list.currentRow() == 2);
+        list.lines().setLines(1, [texts](int row) { return texts.at(row); });
+        QVERIFY(list.lines().fontRow() == -1 && list.count() == 1 && list.currentRow() == -1);
     }
 
     // The path goes to Text2 and the caption whatever its kind; a book lists its chapters and
@@ -332,7 +398,7 @@ private slots:
             {Qt::Key_Right, 0, 1}};
         for (const auto &[key, chapter, page] : walk) {
             QTest::keyClick(&form(), key, Qt::AltModifier);
-            QCOMPARE(get<QListWidget>("List1")->currentRow(), chapter);
+            QCOMPARE(get<TextList>("List1")->currentRow(), chapter);
             QCOMPARE(view().currentPage(), page);
         }
         QCOMPARE(view().loads.size(), 5);
@@ -348,7 +414,7 @@ private slots:
         showWindow();
         const QString book = writeBook();
         const QString pdf = write("r.pdf", TestPdfs::linked());
-        auto *list = get<QListWidget>("List1");
+        auto *list = get<TextList>("List1");
         auto *pages = view().findChild<QAbstractScrollArea *>("pages");
         session().open(pdf);
         QCOMPARE(QApplication::focusWidget(), pages);
@@ -365,8 +431,9 @@ private slots:
         view().showPlace(2, 0.5);
         session().open(book);
         QVERIFY(view().pageCount() == 0 && list->currentRow() == 1 && list->hasFocus());
-        QVERIFY(list->selectedItems().isEmpty() && list->item(1)->font().bold());
-        QVERIFY(!list->item(0)->font().bold() && lines("List1") == QStringList({"一", "二"}));
+        QVERIFY(list->selectionModel()->selectedIndexes().isEmpty() &&
+                list->lines().fontRow() == 1);
+        QCOMPARE(lines("List1"), QStringList({"一", "二"}));
         QTest::keyClick(list, Qt::Key_Space);
         QVERIFY(view().loads.last() == m_second && view().currentPage() == 2 && list->hasFocus());
         QVERIFY(qAbs(view().topOfCurrentPage() - 0.5) < 0.01 && view().look().quarterTurns == 1);
@@ -437,7 +504,7 @@ private slots:
             {Qt::ShiftModifier, 2, "2 / 2", 4}};
         for (const auto &[modifier, chapter, shown, loads] : steps) {
             QTest::keyClick(&form(), Qt::Key_F3, modifier);
-            QCOMPARE(get<QListWidget>("List1")->currentRow(), chapter);
+            QCOMPARE(get<TextList>("List1")->currentRow(), chapter);
             QVERIFY(count() == shown && view().currentPage() == 3 && view().loads.size() == loads);
         }
         // From the first page of a chapter, the next result is the one after that page.
@@ -472,6 +539,21 @@ private slots:
         QVERIFY(scope->currentIndex() == 0 && results->count() == 0);
     }
 
+    // A book of more chapters than the tree lists unseen waits for the pane, then shows them all
+    // with the chapter chosen meanwhile opened.
+    void longOutlineWaitsForThePane()
+    {
+        showWindow();
+        const QByteArray pdf = TestPdfs::linked();
+        const QString line = QStringLiteral("章♂1♀%1\r\n").arg(pdf.size());
+        session().open(write("l.VELM", TestFiles::bookOf(pdf, gbk(line.repeated(10001)))));
+        auto *tree = child<QTreeWidget>(&view(), "outline");
+        clickRow("List1", 1);
+        QCOMPARE(tree->topLevelItemCount(), 0);
+        view().findChild<QAction *>("navigationPane")->trigger();
+        QVERIFY(tree->topLevelItemCount() == 10001 && tree->topLevelItem(1)->isExpanded());
+    }
+
     // The outline lists the book's chapters as List1 names them, each leading to its first page;
     // a chapter's own outline is read once it is opened or shown, none of a damaged one, which
     // empties the view when chosen and lists its bookmarks. An entry of another chapter shows it
@@ -497,7 +579,7 @@ private slots:
         view().findChild<QAction *>("navigationPane")->trigger();
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
                           tree->visualItemRect(tree->topLevelItem(2)->child(1)).center());
-        QCOMPARE(get<QListWidget>("List1")->currentRow(), 2);
+        QCOMPARE(get<TextList>("List1")->currentRow(), 2);
         QVERIFY(view().loads.last() == pdf && view().currentPage() == 3);
         session().open(write("a.pdf", pdf));
         QCOMPARE(GuiTest::entries(tree), "Chapter one 1|Section 2|第二部分 3");
@@ -645,7 +727,7 @@ private slots:
         QVERIFY(Module1::RewriteBookmarkFile(file("a.pdf"),
                                              "丙［1］\r\n甲［1］\r\n乙［2］\r\n乙［2］"));
         QTRY_COMPARE(lines("List4"), QStringList({"丙", "甲", "乙", "乙"}));
-        QVERIFY(get<QListWidget>("List4")->currentRow() == 3 && view().currentPage() == 3);
+        QVERIFY(get<TextList>("List4")->currentRow() == 3 && view().currentPage() == 3);
 
         release("Label8");
         Form4 *dialog = form().findChild<Form4 *>();

@@ -94,7 +94,7 @@ int runExtract(const QStringList &arguments)
     const QString outPath =
         explicitOut
             ? parser.value(QStringLiteral("out"))
-            : QDir::current().filePath(safeFileName(contents.lines.at(number - 1).name, number));
+            : QDir::current().filePath(safeFileName(contents.lines.at(number - 1).name(), number));
     QString error;
     if (!writeChapter(bookPath, contents, number - 1, outPath, explicitOut, &error)) {
         printFileError(QStringLiteral("extract"), outPath, error);

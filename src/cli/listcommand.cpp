@@ -16,7 +16,7 @@ int runList(const QStringList &arguments)
         const QString start = line.valid ? QString::number(line.start) : QStringLiteral("?");
         const QString length = line.valid ? QString::number(line.length) : QStringLiteral("?");
         printOutput(
-            QStringLiteral("%1\t%2\t%3\t%4").arg(i + 1).arg(start, length, printable(line.name)));
+            QStringLiteral("%1\t%2\t%3\t%4").arg(i + 1).arg(start, length, printable(line.name())));
     }
     return Success;
 }

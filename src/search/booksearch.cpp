@@ -78,7 +78,7 @@ Chapter searchChapter(const QString &bookPath, const BookContents &contents, int
         for (Match match : matchesInPage(document->text(page), text)) {
             match.chapter = chapter;
             match.page = page;
-            match.chapterName = contents.lines.at(chapter).name;
+            match.chapterName = contents.lines.at(chapter).name();
             searched.matches.append(match);
         }
     }
@@ -154,7 +154,7 @@ Outcome run(const QString &bookPath, const BookContents &contents, const QString
             return Outcome::BookUnreadable;
         }
         if (!searched.skipped.isEmpty())
-            listener.skipped(chapter, contents.lines.at(chapter).name, searched.skipped);
+            listener.skipped(chapter, contents.lines.at(chapter).name(), searched.skipped);
         for (const Match &match : searched.matches)
             listener.found(match);
         if (!listener.goOn(chapter + 1))

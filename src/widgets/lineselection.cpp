@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "widgets/lineselection.h"
 
-#include <QEvent>
-#include <QListWidget>
+#include "widgets/textlist.h"
 
-LineSelection::LineSelection(QListWidget *list) : QObject(list), m_list(list)
+#include <QEvent>
+
+LineSelection::LineSelection(TextList *list) : QObject(list), m_list(list)
 {
-    connect(list, &QListWidget::itemSelectionChanged, this, &LineSelection::takeSelection);
-    connect(list, &QListWidget::clicked, this, &LineSelection::takeClick);
+    connect(list, &TextList::selectedLineChanged, this, &LineSelection::takeSelection);
+    connect(list, &TextList::clicked, this, &LineSelection::takeClick);
     list->viewport()->installEventFilter(this);
 }
 
@@ -24,10 +25,10 @@ bool LineSelection::eventFilter(QObject *watched, QEvent *event)
 // selects nothing.
 void LineSelection::takeSelection()
 {
-    const QList<QListWidgetItem *> selected = m_list->selectedItems();
-    if (selected.size() != 1)
+    const int row = m_list->selectedRow();
+    if (row < 0)
         return;
-    m_reportedRow = m_list->row(selected.first());
+    m_reportedRow = row;
     emit lineChosen(m_reportedRow);
 }
 

@@ -3,7 +3,8 @@
 
 #include <QObject>
 
-class QListWidget;
+class QModelIndex;
+class TextList;
 
 // Says when the user chooses a line of a list: a line selected by mouse (press or drag) or by
 // keyboard, or a click on the line already selected. A mouse click that selects a new line is
@@ -15,7 +16,7 @@ class LineSelection : public QObject
     Q_OBJECT
 
 public:
-    explicit LineSelection(QListWidget *list);
+    explicit LineSelection(TextList *list);
 
 signals:
     void lineChosen(int row);
@@ -27,7 +28,7 @@ private:
     void takeSelection();
     void takeClick(const QModelIndex &index);
 
-    QListWidget *m_list;
+    TextList *m_list;
     // The line this press of the mouse has already reported through the selection.
     int m_reportedRow = -1;
 };

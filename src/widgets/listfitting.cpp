@@ -2,16 +2,15 @@
 #include "widgets/listfitting.h"
 
 #include "widgets/sidelist.h"
+#include "widgets/textwidths.h"
 
-#include <QFontMetrics>
-
-int Module1::MeasureListWidth(const QListWidget &list)
+int Module1::MeasureListWidth(const TextList &list)
 {
-    const QFontMetrics metrics(list.font());
-    int widest = 0;
-    for (int row = 0; row < list.count(); ++row)
-        widest = qMax(widest, metrics.horizontalAdvance(list.item(row)->text()) + 8);
-    return widest;
+    if (list.count() == 0)
+        return 0;
+    const LineListModel &lines = list.lines();
+    return TextWidths(list.font()).widest(list.count(), [&](int row) { return lines.text(row); }) +
+           8;
 }
 
 void Module1::FitList(SideList &list)

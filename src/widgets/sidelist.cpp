@@ -15,6 +15,7 @@ public:
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setWidth(m_list->horizontalExtent());
         if (m_list->rowHeight() > 0)
             size.setHeight(m_list->rowHeight());
         return size;
@@ -26,7 +27,7 @@ private:
 
 } // namespace
 
-SideList::SideList(QWidget *parent) : QListWidget(parent)
+SideList::SideList(QWidget *parent) : TextList(parent)
 {
     setItemDelegate(new FixedRowDelegate(this));
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -39,7 +40,14 @@ SideList::SideList(QWidget *parent) : QListWidget(parent)
 
 void SideList::setHorizontalExtent(int pixels)
 {
-    m_extent = qMax(pixels, 0);
+    const int extent = qMax(pixels, 0);
+    if (extent == m_extent) {
+        keepExtent();
+        return;
+    }
+    m_extent = extent;
+    // The rows, all as wide as the extent, are laid out again.
+    doItemsLayout();
     keepExtent();
 }
 
@@ -52,7 +60,7 @@ void SideList::setRowHeight(int pixels)
 
 void SideList::updateGeometries()
 {
-    QListWidget::updateGeometries();
+    TextList::updateGeometries();
     keepExtent();
 }
 

@@ -72,7 +72,7 @@ Line parseLine(const QString &text)
     Line line;
     line.text = text;
     const qsizetype startMark = text.indexOf(StartMark);
-    line.name = startMark < 0 ? text : text.left(startMark);
+    line.nameLength = startMark < 0 ? text.size() : startMark;
     const qsizetype lengthMark = text.indexOf(LengthMark);
     if (startMark < 0 || lengthMark < startMark)
         return line;

@@ -36,12 +36,16 @@ struct Chapter {
 // One non-empty line of a stored index. `valid` is false for a damaged line: no "♂" or "♀",
 // a number that is not plain digits in the signed 32-bit range, a start below 1 or a length
 // below 1. A damaged line keeps its place, so the contents list and the line list stay aligned.
+// The name is kept as the length of its part of the text: a book may hold a million lines.
 struct Line {
     QString text;
-    QString name;
+    qsizetype nameLength = 0;
     bool valid = false;
     qint32 start = 0;
     qint32 length = 0;
+
+    QString name() const { return text.left(nameLength); }
+    QStringView nameView() const { return QStringView(text).left(nameLength); }
 };
 
 // The name as it can stand in an index line: "♂", "♀" and control characters (CR and LF among

@@ -153,7 +153,7 @@ QList<BookmarkEntry> BookmarkEntriesOf(const QStringList &lines, std::optional<i
             entryText = chapterEntryText(line, *chapterIndex);
         if (!entryText || !entryText->contains(OpenBracket))
             continue;
-        entries.append({*entryText, entryText->left(entryText->indexOf(OpenBracket))});
+        entries.append({*entryText, entryText->indexOf(OpenBracket)});
     }
     return entries;
 }

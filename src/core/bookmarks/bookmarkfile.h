@@ -44,13 +44,18 @@ QStringList ReadBookmarkFileLines(const QString &documentPath);
 // line opens no line of its own.
 QStringList BookmarkLinesOf(const QByteArray &bytes);
 
+// A file may hold a million entries: the name is kept as the length of its part of the entry
+// text, which it always begins.
 struct BookmarkEntry {
     QString entryText; // what the hidden bookmark entry list holds
-    QString name;      // what the bookmark list shows: the entry text before its first "［"
+    qsizetype nameLength = 0;
+
+    // What the bookmark list shows: the entry text before its first "［" when read from a file.
+    QString name() const { return entryText.left(nameLength); }
 
     bool operator==(const BookmarkEntry &other) const
     {
-        return entryText == other.entryText && name == other.name;
+        return entryText == other.entryText && nameLength == other.nameLength;
     }
 };
 

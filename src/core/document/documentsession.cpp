@@ -205,7 +205,7 @@ CapturedPlace DocumentSession::capturedPlace() const
     CapturedPlace place{m_path, -1, QString(), m_place.page};
     if (kind() == DocumentKind::Book && m_chapter >= 0 && m_chapter < m_book.lines.size()) {
         place.chapter = m_chapter;
-        place.chapterText = m_book.lines.at(m_chapter).name;
+        place.chapterText = m_book.lines.at(m_chapter).name();
     }
     return place;
 }
@@ -226,7 +226,7 @@ DocumentSession::AddResult DocumentSession::addBookmark(const QString &name, int
     if (!Module1::AppendBookmarkLine(captured.documentPath, line))
         return AddResult::NotWritten;
     if (showsPlace(captured)) {
-        m_bookmarks.append(Module1::BookmarkEntry{entryText, name});
+        m_bookmarks.append(Module1::BookmarkEntry{entryText, name.size()});
         emit bookmarkAdded(m_bookmarks.last());
     }
     return AddResult::Added;

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/state/readingplaces.h"
 
+#include <QHash>
+#include <QSet>
+
 QString ReadingPlaces::pdfKey(const QString &path)
 {
     return StateFile::pdfKey(StateFile::absolutePath(path));
@@ -12,10 +15,11 @@ QString ReadingPlaces::chapterKey(const QString &bookPath, const QList<ContentsI
     const ContentsIndex::Line &line = lines.at(row);
     int occurrence = 0;
     for (int before = 0; before < row; ++before) {
-        if (lines.at(before).name == line.name && lines.at(before).length == line.length)
+        if (lines.at(before).length == line.length &&
+            lines.at(before).nameView() == line.nameView())
             ++occurrence;
     }
-    return StateFile::chapterKey(StateFile::absolutePath(bookPath), line.name, line.length,
+    return StateFile::chapterKey(StateFile::absolutePath(bookPath), line.name(), line.length,
                                  occurrence);
 }
 
@@ -27,13 +31,28 @@ std::optional<SavedPlace> ReadingPlaces::placeOf(const QString &key) const
     return *found;
 }
 
+// A book may hold a million lines: keys are made only for the rows whose length a chapter of
+// this book saved here has, each row's occurrence counted as the rows go by.
 int ReadingPlaces::lastReadChapter(const QString &bookPath,
                                    const QList<ContentsIndex::Line> &lines) const
 {
+    const QString path = StateFile::absolutePath(bookPath);
+    const QString prefix = StateFile::bookKeyPrefix(path);
+    QSet<qint64> savedLengths;
+    for (auto it = contents().places.cbegin(); it != contents().places.cend(); ++it) {
+        if (it.key().startsWith(prefix))
+            savedLengths.insert(it.key().mid(prefix.size()).section('\t', 1, 1).toLongLong());
+    }
+    QHash<QPair<QString, qint64>, int> seen;
     int last = -1;
     qint64 lastReadAt = 0;
-    for (int row = 0; row < lines.size(); ++row) {
-        const std::optional<SavedPlace> place = placeOf(chapterKey(bookPath, lines, row));
+    for (int row = 0; row < lines.size() && !savedLengths.isEmpty(); ++row) {
+        const ContentsIndex::Line &line = lines.at(row);
+        if (!savedLengths.contains(line.length))
+            continue;
+        const int occurrence = seen[{line.name(), line.length}]++;
+        const std::optional<SavedPlace> place =
+            placeOf(StateFile::chapterKey(path, line.name(), line.length, occurrence));
         if (place && (last < 0 || place->readAt > lastReadAt)) {
             last = row;
             lastReadAt = place->readAt;

@@ -144,9 +144,13 @@ QString StateFile::chapterKey(const QString &bookPath, const QString &name, qint
                               int occurrence)
 {
     // Joined, not formatted: the encoded fields hold "%".
-    return QStringLiteral("chapter\t") + QString::fromLatin1(encoded(bookPath)) + '\t' +
-           QString::fromLatin1(encoded(name)) + '\t' + QString::number(length) + '\t' +
-           QString::number(occurrence);
+    return bookKeyPrefix(bookPath) + QString::fromLatin1(encoded(name)) + '\t' +
+           QString::number(length) + '\t' + QString::number(occurrence);
+}
+
+QString StateFile::bookKeyPrefix(const QString &bookPath)
+{
+    return QStringLiteral("chapter\t") + QString::fromLatin1(encoded(bookPath)) + '\t';
 }
 
 StateContents StateFile::parse(const QByteArray &text)

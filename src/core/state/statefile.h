@@ -85,6 +85,9 @@ constexpr int MaximumRecent = 10;
 QString absolutePath(const QString &path);
 QString pdfKey(const QString &path);
 QString chapterKey(const QString &bookPath, const QString &name, qint64 length, int occurrence);
+// What every chapter key of the book at `bookPath` begins with; the name, length and occurrence
+// follow it, separated by tabs.
+QString bookKeyPrefix(const QString &bookPath);
 
 StateContents parse(const QByteArray &text);
 QByteArray format(const StateContents &contents);

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/text/gbkcodec.h"
 
-#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -39,8 +38,21 @@ QString decode(const QByteArray &bytes)
 
 QStringList decodeLines(const QByteArray &bytes)
 {
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    return decode(bytes).split(lineBreak);
+    // Split by hand: a bookmark file or an index may hold a million lines.
+    const QString text = decode(bytes);
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        const QChar c = text.at(at);
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            continue;
+        lines.append(text.mid(start, at - start));
+        if (c == QLatin1Char('\r') && at + 1 < text.size() && text.at(at + 1) == QLatin1Char('\n'))
+            ++at;
+        start = at + 1;
+    }
+    lines.append(text.mid(start));
+    return lines;
 }
 
 } // namespace Gbk

@@ -18,6 +18,9 @@ const int PageRole = Qt::UserRole;
 const int TopRole = Qt::UserRole + 1;
 const int ChapterRole = Qt::UserRole + 2;
 const int FilledRole = Qt::UserRole + 3;
+// A top level longer than this (a book of that many chapters) is listed only when the pane is
+// shown: each entry of the tree takes about a kilobyte.
+const int TopLevelListedHidden = 10000;
 // Entries a document asks to show opened are opened this many levels down at most: an outline
 // may be nested deeper than any reader could walk.
 const int OpenedLevels = 3;
@@ -115,7 +118,9 @@ void NavigationPane::setOutline(std::shared_ptr<OutlineSource> source)
     m_source = std::move(source);
     m_chapter = -1;
     m_outline->clear();
-    fill(nullptr);
+    m_outlineWaiting = m_source && !isVisible() && m_source->topLevelCount() > TopLevelListedHidden;
+    if (!m_outlineWaiting)
+        fill(nullptr);
     if (currentIndex() < 2)
         setCurrentWidget(hasOutline() ? static_cast<QWidget *>(m_outline) : m_thumbnails);
 }
@@ -147,7 +152,7 @@ void NavigationPane::clearPages()
 
 bool NavigationPane::hasOutline() const
 {
-    return m_outline->topLevelItemCount() > 0;
+    return m_outlineWaiting || m_outline->topLevelItemCount() > 0;
 }
 
 // The pages after the outline and the thumbnails are the window's.
@@ -204,8 +209,12 @@ void NavigationPane::fill(QTreeWidgetItem *parent)
     // The entries opened here fill in turn; the current entry is looked for once they are in.
     ++m_filling;
     if (pathOf(parent).size() + 1 < OpenedLevels) {
-        for (int i = 0; i < items.size(); ++i)
-            items.at(i)->setExpanded(opened.at(i));
+        // An entry is found in its parent's list by a walk from its start: only those to be
+        // opened are touched, or a book of a million chapters would take hours.
+        for (int i = 0; i < items.size(); ++i) {
+            if (opened.at(i))
+                items.at(i)->setExpanded(true);
+        }
     }
     if (--m_filling == 0)
         markCurrentEntry();
@@ -280,7 +289,18 @@ bool NavigationPane::eventFilter(QObject *watched, QEvent *event)
 void NavigationPane::showEvent(QShowEvent *event)
 {
     QTabWidget::showEvent(event);
+    fillWaitingOutline();
     requestVisibleThumbnails();
+}
+
+// The chapter shown meanwhile is opened in the tree as it would have been.
+void NavigationPane::fillWaitingOutline()
+{
+    if (!m_outlineWaiting)
+        return;
+    m_outlineWaiting = false;
+    fill(nullptr);
+    showChapter(m_chapter);
 }
 
 // Only the thumbnails in view are drawn, at the width of the list's pictures.

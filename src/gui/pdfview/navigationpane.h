@@ -63,6 +63,7 @@ protected:
 
 private:
     void fill(QTreeWidgetItem *parent);
+    void fillWaitingOutline();
     void choose(QTreeWidgetItem *item);
     void markCurrentEntry();
     void markCurrentThumbnail();
@@ -76,6 +77,8 @@ private:
     int m_chapter = -1;
     int m_page = 0;
     int m_filling = 0; // fills under way, one inside another
+    // A top level too long to list before the pane is shown waits until it is.
+    bool m_outlineWaiting = false;
     QList<QSizeF> m_sizes;
     QSet<int> m_drawn;
     PageColours m_colours = PageColours::Normal;

@@ -26,6 +26,8 @@ public:
     // The entries below the entry at `path` (the index of the entry at each level from the top),
     // the top level for an empty path; none for a path that leads nowhere.
     virtual QList<Entry> entries(const QList<int> &path) = 0;
+    // How many entries the top level holds, known without reading them.
+    virtual int topLevelCount() { return int(entries({}).size()); }
 
     // One level of `document`'s outline as the tree lists it, its entries leading into
     // `chapter`. An entry whose page lies outside the document leads nowhere.

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/reader/bookoutline.h"
 
-#include "core/book/bookreader.h"
 #include "pdf/opening.h"
 
 #include <algorithm>
@@ -13,19 +12,19 @@ namespace
 const size_t OpenChapters = 4;
 } // namespace
 
-BookOutline::BookOutline(const QString &bookPath, const BookContents &contents) : m_path(bookPath)
+BookOutline::BookOutline(const QString &bookPath, const BookContents &contents)
+    : m_path(bookPath), m_contents(contents)
 {
-    for (int row = 0; row < contents.lines.size(); ++row)
-        m_chapters.append({contents.lines.at(row), contents.chapterReadable(row)});
 }
 
 QList<OutlineSource::Entry> BookOutline::entries(const QList<int> &path)
 {
     if (path.isEmpty()) {
         QList<Entry> chapters;
-        for (int row = 0; row < m_chapters.size(); ++row)
-            chapters.append(
-                {m_chapters.at(row).line.name, row, 1, -1, m_chapters.at(row).readable, false});
+        chapters.reserve(m_contents.lines.size());
+        for (int row = 0; row < m_contents.lines.size(); ++row)
+            chapters.append({m_contents.lines.at(row).name(), row, 1, -1,
+                             m_contents.chapterReadable(row), false});
         return chapters;
     }
     const Pdf::Document *chapter = document(path.first());
@@ -40,9 +39,9 @@ const Pdf::Document *BookOutline::document(int chapter)
             return m_open.front().document.get();
         }
     }
-    if (chapter < 0 || chapter >= m_chapters.size() || !m_chapters.at(chapter).readable)
+    if (!m_contents.chapterReadable(chapter))
         return nullptr;
-    const ContentsIndex::Line &line = m_chapters.at(chapter).line;
+    const ContentsIndex::Line &line = m_contents.lines.at(chapter);
     std::unique_ptr<Pdf::Document> read = Pdf::openRange(m_path, line.start - 1, line.length);
     if (read && read->isLocked())
         read.reset();

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "core/book/contentsindex.h"
+#include "core/book/bookreader.h"
 #include "gui/pdfview/outlinesource.h"
 #include "pdf/document.h"
 
@@ -10,8 +10,6 @@
 
 #include <deque>
 #include <memory>
-
-struct BookContents;
 
 // One outline for a whole book: each chapter as a top-level entry named as the contents list
 // names it, leading to its first page, with the chapter's own outline below it. A chapter is
@@ -23,12 +21,9 @@ public:
     BookOutline(const QString &bookPath, const BookContents &contents);
 
     QList<Entry> entries(const QList<int> &path) override;
+    int topLevelCount() override { return int(m_contents.lines.size()); }
 
 private:
-    struct Chapter {
-        ContentsIndex::Line line;
-        bool readable = false;
-    };
     struct OpenChapter {
         int chapter = -1;
         std::unique_ptr<Pdf::Document> document; // nullptr: the chapter could not be read
@@ -37,6 +32,7 @@ private:
     const Pdf::Document *document(int chapter);
 
     QString m_path;
-    QList<Chapter> m_chapters;
+    // Shared with the session's contents, not copied: a book may hold a million lines.
+    BookContents m_contents;
     std::deque<OpenChapter> m_open; // the one read last first
 };

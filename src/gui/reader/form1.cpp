@@ -132,9 +132,9 @@ void Form1::createHiddenControls()
     Picture1 = heldPicture(m_client, "Picture1", "header-contents");
     Picture2 = heldPicture(m_client, "Picture2", "header-bookmarks");
     Picture3 = heldPicture(m_client, "Picture3", "header-single");
-    List2 = make<QListWidget>(m_client, "List2", QRect(0, 0, 1500, 1500));
+    List2 = make<TextList>(m_client, "List2", QRect(0, 0, 1500, 1500));
     List2->hide();
-    List3 = make<QListWidget>(m_client, "List3", QRect(0, 0, 1500, 1500));
+    List3 = make<TextList>(m_client, "List3", QRect(0, 0, 1500, 1500));
     List3->hide();
     Text2 = make<QLineEdit>(m_client, "Text2", QRect(0, 0, 1500, 300));
     Text2->hide();

@@ -4,6 +4,7 @@
 #include "core/bookmarks/bookmarkfile.h"
 #include "core/document/readingplace.h"
 #include "services/appservices.h"
+#include "widgets/linelistmodel.h"
 
 #include <QMainWindow>
 #include <QRect>
@@ -16,9 +17,9 @@ class QAction;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QMenu;
 class SideList;
+class TextList;
 class WholeBookFind;
 
 // The reader window: the menu bar; below it the side panel on the left (tab header, contents and
@@ -141,7 +142,8 @@ private:
     void showPlace(const ReadingPlace &place, const FoundText &match);
     void showBookmarks();
     void showReloadedBookmarks();
-    void showAddedBookmark(const Module1::BookmarkEntry &entry);
+    void showAddedBookmark();
+    void listBookmarks(void (LineListModel::*fill)(int, LineListModel::TextOf));
 
     // `contentsListStays`: whether List1 stays visible under the bookmark list in the
     // bookmarks look.
@@ -219,8 +221,8 @@ private:
     QLabel *Picture1 = nullptr; // header picture with the contents tab in front
     QLabel *Picture2 = nullptr; // header picture with the bookmarks tab in front
     QLabel *Picture3 = nullptr; // header picture with a single tab
-    QListWidget *List2 = nullptr;
-    QListWidget *List3 = nullptr;
+    TextList *List2 = nullptr;
+    TextList *List3 = nullptr;
     QLineEdit *Text2 = nullptr;
 
     AppServices m_services;

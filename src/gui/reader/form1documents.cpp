@@ -36,19 +36,20 @@ QString withoutOuterBlanks(const QString &text)
 }
 
 // How many lines of `list` before `row` hold the text of that row.
-int occurrenceAt(const QListWidget &list, int row)
+int occurrenceAt(const TextList &list, int row)
 {
+    const QString text = list.text(row);
     int before = 0;
     for (int i = 0; i < row && row < list.count(); ++i)
-        before += list.item(i)->text() == list.item(row)->text() ? 1 : 0;
+        before += list.text(i) == text ? 1 : 0;
     return before;
 }
 
 // The row of the line that is the `occurrence`-th to hold `text`, -1 when there is none.
-int rowOfOccurrence(const QListWidget &list, const QString &text, int occurrence)
+int rowOfOccurrence(const TextList &list, const QString &text, int occurrence)
 {
     for (int i = 0; i < list.count() && !text.isNull(); ++i) {
-        if (list.item(i)->text() == text && occurrence-- == 0)
+        if (list.text(i) == text && occurrence-- == 0)
             return i;
     }
     return -1;
@@ -113,18 +114,17 @@ void Form1::showPdf(const QString &path)
     setSidePanelLook(SidePanelLook::Single);
 }
 
-// A damaged line keeps its place in both lists, so line i of one stays line i of the other.
+// A damaged line keeps its place in both lists, so line i of one stays line i of the other. Both
+// read the session's lines, shared as they are now: a later book changes neither until it is
+// shown.
 void Form1::showContents()
 {
     setSidePanelLook(SidePanelLook::Contents);
     const QSignalBlocker nameBlocker(List1);
     const QSignalBlocker lineBlocker(List2);
-    List1->clear();
-    List2->clear();
-    for (const ContentsIndex::Line &line : m_session.contents().lines) {
-        List2->addItem(line.text);
-        List1->addItem(line.name);
-    }
+    const QList<ContentsIndex::Line> lines = m_session.contents().lines;
+    List1->lines().setLines(lines.size(), [lines](int row) { return lines.at(row).name(); });
+    List2->lines().setLines(lines.size(), [lines](int row) { return lines.at(row).text; });
     PDF1->setOutlineSource(
         std::make_shared<BookOutline>(m_session.documentPath(), m_session.contents()));
     markLastRead(m_session.lastReadChapter());
@@ -139,11 +139,9 @@ void Form1::showContents()
 // In bold, never by a change of its text: the names and the list's width stay as they are.
 void Form1::markLastRead(int row)
 {
-    for (int line = 0; line < List1->count(); ++line) {
-        QFont font = List1->font();
-        font.setBold(line == row);
-        List1->item(line)->setFont(font);
-    }
+    QFont bold = List1->font();
+    bold.setBold(true);
+    List1->lines().setFontRow(row, bold);
 }
 
 void Form1::showChapterFile(const QString &path)
@@ -177,18 +175,23 @@ void Form1::showPlace(const ReadingPlace &place, const FoundText &match)
     PDF1->showPlace(place.page, place.top, match);
 }
 
-// Item i of List3 is the entry of the name in item i of List4.
+// Line i of List3 is the entry of the name in line i of List4.
 void Form1::showBookmarks()
 {
     const QSignalBlocker entryBlocker(List3);
     const QSignalBlocker nameBlocker(List4);
-    List3->clear();
-    List4->clear();
-    for (const Module1::BookmarkEntry &entry : m_session.bookmarks()) {
-        List3->addItem(entry.entryText);
-        List4->addItem(entry.name);
-    }
+    listBookmarks(&LineListModel::setLines);
     Module1::FitList(*List4);
+}
+
+// Both lists read the session's entries, shared as they are now: the entries read again from a
+// changed file change neither until they are shown.
+void Form1::listBookmarks(void (LineListModel::*fill)(int, LineListModel::TextOf))
+{
+    const QList<Module1::BookmarkEntry> entries = m_session.bookmarks();
+    (List3->lines().*fill)(entries.size(),
+                           [entries](int row) { return entries.at(row).entryText; });
+    (List4->lines().*fill)(entries.size(), [entries](int row) { return entries.at(row).name(); });
 }
 
 // The lists filled again from a bookmark file changed on disk keep the line selected: the same
@@ -196,8 +199,7 @@ void Form1::showBookmarks()
 void Form1::showReloadedBookmarks()
 {
     const int row = List4->currentRow();
-    const QString selected =
-        row >= 0 && row < List3->count() ? List3->item(row)->text() : QString();
+    const QString selected = List3->text(row);
     const int occurrence = occurrenceAt(*List3, row);
     showBookmarks();
     const QSignalBlocker nameBlocker(List4);
@@ -205,10 +207,9 @@ void Form1::showReloadedBookmarks()
 }
 
 // A bookmark added to a chapter brings the bookmark list forward over the contents.
-void Form1::showAddedBookmark(const Module1::BookmarkEntry &entry)
+void Form1::showAddedBookmark()
 {
-    List3->addItem(entry.entryText);
-    List4->addItem(entry.name);
+    listBookmarks(&LineListModel::appendLines);
     if (m_session.kind() == DocumentKind::Book)
         setSidePanelLook(SidePanelLook::Bookmarks, false);
     Module1::FitList(*List4);

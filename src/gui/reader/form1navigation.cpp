@@ -44,11 +44,10 @@ void Form1::ShowChapter(int row)
 
 void Form1::GoToBookmark(int row)
 {
-    const QListWidgetItem *entry = List3->item(row);
-    if (!entry)
+    if (row < 0 || row >= List3->count())
         return;
     bool isNumber = false;
-    const short page = Module1::BookmarkPageText(entry->text()).toShort(&isNumber);
+    const short page = Module1::BookmarkPageText(List3->text(row)).toShort(&isNumber);
     if (isNumber)
         m_session.goTo(ReadingPlace{m_session.chapter(), page, -1});
 }
