@@ -124,6 +124,7 @@ private slots:
         QTest::qSleep(5);
         second.note(keys.at(2), 4, -1, {-1, 2});
         first.setColours(PageColours::Night);
+        QTest::qSleep(5);
         second.setColours(PageColours::Warm);
         first.save();
         QVERIFY(saveAndWait(second));

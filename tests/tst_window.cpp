@@ -33,6 +33,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -153,8 +154,9 @@ private slots:
     void cleanup() { m_windows.reset(); }
 
     // The worked example's size, the menu toggle there and back, the close button for good, full
-    // screen and back, then below the minimum. Under the hidden panel's place the view shows,
-    // nothing of the panel.
+    // screen showing the pages alone (the toolbar at the top edge) and back to every control's
+    // place, then below the minimum. Under the hidden panel's place the view shows, nothing of
+    // the panel.
     void layoutFollowsTheWindowSize()
     {
         showWindow();
@@ -173,11 +175,25 @@ private slots:
             return shot.toImage().convertToFormat(QImage::Format_RGB32);
         };
         QCOMPARE(rgb(form().centralWidget()->grab(view().geometry())), rgb(view().grab()));
+        const auto places = [this] {
+            QStringList all{QString::number(view().Left()) + " " + QString::number(view().Width())};
+            for (const QWidget *control : form().centralWidget()->findChildren<QWidget *>())
+                all << control->objectName() + (control->isVisible() ? "+" : "-") +
+                           QString::number(control->geometry().right());
+            return all;
+        };
+        const QStringList before = places();
         QTest::keyClick(&form(), Qt::Key_F11);
-        QTRY_VERIFY(form().isFullScreen() && form().outerSize().width() > 12000);
-        QTRY_COMPARE(view().Width(), form().outerSize().width() - 260);
+        QTRY_VERIFY(form().isFullScreen() && view().geometry() == form().centralWidget()->rect());
+        QVERIFY(!form().menuBar()->isVisible() && !view().isToolbarShown());
+        auto *pages = view().findChild<QAbstractScrollArea *>("pages")->viewport();
+        QMouseEvent atTop(QEvent::MouseMove, QPointF(50, 1), pages->mapToGlobal(QPointF(50, 1)),
+                          Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(pages, &atTop);
+        QVERIFY(view().isToolbarShown());
         QTest::keyClick(&form(), Qt::Key_Escape);
-        QTRY_VERIFY(!form().isFullScreen());
+        QTRY_VERIFY(!form().isFullScreen() && form().menuBar()->isVisible());
+        QTRY_COMPARE(places(), before);
         form().resize(200, 150);
         QTRY_VERIFY(form().centralWidget()->width() >= ReaderLayout::minimumClientPixels().width());
         QCOMPARE(view().Width(), form().outerSize().width() - 260);
@@ -446,6 +462,31 @@ private slots:
         m_windows.reset();
         m_windows = ReaderWindows::create(m_fakes->services());
         QCOMPARE(view().colours(), PageColours::Night);
+    }
+
+    // F5 presents the page being read on black; the keys and a click turn the pages through the
+    // view, on into the next chapter, and Escape leaves the view at the page reached.
+    void presentation()
+    {
+        showWindow();
+        session().open(writeBook());
+        clickRow("List1", 0);
+        QTest::keyClick(&form(), Qt::Key_F5);
+        auto *shown = qobject_cast<QWidget *>(QApplication::activeWindow());
+        QTRY_VERIFY((shown = QApplication::activeWindow()) &&
+                    shown->objectName() == "presentationWindow");
+        const QImage screen = shown->grab().toImage();
+        QVERIFY(qGray(screen.pixel(2, 2)) == 0 &&
+                qGray(screen.pixel(screen.rect().center())) > 200);
+        QTest::keyClick(shown, Qt::Key_PageDown);
+        QCOMPARE(view().currentPage(), 2);
+        QTest::mouseClick(shown, Qt::LeftButton);
+        QVERIFY(get<TextList>("List1")->currentRow() == 1 && view().currentPage() == 1);
+        QTest::keyClick(shown, Qt::Key_Space);
+        QPointer<QWidget> presenting(shown);
+        QTest::keyClick(shown, Qt::Key_Escape);
+        QTRY_VERIFY(!presenting);
+        QVERIFY(view().loads.last() == m_second && view().currentPage() == 2);
     }
 
     // "全书" beside "本章" only while a book is shown. Results come in book order, names shown as

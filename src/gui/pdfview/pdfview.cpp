@@ -7,8 +7,10 @@
 #include "gui/pdfview/documentoutline.h"
 #include "gui/pdfview/navigationpane.h"
 #include "gui/pdfview/pagearea.h"
+#include "gui/pdfview/pagecolouring.h"
 #include "gui/pdfview/pagecontent.h"
 #include "gui/pdfview/pageprinter.h"
+#include "gui/pdfview/presentationwindow.h"
 #include "gui/pdfview/toolbarfields.h"
 #include "gui/pdfview/zoombox.h"
 #include "pdf/opening.h"
@@ -22,7 +24,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPrinter>
+#include <QScreen>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -30,6 +34,9 @@ namespace
 {
 // One for each core of the machines we run on.
 const int SearchWorkers = 2;
+// How near the top of the pages the pointer brings the toolbar in a full screen, in pixels.
+const int TopEdge = 3;
+
 // The second line of "无法显示此文件".
 QString reasonText(Pdf::OpenFailure failure)
 {
@@ -60,6 +67,7 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
     m_pages->setObjectName(QStringLiteral("pages"));
     m_matches = std::make_unique<SearchMatches>();
     m_pages->setMatches(m_matches.get());
+    m_pages->viewport()->installEventFilter(this);
     m_navigation = new NavigationPane(this);
     m_navigation->setObjectName(QStringLiteral("navigation"));
     m_navigation->setFixedWidth(220);
@@ -68,6 +76,7 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
     connect(m_search, &DocumentSearch::found, this, &PdfView::takeMatches);
     connect(m_search, &DocumentSearch::finished, this, &PdfView::showMatchCount);
     createToolbar();
+    m_toolbar->installEventFilter(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -395,7 +404,60 @@ void PdfView::offerNavigation()
 
 void PdfView::setShowToolbar(bool show)
 {
-    m_toolbar->setVisible(show);
+    m_toolbarWanted = show;
+    if (!m_toolbarAtTopEdge)
+        m_toolbar->setVisible(show);
+}
+
+void PdfView::setToolbarAtTopEdge(bool on)
+{
+    m_toolbarAtTopEdge = on;
+    m_toolbar->setVisible(!on && m_toolbarWanted);
+}
+
+// The pointer at the pages' top edge brings the toolbar; leaving the toolbar sends it away.
+bool PdfView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_toolbarAtTopEdge) {
+        if (watched == m_pages->viewport() && event->type() == QEvent::MouseMove &&
+            static_cast<QMouseEvent *>(event)->position().y() < TopEdge)
+            m_toolbar->show();
+        else if (watched == m_toolbar && event->type() == QEvent::Leave)
+            m_toolbar->hide();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void PdfView::turnPage(int direction)
+{
+    if (direction > 0)
+        goToNextPage();
+    else
+        goToPreviousPage();
+}
+
+void PdfView::present()
+{
+    if (pageCount() == 0)
+        return;
+    auto *presenting = new PresentationWindow(*this);
+    presenting->setGeometry(screen()->geometry());
+    presenting->showFullScreen();
+}
+
+QImage PdfView::pageImage(int page, QSize box, double pixelRatio) const
+{
+    if (!m_content || page < 1 || page > pageCount())
+        return QImage();
+    QSizeF points = m_content->pageSizes().at(page - 1);
+    if (m_pages->quarterTurns() % 2)
+        points.transpose();
+    const double scale = qMin(box.width() / points.width(), box.height() / points.height());
+    QImage image =
+        m_content->document().draw(page - 1, scale * pixelRatio, m_pages->quarterTurns(), QRect());
+    PageColouring::apply(image, m_pages->colours());
+    image.setDevicePixelRatio(pixelRatio);
+    return image;
 }
 
 bool PdfView::isToolbarShown() const

@@ -122,6 +122,17 @@ public:
     // How far down the current page the view's top edge is, as showPlace takes it.
     double topOfCurrentPage() const;
     bool isToolbarShown() const;
+    // While on, the toolbar is hidden and comes while the pointer is at the view's top edge, as a
+    // full screen wants it; off, it is shown or hidden as setShowToolbar said last.
+    void setToolbarAtTopEdge(bool on);
+    // The next page (`direction` 1) or the one before (-1), reading on past either end as the
+    // next- and previous-page buttons do.
+    void turnPage(int direction);
+    // Presents the document shown in a window of its own, full screen; nothing without one.
+    void present();
+    // Page `page` (from 1) of the document shown, turned and coloured as shown, drawn to fit
+    // within `box` pixels at `pixelRatio`; null without such a page.
+    QImage pageImage(int page, QSize box, double pixelRatio) const;
     // The pages take the keyboard.
     void focusPages();
 
@@ -180,6 +191,7 @@ private:
     void showZoom();
     void openWebAddress(const QString &address);
     void startOnFirstPagePaper(QPrinter &printer) const;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
     QToolBar *m_toolbar = nullptr;
     QLineEdit *m_pageBox = nullptr;
@@ -202,6 +214,8 @@ private:
     std::unique_ptr<PageContent> m_content;
     WebOpener *m_webOpener = nullptr;
     Dialogs *m_dialogs = nullptr;
+    bool m_toolbarAtTopEdge = false;
+    bool m_toolbarWanted = true; // as setShowToolbar said last
     int m_left = 0;
     int m_top = 0;
     int m_width = 0;

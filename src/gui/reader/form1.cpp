@@ -271,7 +271,8 @@ void Form1::createMenus()
     在线帮助->setObjectName(QStringLiteral("在线帮助"));
 }
 
-// F11 shows the window full screen and back; Escape also comes back, and only then is taken.
+// F11 shows the window full screen and back; Escape also comes back, and only then is taken. F5
+// presents the document shown.
 void Form1::createFullScreenKeys()
 {
     auto *fullScreen = new QAction(this);
@@ -279,6 +280,11 @@ void Form1::createFullScreenKeys()
     fullScreen->setShortcut(Qt::Key_F11);
     connect(fullScreen, &QAction::triggered, this, &Form1::toggleFullScreen);
     addAction(fullScreen);
+    auto *presentation = new QAction(QStringLiteral("演示"), this);
+    presentation->setObjectName(QStringLiteral("presentation"));
+    presentation->setShortcut(Qt::Key_F5);
+    connect(presentation, &QAction::triggered, this, &Form1::present);
+    addAction(presentation);
     m_leaveFullScreen = new QAction(this);
     m_leaveFullScreen->setShortcut(Qt::Key_Escape);
     m_leaveFullScreen->setEnabled(false);
@@ -300,13 +306,28 @@ void Form1::createHistoryKeys()
     }
 }
 
+// Full screen shows the pages alone: the view over the whole window, its toolbar at the top edge
+// only, no menu bar. The layout in twips waits meanwhile and, coming back, lays every control out
+// for the window's size again, the view's left edge still saying whether the side panel shows.
 void Form1::toggleFullScreen()
 {
-    const bool leaving = windowState() & Qt::WindowFullScreen;
+    const bool leaving = m_beforeFullScreen.has_value();
     if (!leaving)
-        m_stateBeforeFullScreen = windowState();
-    setWindowState(leaving ? m_stateBeforeFullScreen : windowState() | Qt::WindowFullScreen);
+        m_beforeFullScreen = BeforeFullScreen{windowState(), Picture7->isVisible()};
+    const BeforeFullScreen before = *m_beforeFullScreen;
+    if (leaving)
+        m_beforeFullScreen.reset();
+    menuBar()->setVisible(leaving);
+    Picture7->setVisible(leaving && before.startPanelShown);
+    PDF1->setToolbarAtTopEdge(!leaving);
     m_leaveFullScreen->setEnabled(!leaving);
+    setWindowState(leaving ? before.state : windowState() | Qt::WindowFullScreen);
+    LayoutReaderWindow();
+}
+
+void Form1::present()
+{
+    PDF1->present();
 }
 
 void Form1::connectSignals()
@@ -383,6 +404,10 @@ QSize Form1::outerSize() const
 
 void Form1::LayoutReaderWindow()
 {
+    if (m_beforeFullScreen) {
+        PDF1->setGeometry(m_client->rect());
+        return;
+    }
     const ReaderLayout::Layout layout = ReaderLayout::layout(outerSize(), PDF1->Left());
     if (layout.grown)
         growToMinimum();

@@ -9,6 +9,8 @@
 #include <QMainWindow>
 #include <QRect>
 
+#include <optional>
+
 class ClickLabel;
 class DocumentSession;
 class FittedCaption;
@@ -113,6 +115,7 @@ private:
     void createFullScreenKeys();
     void createHistoryKeys();
     void toggleFullScreen();
+    void present();
     void connectSignals();
     void connectSession();
 
@@ -161,7 +164,11 @@ private:
     QAction *访问作者主页 = nullptr;
     QAction *在线帮助 = nullptr;
     QAction *m_leaveFullScreen = nullptr; // Escape, while the window is full screen
-    Qt::WindowStates m_stateBeforeFullScreen;
+    struct BeforeFullScreen {
+        Qt::WindowStates state;
+        bool startPanelShown = false;
+    };
+    std::optional<BeforeFullScreen> m_beforeFullScreen; // set while full screen
 
     // The side panel and what it holds.
     QFrame *Frame1 = nullptr;

@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "gui/pdfview/presentationwindow.h"
+
+#include "gui/pdfview/pdfview.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+
+PresentationWindow::PresentationWindow(PdfView &view) : m_view(view)
+{
+    setObjectName(QStringLiteral("presentationWindow"));
+    setWindowTitle(view.window()->windowTitle());
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setCursor(Qt::BlankCursor);
+    // A page turned, or a chapter read on into, is drawn anew.
+    connect(&m_view, &PdfView::placeShown, this, [this](int page) {
+        if (page != m_drawnPage || page == 1)
+            drawPage();
+    });
+}
+
+void PresentationWindow::drawPage()
+{
+    m_drawnPage = m_view.currentPage();
+    m_page = m_view.pageImage(m_drawnPage, size(), devicePixelRatioF());
+    update();
+}
+
+void PresentationWindow::resizeEvent(QResizeEvent *)
+{
+    drawPage();
+}
+
+void PresentationWindow::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    if (m_page.isNull())
+        return;
+    const QSizeF shown = m_page.deviceIndependentSize();
+    painter.drawImage(QPointF((width() - shown.width()) / 2, (height() - shown.height()) / 2),
+                      m_page);
+}
+
+void PresentationWindow::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_PageDown:
+    case Qt::Key_Space:
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        return m_view.turnPage(1);
+    case Qt::Key_PageUp:
+    case Qt::Key_Backspace:
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        return m_view.turnPage(-1);
+    case Qt::Key_Escape:
+        close();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void PresentationWindow::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_view.turnPage(1);
+}
