@@ -283,6 +283,7 @@ bool PdfView::showDocument(std::unique_ptr<Pdf::Document> document, const QStrin
     m_content = std::move(content);
     offerNavigation();
     showZoom();
+    emit documentChanged();
     return true;
 }
 
@@ -301,6 +302,7 @@ void PdfView::showNothing(const QString &message)
         m_navigation->setOutline(nullptr);
     m_content.reset();
     offerNavigation();
+    emit documentChanged();
 }
 
 // Through the printer dialog; a printer that cannot be started says so.

@@ -149,6 +149,8 @@ signals:
     void readOnRequested(int direction);
     // Enter (`direction` 1), F3 (1) or Shift+F3 (-1) for `text` in the window's scope.
     void outerFindRequested(const QString &text, int direction);
+    // Another document is shown, or none.
+    void documentChanged();
     // The reader chose other colours in the toolbar, or setColours set them.
     void coloursChosen(PageColours colours);
     // The document being loaded was unlocked with `password`.

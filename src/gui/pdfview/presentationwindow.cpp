@@ -15,9 +15,10 @@ PresentationWindow::PresentationWindow(PdfView &view) : m_view(view)
     setCursor(Qt::BlankCursor);
     // A page turned, or a chapter read on into, is drawn anew.
     connect(&m_view, &PdfView::placeShown, this, [this](int page) {
-        if (page != m_drawnPage || page == 1)
+        if (page != m_drawnPage)
             drawPage();
     });
+    connect(&m_view, &PdfView::documentChanged, this, &PresentationWindow::drawPage);
 }
 
 void PresentationWindow::drawPage()
