@@ -358,6 +358,7 @@ private slots:
         QCOMPARE(bar.mid(0, 3), QStringList({"打开(&O)", "最近打开(&R)", "隐藏/显示书签(&M)"}));
         const QString book = writeBook(), a = write("a&b.pdf", m_first);
         form().Form_Load(book);
+        session().open(file("gone.pdf"));
         dialogs().fileAnswer = a;
         get<QAction>("打开")->trigger();
         QVERIFY(!drop({QUrl("https://example.org/c.pdf")}));

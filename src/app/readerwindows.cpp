@@ -12,6 +12,8 @@
 #include "services/viewfactory.h"
 #include "widgets/controls.h"
 
+#include <QFileInfo>
+
 std::unique_ptr<ReaderWindows> ReaderWindows::create(const AppServices &services)
 {
     PdfView *view = services.viewFactory->createView(nullptr);
@@ -54,10 +56,11 @@ void ReaderWindows::connectRequests()
             &BookmarkCommands::organiseBookmarks);
 }
 
-// A path of no kind is taken by the session only as a path: nothing was opened.
+// A path of no kind is taken by the session only as a path, and one that names no file opened
+// nothing either.
 void ReaderWindows::noteOpened(const QString &path)
 {
-    if (Module1::DocumentKindOf(path) == DocumentKind::None)
+    if (Module1::DocumentKindOf(path) == DocumentKind::None || !QFileInfo(path).isFile())
         return;
     if (m_services.recentDocuments)
         m_services.recentDocuments->noteOpened(path);
