@@ -56,7 +56,7 @@ bench_spread_memory()
         bench_note "round $round: $(value views "$shown") views," \
             "peak ${peaks[-1]} MiB above the idle window"
     done
-    bench_row "$pages-page PDF: paging in spreads at fit page, memory above idle" \
+    bench_row "$pages-page PDF paged in spreads, memory above idle" \
         "$(bench_max "${peaks[@]}")" - MiB "<150"
 }
 
