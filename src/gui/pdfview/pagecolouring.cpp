@@ -37,10 +37,15 @@ void PageColouring::apply(QImage &image, PageColours colours)
         format != QImage::Format_ARGB32_Premultiplied)
         image.convertTo(QImage::Format_ARGB32_Premultiplied);
     const bool premultiplied = image.format() == QImage::Format_ARGB32_Premultiplied;
+    // Most of a page is white paper: it takes one comparison.
+    const QRgb white = qRgb(255, 255, 255);
+    const QRgb paperShown = paper(colours).rgb();
     for (int y = 0; y < image.height(); ++y) {
         auto *pixel = reinterpret_cast<QRgb *>(image.scanLine(y));
         for (QRgb *end = pixel + image.width(); pixel != end; ++pixel) {
-            if (colours == PageColours::Warm)
+            if (*pixel == white)
+                *pixel = paperShown;
+            else if (colours == PageColours::Warm)
                 warm(pixel);
             else
                 invertLightness(pixel, premultiplied ? qAlpha(*pixel) : 255);
