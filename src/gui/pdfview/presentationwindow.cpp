@@ -6,7 +6,8 @@
 #include <QKeyEvent>
 #include <QPainter>
 
-PresentationWindow::PresentationWindow(PdfView &view) : m_view(view)
+// A window of its own, owned by the view, so it goes with it.
+PresentationWindow::PresentationWindow(PdfView &view) : QWidget(&view, Qt::Window), m_view(view)
 {
     setObjectName(QStringLiteral("presentationWindow"));
     setWindowTitle(view.window()->windowTitle());

@@ -15,7 +15,7 @@ class PresentationWindow : public QWidget
     Q_OBJECT
 
 public:
-    // `view` must outlive this.
+    // `view` owns this.
     explicit PresentationWindow(PdfView &view);
 
 protected:
