@@ -246,12 +246,15 @@ bool PdfView::reloadFile(const QString &path)
     const PageLook kept = look();
     const int page = currentPage();
     const double top = topOfCurrentPage();
+    // The first page would be drawn before the page being read, whose drawing would wait.
+    m_pages->holdDrawing(true);
     showDocument(std::move(document));
     setLook(kept);
     if (page > pageCount())
         showPlace(pageCount(), -1);
     else
         showPlace(page, top);
+    m_pages->holdDrawing(false);
     return true;
 }
 
