@@ -31,7 +31,10 @@ public:
     }
     QString chooseFolder(QWidget *) override { return QString(); }
     bool setUpPrinter(QWidget *, QPrinter &, int) override { return false; }
-    bool askPassword(QWidget *, const QString &, QString &) override { return false; }
+    bool askPassword(QWidget *, const QString &, QString &, const QString &) override
+    {
+        return false;
+    }
     bool askYesNo(QWidget *, const QString &) override { return false; }
 };
 
