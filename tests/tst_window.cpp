@@ -765,6 +765,22 @@ private slots:
         QTRY_COMPARE(view().pageCount(), 3);
         QVERIFY(view().currentPage() == 3 && view().loads.size() == 1);
     }
+
+    // A book rebuilt refreshes the contents, and its chapter shown is selected at its new row and
+    // shown again at its place; a chapter gone leaves nothing shown.
+    void rebuiltBookShownAgain()
+    {
+        showWindow();
+        session().open(writeBook());
+        clickRow("List1", 1);
+        view().showPlace(2, 0.5);
+        write("s.VELM", TestFiles::bookOf({{"零", m_first}, {"一", m_first}, {"二", m_second}}));
+        QTRY_COMPARE(lines("List1"), QStringList({"零", "一", "二"}));
+        QVERIFY(get<TextList>("List1")->currentRow() == 2 && view().currentPage() == 2);
+        QVERIFY(view().pageCount() == 3 && view().loads.size() == 1 && lines("List4").isEmpty());
+        write("s.VELM", TestFiles::bookOf({{"一", m_first}}));
+        QTRY_VERIFY(lines("List1") == QStringList({"一"}) && view().pageCount() == 0);
+    }
 };
 
 QTEST_MAIN(TestWindow)
