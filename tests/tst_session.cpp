@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
+
 #include <memory>
 
 using Gbk::encode;
@@ -320,6 +322,36 @@ private slots:
         QVERIFY(TestFiles::write(file("other.txt"), "x"));
         QTest::qWait(200);
         QCOMPARE(events().size(), 4);
+    }
+
+    // Written in place or renamed over, a PDF is to be shown again from the new file; a book
+    // rebuilt keeps the chapter shown by its name, with its bookmarks, or shows nothing without
+    // it. A book half written, or another file of the folder, changes nothing.
+    void followsTheDocumentRewritten()
+    {
+        QObject context;
+        QList<QByteArray> shown;
+        connect(m_session.get(), &DocumentSession::documentRewritten, &context,
+                [&shown](const QString &path) { shown << TestFiles::read(path); });
+        m_session->open(write("a.pdf", m_one));
+        write("a.pdf", m_two);
+        QTRY_COMPARE(shown, QList<QByteArray>{m_two});
+        QVERIFY(std::rename(qPrintable(write("n.pdf", m_three)), qPrintable(file("a.pdf"))) == 0);
+        QTRY_COMPARE(shown, QList<QByteArray>({m_two, m_three}));
+        write("b.ini", encode("{1}二&甲［1］\r\n{0}二&乙［2］\r\n"));
+        QTest::qWait(400);
+        m_session->open(write("b.VELM", bookOf({{"一", m_one}, {"二", m_two}})));
+        m_session->chooseChapter(1);
+        events().clear();
+        write("b.VELM", bookOf({{"二", m_three}}).left(20));
+        QTest::qWait(400);
+        QVERIFY(events().isEmpty() && shown.size() == 2);
+        write("b.VELM", bookOf({{"二", m_three}, {"三", m_one}}));
+        QTRY_COMPARE(events(), QStringList({"contents 二,三", "bookmarks 乙=乙［2］"}));
+        QVERIFY(shown.last() == m_three && m_session->chapter() == 0 && scratchFiles().isEmpty());
+        write("b.VELM", bookOf({{"一", m_one}}));
+        QTRY_COMPARE(events().mid(2), QStringList({"contents 一", "bookmarks "}));
+        QVERIFY(shown.size() == 3 && m_session->chapter() == -1);
     }
 
     // In a book the lists are those of the chapter chosen, and only once one is; a file that cannot

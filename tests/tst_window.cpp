@@ -46,6 +46,8 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
+#include <cstdio>
+
 using GuiTest::child;
 const auto gbk = Gbk::encode;
 
@@ -783,6 +785,43 @@ private slots:
         press(dialog, "Command1");
         QTRY_VERIFY(!form().findChild<Form4 *>());
         QCOMPARE(dialogs().messages.size(), 1);
+    }
+
+    // A PDF written again is shown again where it was read and as it looked, at its last page
+    // when shorter; one still being written leaves the old one shown.
+    void rewrittenPdfShownAgain()
+    {
+        showWindow();
+        session().open(write("a.pdf", TestPdfs::bytes(5)));
+        view().setLook(PageLook{1.5, 1, PageLayout::Spread::Single});
+        view().showPlace(4, 0.5);
+        QVERIFY(std::rename(qPrintable(write("n.pdf", TestPdfs::bytes(6))),
+                            qPrintable(file("a.pdf"))) == 0);
+        QTRY_COMPARE(view().pageCount(), 6);
+        QVERIFY(view().currentPage() == 4 && qAbs(view().topOfCurrentPage() - 0.5) < 0.01);
+        QVERIFY(view().look().zoom == 1.5 && view().look().quarterTurns == 1);
+        write("a.pdf", TestPdfs::bytes(3).left(300));
+        QTest::qWait(400);
+        QCOMPARE(view().pageCount(), 6);
+        write("a.pdf", TestPdfs::bytes(3));
+        QTRY_COMPARE(view().pageCount(), 3);
+        QVERIFY(view().currentPage() == 3 && view().loads.size() == 1);
+    }
+
+    // A book rebuilt refreshes the contents, and its chapter shown is selected at its new row and
+    // shown again at its place; a chapter gone leaves nothing shown.
+    void rebuiltBookShownAgain()
+    {
+        showWindow();
+        session().open(writeBook());
+        clickRow("List1", 1);
+        view().showPlace(2, 0.5);
+        write("s.VELM", TestFiles::bookOf({{"零", m_first}, {"一", m_first}, {"二", m_second}}));
+        QTRY_COMPARE(lines("List1"), QStringList({"零", "一", "二"}));
+        QVERIFY(get<TextList>("List1")->currentRow() == 2 && view().currentPage() == 2);
+        QVERIFY(view().pageCount() == 3 && view().loads.size() == 1 && lines("List4").isEmpty());
+        write("s.VELM", TestFiles::bookOf({{"一", m_first}}));
+        QTRY_VERIFY(lines("List1") == QStringList({"一"}) && view().pageCount() == 0);
     }
 };
 

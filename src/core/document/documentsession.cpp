@@ -17,6 +17,8 @@ DocumentSession::DocumentSession(const ScratchFolder *scratch, QObject *parent)
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &DocumentSession::reloadBookmarks);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this,
             &DocumentSession::reloadBookmarks);
+    connect(&m_documentWatch, &RewriteWatch::rewritten, this,
+            &DocumentSession::takeRewrittenDocument);
 }
 
 DocumentKind DocumentSession::kind() const
@@ -32,6 +34,7 @@ void DocumentSession::open(const QString &path)
     m_placeKey.clear();
     m_history.clear();
     watchBookmarkFile();
+    m_documentWatch.watch(kind() == DocumentKind::None ? QString() : path);
     emit documentOpened(path);
     switch (kind()) {
     case DocumentKind::Book:
@@ -72,7 +75,7 @@ void DocumentSession::chooseChapter(int row)
     showRemembered(saved);
 }
 
-void DocumentSession::showChapter(int row)
+void DocumentSession::showChapter(int row, void (DocumentSession::*ready)(const QString &))
 {
     m_chapter = row;
     if (m_path != m_bookPath || row < 0 || row >= m_book.lines.size())
@@ -86,7 +89,7 @@ void DocumentSession::showChapter(int row)
         m_placeKey = ReadingPlaces::chapterKey(m_bookPath, m_book.lines, row);
         m_lastRead = row;
         const QString scratchFile = m_scratch->chapterFilePath();
-        emit chapterFileReady(scratchFile);
+        emit(this->*ready)(scratchFile);
         // The view keeps the file open, so the chapter stays shown once its name is gone.
         QFile::remove(scratchFile);
     } else {
@@ -94,6 +97,55 @@ void DocumentSession::showChapter(int row)
     }
     listBookmarks(Module1::ReadBookmarkEntries(m_bookPath, row));
     emit chapterShown(row);
+}
+
+void DocumentSession::takeRewrittenDocument()
+{
+    if (kind() == DocumentKind::Pdf)
+        emit documentRewritten(m_path);
+    else if (kind() == DocumentKind::Book && m_path == m_bookPath)
+        takeRebuiltBook();
+}
+
+// The rows of the old contents name nothing in the new: the history is forgotten, and the
+// chapters shown and read last are found again by their names.
+void DocumentSession::takeRebuiltBook()
+{
+    BookContents book = BookReader::readContents(m_bookPath, m_scratch);
+    if (!book.ok)
+        return retryRewritten();
+    const auto nameOf = [this](int row) {
+        return row >= 0 && row < m_book.lines.size() ? m_book.lines.at(row).name() : QString();
+    };
+    const QString shown = nameOf(m_chapter);
+    const QString lastRead = nameOf(m_lastRead);
+    m_book = std::move(book);
+    m_history.clear();
+    m_lastRead = rowNamed(lastRead);
+    emit contentsChanged();
+    if (shown.isNull())
+        return;
+    const int row = rowNamed(shown);
+    if (row < 0) {
+        m_chapter = -1;
+        m_pageCount = 0;
+        m_placeKey.clear();
+        m_place = ReadingPlace();
+        emit nothingShown();
+        listBookmarks({});
+        return;
+    }
+    m_place.chapter = row;
+    showChapter(row, &DocumentSession::documentRewritten);
+}
+
+int DocumentSession::rowNamed(const QString &name) const
+{
+    for (int row = 0; row < m_book.lines.size() && !name.isNull(); ++row) {
+        if (m_book.lines.at(row).name() == name)
+            return row;
+    }
+    return -1;
 }
 
 // A page of a PDF, or of a chapter in a book.

@@ -6,6 +6,7 @@
 #include "core/document/documentkind.h"
 #include "core/document/readinghistory.h"
 #include "core/document/readingplace.h"
+#include "core/document/rewritewatch.h"
 #include "core/state/statefile.h"
 
 #include <QFileSystemWatcher>
@@ -35,6 +36,12 @@ struct CapturedPlace {
 // A book whose index cannot be read gives contents without lines, never those of an earlier
 // book. Opening a book keeps the bookmarks listed until a chapter is chosen. While a document is
 // open its bookmark file is watched, and the bookmarks listed always say what the file says.
+//
+// The open document is watched too. A PDF written again on disk is to be shown again where it
+// was read (`documentRewritten`). A book rebuilt has its contents read again, and the chapter
+// shown is shown again, by its name, at its new row and where it was read, with its bookmarks;
+// a chapter the book no longer has leaves nothing shown. A book whose index cannot be read yet
+// (still being written) changes nothing and is tried again.
 //
 // The place being read moves in two ways. A jump (a chapter chosen, goTo) is a step of the
 // history, which back and forward walk across chapters; the session then says where to show
@@ -110,6 +117,8 @@ public:
     // once a chapter is chosen). False when the file could not be written: nothing changed.
     bool rewriteBookmarks(const QString &documentPath, const QStringList &loadedLines,
                           const QString &editedText);
+    // The file `documentRewritten` gave could not be shown: it is taken again once it settles.
+    void retryRewritten() { m_documentWatch.retry(); }
 
 signals:
     void documentOpened(const QString &path);
@@ -131,10 +140,19 @@ signals:
     // The bookmark file changed on disk (edited elsewhere, appended to by another running copy,
     // created or deleted) and the bookmarks listed were filled again from it.
     void bookmarksReloaded();
+    // The PDF or chapter shown was written again: the view is to show the file at `path` in
+    // place of it, where it was read and as it looked, keeping the old one shown when the new
+    // one cannot be shown (then retryRewritten). Emitted with a direct connection only: a
+    // chapter's file is deleted as soon as the handlers return.
+    void documentRewritten(const QString &path);
 
 private:
     void openBook();
-    void showChapter(int row);
+    void showChapter(int row, void (DocumentSession::*ready)(const QString &) =
+                                  &DocumentSession::chapterFileReady);
+    void takeRewrittenDocument();
+    void takeRebuiltBook();
+    int rowNamed(const QString &name) const;
     bool copyChapterToScratchFile(int row);
     bool isPlace(const ReadingPlace &place) const;
     std::optional<SavedPlace> rememberedPlace(const QString &key) const;
@@ -165,4 +183,5 @@ private:
     // The open document's bookmark file and its folder: a file rewritten by rename is a new file,
     // which a watch on the old one never sees.
     QFileSystemWatcher m_watcher;
+    RewriteWatch m_documentWatch;
 };

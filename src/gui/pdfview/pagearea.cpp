@@ -58,6 +58,13 @@ void PageArea::setContent(PageContent *content)
     showPages(content->pageSizes());
 }
 
+void PageArea::holdDrawing(bool held)
+{
+    m_drawingHeld = held;
+    if (!held)
+        requestVisiblePages();
+}
+
 void PageArea::showPages(const QList<QSizeF> &sizes)
 {
     m_layout.setPages(sizes);
@@ -372,7 +379,7 @@ QRect PageArea::visiblePartOf(int page, bool margin) const
 // The pages in view, the one across the middle first, then the one below and above.
 void PageArea::requestVisiblePages()
 {
-    if (pageCount() == 0)
+    if (pageCount() == 0 || m_drawingHeld)
         return;
     const QRect shown = visibleContent();
     const int first = m_layout.pageAt(shown.top());

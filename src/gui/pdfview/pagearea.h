@@ -30,6 +30,9 @@ public:
     // must live until the next document is started.
     void startDocument(const Pdf::Document::Opener &opener, const QSizeF &firstPage);
     void setContent(PageContent *content);
+    // While held, no page is asked of the drawing thread: a document set up in several steps
+    // has only the pages it finally shows drawn. Released, they are asked for at once.
+    void holdDrawing(bool held);
     // No document; `message` is shown in its place when not empty.
     void clearDocument(const QString &message);
 
@@ -122,6 +125,7 @@ private:
     int m_current = -1;
     // Set while the view scrolls itself to a place: the page current stays as it was chosen.
     bool m_placing = false;
+    bool m_drawingHeld = false;
     double m_toldZoom = 1; // the zoom zoomChanged told last
     QString m_message;
     PageContent *m_content = nullptr;

@@ -246,6 +246,27 @@ bool PdfView::LoadFile(const QString &path)
     return showDocument(std::move(document), reasonText(failure));
 }
 
+// No question for a password here: a reload comes unasked, while the reader reads.
+bool PdfView::reloadFile(const QString &path)
+{
+    std::unique_ptr<Pdf::Document> document = Pdf::openFile(path);
+    if (!document || document->isLocked() || document->pageCount() < 1)
+        return false;
+    const PageLook kept = look();
+    const int page = currentPage();
+    const double top = topOfCurrentPage();
+    // The first page would be drawn before the page being read, whose drawing would wait.
+    m_pages->holdDrawing(true);
+    showDocument(std::move(document));
+    setLook(kept);
+    if (page > pageCount())
+        showPlace(pageCount(), -1);
+    else
+        showPlace(page, top);
+    m_pages->holdDrawing(false);
+    return true;
+}
+
 bool PdfView::unlock(Pdf::Document &document, const QString &path)
 {
     QString password;

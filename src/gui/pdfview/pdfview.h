@@ -54,6 +54,11 @@ public:
     // reason below it; no message box. A locked file asks its password again after a wrong one.
     // True when the file could be displayed.
     virtual bool LoadFile(const QString &path);
+    // The document shown written again at `path`: the new file replaces it only once it can be
+    // displayed, shown where the old one was read (a page past its end at its last page) and as
+    // it looked. False, with the old document still shown, when it cannot (yet): a file still
+    // being written, or locked now.
+    bool reloadFile(const QString &path);
     // The same for a document already open; nullptr for none, `reason` then said.
     bool showDocument(std::unique_ptr<Pdf::Document> document, const QString &reason = QString());
     // No document and nothing said: the page box is empty.

@@ -367,6 +367,8 @@ void Form1::connectSession()
     connect(&m_session, &DocumentSession::nothingShown, PDF1, &PdfView::closeDocument);
     connect(&m_session, &DocumentSession::chapterFileReady, this, &Form1::showChapterFile,
             Qt::DirectConnection);
+    connect(&m_session, &DocumentSession::documentRewritten, this, &Form1::showRewrittenFile,
+            Qt::DirectConnection);
     connect(&m_session, &DocumentSession::chapterShown, this, &Form1::selectChapter);
     connect(&m_session, &DocumentSession::placeChanged, this, &Form1::showPlace);
     connect(&m_session, &DocumentSession::lookRestored, PDF1, &PdfView::setLook);

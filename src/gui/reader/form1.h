@@ -139,6 +139,7 @@ private:
     void showPdf(const QString &path);
     void showContents();
     void showChapterFile(const QString &path);
+    void showRewrittenFile(const QString &path);
     void selectChapter(int row);
     void markLastRead(int row);
     void giveKeysToPages();

@@ -150,6 +150,12 @@ void Form1::showChapterFile(const QString &path)
     giveKeysToPages();
 }
 
+void Form1::showRewrittenFile(const QString &path)
+{
+    if (!PDF1->reloadFile(path))
+        m_session.retryRewritten();
+}
+
 // A document or chapter just shown takes the keyboard, so End or PgDn act at once; the contents
 // list and a field being typed in keep it.
 void Form1::giveKeysToPages()
