@@ -24,12 +24,6 @@ make_data()
     touch "$stamp"
 }
 
-# One value of the driver's "name value" output.
-value()
-{
-    awk -v name="$1" '$1 == name { print $2 }' <<<"$2"
-}
-
 # bench_open LABEL FILE: the figures of opening FILE.
 bench_open()
 {
@@ -38,10 +32,10 @@ bench_open()
     bench_note "$label: $BENCH_RUNS rounds"
     for round in $(seq 1 "$BENCH_RUNS"); do
         shown=$(bench_gui "$driver" open "$file")
-        [ "$(value lines "$shown")" = "$lines.0" ] \
-            || bench_fail "the list holds $(value lines "$shown") lines, not $lines"
-        times+=("$(value open_ms "$shown")")
-        peaks+=("$(value peak_rise_mib "$shown")")
+        [ "$(bench_value lines "$shown")" = "$lines.0" ] \
+            || bench_fail "the list holds $(bench_value lines "$shown") lines, not $lines"
+        times+=("$(bench_value open_ms "$shown")")
+        peaks+=("$(bench_value peak_rise_mib "$shown")")
         bench_note "round $round: ${times[-1]} ms, peak ${peaks[-1]} MiB above the idle window"
     done
     [ "$(md5sum <"$BENCH_DATA/marked.ini")" = "$before" ] \

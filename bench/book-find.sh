@@ -41,23 +41,17 @@ pdftotext_grep()
     done | grep -ci "$text" >/dev/null
 }
 
-# One value of the driver's "name value" output.
-value()
-{
-    awk -v name="$1" '$1 == name { print $2 }' <<<"$2"
-}
-
 bench_find()
 {
     local finds=() greps=() lates=() memories=() round shown
     bench_note "the whole book searched vs pdftotext | grep: $BENCH_RUNS rounds"
     for round in $(seq 1 "$BENCH_RUNS"); do
         shown=$(bench_gui "$driver" "$book" "$text")
-        [ "$(value results "$shown")" = "$((chapters * pages)).0" ] \
-            || bench_fail "the search found $(value results "$shown") results, not $((chapters * pages))"
-        finds+=("$(value book_found_ms "$shown")")
-        lates+=("$(value timer_late_worst_ms "$shown")")
-        memories+=("$(value find_memory_above_idle_mib "$shown")")
+        [ "$(bench_value results "$shown")" = "$((chapters * pages)).0" ] \
+            || bench_fail "the search found $(bench_value results "$shown") results, not $((chapters * pages))"
+        finds+=("$(bench_value book_found_ms "$shown")")
+        lates+=("$(bench_value timer_late_worst_ms "$shown")")
+        memories+=("$(bench_value find_memory_above_idle_mib "$shown")")
         greps+=("$(bench_ms "$(bench_time pdftotext_grep)")")
         bench_note "round $round: ${finds[-1]} ms (pdftotext | grep ${greps[-1]} ms)," \
             "timer ${lates[-1]} ms late at worst"

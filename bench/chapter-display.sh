@@ -39,12 +39,6 @@ dd_range()
         status=none
 }
 
-# One value of the driver's "name value" output.
-value()
-{
-    awk -v name="$1" '$1 == name { print $2 }' <<<"$2"
-}
-
 kib_to_mib()
 {
     awk -v k="$1" 'BEGIN { print k / 1024 }'
@@ -62,18 +56,18 @@ bench_size()
         bench_settle
         shown=$(bench_gui "$driver" show "$book" 1)
         bench_settle
-        readons+=("$(value readon_ms "$(bench_gui "$driver" readon "$book")")")
+        readons+=("$(bench_value readon_ms "$(bench_gui "$driver" readon "$book")")")
         bench_settle
         local t_dd t_ppm
         t_dd=$(bench_ms "$(bench_time dd_range "$book" $((start - 1)) "$length")")
         t_ppm=$(bench_ms "$(bench_time pdftoppm -r 96 -f 1 -l 1 "$out/dd.pdf" "$out/page")")
         rm -f "$out/dd.pdf" "$out"/page-*
-        bench_note "round $round: first page $(value first_page_ms "$shown") ms, dd $t_dd ms"
+        bench_note "round $round: first page $(bench_value first_page_ms "$shown") ms, dd $t_dd ms"
         [ "$round" -eq 0 ] && continue # warms the caches
-        clicks+=("$(value click_ms "$shown")")
-        firsts+=("$(value first_page_ms "$shown")")
-        growths+=("$(value peak_rss_growth_kib "$shown")")
-        click_growths+=("$(value peak_rss_growth_in_click_kib "$shown")")
+        clicks+=("$(bench_value click_ms "$shown")")
+        firsts+=("$(bench_value first_page_ms "$shown")")
+        growths+=("$(bench_value peak_rss_growth_kib "$shown")")
+        click_growths+=("$(bench_value peak_rss_growth_in_click_kib "$shown")")
         dds+=("$t_dd")
         dd_ppms+=("$(awk -v a="$t_dd" -v b="$t_ppm" 'BEGIN { print a + b }')")
     done
@@ -100,4 +94,4 @@ for size in "${sizes[@]}"; do
 done
 rm -rf "$BENCH_DATA/places"
 bench_row "saving reading places: lateness of a 10 ms timer (max)" \
-    "$(value timer_late_max_ms "$(bench_gui "$driver" places "$BENCH_DATA/places")")" - ms "<20"
+    "$(bench_value timer_late_max_ms "$(bench_gui "$driver" places "$BENCH_DATA/places")")" - ms "<20"

@@ -46,12 +46,6 @@ program_start()
     wait "$pid" 2>/dev/null || true
 }
 
-# One value of the driver's "name milliseconds" output.
-value()
-{
-    awk -v name="$1" '$1 == name { print $2 }' <<<"$2"
-}
-
 pdftotext_grep()
 {
     pdftotext "$pdf" - | grep -c "Chapter $pages" >/dev/null
@@ -75,17 +69,17 @@ bench_window()
     for round in $(seq 1 "$BENCH_RUNS"); do
         starts+=("$(program_start)")
         shown=$(QUILLMOOR_BENCH_LAUNCH_NS=$(date +%s%N) bench_gui "$driver" startup)
-        drawns+=("$(value startup_to_window_drawn_ms "$shown")")
+        drawns+=("$(bench_value startup_to_window_drawn_ms "$shown")")
         shown=$(bench_gui "$driver" first-page "$pdf")
-        firsts+=("$(value first_page_drawn_ms "$shown")")
-        lasts+=("$(value last_page_drawn_ms "$shown")")
+        firsts+=("$(bench_value first_page_drawn_ms "$shown")")
+        lasts+=("$(bench_value last_page_drawn_ms "$shown")")
         ppm_firsts+=("$(pdftoppm_page 1)")
         ppm_lasts+=("$(pdftoppm_page $pages)")
         shown=$(bench_gui "$driver" find "$pdf" "Chapter $pages")
-        finds+=("$(value found_on_last_page_ms "$shown")")
+        finds+=("$(bench_value found_on_last_page_ms "$shown")")
         greps+=("$(bench_ms "$(bench_time pdftotext_grep)")")
         shown=$(bench_gui "$driver" paging-memory "$pdf")
-        memories+=("$(value paging_memory_above_idle_mib "$shown")")
+        memories+=("$(bench_value paging_memory_above_idle_mib "$shown")")
         bench_note "round $round: window ${starts[-1]} ms, page 1 ${firsts[-1]} ms" \
             "(pdftoppm ${ppm_firsts[-1]} ms)"
     done

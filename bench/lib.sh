@@ -37,6 +37,12 @@ bench_time()
     awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f\n", b - a }'
 }
 
+# One value of a window driver's "name value" lines: bench_value NAME OUTPUT.
+bench_value()
+{
+    awk -v name="$1" '$1 == name { print $2 }' <<<"$2"
+}
+
 # Prints the median of its arguments.
 bench_median()
 {

@@ -32,12 +32,6 @@ make_data()
     touch "$stamp"
 }
 
-# One value of the driver's "name value" output.
-value()
-{
-    awk -v name="$1" '$1 == name { print $2 }' <<<"$2"
-}
-
 bench_outline()
 {
     local shows=() opens=() lates=() round shown
@@ -45,13 +39,13 @@ bench_outline()
     bench_note "the pane opened, then every chapter: $BENCH_RUNS rounds"
     for round in $(seq 1 "$BENCH_RUNS"); do
         shown=$(bench_gui "$driver" pane "$book")
-        [ "$(value chapters "$shown")" = "$chapters.0" ] \
-            || bench_fail "the outline lists $(value chapters "$shown") chapters, not $chapters"
-        [ "$(value entries "$shown")" = "$entries.0" ] \
-            || bench_fail "the outline holds $(value entries "$shown") entries, not $entries"
-        shows+=("$(value pane_shown_ms "$shown")")
-        opens+=("$(value all_expanded_ms "$shown")")
-        lates+=("$(value timer_late_worst_ms "$shown")")
+        [ "$(bench_value chapters "$shown")" = "$chapters.0" ] \
+            || bench_fail "the outline lists $(bench_value chapters "$shown") chapters, not $chapters"
+        [ "$(bench_value entries "$shown")" = "$entries.0" ] \
+            || bench_fail "the outline holds $(bench_value entries "$shown") entries, not $entries"
+        shows+=("$(bench_value pane_shown_ms "$shown")")
+        opens+=("$(bench_value all_expanded_ms "$shown")")
+        lates+=("$(bench_value timer_late_worst_ms "$shown")")
         bench_note "round $round: pane ${shows[-1]} ms, every chapter ${opens[-1]} ms," \
             "timer ${lates[-1]} ms late at worst"
     done

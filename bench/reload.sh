@@ -22,11 +22,6 @@ make_data()
     touch "$stamp"
 }
 
-value()
-{
-    awk -v name="$1" '$1 == name { print $2 }' <<<"$2"
-}
-
 bench_reload()
 {
     local opens=() at_pages=() reloads=() renames=() round shown
@@ -35,13 +30,13 @@ bench_reload()
         bench_settle
         shown=$(bench_gui "$driver" measure "$pdf" 300) \
             || bench_fail "the reload driver failed"
-        bench_note "round $round: open $(value open_ms "$shown") ms," \
-            "reload $(value reload_ms "$shown") ms, renamed $(value renamed_ms "$shown") ms"
+        bench_note "round $round: open $(bench_value open_ms "$shown") ms," \
+            "reload $(bench_value reload_ms "$shown") ms, renamed $(bench_value renamed_ms "$shown") ms"
         [ "$round" -eq 0 ] && continue # warms the caches
-        opens+=("$(value open_ms "$shown")")
-        at_pages+=("$(value open_at_page_ms "$shown")")
-        reloads+=("$(value reload_ms "$shown")")
-        renames+=("$(value renamed_ms "$shown")")
+        opens+=("$(bench_value open_ms "$shown")")
+        at_pages+=("$(bench_value open_at_page_ms "$shown")")
+        reloads+=("$(bench_value reload_ms "$shown")")
+        renames+=("$(bench_value renamed_ms "$shown")")
     done
     local open
     open=$(bench_median "${opens[@]}")

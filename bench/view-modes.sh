@@ -40,20 +40,14 @@ manual()
     echo "$path"
 }
 
-# One value of the driver's "name value" output.
-value()
-{
-    awk -v name="$1" '$1 == name { print $2 }' <<<"$2"
-}
-
 bench_spread_memory()
 {
     local peaks=() round shown
     bench_note "paging through $pages pages in two-page spreads: $BENCH_RUNS rounds"
     for round in $(seq 1 "$BENCH_RUNS"); do
         shown=$(bench_gui "$driver" spread-memory "$pdf") || bench_fail "paging failed"
-        peaks+=("$(value peak_rise_mib "$shown")")
-        bench_note "round $round: $(value views "$shown") views," \
+        peaks+=("$(bench_value peak_rise_mib "$shown")")
+        bench_note "round $round: $(bench_value views "$shown") views," \
             "peak ${peaks[-1]} MiB above the idle window"
     done
     bench_row "$pages-page PDF paged in spreads, memory above idle" \
@@ -69,8 +63,8 @@ bench_night_time()
     for round in $(seq 1 "$BENCH_RUNS"); do
         shown=$(bench_gui "$driver" night-time "$path" $manual_page "$BENCH_REPS") \
             || bench_fail "drawing page $manual_page failed"
-        normals+=("$(value normal_ms "$shown")")
-        nights+=("$(value night_ms "$shown")")
+        normals+=("$(bench_value normal_ms "$shown")")
+        nights+=("$(bench_value night_ms "$shown")")
         bench_note "run $round: night ${nights[-1]} ms, normal ${normals[-1]} ms"
     done
     bench_row "libtasn1 manual p. $manual_page at 100%: night (vs normal) drawn" \

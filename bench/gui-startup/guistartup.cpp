@@ -19,6 +19,7 @@
 #include "core/book/scratchfolder.h"
 #include "core/links/webopener.h"
 #include "driverreport.h"
+#include "screenink.h"
 #include "gui/pdfview/pdfview.h"
 #include "gui/pdfview/pdfviewfactory.h"
 #include "gui/reader/form1.h"
@@ -45,6 +46,7 @@ namespace
 {
 
 using DriverReport::report;
+using ScreenInk::showsInk;
 using DriverReport::statusKib;
 
 // No browser is opened while timing.
@@ -102,18 +104,6 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 };
-
-bool showsInk(QWidget *pages)
-{
-    const QImage shot = pages->grab().toImage();
-    for (int y = 0; y < shot.height(); y += 2) {
-        for (int x = 0; x < shot.width(); x += 2) {
-            if (qGray(shot.pixel(x, y)) < 100)
-                return true;
-        }
-    }
-    return false;
-}
 
 struct Reader {
     QtDialogs dialogs;

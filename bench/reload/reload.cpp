@@ -13,6 +13,7 @@
 
 #include "benchreader.h"
 #include "driverreport.h"
+#include "screenink.h"
 #include "gui/pdfview/pdfview.h"
 
 #include <QAbstractScrollArea>
@@ -27,18 +28,7 @@ namespace
 {
 
 using DriverReport::report;
-
-bool showsInk(QWidget *pages)
-{
-    const QImage shot = pages->grab().toImage();
-    for (int y = 0; y < shot.height(); y += 2) {
-        for (int x = 0; x < shot.width(); x += 2) {
-            if (qGray(shot.pixel(x, y)) < 100)
-                return true;
-        }
-    }
-    return false;
-}
+using ScreenInk::showsInk;
 
 bool waitForInk(QWidget *pages, const QElapsedTimer &timer)
 {
