@@ -283,7 +283,7 @@ void Form1::createFullScreenKeys()
     auto *presentation = new QAction(QStringLiteral("演示"), this);
     presentation->setObjectName(QStringLiteral("presentation"));
     presentation->setShortcut(Qt::Key_F5);
-    connect(presentation, &QAction::triggered, this, &Form1::present);
+    connect(presentation, &QAction::triggered, PDF1, &PdfView::present);
     addAction(presentation);
     m_leaveFullScreen = new QAction(this);
     m_leaveFullScreen->setShortcut(Qt::Key_Escape);
@@ -323,11 +323,6 @@ void Form1::toggleFullScreen()
     m_leaveFullScreen->setEnabled(!leaving);
     setWindowState(leaving ? before.state : windowState() | Qt::WindowFullScreen);
     LayoutReaderWindow();
-}
-
-void Form1::present()
-{
-    PDF1->present();
 }
 
 void Form1::connectSignals()

@@ -115,7 +115,6 @@ private:
     void createFullScreenKeys();
     void createHistoryKeys();
     void toggleFullScreen();
-    void present();
     void connectSignals();
     void connectSession();
 
