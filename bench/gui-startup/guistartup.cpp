@@ -19,10 +19,10 @@
 #include "core/book/scratchfolder.h"
 #include "core/links/webopener.h"
 #include "driverreport.h"
-#include "screenink.h"
 #include "gui/pdfview/pdfview.h"
 #include "gui/pdfview/pdfviewfactory.h"
 #include "gui/reader/form1.h"
+#include "screenink.h"
 #include "services/appservices.h"
 
 #include <QAbstractScrollArea>
@@ -46,8 +46,8 @@ namespace
 {
 
 using DriverReport::report;
-using ScreenInk::showsInk;
 using DriverReport::statusKib;
+using ScreenInk::showsInk;
 
 // No browser is opened while timing.
 class NoWebOpener : public WebOpener

@@ -13,8 +13,8 @@
 
 #include "benchreader.h"
 #include "driverreport.h"
-#include "screenink.h"
 #include "gui/pdfview/pdfview.h"
+#include "screenink.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
