@@ -12,7 +12,7 @@ packages=(
     clang-14 libclang-rt-14-dev clang-format-14
     shared-mime-info desktop-file-utils qt6-translations-l10n
     appstream man-db groff-base dpkg-dev debhelper lintian
-    time
+    time strace
 )
 
 missing=()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/book/bookgenerator.h"
 #include "core/book/bookreader.h"
+#include "core/book/chapterplan.h"
 #include "core/book/contentsindex.h"
 #include "core/book/safewrite.h"
 #include "core/book/scratchfolder.h"
@@ -97,6 +98,89 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         for (const char *name : {"in", "out", "scratch"})
             QVERIFY(QDir(m_dir->path()).mkdir(QLatin1String(name)));
+    }
+
+    // Changes to the book A B C D, each a word and its numbers: the new names and rows, or the
+    // refusal that leaves the plan as it was.
+    void plansChangesOfABook_data()
+    {
+        QTest::addColumn<QStringList>("change");
+        QTest::addColumn<int>("refusal");
+        QTest::addColumn<QString>("names");
+        QTest::addColumn<QList<int>>("newRowOf");
+        const auto row = [](const char *name, QStringList change, PlanRefusal refusal,
+                            const char *names, QList<int> rows) {
+            QTest::newRow(name) << change << int(refusal) << names << rows;
+        };
+        row("move 1 to 3", {"move", "1", "3"}, PlanRefusal::None, "BCAD", {2, 0, 1, 3});
+        row("move 4 to 1", {"move", "4", "1"}, PlanRefusal::None, "DABC", {1, 2, 3, 0});
+        row("add at 2", {"add", "2", "x.pdf", "y.PDF"}, PlanRefusal::None, "AxyBCD", {0, 3, 4, 5});
+        row("add at the end", {"add", "0", "x.pdf"}, PlanRefusal::None, "ABCDx", {0, 1, 2, 3});
+        row("remove 2", {"remove", "2"}, PlanRefusal::None, "ACD", {0, -1, 1, 2});
+        row("rename 3", {"rename", "3", "Z"}, PlanRefusal::None, "ABZD", {0, 1, 2, 3});
+        row("no chapter 5", {"move", "5", "1"}, PlanRefusal::NoSuchChapter, "ABCD", {0, 1, 2, 3});
+        row("no place 5", {"move", "1", "5"}, PlanRefusal::NoSuchPlace, "ABCD", {0, 1, 2, 3});
+        row("add past the end", {"add", "6", "x.pdf"}, PlanRefusal::NoSuchPlace, "ABCD",
+            {0, 1, 2, 3});
+        row("add no PDF", {"add", "1", "x.pdf", "y.txt"}, PlanRefusal::NotAPdf, "ABCD",
+            {0, 1, 2, 3});
+        row("rename with &", {"rename", "1", "a&b"}, PlanRefusal::AmpersandInName, "ABCD",
+            {0, 1, 2, 3});
+        row("remove 0", {"remove", "0"}, PlanRefusal::NoSuchChapter, "ABCD", {0, 1, 2, 3});
+    }
+    void plansChangesOfABook()
+    {
+        QFETCH(QStringList, change);
+        BookContents book;
+        for (const char *name : {"A", "B", "C", "D"})
+            book.lines.append(ContentsIndex::parseLine(QString(name) + "♂"
+                                                                       "1♀"
+                                                                       "1"));
+        ChapterPlan plan(book);
+        const int first = change.at(1).toInt();
+        PlanRefusal refusal = PlanRefusal::None;
+        if (change.at(0) == "move")
+            refusal = plan.move(first, change.at(2).toInt());
+        else if (change.at(0) == "add")
+            refusal = plan.add(change.mid(2), first);
+        else if (change.at(0) == "remove")
+            refusal = plan.remove(first);
+        else
+            refusal = plan.rename(first, change.at(2));
+        QTEST(int(refusal), "refusal");
+        QTEST(plan.names().join(QString()), "names");
+        QTEST(plan.newRowOf(), "newRowOf");
+        // The only chapter stays.
+        ChapterPlan single(BookContents{});
+        QCOMPARE(single.add({"x.pdf"}), PlanRefusal::None);
+        QCOMPARE(single.remove(1), PlanRefusal::OnlyChapter);
+    }
+
+    // A chapter is found again in a book someone else changed: by its name and length, or
+    // renamed where it stood.
+    void findsAChapterAgain_data()
+    {
+        QTest::addColumn<QStringList>("now");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("found");
+        QTest::newRow("moved") << QStringList{"B:2", "A:1", "A:1"} << 1 << 2;
+        QTest::newRow("renamed in place") << QStringList{"A:1", "Z:1", "B:2"} << 1 << 1;
+        QTest::newRow("removed") << QStringList{"A:1", "B:2"} << 1 << -1;
+        QTest::newRow("another in its place") << QStringList{"A:1", "B:1", "B:2"} << 1 << -1;
+    }
+    void findsAChapterAgain()
+    {
+        const auto lines = [](const QStringList &chapters) {
+            QList<ContentsIndex::Line> lines;
+            for (const QString &chapter : chapters)
+                lines.append(ContentsIndex::parseLine(chapter.section(':', 0, 0) +
+                                                      "♂"
+                                                      "1♀" +
+                                                      chapter.section(':', 1)));
+            return lines;
+        };
+        QFETCH(QStringList, now);
+        QTEST(FindChapterAgain(lines({"A:1", "A:1", "B:2"}), 1, lines(now)), "found");
     }
 
     // The worked examples' bytes, each over a larger earlier book, which it replaces whole.

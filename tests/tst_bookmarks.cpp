@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/bookmarks/bookmarkfile.h"
+#include "core/bookmarks/chapterrenumbering.h"
 #include "core/text/gbkcodec.h"
 #include "testfiles.h"
 
@@ -118,6 +119,52 @@ private slots:
     }
 
     // The page is what lies between the first "［" and the last character, whatever that is.
+    // A book A B C D edited: chapter entries follow their chapters, every other byte stays.
+    void renumbersChapterEntries_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QList<int>>("newRowOf");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<int>("dropped");
+        const QStringList names{"B", "C", "A", "D"};
+        QTest::newRow("moved, line ends kept") << QByteArray("{0}A&x\xa3\xdb"
+                                                             "1\xa3\xdd\r\n{1}old&y\xa3\xdb"
+                                                             "2\xa3\xdd\n{3}D&z\r")
+                                               << QList<int>{2, 0, 1, 3} << names
+                                               << QByteArray("{2}A&x\xa3\xdb"
+                                                             "1\xa3\xdd\r\n{0}B&y\xa3\xdb"
+                                                             "2\xa3\xdd\n{3}D&z\r")
+                                               << 0;
+        QTest::newRow("others untouched")
+            << QByteArray("plain\xa3\xdb"
+                          "3\xa3\xdd\r\n{03}A&x\r\n{9}Z&q\r\n{x}&\r\n\r\n\xff\xfe")
+            << QList<int>{2, 0, 1, 3} << names
+            << QByteArray("plain\xa3\xdb"
+                          "3\xa3\xdd\r\n{03}A&x\r\n{9}Z&q\r\n{x}&\r\n\r\n\xff\xfe")
+            << 0;
+        QTest::newRow("removed, last line unended")
+            << QByteArray("{1}B&a\r\n{2}C&b\r\n{1}B&c") << QList<int>{0, -1, 1}
+            << QStringList{"A", "C"} << QByteArray("{1}C&b\r\n") << 2;
+        QTest::newRow("no split: index only; an & in a name")
+            << QByteArray("{0}x\xa3\xdb"
+                          "1\xa3\xdd\r\n{1}C&C&y\r\n")
+            << QList<int>{1, 0} << QStringList{"&", "C"}
+            << QByteArray("{1}x\xa3\xdb"
+                          "1\xa3\xdd\r\n{0}?&C&y\r\n")
+            << 0;
+    }
+    void renumbersChapterEntries()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QList<int>, newRowOf);
+        QFETCH(QStringList, names);
+        const RenumberedBookmarks renumbered = RenumberChapterEntries(before, newRowOf, names);
+        QTEST(renumbered.bytes, "after");
+        QTEST(renumbered.droppedLines, "dropped");
+        QCOMPARE(CountChapterEntries(before, 1), before.count("{1}"));
+    }
+
     void extractsThePageText_data()
     {
         QTest::addColumn<QString>("entryText");

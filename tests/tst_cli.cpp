@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The command line's own part: its options, output, messages and exit codes, the names it gives
 // extracted chapters and the problems check reports. The book rules underneath are in tst_book.
+#include "core/book/bookreader.h"
+#include "core/bookmarks/bookmarkfile.h"
 #include "core/links/numbertext.h"
 #include "core/links/weblinks.h"
+#include "core/state/readingplaces.h"
 #include "pdfobjects.h"
 #include "testfiles.h"
 #include "testpdfs.h"
@@ -58,6 +61,7 @@ class TestCli : public QObject
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("TMPDIR", m_scratch->path());
+        environment.insert("XDG_STATE_HOME", path("state"));
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(folder.isEmpty() ? m_root->path() : folder);
         std::optional<TestFiles::FileSizeLimit> limit;
@@ -279,6 +283,95 @@ private slots:
                 run({"search", path("m.VELM"), "gamma"}).startsWith("3||quillmoor-book search:"));
     }
 
+    // The book A B C D with a bookmark in A and one in B, changed by each command: the new book
+    // holds the chapters named, byte for byte, and the bookmarks follow their chapters; a refusal
+    // changes nothing at all.
+    void changesABookInPlace_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("chapters"); // letters, or "" for unchanged
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("bookmarks");
+        QTest::addColumn<QString>("message");
+        const QString unchanged;
+        QTest::newRow("move") << QStringList{"move", "BOOK", "1", "--to", "3"} << "BCAD"
+                              << QStringList{"B", "C", "A", "D"} << "{2}A&a［1］|{0}B&b［2］"
+                              << "";
+        QTest::newRow("add") << QStringList{"add", "BOOK", "x.pdf", "--at", "1"} << "xABCD"
+                             << QStringList{"x", "A", "B", "C", "D"} << "{1}A&a［1］|{2}B&b［2］"
+                             << "";
+        QTest::newRow("rename mended")
+            << QStringList{"rename", "BOOK", "2", "新\tB"} << "ABCD"
+            << QStringList{"A", "新?B", "C", "D"} << "{0}A&a［1］|{1}新?B&b［2］"
+            << "quillmoor-book rename: the name is written as \"新?B\"\n";
+        QTest::newRow("remove dropping bookmarks")
+            << QStringList{"remove", "BOOK", "1", "--drop-bookmarks"} << "BCD"
+            << QStringList{"B", "C", "D"} << "{0}B&b［2］"
+            << "quillmoor-book remove: bookmark lines dropped: 1\n";
+        QTest::newRow("remove keeping bookmarks")
+            << QStringList{"remove", "BOOK", "1"} << unchanged << QStringList() << ""
+            << "quillmoor-book remove: BOOK: the chapter removed has bookmarks, 1 line(s); "
+               "--drop-bookmarks removes them with it\n";
+        QTest::newRow("& in a name")
+            << QStringList{"rename", "BOOK", "1", "a&b"} << unchanged << QStringList() << ""
+            << "quillmoor-book rename: BOOK: a chapter name may not "
+               "hold \"&\": the bookmarks of the chapter are split there\n";
+        QTest::newRow("no chapter")
+            << QStringList{"move", "BOOK", "7", "--to", "1"} << unchanged << QStringList() << ""
+            << "quillmoor-book move: BOOK: no chapter 7 (the book has 4)\n";
+        QTest::newRow("no PDF") << QStringList{"add", "BOOK", "notes.txt"} << unchanged
+                                << QStringList() << ""
+                                << "quillmoor-book add: BOOK: notes.txt: not a PDF file\n";
+        QTest::newRow("missing file")
+            << QStringList{"add", "BOOK", "none.pdf"} << unchanged << QStringList() << ""
+            << "quillmoor-book add: none.pdf: does not exist\n";
+    }
+    void changesABookInPlace()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, chapters);
+        QFETCH(QStringList, names);
+        QFETCH(QString, message);
+        QMap<QChar, QByteArray> bytes;
+        for (const char letter : QByteArray("ABCDx"))
+            bytes.insert(QChar(letter), makeSource(QString(letter) + ".pdf", 500 + letter, letter));
+        makeSource("notes.txt", 10, 1);
+        const QString book = writeBook(
+            "书.VELM",
+            bookOf({{"A", bytes['A']}, {"B", bytes['B']}, {"C", bytes['C']}, {"D", bytes['D']}}));
+        QVERIFY(Module1::AppendBookmarkLine(book, "{0}A&a［1］") &&
+                Module1::AppendBookmarkLine(book, "{1}B&b［2］"));
+        const QMap<QString, QByteArray> before = snapshot(m_root->path());
+        arguments.replace(1, book);
+        const QString code = chapters.isEmpty() ? "1" : "0";
+        QCOMPARE(run(arguments), code + "||" + QString(message).replace("BOOK", book));
+        if (chapters.isEmpty()) {
+            QVERIFY(snapshot(m_root->path()) == before);
+            return;
+        }
+        QList<QPair<QString, QByteArray>> expected;
+        for (int i = 0; i < chapters.size(); ++i)
+            expected.append({names.at(i), bytes.value(chapters.at(i))});
+        QCOMPARE(TestFiles::read(book), bookOf(expected));
+        QTEST(Module1::ReadBookmarkFileLines(book).join('|'), "bookmarks");
+    }
+
+    // A place read in a chapter follows the chapter renamed.
+    void renamedChapterKeepsItsPlace()
+    {
+        const QString book =
+            writeBook("b.VELM", bookOf({{"A", pdfLike(50, 1)}, {"B", pdfLike(60, 2)}}));
+        const BookContents contents = BookReader::readContents(book);
+        ReadingPlaces(path("state/quillmoor"))
+            .note(ReadingPlaces::chapterKey(book, contents.lines, 1), 7, 0.5, PageLook());
+        QCOMPARE(run({"rename", book, "2", "Z"}), "0||");
+        const ReadingPlaces places(path("state/quillmoor"));
+        const std::optional<SavedPlace> place = places.placeOf(
+            ReadingPlaces::chapterKey(book, BookReader::readContents(book).lines, 1));
+        QVERIFY(place && place->page == 7);
+        QCOMPARE(places.lastReadChapter(book, BookReader::readContents(book).lines), 1);
+    }
+
     // Exit 2, the first line of stderr, nothing written.
     void usageErrors_data()
     {
@@ -311,7 +404,8 @@ private slots:
     {
         const QString help = run({"-h"});
         QVERIFY(help.startsWith("0|"));
-        for (const char *command : {"make", "list", "extract", "check", "search"})
+        for (const char *command :
+             {"make", "list", "extract", "check", "search", "add", "remove", "move", "rename"})
             QVERIFY(help.contains(command));
         QCOMPARE(run({"--version"}), "0|quillmoor-book 2.2.0\n|");
     }

@@ -5,6 +5,7 @@
 #include "core/book/bookgenerator.h"
 #include "core/book/scratchfolder.h"
 #include "core/bookmarks/bookmarkfile.h"
+#include "core/bookmarks/bookmarklock.h"
 #include "testfiles.h"
 
 #include <QDir>
@@ -46,6 +47,27 @@ int runChild(const QStringList &arguments, qint64 limit, bool asNobody = false)
     child.start();
     child.waitForFinished(60000);
     return child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
+}
+
+// The book tool run under strace, killed at the `nth` call of `call`: true when it was killed,
+// false when it ended first.
+bool killedAtCall(const QStringList &arguments, const QString &call, int nth)
+{
+    QProcess child;
+    child.start("strace",
+                QStringList{"-f", "-o", "/dev/null", "-e",
+                            QString("inject=%1:signal=KILL:when=%2").arg(call).arg(nth), bookTool} +
+                    arguments);
+    child.waitForFinished(60000);
+    return child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0;
+}
+
+void restore(const QString &folder, const QMap<QString, QByteArray> &files)
+{
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+        QFile::remove(folder + '/' + name);
+    for (auto it = files.cbegin(); it != files.cend(); ++it)
+        TestFiles::write(folder + '/' + it.key(), it.value());
 }
 
 // rwx for the owner, r-x for group and others.
@@ -126,6 +148,57 @@ private slots:
         QCOMPARE(Module1::ReadBookmarkEntries(document).size(), 2000);
     }
 
+    // Killed at every call that changes a file, a change of a book in place leaves, once the
+    // book is opened again, the book and its bookmark file both as they were or both new; and a
+    // bookmark added while the change waits for the lock is kept, following its chapter.
+    void bookChangeKilledAtEachWriteLeavesBothOldOrBothNew()
+    {
+        if (QProcess::execute("strace", {"-o", "/dev/null", "true"}) != 0)
+            QSKIP("strace cannot trace here");
+        QTemporaryDir dir;
+        const QString book = dir.filePath("b.VELM");
+        const QList<QPair<QString, QByteArray>> chapters{
+            {"A", pdfLike(300000, 1)}, {"B", pdfLike(200000, 2)}, {"C", pdfLike(1000, 3)}};
+        const QMap<QString, QByteArray> old{{"b.VELM", TestFiles::bookOf(chapters)},
+                                            {"b.ini", "{0}A&a\xa3\xdb"
+                                                      "1\xa3\xdd\r\n{2}C&c\xa3\xdb"
+                                                      "2\xa3\xdd\r\n"}};
+        const QByteArray newBook = TestFiles::bookOf({chapters[1], chapters[2], chapters[0]});
+        const QByteArray newBookmarks = "{2}A&a\xa3\xdb"
+                                        "1\xa3\xdd\r\n{1}C&c\xa3\xdb"
+                                        "2\xa3\xdd\r\n";
+        qputenv("XDG_STATE_HOME", dir.filePath("state").toUtf8());
+        const QStringList move{"move", book, "1", "--to", "3"};
+        int kills = 0;
+        for (const char *call : {"write", "copy_file_range", "fdatasync", "fsync", "linkat",
+                                 "rename", "renameat", "renameat2", "unlink", "unlinkat"}) {
+            for (int nth = 1;; ++nth) {
+                restore(dir.path(), old);
+                if (!killedAtCall(move, call, nth))
+                    break;
+                ++kills;
+                QCOMPARE(runChild({"list", book}, RLIM_INFINITY), 0);
+                const bool asOld = read(book) == old["b.VELM"];
+                QVERIFY2(asOld || read(book) == newBook, call);
+                QCOMPARE(read(dir.filePath("b.ini")), asOld ? old["b.ini"] : newBookmarks);
+            }
+        }
+        QVERIFY2(kills > 10, qPrintable(QString::number(kills)));
+
+        restore(dir.path(), old);
+        QProcess child;
+        {
+            const BookmarkLock lock(book, BookmarkLock::Wait);
+            child.start(bookTool, move);
+            QVERIFY(Module1::AppendBookmarkLine(book, "{0}A&new\xef\xbc\xbb"
+                                                      "9\xef\xbc\xbd"));
+            QTest::qWait(200);
+        }
+        QVERIFY(child.waitForFinished(60000) && child.exitCode() == 0);
+        QCOMPARE(read(dir.filePath("b.ini")), newBookmarks + "{2}A&new\xa3\xdb"
+                                                             "9\xa3\xdd\r\n");
+    }
+
     // A read-only bookmark file takes no new line; a folder the user may not write gets no book.
     void unwritableFolderAndFileForAPlainUser()
     {
@@ -149,6 +222,14 @@ private slots:
                  1);
         QCOMPARE(read(book), earlier);
         QCOMPARE(entriesOf(dir.path()), (QStringList{"Book.VELM", "a.ini", "s.pdf"}));
+        // A change left unfinished stays as it is where the opener may not write.
+        const QString pending = dir.filePath(".Book.ini.pending-1-0");
+        QVERIFY(TestFiles::write(book, TestFiles::bookOf({{"A", pdfLike(10, 1)}})) &&
+                TestFiles::write(pending, "x") && openToEveryone(book));
+        QCOMPARE(runChild({"list", book}, RLIM_INFINITY, true), 0);
+        QVERIFY(QFileInfo::exists(pending));
+        QCOMPARE(runChild({"list", book}, RLIM_INFINITY), 0);
+        QVERIFY(!QFileInfo::exists(pending));
     }
 };
 

@@ -21,6 +21,10 @@ int runList(const QStringList &arguments);
 int runExtract(const QStringList &arguments);
 int runCheck(const QStringList &arguments);
 int runSearch(const QStringList &arguments);
+int runAdd(const QStringList &arguments);
+int runRemove(const QStringList &arguments);
+int runMove(const QStringList &arguments);
+int runRename(const QStringList &arguments);
 
 // Writes a line to stderr or stdout, in UTF-8.
 void printError(const QString &text);
@@ -51,5 +55,10 @@ struct Book {
 int openBook(QCommandLineParser &parser, const QString &command, const QStringList &arguments,
              int positionals, Book *book, ExitCode unreadable = Failure,
              const std::function<bool(const QStringList &positionals)> &argumentsFit = {});
+
+// Reads the index of the book at `path` into `book`, once a change of the book left unfinished is
+// finished (pendingbookmarks.h). False for a book that cannot be read, told on stderr with
+// printFileError when `tell`.
+bool readBook(const QString &command, const QString &path, Book *book, bool tell = true);
 
 } // namespace Cli

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/commands.h"
 
+#include "core/bookmarks/pendingbookmarks.h"
+
 #include <QTextStream>
 
 namespace Cli
@@ -55,12 +57,19 @@ int openBook(QCommandLineParser &parser, const QString &command, const QStringLi
     if (!parseCommandLine(parser, command, arguments, positionals) ||
         (argumentsFit && !argumentsFit(parser.positionalArguments())))
         return UsageError;
-    book->path = parser.positionalArguments().at(0);
-    book->contents = BookReader::readContents(book->path);
-    if (book->contents.ok || unreadable == Success)
+    if (readBook(command, parser.positionalArguments().at(0), book, unreadable != Success))
         return Success;
-    printFileError(command, book->path, book->contents.error);
     return unreadable;
+}
+
+bool readBook(const QString &command, const QString &path, Book *book, bool tell)
+{
+    book->path = path;
+    PendingBookmarks::complete(path);
+    book->contents = BookReader::readContents(path);
+    if (!book->contents.ok && tell)
+        printFileError(command, path, book->contents.error);
+    return book->contents.ok;
 }
 
 } // namespace Cli

@@ -21,6 +21,14 @@ const char Usage[] =
     "  quillmoor-book search BOOK TEXT\n"
     "      One line per match, letter case ignored: chapter, page, chapter name and the match\n"
     "      with up to 20 characters either side, separated by tabs. Exit 0 found, 1 not found.\n"
+    "  quillmoor-book add BOOK FILE... [--at N]\n"
+    "      Adds PDF files as chapters N, N+1, ... (by default at the end).\n"
+    "  quillmoor-book remove BOOK N [--drop-bookmarks]\n"
+    "      Removes chapter N; refused when it has bookmarks, unless they go with it.\n"
+    "  quillmoor-book move BOOK N --to M\n"
+    "      Moves chapter N so that it becomes chapter M.\n"
+    "  quillmoor-book rename BOOK N NAME\n"
+    "      Renames chapter N. The book's bookmarks follow every change of its chapters.\n"
     "  quillmoor-book --help | --version\n";
 
 } // namespace
@@ -41,16 +49,14 @@ int main(int argc, char *argv[])
         Cli::printOutput(QStringLiteral("quillmoor-book " QUILLMOOR_VERSION));
         return Cli::Success;
     }
-    if (command == QLatin1String("make"))
-        return Cli::runMake(arguments);
-    if (command == QLatin1String("list"))
-        return Cli::runList(arguments);
-    if (command == QLatin1String("extract"))
-        return Cli::runExtract(arguments);
-    if (command == QLatin1String("check"))
-        return Cli::runCheck(arguments);
-    if (command == QLatin1String("search"))
-        return Cli::runSearch(arguments);
+    const std::pair<const char *, int (*)(const QStringList &)> commands[] = {
+        {"make", Cli::runMake},     {"list", Cli::runList},     {"extract", Cli::runExtract},
+        {"check", Cli::runCheck},   {"search", Cli::runSearch}, {"add", Cli::runAdd},
+        {"remove", Cli::runRemove}, {"move", Cli::runMove},     {"rename", Cli::runRename}};
+    for (const auto &[name, run] : commands) {
+        if (command == QLatin1String(name))
+            return run(arguments);
+    }
 
     if (!command.isEmpty())
         Cli::printError(QStringLiteral("quillmoor-book: unknown command '%1'").arg(command));

@@ -60,10 +60,13 @@ bool Generation::measureSources()
             return fail(GenerationStep::Measuring, source.path, QStringLiteral("does not exist"));
         if (!info.isFile())
             return fail(GenerationStep::Measuring, source.path, QStringLiteral("is not a file"));
-        if (info.size() == 0)
+        const qint64 length = source.length < 0 ? info.size() : source.length;
+        if (length == 0)
             return fail(GenerationStep::Measuring, source.path, QStringLiteral("is empty"));
-        m_lengths.append(info.size());
-        m_progress.bytesTotal += info.size();
+        if (source.offset < 0 || source.offset + length > info.size())
+            return fail(GenerationStep::Measuring, source.path, QStringLiteral("is too short"));
+        m_lengths.append(length);
+        m_progress.bytesTotal += length;
     }
     m_progress.chapterCount = int(sources.size());
     return true;
@@ -110,18 +113,23 @@ bool Generation::writeBook(QIODevice &book)
         book.write(reinterpret_cast<const char *>(trailer), 4) != 4)
         return fail(GenerationStep::Finishing, m_result.bookPath,
                     SafeWrite::errorText(book, QStringLiteral("cannot be written whole")));
+    m_result.bookSize = m_progress.bytesTotal + m_indexBytes.size() + 4;
+    m_result.indexBytes = m_indexBytes;
     return true;
 }
 
 // The bytes copied must be exactly the bytes measured, or the index would not match the book.
 bool Generation::copySource(QIODevice &book, int number)
 {
-    const QString &path = m_request.sources.at(number).path;
+    const SourceEntry &entry = m_request.sources.at(number);
+    const QString &path = entry.path;
     const qint64 length = m_lengths.at(number);
+    const bool whole = entry.length < 0;
     QFile source(path);
     if (!source.open(QIODevice::ReadOnly))
         return fail(GenerationStep::Copying, path, source.errorString());
-    if (source.size() != length)
+    if ((whole && source.size() != length) || source.size() < entry.offset + length ||
+        !source.seek(entry.offset))
         return fail(GenerationStep::Copying, path,
                     QStringLiteral("changed size while the book was written"));
     const qint64 before = m_progress.bytesDone;
@@ -145,7 +153,7 @@ bool Generation::copySource(QIODevice &book, int number)
                     SafeWrite::errorText(book, QStringLiteral("cannot be written whole")));
     }
     char extra;
-    if (source.read(&extra, 1) != 0)
+    if (whole && source.read(&extra, 1) != 0)
         return fail(GenerationStep::Copying, path,
                     QStringLiteral("changed size while the book was written"));
     return true;

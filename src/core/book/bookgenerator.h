@@ -14,6 +14,10 @@
 struct SourceEntry {
     QString name; // the chapter name, as the source list shows it
     QString path; // the source PDF
+    // A part of `path` instead of the whole file: `length` bytes from `offset` (a chapter of a
+    // book being changed). -1 for the whole file.
+    qint64 offset = 0;
+    qint64 length = -1;
 };
 
 struct GenerationRequest {
@@ -54,6 +58,9 @@ struct GenerationResult {
     QString bookPath;
     QString file;  // the file the failure concerns
     QString cause; // a short English reason, for the command line and for tests
+    // The book written: its size and its index bytes, as they stand in it.
+    qint64 bookSize = 0;
+    QByteArray indexBytes;
 };
 
 // Called after every chunk and after every chapter; returning false cancels the generation.

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -27,6 +28,22 @@ bool syncData(QFileDevice &file)
 #ifdef Q_OS_UNIX
     return ::fdatasync(file.handle()) == 0;
 #else
+    return true;
+#endif
+}
+
+bool syncFolder(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    const int folder =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return false;
+    const bool synced = ::fsync(folder) == 0;
+    ::close(folder);
+    return synced;
+#else
+    Q_UNUSED(path);
     return true;
 #endif
 }

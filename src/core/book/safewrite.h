@@ -23,6 +23,10 @@ bool createFresh(QFile &file, const QString &path);
 // Flushes the file's data to the disk (fdatasync on Unix).
 bool syncData(QFileDevice &file);
 
+// Flushes the folder's entries to the disk, so a file renamed into it stays renamed after a
+// crash. True where folders cannot be synced.
+bool syncFolder(const QString &path);
+
 // How a copy ended. A short write sets no error on a file device, so the side that failed is
 // said here rather than left to the devices' error states.
 enum class CopyResult { Copied, ReadFailed, WriteFailed, Stopped };

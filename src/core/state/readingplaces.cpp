@@ -9,6 +9,22 @@ QString ReadingPlaces::pdfKey(const QString &path)
     return StateFile::pdfKey(StateFile::absolutePath(path));
 }
 
+namespace
+{
+
+// Each row's occurrence among the rows of its name and length.
+QList<int> occurrences(const QList<ContentsIndex::Line> &lines)
+{
+    QHash<QPair<QStringView, qint64>, int> seen;
+    QList<int> occurrence;
+    occurrence.reserve(lines.size());
+    for (const ContentsIndex::Line &line : lines)
+        occurrence.append(seen[{line.nameView(), line.length}]++);
+    return occurrence;
+}
+
+} // namespace
+
 QString ReadingPlaces::chapterKey(const QString &bookPath, const QList<ContentsIndex::Line> &lines,
                                   int row)
 {
@@ -75,4 +91,29 @@ void ReadingPlaces::setColours(PageColours colours)
     StateChanges changes;
     changes.colours = {nextMoment(), colours};
     change(changes);
+}
+
+void ReadingPlaces::followChapters(const QString &bookPath,
+                                   const QList<ContentsIndex::Line> &before,
+                                   const QList<ContentsIndex::Line> &after,
+                                   const QList<int> &newRowOf)
+{
+    const QString path = StateFile::absolutePath(bookPath);
+    const QList<int> oldOccurrence = occurrences(before);
+    const QList<int> newOccurrence = occurrences(after);
+    StateChanges changes;
+    for (int row = 0; row < before.size() && row < newRowOf.size(); ++row) {
+        const int newRow = newRowOf.at(row);
+        if (newRow < 0 || newRow >= after.size())
+            continue;
+        const QString from = StateFile::chapterKey(path, before.at(row).name(),
+                                                   before.at(row).length, oldOccurrence.at(row));
+        const QString to = StateFile::chapterKey(path, after.at(newRow).name(),
+                                                 after.at(newRow).length, newOccurrence.at(newRow));
+        const std::optional<SavedPlace> place = placeOf(from);
+        if (place && from != to)
+            changes.places.insert(to, *place);
+    }
+    if (!changes.isEmpty())
+        change(changes);
 }

@@ -24,6 +24,11 @@ public:
     // The row of the chapter of the book read last, -1 when none was read.
     int lastReadChapter(const QString &bookPath, const QList<ContentsIndex::Line> &lines) const;
     void note(const QString &key, int page, double top, const PageLook &look);
+    // After the book's chapters were changed in place (`newRowOf` as ChapterPlan gives it), the
+    // place of each chapter kept is carried to the key it has now (a chapter renamed, or whose
+    // occurrence changed), as read when it was read.
+    void followChapters(const QString &bookPath, const QList<ContentsIndex::Line> &before,
+                        const QList<ContentsIndex::Line> &after, const QList<int> &newRowOf);
     // The colours pages are read in, the same for every document.
     PageColours colours() const { return contents().colours.colours; }
     void setColours(PageColours colours);

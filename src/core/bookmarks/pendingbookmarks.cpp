@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "core/bookmarks/pendingbookmarks.h"
+
+#include "core/book/bookreader.h"
+#include "core/book/safewrite.h"
+#include "core/bookmarks/bookmarkfile.h"
+#include "core/bookmarks/bookmarklock.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cstdio>
+
+namespace
+{
+
+// What the name of every pending file of the book begins with.
+QString namePrefix(const QString &bookPath)
+{
+    const QString bookmarks = Module1::BookmarkFilePath(bookPath);
+    if (bookmarks.isEmpty())
+        return QString();
+    return QStringLiteral(".") + QFileInfo(bookmarks).fileName() + QStringLiteral(".pending-");
+}
+
+} // namespace
+
+namespace PendingBookmarks
+{
+
+QString filePath(const QString &bookPath, qint64 bookSize, const QByteArray &indexBytes)
+{
+    const QString prefix = namePrefix(bookPath);
+    if (prefix.isEmpty())
+        return QString();
+    const QByteArray hash =
+        QCryptographicHash::hash(indexBytes, QCryptographicHash::Sha256).toHex().left(16);
+    return QFileInfo(bookPath).path() + QLatin1Char('/') + prefix + QString::number(bookSize) +
+           QLatin1Char('-') + QString::fromLatin1(hash);
+}
+
+bool write(const QString &pendingPath, const QByteArray &bookmarkBytes)
+{
+    QSaveFile file(pendingPath);
+    file.setDirectWriteFallback(false);
+    return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+           file.write(bookmarkBytes) == bookmarkBytes.size() && SafeWrite::syncData(file) &&
+           file.commit() && SafeWrite::syncFolder(QFileInfo(pendingPath).path());
+}
+
+bool putInPlace(const QString &pendingPath, const QString &bookPath)
+{
+    const QString target = Module1::BookmarkFilePath(bookPath);
+    // rename(2) replaces the old file in one step, which QFile::rename does not.
+    return std::rename(QFile::encodeName(pendingPath).constData(),
+                       QFile::encodeName(target).constData()) == 0 &&
+           SafeWrite::syncFolder(QFileInfo(target).path());
+}
+
+void complete(const QString &bookPath)
+{
+    const QString prefix = namePrefix(bookPath);
+    if (prefix.isEmpty())
+        return;
+    const QDir folder = QFileInfo(bookPath).dir();
+    const QStringList pending =
+        folder.entryList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System);
+    if (pending.isEmpty())
+        return;
+    const BookmarkLock lock(bookPath, BookmarkLock::Try);
+    if (!lock.isFree())
+        return;
+    const BookContents book = BookReader::readContents(bookPath);
+    const QString current =
+        book.ok ? filePath(bookPath, book.fileSize, book.indexBytes) : QString();
+    for (const QString &name : pending) {
+        const QString path = folder.filePath(name);
+        if (path == current)
+            putInPlace(path, bookPath);
+        else
+            QFile::remove(path);
+    }
+}
+
+} // namespace PendingBookmarks
