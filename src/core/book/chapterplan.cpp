@@ -106,11 +106,16 @@ int FindChapterAgain(const QList<ContentsIndex::Line> &before, int row,
         return -1;
     const ContentsIndex::Line &line = before.at(row);
     int occurrence = occurrenceOf(before, row);
+    int named = -1;
     for (int at = 0; at < now.size(); ++at) {
-        if (now.at(at).length == line.length && now.at(at).nameView() == line.nameView() &&
-            occurrence-- == 0)
+        if (now.at(at).nameView() != line.nameView())
+            continue;
+        if (now.at(at).length == line.length && occurrence-- == 0)
             return at;
+        named = named < 0 ? at : named;
     }
+    if (named >= 0)
+        return named;
     if (row < now.size() && now.at(row).length == line.length &&
         !hasName(before, now.at(row).nameView()))
         return row;

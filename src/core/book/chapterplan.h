@@ -53,8 +53,9 @@ private:
 };
 
 // The row in `now` of the chapter that was row `row` of `before`, when a book was changed by
-// someone else meanwhile (another running copy): the same name and length, the same occurrence
-// among chapters of that name and length; else a chapter renamed in place, the same row with the
-// same length and a name `before` did not have. -1 when it is gone or cannot be told.
+// someone else meanwhile (another running copy, a book made again): the same name and length,
+// the same occurrence among chapters of that name and length; else the first of that name (its
+// source made anew); else a chapter renamed in place, the same row with the same length and a
+// name `before` did not have. -1 when it is gone or cannot be told.
 int FindChapterAgain(const QList<ContentsIndex::Line> &before, int row,
                      const QList<ContentsIndex::Line> &now);

@@ -5,6 +5,8 @@
 #include "core/book/scratchfolder.h"
 #include "core/bookmarks/bookmarkediting.h"
 #include "core/bookmarks/bookmarkline.h"
+#include "core/bookmarks/bookmarklock.h"
+#include "core/bookmarks/pendingbookmarks.h"
 #include "core/state/readingplaces.h"
 
 #include <QDir>
@@ -56,6 +58,7 @@ void DocumentSession::open(const QString &path)
 void DocumentSession::openBook()
 {
     m_bookPath = m_path;
+    PendingBookmarks::complete(m_bookPath);
     m_book = BookReader::readContents(m_bookPath, m_scratch);
     m_chapter = -1;
     m_lastRead = m_places ? m_places->lastReadChapter(m_bookPath, m_book.lines) : -1;
@@ -107,26 +110,33 @@ void DocumentSession::takeRewrittenDocument()
         takeRebuiltBook();
 }
 
-// The rows of the old contents name nothing in the new: the history is forgotten, and the
-// chapters shown and read last are found again by their names.
+// Rebuilt elsewhere: the chapters shown and read last are found again as FindChapterAgain finds
+// them. The history is forgotten: its rows name nothing in the new contents.
 void DocumentSession::takeRebuiltBook()
 {
+    PendingBookmarks::complete(m_bookPath);
     BookContents book = BookReader::readContents(m_bookPath, m_scratch);
     if (!book.ok)
         return retryRewritten();
-    const auto nameOf = [this](int row) {
-        return row >= 0 && row < m_book.lines.size() ? m_book.lines.at(row).name() : QString();
-    };
-    const QString shown = nameOf(m_chapter);
-    const QString lastRead = nameOf(m_lastRead);
+    // A change made here was taken already.
+    if (book.fileSize == m_book.fileSize && book.indexBytes == m_book.indexBytes)
+        return;
+    const QList<ContentsIndex::Line> before = m_book.lines;
+    const QList<ContentsIndex::Line> after = book.lines;
+    takeChangedBook(std::move(book), [&](int row) { return FindChapterAgain(before, row, after); });
+}
+
+void DocumentSession::takeChangedBook(BookContents book, const std::function<int(int)> &newRowOf)
+{
+    const int shown = m_chapter >= 0 ? newRowOf(m_chapter) : -1;
+    const bool wasShown = m_chapter >= 0;
+    m_lastRead = m_lastRead >= 0 ? newRowOf(m_lastRead) : -1;
     m_book = std::move(book);
     m_history.clear();
-    m_lastRead = rowNamed(lastRead);
     emit contentsChanged();
-    if (shown.isNull())
+    if (!wasShown)
         return;
-    const int row = rowNamed(shown);
-    if (row < 0) {
+    if (shown < 0) {
         m_chapter = -1;
         m_pageCount = 0;
         m_placeKey.clear();
@@ -135,17 +145,24 @@ void DocumentSession::takeRebuiltBook()
         listBookmarks({});
         return;
     }
-    m_place.chapter = row;
-    showChapter(row, &DocumentSession::documentRewritten);
+    m_place.chapter = shown;
+    showChapter(shown, &DocumentSession::documentRewritten);
 }
 
-int DocumentSession::rowNamed(const QString &name) const
+EditResult DocumentSession::editBook(const ChapterPlan &plan, bool dropBookmarks)
 {
-    for (int row = 0; row < m_book.lines.size() && !name.isNull(); ++row) {
-        if (m_book.lines.at(row).name() == name)
-            return row;
-    }
-    return -1;
+    const EditResult result = EditBook(
+        {m_bookPath, m_book, plan, dropBookmarks, m_scratch ? m_scratch->path() : QString()});
+    if (result.outcome != EditOutcome::Done)
+        return result;
+    BookContents book = BookReader::readContents(m_bookPath, m_scratch);
+    if (!book.ok)
+        return result;
+    if (m_places)
+        m_places->followChapters(m_bookPath, m_book.lines, book.lines, plan.newRowOf());
+    const QList<int> rows = plan.newRowOf();
+    takeChangedBook(std::move(book), [&](int row) { return rows.value(row, -1); });
+    return result;
 }
 
 // A page of a PDF, or of a chapter in a book.
@@ -254,10 +271,11 @@ bool DocumentSession::copyChapterToScratchFile(int row)
 
 CapturedPlace DocumentSession::capturedPlace() const
 {
-    CapturedPlace place{m_path, -1, QString(), m_place.page};
+    CapturedPlace place{m_path, -1, QString(), m_place.page, BookContents()};
     if (kind() == DocumentKind::Book && m_chapter >= 0 && m_chapter < m_book.lines.size()) {
         place.chapter = m_chapter;
         place.chapterText = m_book.lines.at(m_chapter).name();
+        place.book = m_book;
     }
     return place;
 }
@@ -270,18 +288,38 @@ DocumentSession::AddResult DocumentSession::addBookmark(const QString &name, int
         return AddResult::NoDocument;
     const QString entryText = Module1::PlainBookmarkLine(name, page);
     QString line = entryText;
+    const BookmarkLock lock(captured.documentPath, BookmarkLock::Wait);
+    CapturedPlace place = captured;
     if (kind == DocumentKind::Book) {
         if (captured.chapter < 0)
             return AddResult::NoChapter;
-        line = Module1::ChapterBookmarkLine(captured.chapter, captured.chapterText, entryText);
+        place = placeNow(captured);
+        if (place.chapter < 0)
+            return AddResult::ChapterGone;
+        line = Module1::ChapterBookmarkLine(place.chapter, place.chapterText, entryText);
     }
     if (!Module1::AppendBookmarkLine(captured.documentPath, line))
         return AddResult::NotWritten;
-    if (showsPlace(captured)) {
+    if (showsPlace(place)) {
         m_bookmarks.append(Module1::BookmarkEntry{entryText, name.size()});
         emit bookmarkAdded(m_bookmarks.last());
     }
     return AddResult::Added;
+}
+
+// The captured chapter in the book as it is now, changed or not since.
+CapturedPlace DocumentSession::placeNow(const CapturedPlace &captured)
+{
+    PendingBookmarks::complete(captured.documentPath);
+    const BookContents now = BookReader::readContents(captured.documentPath);
+    if (!now.ok ||
+        (now.fileSize == captured.book.fileSize && now.indexBytes == captured.book.indexBytes))
+        return captured;
+    CapturedPlace place = captured;
+    place.chapter = FindChapterAgain(captured.book.lines, captured.chapter, now.lines);
+    place.chapterText = place.chapter >= 0 ? now.lines.at(place.chapter).name() : QString();
+    place.book = now;
+    return place;
 }
 
 bool DocumentSession::showsPlace(const CapturedPlace &place) const
@@ -295,6 +333,7 @@ bool DocumentSession::rewriteBookmarks(const QString &documentPath, const QStrin
                                        const QString &editedText)
 {
     if (!editedText.trimmed().isEmpty() && !Module1::BookmarkFilePath(documentPath).isEmpty()) {
+        const BookmarkLock lock(documentPath, BookmarkLock::Wait);
         const QString text =
             Module1::SavedBookmarkText(Module1::WithFullWidthBrackets(editedText), loadedLines,
                                        Module1::ReadBookmarkFileLines(documentPath));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "core/book/bookediting.h"
 #include "core/book/bookreader.h"
 #include "core/bookmarks/bookmarkfile.h"
 #include "core/document/documentkind.h"
@@ -12,18 +13,22 @@
 #include <QFileSystemWatcher>
 #include <QObject>
 
+#include <functional>
 #include <optional>
 
 class ReadingPlaces;
 class ScratchFolder;
 
 // Where a page was captured: the document shown then and, in a book, the chapter chosen (-1 for
-// none) with its line in the contents list, and the page being read then (0 for none).
+// none) with its line in the contents list, and the page being read then (0 for none). The
+// book's contents then find the chapter again should the book be changed before the bookmark is
+// added.
 struct CapturedPlace {
     QString documentPath;
     int chapter = -1;
     QString chapterText;
     int page = 0;
+    BookContents book;
 };
 
 // The document open in the reader window and what is shown of it: its path, for a book its
@@ -56,10 +61,11 @@ class DocumentSession : public QObject
 
 public:
     enum class AddResult {
-        Added,      // in the file; listed when the lists still show the captured place
-        NoDocument, // the captured path names no document: nothing to do
-        NoChapter,  // a book page captured with no chapter chosen
-        NotWritten, // the bookmark file could not be written
+        Added,       // in the file; listed when the lists still show the captured place
+        NoDocument,  // the captured path names no document: nothing to do
+        NoChapter,   // a book page captured with no chapter chosen
+        NotWritten,  // the bookmark file could not be written
+        ChapterGone, // the book was changed meanwhile and no longer has the chapter
     };
 
     // `scratch` must outlive the session; without a valid one no chapter can be shown.
@@ -106,9 +112,16 @@ public:
     // The place shown now, to be noted when a page is captured.
     CapturedPlace capturedPlace() const;
     // Appends the bookmark `name` for `page` to the bookmark file of the captured place: a plain
-    // entry for a PDF, a chapter entry for a book. It is listed only while the lists still show
-    // that document and chapter, so the page of one document never becomes a bookmark of another.
+    // entry for a PDF, a chapter entry for a book, under the bookmark lock. It is listed only
+    // while the lists still show that document and chapter, so the page of one document never
+    // becomes a bookmark of another. A book changed since the capture has the entry filed under
+    // the chapter's row now (FindChapterAgain), never under the row it had.
     AddResult addBookmark(const QString &name, int page, const CapturedPlace &captured);
+
+    // Changes the open book in place as `plan` (made from contents()) says (bookediting.h); the
+    // places read follow their chapters, and the book is taken again at once, the chapter shown
+    // still shown at its new row.
+    EditResult editBook(const ChapterPlan &plan, bool dropBookmarks);
 
     // Saves the organised bookmarks of `documentPath`, whose file had `loadedLines` when its text
     // was taken: a text of blanks and empty lines only leaves the file as it is. ASCII page
@@ -152,13 +165,14 @@ private:
                                   &DocumentSession::chapterFileReady);
     void takeRewrittenDocument();
     void takeRebuiltBook();
-    int rowNamed(const QString &name) const;
+    void takeChangedBook(BookContents book, const std::function<int(int)> &newRowOf);
     bool copyChapterToScratchFile(int row);
     bool isPlace(const ReadingPlace &place) const;
     std::optional<SavedPlace> rememberedPlace(const QString &key) const;
     void showRemembered(const std::optional<SavedPlace> &saved);
     void noteJump(const ReadingPlace &to);
     void show(const ReadingPlace &place, const FoundText &match);
+    static CapturedPlace placeNow(const CapturedPlace &captured);
     bool showsPlace(const CapturedPlace &place) const;
     void refreshBookmarks();
     std::optional<QList<Module1::BookmarkEntry>> entriesShown() const;

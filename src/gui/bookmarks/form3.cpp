@@ -108,6 +108,10 @@ void Form3::Command1_Click()
         return;
     case DocumentSession::AddResult::NoChapter:
         return;
+    case DocumentSession::AddResult::ChapterGone:
+        m_dialogs.showMessage(this, QStringLiteral("书签所在的章节已从电子书中删除，书签未添加。"));
+        close();
+        return;
     case DocumentSession::AddResult::Added:
     case DocumentSession::AddResult::NoDocument:
         close();
