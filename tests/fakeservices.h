@@ -34,6 +34,12 @@ public:
         fileRequests << FileRequest{title, initialFolder, filter};
         return fileAnswer;
     }
+    QString chooseSaveFile(QWidget *, const QString &title, const QString &suggestedPath,
+                           const QString &filter) override
+    {
+        saveRequests << FileRequest{title, suggestedPath, filter};
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+    }
     QString chooseFolder(QWidget *) override { return folderAnswer; }
     // Prints to the PDF file `printTo` with the range asked for; an empty path cancels.
     bool setUpPrinter(QWidget *, QPrinter &printer, int pageCount) override
@@ -59,8 +65,10 @@ public:
 
     QStringList messages;
     QList<FileRequest> fileRequests;
-    QString fileAnswer;   // empty: the user cancels
-    QString folderAnswer; // empty: the user cancels
+    QString fileAnswer;              // empty: the user cancels
+    QString folderAnswer;            // empty: the user cancels
+    QList<FileRequest> saveRequests; // the suggested path as the initial folder
+    QStringList saveAnswers;         // taken in turn; none left: the user cancels
     QString printTo;
     std::pair<int, int> printRange{0, 0};
     int printedPageCount = 0;
@@ -114,7 +122,14 @@ struct FakeServices {
     AppServices services()
     {
         return AppServices{&dialogs,       &webOpener,       &viewFactory, &scratchFolder,
-                           &readingPlaces, &recentDocuments, &recentFiles};
+                           &readingPlaces, &recentDocuments, &recentFiles, bookTool};
+    }
+    // Writes the book tool the window runs: a shell script of `body`, given the arguments.
+    bool writeBookTool(const QByteArray &body) const
+    {
+        QFile tool(bookTool);
+        return tool.open(QIODevice::WriteOnly) && tool.write("#!/bin/sh\n" + body) > 0 &&
+               tool.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
     }
 
     FakeDialogs dialogs;
@@ -125,4 +140,6 @@ struct FakeServices {
     ReadingPlaces readingPlaces{stateFolder.path()};
     RecentDocuments recentDocuments{stateFolder.path()};
     FakeRecentFiles recentFiles;
+    // Missing until written: the program cannot be started.
+    QString bookTool = stateFolder.filePath(QStringLiteral("quillmoor-book"));
 };

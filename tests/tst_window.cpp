@@ -34,6 +34,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -822,6 +823,77 @@ private slots:
         QVERIFY(view().pageCount() == 3 && view().loads.size() == 1 && lines("List4").isEmpty());
         write("s.VELM", TestFiles::bookOf({{"一", m_first}}));
         QTRY_VERIFY(lines("List1") == QStringList({"一"}) && view().pageCount() == 0);
+    }
+
+    // "导出为PDF(X)" asks where, beside the book by default, runs the book tool on the book and
+    // that PDF (".pdf" added) and says how it ended; cancelled, nothing runs.
+    void exportBook_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QByteArray>("tool"); // empty: none to start
+        QTest::addColumn<QString>("message");
+        const QByteArray failing = "echo 'quillmoor-book export: '\"$2\"': chapter 2 \"二\": "
+                                   "encrypted' >&2; echo 'two' >&2; exit 1";
+        QTest::newRow("written") << "o" << QByteArray("echo progress 2 2; echo \"$3\"")
+                                 << "已导出为PDF：OUT";
+        QTest::newRow("cancelled") << "" << QByteArray("true") << "";
+        QTest::newRow("failed") << "o.pdf" << failing
+                                << "导出失败：BOOK: chapter 2 \"二\": encrypted\ntwo";
+        QTest::newRow("crashed") << "o.PDF" << QByteArray("kill -SEGV $$")
+                                 << "导出失败：导出程序异常退出";
+        QTest::newRow("no tool") << "o" << QByteArray() << "无法启动导出程序：TOOL";
+    }
+    void exportBook()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QByteArray, tool);
+        QFETCH(QString, message);
+        const QString book = writeBook(),
+                      out = file(answer.contains('.') ? answer : answer + ".pdf");
+        const QByteArray noteArgs = "echo \"$@\" > '" + file("args").toUtf8() + "'\n";
+        QVERIFY(tool.isEmpty() || m_fakes->writeBookTool(noteArgs + tool));
+        session().open(book);
+        dialogs().saveAnswers = QStringList{answer.isEmpty() ? answer : file(answer)};
+        get<QAction>("导出为PDF")->trigger();
+        QCOMPARE(dialogs().saveRequests.size(), 1);
+        QCOMPARE(dialogs().saveRequests[0].title + dialogs().saveRequests[0].filter,
+                 "导出为PDFPDF文件(*.pdf)");
+        QCOMPARE(dialogs().saveRequests[0].initialFolder, file("s.pdf"));
+        message.replace("OUT", out).replace("BOOK", book).replace("TOOL", m_fakes->bookTool);
+        QTRY_COMPARE(dialogs().messages.join('|'), message);
+        QVERIFY(get<QAction>("导出为PDF")->isEnabled() && !get("exportPanel")->isVisible());
+        const QString args = "export " + book + " " + out + " --progress\n";
+        QCOMPARE(QString(TestFiles::read(file("args"))),
+                 tool.isEmpty() || answer.isEmpty() ? "" : args);
+    }
+
+    // Only a book exports, one at a time, the bar moving with the chapters done; the stop button
+    // and closing the window each end the tool, quietly.
+    void exportStopped()
+    {
+        showWindow();
+        auto *action = get<QAction>("导出为PDF");
+        QVERIFY(!action->isEnabled());
+        session().open(write("a.pdf", m_first));
+        QVERIFY(!action->isEnabled());
+        session().open(writeBook());
+        const QString stopped = file("stopped");
+        QVERIFY(m_fakes->writeBookTool("trap 'echo >> " + stopped.toUtf8() +
+                                       "; kill $!; exit 1' TERM\n"
+                                       "echo progress 1 3; sleep 30 & wait"));
+        dialogs().saveAnswers = QStringList{file("o.pdf"), file("o.pdf")};
+        auto *bar = get<QProgressBar>("exportProgress");
+        for (const bool byButton : {true, false}) {
+            action->trigger();
+            QVERIFY(!action->isEnabled() && get("exportPanel")->isVisible());
+            QTRY_COMPARE(bar->text(), "1 / 3 章");
+            if (byButton)
+                QTest::mouseClick(get<QPushButton>("stopExport"), Qt::LeftButton);
+            else
+                form().close();
+        }
+        QVERIFY(TestFiles::read(stopped) == "\n\n" && dialogs().messages.isEmpty());
+        QVERIFY(!QFile::exists(file("o.pdf")) && !get("exportPanel")->isVisible());
     }
 };
 

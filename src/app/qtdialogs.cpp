@@ -66,6 +66,19 @@ QString QtDialogs::chooseFile(QWidget *owner, const QString &title, const QStrin
     return chosenPath(dialog);
 }
 
+// Not the static QFileDialog::getSaveFileName: made as the open dialog is, its name column stays
+// fitted. It asks before overwriting all the same. The patterns stay as given: in this mode the
+// dialog puts the suffix of the filter chosen on the name, and one made for any case would be
+// put there letter by letter.
+QString QtDialogs::chooseSaveFile(QWidget *owner, const QString &title,
+                                  const QString &suggestedPath, const QString &filter)
+{
+    QFileDialog dialog(owner, title, suggestedPath, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    return chosenPath(dialog);
+}
+
 QString QtDialogs::chooseFolder(QWidget *owner)
 {
     QFileDialog dialog(owner);

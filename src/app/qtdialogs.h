@@ -12,6 +12,8 @@ public:
     void showMessage(QWidget *owner, const QString &text) override;
     QString chooseFile(QWidget *owner, const QString &title, const QString &initialFolder,
                        const QString &filter) override;
+    QString chooseSaveFile(QWidget *owner, const QString &title, const QString &suggestedPath,
+                           const QString &filter) override;
     QString chooseFolder(QWidget *owner) override;
     bool setUpPrinter(QWidget *owner, QPrinter &printer, int pageCount) override;
     bool askPassword(QWidget *owner, const QString &fileName, QString &password,

@@ -52,8 +52,11 @@ int Module1::Main(int argc, char *argv[])
     ReadingPlaces readingPlaces(StateStore::defaultFolder());
     RecentDocuments recentDocuments(StateStore::defaultFolder());
     DesktopRecentFiles recentFiles;
+    // Both programs are built into one folder and installed into one.
+    const QString bookTool =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/quillmoor-book");
     const AppServices services{&dialogs,       &webOpener,       &viewFactory, &scratchFolder,
-                               &readingPlaces, &recentDocuments, &recentFiles};
+                               &readingPlaces, &recentDocuments, &recentFiles, bookTool};
     const std::unique_ptr<ReaderWindows> windows =
         StartReader(services, CommandLineOf(QCoreApplication::arguments()));
     if (!windows)

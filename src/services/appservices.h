@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include <QString>
+
 class Dialogs;
 class PdfViewFactory;
 class ReadingPlaces;
@@ -10,7 +12,7 @@ class ScratchFolder;
 class WebOpener;
 
 // What the windows need from outside themselves. The program passes the real ones; tests pass
-// stand-ins. The reader window keeps this and hands it to the windows it opens. Nothing here is
+// stand-ins. The reader window keeps this and hands it to the windows it opens. No object here is
 // owned: each must outlive every window.
 struct AppServices {
     Dialogs *dialogs = nullptr;
@@ -24,4 +26,6 @@ struct AppServices {
     // lately; nullptr keeps none.
     RecentDocuments *recentDocuments = nullptr;
     RecentFiles *recentFiles = nullptr;
+    // The quillmoor-book program the window runs for work that must not take it down.
+    QString bookTool;
 };

@@ -23,6 +23,12 @@ public:
     virtual QString chooseFile(QWidget *owner, const QString &title, const QString &initialFolder,
                                const QString &filter) = 0;
 
+    // The file chosen in a file-save dialog, or an empty string when the user cancelled. The
+    // dialog starts at `suggestedPath` (its folder and its name) and asks before a file chosen is
+    // overwritten; `filter` is as chooseFile takes it.
+    virtual QString chooseSaveFile(QWidget *owner, const QString &title,
+                                   const QString &suggestedPath, const QString &filter) = 0;
+
     // The folder chosen in a folder chooser, or an empty string when the user cancelled.
     virtual QString chooseFolder(QWidget *owner) = 0;
 

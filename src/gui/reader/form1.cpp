@@ -9,6 +9,7 @@
 #include "core/links/webopener.h"
 #include "core/state/recentdocuments.h"
 #include "gui/pdfview/pdfview.h"
+#include "gui/reader/bookexport.h"
 #include "gui/reader/wholebookfind.h"
 #include "widgets/artwork.h"
 #include "widgets/clicklabel.h"
@@ -263,6 +264,10 @@ void Form1::createMenus()
     隐藏显示书签->setObjectName(QStringLiteral("隐藏显示书签"));
     制作电子书 = bar->addAction(QStringLiteral("制作电子书(&E)"));
     制作电子书->setObjectName(QStringLiteral("制作电子书"));
+    导出为PDF = bar->addAction(QStringLiteral("导出为PDF(&X)"));
+    导出为PDF->setObjectName(QStringLiteral("导出为PDF"));
+    m_export = new BookExport(m_services.bookTool, *m_services.dialogs, this);
+    enableExport();
     helpMenu = bar->addMenu(QStringLiteral("帮助(&H)"));
     helpMenu->setObjectName(QStringLiteral("帮助"));
     访问作者主页 = helpMenu->addAction(QStringLiteral("访问作者主页"));
@@ -352,11 +357,20 @@ void Form1::connectSignals()
     connect(在线帮助, &QAction::triggered, this, [this] { openPage(NumberTexts::helpPage()); });
     connect(制作电子书, &QAction::triggered, this, &Form1::bookMakerRequested);
     connect(Label22, &ClickLabel::clicked, this, &Form1::bookMakerRequested);
+    connect(导出为PDF, &QAction::triggered, this,
+            [this] { m_export->start(m_session.documentPath()); });
+    connect(m_export, &BookExport::runningChanged, this, &Form1::enableExport);
+}
+
+void Form1::enableExport()
+{
+    导出为PDF->setEnabled(m_session.kind() == DocumentKind::Book && !m_export->isRunning());
 }
 
 void Form1::connectSession()
 {
     connect(&m_session, &DocumentSession::documentOpened, this, &Form1::SetDocumentPath);
+    connect(&m_session, &DocumentSession::documentOpened, this, &Form1::enableExport);
     connect(&m_session, &DocumentSession::pdfOpened, this, &Form1::showPdf);
     connect(&m_session, &DocumentSession::contentsChanged, this, &Form1::showContents);
     connect(&m_session, &DocumentSession::nothingShown, PDF1, &PdfView::closeDocument);
@@ -495,6 +509,7 @@ void Form1::resizeEvent(QResizeEvent *event)
 
 void Form1::closeEvent(QCloseEvent *event)
 {
+    m_export->stop();
     Form_Unload();
     QMainWindow::closeEvent(event);
 }

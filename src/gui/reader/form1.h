@@ -11,6 +11,7 @@
 
 #include <optional>
 
+class BookExport;
 class ClickLabel;
 class DocumentSession;
 class FittedCaption;
@@ -34,7 +35,8 @@ class WholeBookFind;
 // drive the window read them as before. Controls are laid out in twips from the window's design
 // and carry their design names as objectName. The side panel is shown exactly while
 // PDF1->Left() is 3720. The bookmark dialogs and the book-making window are asked for through
-// signals: the program owns them.
+// signals: the program owns them. "导出为PDF(X)" runs the book tool (BookExport) while a book is
+// open.
 class Form1 : public QMainWindow
 {
     Q_OBJECT
@@ -114,6 +116,8 @@ private:
     void createMenus();
     void createFullScreenKeys();
     void createHistoryKeys();
+    // "导出为PDF(X)" is there for a book only, and not while one is exported.
+    void enableExport();
     void toggleFullScreen();
     void connectSignals();
     void connectSession();
@@ -160,6 +164,7 @@ private:
     QMenu *最近打开 = nullptr;       // "最近打开(R)"
     QAction *隐藏显示书签 = nullptr; // "隐藏/显示书签(M)"
     QAction *制作电子书 = nullptr;   // "制作电子书(E)"
+    QAction *导出为PDF = nullptr;    // "导出为PDF(X)"
     QMenu *helpMenu = nullptr;       // "帮助(H)"
     QAction *访问作者主页 = nullptr;
     QAction *在线帮助 = nullptr;
@@ -235,6 +240,7 @@ private:
     AppServices m_services;
     DocumentSession &m_session;
     WholeBookFind *m_bookFind = nullptr;
+    BookExport *m_export = nullptr;
     QWidget *m_client = nullptr;
     QFrame *m_pressedBorder = nullptr; // around the bookmark button held down
     // The start panel's place in twips, as the layout wrote it.

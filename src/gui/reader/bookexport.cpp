@@ -1,0 +1,162 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "gui/reader/bookexport.h"
+
+#include "services/dialogs.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <optional>
+#include <utility>
+
+namespace
+{
+
+const QString Title = QStringLiteral("导出为PDF");
+const QString Suffix = QStringLiteral(".pdf");
+// How long a stopped export may take to remove its temporary file before it is killed.
+const int StopWaitMs = 3000;
+
+// "progress DONE COUNT" as the tool prints it: DONE and COUNT, or nothing for another line.
+std::optional<std::pair<int, int>> progressOf(const QByteArray &line)
+{
+    const QList<QByteArray> words = line.simplified().split(' ');
+    bool doneRead = false;
+    bool countRead = false;
+    if (words.size() != 3 || words.first() != "progress")
+        return std::nullopt;
+    const int done = words.at(1).toInt(&doneRead);
+    const int count = words.at(2).toInt(&countRead);
+    if (!doneRead || !countRead)
+        return std::nullopt;
+    return std::make_pair(done, count);
+}
+
+} // namespace
+
+BookExport::BookExport(const QString &program, Dialogs &dialogs, QWidget *owner)
+    : QObject(owner), m_program(program), m_dialogs(dialogs), m_owner(owner)
+{
+    createPanel(owner);
+    connect(&m_process, &QProcess::readyReadStandardOutput, this, &BookExport::readProgress);
+    connect(&m_process, &QProcess::finished, this, &BookExport::finish);
+    connect(&m_process, &QProcess::errorOccurred, this, &BookExport::failToStart);
+}
+
+// The panel, a window of the owner, may be gone already: only the child is ended.
+BookExport::~BookExport()
+{
+    m_process.disconnect(this);
+    stop();
+}
+
+void BookExport::createPanel(QWidget *owner)
+{
+    m_panel = new QDialog(owner);
+    m_panel->setObjectName(QStringLiteral("exportPanel"));
+    m_panel->setWindowTitle(Title);
+    m_target = new QLabel(m_panel);
+    m_progress = new QProgressBar(m_panel);
+    m_progress->setObjectName(QStringLiteral("exportProgress"));
+    m_progress->setFormat(QStringLiteral("%v / %m 章"));
+    m_progress->setMinimumWidth(320);
+    auto *stopButton = new QPushButton(QStringLiteral("停止"), m_panel);
+    stopButton->setObjectName(QStringLiteral("stopExport"));
+    auto *layout = new QVBoxLayout(m_panel);
+    layout->addWidget(m_target);
+    layout->addWidget(m_progress);
+    layout->addWidget(stopButton, 0, Qt::AlignRight);
+    connect(stopButton, &QPushButton::clicked, this, &BookExport::stop);
+    connect(m_panel, &QDialog::rejected, this, &BookExport::stop);
+}
+
+void BookExport::start(const QString &bookPath)
+{
+    if (isRunning())
+        return;
+    const QFileInfo book(bookPath);
+    const QString suggested = book.dir().filePath(book.completeBaseName() + Suffix);
+    m_out = m_dialogs.chooseSaveFile(m_owner, Title, suggested, QStringLiteral("PDF文件(*.pdf)"));
+    if (m_out.isEmpty())
+        return;
+    if (!m_out.endsWith(Suffix, Qt::CaseInsensitive))
+        m_out += Suffix;
+    m_stopping = false;
+    m_target->setText(QStringLiteral("正在导出：") + QFileInfo(m_out).fileName());
+    // Busy until the first chapter is done.
+    m_progress->setRange(0, 0);
+    m_panel->show();
+    m_running = true;
+    emit runningChanged(true);
+    m_process.start(m_program,
+                    {QStringLiteral("export"), bookPath, m_out, QStringLiteral("--progress")});
+}
+
+void BookExport::stop()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_stopping = true;
+    m_process.terminate();
+    if (!m_process.waitForFinished(StopWaitMs)) {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+}
+
+void BookExport::readProgress()
+{
+    while (m_process.canReadLine()) {
+        if (const auto progress = progressOf(m_process.readLine())) {
+            m_progress->setRange(0, progress->second);
+            m_progress->setValue(progress->first);
+        }
+    }
+}
+
+void BookExport::finish(int exitCode, QProcess::ExitStatus status)
+{
+    if (m_stopping)
+        end(QString());
+    else if (status == QProcess::NormalExit && exitCode == 0)
+        end(QStringLiteral("已导出为PDF：") + m_out);
+    else
+        end(QStringLiteral("导出失败：") + failure());
+}
+
+// A program that did start and then failed ends through `finish`.
+void BookExport::failToStart(QProcess::ProcessError error)
+{
+    if (error == QProcess::FailedToStart)
+        end(QStringLiteral("无法启动导出程序：") + m_program);
+}
+
+void BookExport::end(const QString &message)
+{
+    m_panel->hide();
+    m_running = false;
+    emit runningChanged(false);
+    if (!message.isEmpty())
+        m_dialogs.showMessage(m_owner, message);
+}
+
+// The tool's own lines without the name it gives itself; a tool that died says nothing usable.
+QString BookExport::failure()
+{
+    const QString prefix = QStringLiteral("quillmoor-book export: ");
+    QStringList reasons;
+    const QStringList lines =
+        QString::fromUtf8(m_process.readAllStandardError()).split(QLatin1Char('\n'));
+    for (const QString &line : lines) {
+        if (!line.trimmed().isEmpty())
+            reasons << (line.startsWith(prefix) ? line.mid(prefix.size()) : line);
+    }
+    if (m_process.exitStatus() == QProcess::CrashExit || reasons.isEmpty())
+        return QStringLiteral("导出程序异常退出");
+    return reasons.join(QLatin1Char('\n'));
+}
