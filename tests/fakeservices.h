@@ -40,6 +40,12 @@ public:
         saveRequests << FileRequest{title, suggestedPath, filter};
         return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
     }
+    QStringList chooseFiles(QWidget *, const QString &title, const QString &initialFolder,
+                            const QString &filter) override
+    {
+        fileRequests << FileRequest{title, initialFolder, filter};
+        return filesAnswer;
+    }
     QString chooseFolder(QWidget *) override { return folderAnswer; }
     // Prints to the PDF file `printTo` with the range asked for; an empty path cancels.
     bool setUpPrinter(QWidget *, QPrinter &printer, int pageCount) override
@@ -57,15 +63,23 @@ public:
         password = passwordAnswers.isEmpty() ? QString() : passwordAnswers.takeFirst();
         return !password.isNull();
     }
+    bool askText(QWidget *, const QString &question, QString &text) override
+    {
+        messages << question + '|' + text;
+        text = textAnswer;
+        return !textAnswer.isNull();
+    }
     bool askYesNo(QWidget *, const QString &question) override
     {
         messages << question;
-        return yesAnswer;
+        return yesAnswers.isEmpty() ? yesAnswer : yesAnswers.takeFirst();
     }
 
     QStringList messages;
     QList<FileRequest> fileRequests;
     QString fileAnswer;              // empty: the user cancels
+    QStringList filesAnswer;         // empty: the user cancels
+    QString textAnswer;              // null: the user cancels; the question and text to messages
     QString folderAnswer;            // empty: the user cancels
     QList<FileRequest> saveRequests; // the suggested path as the initial folder
     QStringList saveAnswers;         // taken in turn; none left: the user cancels
@@ -76,6 +90,7 @@ public:
     QStringList passwordAnswers;  // taken in turn; none left: the user cancels
     QStringList passwordProblems; // what each question said above it
     bool yesAnswer = false;       // questions go to `messages` too
+    QList<bool> yesAnswers;       // taken in turn before yesAnswer
 };
 
 class FakeWebOpener : public WebOpener

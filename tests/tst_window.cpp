@@ -895,6 +895,52 @@ private slots:
         QVERIFY(TestFiles::read(stopped) == "\n\n" && dialogs().messages.isEmpty());
         QVERIFY(!QFile::exists(file("o.pdf")) && !get("exportPanel")->isVisible());
     }
+
+    // The contents list's menu changes the open book through the session: the lists, the
+    // chapter shown and the bookmark file follow; what the user declines changes nothing.
+    void chapterMenuChangesTheBook()
+    {
+        showWindow();
+        session().open(writeBook());
+        clickRow("List1", 1);
+        auto *list = get<TextList>("List1");
+        auto *menu = list->findChild<QMenu *>();
+        emit list->customContextMenuRequested(list->visualRect(list->lines().index(0)).center());
+        QTRY_VERIFY(menu->isVisible());
+        QVERIFY(!get<QAction>("moveChapterUp")->isEnabled() &&
+                get<QAction>("moveChapterDown")->isEnabled());
+        menu->hide();
+        QCoreApplication::processEvents();
+        const auto bookmarkLines = [this] {
+            return Module1::ReadBookmarkFileLines(file("s.VELM"));
+        };
+        get<QAction>("moveChapterUp")->trigger();
+        QCOMPARE(lines("List1"), QStringList({"二", "一"}));
+        QVERIFY(session().chapter() == 0 && view().loads.last() == m_second);
+        QCOMPARE(bookmarkLines(),
+                 QStringList({"{1}一&甲［2］", "{1}一&乙［40000］", "{0}二&丙［1］"}));
+        dialogs().textAnswer = "序";
+        get<QAction>("renameChapter")->trigger();
+        QCOMPARE(lines("List1"), QStringList({"序", "一"}));
+        QCOMPARE(bookmarkLines().last(), "{0}序&丙［1］");
+        dialogs().textAnswer = "a&b";
+        get<QAction>("renameChapter")->trigger();
+        QCOMPARE(dialogs().messages.last(), "章节名称中不能有“&”：书签以它分隔。");
+        dialogs().yesAnswers = {true, false};
+        get<QAction>("removeChapter")->trigger();
+        QCOMPARE(dialogs().messages.mid(dialogs().messages.size() - 2),
+                 QStringList(
+                     {"确定删除第 1 章“序”？", "第 1 章有 1 条书签，将随章节一并删除。继续吗？"}));
+        QCOMPARE(lines("List1"), QStringList({"序", "一"}));
+        dialogs().yesAnswers = {true, true};
+        get<QAction>("removeChapter")->trigger();
+        QCOMPARE(lines("List1"), QStringList({"一"}));
+        QCOMPARE(bookmarkLines(), QStringList({"{0}一&甲［2］", "{0}一&乙［40000］"}));
+        dialogs().filesAnswer = {write("x.pdf", m_second)};
+        get<QAction>("addChapters")->trigger();
+        QCOMPARE(lines("List1"), QStringList({"一", "x"}));
+        QCOMPARE(dialogs().fileRequests.last().title, "添加章节");
+    }
 };
 
 QTEST_MAIN(TestWindow)

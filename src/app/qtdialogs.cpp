@@ -66,6 +66,16 @@ QString QtDialogs::chooseFile(QWidget *owner, const QString &title, const QStrin
     return chosenPath(dialog);
 }
 
+QStringList QtDialogs::chooseFiles(QWidget *owner, const QString &title,
+                                   const QString &initialFolder, const QString &filter)
+{
+    QFileDialog dialog(owner, title, initialFolder, anyCaseFilter(filter));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    keepNameColumnFitted(dialog);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+}
+
 // Not the static QFileDialog::getSaveFileName: made as the open dialog is, its name column stays
 // fitted. It asks before overwriting all the same. The patterns stay as given: in this mode the
 // dialog puts the suffix of the filter chosen on the name, and one made for any case would be
@@ -108,6 +118,20 @@ bool QtDialogs::askPassword(QWidget *owner, const QString &fileName, QString &pa
     password = QInputDialog::getText(owner, QStringLiteral("需要密码"), question,
                                      QLineEdit::Password, QString(), &ok);
     return ok;
+}
+
+bool QtDialogs::askText(QWidget *owner, const QString &question, QString &text)
+{
+    QInputDialog dialog(owner);
+    dialog.setWindowTitle(QStringLiteral("提示"));
+    dialog.setLabelText(question);
+    dialog.setTextValue(text);
+    dialog.setOkButtonText(QStringLiteral("确定"));
+    dialog.setCancelButtonText(QStringLiteral("取消"));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    text = dialog.textValue();
+    return true;
 }
 
 bool QtDialogs::askYesNo(QWidget *owner, const QString &question)

@@ -14,10 +14,13 @@ public:
                        const QString &filter) override;
     QString chooseSaveFile(QWidget *owner, const QString &title, const QString &suggestedPath,
                            const QString &filter) override;
+    QStringList chooseFiles(QWidget *owner, const QString &title, const QString &initialFolder,
+                            const QString &filter) override;
     QString chooseFolder(QWidget *owner) override;
     bool setUpPrinter(QWidget *owner, QPrinter &printer, int pageCount) override;
     bool askPassword(QWidget *owner, const QString &fileName, QString &password,
                      const QString &problem) override;
+    bool askText(QWidget *owner, const QString &question, QString &text) override;
     bool askYesNo(QWidget *owner, const QString &question) override;
 
     // `filter` with every pattern matching in any letter case: "*.pdf" becomes "*.[pP][dD][fF]".

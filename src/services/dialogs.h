@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QPrinter;
 class QWidget;
@@ -29,6 +30,11 @@ public:
     virtual QString chooseSaveFile(QWidget *owner, const QString &title,
                                    const QString &suggestedPath, const QString &filter) = 0;
 
+    // The files chosen in a file-open dialog that takes several, in the order the dialog gives
+    // them; empty when the user cancelled. `filter` and `initialFolder` as for chooseFile.
+    virtual QStringList chooseFiles(QWidget *owner, const QString &title,
+                                    const QString &initialFolder, const QString &filter) = 0;
+
     // The folder chosen in a folder chooser, or an empty string when the user cancelled.
     virtual QString chooseFolder(QWidget *owner) = 0;
 
@@ -40,6 +46,10 @@ public:
     // when not empty (the one given before was wrong); false when the user cancelled.
     virtual bool askPassword(QWidget *owner, const QString &fileName, QString &password,
                              const QString &problem) = 0;
+
+    // A line of text asked for under `question`, `text` given as the answer to start from; false
+    // when the user cancelled.
+    virtual bool askText(QWidget *owner, const QString &question, QString &text) = 0;
 
     // A question titled "提示" with the buttons "是" and "否": true for 是.
     virtual bool askYesNo(QWidget *owner, const QString &question) = 0;

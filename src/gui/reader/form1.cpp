@@ -10,6 +10,7 @@
 #include "core/state/recentdocuments.h"
 #include "gui/pdfview/pdfview.h"
 #include "gui/reader/bookexport.h"
+#include "gui/reader/chapterediting.h"
 #include "gui/reader/wholebookfind.h"
 #include "widgets/artwork.h"
 #include "widgets/clicklabel.h"
@@ -267,6 +268,7 @@ void Form1::createMenus()
     导出为PDF = bar->addAction(QStringLiteral("导出为PDF(&X)"));
     导出为PDF->setObjectName(QStringLiteral("导出为PDF"));
     m_export = new BookExport(m_services.bookTool, *m_services.dialogs, this);
+    new ChapterEditing(List1, m_session, *m_services.dialogs);
     enableExport();
     helpMenu = bar->addMenu(QStringLiteral("帮助(&H)"));
     helpMenu->setObjectName(QStringLiteral("帮助"));
