@@ -215,7 +215,8 @@ private slots:
 
     // The bookmark goes where its page was captured, and is listed only while that place is
     // shown. Each case: the document, the chapter chosen before the capture (-1 none), what is
-    // shown by the time OK is pressed, the result, the bookmark file, whether it is listed.
+    // shown by the time OK is pressed (or the book made anew with these chapters), the result, the
+    // bookmark file, whether it is listed.
     void addBookmark_data()
     {
         using Result = DocumentSession::AddResult;
@@ -234,6 +235,10 @@ private slots:
             << Addition{"b.VELM", 1, "1", Result::Added, inChapter, true};
         QTest::newRow("cannot be written")
             << Addition{"missing/a.pdf", -1, "", Result::NotWritten, "", false};
+        QTest::newRow("chapter moved since")
+            << Addition{"b.VELM", 1, "二一", Result::Added, "旧［1］\r\n{0}二&名［12］\r\n", false};
+        QTest::newRow("chapter removed since")
+            << Addition{"b.VELM", 1, "一", Result::ChapterGone, old, false};
     }
     void addBookmark()
     {
@@ -250,6 +255,9 @@ private slots:
         const CapturedPlace captured = m_session->capturedPlace();
         if (since.endsWith("VELM"))
             m_session->open(file(since));
+        else if (since.startsWith("一") || since.startsWith("二"))
+            write("b.VELM",
+                  since == "一" ? bookOf({{"一", m_one}}) : bookOf({{"二", m_two}, {"一", m_one}}));
         else if (!since.isEmpty())
             m_session->chooseChapter(since.toInt());
         const int before = m_session->bookmarks().size();
