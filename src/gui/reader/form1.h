@@ -36,7 +36,7 @@ class WholeBookFind;
 // and carry their design names as objectName. The side panel is shown exactly while
 // PDF1->Left() is 3720. The bookmark dialogs and the book-making window are asked for through
 // signals: the program owns them. "导出为PDF(X)" runs the book tool (BookExport) while a book is
-// open.
+// open, and the contents list's context menu changes the book in place (ChapterEditing).
 class Form1 : public QMainWindow
 {
     Q_OBJECT
