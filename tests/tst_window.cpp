@@ -905,7 +905,11 @@ private slots:
         clickRow("List1", 1);
         auto *list = get<TextList>("List1");
         auto *menu = list->findChild<QMenu *>();
-        emit list->customContextMenuRequested(list->visualRect(list->lines().index(0)).center());
+        const QPoint firstRow = list->visualRect(list->lines().index(0)).center();
+        // The right button opens the menu and chooses no chapter.
+        QTest::mouseClick(list->viewport(), Qt::RightButton, Qt::NoModifier, firstRow);
+        QVERIFY(list->currentRow() == 1 && session().chapter() == 1);
+        emit list->customContextMenuRequested(firstRow);
         QTRY_VERIFY(menu->isVisible());
         QVERIFY(!get<QAction>("moveChapterUp")->isEnabled() &&
                 get<QAction>("moveChapterDown")->isEnabled());

@@ -31,6 +31,9 @@ signals:
     void selectedLineChanged();
 
 protected:
+    // The right button chooses no line: it opens the list's context menu, if any, and choosing a
+    // line does something (a chapter shown).
+    void mousePressEvent(QMouseEvent *event) override;
     void selectionChanged(const QItemSelection &selected,
                           const QItemSelection &deselected) override;
 
