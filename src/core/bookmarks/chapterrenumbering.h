@@ -16,8 +16,8 @@
 //     chapter's name now, with "&" written as "?": the reader splits the entry at the first "&",
 //     so a name holding one would change what every entry of the chapter shows;
 //   - a line without "&" has only its index changed;
-//   - a line of a chapter removed, or of an index the book never had, is dropped with its line
-//     end when its chapter is removed, and kept as it is when the index names no chapter.
+//   - a line of a chapter removed is dropped with its line end;
+//   - a line whose index names no chapter of the book is kept as it is.
 namespace Module1
 {
 
