@@ -21,6 +21,8 @@ int runList(const QStringList &arguments);
 int runExtract(const QStringList &arguments);
 int runCheck(const QStringList &arguments);
 int runSearch(const QStringList &arguments);
+int runExport(const QStringList &arguments);
+int runSplit(const QStringList &arguments);
 
 // Writes a line to stderr or stdout, in UTF-8.
 void printError(const QString &text);

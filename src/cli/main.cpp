@@ -21,6 +21,12 @@ const char Usage[] =
     "  quillmoor-book search BOOK TEXT\n"
     "      One line per match, letter case ignored: chapter, page, chapter name and the match\n"
     "      with up to 20 characters either side, separated by tabs. Exit 0 found, 1 not found.\n"
+    "  quillmoor-book export BOOK OUT [--progress]\n"
+    "      Writes the book as one PDF: the chapters' pages, links and outlines, an outline\n"
+    "      entry per chapter and one for the bookmarks, and page labels N-1, N-2... for chapter "
+    "N.\n"
+    "  quillmoor-book split PDF --name NAME --out FOLDER\n"
+    "      Writes FOLDER/NAME.VELM with one chapter per top-level outline section of PDF.\n"
     "  quillmoor-book --help | --version\n";
 
 } // namespace
@@ -51,6 +57,10 @@ int main(int argc, char *argv[])
         return Cli::runCheck(arguments);
     if (command == QLatin1String("search"))
         return Cli::runSearch(arguments);
+    if (command == QLatin1String("export"))
+        return Cli::runExport(arguments);
+    if (command == QLatin1String("split"))
+        return Cli::runSplit(arguments);
 
     if (!command.isEmpty())
         Cli::printError(QStringLiteral("quillmoor-book: unknown command '%1'").arg(command));

@@ -1,0 +1,135 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "pdfwrite/pdfsplit.h"
+
+#include "core/book/bookgenerator.h"
+#include "core/book/scratchfolder.h"
+#include "pdfwrite/destinations.h"
+#include "pdfwrite/outlinetree.h"
+#include "pdfwrite/pagecopy.h"
+#include "pdfwrite/pdfdocument.h"
+
+#include <qpdf/QPDFOutlineDocumentHelper.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <map>
+
+namespace
+{
+
+const QString PrefaceTitle = QStringLiteral("前言");
+
+struct Part {
+    QString title;
+    size_t firstPage = 0;
+    std::vector<QPDFOutlineObjectHelper> outline;
+};
+
+// The parts of the outline's top level, in page order.
+std::vector<Part> partsOf(QPDF &pdf, const std::vector<QPDFPageObjectHelper> &pages,
+                          const Destinations::Table &named)
+{
+    std::map<QPDFObjGen, size_t> pageIndex;
+    for (size_t i = 0; i < pages.size(); ++i)
+        pageIndex[pages[i].getObjectHandle().getObjGen()] = i;
+    QPDFOutlineDocumentHelper outline(pdf);
+    std::vector<std::pair<size_t, QPDFOutlineObjectHelper>> entries;
+    for (QPDFOutlineObjectHelper &entry : outline.getTopLevelOutlines()) {
+        QPDFObjectHandle page = Destinations::pageOfHolder(entry.getObjectHandle(), named);
+        const auto found = page.isIndirect() ? pageIndex.find(page.getObjGen()) : pageIndex.end();
+        if (found != pageIndex.end())
+            entries.emplace_back(found->second, entry);
+    }
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::vector<Part> parts;
+    if (!entries.empty() && entries.front().first > 0)
+        parts.push_back({PrefaceTitle, 0, {}});
+    for (auto &[page, entry] : entries) {
+        if (!parts.empty() && parts.back().firstPage == page)
+            parts.back().outline.push_back(entry);
+        else
+            parts.push_back({QString::fromStdString(entry.getTitle()), page, entry.getKids()});
+    }
+    return parts;
+}
+
+// Writes the pages [first, end) of `from` with what belongs to them to `path`.
+void writePart(QPDF &from, const std::vector<QPDFPageObjectHelper> &pages,
+               const Destinations::Table &named, const Part &part, size_t end, const QString &path)
+{
+    QPDF to;
+    to.emptyPDF();
+    to.setSuppressWarnings(true);
+    const std::vector<QPDFPageObjectHelper> own(pages.begin() + qsizetype(part.firstPage),
+                                                pages.begin() + qsizetype(end));
+    PageCopy::copy(from, own, to, nullptr);
+    std::set<QPDFObjGen> kept;
+    for (const QPDFPageObjectHelper &page : own)
+        kept.insert(page.getObjectHandle().getObjGen());
+    Destinations::Table names;
+    for (auto [name, destination] : named) {
+        QPDFObjectHandle page = Destinations::pageOf(destination);
+        if (!page.isIndirect() || !kept.count(page.getObjGen()))
+            continue;
+        if (!destination.isIndirect())
+            destination = from.makeIndirectObject(destination);
+        names[name] = to.copyForeignObject(destination);
+    }
+    Destinations::store(to, names);
+    std::vector<OutlineNode> outline = OutlineTree::copy(part.outline, from, to);
+    OutlineTree::install(to, outline);
+    PdfDocument::save(to, path);
+}
+
+SplitResult failure(const QString &file, const QString &cause)
+{
+    SplitResult result;
+    result.file = file;
+    result.cause = cause;
+    return result;
+}
+
+} // namespace
+
+SplitResult SplitPdf(const QString &pdfPath, const QString &bookName, const QString &outFolder)
+{
+    QPDF pdf;
+    const QString reason = PdfDocument::open(pdf, pdfPath);
+    if (!reason.isEmpty())
+        return failure(pdfPath, reason);
+    QTemporaryDir parts;
+    if (!parts.isValid())
+        return failure(QString(), parts.errorString());
+    GenerationRequest request;
+    SplitResult result;
+    try {
+        const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+        const Destinations::Table named = Destinations::namedIn(pdf);
+        const std::vector<Part> found = partsOf(pdf, pages, named);
+        if (found.empty())
+            return failure(pdfPath, QStringLiteral("has no outline entry that leads to a page"));
+        for (size_t i = 0; i < found.size(); ++i) {
+            const size_t end = i + 1 < found.size() ? found[i + 1].firstPage : pages.size();
+            const QString path = QDir(parts.path()).filePath(QStringLiteral("%1.pdf").arg(i + 1));
+            writePart(pdf, pages, named, found[i], end, path);
+            request.sources.append({found[i].title, path});
+            result.titles.append(found[i].title);
+        }
+    } catch (const std::exception &error) {
+        return failure(pdfPath, PdfDocument::reasonOf(error));
+    }
+    request.bookName = bookName;
+    request.saveFolder = outFolder;
+    const ScratchFolder scratch;
+    request.scratchFolder = scratch.path();
+    const GenerationResult generated = GenerateBook(request);
+    if (generated.outcome != GenerationOutcome::Written)
+        return failure(generated.file, generated.cause);
+    result.ok = true;
+    result.bookPath = generated.bookPath;
+    return result;
+}
