@@ -3,10 +3,11 @@
 
 #include "core/bookmarks/bookmarkfile.h"
 #include "pdfwrite/chapterinput.h"
+#include "pdfwrite/chapterobjects.h"
 #include "pdfwrite/destinations.h"
 #include "pdfwrite/outlinetree.h"
-#include "pdfwrite/pagecopy.h"
 #include "pdfwrite/pdfdocument.h"
+#include "pdfwrite/pdfoutput.h"
 
 #include <qpdf/QPDFOutlineDocumentHelper.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -17,6 +18,7 @@
 #include <QFile>
 
 #include <memory>
+#include <set>
 
 namespace
 {
@@ -38,49 +40,49 @@ bool sameFile(const QString &a, const QString &b)
 }
 
 // A page label range of chapter `number` (from 1): style and start kept, "N-" before the prefix.
-QPDFObjectHandle chapterLabel(QPDFObjectHandle label, int number)
+std::string chapterLabel(QPDFObjectHandle label, int number)
 {
-    QPDFObjectHandle result = QPDFObjectHandle::newDictionary();
     QPDFObjectHandle style = label.getKey("/S");
-    result.replaceKey("/S", style.isName() ? style : QPDFObjectHandle::newName("/D"));
+    std::string text = "<</S " + (style.isName() ? style.unparse() : std::string("/D"));
     if (label.getKey("/St").isInteger())
-        result.replaceKey("/St", QPDFObjectHandle::newInteger(label.getKey("/St").getIntValue()));
+        text += " /St " + std::to_string(label.getKey("/St").getIntValue());
     QPDFObjectHandle prefix = label.getKey("/P");
     const std::string own = prefix.isString() ? prefix.getUTF8Value() : std::string();
-    result.replaceKey("/P", QPDFObjectHandle::newUnicodeString(std::to_string(number) + "-" + own));
-    return result;
+    return text + " /P " +
+           QPDFObjectHandle::newUnicodeString(std::to_string(number) + "-" + own).unparse() + ">>";
 }
 
+// The chapters go to the output one by one: a chapter's source document is closed once its
+// objects are written, so memory follows the largest chapter, not the book.
 class Exporter
 {
 public:
-    Exporter(const QString &bookPath, const BookContents &contents, const ExportControl &control)
-        : m_bookPath(bookPath), m_contents(contents), m_control(control)
+    Exporter(const QString &bookPath, const BookContents &contents, const QString &outPath,
+             const ExportControl &control)
+        : m_bookPath(bookPath), m_contents(contents), m_control(control), m_out(outPath),
+          m_pagesRoot(m_out.allocate())
     {
-        m_out.emptyPDF();
-        m_out.setSuppressWarnings(true);
     }
 
     // Throws Refusal for chapter `index`.
     void addChapter(const std::shared_ptr<BookFile> &book, int index);
     void addBookmarks();
     void finish();
-    void save(const QString &outPath) { PdfDocument::save(m_out, outPath, m_control.stop); }
 
 private:
-    void addLabels(QPDF &chapter, int index, long long firstPage, long long pageCount);
+    void writeChapter(QPDF &chapter, int index);
+    void addLabels(QPDF &chapter, int index, long long pageCount);
 
     const QString &m_bookPath;
     const BookContents &m_contents;
     const ExportControl &m_control;
-    QPDF m_out;
-    // Kept open to the end: the writer reads the chapters' streams.
-    std::vector<std::unique_ptr<QPDF>> m_chapters;
-    std::vector<std::vector<QPDFObjectHandle>> m_pages; // by chapter
+    PdfOutput m_out;
+    const int m_pagesRoot;
+    std::vector<int> m_allPages;
+    std::vector<std::vector<int>> m_pages; // by chapter
     std::vector<OutlineNode> m_outline;
-    Destinations::Table m_names;
-    QPDFObjectHandle m_labels = QPDFObjectHandle::newArray();
-    long long m_pageCount = 0;
+    Destinations::Texts m_names;
+    std::string m_labels;
 };
 
 void Exporter::addChapter(const std::shared_ptr<BookFile> &book, int index)
@@ -88,68 +90,77 @@ void Exporter::addChapter(const std::shared_ptr<BookFile> &book, int index)
     if (!m_contents.chapterReadable(index))
         throw Refusal{QStringLiteral("its place in the book is damaged")};
     const ContentsIndex::Line &line = m_contents.lines.at(index);
-    QPDF &chapter = *m_chapters.emplace_back(std::make_unique<QPDF>());
+    QPDF chapter;
     const QString reason = PdfDocument::open(
         chapter, std::make_shared<ChapterInput>(book, line.start - 1, line.length,
                                                 "chapter " + std::to_string(index + 1)));
     if (!reason.isEmpty())
         throw Refusal{reason};
     try {
-        const long long firstPage = m_pageCount;
-        const std::vector<QPDFPageObjectHelper> pages =
-            QPDFPageDocumentHelper(chapter).getAllPages();
-        addLabels(chapter, index, firstPage, (long long)pages.size());
-        const std::vector<QPDFObjectHandle> copies =
-            PageCopy::copy(chapter, pages, m_out, m_control.stop);
-        const std::string prefix = "c" + std::to_string(index + 1) + "-";
-        std::set<QPDFObjGen> renamed;
-        const auto rename = [&](QPDFObjectHandle holder) {
-            Destinations::rename(holder, prefix, renamed);
-        };
-        for (QPDFObjectHandle page : copies) {
-            QPDFObjectHandle annotations = page.getKey("/Annots");
-            for (int i = 0; annotations.isArray() && i < annotations.getArrayNItems(); ++i)
-                rename(annotations.getArrayItem(i));
-        }
-        for (auto [name, destination] : Destinations::namedIn(chapter)) {
-            if (!destination.isIndirect())
-                destination = chapter.makeIndirectObject(destination);
-            m_names[prefix + name] = m_out.copyForeignObject(destination);
-        }
-        OutlineNode entry = OutlineTree::item(m_out, line.name(), copies.front());
-        QPDFOutlineDocumentHelper outline(chapter);
-        entry.children = OutlineTree::copy(outline.getTopLevelOutlines(), chapter, m_out, rename);
-        m_outline.push_back(std::move(entry));
-        m_pages.push_back(copies);
-        m_pageCount += (long long)copies.size();
+        writeChapter(chapter, index);
     } catch (const PdfDocument::Stopped &) {
+        throw;
+    } catch (const PdfOutput::WriteFailed &) {
         throw;
     } catch (const std::exception &error) {
         throw Refusal{PdfDocument::reasonOf(error)};
     }
 }
 
-void Exporter::addLabels(QPDF &chapter, int index, long long firstPage, long long pageCount)
+void Exporter::writeChapter(QPDF &chapter, int index)
 {
+    // A page may take its media box or resources from the page tree it leaves behind.
+    chapter.pushInheritedAttributesToPage();
+    const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(chapter).getAllPages();
+    addLabels(chapter, index, (long long)pages.size());
+    ChapterObjects objects(m_out, m_pagesRoot, m_control.stop);
+    std::vector<int> numbers;
+    for (const QPDFPageObjectHelper &page : pages)
+        numbers.push_back(objects.addPage(page.getObjectHandle()));
+
+    const std::string prefix = "c" + std::to_string(index + 1) + "-";
+    std::set<QPDFObjGen> renamed;
+    const auto rename = [&](QPDFObjectHandle holder) {
+        Destinations::rename(holder, prefix, renamed);
+    };
+    for (QPDFPageObjectHelper page : pages) {
+        QPDFObjectHandle annotations = page.getObjectHandle().getKey("/Annots");
+        for (int i = 0; annotations.isArray() && i < annotations.getArrayNItems(); ++i)
+            rename(annotations.getArrayItem(i));
+    }
+    for (const auto &[name, destination] : Destinations::namedIn(chapter))
+        m_names[prefix + name] = objects.text(destination);
+    OutlineNode entry =
+        OutlineTree::item(m_out, m_contents.lines.at(index).name(), numbers.front());
+    entry.children =
+        objects.copyOutline(QPDFOutlineDocumentHelper(chapter).getTopLevelOutlines(), rename);
+    objects.writePending();
+
+    m_outline.push_back(std::move(entry));
+    m_allPages.insert(m_allPages.end(), numbers.begin(), numbers.end());
+    m_pages.push_back(std::move(numbers));
+}
+
+void Exporter::addLabels(QPDF &chapter, int index, long long pageCount)
+{
+    const long long firstPage = (long long)m_allPages.size();
     QPDFPageLabelDocumentHelper labels(chapter);
     if (!labels.hasPageLabels()) {
-        m_labels.appendItem(QPDFObjectHandle::newInteger(firstPage));
-        m_labels.appendItem(chapterLabel(QPDFObjectHandle::newDictionary(), index + 1));
+        m_labels += std::to_string(firstPage) + ' ' +
+                    chapterLabel(QPDFObjectHandle::newDictionary(), index + 1) + ' ';
         return;
     }
     std::vector<QPDFObjectHandle> ranges;
     labels.getLabelsForPageRange(0, pageCount - 1, firstPage, ranges);
-    for (size_t i = 0; i + 1 < ranges.size(); i += 2) {
-        m_labels.appendItem(ranges[i]);
-        m_labels.appendItem(chapterLabel(ranges[i + 1], index + 1));
-    }
+    for (size_t i = 0; i + 1 < ranges.size(); i += 2)
+        m_labels += ranges[i].unparse() + ' ' + chapterLabel(ranges[i + 1], index + 1) + ' ';
 }
 
 // A chapter entry "{N}text&name［page］" of the bookmark file, at page `page` (from 1) of chapter
 // N (from 0); entries of chapters or pages the book does not have are left out.
 void Exporter::addBookmarks()
 {
-    OutlineNode bookmarks;
+    std::vector<OutlineNode> bookmarks;
     for (const QString &line : Module1::ReadBookmarkFileLines(m_bookPath)) {
         const qsizetype close = line.indexOf(QLatin1Char('}'));
         bool numbered = false;
@@ -161,24 +172,23 @@ void Exporter::addBookmarks()
             bool ok = false;
             const int page = Module1::BookmarkPageText(entry.entryText).toInt(&ok);
             if (ok && page >= 1 && size_t(page) <= m_pages[chapter].size())
-                bookmarks.children.push_back(
+                bookmarks.push_back(
                     OutlineTree::item(m_out, entry.name(), m_pages[chapter][page - 1]));
         }
     }
-    if (bookmarks.children.empty())
+    if (bookmarks.empty())
         return;
-    OutlineNode top = OutlineTree::item(m_out, BookmarksTitle, m_pages.front().front());
-    top.children = std::move(bookmarks.children);
-    m_outline.push_back(std::move(top));
+    m_outline.push_back(OutlineTree::item(m_out, BookmarksTitle, m_allPages.front()));
+    m_outline.back().children = std::move(bookmarks);
 }
 
 void Exporter::finish()
 {
-    OutlineTree::install(m_out, m_outline);
-    Destinations::store(m_out, m_names);
-    QPDFObjectHandle labels = QPDFObjectHandle::newDictionary();
-    labels.replaceKey("/Nums", m_labels);
-    m_out.getRoot().replaceKey("/PageLabels", m_out.makeIndirectObject(labels));
+    std::string catalog = " /PageLabels <</Nums [" + m_labels + "]>>";
+    if (const int outline = OutlineTree::write(m_out, m_outline))
+        catalog += " /Outlines " + std::to_string(outline) + " 0 R";
+    catalog += Destinations::write(m_out, m_names);
+    m_out.close(m_pagesRoot, m_allPages, catalog);
 }
 
 ExportResult failure(ExportResult::Outcome outcome, const QString &file, const QString &cause,
@@ -202,7 +212,7 @@ ExportResult ExportBook(const QString &bookPath, const BookContents &contents,
         return failure(ExportResult::Failed, bookPath, QStringLiteral("cannot be opened"));
     int index = 0;
     try {
-        Exporter exporter(bookPath, contents, control);
+        Exporter exporter(bookPath, contents, outPath, control);
         for (; index < count; ++index) {
             PdfDocument::checkStop(control.stop);
             exporter.addChapter(book, index);
@@ -210,10 +220,9 @@ ExportResult ExportBook(const QString &bookPath, const BookContents &contents,
                 control.progress(index + 1, count);
         }
         exporter.addBookmarks();
-        exporter.finish();
         if (control.progress)
             control.progress(count, count);
-        exporter.save(outPath);
+        exporter.finish();
         return {ExportResult::Written, -1, outPath, QString()};
     } catch (const Refusal &refusal) {
         return failure(ExportResult::ChapterRefused, bookPath, refusal.cause, index);

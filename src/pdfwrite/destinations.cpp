@@ -95,22 +95,20 @@ void Destinations::rename(QPDFObjectHandle holder, const std::string &prefix,
         renameKey(action, "/D", prefix);
 }
 
-void Destinations::store(QPDF &pdf, const Table &table)
+std::string Destinations::write(PdfOutput &out, const Texts &table)
 {
     if (table.empty())
-        return;
-    QPDFObjectHandle names = QPDFObjectHandle::newArray();
-    QPDFObjectHandle old = QPDFObjectHandle::newDictionary();
+        return std::string();
+    std::string names;
+    std::string old;
     for (const auto &[name, destination] : table) {
-        names.appendItem(QPDFObjectHandle::newString(name));
-        names.appendItem(destination);
-        old.replaceKey("/" + name, destination);
+        names += QPDFObjectHandle::newString(name).unparse() + ' ' + destination + ' ';
+        old += QPDFObjectHandle::newName("/" + name).unparse() + ' ' + destination + ' ';
     }
-    QPDFObjectHandle tree = QPDFObjectHandle::newDictionary();
-    tree.replaceKey("/Names", names);
-    QPDFObjectHandle root = pdf.getRoot();
-    QPDFObjectHandle catalogNames = QPDFObjectHandle::newDictionary();
-    catalogNames.replaceKey("/Dests", pdf.makeIndirectObject(tree));
-    root.replaceKey("/Names", catalogNames);
-    root.replaceKey("/Dests", pdf.makeIndirectObject(old));
+    const int tree = out.allocate();
+    out.writeObject(tree, "<</Names [" + names + "]>>");
+    const int dictionary = out.allocate();
+    out.writeObject(dictionary, "<<" + old + ">>");
+    return " /Names <</Dests " + std::to_string(tree) + " 0 R>> /Dests " +
+           std::to_string(dictionary) + " 0 R";
 }

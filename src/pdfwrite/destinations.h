@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "pdfwrite/pdfoutput.h"
+
 #include <qpdf/QPDF.hh>
 
 #include <map>
@@ -30,8 +32,11 @@ QPDFObjectHandle pageOfHolder(QPDFObjectHandle holder, const Table &named);
 // what was already renamed, so an action two links share gets the prefix once.
 void rename(QPDFObjectHandle holder, const std::string &prefix, std::set<QPDFObjGen> &renamed);
 
-// Writes `table` as the catalog's name tree, and as its /Dests dictionary for readers that look
-// a name destination up there.
-void store(QPDF &pdf, const Table &table);
+// Name bytes to destination as PDF text, as they are written.
+using Texts = std::map<std::string, std::string>;
+
+// Writes `table` as a name tree, and as a /Dests dictionary for readers that look a name up
+// there; the catalog's entries for both, or nothing for an empty table.
+std::string write(PdfOutput &out, const Texts &table);
 
 } // namespace Destinations

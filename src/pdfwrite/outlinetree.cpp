@@ -1,87 +1,61 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pdfwrite/outlinetree.h"
 
+#include <qpdf/QPDFObjectHandle.hh>
+
 namespace
 {
 
-OutlineNode copyItem(QPDFOutlineObjectHelper &item, QPDF &from, QPDF &to, int depth,
-                     const std::function<void(QPDFObjectHandle)> &adjust)
+std::string reference(int number)
 {
-    QPDFObjectHandle original = item.getObjectHandle();
-    QPDFObjectHandle kept = QPDFObjectHandle::newDictionary();
-    for (const char *key : {"/Title", "/Dest", "/A", "/C", "/F"}) {
-        if (original.hasKey(key))
-            kept.replaceKey(key, original.getKey(key));
-    }
-    OutlineNode node;
-    node.item = to.copyForeignObject(from.makeIndirectObject(kept));
-    node.open =
-        original.getKey("/Count").isInteger() && original.getKey("/Count").getIntValue() > 0;
-    if (adjust)
-        adjust(node.item);
-    if (depth < OutlineTree::MaxDepth) {
-        for (QPDFOutlineObjectHelper &child : item.getKids())
-            node.children.push_back(copyItem(child, from, to, depth + 1, adjust));
-    }
-    return node;
+    return std::to_string(number) + " 0 R";
 }
 
-// Links `nodes` as the children of `parent`; the number of them a reader shows with `parent`
+// Writes `nodes` as the children of `parent`; the number of them a reader shows with `parent`
 // opened.
-long long linkChildren(std::vector<OutlineNode> &nodes, QPDFObjectHandle parent)
+long long writeChildren(PdfOutput &out, const std::vector<OutlineNode> &nodes, int parent)
 {
     long long shown = 0;
     for (size_t i = 0; i < nodes.size(); ++i) {
-        QPDFObjectHandle item = nodes[i].item;
-        item.replaceKey("/Parent", parent);
+        const OutlineNode &node = nodes[i];
+        std::string body = "<<" + node.body + "/Parent " + reference(parent);
         if (i > 0)
-            item.replaceKey("/Prev", nodes[i - 1].item);
+            body += " /Prev " + reference(nodes[i - 1].number);
         if (i + 1 < nodes.size())
-            item.replaceKey("/Next", nodes[i + 1].item);
+            body += " /Next " + reference(nodes[i + 1].number);
         shown += 1;
-        if (nodes[i].children.empty())
-            continue;
-        item.replaceKey("/First", nodes[i].children.front().item);
-        item.replaceKey("/Last", nodes[i].children.back().item);
-        const long long beneath = linkChildren(nodes[i].children, item);
-        item.replaceKey("/Count", QPDFObjectHandle::newInteger(nodes[i].open ? beneath : -beneath));
-        if (nodes[i].open)
-            shown += beneath;
+        if (!node.children.empty()) {
+            const long long beneath = writeChildren(out, node.children, node.number);
+            body += " /First " + reference(node.children.front().number) + " /Last " +
+                    reference(node.children.back().number) + " /Count " +
+                    std::to_string(node.open ? beneath : -beneath);
+            if (node.open)
+                shown += beneath;
+        }
+        out.writeObject(node.number, body + ">>");
     }
     return shown;
 }
 
 } // namespace
 
-std::vector<OutlineNode> OutlineTree::copy(const std::vector<QPDFOutlineObjectHelper> &items,
-                                           QPDF &from, QPDF &to,
-                                           const std::function<void(QPDFObjectHandle)> &adjust)
+OutlineNode OutlineTree::item(PdfOutput &out, const QString &title, int page)
 {
-    std::vector<OutlineNode> nodes;
-    for (QPDFOutlineObjectHelper item : items)
-        nodes.push_back(copyItem(item, from, to, 1, adjust));
-    return nodes;
+    return {out.allocate(),
+            "/Title " + QPDFObjectHandle::newUnicodeString(title.toStdString()).unparse() +
+                " /Dest [" + reference(page) + " /Fit] ",
+            false,
+            {}};
 }
 
-OutlineNode OutlineTree::item(QPDF &pdf, const QString &title, QPDFObjectHandle page)
-{
-    QPDFObjectHandle item = QPDFObjectHandle::newDictionary();
-    item.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(title.toStdString()));
-    QPDFObjectHandle destination = QPDFObjectHandle::newArray();
-    destination.appendItem(page);
-    destination.appendItem(QPDFObjectHandle::newName("/Fit"));
-    item.replaceKey("/Dest", destination);
-    return OutlineNode{pdf.makeIndirectObject(item), false, {}};
-}
-
-void OutlineTree::install(QPDF &pdf, std::vector<OutlineNode> &top)
+int OutlineTree::write(PdfOutput &out, const std::vector<OutlineNode> &top)
 {
     if (top.empty())
-        return;
-    QPDFObjectHandle root = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
-    root.replaceKey("/Type", QPDFObjectHandle::newName("/Outlines"));
-    root.replaceKey("/First", top.front().item);
-    root.replaceKey("/Last", top.back().item);
-    root.replaceKey("/Count", QPDFObjectHandle::newInteger(linkChildren(top, root)));
-    pdf.getRoot().replaceKey("/Outlines", root);
+        return 0;
+    const int root = out.allocate();
+    const long long shown = writeChildren(out, top, root);
+    out.writeObject(root, "<</Type /Outlines /First " + reference(top.front().number) + " /Last " +
+                              reference(top.back().number) + " /Count " + std::to_string(shown) +
+                              ">>");
+    return root;
 }

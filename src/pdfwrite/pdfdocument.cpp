@@ -2,59 +2,13 @@
 #include "pdfwrite/pdfdocument.h"
 
 #include <qpdf/FileInputSource.hh>
-#include <qpdf/Pipeline.hh>
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
-#include <qpdf/QPDFWriter.hh>
 
 #include <QFile>
-#include <QSaveFile>
-
-#include <stdexcept>
 
 namespace
 {
-
-// Hands qpdf's output to the save file in chunks: the file is unbuffered, so a short write is
-// seen at once rather than lost in commit().
-class SaveFilePipeline : public Pipeline
-{
-public:
-    explicit SaveFilePipeline(QSaveFile &file) : Pipeline("save file", nullptr), m_file(file)
-    {
-        m_chunk.reserve(ChunkSize);
-    }
-    void write(unsigned char const *data, size_t length) override
-    {
-        m_chunk.append(reinterpret_cast<const char *>(data), qsizetype(length));
-        if (m_chunk.size() >= ChunkSize)
-            flush();
-    }
-    void finish() override { flush(); }
-
-private:
-    static constexpr qsizetype ChunkSize = 128 * 1024;
-
-    void flush()
-    {
-        if (m_file.write(m_chunk) != m_chunk.size())
-            throw std::runtime_error(m_file.errorString().toStdString());
-        m_chunk.clear();
-    }
-
-    QSaveFile &m_file;
-    QByteArray m_chunk;
-};
-
-class StopReporter : public QPDFWriter::ProgressReporter
-{
-public:
-    explicit StopReporter(const std::atomic<bool> *stop) : m_stop(stop) {}
-    void reportProgress(int) override { PdfDocument::checkStop(m_stop); }
-
-private:
-    const std::atomic<bool> *m_stop;
-};
 
 QString openedReason(QPDF &pdf)
 {
@@ -103,19 +57,4 @@ QString PdfDocument::open(QPDF &pdf, const QString &path)
     } catch (const std::exception &error) {
         return reasonOf(error);
     }
-}
-
-void PdfDocument::save(QPDF &pdf, const QString &path, const std::atomic<bool> *stop)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw std::runtime_error(file.errorString().toStdString());
-    SaveFilePipeline output(file);
-    QPDFWriter writer(pdf);
-    writer.setOutputPipeline(&output);
-    writer.registerProgressReporter(std::make_shared<StopReporter>(stop));
-    writer.write();
-    checkStop(stop);
-    if (!file.commit())
-        throw std::runtime_error(file.errorString().toStdString());
 }

@@ -10,7 +10,7 @@
 #include <exception>
 #include <memory>
 
-// Opening and saving whole PDFs with qpdf, and the one way a long piece of work is stopped.
+// Opening PDFs with qpdf, and the one way a long piece of work is stopped.
 namespace PdfDocument
 {
 
@@ -32,11 +32,5 @@ QString open(QPDF &pdf, const QString &path);
 
 // A short reason for what qpdf or the system threw.
 QString reasonOf(const std::exception &error);
-
-// Writes `pdf` to `path` atomically: a temporary file in the same folder, synced to the disk and
-// renamed over `path` only when complete, so a failure or a stop leaves whatever stood at `path`
-// and no temporary file. Throws Stopped when `stop` was set, std::runtime_error on a write that
-// fails, and what qpdf throws on input that turns out damaged while its streams are copied.
-void save(QPDF &pdf, const QString &path, const std::atomic<bool> *stop = nullptr);
 
 } // namespace PdfDocument

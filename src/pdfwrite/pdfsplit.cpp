@@ -3,10 +3,11 @@
 
 #include "core/book/bookgenerator.h"
 #include "core/book/scratchfolder.h"
+#include "pdfwrite/chapterobjects.h"
 #include "pdfwrite/destinations.h"
 #include "pdfwrite/outlinetree.h"
-#include "pdfwrite/pagecopy.h"
 #include "pdfwrite/pdfdocument.h"
+#include "pdfwrite/pdfoutput.h"
 
 #include <qpdf/QPDFOutlineDocumentHelper.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 namespace
 {
@@ -57,32 +59,32 @@ std::vector<Part> partsOf(QPDF &pdf, const std::vector<QPDFPageObjectHelper> &pa
     return parts;
 }
 
-// Writes the pages [first, end) of `from` with what belongs to them to `path`.
-void writePart(QPDF &from, const std::vector<QPDFPageObjectHelper> &pages,
-               const Destinations::Table &named, const Part &part, size_t end, const QString &path)
+// Writes the pages [first, end) with what belongs to them to `path`.
+void writePart(const std::vector<QPDFPageObjectHelper> &pages, const Destinations::Table &named,
+               const Part &part, size_t end, const QString &path)
 {
-    QPDF to;
-    to.emptyPDF();
-    to.setSuppressWarnings(true);
-    const std::vector<QPDFPageObjectHelper> own(pages.begin() + qsizetype(part.firstPage),
-                                                pages.begin() + qsizetype(end));
-    PageCopy::copy(from, own, to, nullptr);
+    PdfOutput out(path);
+    const int pagesRoot = out.allocate();
+    ChapterObjects objects(out, pagesRoot, nullptr);
+    std::vector<int> numbers;
     std::set<QPDFObjGen> kept;
-    for (const QPDFPageObjectHelper &page : own)
-        kept.insert(page.getObjectHandle().getObjGen());
-    Destinations::Table names;
-    for (auto [name, destination] : named) {
-        QPDFObjectHandle page = Destinations::pageOf(destination);
-        if (!page.isIndirect() || !kept.count(page.getObjGen()))
-            continue;
-        if (!destination.isIndirect())
-            destination = from.makeIndirectObject(destination);
-        names[name] = to.copyForeignObject(destination);
+    for (size_t i = part.firstPage; i < end; ++i) {
+        numbers.push_back(objects.addPage(pages[i].getObjectHandle()));
+        kept.insert(pages[i].getObjectHandle().getObjGen());
     }
-    Destinations::store(to, names);
-    std::vector<OutlineNode> outline = OutlineTree::copy(part.outline, from, to);
-    OutlineTree::install(to, outline);
-    PdfDocument::save(to, path);
+    Destinations::Texts names;
+    for (const auto &[name, destination] : named) {
+        QPDFObjectHandle page = Destinations::pageOf(destination);
+        if (page.isIndirect() && kept.count(page.getObjGen()))
+            names[name] = objects.text(destination);
+    }
+    const std::vector<OutlineNode> outline = objects.copyOutline(part.outline, {});
+    objects.writePending();
+    std::string catalog;
+    if (const int root = OutlineTree::write(out, outline))
+        catalog += " /Outlines " + std::to_string(root) + " 0 R";
+    catalog += Destinations::write(out, names);
+    out.close(pagesRoot, numbers, catalog);
 }
 
 SplitResult failure(const QString &file, const QString &cause)
@@ -107,6 +109,8 @@ SplitResult SplitPdf(const QString &pdfPath, const QString &bookName, const QStr
     GenerationRequest request;
     SplitResult result;
     try {
+        // A page may take its media box or resources from the page tree it leaves behind.
+        pdf.pushInheritedAttributesToPage();
         const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
         const Destinations::Table named = Destinations::namedIn(pdf);
         const std::vector<Part> found = partsOf(pdf, pages, named);
@@ -115,7 +119,7 @@ SplitResult SplitPdf(const QString &pdfPath, const QString &bookName, const QStr
         for (size_t i = 0; i < found.size(); ++i) {
             const size_t end = i + 1 < found.size() ? found[i + 1].firstPage : pages.size();
             const QString path = QDir(parts.path()).filePath(QStringLiteral("%1.pdf").arg(i + 1));
-            writePart(pdf, pages, named, found[i], end, path);
+            writePart(pages, named, found[i], end, path);
             request.sources.append({found[i].title, path});
             result.titles.append(found[i].title);
         }
