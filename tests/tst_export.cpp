@@ -128,9 +128,13 @@ class TestExport : public QObject
 
     QString path(const QString &name) const { return QDir(m_root->path()).filePath(name); }
 
-    // "code|out|err"; the tool runs in the test's folder.
-    QString run(const QStringList &arguments)
+    // "code|out|err"; the tool runs in the test's folder, its files limited to `sizeLimit` bytes
+    // when given, as on a full disk.
+    QString run(const QStringList &arguments, qint64 sizeLimit = 0)
     {
+        std::optional<TestFiles::FileSizeLimit> limit;
+        if (sizeLimit > 0)
+            limit.emplace(sizeLimit);
         QProcess process;
         process.setWorkingDirectory(m_root->path());
         process.start(m_tool, arguments);
@@ -210,21 +214,29 @@ private slots:
         QTest::addColumn<QByteArray>("second");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<qint64>("sizeLimit");
         const QString chapter = "quillmoor-book export: B.VELM: chapter 2 \"bad\": ";
-        QTest::newRow("encrypted")
-            << TestPdfs::locked(TestPdfs::linked(), "pw") << "out.pdf" << chapter + "encrypted";
+        QTest::newRow("encrypted") << TestPdfs::locked(TestPdfs::linked(), "pw") << "out.pdf"
+                                   << chapter + "encrypted" << qint64(0);
         QTest::newRow("damaged") << QByteArray("%PDF-1.4\nnothing here\n") << "out.pdf"
                                  << chapter + "unable to find trailer dictionary while recovering "
-                                              "damaged file";
-        QTest::newRow("no pages") << QByteArray() << "out.pdf" << chapter + "has no pages";
-        QTest::newRow("out is the book") << TestPdfs::linked() << "link.pdf"
-                                         << "quillmoor-book export: link.pdf: is the book itself";
+                                              "damaged file"
+                                 << qint64(0);
+        QTest::newRow("no pages") << QByteArray() << "out.pdf" << chapter + "has no pages"
+                                  << qint64(0);
+        QTest::newRow("out is the book")
+            << TestPdfs::linked() << "link.pdf"
+            << "quillmoor-book export: link.pdf: is the book itself" << qint64(0);
+        QTest::newRow("disk full")
+            << TestPdfs::linked() << "out.pdf"
+            << "quillmoor-book export: out.pdf: cannot be written whole" << qint64(2000);
     }
     void exportRefusesClearly()
     {
         QFETCH(QByteArray, second);
         QFETCH(QString, out);
         QFETCH(QString, message);
+        QFETCH(qint64, sizeLimit);
         if (second.isEmpty()) {
             PdfObjects empty;
             empty.add("<< /Type /Catalog /Pages 2 0 R >>");
@@ -235,7 +247,7 @@ private slots:
         QVERIFY(QFile::link(path("B.VELM"), path("link.pdf")));
         const QByteArray book = TestFiles::read(path("B.VELM"));
         const QStringList before = TestFiles::entriesOf(m_root->path());
-        QCOMPARE(run({"export", "B.VELM", out}), "1||" + message + '\n');
+        QCOMPARE(run({"export", "B.VELM", out}, sizeLimit), "1||" + message + '\n');
         QCOMPARE(TestFiles::entriesOf(m_root->path()), before);
         QCOMPARE(TestFiles::read(path("B.VELM")), book);
     }

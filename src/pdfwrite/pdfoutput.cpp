@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pdfwrite/pdfoutput.h"
 
+#include "core/book/safewrite.h"
+
 #include <cstdio>
 #include <stdexcept>
 
@@ -55,8 +57,10 @@ void PdfOutput::write(const std::string &text)
 
 void PdfOutput::flush()
 {
-    if (m_file.write(m_chunk.data(), qint64(m_chunk.size())) != qint64(m_chunk.size()))
-        throw WriteFailed(m_file.errorString().toStdString());
+    if (m_file.write(m_chunk.data(), qint64(m_chunk.size())) != qint64(m_chunk.size())) {
+        throw WriteFailed(
+            SafeWrite::errorText(m_file, QStringLiteral("cannot be written whole")).toStdString());
+    }
     m_chunk.clear();
 }
 
@@ -83,6 +87,6 @@ void PdfOutput::close(int pagesRoot, const std::vector<int> &pages,
     write("trailer\n<< /Size " + std::to_string(m_offsets.size() + 1) + " /Root " +
           std::to_string(catalog) + " 0 R >>\nstartxref\n" + std::to_string(table) + "\n%%EOF\n");
     flush();
-    if (!m_file.commit())
+    if (!SafeWrite::syncData(m_file) || !m_file.commit())
         throw WriteFailed(m_file.errorString().toStdString());
 }
