@@ -208,6 +208,14 @@ private slots:
         }
     }
 
+    // An outline that loops, and one deeper than any reader needs, are cut short.
+    void exportCutsDamagedOutlinesShort()
+    {
+        makeBook({{"loop", TestPdfs::loopingOutline()}, {"deep", TestPdfs::deepOutline(500)}});
+        QCOMPARE(run({"export", "B.VELM", "out.pdf"}), "0|out.pdf\n|");
+        QCOMPARE(QProcess::execute("qpdf", {"--check", path("out.pdf")}), 0);
+    }
+
     // The message names the chapter and the cause; no file appears, not even a temporary one.
     void exportRefusesClearly_data()
     {

@@ -9,7 +9,6 @@
 #include "pdfwrite/pdfdocument.h"
 #include "pdfwrite/pdfoutput.h"
 
-#include <qpdf/QPDFOutlineDocumentHelper.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageLabelDocumentHelper.hh>
 
@@ -132,8 +131,10 @@ void Exporter::writeChapter(QPDF &chapter, int index)
         m_names[prefix + name] = objects.text(destination);
     OutlineNode entry =
         OutlineTree::item(m_out, m_contents.lines.at(index).name(), numbers.front());
-    entry.children =
-        objects.copyOutline(QPDFOutlineDocumentHelper(chapter).getTopLevelOutlines(), rename);
+    std::set<QPDFObjGen> seen;
+    entry.children = objects.copyOutline(
+        OutlineTree::siblings(chapter.getRoot().getKey("/Outlines").getKey("/First"), seen),
+        rename);
     objects.writePending();
 
     m_outline.push_back(std::move(entry));
@@ -229,7 +230,7 @@ ExportResult ExportBook(const QString &bookPath, const BookContents &contents,
     } catch (const PdfDocument::Stopped &) {
         return failure(ExportResult::Stopped, outPath, QStringLiteral("stopped"));
     } catch (const std::exception &error) {
-        // The chapters opened: what fails now is the writing, or a stream damaged deep inside.
+        // Not a chapter's fault: the output cannot be written.
         return failure(ExportResult::Failed, outPath, PdfDocument::reasonOf(error));
     }
 }

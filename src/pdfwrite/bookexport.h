@@ -32,8 +32,7 @@ struct ExportControl {
     const std::atomic<bool> *stop = nullptr;
 };
 
-// Writes the export of the book at `bookPath` to `outPath`, atomically (see
-// PdfDocument::save). `outPath` naming the book itself, under any name, fails before anything is
-// read.
+// Writes the export of the book at `bookPath` to `outPath`, atomically (see PdfOutput). `outPath`
+// naming the book itself, under any name, fails before anything is read.
 ExportResult ExportBook(const QString &bookPath, const BookContents &contents,
                         const QString &outPath, const ExportControl &control = {});

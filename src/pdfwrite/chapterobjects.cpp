@@ -76,23 +76,35 @@ void ChapterObjects::append(QPDFObjectHandle object, std::string &text, bool top
 }
 
 std::vector<OutlineNode>
-ChapterObjects::copyOutline(const std::vector<QPDFOutlineObjectHelper> &items,
-                            const std::function<void(QPDFObjectHandle)> &adjust, int depth)
+ChapterObjects::copyOutline(const std::vector<QPDFObjectHandle> &items,
+                            const std::function<void(QPDFObjectHandle)> &adjust)
+{
+    std::set<QPDFObjGen> seen;
+    for (const QPDFObjectHandle &item : items)
+        seen.insert(item.getObjGen());
+    return copyItems(items, adjust, seen, 1);
+}
+
+std::vector<OutlineNode>
+ChapterObjects::copyItems(const std::vector<QPDFObjectHandle> &items,
+                          const std::function<void(QPDFObjectHandle)> &adjust,
+                          std::set<QPDFObjGen> &seen, int depth)
 {
     std::vector<OutlineNode> nodes;
-    for (QPDFOutlineObjectHelper item : items) {
-        QPDFObjectHandle original = item.getObjectHandle();
+    for (QPDFObjectHandle item : items) {
         if (adjust)
-            adjust(original);
+            adjust(item);
         OutlineNode node{m_out.allocate(), std::string(), false, {}};
         for (const char *key : {"/Title", "/Dest", "/A", "/C", "/F"}) {
-            if (original.hasKey(key))
-                node.body += std::string(key) + ' ' + text(original.getKey(key)) + ' ';
+            if (item.hasKey(key))
+                node.body += std::string(key) + ' ' + text(item.getKey(key)) + ' ';
         }
-        QPDFObjectHandle count = original.getKey("/Count");
+        QPDFObjectHandle count = item.getKey("/Count");
         node.open = count.isInteger() && count.getIntValue() > 0;
-        if (depth < OutlineTree::MaxDepth)
-            node.children = copyOutline(item.getKids(), adjust, depth + 1);
+        if (depth < OutlineTree::MaxDepth) {
+            node.children = copyItems(OutlineTree::siblings(item.getKey("/First"), seen), adjust,
+                                      seen, depth + 1);
+        }
         nodes.push_back(std::move(node));
     }
     return nodes;

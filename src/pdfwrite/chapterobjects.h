@@ -5,7 +5,6 @@
 #include "pdfwrite/pdfoutput.h"
 
 #include <qpdf/QPDF.hh>
-#include <qpdf/QPDFOutlineObjectHelper.hh>
 
 #include <atomic>
 #include <deque>
@@ -32,18 +31,20 @@ public:
     int addPage(QPDFObjectHandle page);
     // `object` as PDF text, its references by their new numbers.
     std::string text(QPDFObjectHandle object);
-    // Copies of the outline `items` and the items beneath them (at most OutlineTree::MaxDepth
-    // deep): each keeps its title, destination or action, colour and style, and whether it is
-    // shown opened. `adjust` is given each source item first.
-    std::vector<OutlineNode> copyOutline(const std::vector<QPDFOutlineObjectHelper> &items,
-                                         const std::function<void(QPDFObjectHandle)> &adjust,
-                                         int depth = 1);
+    // Copies of the outline `items` and the items beneath them, each item once and at most
+    // OutlineTree::MaxDepth deep: each keeps its title, destination or action, colour and style,
+    // and whether it is shown opened. `adjust` is given each source item first.
+    std::vector<OutlineNode> copyOutline(const std::vector<QPDFObjectHandle> &items,
+                                         const std::function<void(QPDFObjectHandle)> &adjust);
     // Writes every object referred to so far, and those they refer to. Throws
     // PdfDocument::Stopped between objects once the stop flag is set, and what qpdf throws for
     // an object or a stream it cannot read.
     void writePending();
 
 private:
+    std::vector<OutlineNode> copyItems(const std::vector<QPDFObjectHandle> &items,
+                                       const std::function<void(QPDFObjectHandle)> &adjust,
+                                       std::set<QPDFObjGen> &seen, int depth);
     int numberOf(QPDFObjectHandle object);
     void append(QPDFObjectHandle object, std::string &text, bool top);
     void writeObject(int number, QPDFObjectHandle object);

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pdfwrite/outlinetree.h"
 
-#include <qpdf/QPDFObjectHandle.hh>
-
 namespace
 {
 
@@ -38,6 +36,17 @@ long long writeChildren(PdfOutput &out, const std::vector<OutlineNode> &nodes, i
 }
 
 } // namespace
+
+std::vector<QPDFObjectHandle> OutlineTree::siblings(QPDFObjectHandle first,
+                                                    std::set<QPDFObjGen> &seen)
+{
+    std::vector<QPDFObjectHandle> items;
+    for (QPDFObjectHandle item = first;
+         item.isDictionary() && item.isIndirect() && seen.insert(item.getObjGen()).second;
+         item = item.getKey("/Next"))
+        items.push_back(item);
+    return items;
+}
 
 OutlineNode OutlineTree::item(PdfOutput &out, const QString &title, int page)
 {

@@ -3,8 +3,11 @@
 
 #include "pdfwrite/pdfoutput.h"
 
+#include <qpdf/QPDFObjectHandle.hh>
+
 #include <QString>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +26,11 @@ namespace OutlineTree
 
 // Deeper items are left out: an outline this deep is damage, and its copy would recurse.
 constexpr int MaxDepth = 64;
+
+// The items of one level of a document's outline, from `first` along /Next. A damaged outline
+// may loop: an item in `seen` ends the walk, and each item walked is added to it. (qpdf's own
+// outline helper does not end on every loop.)
+std::vector<QPDFObjectHandle> siblings(QPDFObjectHandle first, std::set<QPDFObjGen> &seen);
 
 // A new closed item titled `title` that shows the whole of page object `page`.
 OutlineNode item(PdfOutput &out, const QString &title, int page);

@@ -9,7 +9,6 @@
 #include "pdfwrite/pdfdocument.h"
 #include "pdfwrite/pdfoutput.h"
 
-#include <qpdf/QPDFOutlineDocumentHelper.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
 #include <QDir>
@@ -27,8 +26,14 @@ const QString PrefaceTitle = QStringLiteral("前言");
 struct Part {
     QString title;
     size_t firstPage = 0;
-    std::vector<QPDFOutlineObjectHelper> outline;
+    std::vector<QPDFObjectHandle> outline;
 };
+
+QString titleOf(QPDFObjectHandle item)
+{
+    QPDFObjectHandle title = item.getKey("/Title");
+    return title.isString() ? QString::fromStdString(title.getUTF8Value()) : QString();
+}
 
 // The parts of the outline's top level, in page order.
 std::vector<Part> partsOf(QPDF &pdf, const std::vector<QPDFPageObjectHelper> &pages,
@@ -37,10 +42,11 @@ std::vector<Part> partsOf(QPDF &pdf, const std::vector<QPDFPageObjectHelper> &pa
     std::map<QPDFObjGen, size_t> pageIndex;
     for (size_t i = 0; i < pages.size(); ++i)
         pageIndex[pages[i].getObjectHandle().getObjGen()] = i;
-    QPDFOutlineDocumentHelper outline(pdf);
-    std::vector<std::pair<size_t, QPDFOutlineObjectHelper>> entries;
-    for (QPDFOutlineObjectHelper &entry : outline.getTopLevelOutlines()) {
-        QPDFObjectHandle page = Destinations::pageOfHolder(entry.getObjectHandle(), named);
+    std::set<QPDFObjGen> seen;
+    std::vector<std::pair<size_t, QPDFObjectHandle>> entries;
+    for (QPDFObjectHandle entry :
+         OutlineTree::siblings(pdf.getRoot().getKey("/Outlines").getKey("/First"), seen)) {
+        QPDFObjectHandle page = Destinations::pageOfHolder(entry, named);
         const auto found = page.isIndirect() ? pageIndex.find(page.getObjGen()) : pageIndex.end();
         if (found != pageIndex.end())
             entries.emplace_back(found->second, entry);
@@ -54,7 +60,8 @@ std::vector<Part> partsOf(QPDF &pdf, const std::vector<QPDFPageObjectHelper> &pa
         if (!parts.empty() && parts.back().firstPage == page)
             parts.back().outline.push_back(entry);
         else
-            parts.push_back({QString::fromStdString(entry.getTitle()), page, entry.getKids()});
+            parts.push_back(
+                {titleOf(entry), page, OutlineTree::siblings(entry.getKey("/First"), seen)});
     }
     return parts;
 }
