@@ -44,6 +44,7 @@ make_data()
         list+=("${pdfs[$((i % ${#pdfs[@]}))]}")
     done
     "$book" make --name book --out "$BENCH_DATA" "${list[@]}" >/dev/null
+    rm -rf "$sources_dir" # the book holds them now
     for i in $(seq 1 $chapters); do
         "$book" extract "$made" "$i" --out "$chapters_dir/$i.pdf" >/dev/null
     done
