@@ -25,6 +25,8 @@ int runAdd(const QStringList &arguments);
 int runRemove(const QStringList &arguments);
 int runMove(const QStringList &arguments);
 int runRename(const QStringList &arguments);
+int runExport(const QStringList &arguments);
+int runSplit(const QStringList &arguments);
 
 // Writes a line to stderr or stdout, in UTF-8.
 void printError(const QString &text);

@@ -29,6 +29,12 @@ const char Usage[] =
     "      Moves chapter N so that it becomes chapter M.\n"
     "  quillmoor-book rename BOOK N NAME\n"
     "      Renames chapter N. The book's bookmarks follow every change of its chapters.\n"
+    "  quillmoor-book export BOOK OUT [--progress]\n"
+    "      Writes the book as one PDF: the chapters' pages, links and outlines, an outline\n"
+    "      entry per chapter and one for the bookmarks, and page labels N-1, N-2... for chapter "
+    "N.\n"
+    "  quillmoor-book split PDF --name NAME --out FOLDER\n"
+    "      Writes FOLDER/NAME.VELM with one chapter per top-level outline section of PDF.\n"
     "  quillmoor-book --help | --version\n";
 
 } // namespace
@@ -52,7 +58,8 @@ int main(int argc, char *argv[])
     const std::pair<const char *, int (*)(const QStringList &)> commands[] = {
         {"make", Cli::runMake},     {"list", Cli::runList},     {"extract", Cli::runExtract},
         {"check", Cli::runCheck},   {"search", Cli::runSearch}, {"add", Cli::runAdd},
-        {"remove", Cli::runRemove}, {"move", Cli::runMove},     {"rename", Cli::runRename}};
+        {"remove", Cli::runRemove}, {"move", Cli::runMove},     {"rename", Cli::runRename},
+        {"export", Cli::runExport}, {"split", Cli::runSplit}};
     for (const auto &[name, run] : commands) {
         if (command == QLatin1String(name))
             return run(arguments);

@@ -1,0 +1,236 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "pdfwrite/bookexport.h"
+
+#include "core/bookmarks/bookmarkfile.h"
+#include "pdfwrite/chapterinput.h"
+#include "pdfwrite/chapterobjects.h"
+#include "pdfwrite/destinations.h"
+#include "pdfwrite/outlinetree.h"
+#include "pdfwrite/pdfdocument.h"
+#include "pdfwrite/pdfoutput.h"
+
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageLabelDocumentHelper.hh>
+
+#include <sys/stat.h>
+
+#include <QFile>
+
+#include <memory>
+#include <set>
+
+namespace
+{
+
+const QString BookmarksTitle = QStringLiteral("书签");
+
+// A chapter that cannot be exported, with the reason.
+struct Refusal {
+    QString cause;
+};
+
+bool sameFile(const QString &a, const QString &b)
+{
+    struct stat first = {};
+    struct stat second = {};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// A page label range of chapter `number` (from 1): style and start kept, "N-" before the prefix.
+std::string chapterLabel(QPDFObjectHandle label, int number)
+{
+    QPDFObjectHandle style = label.getKey("/S");
+    std::string text = "<</S " + (style.isName() ? style.unparse() : std::string("/D"));
+    if (label.getKey("/St").isInteger())
+        text += " /St " + std::to_string(label.getKey("/St").getIntValue());
+    QPDFObjectHandle prefix = label.getKey("/P");
+    const std::string own = prefix.isString() ? prefix.getUTF8Value() : std::string();
+    return text + " /P " +
+           QPDFObjectHandle::newUnicodeString(std::to_string(number) + "-" + own).unparse() + ">>";
+}
+
+// The chapters go to the output one by one: a chapter's source document is closed once its
+// objects are written, so memory follows the largest chapter, not the book.
+class Exporter
+{
+public:
+    Exporter(const QString &bookPath, const BookContents &contents, const QString &outPath,
+             const ExportControl &control)
+        : m_bookPath(bookPath), m_contents(contents), m_control(control), m_out(outPath),
+          m_pagesRoot(m_out.allocate())
+    {
+    }
+
+    // Throws Refusal for chapter `index`.
+    void addChapter(const std::shared_ptr<BookFile> &book, int index);
+    void addBookmarks();
+    void finish();
+
+private:
+    void writeChapter(QPDF &chapter, int index);
+    void addLabels(QPDF &chapter, int index, long long pageCount);
+
+    const QString &m_bookPath;
+    const BookContents &m_contents;
+    const ExportControl &m_control;
+    PdfOutput m_out;
+    const int m_pagesRoot;
+    std::vector<int> m_allPages;
+    std::vector<std::vector<int>> m_pages; // by chapter
+    std::vector<OutlineNode> m_outline;
+    Destinations::Texts m_names;
+    std::string m_labels;
+};
+
+void Exporter::addChapter(const std::shared_ptr<BookFile> &book, int index)
+{
+    if (!m_contents.chapterReadable(index))
+        throw Refusal{QStringLiteral("its place in the book is damaged")};
+    const ContentsIndex::Line &line = m_contents.lines.at(index);
+    QPDF chapter;
+    const QString reason = PdfDocument::open(
+        chapter, std::make_shared<ChapterInput>(book, line.start - 1, line.length,
+                                                "chapter " + std::to_string(index + 1)));
+    if (!reason.isEmpty())
+        throw Refusal{reason};
+    try {
+        writeChapter(chapter, index);
+    } catch (const PdfDocument::Stopped &) {
+        throw;
+    } catch (const PdfOutput::WriteFailed &) {
+        throw;
+    } catch (const std::exception &error) {
+        throw Refusal{PdfDocument::reasonOf(error)};
+    }
+}
+
+void Exporter::writeChapter(QPDF &chapter, int index)
+{
+    // A page may take its media box or resources from the page tree it leaves behind.
+    chapter.pushInheritedAttributesToPage();
+    const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(chapter).getAllPages();
+    addLabels(chapter, index, (long long)pages.size());
+    ChapterObjects objects(m_out, m_pagesRoot, m_control.stop);
+    std::vector<int> numbers;
+    for (const QPDFPageObjectHelper &page : pages)
+        numbers.push_back(objects.addPage(page.getObjectHandle()));
+
+    const std::string prefix = "c" + std::to_string(index + 1) + "-";
+    std::set<QPDFObjGen> renamed;
+    const auto rename = [&](QPDFObjectHandle holder) {
+        Destinations::rename(holder, prefix, renamed);
+    };
+    for (QPDFPageObjectHelper page : pages) {
+        QPDFObjectHandle annotations = page.getObjectHandle().getKey("/Annots");
+        for (int i = 0; annotations.isArray() && i < annotations.getArrayNItems(); ++i)
+            rename(annotations.getArrayItem(i));
+    }
+    for (const auto &[name, destination] : Destinations::namedIn(chapter))
+        m_names[prefix + name] = objects.text(destination);
+    OutlineNode entry =
+        OutlineTree::item(m_out, m_contents.lines.at(index).name(), numbers.front());
+    std::set<QPDFObjGen> seen;
+    entry.children = objects.copyOutline(
+        OutlineTree::siblings(chapter.getRoot().getKey("/Outlines").getKey("/First"), seen),
+        rename);
+    objects.writePending();
+
+    m_outline.push_back(std::move(entry));
+    m_allPages.insert(m_allPages.end(), numbers.begin(), numbers.end());
+    m_pages.push_back(std::move(numbers));
+}
+
+void Exporter::addLabels(QPDF &chapter, int index, long long pageCount)
+{
+    const long long firstPage = (long long)m_allPages.size();
+    QPDFPageLabelDocumentHelper labels(chapter);
+    if (!labels.hasPageLabels()) {
+        m_labels += std::to_string(firstPage) + ' ' +
+                    chapterLabel(QPDFObjectHandle::newDictionary(), index + 1) + ' ';
+        return;
+    }
+    std::vector<QPDFObjectHandle> ranges;
+    labels.getLabelsForPageRange(0, pageCount - 1, firstPage, ranges);
+    for (size_t i = 0; i + 1 < ranges.size(); i += 2)
+        m_labels += ranges[i].unparse() + ' ' + chapterLabel(ranges[i + 1], index + 1) + ' ';
+}
+
+// A chapter entry "{N}text&name［page］" of the bookmark file, at page `page` (from 1) of chapter
+// N (from 0); entries of chapters or pages the book does not have are left out.
+void Exporter::addBookmarks()
+{
+    std::vector<OutlineNode> bookmarks;
+    for (const QString &line : Module1::ReadBookmarkFileLines(m_bookPath)) {
+        const qsizetype close = line.indexOf(QLatin1Char('}'));
+        bool numbered = false;
+        const int chapter =
+            line.startsWith(QLatin1Char('{')) ? line.mid(1, close - 1).toInt(&numbered) : -1;
+        if (!numbered || chapter < 0 || size_t(chapter) >= m_pages.size())
+            continue;
+        for (const Module1::BookmarkEntry &entry : Module1::BookmarkEntriesOf({line}, chapter)) {
+            bool ok = false;
+            const int page = Module1::BookmarkPageText(entry.entryText).toInt(&ok);
+            if (ok && page >= 1 && size_t(page) <= m_pages[chapter].size())
+                bookmarks.push_back(
+                    OutlineTree::item(m_out, entry.name(), m_pages[chapter][page - 1]));
+        }
+    }
+    if (bookmarks.empty())
+        return;
+    m_outline.push_back(OutlineTree::item(m_out, BookmarksTitle, m_allPages.front()));
+    m_outline.back().children = std::move(bookmarks);
+}
+
+void Exporter::finish()
+{
+    std::string catalog = " /PageLabels <</Nums [" + m_labels + "]>>";
+    if (const int outline = OutlineTree::write(m_out, m_outline))
+        catalog += " /Outlines " + std::to_string(outline) + " 0 R";
+    catalog += Destinations::write(m_out, m_names);
+    m_out.close(m_pagesRoot, m_allPages, catalog);
+}
+
+ExportResult failure(ExportResult::Outcome outcome, const QString &file, const QString &cause,
+                     int chapter = -1)
+{
+    return {outcome, chapter, file, cause};
+}
+
+} // namespace
+
+ExportResult ExportBook(const QString &bookPath, const BookContents &contents,
+                        const QString &outPath, const ExportControl &control)
+{
+    if (sameFile(bookPath, outPath))
+        return failure(ExportResult::Failed, outPath, QStringLiteral("is the book itself"));
+    const int count = int(contents.lines.size());
+    if (count == 0)
+        return failure(ExportResult::Failed, bookPath, QStringLiteral("has no chapters"));
+    const std::shared_ptr<BookFile> book = BookFile::open(bookPath);
+    if (!book)
+        return failure(ExportResult::Failed, bookPath, QStringLiteral("cannot be opened"));
+    int index = 0;
+    try {
+        Exporter exporter(bookPath, contents, outPath, control);
+        for (; index < count; ++index) {
+            PdfDocument::checkStop(control.stop);
+            exporter.addChapter(book, index);
+            if (control.progress)
+                control.progress(index + 1, count);
+        }
+        exporter.addBookmarks();
+        if (control.progress)
+            control.progress(count, count);
+        exporter.finish();
+        return {ExportResult::Written, -1, outPath, QString()};
+    } catch (const Refusal &refusal) {
+        return failure(ExportResult::ChapterRefused, bookPath, refusal.cause, index);
+    } catch (const PdfDocument::Stopped &) {
+        return failure(ExportResult::Stopped, outPath, QStringLiteral("stopped"));
+    } catch (const std::exception &error) {
+        // Not a chapter's fault: the output cannot be written.
+        return failure(ExportResult::Failed, outPath, PdfDocument::reasonOf(error));
+    }
+}

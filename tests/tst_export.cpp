@@ -1,0 +1,319 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// A book exported as one PDF and a PDF split into a book, through quillmoor-book; the results
+// are read back with qpdf.
+#include "core/bookmarks/bookmarkfile.h"
+#include "pdfobjects.h"
+#include "testfiles.h"
+#include "testpdfs.h"
+
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFOutlineDocumentHelper.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace
+{
+
+QByteArray reference(int object)
+{
+    return QByteArray::number(object) + " 0 R";
+}
+
+// Six pages saying "Page n". The outline's top level, in this order: "B" (page 4), "A" (page 2)
+// holding "A1" (page 3), "A twin" (page 2), "Nowhere" (no page), "C♂" (page 6).
+QByteArray sectioned()
+{
+    PdfObjects pdf;
+    const int catalog = pdf.reserve(), pages = pdf.reserve(), outline = pdf.reserve();
+    const int font = pdf.add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    QList<int> page;
+    QByteArray kids;
+    for (int i = 1; i <= 6; ++i) {
+        const int text = pdf.addStream("<< >>", "BT /F1 12 Tf 72 700 Td (Page " +
+                                                    QByteArray::number(i) + ") Tj ET");
+        page << pdf.add("<< /Type /Page /Parent " + reference(pages) +
+                        " /MediaBox [0 0 612 792] /Contents " + reference(text) +
+                        " /Resources << /Font << /F1 " + reference(font) + " >> >> >>");
+        kids += reference(page.last()) + " ";
+    }
+    pdf.add("<< /Type /Pages /Kids [" + kids + "] /Count 6 >>", pages);
+    const QList<std::pair<QByteArray, int>> top{
+        {"(B)", 3}, {"(A)", 1}, {"(A twin)", 1}, {"(Nowhere)", -1}, {"<FEFF00432642>", 5}};
+    QList<int> item;
+    for (int i = 0; i < top.size(); ++i)
+        item << pdf.reserve();
+    const int child = pdf.add("<< /Title (A1) /Parent " + reference(item[1]) + " /Dest [" +
+                              reference(page[2]) + " /Fit] >>");
+    for (int i = 0; i < top.size(); ++i) {
+        QByteArray body = "<< /Title " + top[i].first + " /Parent " + reference(outline);
+        if (i > 0)
+            body += " /Prev " + reference(item[i - 1]);
+        if (i + 1 < top.size())
+            body += " /Next " + reference(item[i + 1]);
+        if (top[i].second >= 0)
+            body += " /Dest [" + reference(page[top[i].second]) + " /Fit]";
+        if (i == 1)
+            body += " /First " + reference(child) + " /Last " + reference(child) + " /Count 1";
+        pdf.add(body + " >>", item[i]);
+    }
+    pdf.add("<< /Type /Outlines /First " + reference(item.first()) + " /Last " +
+                reference(item.last()) + " >>",
+            outline);
+    pdf.add("<< /Type /Catalog /Pages " + reference(pages) + " /Outlines " + reference(outline) +
+                " >>",
+            catalog);
+    return pdf.finish(catalog);
+}
+
+// Two pages labelled "xi", "xii": lower-case roman numerals from 11 after the prefix "x".
+QByteArray labelled()
+{
+    PdfObjects pdf;
+    pdf.add("<< /Type /Catalog /Pages 2 0 R /PageLabels << /Nums [0 << /S /r /P (x) /St 11 >>] "
+            ">> >>");
+    pdf.add("<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 >>");
+    for (int i = 0; i < 2; ++i)
+        pdf.add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >>");
+    return pdf.finish(1);
+}
+
+// The page a destination leads to, from 0; -1 for none. A name is looked up in `pdf`.
+int pageIndex(QPDF &pdf, QPDFObjectHandle destination)
+{
+    if (destination.isName() || destination.isString())
+        destination = QPDFOutlineDocumentHelper(pdf).resolveNamedDest(destination);
+    if (destination.isDictionary())
+        destination = destination.getKey("/D");
+    const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+    for (size_t i = 0; destination.isArray() && i < pages.size(); ++i) {
+        if (pages[i].getObjectHandle().getObjGen() == destination.getArrayItem(0).getObjGen())
+            return int(i);
+    }
+    return -1;
+}
+
+// "title@page[children]|..." of the outline items.
+QString outlineText(QPDF &pdf, std::vector<QPDFOutlineObjectHelper> items)
+{
+    QStringList shown;
+    for (QPDFOutlineObjectHelper &item : items) {
+        QString text = QString::fromStdString(item.getTitle()) + '@' +
+                       QString::number(pageIndex(pdf, item.getDest()));
+        if (!item.getKids().empty())
+            text += '[' + outlineText(pdf, item.getKids()) + ']';
+        shown << text;
+    }
+    return shown.join('|');
+}
+
+QString pageTexts(const QString &pdf)
+{
+    QProcess process;
+    process.start("pdftotext", {pdf, "-"});
+    return process.waitForFinished(30000) ? process.readAllStandardOutput() : QString("failed");
+}
+
+} // namespace
+
+class TestExport : public QObject
+{
+    Q_OBJECT
+
+    const QString m_tool = qEnvironmentVariable("QUILLMOOR_BOOK_TOOL");
+    std::unique_ptr<QTemporaryDir> m_root;
+
+    QString path(const QString &name) const { return QDir(m_root->path()).filePath(name); }
+
+    // "code|out|err"; the tool runs in the test's folder, its files limited to `sizeLimit` bytes
+    // when given, as on a full disk.
+    QString run(const QStringList &arguments, qint64 sizeLimit = 0)
+    {
+        std::optional<TestFiles::FileSizeLimit> limit;
+        if (sizeLimit > 0)
+            limit.emplace(sizeLimit);
+        QProcess process;
+        process.setWorkingDirectory(m_root->path());
+        process.start(m_tool, arguments);
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+            return QStringLiteral("crashed");
+        return QString::number(process.exitCode()) + '|' + process.readAllStandardOutput() + '|' +
+               process.readAllStandardError();
+    }
+
+    // The book B.VELM of chapters named after `chapters`' keys, in this order.
+    void makeBook(const QList<std::pair<QString, QByteArray>> &chapters)
+    {
+        QStringList arguments{"make", "-n", "B", "-o", "."};
+        for (const auto &[name, bytes] : chapters) {
+            QVERIFY(TestFiles::write(path(name + ".pdf"), bytes));
+            arguments << name + ".pdf";
+        }
+        QCOMPARE(run(arguments), "0|./B.VELM\n|");
+    }
+
+private slots:
+    void init()
+    {
+        m_root = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_root->isValid());
+    }
+
+    // Chapters 1 and 3 use the same destination name, each its own page; chapter 2 has labels.
+    void exportKeepsOutlinesLinksAndLabels()
+    {
+        makeBook(
+            {{"one", TestPdfs::linked()}, {"labelled", labelled()}, {"three", TestPdfs::linked()}});
+        QVERIFY(Module1::RewriteBookmarkFile(path("B.VELM"), "{0}one&Mark one［2］\r\n"
+                                                             "{2}three&Mark two［3］\r\n"
+                                                             "{1}labelled&Gone［9］\r\n"
+                                                             "{7}none&No chapter［1］"));
+        QCOMPARE(run({"export", "B.VELM", "out.pdf", "--progress"}),
+                 "0|progress 1 3\nprogress 2 3\nprogress 3 3\nprogress 3 3\nout.pdf\n|");
+        QCOMPARE(QProcess::execute("qpdf", {"--check", path("out.pdf")}), 0);
+
+        QPDF out;
+        out.processFile(path("out.pdf").toLocal8Bit().constData());
+        const QString chapter = "Chapter one@%1[Section@%2]|第二部分@%3";
+        QCOMPARE(outlineText(out, QPDFOutlineDocumentHelper(out).getTopLevelOutlines()),
+                 "one@0[" + chapter.arg(0).arg(1).arg(2) + "]|labelled@3|three@5[" +
+                     chapter.arg(5).arg(6).arg(7) + "]|书签@0[Mark one@1|Mark two@7]");
+
+        QStringList labels;
+        QPDFObjectHandle numbers = out.getRoot().getKey("/PageLabels").getKey("/Nums");
+        for (int i = 0; i + 1 < numbers.getArrayNItems(); i += 2) {
+            QPDFObjectHandle label = numbers.getArrayItem(i + 1);
+            labels << QString::number(numbers.getArrayItem(i).getIntValue()) + ' ' +
+                          QString::fromStdString(label.getKey("/P").getUTF8Value() +
+                                                 label.getKey("/S").getName() + ' ' +
+                                                 label.getKey("/St").unparse());
+        }
+        QCOMPARE(labels, QStringList({"0 1-/D null", "3 2-x/r 11", "5 3-/D null"}));
+
+        // Each chapter's first page: a link to its third page, one to "chapter2" on its second.
+        for (const int first : {0, 5}) {
+            QPDFObjectHandle links =
+                QPDFPageDocumentHelper(out).getAllPages().at(first).getObjectHandle().getKey(
+                    "/Annots");
+            QCOMPARE(
+                pageIndex(out, links.getArrayItem(TestPdfs::ToPageThreeHalfWay).getKey("/Dest")),
+                first + 2);
+            QPDFObjectHandle named =
+                links.getArrayItem(TestPdfs::ToNamedChapterTwo).getKey("/A").getKey("/D");
+            QCOMPARE(named.getUTF8Value(), "c" + std::to_string(first == 0 ? 1 : 3) + "-chapter2");
+            QCOMPARE(pageIndex(out, named), first + 1);
+        }
+    }
+
+    // An outline that loops, and one deeper than any reader needs, are cut short.
+    void exportCutsDamagedOutlinesShort()
+    {
+        makeBook({{"loop", TestPdfs::loopingOutline()}, {"deep", TestPdfs::deepOutline(500)}});
+        QCOMPARE(run({"export", "B.VELM", "out.pdf"}), "0|out.pdf\n|");
+        QCOMPARE(QProcess::execute("qpdf", {"--check", path("out.pdf")}), 0);
+    }
+
+    // The message names the chapter and the cause; no file appears, not even a temporary one.
+    void exportRefusesClearly_data()
+    {
+        QTest::addColumn<QByteArray>("second");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<qint64>("sizeLimit");
+        const QString chapter = "quillmoor-book export: B.VELM: chapter 2 \"bad\": ";
+        QTest::newRow("encrypted") << TestPdfs::locked(TestPdfs::linked(), "pw") << "out.pdf"
+                                   << chapter + "encrypted" << qint64(0);
+        QTest::newRow("damaged") << QByteArray("%PDF-1.4\nnothing here\n") << "out.pdf"
+                                 << chapter + "unable to find trailer dictionary while recovering "
+                                              "damaged file"
+                                 << qint64(0);
+        QTest::newRow("no pages") << QByteArray() << "out.pdf" << chapter + "has no pages"
+                                  << qint64(0);
+        QTest::newRow("out is the book")
+            << TestPdfs::linked() << "link.pdf"
+            << "quillmoor-book export: link.pdf: is the book itself" << qint64(0);
+        QTest::newRow("disk full")
+            << TestPdfs::linked() << "out.pdf"
+            << "quillmoor-book export: out.pdf: cannot be written whole" << qint64(2000);
+    }
+    void exportRefusesClearly()
+    {
+        QFETCH(QByteArray, second);
+        QFETCH(QString, out);
+        QFETCH(QString, message);
+        QFETCH(qint64, sizeLimit);
+        if (second.isEmpty()) {
+            PdfObjects empty;
+            empty.add("<< /Type /Catalog /Pages 2 0 R >>");
+            empty.add("<< /Type /Pages /Kids [] /Count 0 >>");
+            second = empty.finish(1);
+        }
+        makeBook({{"one", TestPdfs::onePage("one")}, {"bad", second}});
+        QVERIFY(QFile::link(path("B.VELM"), path("link.pdf")));
+        const QByteArray book = TestFiles::read(path("B.VELM"));
+        const QStringList before = TestFiles::entriesOf(m_root->path());
+        QCOMPARE(run({"export", "B.VELM", out}, sizeLimit), "1||" + message + '\n');
+        QCOMPARE(TestFiles::entriesOf(m_root->path()), before);
+        QCOMPARE(TestFiles::read(path("B.VELM")), book);
+    }
+
+    // SIGTERM, as the reader window stops an export, ends it with 1 and no temporary file.
+    void exportStopsOnTerminate()
+    {
+        QStringList sources{"make", "-n", "B", "-o", "."};
+        QVERIFY(TestFiles::write(path("c.pdf"), TestPdfs::linked()));
+        for (int i = 0; i < 400; ++i)
+            sources << "c.pdf";
+        QVERIFY(run(sources).startsWith("0|"));
+        QProcess process;
+        process.setWorkingDirectory(m_root->path());
+        process.start(m_tool, {"export", "B.VELM", "out.pdf", "--progress"});
+        QVERIFY(process.waitForReadyRead(30000));
+        QVERIFY(process.readLine().startsWith("progress 1 400"));
+        process.terminate();
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 1);
+        QCOMPARE(TestFiles::entriesOf(m_root->path()), QStringList({"B.VELM", "c.pdf"}));
+    }
+
+    // Chapters run between the outline's top-level entries in page order; exported again, the
+    // book gives the PDF's pages with their text.
+    void splitMakesChaptersOfTheOutline()
+    {
+        QVERIFY(TestFiles::write(path("s.pdf"), sectioned()));
+        QVERIFY(QDir().mkpath(path("out")));
+        QCOMPARE(run({"split", "s.pdf", "--name", "S", "--out", "out"}),
+                 "0|out/S.VELM\n|quillmoor-book split: chapter 4: name \"C♂\" written as \"C?\"\n");
+        QVERIFY(run({"export", "out/S.VELM", "e.pdf"}).startsWith("0|"));
+        QPDF out;
+        out.processFile(path("e.pdf").toLocal8Bit().constData());
+        QCOMPARE(outlineText(out, QPDFOutlineDocumentHelper(out).getTopLevelOutlines()),
+                 "前言@0|A@1[A1@2|A twin@1]|B@3|C?@5");
+        QCOMPARE(pageTexts(path("e.pdf")), pageTexts(path("s.pdf")));
+        QVERIFY(pageTexts(path("s.pdf")).contains("Page 6"));
+    }
+
+    void splitRefusesClearly_data()
+    {
+        QTest::addColumn<QByteArray>("pdf");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("no outline")
+            << TestPdfs::onePage("x") << "has no outline entry that leads to a page";
+        QTest::newRow("encrypted") << TestPdfs::locked(sectioned(), "pw") << "encrypted";
+    }
+    void splitRefusesClearly()
+    {
+        QFETCH(QByteArray, pdf);
+        QFETCH(QString, cause);
+        QVERIFY(TestFiles::write(path("s.pdf"), pdf) && QDir().mkpath(path("out")));
+        QCOMPARE(run({"split", "s.pdf", "-n", "S", "-o", "out"}),
+                 "1||quillmoor-book split: s.pdf: " + cause + '\n');
+        QCOMPARE(TestFiles::entriesOf(path("out")), QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestExport)
+#include "tst_export.moc"
