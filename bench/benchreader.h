@@ -29,12 +29,21 @@ public:
     {
         return QString();
     }
+    QStringList chooseFiles(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return QStringList();
+    }
+    QString chooseSaveFile(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return QString();
+    }
     QString chooseFolder(QWidget *) override { return QString(); }
     bool setUpPrinter(QWidget *, QPrinter &, int) override { return false; }
     bool askPassword(QWidget *, const QString &, QString &, const QString &) override
     {
         return false;
     }
+    bool askText(QWidget *, const QString &, QString &) override { return false; }
     bool askYesNo(QWidget *, const QString &) override { return false; }
 };
 
