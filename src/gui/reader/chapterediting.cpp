@@ -121,13 +121,14 @@ void ChapterEditing::remove()
 
 void ChapterEditing::addChapters()
 {
+    // Before the dialog, whose event loop lets the menu forget its row.
+    const int after = m_menuRow;
     const QStringList files = m_dialogs.chooseFiles(m_list->window(), QStringLiteral("添加章节"),
                                                     QFileInfo(m_session.documentPath()).path(),
                                                     QStringLiteral("PDF文件(*.pdf)"));
     if (files.isEmpty())
         return;
     ChapterPlan plan(m_session.contents());
-    const int after = m_menuRow;
     if (const PlanRefusal refusal = plan.add(files, after >= 0 ? after + 2 : 0);
         refusal != PlanRefusal::None)
         return refuse(refusal);
