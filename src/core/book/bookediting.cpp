@@ -95,6 +95,7 @@ EditResult EditBook(const EditRequest &request, const GenerationCallback &progre
                       SafeWrite::errorText(book, QStringLiteral("cannot be written whole")));
 
     const BookmarkLock lock(request.bookPath, BookmarkLock::Wait);
+    PendingBookmarks::completeLocked(request.bookPath);
     if (!isBookAsRead(request)) {
         EditResult result;
         result.outcome = EditOutcome::BookChanged;

@@ -26,6 +26,17 @@ QString namePrefix(const QString &bookPath)
     return QStringLiteral(".") + QFileInfo(bookmarks).fileName() + QStringLiteral(".pending-");
 }
 
+// The paths of the book's pending files.
+QStringList pendingFiles(const QString &bookPath, const QString &prefix)
+{
+    const QDir folder = QFileInfo(bookPath).dir();
+    QStringList paths;
+    for (const QString &name :
+         folder.entryList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System))
+        paths.append(folder.filePath(name));
+    return paths;
+}
+
 } // namespace
 
 namespace PendingBookmarks
@@ -63,21 +74,23 @@ bool putInPlace(const QString &pendingPath, const QString &bookPath)
 void complete(const QString &bookPath)
 {
     const QString prefix = namePrefix(bookPath);
-    if (prefix.isEmpty())
-        return;
-    const QDir folder = QFileInfo(bookPath).dir();
-    const QStringList pending =
-        folder.entryList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System);
-    if (pending.isEmpty())
+    if (prefix.isEmpty() || pendingFiles(bookPath, prefix).isEmpty())
         return;
     const BookmarkLock lock(bookPath, BookmarkLock::Try);
-    if (!lock.isFree())
+    if (lock.isFree())
+        completeLocked(bookPath);
+}
+
+void completeLocked(const QString &bookPath)
+{
+    const QString prefix = namePrefix(bookPath);
+    const QStringList pending = prefix.isEmpty() ? QStringList() : pendingFiles(bookPath, prefix);
+    if (pending.isEmpty())
         return;
     const BookContents book = BookReader::readContents(bookPath);
     const QString current =
         book.ok ? filePath(bookPath, book.fileSize, book.indexBytes) : QString();
-    for (const QString &name : pending) {
-        const QString path = folder.filePath(name);
+    for (const QString &path : pending) {
         if (path == current)
             putInPlace(path, bookPath);
         else

@@ -35,5 +35,7 @@ bool putInPlace(const QString &pendingPath, const QString &bookPath);
 // still going on finishes its own); in a folder that cannot be written nothing changes and
 // nothing is said.
 void complete(const QString &bookPath);
+// The same for a caller that holds the bookmark lock already.
+void completeLocked(const QString &bookPath);
 
 } // namespace PendingBookmarks

@@ -307,10 +307,12 @@ DocumentSession::AddResult DocumentSession::addBookmark(const QString &name, int
     return AddResult::Added;
 }
 
-// The captured chapter in the book as it is now, changed or not since.
+// The captured chapter in the book as it is now, changed or not since. The caller holds the
+// bookmark lock: a change left halfway is finished first, or the line added would go with the
+// old bookmark file.
 CapturedPlace DocumentSession::placeNow(const CapturedPlace &captured)
 {
-    PendingBookmarks::complete(captured.documentPath);
+    PendingBookmarks::completeLocked(captured.documentPath);
     const BookContents now = BookReader::readContents(captured.documentPath);
     if (!now.ok ||
         (now.fileSize == captured.book.fileSize && now.indexBytes == captured.book.indexBytes))
