@@ -149,20 +149,22 @@ void DocumentSession::takeChangedBook(BookContents book, const std::function<int
     showChapter(shown, &DocumentSession::documentRewritten);
 }
 
-EditResult DocumentSession::editBook(const ChapterPlan &plan, bool dropBookmarks)
+EditRequest DocumentSession::editRequest(const ChapterPlan &plan, bool dropBookmarks) const
 {
-    const EditResult result = EditBook(
-        {m_bookPath, m_book, plan, dropBookmarks, m_scratch ? m_scratch->path() : QString()});
+    return {m_bookPath, m_book, plan, dropBookmarks, m_scratch ? m_scratch->path() : QString()};
+}
+
+void DocumentSession::takeEditedBook(const EditResult &result, const ChapterPlan &plan)
+{
     if (result.outcome != EditOutcome::Done)
-        return result;
+        return;
     BookContents book = BookReader::readContents(m_bookPath, m_scratch);
     if (!book.ok)
-        return result;
+        return;
     if (m_places)
         m_places->followChapters(m_bookPath, m_book.lines, book.lines, plan.newRowOf());
     const QList<int> rows = plan.newRowOf();
     takeChangedBook(std::move(book), [&](int row) { return rows.value(row, -1); });
-    return result;
 }
 
 // A page of a PDF, or of a chapter in a book.

@@ -118,10 +118,13 @@ public:
     // the chapter's row now (FindChapterAgain), never under the row it had.
     AddResult addBookmark(const QString &name, int page, const CapturedPlace &captured);
 
-    // Changes the open book in place as `plan` (made from contents()) says (bookediting.h); the
-    // places read follow their chapters, and the book is taken again at once, the chapter shown
-    // still shown at its new row.
-    EditResult editBook(const ChapterPlan &plan, bool dropBookmarks);
+    // What EditBook (bookediting.h) takes to change the open book as `plan`, made from
+    // contents(), says. It may run on another thread; the session is not touched meanwhile.
+    EditRequest editRequest(const ChapterPlan &plan, bool dropBookmarks) const;
+    // After EditBook of editRequest(plan) gave `result`: when the book was changed, the places
+    // read follow their chapters, and the book is taken again at once, the chapter shown still
+    // shown at its new row.
+    void takeEditedBook(const EditResult &result, const ChapterPlan &plan);
 
     // Saves the organised bookmarks of `documentPath`, whose file had `loadedLines` when its text
     // was taken: a text of blanks and empty lines only leaves the file as it is. ASCII page

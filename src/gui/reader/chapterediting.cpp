@@ -8,9 +8,13 @@
 #include "widgets/textlist.h"
 
 #include <QAction>
-#include <QApplication>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QMenu>
+#include <QProgressDialog>
+#include <QThread>
+
+#include <memory>
 
 ChapterEditing::ChapterEditing(TextList *list, DocumentSession &session, Dialogs &dialogs)
     : QObject(list), m_list(list), m_session(session), m_dialogs(dialogs), m_menu(new QMenu(list))
@@ -135,11 +139,24 @@ void ChapterEditing::addChapters()
     apply(plan);
 }
 
+// The book is written again on a thread of its own, a second for a large book, while a modal
+// note says so once it takes a while: the window goes on drawing, and takes no other command.
 EditResult ChapterEditing::apply(const ChapterPlan &plan, bool dropBookmarks)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const EditResult result = m_session.editBook(plan, dropBookmarks);
-    QApplication::restoreOverrideCursor();
+    const EditRequest request = m_session.editRequest(plan, dropBookmarks);
+    EditResult result;
+    QProgressDialog busy(QStringLiteral("正在修改电子书…"), QString(), 0, 0, m_list->window());
+    busy.setWindowModality(Qt::WindowModal);
+    busy.setMinimumDuration(500);
+    busy.setValue(0);
+    QEventLoop loop;
+    std::unique_ptr<QThread> editing(QThread::create([&] { result = EditBook(request); }));
+    connect(editing.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    editing->start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    editing->wait();
+    busy.reset();
+    m_session.takeEditedBook(result, plan);
     switch (result.outcome) {
     case EditOutcome::Done:
     case EditOutcome::HasBookmarks:

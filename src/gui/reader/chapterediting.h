@@ -13,9 +13,10 @@ class TextList;
 
 // The context menu of the contents list while a book is open: the chapter under the pointer
 // renamed, moved up or down, removed, or files added after it (at the end below the last line),
-// each asked for through the dialogs as `quillmoor-book` takes it and applied by the session
-// (DocumentSession::editBook), so the lists and the view follow at once and another running copy
-// as it follows a book rebuilt.
+// each asked for through the dialogs as `quillmoor-book` takes it and applied by EditBook as the
+// command line applies it; the session takes the changed book (DocumentSession::takeEditedBook),
+// so the lists and the view follow at once, and another running copy as it follows a book
+// rebuilt.
 class ChapterEditing : public QObject
 {
     Q_OBJECT
