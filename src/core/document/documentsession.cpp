@@ -114,6 +114,8 @@ void DocumentSession::takeRewrittenDocument()
 // them. The history is forgotten: its rows name nothing in the new contents.
 void DocumentSession::takeRebuiltBook()
 {
+    if (m_editing)
+        return;
     PendingBookmarks::complete(m_bookPath);
     BookContents book = BookReader::readContents(m_bookPath, m_scratch);
     if (!book.ok)
@@ -149,21 +151,23 @@ void DocumentSession::takeChangedBook(BookContents book, const std::function<int
     showChapter(shown, &DocumentSession::documentRewritten);
 }
 
-EditRequest DocumentSession::editRequest(const ChapterPlan &plan, bool dropBookmarks) const
+EditRequest DocumentSession::beginEdit(const ChapterPlan &plan, bool dropBookmarks)
 {
+    m_editing = true;
     return {m_bookPath, m_book, plan, dropBookmarks, m_scratch ? m_scratch->path() : QString()};
 }
 
-void DocumentSession::takeEditedBook(const EditResult &result, const ChapterPlan &plan)
+void DocumentSession::takeEditedBook(const EditRequest &request, const EditResult &result)
 {
+    m_editing = false;
     if (result.outcome != EditOutcome::Done)
         return;
     BookContents book = BookReader::readContents(m_bookPath, m_scratch);
     if (!book.ok)
         return;
+    const QList<int> rows = request.plan.newRowOf();
     if (m_places)
-        m_places->followChapters(m_bookPath, m_book.lines, book.lines, plan.newRowOf());
-    const QList<int> rows = plan.newRowOf();
+        m_places->followChapters(m_bookPath, request.book.lines, book.lines, rows);
     takeChangedBook(std::move(book), [&](int row) { return rows.value(row, -1); });
 }
 

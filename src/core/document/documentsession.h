@@ -119,12 +119,13 @@ public:
     AddResult addBookmark(const QString &name, int page, const CapturedPlace &captured);
 
     // What EditBook (bookediting.h) takes to change the open book as `plan`, made from
-    // contents(), says. It may run on another thread; the session is not touched meanwhile.
-    EditRequest editRequest(const ChapterPlan &plan, bool dropBookmarks) const;
-    // After EditBook of editRequest(plan) gave `result`: when the book was changed, the places
-    // read follow their chapters, and the book is taken again at once, the chapter shown still
-    // shown at its new row.
-    void takeEditedBook(const EditResult &result, const ChapterPlan &plan);
+    // contents(), says. It may run on another thread. Until takeEditedBook, the book replaced on
+    // disk is left to it, not taken as a book rebuilt elsewhere.
+    EditRequest beginEdit(const ChapterPlan &plan, bool dropBookmarks);
+    // After EditBook of `request` gave `result`: when the book was changed, the places read
+    // follow their chapters, and the book is taken again at once, the chapter shown still shown
+    // at its new row.
+    void takeEditedBook(const EditRequest &request, const EditResult &result);
 
     // Saves the organised bookmarks of `documentPath`, whose file had `loadedLines` when its text
     // was taken: a text of blanks and empty lines only leaves the file as it is. ASCII page
@@ -201,4 +202,6 @@ private:
     // which a watch on the old one never sees.
     QFileSystemWatcher m_watcher;
     RewriteWatch m_documentWatch;
+    // Between beginEdit and takeEditedBook.
+    bool m_editing = false;
 };

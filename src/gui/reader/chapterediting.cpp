@@ -143,7 +143,7 @@ void ChapterEditing::addChapters()
 // note says so once it takes a while: the window goes on drawing, and takes no other command.
 EditResult ChapterEditing::apply(const ChapterPlan &plan, bool dropBookmarks)
 {
-    const EditRequest request = m_session.editRequest(plan, dropBookmarks);
+    const EditRequest request = m_session.beginEdit(plan, dropBookmarks);
     EditResult result;
     QProgressDialog busy(QStringLiteral("正在修改电子书…"), QString(), 0, 0, m_list->window());
     busy.setWindowModality(Qt::WindowModal);
@@ -156,7 +156,7 @@ EditResult ChapterEditing::apply(const ChapterPlan &plan, bool dropBookmarks)
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     editing->wait();
     busy.reset();
-    m_session.takeEditedBook(result, plan);
+    m_session.takeEditedBook(request, result);
     switch (result.outcome) {
     case EditOutcome::Done:
     case EditOutcome::HasBookmarks:
