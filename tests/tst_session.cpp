@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
+#include "core/book/chapterplan.h"
 #include "core/book/scratchfolder.h"
 #include "core/document/documentsession.h"
 #include "core/state/readingplaces.h"
@@ -360,6 +361,23 @@ private slots:
         write("b.VELM", bookOf({{"一", m_one}}));
         QTRY_COMPARE(events().mid(2), QStringList({"contents 一", "bookmarks "}));
         QVERIFY(shown.size() == 3 && m_session->chapter() == -1);
+    }
+
+    // A change made by the window is taken with its exact rows, also when the file watch notices
+    // the book replaced while the change runs: here a rename that the names alone cannot follow.
+    void takesTheBookItChanged()
+    {
+        m_session->open(write("b.VELM", bookOf({{"一", m_one}, {"二", m_two}})));
+        m_session->chooseChapter(0);
+        ChapterPlan plan(m_session->contents());
+        QCOMPARE(plan.rename(1, "二"), PlanRefusal::None);
+        const EditRequest request = m_session->beginEdit(plan, false);
+        const EditResult result = EditBook(request);
+        QCOMPARE(result.outcome, EditOutcome::Done);
+        QTest::qWait(400);
+        m_session->takeEditedBook(request, result);
+        QCOMPARE(m_session->chapter(), 0);
+        QCOMPARE(m_session->contents().lines.at(0).name(), "二");
     }
 
     // In a book the lists are those of the chapter chosen, and only once one is; a file that cannot
