@@ -385,6 +385,8 @@ private slots:
         QTest::newRow("blank name")
             << QStringList{"make", "-n", " ", "-o", "out", "a.pdf"}
             << "quillmoor-book make: the book name and the folder must not be blank";
+        QTest::newRow("move without --to")
+            << QStringList{"move", "a.VELM", "1"} << "quillmoor-book move: --to is required";
         QTest::newRow("too many arguments")
             << QStringList{"list", "a.VELM", "b.VELM"}
             << "quillmoor-book list: wrong number of arguments (see --help)";

@@ -149,8 +149,12 @@ int runMove(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.addOption({QStringLiteral("to"), QString(), QStringLiteral("M")});
-    if (!arguments.contains(QStringLiteral("--to")) &&
-        !arguments.filter(QStringLiteral("--to=")).size()) {
+    // Told before the book is read, as the other usage errors are.
+    QCommandLineParser given;
+    given.addOption({QStringLiteral("to"), QString(), QStringLiteral("M")});
+    given.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    if (given.parse(QStringList{QStringLiteral("move")} + arguments) &&
+        !given.isSet(QStringLiteral("to"))) {
         printError(QStringLiteral("quillmoor-book move: --to is required"));
         return UsageError;
     }
