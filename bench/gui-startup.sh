@@ -20,11 +20,7 @@ title='PDF电子书制作软件\(Quillmoor\)'
 
 make_data()
 {
-    local stamp=$BENCH_DATA/ready-1
-    [ -e "$stamp" ] && return
-    bench_note "drawing a $pages-page PDF in $BENCH_DATA (once)"
-    QT_QPA_PLATFORM=offscreen "$driver" write-pdf "$pdf" $pages
-    touch "$stamp"
+    bench_drawn_pdf "$driver" "$pdf" $pages
 }
 
 # The real program: launch to its window mapped, in milliseconds.

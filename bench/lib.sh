@@ -77,6 +77,17 @@ bench_pdf_like()
     mv "$path.part" "$path"
 }
 
+# A PDF of PAGES pages drawn by the window driver DRIVER, made once in the group's data folder:
+# bench_drawn_pdf DRIVER PATH PAGES.
+bench_drawn_pdf()
+{
+    local driver=$1 path=$2 pages=$3 stamp=$BENCH_DATA/ready-1
+    [ -e "$stamp" ] && return
+    bench_note "drawing a $pages-page PDF in $BENCH_DATA (once)"
+    QT_QPA_PLATFORM=offscreen "$driver" write-pdf "$path" "$pages"
+    touch "$stamp"
+}
+
 # Flushes every dirty page, so that no run pays for the writes of the one before it.
 bench_settle()
 {

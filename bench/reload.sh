@@ -15,11 +15,7 @@ pdf=$BENCH_DATA/book-$pages.pdf
 
 make_data()
 {
-    local stamp=$BENCH_DATA/ready-1
-    [ -e "$stamp" ] && return
-    bench_note "drawing a $pages-page PDF in $BENCH_DATA (once)"
-    QT_QPA_PLATFORM=offscreen "$pdf_tool" write-pdf "$pdf" $pages
-    touch "$stamp"
+    bench_drawn_pdf "$pdf_tool" "$pdf" $pages
 }
 
 bench_reload()

@@ -90,14 +90,19 @@ int applyPlan(const QString &command, const Book &book, const ChapterPlan &plan,
     return Success;
 }
 
-// Reads the book, lets `change` make its plan and applies it.
+// Reads the book, lets `change` make its plan and applies it. The option `required`, when
+// given, must be set.
 int editBook(
     const QString &command, QCommandLineParser &parser, const QStringList &arguments,
-    int positionals, bool orMore,
+    int positionals, bool orMore, const QString &required,
     const std::function<PlanRefusal(ChapterPlan &, const QStringList &, QString *)> &change)
 {
     if (!parseCommandLine(parser, command, arguments, positionals, orMore))
         return UsageError;
+    if (!required.isEmpty() && !parser.isSet(required)) {
+        printError(QStringLiteral("quillmoor-book %1: --%2 is required").arg(command, required));
+        return UsageError;
+    }
     Book book;
     if (!readBook(command, parser.positionalArguments().at(0), &book))
         return Failure;
@@ -119,7 +124,7 @@ int runAdd(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.addOption({QStringLiteral("at"), QString(), QStringLiteral("N")});
-    return editBook(QStringLiteral("add"), parser, arguments, 2, true,
+    return editBook(QStringLiteral("add"), parser, arguments, 2, true, QString(),
                     [&](ChapterPlan &plan, const QStringList &files, QString *given) {
                         int at = 0;
                         *given = parser.value(QStringLiteral("at"));
@@ -138,7 +143,7 @@ int runRemove(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.addOption(QCommandLineOption(QStringLiteral("drop-bookmarks")));
-    return editBook(QStringLiteral("remove"), parser, arguments, 2, false,
+    return editBook(QStringLiteral("remove"), parser, arguments, 2, false, QString(),
                     [](ChapterPlan &plan, const QStringList &rest, QString *given) {
                         *given = rest.at(0);
                         return plan.remove(rest.at(0).toInt());
@@ -149,16 +154,7 @@ int runMove(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.addOption({QStringLiteral("to"), QString(), QStringLiteral("M")});
-    // Told before the book is read, as the other usage errors are.
-    QCommandLineParser given;
-    given.addOption({QStringLiteral("to"), QString(), QStringLiteral("M")});
-    given.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    if (given.parse(QStringList{QStringLiteral("move")} + arguments) &&
-        !given.isSet(QStringLiteral("to"))) {
-        printError(QStringLiteral("quillmoor-book move: --to is required"));
-        return UsageError;
-    }
-    return editBook(QStringLiteral("move"), parser, arguments, 2, false,
+    return editBook(QStringLiteral("move"), parser, arguments, 2, false, QStringLiteral("to"),
                     [&](ChapterPlan &plan, const QStringList &rest, QString *given) {
                         *given = rest.at(0);
                         const PlanRefusal refusal = plan.move(
@@ -172,7 +168,7 @@ int runMove(const QStringList &arguments)
 int runRename(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    return editBook(QStringLiteral("rename"), parser, arguments, 3, false,
+    return editBook(QStringLiteral("rename"), parser, arguments, 3, false, QString(),
                     [](ChapterPlan &plan, const QStringList &rest, QString *given) {
                         *given = rest.at(0);
                         const PlanRefusal refusal = plan.rename(rest.at(0).toInt(), rest.at(1));
