@@ -24,7 +24,6 @@ class TestPdf : public QObject
     }
 
 private slots:
-    void initTestCase() { Pdf::silenceMessages(); }
 
     // Jobs run in their order. A request replaces the requests waiting but never a job posted,
     // and is not queued while the same one is under way; a new generation drops the requests

@@ -20,7 +20,6 @@ class TestSearch : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Pdf::silenceMessages(); }
 
     // Every page searched on two threads, the matches kept in document order whatever order
     // they come in; the first match is the first from the page the search started at, and the

@@ -36,7 +36,6 @@ int runSearch(const QStringList &arguments)
                            .arg(printable(name), reason));
         },
         [](int) { return true; }, nullptr};
-    Pdf::silenceMessages();
     QString error;
     if (BookSearch::run(book.path, book.contents, text, listener, &error) ==
         BookSearch::Outcome::BookUnreadable) {

@@ -41,6 +41,16 @@ struct OutlineEntry {
     bool hasChildren = false;
 };
 
+// How a job on a document ended. A document read in a worker process gives up a job that takes
+// the worker past a limit, or whose worker fails; the job then gives what an unreadable page
+// gives.
+enum class JobEnd {
+    Answered,
+    TooSlow,       // past its deadline
+    TooMuchMemory, // the worker grew past the memory limit
+    Failed,        // the worker crashed, could not be started, or said something malformed
+};
+
 // How the edges of what is drawn are smoothed.
 enum class Smoothing { None, Shapes, ShapesAndText };
 
@@ -58,6 +68,14 @@ public:
     virtual int pageCount() const = 0;
     // In points (1/72 inch); empty for a page that cannot be read.
     virtual QSizeF pageSize(int page) const = 0;
+    // Every page's, in one go.
+    virtual QList<QSizeF> pageSizes() const
+    {
+        QList<QSizeF> sizes;
+        for (int page = 0; page < pageCount(); ++page)
+            sizes << pageSize(page);
+        return sizes;
+    }
     // The page's label as the document names it ("iv", "A-3"); empty when it names none.
     virtual QString pageLabel(int page) const = 0;
 
@@ -87,6 +105,14 @@ public:
     // Makes another document on the same bytes, unlocked as this one is, or nullptr when that
     // fails. It may be called on any thread, also while this document is in use.
     virtual Opener opener() const = 0;
+
+    // How the last job ended: an empty answer is the page's own only when it was answered. A
+    // page whose job was given up is not tried again by this document nor by any its opener
+    // made, so a page that hangs the engine costs one deadline, not one for each look at it.
+    virtual JobEnd lastJobEnd() const { return JobEnd::Answered; }
+    // Ends at once, and for good, every job on this document and on those its opener made: for
+    // a document let go while other threads may still wait on it. Any thread may call it.
+    virtual void stopAll() {}
 };
 
 } // namespace Pdf

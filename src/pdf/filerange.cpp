@@ -8,11 +8,15 @@
 namespace Pdf
 {
 
-std::shared_ptr<const FileRange> FileRange::open(const QString &path, qint64 offset, qint64 length)
+std::shared_ptr<const FileRange> FileRange::adopt(int fd, qint64 offset, qint64 length)
 {
     std::shared_ptr<FileRange> range(new FileRange);
-    range->m_file.setFileName(path);
-    if (offset < 0 || !range->m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    if (!range->m_file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered,
+                            QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return nullptr;
+    }
+    if (offset < 0)
         return nullptr;
     const qint64 rest = qMax<qint64>(range->m_file.size() - offset, 0);
     range->m_offset = offset;

@@ -16,10 +16,9 @@ namespace Pdf
 class FileRange
 {
 public:
-    // The `length` bytes from `offset` of the file at `path`; a negative length for the rest of
-    // the file. nullptr when the file cannot be opened.
-    static std::shared_ptr<const FileRange> open(const QString &path, qint64 offset = 0,
-                                                 qint64 length = -1);
+    // The `length` bytes from `offset` of the open file `fd`, which the range then owns (and
+    // closes, also on failure); a negative length for the rest of the file.
+    static std::shared_ptr<const FileRange> adopt(int fd, qint64 offset, qint64 length);
 
     qint64 size() const { return m_length; }
     // Up to `length` bytes at `offset` of the range into `data`: fewer at its end or where the

@@ -8,30 +8,28 @@
 
 #include <memory>
 
-// Where documents come from. Each gives nullptr for bytes that are no PDF, and a locked document
-// for one that needs a password (Document::unlock).
+// Where documents come from. Every document is read by a worker process of its own
+// (remotedocument.h); each gives nullptr for bytes that are no PDF or that the worker gave up
+// on, and a locked document for one that needs a password (Document::unlock).
 namespace Pdf
 {
 
 // Why a file gave no document.
-enum class OpenFailure { None, Missing, Unreadable, NotPdf };
+enum class OpenFailure { None, Missing, Unreadable, NotPdf, TooSlow, TooMuchMemory, EngineFailed };
 
-// The file at `path`, opened once: the document and every document its opener makes read that
-// one open file at offsets, never its path again and never through a mapping. So the file may be
-// deleted as soon as this returns, and a file another program cuts short only reads as damaged.
-// Without a document, `failure` (when given) says why.
+// The file at `path`, opened once: the workers read that one open file at offsets, never its path
+// again and never through a mapping. So the file may be deleted as soon as this returns, and a
+// file another program cuts short only reads as damaged. Without a document, `failure` (when
+// given) says why.
 std::unique_ptr<Document> openFile(const QString &path, OpenFailure *failure = nullptr);
 
 // The `length` bytes from `offset` (counted from 0) of the file at `path`, as a PDF of its own:
 // a chapter read straight from its book. Opened once, as openFile; a range that reaches past the
 // end of the file reads as far as the file goes.
-std::unique_ptr<Document> openRange(const QString &path, qint64 offset, qint64 length);
+std::unique_ptr<Document> openRange(const QString &path, qint64 offset, qint64 length,
+                                    OpenFailure *failure = nullptr);
 
-std::unique_ptr<Document> openMemory(const QByteArray &bytes);
-
-// The engine's own messages about damaged files go nowhere: the program says itself what
-// matters. It sets a value every thread of the engine reads, so call it before any thread that
-// reads documents starts.
-void silenceMessages();
+// A copy of `bytes`, in memory shared with the worker.
+std::unique_ptr<Document> openMemory(const QByteArray &bytes, OpenFailure *failure = nullptr);
 
 } // namespace Pdf

@@ -1,18 +1,16 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The one implementation of the document interface, on poppler's Qt 6 binding. No other file of
-// the program includes poppler.
+// The engine: the document interface on poppler's Qt 6 binding, in the worker process. No other
+// file of the program includes poppler.
 #include "core/layout/pagelayout.h"
+#include "pdf/engine.h"
 #include "pdf/filerange.h"
-#include "pdf/opening.h"
 
 #include <poppler-qt6.h>
-
-#include <QFileInfo>
 
 #include <mutex>
 #include <optional>
 
-namespace Pdf
+namespace Pdf::Engine
 {
 
 namespace
@@ -245,27 +243,17 @@ private:
 
 } // namespace
 
-std::unique_ptr<Document> openFile(const QString &path, OpenFailure *failure)
+std::unique_ptr<Document> openDescriptor(int fd, qint64 offset, qint64 length,
+                                         const QString &password)
 {
-    OpenFailure why = OpenFailure::None;
-    std::shared_ptr<const FileRange> file = FileRange::open(path);
-    std::unique_ptr<Document> document;
-    if (!file)
-        why = !path.isEmpty() && !QFileInfo::exists(path) ? OpenFailure::Missing
-                                                          : OpenFailure::Unreadable;
-    else if (!(document = PopplerDocument::open({std::move(file), QByteArray()}, QByteArray())))
-        why = OpenFailure::NotPdf;
-    if (failure)
-        *failure = why;
-    return document;
-}
-
-std::unique_ptr<Document> openRange(const QString &path, qint64 offset, qint64 length)
-{
-    std::shared_ptr<const FileRange> file = FileRange::open(path, offset, length);
+    std::shared_ptr<const FileRange> file = FileRange::adopt(fd, offset, length);
     if (!file)
         return nullptr;
-    return PopplerDocument::open({std::move(file), QByteArray()}, QByteArray());
+    std::unique_ptr<Document> document =
+        PopplerDocument::open({std::move(file), QByteArray()}, QByteArray());
+    if (document && document->isLocked() && !password.isNull())
+        document->unlock(password);
+    return document;
 }
 
 std::unique_ptr<Document> openMemory(const QByteArray &bytes)
@@ -282,4 +270,4 @@ void silenceMessages()
     });
 }
 
-} // namespace Pdf
+} // namespace Pdf::Engine

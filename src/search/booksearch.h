@@ -11,8 +11,7 @@
 // Finds a text in every chapter of a book, letter case ignored. Each chapter is read straight
 // from its byte range in the book into memory and searched there, two side by side: no scratch
 // file, and memory bounded by two chapters, not the book. Matches come in book order: chapter,
-// page, place on the page. A program silences the engine's messages (Pdf::silenceMessages), so
-// that a damaged chapter is told once, through `skipped`.
+// page, place on the page. A damaged chapter is told once, through `skipped`.
 namespace BookSearch
 {
 

@@ -47,6 +47,12 @@ QString reasonText(Pdf::OpenFailure failure)
         return QStringLiteral("无法读取此文件");
     case Pdf::OpenFailure::NotPdf:
         return QStringLiteral("不是有效的PDF文件");
+    case Pdf::OpenFailure::TooSlow:
+        return QStringLiteral("读取此文件超过了10秒");
+    case Pdf::OpenFailure::TooMuchMemory:
+        return QStringLiteral("读取此文件需要的内存超过了1 GB");
+    case Pdf::OpenFailure::EngineFailed:
+        return QStringLiteral("PDF引擎读取此文件时出错");
     case Pdf::OpenFailure::None:
         break;
     }
@@ -57,9 +63,6 @@ QString reasonText(Pdf::OpenFailure failure)
 
 PdfView::PdfView(QWidget *parent) : QWidget(parent)
 {
-    // The engine reports every flaw of a damaged file on the console; the view says itself what
-    // matters to the reader.
-    Pdf::silenceMessages();
     // The view lies over the side panel while the panel is hidden: nothing of it may show
     // through the toolbar.
     setAutoFillBackground(true);

@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "pdf/memorywatch.h"
+
+#include <QFile>
+
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include <signal.h>
+#include <unistd.h>
+
+namespace Pdf::MemoryWatch
+{
+
+namespace
+{
+
+constexpr auto Interval = std::chrono::milliseconds(100);
+
+struct Watched {
+    qint64 limit = 0;
+    bool killed = false;
+};
+
+// Made once and never destroyed: its thread may still look while the program ends.
+struct Watch {
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::map<pid_t, Watched> workers;
+};
+
+qint64 residentBytes(pid_t pid)
+{
+    QFile statm(QStringLiteral("/proc/%1/statm").arg(pid));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toLongLong() * ::sysconf(_SC_PAGESIZE) : 0;
+}
+
+void look(Watch &watch)
+{
+    std::unique_lock lock(watch.mutex);
+    for (;;) {
+        watch.wake.wait(lock, [&watch] { return !watch.workers.empty(); });
+        for (auto &[pid, watched] : watch.workers) {
+            if (!watched.killed && residentBytes(pid) > watched.limit) {
+                ::kill(pid, SIGKILL);
+                watched.killed = true;
+            }
+        }
+        watch.wake.wait_for(lock, Interval);
+    }
+}
+
+Watch &theWatch()
+{
+    static Watch *const watch = [] {
+        auto *made = new Watch;
+        std::thread([made] { look(*made); }).detach();
+        return made;
+    }();
+    return *watch;
+}
+
+} // namespace
+
+void watch(pid_t pid, qint64 limit)
+{
+    Watch &watch = theWatch();
+    const std::lock_guard lock(watch.mutex);
+    watch.workers[pid] = {limit, false};
+    watch.wake.notify_one();
+}
+
+bool killedForMemory(pid_t pid)
+{
+    Watch &watch = theWatch();
+    const std::lock_guard lock(watch.mutex);
+    const auto found = watch.workers.find(pid);
+    return found != watch.workers.end() && found->second.killed;
+}
+
+void forget(pid_t pid)
+{
+    Watch &watch = theWatch();
+    const std::lock_guard lock(watch.mutex);
+    watch.workers.erase(pid);
+}
+
+} // namespace Pdf::MemoryWatch

@@ -1,0 +1,374 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "pdf/remotedocument.h"
+
+#include "pdf/workerprocess.h"
+
+#include <QImage>
+
+#include <mutex>
+#include <optional>
+#include <set>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+
+namespace Pdf::Remote
+{
+
+namespace
+{
+
+using namespace Protocol;
+
+// What the documents on the same bytes share: the file, the password that unlocked it, the
+// pages given up, and the workers running, so that all can be stopped at once.
+struct Family {
+    Fd file;
+    qint64 offset = 0;
+    qint64 length = -1;
+    std::mutex mutex;
+    QString password;
+    std::set<int> givenUp;
+    std::set<WorkerProcess *> running;
+    bool stopped = false;
+};
+
+// The largest page image taken: more than a worker may hold is a lie.
+constexpr qint64 MaxImageBytes = qint64(1) << 30;
+
+struct Mapping {
+    void *start;
+    size_t size;
+};
+
+void unmap(void *mapped)
+{
+    const auto *mapping = static_cast<Mapping *>(mapped);
+    ::munmap(mapping->start, mapping->size);
+    delete mapping;
+}
+
+// Maps the sealed memfd of a Draw answer; a null image when the answer does not add up.
+QImage mappedImage(const Message &answer)
+{
+    QDataStream in(answer.body);
+    setVersion(in);
+    qint32 width = 0, height = 0, bytesPerLine = 0, format = 0;
+    in >> width >> height >> bytesPerLine >> format;
+    if (!readWhole(in) || width <= 0 || height <= 0 || bytesPerLine < qint64(width) * 4 ||
+        bytesPerLine % 4 != 0 || qint64(bytesPerLine) * height > MaxImageBytes ||
+        (format != QImage::Format_ARGB32_Premultiplied && format != QImage::Format_RGB32 &&
+         format != QImage::Format_ARGB32))
+        return QImage();
+    const int seals = ::fcntl(answer.fd.get(), F_GET_SEALS);
+    struct stat status {
+    };
+    const qint64 size = qint64(bytesPerLine) * height;
+    if (seals < 0 || (seals & (F_SEAL_SHRINK | F_SEAL_WRITE)) != (F_SEAL_SHRINK | F_SEAL_WRITE) ||
+        ::fstat(answer.fd.get(), &status) != 0 || status.st_size < size)
+        return QImage();
+    void *pixels = ::mmap(nullptr, size_t(size), PROT_READ, MAP_SHARED, answer.fd.get(), 0);
+    if (pixels == MAP_FAILED)
+        return QImage();
+    auto *mapping = new Mapping{pixels, size_t(size)};
+    return QImage(static_cast<const uchar *>(pixels), width, height, bytesPerLine,
+                  QImage::Format(format), unmap, mapping);
+}
+
+class RemoteDocument : public Document
+{
+public:
+    explicit RemoteDocument(std::shared_ptr<Family> family) : m_family(std::move(family)) {}
+    ~RemoteDocument() override { drop(); }
+
+    // Starts the first worker; Answered also for bytes that are no PDF (then opened is false).
+    JobEnd start(bool &opened)
+    {
+        opened = startWorker();
+        return m_end;
+    }
+
+    int pageCount() const override { return m_pageCount; }
+
+    QSizeF pageSize(int page) const override
+    {
+        if (m_sizes.isEmpty())
+            m_sizes = pageSizes();
+        return m_sizes.value(page);
+    }
+
+    QList<QSizeF> pageSizes() const override
+    {
+        QList<QSizeF> sizes;
+        askAbout(
+            Kind::PageSizes, -1, [](QDataStream &) {},
+            [&sizes](QDataStream &in) { sizes = readList<QSizeF>(in); });
+        if (sizes.size() != m_pageCount)
+            sizes.resize(m_pageCount);
+        return sizes;
+    }
+
+    QString pageLabel(int page) const override
+    {
+        QString label;
+        askAbout(
+            Kind::PageLabel, page, [page](QDataStream &out) { out << qint32(page); },
+            [&label](QDataStream &in) { in >> label; });
+        return label;
+    }
+
+    void setSmoothing(Smoothing smoothing) override
+    {
+        m_smoothing = smoothing;
+        sendSmoothing();
+    }
+
+    QImage draw(int page, double scale, int quarterTurns, const QRect &part) const override
+    {
+        Message request;
+        request.kind = Kind::Draw;
+        QDataStream out(&request.body, QIODevice::WriteOnly);
+        setVersion(out);
+        out << qint32(page) << scale << qint32(quarterTurns) << part;
+        std::optional<Message> answer = ask(request, page);
+        if (!answer || !answer->fd.valid())
+            return QImage();
+        QImage image = mappedImage(*answer);
+        if (image.isNull())
+            malformed(page);
+        return image;
+    }
+
+    QList<Link> links(int page) const override
+    {
+        QList<Link> found;
+        askAbout(
+            Kind::Links, page, [page](QDataStream &out) { out << qint32(page); },
+            [&found](QDataStream &in) { found = readList<Link>(in); });
+        return found;
+    }
+
+    QList<Word> words(int page) const override
+    {
+        QList<Word> found;
+        askAbout(
+            Kind::Words, page, [page](QDataStream &out) { out << qint32(page); },
+            [&found](QDataStream &in) { found = readList<Word>(in); });
+        return found;
+    }
+
+    QList<QRectF> find(int page, const QString &text) const override
+    {
+        QList<QRectF> found;
+        askAbout(
+            Kind::Find, page, [&](QDataStream &out) { out << qint32(page) << text; },
+            [&found](QDataStream &in) { found = readList<QRectF>(in); });
+        return found;
+    }
+
+    QString text(int page, const QRectF &region) const override
+    {
+        QString found;
+        askAbout(
+            Kind::Text, page, [&](QDataStream &out) { out << qint32(page) << region; },
+            [&found](QDataStream &in) { in >> found; });
+        return found;
+    }
+
+    QList<OutlineEntry> outline(const QList<int> &path) const override
+    {
+        QList<OutlineEntry> found;
+        askAbout(
+            Kind::Outline, -1, [&path](QDataStream &out) { writeList(out, path); },
+            [&found](QDataStream &in) { found = readList<OutlineEntry>(in); });
+        return found;
+    }
+
+    bool isLocked() const override { return m_locked; }
+
+    bool unlock(const QString &password) override
+    {
+        bool unlocked = false;
+        qint32 pages = 0;
+        askAbout(
+            Kind::Unlock, -1, [&password](QDataStream &out) { out << password; },
+            [&](QDataStream &in) { in >> unlocked >> pages; });
+        if (!unlocked || pages < 0)
+            return false;
+        m_pageCount = pages;
+        const std::lock_guard lock(m_family->mutex);
+        m_family->password = password;
+        m_locked = false;
+        return true;
+    }
+
+    Opener opener() const override
+    {
+        return [family = m_family]() -> std::unique_ptr<Document> {
+            auto made = std::make_unique<RemoteDocument>(family);
+            bool opened = false;
+            made->start(opened);
+            if (!opened || made->isLocked())
+                return nullptr;
+            return made;
+        };
+    }
+
+    JobEnd lastJobEnd() const override { return m_end; }
+
+    void stopAll() override
+    {
+        const std::lock_guard lock(m_family->mutex);
+        m_family->stopped = true;
+        for (WorkerProcess *worker : m_family->running)
+            worker->kill();
+    }
+
+private:
+    // Starts a worker and has it load the document as this one has it: unlocked, smoothed.
+    bool startWorker() const
+    {
+        drop();
+        std::unique_ptr<WorkerProcess> worker = WorkerProcess::start();
+        if (!worker)
+            return fail(JobEnd::Failed, -1);
+        Message load;
+        load.kind = Kind::Load;
+        {
+            const std::lock_guard lock(m_family->mutex);
+            if (m_family->stopped)
+                return fail(JobEnd::Failed, -1);
+            m_family->running.insert(worker.get());
+            load.fd = Fd(::fcntl(m_family->file.get(), F_DUPFD_CLOEXEC, 0));
+            QDataStream out(&load.body, QIODevice::WriteOnly);
+            setVersion(out);
+            out << m_family->offset << m_family->length << m_family->password;
+        }
+        m_worker = std::move(worker);
+        Message answer;
+        if (!load.fd.valid())
+            return fail(JobEnd::Failed, -1);
+        m_end = m_worker->call(load, answer);
+        if (m_end != JobEnd::Answered)
+            return fail(m_end, -1);
+        bool opened = false;
+        qint32 pages = 0;
+        bool locked = false;
+        QDataStream in(answer.body);
+        setVersion(in);
+        in >> opened >> pages >> locked;
+        if (!readWhole(in) || pages < 0)
+            return malformed(-1);
+        m_pageCount = pages;
+        m_locked = locked;
+        if (opened && m_smoothing)
+            sendSmoothing();
+        return opened && m_end == JobEnd::Answered;
+    }
+
+    void sendSmoothing() const
+    {
+        if (m_smoothing)
+            askAbout(
+                Kind::Smoothing, -1, [this](QDataStream &out) { out << qint32(*m_smoothing); },
+                [](QDataStream &) {});
+    }
+
+    // Asks the worker, started again when the last one was given up. Nothing when the job was
+    // given up, now or before for the same page.
+    std::optional<Message> ask(const Message &request, int page) const
+    {
+        if (pageGivenUp(page))
+            return std::nullopt;
+        if ((!m_worker || !m_worker->alive()) && !startWorker())
+            return std::nullopt;
+        Message answer;
+        m_end = m_worker->call(request, answer);
+        if (m_end != JobEnd::Answered) {
+            fail(m_end, page);
+            return std::nullopt;
+        }
+        return answer;
+    }
+
+    template <class Write, class Read>
+    void askAbout(Kind kind, int page, Write write, Read read) const
+    {
+        Message request;
+        request.kind = kind;
+        QDataStream out(&request.body, QIODevice::WriteOnly);
+        setVersion(out);
+        write(out);
+        const std::optional<Message> answer = ask(request, page);
+        if (!answer)
+            return;
+        QDataStream in(answer->body);
+        setVersion(in);
+        read(in);
+        if (!readWhole(in) || answer->fd.valid())
+            malformed(page);
+    }
+
+    bool pageGivenUp(int page) const
+    {
+        const std::lock_guard lock(m_family->mutex);
+        if (m_family->stopped || (page >= 0 && m_family->givenUp.count(page))) {
+            m_end = JobEnd::Failed;
+            return true;
+        }
+        return false;
+    }
+
+    bool malformed(int page) const { return fail(JobEnd::Failed, page); }
+
+    // The worker is done for; the page, if any, is not tried again.
+    bool fail(JobEnd end, int page) const
+    {
+        m_end = end;
+        if (page >= 0) {
+            const std::lock_guard lock(m_family->mutex);
+            m_family->givenUp.insert(page);
+        }
+        drop();
+        return false;
+    }
+
+    void drop() const
+    {
+        if (!m_worker)
+            return;
+        {
+            const std::lock_guard lock(m_family->mutex);
+            m_family->running.erase(m_worker.get());
+        }
+        m_worker.reset();
+    }
+
+    std::shared_ptr<Family> m_family;
+    mutable std::unique_ptr<WorkerProcess> m_worker;
+    mutable JobEnd m_end = JobEnd::Answered;
+    mutable QList<QSizeF> m_sizes;
+    mutable int m_pageCount = 0;
+    mutable bool m_locked = false;
+    std::optional<Smoothing> m_smoothing;
+};
+
+} // namespace
+
+Loaded load(Fd file, qint64 offset, qint64 length)
+{
+    auto family = std::make_shared<Family>();
+    family->file = std::move(file);
+    family->offset = offset;
+    family->length = length;
+    auto document = std::make_unique<RemoteDocument>(std::move(family));
+    bool opened = false;
+    Loaded loaded;
+    loaded.end = document->start(opened);
+    if (opened)
+        loaded.document = std::move(document);
+    return loaded;
+}
+
+} // namespace Pdf::Remote

@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// quillmoor-pdf-worker: reads one PDF for the window or the command line, which start it with
+// their end of a socket pair as descriptor 3 and talk to it over that socket (protocol.h). It ends
+// with _exit: nothing of it is worth tidying up.
+#include "pdf/engine.h"
+#include "pdf/workerloop.h"
+
+#include <unistd.h>
+
+int main()
+{
+    constexpr int Socket = 3;
+    Pdf::Engine::silenceMessages();
+    ::_exit(Pdf::serveRequests(Socket));
+}
