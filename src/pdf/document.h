@@ -112,7 +112,7 @@ public:
     virtual JobEnd lastJobEnd() const { return JobEnd::Answered; }
     // Ends at once, and for good, every job on this document and on those its opener made: for
     // a document let go while other threads may still wait on it. Any thread may call it.
-    virtual void stopAll() {}
+    virtual void stopAll() const {}
 };
 
 } // namespace Pdf

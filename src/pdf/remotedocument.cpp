@@ -217,7 +217,7 @@ public:
 
     JobEnd lastJobEnd() const override { return m_end; }
 
-    void stopAll() override
+    void stopAll() const override
     {
         const std::lock_guard lock(m_family->mutex);
         m_family->stopped = true;

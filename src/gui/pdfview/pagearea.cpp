@@ -595,6 +595,13 @@ void PageArea::paintSelection(QPainter &painter, int page)
         painter.fillRect(shownArea(page, words.at(i).box), QColor(0, 120, 215, 80));
 }
 
+// A page the engine gave up on says so in its place; the pages around it are drawn as ever.
+void PageArea::paintUnshowable(QPainter &painter, const QRect &rect)
+{
+    painter.setPen(QColor(128, 128, 128));
+    painter.drawText(rect, Qt::AlignCenter | Qt::TextWordWrap, QStringLiteral("此页无法显示"));
+}
+
 void PageArea::paintPage(QPainter &painter, int page)
 {
     const QRect rect = m_layout.pageRect(page);
@@ -605,15 +612,17 @@ void PageArea::paintPage(QPainter &painter, int page)
         const PageCache::Entry *entry = m_cache.find(page, scale, quarterTurns(), part);
         if (!entry)
             entry = m_cache.latestPart(page, scale, quarterTurns());
-        if (entry) {
-            const QPointF at =
-                rect.topLeft() + QPointF(entry->part.topLeft()) / devicePixelRatioF();
-            painter.drawImage(at, entry->image);
-        }
+        if (entry && entry->failed)
+            paintUnshowable(painter, rect);
+        else if (entry)
+            painter.drawImage(rect.topLeft() + QPointF(entry->part.topLeft()) / devicePixelRatioF(),
+                              entry->image);
         return;
     }
     if (const PageCache::Entry *entry = m_cache.find(page, scale, quarterTurns())) {
-        if (!entry->failed)
+        if (entry->failed)
+            paintUnshowable(painter, rect);
+        else
             painter.drawImage(rect.topLeft(), entry->image);
         return;
     }

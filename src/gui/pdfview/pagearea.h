@@ -106,6 +106,7 @@ private:
     bool drawnInParts(int page) const;
     QRect visiblePartOf(int page, bool margin) const;
     void paintPage(QPainter &painter, int page);
+    void paintUnshowable(QPainter &painter, const QRect &rect);
     void paintSelection(QPainter &painter, int page);
     void paintMatches(QPainter &painter, int page);
     QRectF shownArea(int page, const QRectF &onPage) const;

@@ -27,13 +27,12 @@
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QScreen>
+#include <QThread>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 namespace
 {
-// One for each core of the machines we run on.
-const int SearchWorkers = 2;
 // How near the top of the pages the pointer brings the toolbar in a full screen, in pixels.
 const int TopEdge = 3;
 
@@ -75,7 +74,8 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
     m_navigation->setObjectName(QStringLiteral("navigation"));
     m_navigation->setFixedWidth(220);
     m_navigation->hide();
-    m_search = new DocumentSearch(SearchWorkers, this);
+    // One for each core: each reads the document in a worker process of its own.
+    m_search = new DocumentSearch(qMax(1, QThread::idealThreadCount()), this);
     connect(m_search, &DocumentSearch::found, this, &PdfView::takeMatches);
     connect(m_search, &DocumentSearch::finished, this, &PdfView::showMatchCount);
     createToolbar();
@@ -112,7 +112,18 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
     showPageNumber();
 }
 
-PdfView::~PdfView() = default;
+// The threads that read the document are joined as the view goes: a worker stuck on a page is
+// stopped first, so that none of them waits for it.
+PdfView::~PdfView()
+{
+    letGo();
+}
+
+void PdfView::letGo()
+{
+    if (m_content)
+        m_content->document().stopAll();
+}
 
 void PdfView::createToolbar()
 {
@@ -296,6 +307,7 @@ bool PdfView::showDocument(std::unique_ptr<Pdf::Document> document, const QStrin
                     (reason.isEmpty() ? QString() : QLatin1Char('\n') + reason));
         return false;
     }
+    letGo();
     const Pdf::Document::Opener opener = document->opener();
     m_search->setDocument(opener, document->pageCount());
     m_pages->startDocument(opener, document->pageSize(0));
@@ -319,6 +331,7 @@ void PdfView::closeDocument()
 
 void PdfView::showNothing(const QString &message)
 {
+    letGo();
     m_search->setDocument({}, 0);
     m_pages->clearDocument(message);
     m_navigation->clearPages();

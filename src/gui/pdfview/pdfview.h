@@ -163,6 +163,8 @@ signals:
 
 private:
     bool unlock(Pdf::Document &document, const QString &path);
+    // Stops every job on the document shown: it is being let go.
+    void letGo();
     void createToolbar();
     QComboBox *addChoice(const char *name, const QString &tip, const QStringList &items);
     void useColours(int index);
