@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // quillmoor-pdf-worker: reads one PDF for the window or the command line, which start it with
-// their end of a socket pair as descriptor 3 and talk to it over that socket (protocol.h). It ends
-// with _exit: nothing of it is worth tidying up.
+// their end of a socket pair as descriptor 3 and talk to it over that socket (protocol.h). It
+// restricts itself before it reads a byte of the document, and ends with _exit: nothing of it is
+// worth tidying up.
 #include "pdf/engine.h"
+#include "pdf/sandbox.h"
 #include "pdf/workerloop.h"
+
+#include <cstdio>
 
 #include <unistd.h>
 
@@ -11,5 +15,10 @@ int main()
 {
     constexpr int Socket = 3;
     Pdf::Engine::silenceMessages();
+    QString problem;
+    if (!Pdf::Sandbox::enter(&problem)) {
+        std::fprintf(stderr, "quillmoor-pdf-worker: %s\n", qPrintable(problem));
+        ::_exit(1);
+    }
     ::_exit(Pdf::serveRequests(Socket));
 }

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The cage the process that parses PDFs puts itself in before it reads the first byte of one: a
+// file made to take over its parser then finds nothing worth having. Linux only.
+//
+// It is two locks. Landlock lets the process open files only for reading and only below
+// readableFolders(); it never writes, makes, removes, renames or runs a file anywhere, binds or
+// connects no TCP port, and reaches no abstract socket and signals no process outside its cage,
+// as far as the running kernel knows these rights. A seccomp filter then lets through only the
+// system calls below; any other fails with EPERM instead of killing the process, so a library's
+// rare call fails softly. Both hold for root as well, and are inherited by every thread started
+// after.
+//
+// What the filter lets through, and why:
+//   files already open or only read: read, readv, pread64, preadv, write, writev, pwrite64,
+//       lseek, close, close_range, dup, dup2, dup3, fcntl, fstat, fstatfs, ftruncate, fadvise64
+//       (fontconfig's hint on its caches); open and openat only without O_WRONLY, O_RDWR,
+//       O_CREAT, O_TRUNC and O_APPEND (fonts, fontconfig's files and caches, poppler's data);
+//       stat, lstat, newfstatat, statx, statfs, access, faccessat, faccessat2, readlink,
+//       readlinkat, getdents64, getcwd (fontconfig looks over its folders, glibc and Qt resolve
+//       names)
+//   the socket or pipe to the reader, inherited open: sendmsg, recvmsg, sendto, recvfrom,
+//       shutdown, getsockopt, setsockopt, getsockname, getpeername; ioctl only for FIONREAD and
+//       TCGETS (bytes waiting; isatty)
+//   pages handed back: memfd_create, and ftruncate and fcntl's seals from above
+//   memory: brk, mmap, munmap, mremap, mprotect, madvise
+//   threads: clone only with CLONE_THREAD; clone3 fails with ENOSYS, so that glibc falls back to
+//       clone, whose flags the filter can see; set_tid_address, set_robust_list, rseq, futex,
+//       sched_yield, sched_getaffinity, gettid, exit
+//   waiting and time: poll, ppoll, select, pselect6, epoll_create1, epoll_ctl, epoll_wait,
+//       epoll_pwait, eventfd2, pipe2 (Qt's event loops), nanosleep, clock_nanosleep,
+//       clock_gettime, clock_getres, gettimeofday, time
+//   signals: rt_sigaction, rt_sigprocmask, rt_sigreturn, sigaltstack, restart_syscall; kill and
+//       tgkill only to this process (abort, and the sanitizers' reports)
+//   about itself: getpid, getppid, getuid, geteuid, getgid, getegid, getresuid, getresgid, uname,
+//       sysinfo, getrandom, getrlimit, prlimit64 only to read, prctl only to name a thread
+//       (PR_SET_NAME, PR_GET_NAME), exit_group
+// Among what it refuses: socket, socketpair, connect, bind, execve, execveat, fork, vfork and
+// clone without CLONE_THREAD, ptrace, every open for writing, creat, rename, unlink, mkdir,
+// rmdir, link, symlink, chmod, chown, truncate, mount, and another Landlock ruleset.
+//
+// AddressSanitizer and UndefinedBehaviorSanitizer get by with these calls. LeakSanitizer's check
+// at exit stops the threads with ptrace from a process of its own, which the filter refuses, so
+// in a sanitizer build a process that has entered the cage skips that check instead of failing it.
+namespace Pdf::Sandbox
+{
+
+// Restricts the calling process for good. Call it once, before any file is parsed, while only one
+// thread runs; whatever the process reads later from outside readableFolders() must be open
+// before (the document's bytes, the socket to the reader). Returns false, with the reason in
+// `problem`, when the process could not be restricted; it may then be restricted in part, and
+// must parse nothing. A kernel without Landlock is no failure: then only the filter holds, and
+// `problem` says that reads are not limited by folder.
+bool enter(QString *problem);
+
+// The folders the process may read below after enter(): the font folders, fontconfig's
+// configuration and caches, poppler's data, and what glibc may load late (character set
+// converters, locales, time zones). Only those that exist.
+QStringList readableFolders();
+
+} // namespace Pdf::Sandbox

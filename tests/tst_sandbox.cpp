@@ -1,0 +1,184 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The cage of the process that parses PDFs, entered each time by a child of the test: what a
+// parser taken over would try is refused, what drawing a page needs still works. The test runs
+// as root, so every refusal here holds for root.
+#include "pdf/engine.h"
+#include "pdf/sandbox.h"
+#include "testfiles.h"
+#include "testpdfs.h"
+
+#include <QDirIterator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+#include <fcntl.h>
+#include <linux/landlock.h>
+#include <pthread.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using Attempt = std::function<int()>;
+Q_DECLARE_METATYPE(Attempt)
+
+namespace
+{
+
+// The errno of a call that gave -1, else 0.
+int errorOf(long result)
+{
+    return result < 0 ? errno : 0;
+}
+
+int openFile(const QString &path, int flags)
+{
+    const int fd = open(QFile::encodeName(path).constData(), flags, 0600);
+    const int error = errorOf(fd);
+    if (fd >= 0)
+        close(fd);
+    return error;
+}
+
+// `status` is /proc/self/status, opened before the cage; mode 2 is a seccomp filter.
+bool filtered(int status)
+{
+    char text[4096];
+    const ssize_t length = pread(status, text, sizeof text, 0);
+    return length > 0 && QByteArray(text, int(length)).contains("\nSeccomp:\t2\n");
+}
+
+// What `attempt` gives in a child that has entered the cage through a pipe opened before; -1
+// when the child could not enter it or no filter holds, -2 when the child told nothing.
+int inCage(const Attempt &attempt)
+{
+    int ends[2];
+    if (pipe(ends) != 0)
+        return -2;
+    const pid_t child = fork();
+    if (child == 0) {
+        const int status = open("/proc/self/status", O_RDONLY | O_CLOEXEC);
+        QString problem;
+        const bool entered = Pdf::Sandbox::enter(&problem);
+        if (!problem.isEmpty())
+            fprintf(stderr, "%s\n", qPrintable(problem));
+        const int result = entered && filtered(status) ? attempt() : -1;
+        _exit(write(ends[1], &result, sizeof result) == sizeof result ? 0 : 1);
+    }
+    close(ends[1]);
+    int result = -2;
+    if (child < 0 || read(ends[0], &result, sizeof result) != sizeof result)
+        result = -2;
+    close(ends[0]);
+    waitpid(child, nullptr, 0);
+    return result;
+}
+
+} // namespace
+
+class TestSandbox : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_outside; // a file made before the cage, in no readable folder
+    QString m_font;
+
+private slots:
+    void initTestCase()
+    {
+        m_outside = m_dir.filePath("outside");
+        QVERIFY(TestFiles::write(m_outside, "bytes"));
+        QDirIterator fonts("/usr/share/fonts", {"*.ttf", "*.otf", "*.ttc"}, QDir::Files,
+                           QDirIterator::Subdirectories);
+        m_font = fonts.hasNext() ? fonts.next() : QString();
+        QVERIFY(!m_font.isEmpty());
+        QVERIFY(Pdf::Sandbox::readableFolders().contains("/usr/share/fonts"));
+        QVERIFY(!Pdf::Sandbox::readableFolders().contains(m_dir.path()));
+    }
+
+    void refusesWhatATakenOverParserWouldTry_data()
+    {
+        QTest::addColumn<Attempt>("attempt");
+        QTest::addColumn<bool>("allowed");
+        QTest::addColumn<bool>("needsLandlock");
+        const QString outside = m_outside;
+        const QString font = m_font;
+        QTest::newRow("open for writing")
+            << Attempt([=] { return openFile(outside, O_WRONLY); }) << false << false;
+        QTest::newRow("open a font for writing")
+            << Attempt([=] { return openFile(font, O_RDWR); }) << false << false;
+        QTest::newRow("create") << Attempt([=] {
+            return openFile(outside + ".new", O_WRONLY | O_CREAT | O_EXCL);
+        }) << false << false;
+        QTest::newRow("remove") << Attempt([=] {
+            return errorOf(unlink(QFile::encodeName(outside).constData()));
+        }) << false << false;
+        QTest::newRow("read outside the folders")
+            << Attempt([=] { return openFile(outside, O_RDONLY); }) << false << true;
+        QTest::newRow("socket") << Attempt([] { return errorOf(socket(AF_UNIX, SOCK_STREAM, 0)); })
+                                << false << false;
+        QTest::newRow("execute") << Attempt([] {
+            char *const argv[] = {const_cast<char *>("true"), nullptr};
+            return errorOf(execve("/bin/true", argv, environ));
+        }) << false << false;
+        QTest::newRow("fork") << Attempt([] {
+            const pid_t child = fork();
+            if (child == 0)
+                _exit(0);
+            return child > 0 ? 0 : errno;
+        }) << false << false;
+        QTest::newRow("read a font")
+            << Attempt([=] { return openFile(font, O_RDONLY); }) << true << false;
+        QTest::newRow("start a thread") << Attempt([] {
+            pthread_t thread;
+            const int error = pthread_create(
+                &thread, nullptr, [](void *) -> void * { return nullptr; }, nullptr);
+            return error == 0 ? pthread_join(thread, nullptr) : error;
+        }) << true << false;
+        QTest::newRow("hand a page back in a sealed memfd") << Attempt([] {
+            const int fd = memfd_create("page", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+            const int seals = F_SEAL_SEAL | F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE;
+            const bool done = fd >= 0 && ftruncate(fd, 4096) == 0 && write(fd, "ink", 3) == 3 &&
+                              fcntl(fd, F_ADD_SEALS, seals) == 0;
+            return done ? 0 : errno;
+        }) << true << false;
+    }
+
+    void refusesWhatATakenOverParserWouldTry()
+    {
+        QFETCH(Attempt, attempt);
+        QFETCH(bool, allowed);
+        QFETCH(bool, needsLandlock);
+        if (needsLandlock &&
+            syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION) < 1)
+            QSKIP("this kernel has no Landlock: reads are not limited by folder");
+        const int error = inCage(attempt);
+        if (allowed)
+            QCOMPARE(error, 0);
+        else
+            QVERIFY2(error == EPERM || error == EACCES, qPrintable(QString::number(error)));
+    }
+
+    // Fonts the file names but does not embed are found through fontconfig and poppler's data
+    // inside the cage: Helvetica, and a Chinese font in a predefined CMap. The test process
+    // itself never draws, so the child reads fontconfig's configuration for the first time.
+    void drawsTextInFontsNotEmbedded()
+    {
+        const QByteArray pdf = TestPdfs::linked();
+        const int missing = inCage([&pdf] {
+            const std::unique_ptr<Pdf::Document> document = Pdf::Engine::openMemory(pdf);
+            const QImage page = document ? document->draw(1, 1.0, 0, QRect()) : QImage();
+            // Page 2: the Helvetica line near the top, the Chinese line below it.
+            return (TestPdfs::hasInk(page.copy(0, 74, 612, 26)) ? 0 : 1) |
+                   (TestPdfs::hasInk(page.copy(0, 128, 612, 32)) ? 0 : 2);
+        });
+        QCOMPARE(missing, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSandbox)
+#include "tst_sandbox.moc"
