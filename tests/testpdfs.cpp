@@ -228,3 +228,75 @@ QByteArray TestPdfs::locked(const QByteArray &pdf, const QString &password)
         return QByteArray();
     return file.readAll();
 }
+
+namespace
+{
+
+// A zlib stream that inflates to `length` zero bytes (less a few), with fixed Huffman codes: a
+// literal 0, then matches of 258 bytes at distance 1, 13 bits each. Its checksum is left 0: the
+// bytes it gives are the point, not their end.
+QByteArray inflatingToZeros(qint64 length)
+{
+    QByteArray out("\x78\x01");
+    quint32 bits = 0;
+    int count = 0;
+    const auto put = [&](quint32 value, int width) { // least significant bit first
+        bits |= value << count;
+        for (count += width; count >= 8; count -= 8, bits >>= 8)
+            out.append(char(bits & 0xff));
+    };
+    const auto code = [&](quint32 value, int width) { // Huffman codes go most significant first
+        for (int bit = width - 1; bit >= 0; --bit)
+            put((value >> bit) & 1, 1);
+    };
+    put(1, 1);     // the last block
+    put(1, 2);     // fixed codes
+    code(0x30, 8); // literal 0
+    for (qint64 done = 1; done + 258 <= length; done += 258) {
+        code(0xc5, 8); // length 258
+        code(0, 5);    // distance 1
+    }
+    code(0, 7); // end of block
+    put(0, 7);
+    return out + QByteArray(4, '\0');
+}
+
+} // namespace
+
+QByteArray TestPdfs::hostile(int levels)
+{
+    PdfObjects pdf;
+    pdf.add("<< /Type /Catalog /Pages 2 0 R >>");
+    pdf.add("<< /Type /Pages /Kids [3 0 R 4 0 R 5 0 R] /Count 3 >>");
+    const QByteArray font = "/Font << /F 6 0 R >>";
+    const QByteArray page = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Resources << ";
+    pdf.add(page + font + " >> /Contents 7 0 R >>");
+    pdf.add(page + font + " /XObject << /X 9 0 R >> >> /Contents 8 0 R >>");
+    pdf.add(page + "/Font << /F " + reference(10 + levels) + " >> >> /Contents " +
+            reference(9 + levels) + " >>");
+    pdf.add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    pdf.addStream("<< >>", "BT /F 12 Tf 20 100 Td (Fine page) Tj ET");
+    pdf.addStream("<< >>", "/X Do");
+    for (int level = 1; level <= levels; ++level) {
+        const QByteArray form = "<< /Type /XObject /Subtype /Form /BBox [0 0 200 200] ";
+        if (level < levels)
+            pdf.addStream(form + "/Resources << /XObject << /X " + reference(9 + level) +
+                              " >> >> >>",
+                          QByteArray("/X Do ").repeated(10));
+        else
+            pdf.addStream(form + "/Resources << " + font + " >> >>",
+                          "BT /F 12 Tf 20 100 Td (x) Tj ET");
+    }
+    pdf.addStream("<< >>", "BT /F 12 Tf 20 100 Td (x) Tj ET");
+    pdf.add("<< /Type /Font /Subtype /TrueType /BaseFont /Bomb /FirstChar 120 /LastChar 120"
+            " /Widths [500] /FontDescriptor " +
+            reference(11 + levels) + " >>");
+    pdf.add("<< /Type /FontDescriptor /FontName /Bomb /Flags 32 /FontBBox [0 0 1000 1000]"
+            " /ItalicAngle 0 /Ascent 800 /Descent -200 /CapHeight 700 /StemV 80 /FontFile2 " +
+            reference(12 + levels) + " >>");
+    // Deflated twice: 2 GiB of zeros in a few kilobytes. qCompress puts a length before its
+    // zlib stream.
+    pdf.addStream("<< /Filter [/FlateDecode /FlateDecode] >>",
+                  qCompress(inflatingToZeros(qint64(2) << 30), 9).mid(4));
+    return pdf.finish(1);
+}

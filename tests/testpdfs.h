@@ -47,6 +47,13 @@ QByteArray deepOutline(int levels);
 // (page 2), whose next entry is itself and whose first child is "Start" again.
 QByteArray loopingOutline();
 
+// Three pages made to break the engine's limits. Page 1 is a plain page ("Fine page"). Page 2
+// never finishes drawing: forms nested `levels` deep, each drawing the one below ten times, so a
+// file of a few hundred bytes asks for 10^levels glyphs. Page 3 is a decompression bomb: its
+// text is in a font whose file of a few kilobytes inflates to 2 GiB, which the engine reads whole
+// into memory as it draws the page.
+QByteArray hostile(int levels = 9);
+
 // `pdf` encrypted by qpdf with the user password `password` (AES-256); empty when qpdf failed.
 QByteArray locked(const QByteArray &pdf, const QString &password);
 

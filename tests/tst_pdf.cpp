@@ -3,13 +3,39 @@
 // interface, read from a file, a range of a book and memory.
 #include "pdf/opening.h"
 #include "pdf/worker.h"
+#include "pdf/workerprocess.h"
 #include "testfiles.h"
 #include "testpdfs.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+
+#include <thread>
+
+#include <signal.h>
+#include <unistd.h>
+
+namespace
+{
+
+// Kills the workers this process started.
+void killWorkers()
+{
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> fields = stat.readAll().split(')').value(1).split(' ');
+        if (fields.value(2).toInt() == ::getpid())
+            ::kill(pid.toInt(), SIGKILL);
+    }
+}
+
+} // namespace
 
 class TestPdf : public QObject
 {
@@ -24,6 +50,103 @@ class TestPdf : public QObject
     }
 
 private slots:
+    void cleanup()
+    {
+        qunsetenv("QUILLMOOR_JUNK");
+        qputenv("QUILLMOOR_PDF_WORKER", WORKER);
+        Pdf::setWorkerLimits({});
+    }
+
+    // A worker that says something malformed, or nothing, is killed and its job given up: the
+    // document is not opened, or the page gives nothing; this process goes on unharmed.
+    void malformedAnswersAreRejected_data()
+    {
+        QTest::addColumn<QByteArray>("mode");
+        QTest::addColumn<int>("failure"); // of the loading, or None when a page's drawing fails
+        QTest::addColumn<int>("end");
+        const int none = int(Pdf::OpenFailure::None);
+        const int failed = int(Pdf::JobEnd::Failed);
+        const int engine = int(Pdf::OpenFailure::EngineFailed);
+        QTest::newRow("answer of another kind") << QByteArray("kind") << engine << failed;
+        QTest::newRow("body cut short") << QByteArray("short") << engine << failed;
+        QTest::newRow("bytes left over") << QByteArray("extra") << engine << failed;
+        QTest::newRow("body of 2 GiB announced") << QByteArray("long") << engine << failed;
+        QTest::newRow("no answer")
+            << QByteArray("silent") << int(Pdf::OpenFailure::TooSlow) << int(Pdf::JobEnd::TooSlow);
+        QTest::newRow("image in memory it may change") << QByteArray("unsealed") << none << failed;
+        QTest::newRow("image larger than a worker holds") << QByteArray("huge") << none << failed;
+    }
+
+    void malformedAnswersAreRejected()
+    {
+        QFETCH(QByteArray, mode);
+        QFETCH(int, failure);
+        QFETCH(int, end);
+        qputenv("QUILLMOOR_PDF_WORKER", JUNK_WORKER);
+        qputenv("QUILLMOOR_JUNK", mode);
+        Pdf::setWorkerLimits({qint64(1) << 30, std::chrono::milliseconds(1000)});
+        Pdf::OpenFailure opened = Pdf::OpenFailure::None;
+        const std::unique_ptr<Pdf::Document> document =
+            Pdf::openMemory(TestPdfs::onePage("junk"), &opened);
+        QCOMPARE(int(opened), failure);
+        if (document) {
+            QVERIFY(document->draw(0, 1, 0, QRect()).isNull());
+            QCOMPARE(int(document->lastJobEnd()), end);
+        }
+    }
+
+    // Each limit broken on purpose: the job is given up and says why, the page is not tried
+    // again, and the next page is read by a worker started again.
+    void limitsAreKept_data()
+    {
+        QTest::addColumn<bool>("draw"); // else the page's text
+        QTest::addColumn<int>("page");
+        QTest::addColumn<qint64>("memory");
+        QTest::addColumn<int>("deadline");
+        QTest::addColumn<bool>("killed");
+        QTest::addColumn<int>("end");
+        const qint64 gib = qint64(1) << 30;
+        QTest::newRow("page that never finishes drawing")
+            << true << 1 << gib << 1500 << false << int(Pdf::JobEnd::TooSlow);
+        QTest::newRow("decompression bomb") << true << 2 << qint64(200) * 1024 * 1024 << 60000
+                                            << false << int(Pdf::JobEnd::TooMuchMemory);
+        QTest::newRow("worker killed in the middle of a page")
+            << true << 1 << gib << 60000 << true << int(Pdf::JobEnd::Failed);
+    }
+
+    void limitsAreKept()
+    {
+        QFETCH(bool, draw);
+        QFETCH(int, page);
+        QFETCH(qint64, memory);
+        QFETCH(int, deadline);
+        QFETCH(bool, killed);
+        QFETCH(int, end);
+        Pdf::setWorkerLimits({memory, std::chrono::milliseconds(deadline)});
+        const std::unique_ptr<Pdf::Document> document = Pdf::openMemory(TestPdfs::hostile());
+        QVERIFY(document && document->pageCount() == 3);
+        const auto read = [&] {
+            return draw ? document->draw(page, 1, 0, QRect()).isNull()
+                        : document->text(page).isEmpty();
+        };
+        std::thread killer([killed] {
+            if (killed) {
+                QThread::msleep(300);
+                killWorkers();
+            }
+        });
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(read());
+        killer.join();
+        QCOMPARE(int(document->lastJobEnd()), end);
+        QVERIFY(timer.elapsed() < 30000);
+        timer.restart();
+        QVERIFY(read());
+        QVERIFY(timer.elapsed() < 1000);
+        QVERIFY(document->text(0).contains("Fine page"));
+        QCOMPARE(document->lastJobEnd(), Pdf::JobEnd::Answered);
+    }
 
     // Jobs run in their order. A request replaces the requests waiting but never a job posted,
     // and is not queued while the same one is under way; a new generation drops the requests

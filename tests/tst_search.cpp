@@ -136,8 +136,8 @@ private slots:
         int stopAfter = 99;
         const BookSearch::Listener listener{
             [&](const auto &match) { events << match.chapterName + QString::number(match.page); },
-            [&](int, const QString &name, const QString &reason) {
-                events << "skipped " + name + (reason == BookSearch::LockedChapter ? "*" : "");
+            [&](int, const QString &name, const QString &, BookSearch::Skip skip) {
+                events << "skipped " + name + (skip == BookSearch::Skip::Locked ? "*" : "");
             },
             [&](int done) { return done < stopAfter; }, nullptr};
         QString error;

@@ -30,7 +30,7 @@ int runSearch(const QStringList &arguments)
                             .arg(match.page + 1)
                             .arg(printable(match.chapterName), printable(match.context)));
         },
-        [](int chapter, const QString &name, const QString &reason) {
+        [](int chapter, const QString &name, const QString &reason, BookSearch::Skip) {
             printError(QStringLiteral("quillmoor-book search: chapter %1 (%2) skipped: %3")
                            .arg(chapter + 1)
                            .arg(printable(name), reason));

@@ -18,21 +18,6 @@ namespace Pdf
 namespace
 {
 
-OpenFailure failureOf(JobEnd end)
-{
-    switch (end) {
-    case JobEnd::Answered:
-        return OpenFailure::NotPdf;
-    case JobEnd::TooSlow:
-        return OpenFailure::TooSlow;
-    case JobEnd::TooMuchMemory:
-        return OpenFailure::TooMuchMemory;
-    case JobEnd::Failed:
-        break;
-    }
-    return OpenFailure::EngineFailed;
-}
-
 std::unique_ptr<Document> loaded(Protocol::Fd file, qint64 offset, qint64 length,
                                  OpenFailure *failure)
 {
@@ -57,6 +42,21 @@ Protocol::Fd openForReading(const QString &path, OpenFailure *failure)
 }
 
 } // namespace
+
+OpenFailure failureOf(JobEnd end)
+{
+    switch (end) {
+    case JobEnd::Answered:
+        return OpenFailure::NotPdf;
+    case JobEnd::TooSlow:
+        return OpenFailure::TooSlow;
+    case JobEnd::TooMuchMemory:
+        return OpenFailure::TooMuchMemory;
+    case JobEnd::Failed:
+        break;
+    }
+    return OpenFailure::EngineFailed;
+}
 
 std::unique_ptr<Document> openFile(const QString &path, OpenFailure *failure)
 {

@@ -17,6 +17,9 @@ namespace Pdf
 // Why a file gave no document.
 enum class OpenFailure { None, Missing, Unreadable, NotPdf, TooSlow, TooMuchMemory, EngineFailed };
 
+// The failure a job's end stands for: NotPdf for one answered (with nothing).
+OpenFailure failureOf(JobEnd end);
+
 // The file at `path`, opened once: the workers read that one open file at offsets, never its path
 // again and never through a mapping. So the file may be deleted as soon as this returns, and a
 // file another program cuts short only reads as damaged. Without a document, `failure` (when

@@ -38,14 +38,9 @@ void BookFind::search(quint64 generation, const QString &bookPath, const BookCon
     QList<BookSearch::Match> chapterMatches;
     BookSearch::Listener listener;
     listener.found = [&](const BookSearch::Match &match) { chapterMatches.append(match); };
-    listener.skipped = [&](int chapter, const QString &name, const QString &reason) {
-        m_outbox.put({generation,
-                      Told::Kind::Skipped,
-                      {},
-                      chapter,
-                      name,
-                      {},
-                      reason == BookSearch::LockedChapter});
+    listener.skipped = [&](int chapter, const QString &name, const QString &,
+                           BookSearch::Skip skip) {
+        m_outbox.put({generation, Told::Kind::Skipped, {}, chapter, name, {}, skip});
     };
     listener.goOn = [&](int chaptersDone) {
         m_outbox.put({generation, Told::Kind::Found, chapterMatches, chaptersDone, {}, {}});
@@ -70,7 +65,7 @@ void BookFind::take(std::vector<Told> &told)
             emit found(item.matches, item.chapter);
             break;
         case Told::Kind::Skipped:
-            emit skipped(item.chapter, item.name, item.locked);
+            emit skipped(item.chapter, item.name, item.skip);
             break;
         case Told::Kind::Ended:
             m_running = false;

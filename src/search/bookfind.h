@@ -26,8 +26,8 @@ public:
 signals:
     // The matches of one chapter, after `chaptersDone` of the book's chapters were searched.
     void found(const QList<BookSearch::Match> &matches, int chaptersDone);
-    // A chapter not searched: damaged, or `locked` without its password.
-    void skipped(int chapter, const QString &name, bool locked);
+    // A chapter not searched, or not to its end, and why.
+    void skipped(int chapter, const QString &name, BookSearch::Skip skip);
     // The search went through every chapter; not after a stop.
     void finished();
     // The book could not be read again, or was rebuilt since its index was read.
@@ -43,7 +43,7 @@ private:
         int chapter = 0; // Found: the chapters done; Skipped: the chapter
         QString name;
         BookSearch::Outcome outcome = BookSearch::Outcome::Finished;
-        bool locked = false; // Skipped: for want of its password
+        BookSearch::Skip skip = BookSearch::Skip::Damaged; // Skipped: why
     };
 
     void search(quint64 generation, const QString &bookPath, const BookContents &contents,

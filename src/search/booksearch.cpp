@@ -4,7 +4,6 @@
 #include "pdf/opening.h"
 #include "pdf/worker.h"
 
-#include <QBuffer>
 #include <QRegularExpression>
 
 #include <array>
@@ -18,23 +17,12 @@ namespace BookSearch
 namespace
 {
 
-// The chapter's bytes; null, with the reason, when the book cannot be read again or has changed
-// since its index was read.
-QByteArray chapterBytes(const QString &bookPath, const BookContents &contents, int chapter,
-                        QString *reason)
-{
-    QBuffer bytes;
-    bytes.open(QIODevice::WriteOnly);
-    if (!BookReader::copyChapter(bookPath, contents, chapter, bytes, reason))
-        return QByteArray();
-    return bytes.data();
-}
-
 // What one chapter gave: its matches, or why it was skipped, or why the book cannot be read,
 // or that the search was stopped in it.
 struct Chapter {
     QList<Match> matches;
     QString skipped;
+    Skip skip = Skip::Damaged;
     QString unreadableBook;
     bool stopped = false;
 };
@@ -49,33 +37,70 @@ QString oneLine(QString text)
     return text.replace(lineBreaks, QStringLiteral(" "));
 }
 
+QString givenUpReason(Pdf::OpenFailure failure)
+{
+    if (failure == Pdf::OpenFailure::TooSlow)
+        return QStringLiteral("the PDF engine took too long over it");
+    if (failure == Pdf::OpenFailure::TooMuchMemory)
+        return QStringLiteral("the PDF engine needed too much memory for it");
+    return QStringLiteral("the PDF engine failed on it");
+}
+
+void skip(Chapter &chapter, Skip skip, const QString &reason)
+{
+    chapter.skip = skip;
+    chapter.skipped = reason;
+}
+
+// The chapter's document, read from its range of the book; nullptr, with what was skipped, when
+// it cannot be read. The book is checked before and after it is opened, so the document is that
+// of the book the index was read from.
+std::unique_ptr<Pdf::Document> openChapter(const QString &bookPath, const BookContents &contents,
+                                           int chapter, const QString &password, Chapter &searched)
+{
+    if (!contents.chapterReadable(chapter)) {
+        skip(searched, Skip::Damaged, QStringLiteral("damaged index line"));
+        return nullptr;
+    }
+    if (!BookReader::isUnchanged(bookPath, contents, &searched.unreadableBook))
+        return nullptr;
+    const ContentsIndex::Line &line = contents.lines.at(chapter);
+    Pdf::OpenFailure failure = Pdf::OpenFailure::None;
+    std::unique_ptr<Pdf::Document> document =
+        Pdf::openRange(bookPath, line.start - 1, line.length, &failure);
+    if (!BookReader::isUnchanged(bookPath, contents, &searched.unreadableBook))
+        return nullptr;
+    if (!document && failure == Pdf::OpenFailure::NotPdf)
+        skip(searched, Skip::Damaged, QStringLiteral("not a PDF that can be read"));
+    else if (!document)
+        skip(searched, Skip::GivenUp, givenUpReason(failure));
+    else if (document->isLocked() && (password.isNull() || !document->unlock(password)))
+        skip(searched, Skip::Locked, QStringLiteral("locked by a password"));
+    else
+        return document;
+    return nullptr;
+}
+
 Chapter searchChapter(const QString &bookPath, const BookContents &contents, int chapter,
                       const QString &text, const QString &password,
                       const std::function<bool()> &stopNow)
 {
     Chapter searched;
-    if (!contents.chapterReadable(chapter)) {
-        searched.skipped = QStringLiteral("damaged index line");
+    const std::unique_ptr<Pdf::Document> document =
+        openChapter(bookPath, contents, chapter, password, searched);
+    if (!document)
         return searched;
-    }
-    const QByteArray bytes = chapterBytes(bookPath, contents, chapter, &searched.unreadableBook);
-    if (bytes.isNull())
-        return searched;
-    const std::unique_ptr<Pdf::Document> document = Pdf::openMemory(bytes);
-    if (!document) {
-        searched.skipped = QStringLiteral("not a PDF that can be read");
-        return searched;
-    }
-    if (document->isLocked() && (password.isNull() || !document->unlock(password))) {
-        searched.skipped = LockedChapter;
-        return searched;
-    }
     for (int page = 0; page < document->pageCount(); ++page) {
         if (stopNow && stopNow()) {
             searched.stopped = true;
             return searched;
         }
-        for (Match match : matchesInPage(document->text(page), text)) {
+        const QString pageText = document->text(page);
+        if (document->lastJobEnd() != Pdf::JobEnd::Answered) {
+            skip(searched, Skip::GivenUp, givenUpReason(Pdf::failureOf(document->lastJobEnd())));
+            return searched;
+        }
+        for (Match match : matchesInPage(pageText, text)) {
             match.chapter = chapter;
             match.page = page;
             match.chapterName = contents.lines.at(chapter).name();
@@ -154,7 +179,8 @@ Outcome run(const QString &bookPath, const BookContents &contents, const QString
             return Outcome::BookUnreadable;
         }
         if (!searched.skipped.isEmpty())
-            listener.skipped(chapter, contents.lines.at(chapter).name(), searched.skipped);
+            listener.skipped(chapter, contents.lines.at(chapter).name(), searched.skipped,
+                             searched.skip);
         for (const Match &match : searched.matches)
             listener.found(match);
         if (!listener.goOn(chapter + 1))

@@ -9,9 +9,11 @@
 #include <functional>
 
 // Finds a text in every chapter of a book, letter case ignored. Each chapter is read straight
-// from its byte range in the book into memory and searched there, two side by side: no scratch
-// file, and memory bounded by two chapters, not the book. Matches come in book order: chapter,
-// page, place on the page. A damaged chapter is told once, through `skipped`.
+// from its byte range in the book by a worker process of its own, two side by side: no scratch
+// file and no copy. A chapter that takes its worker past a limit (too long on a page, too much
+// memory) or makes it fail is named as skipped, and the search goes on with the next. Matches come
+// in book order: chapter, page, place on the page. A damaged chapter is told once, through
+// `skipped`.
 namespace BookSearch
 {
 
@@ -30,11 +32,17 @@ constexpr int ContextLength = 20;
 // What the search tells as it goes. `found` and `skipped` are called in book order on the thread
 // that runs the search; `goOn` after each chapter, with the chapters done, may return false to
 // stop.
+// Why a chapter was not searched, or not to its end.
+enum class Skip {
+    Damaged, // a damaged index line, a range outside the book, bytes that are no PDF
+    Locked,  // locked with no password or a wrong one
+    GivenUp, // the worker reading it broke a limit or failed; matches before are told
+};
+
 struct Listener {
     std::function<void(const Match &)> found;
-    // A chapter with a damaged index line, a range outside the book, bytes that are no PDF, or
-    // locked with no password or a wrong one (`reason` then LockedChapter).
-    std::function<void(int chapter, const QString &name, const QString &reason)> skipped;
+    // Told before the chapter's matches; `reason` in a line of English.
+    std::function<void(int chapter, const QString &name, const QString &reason, Skip skip)> skipped;
     std::function<bool(int chaptersDone)> goOn;
     // Optional: asked between pages on the threads that search the chapters. True stops at
     // once; nothing of the chapters under way is told.
@@ -42,8 +50,6 @@ struct Listener {
 };
 
 enum class Outcome { Finished, Stopped, BookUnreadable };
-
-inline const QString LockedChapter = QStringLiteral("locked by a password");
 
 // The passwords of locked chapters, by chapter (from 0).
 using Passwords = QHash<int, QString>;

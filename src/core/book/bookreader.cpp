@@ -78,6 +78,17 @@ BookContents BookReader::readContents(const QString &bookPath, const ScratchFold
     return contents;
 }
 
+bool BookReader::isUnchanged(const QString &bookPath, const BookContents &contents, QString *error)
+{
+    const QFileInfo book(bookPath);
+    const bool rewritten = contents.modified.isValid() && book.lastModified() != contents.modified;
+    if (!book.isReadable() || book.size() != contents.fileSize || rewritten) {
+        *error = tr("the book cannot be read again, or has changed since its index was read");
+        return false;
+    }
+    return true;
+}
+
 bool BookReader::copyChapter(const QString &bookPath, const BookContents &contents, int number,
                              QIODevice &out, QString *error)
 {
@@ -88,9 +99,9 @@ bool BookReader::copyChapter(const QString &bookPath, const BookContents &conten
     }
     const ContentsIndex::Line &line = contents.lines.at(number);
     QFile book(bookPath);
-    const bool rewritten =
-        contents.modified.isValid() && QFileInfo(bookPath).lastModified() != contents.modified;
-    if (!book.open(QIODevice::ReadOnly) || book.size() != contents.fileSize || rewritten) {
+    if (!isUnchanged(bookPath, contents, error))
+        return false;
+    if (!book.open(QIODevice::ReadOnly)) {
         *error = tr("the book cannot be read again, or has changed since its index was read");
         return false;
     }

@@ -42,6 +42,10 @@ BookContents readContents(ByteSource &book);
 // when a scratch folder is given, as the reader window does.
 BookContents readContents(const QString &bookPath, const ScratchFolder *scratch = nullptr);
 
+// True when the book at `bookPath` is still the one `contents` was read from (its size and when
+// it was written); false, with the reason in `error`, when it cannot be read or has changed.
+bool isUnchanged(const QString &bookPath, const BookContents &contents, QString *error);
+
 // Copies chapter `number` (0-based) from the book at `bookPath` to `out` in bounded chunks; a
 // file given as `out` is flushed, so true means every byte reached it. False, with the reason in
 // `error`, for a chapter that cannot be read or written.

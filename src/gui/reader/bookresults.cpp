@@ -167,10 +167,12 @@ void BookResults::add(const QList<BookSearch::Match> &matches, int chaptersDone)
     showRunning();
 }
 
-void BookResults::addSkipped(int chapter, const QString &name, bool locked)
+void BookResults::addSkipped(int chapter, const QString &name, BookSearch::Skip skip)
 {
-    const QString note = locked ? QStringLiteral("第 %1 章“%2”已加密，未能搜索")
-                                : QStringLiteral("第 %1 章“%2”已损坏，未能搜索");
+    const QString note =
+        skip == BookSearch::Skip::Locked ? QStringLiteral("第 %1 章“%2”已加密，未能搜索")
+        : skip == BookSearch::Skip::Damaged ? QStringLiteral("第 %1 章“%2”已损坏，未能搜索")
+                                            : QStringLiteral("第 %1 章“%2”无法搜索");
     addNote(note.arg(QString::number(chapter + 1), name));
 }
 

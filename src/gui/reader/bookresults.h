@@ -24,7 +24,7 @@ public:
 
     void begin(const QString &text, int chapterCount);
     void add(const QList<BookSearch::Match> &matches, int chaptersDone);
-    void addSkipped(int chapter, const QString &name, bool locked);
+    void addSkipped(int chapter, const QString &name, BookSearch::Skip skip);
     void finish();
     void stop();
     void stopForChangedBook();

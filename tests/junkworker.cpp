@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// A worker that breaks the conversation on purpose, as QUILLMOOR_JUNK says: it reads each request
+// and answers the one named there with junk, the others as a one-page document would.
+#include "pdf/protocol.h"
+
+#include <QImage>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+using namespace Pdf::Protocol;
+
+namespace
+{
+
+const auto Forever = std::chrono::hours(1);
+
+QByteArray fields(const std::function<void(QDataStream &)> &write)
+{
+    QByteArray body;
+    QDataStream out(&body, QIODevice::WriteOnly);
+    setVersion(out);
+    write(out);
+    return body;
+}
+
+// An image answer of `width` by `height` pixels, with a memfd sealed or not.
+Message image(int width, int height, bool sealed)
+{
+    Message answer;
+    answer.kind = Kind::Draw;
+    answer.fd = Fd(::memfd_create("junk", MFD_ALLOW_SEALING));
+    const int bytesPerLine = width * 4;
+    (void)::ftruncate(answer.fd.get(), qint64(bytesPerLine) * height);
+    if (sealed)
+        ::fcntl(answer.fd.get(), F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE);
+    answer.body = fields([&](QDataStream &out) {
+        out << qint32(width) << qint32(height) << qint32(bytesPerLine)
+            << qint32(QImage::Format_ARGB32_Premultiplied);
+    });
+    return answer;
+}
+
+Message loaded()
+{
+    Message answer;
+    answer.kind = Kind::Load;
+    answer.body = fields([](QDataStream &out) { out << true << qint32(1) << false; });
+    return answer;
+}
+
+// The junk for `mode`; a kind of 0 for a mode that writes raw bytes itself.
+Message junk(const QByteArray &mode, int socket)
+{
+    Message answer = loaded();
+    if (mode == "kind")
+        answer.kind = Kind::Draw;
+    else if (mode == "short")
+        answer.body.chop(1);
+    else if (mode == "extra")
+        answer.body += "x";
+    else if (mode == "unsealed")
+        answer = image(10, 10, false);
+    else if (mode == "huge")
+        answer = image(1 << 15, 1 << 15, true);
+    else if (mode == "silent")
+        ::pause();
+    else if (mode == "long") {
+        const char header[8] = {'\xff', '\xff', '\xff', '\x7f', 1, 0, 0, 0};
+        (void)::write(socket, header, sizeof header);
+        ::pause();
+    }
+    return answer;
+}
+
+} // namespace
+
+int main()
+{
+    constexpr int Socket = 3;
+    const QByteArray mode = qgetenv("QUILLMOOR_JUNK");
+    // "unsealed" and "huge" come with a page's drawing, the others with the loading.
+    const Kind junkFor = mode == "unsealed" || mode == "huge" ? Kind::Draw : Kind::Load;
+    for (;;) {
+        Message request;
+        if (receive(Socket, request, std::chrono::steady_clock::now() + Forever) != Transfer::Done)
+            return 0;
+        Message answer = request.kind == junkFor ? junk(mode, Socket) : loaded();
+        if (request.kind != junkFor && request.kind != Kind::Load)
+            answer.kind = request.kind, answer.body.clear();
+        send(Socket, answer, std::chrono::steady_clock::now() + Forever);
+    }
+}
