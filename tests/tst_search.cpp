@@ -5,6 +5,7 @@
 #include "core/text/gbkcodec.h"
 #include "fakedocument.h"
 #include "pdf/opening.h"
+#include "pdf/workerprocess.h"
 #include "search/booksearch.h"
 #include "search/documentsearch.h"
 #include "search/searchmatches.h"
@@ -137,7 +138,8 @@ private slots:
         const BookSearch::Listener listener{
             [&](const auto &match) { events << match.chapterName + QString::number(match.page); },
             [&](int, const QString &name, const QString &, BookSearch::Skip skip) {
-                events << "skipped " + name + (skip == BookSearch::Skip::Locked ? "*" : "");
+                events << "skipped " + name + (skip == BookSearch::Skip::Locked ? "*" : "") +
+                              (skip == BookSearch::Skip::GivenUp ? "!" : "");
             },
             [&](int done) { return done < stopAfter; }, nullptr};
         QString error;
@@ -168,6 +170,24 @@ private slots:
         QCOMPARE(BookSearch::run(book, contents, "gamma", listener, &error),
                  BookSearch::Outcome::BookUnreadable);
         QVERIFY(!error.isEmpty());
+
+        // A chapter whose page the engine cannot finish costs its deadline: it is named, what
+        // was found in it before is told, and the search goes on.
+        const QByteArray hostile = TestPdfs::hostile();
+        const QString stuck = dir.filePath(QStringLiteral("s.VELM"));
+        const QString stuckIndex = QStringLiteral("卡♂1♀%1\r\n一♂%2♀%3\r\n\r\n")
+                                       .arg(hostile.size())
+                                       .arg(hostile.size() + 1)
+                                       .arg(pdf.size());
+        QVERIFY(TestFiles::write(stuck, TestFiles::bookOf(hostile + pdf, Gbk::encode(stuckIndex))));
+        Pdf::setWorkerLimits({qint64(1) << 30, std::chrono::milliseconds(1000)});
+        events.clear();
+        stopAfter = 99;
+        QCOMPARE(BookSearch::run(stuck, BookReader::readContents(stuck), "e", listener, &error),
+                 BookSearch::Outcome::Finished);
+        Pdf::setWorkerLimits({});
+        QCOMPARE(events.mid(0, 2), QStringList({"skipped 卡!", "卡0"}));
+        QVERIFY(events.size() > 2 && events.last().startsWith("一"));
     }
 };
 
