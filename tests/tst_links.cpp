@@ -64,6 +64,63 @@ private slots:
         QVERIFY2(PdfLinks::isOpenableWebAddress(address) == opened, qPrintable(address));
     }
 
+    // What a web link hands on, and whether it asks first: a mail link without what would attach
+    // a local file, every other character as the PDF gave it; an address with a user name or a
+    // password asks.
+    void webAddressesHandedOn_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("handedOn");
+        QTest::addColumn<bool>("asks");
+        const QString to = "mailto:x@example.com";
+        QTest::newRow("attach only") << to + "?attach=/etc/passwd" << to << false;
+        QTest::newRow("attach first") << to + "?attach=/etc/passwd&subject=Hi&body=a%20b"
+                                      << to + "?subject=Hi&body=a%20b" << false;
+        QTest::newRow("attach between")
+            << to + "?subject=Hi&attach=a&body=b" << to + "?subject=Hi&body=b" << false;
+        QTest::newRow("attach last")
+            << to + "?subject=Hi&body=b&attach=a" << to + "?subject=Hi&body=b" << false;
+        QTest::newRow("several, any case, encoded")
+            << to + "?ATTACH=a&cc=y@example.com&Attachment=b&%61ttach=c&%41TTACHMENT=d"
+            << to + "?cc=y@example.com" << false;
+        QTest::newRow("without value")
+            << to + "?attach&subject=Hi&attach=" << to + "?subject=Hi" << false;
+        QTest::newRow("after an escaped &")
+            << to + "?subject=Hi&amp;attach=/etc/passwd" << to + "?subject=Hi" << false;
+        QTest::newRow("scheme in capitals") << "MAILTO:x@example.com?Attach=a"
+                                            << "MAILTO:x@example.com" << false;
+        QTest::newRow("a '#' ends no parameter")
+            << to + "?subject=Hi#top&attach=a&body=b" << to + "?subject=Hi#top&body=b" << false;
+        QTest::newRow("fragment kept") << to + "?subject=Hi#top" << to + "?subject=Hi#top" << false;
+        QTest::newRow("names and values only alike")
+            << to + "?attached=1&attachments=2&xattach=3&subject=attach=4&body=%26attach%3D5"
+            << to + "?attached=1&attachments=2&xattach=3&subject=attach=4&body=%26attach%3D5"
+            << false;
+        QTest::newRow("not encoded anew")
+            << to + "?subject=%e4%bd%a0 好&&attach=a&" << to + "?subject=%e4%bd%a0 好&&" << false;
+        QTest::newRow("no parameters") << to << to << false;
+        QTest::newRow("web address untouched")
+            << "https://example.com/?attach=/etc/passwd"
+            << "https://example.com/?attach=/etc/passwd" << false;
+        for (const char *signedIn :
+             {"https://user:pw@example.com/", "https://user@example.com/",
+              "HTTP://USER@EXAMPLE.COM", "https://:pw@example.com/", "https://@example.com/",
+              "https://a%40b@example.com/", "https://bank.example\\@evil.example/"})
+            QTest::newRow(signedIn) << QString(signedIn) << QString(signedIn) << true;
+        for (const char *plain :
+             {"https://example.com:8080/", "https://example.com/?user=a@b.example",
+              "https://example.com/a@b", "https://example.com/#a@b"})
+            QTest::newRow(plain) << QString(plain) << QString(plain) << false;
+    }
+    void webAddressesHandedOn()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, handedOn);
+        QFETCH(bool, asks);
+        QCOMPARE(PdfLinks::withoutAttachments(address), handedOn);
+        QCOMPARE(PdfLinks::carriesCredentials(address), asks);
+    }
+
     // A book name, its probe: 'f'ile, 'd'irectory or '-' none; its leftover: 'f'ile, 'd'irectory
     // (cannot be deleted) or 'l'ink to it as the running program. Only the first is deleted: a
     // probe file beside a leftover of a plain name. The failure's message is in tst_cli.

@@ -252,7 +252,9 @@ private slots:
         // Page, Web and Other are 0, 1 and 2.
         QCOMPARE(links,
                  QStringList({"0 2 0.5 ", "0 1 0 ", "1 -1 -1 https://example.com/page", "2 -1 -1 ",
-                              "2 -1 -1 ", "1 -1 -1 file:///etc/passwd", "2 -1 -1 "}));
+                              "2 -1 -1 ", "1 -1 -1 file:///etc/passwd", "2 -1 -1 ",
+                              "1 -1 -1 " + QString(TestPdfs::SignedInAddress),
+                              "1 -1 -1 mailto:x@example.com?attach=/etc/passwd&subject=Hi"}));
         QVERIFY(document->links(0).first().area.contains(QPointF(236 / 612.0, 125 / 792.0)));
         const QList<Pdf::Word> words = document->words(1);
         QVERIFY(words.size() >= 4 && words.at(0).text == "Second");

@@ -26,7 +26,9 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <QToolBar>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QWheelEvent>
 
@@ -161,7 +163,7 @@ private slots:
         QVERIFY(pointOnPage(2, 0, 792).y() < 0);
         QVERIFY(shown.last().first == 3 && shown.last().second > 0);
         m_view->showPlace(1, -1);
-        for (int link = TestPdfs::ToWebPage; link < TestPdfs::LinkLineCount; ++link) {
+        for (int link = TestPdfs::ToWebPage; link <= TestPdfs::ToOtherPdf; ++link) {
             QTest::mouseMove(area->viewport(), line(link));
             const bool followed = link == TestPdfs::ToWebPage;
             QCOMPARE(area->viewport()->cursor().shape(),
@@ -170,6 +172,38 @@ private slots:
             QCOMPARE(m_view->currentPage(), 1);
         }
         QCOMPARE(opener.addresses, QStringList{"https://example.com/page"});
+    }
+
+    // A link with a user name or a password shows its whole address in lines the screen holds,
+    // and opens only when the reader says 是 to it; a mail link is handed on without its
+    // attachment.
+    void webLinksHandedOnWithCare()
+    {
+        FakeDialogs dialogs;
+        FakeWebOpener opener;
+        dialogs.yesAnswers = {false, true};
+        m_view->setServices(&dialogs, &opener);
+        QVERIFY(m_view->LoadFile(writeFile(QStringLiteral("linked.pdf"), TestPdfs::linked())));
+        QWidget *viewport = m_view->findChild<PageArea *>()->viewport();
+        const auto line = [&](int i) { return pointOnPage(0, 236, 660 - 40 * i + 7); };
+        const QString signedIn = TestPdfs::SignedInAddress;
+        QTest::mouseMove(viewport, line(TestPdfs::ToSignedInPage));
+        QTextDocument tip;
+        tip.setHtml(viewport->toolTip());
+        QCOMPARE(tip.toPlainText().remove('\n'), signedIn);
+        QToolTip::showText(viewport->mapToGlobal(line(TestPdfs::ToSignedInPage)),
+                           viewport->toolTip(), viewport);
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        const auto shown = std::find_if(windows.begin(), windows.end(), [](QWidget *window) {
+            return window->objectName() == "qtooltip_label" && window->isVisible();
+        });
+        QVERIFY(shown != windows.end() && (*shown)->width() <= (*shown)->screen()->size().width());
+        QToolTip::hideText();
+        for (int click = 0; click < 2; ++click)
+            QTest::mouseClick(viewport, Qt::LeftButton, {}, line(TestPdfs::ToSignedInPage));
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, line(TestPdfs::ToMailWithAttachment));
+        QCOMPARE(dialogs.messages, QStringList(2, "打开此链接？\n" + signedIn));
+        QCOMPARE(opener.addresses, QStringList({signedIn, "mailto:x@example.com?subject=Hi"}));
     }
 
     // At the end of the document the keys and the button that go on, and a wheel turn made

@@ -19,6 +19,25 @@ const double WheelZoomStep = 1.1;
 // One notch of a mouse wheel, in eighths of a degree.
 const int WheelTurn = 120;
 const QColor Background(0x80, 0x80, 0x80);
+// The characters of a tooltip's line: a long address runs off no screen.
+const qsizetype TooltipLine = 64;
+
+// A link's target whole, as it is written (an "&lt;" in it is no markup), in lines short enough
+// for any screen: a tooltip of one long line would run off it and hide the address's end, which
+// may be the host it leads to.
+QString tooltipText(const QString &target)
+{
+    QStringList lines;
+    for (qsizetype at = 0; at < target.size();) {
+        qsizetype end = std::min(at + TooltipLine, target.size());
+        if (end < target.size() && target.at(end).isLowSurrogate())
+            --end;
+        lines << target.mid(at, end - at).toHtmlEscaped();
+        at = end;
+    }
+    return QStringLiteral("<p style='white-space:pre'>") + lines.join(QStringLiteral("<br>")) +
+           QStringLiteral("</p>");
+}
 } // namespace
 
 PageArea::PageArea(QWidget *parent) : QAbstractScrollArea(parent)
@@ -485,7 +504,7 @@ void PageArea::mouseMoveEvent(QMouseEvent *event)
         QList<PageLink> links;
         const PageLink *link = linkAt(at, links);
         viewport()->setCursor(link ? Qt::PointingHandCursor : Qt::ArrowCursor);
-        viewport()->setToolTip(link ? link->target : QString());
+        viewport()->setToolTip(link ? tooltipText(link->target) : QString());
         return;
     }
     if (!m_dragging && (at - m_pressedAt).manhattanLength() < QApplication::startDragDistance())

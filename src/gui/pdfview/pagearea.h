@@ -13,8 +13,8 @@
 // The pages of the document, one below another or in spreads, scrolled continuously. Pages are
 // drawn by a PageRenderer; until a page is ready it shows as a plain white sheet, or scaled from an
 // earlier zoom. A page that would take more than LargestWholePage bytes is drawn as its visible
-// part only. A click on a link to a page asks for that place (pageLinkFollowed); dragging selects
-// text.
+// part only. A link under the pointer shows its whole target as a tooltip; a click on a link to a
+// page asks for that place (pageLinkFollowed); dragging selects text.
 class PageArea : public QAbstractScrollArea
 {
     Q_OBJECT

@@ -3,6 +3,7 @@
 
 #include "core/layout/pagelayout.h"
 #include "core/layout/twips.h"
+#include "core/links/pdflinks.h"
 #include "core/links/webopener.h"
 #include "gui/pdfview/documentoutline.h"
 #include "gui/pdfview/navigationpane.h"
@@ -767,10 +768,17 @@ void PdfView::showMatchCount()
             : QStringLiteral("%1 / %2").arg(m_matches->number()).arg(m_matches->count()));
 }
 
+// Every web link of the pages comes here. An address with a user name or a password may lead
+// elsewhere than it seems, so the reader is shown it whole before it opens.
 void PdfView::openWebAddress(const QString &address)
 {
-    if (m_webOpener)
-        m_webOpener->openAddress(address);
+    const QString handedOn = PdfLinks::withoutAttachments(address);
+    if (!m_webOpener)
+        return;
+    if (PdfLinks::carriesCredentials(handedOn) &&
+        !(m_dialogs && m_dialogs->askYesNo(this, QStringLiteral("打开此链接？\n") + handedOn)))
+        return;
+    m_webOpener->openAddress(handedOn);
 }
 
 void PdfView::showZoom()

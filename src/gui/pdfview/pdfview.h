@@ -91,8 +91,10 @@ public:
     void setWidth(int twips);
     void setHeight(int twips);
 
-    // Web links of the pages go to `opener`, the printer dialog and the question for a password
-    // to `dialogs`; without them links do nothing, nothing prints and locked files do not open.
+    // Web links of the pages go to `opener` (a mail link without what would attach a file, one
+    // with a user name or password only when the reader says 是 to it), the printer dialog and
+    // the questions to `dialogs`; without them web links do nothing (or only those without a user
+    // name or password), nothing prints and locked files do not open.
     void setServices(Dialogs *dialogs, WebOpener *opener)
     {
         m_dialogs = dialogs;
