@@ -9,9 +9,23 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace TestFiles
 {
+
+void killChildren()
+{
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // The parent is the second field after the name, which ends with the last ')'.
+        const QByteArray line = stat.readAll();
+        if (line.mid(line.lastIndexOf(')') + 2).split(' ').value(1).toInt() == ::getpid())
+            ::kill(pid.toInt(), SIGKILL);
+    }
+}
 
 bool write(const QString &path, const QByteArray &bytes)
 {

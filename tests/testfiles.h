@@ -29,6 +29,9 @@ QByteArray bookOf(const QList<QPair<QString, QByteArray>> &chapters);
 // Every name in a folder, hidden ones too, sorted: a test sees any stray temporary file.
 QStringList entriesOf(const QString &folder);
 
+// Kills every process this one started (the PDF workers): as a crash of each would.
+void killChildren();
+
 // While one lives, every file this process writes is limited to `bytes` bytes, and a write past
 // that fails with EFBIG instead of raising SIGXFSZ. Root cannot get around it.
 class FileSizeLimit

@@ -7,7 +7,6 @@
 #include "testfiles.h"
 #include "testpdfs.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -15,27 +14,6 @@
 #include <QThread>
 
 #include <thread>
-
-#include <signal.h>
-#include <unistd.h>
-
-namespace
-{
-
-// Kills the workers this process started.
-void killWorkers()
-{
-    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QList<QByteArray> fields = stat.readAll().split(')').value(1).split(' ');
-        if (fields.value(2).toInt() == ::getpid())
-            ::kill(pid.toInt(), SIGKILL);
-    }
-}
-
-} // namespace
 
 class TestPdf : public QObject
 {
@@ -132,7 +110,7 @@ private slots:
         std::thread killer([killed] {
             if (killed) {
                 QThread::msleep(300);
-                killWorkers();
+                TestFiles::killChildren();
             }
         });
         QElapsedTimer timer;

@@ -8,6 +8,7 @@
 #include "gui/pdfview/pdfview.h"
 #include "guitest.h"
 #include "pdf/opening.h"
+#include "pdf/workerprocess.h"
 #include "testfiles.h"
 #include "testpdfs.h"
 
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -106,6 +108,38 @@ private slots:
         QVERIFY(TestFiles::write(path, TestFiles::read(writePdf(QStringLiteral("7.pdf"), 7))));
         QVERIFY(m_view->LoadFile(path));
         QVERIFY(m_view->pageCount() == 7 && m_view->currentPage() == 1);
+    }
+
+    // A page the engine gives up on says so in its place; the other pages are drawn as ever.
+    void pageTheEngineGivesUpOnSaysSo()
+    {
+        Pdf::setWorkerLimits({qint64(1) << 30, std::chrono::milliseconds(1000)});
+        QVERIFY(m_view->LoadFile(writeFile("hostile.pdf", TestPdfs::hostile())));
+        auto *pages = m_view->findChild<PageArea *>();
+        const auto inkOn = [pages](int page) {
+            return TestPdfs::hasInk(pages->viewport()->grab(pages->shownPageRect(page)).toImage());
+        };
+        m_view->setCurrentPage(2);
+        QTRY_VERIFY_WITH_TIMEOUT(inkOn(1), 10000);
+        m_view->setCurrentPage(1);
+        QTRY_VERIFY(inkOn(0));
+        Pdf::setWorkerLimits({});
+    }
+
+    // A view let go while its workers are stuck on a page goes at once: they are stopped, not
+    // waited for.
+    void closingWhileAWorkerIsStuckEndsAtOnce()
+    {
+        QVERIFY(m_view->LoadFile(writeFile("hostile.pdf", TestPdfs::hostile())));
+        m_view->setCurrentPage(2);
+        auto *field = m_view->findChild<QLineEdit *>("findField");
+        field->setText("x");
+        QTest::keyClick(field, Qt::Key_Return);
+        QTest::qWait(500);
+        QElapsedTimer timer;
+        timer.start();
+        m_view.reset();
+        QVERIFY(timer.elapsed() < Pdf::workerLimits().deadline.count() / 2);
     }
 
     // No message box: the view is left without a document until the next good load, and says

@@ -13,6 +13,7 @@
 #include "gui/bookmarks/pagecapture.h"
 #include "gui/reader/form1.h"
 #include "guitest.h"
+#include "pdf/workerprocess.h"
 #include "testfiles.h"
 #include "testpdfs.h"
 #include "widgets/clicklabel.h"
@@ -154,7 +155,11 @@ private slots:
         m_windows = ReaderWindows::create(m_fakes->services());
         QVERIFY(m_windows);
     }
-    void cleanup() { m_windows.reset(); }
+    void cleanup()
+    {
+        m_windows.reset();
+        Pdf::setWorkerLimits({});
+    }
 
     // The worked example's size, the menu toggle there and back, the close button for good, full
     // screen showing the pages alone (the toolbar at the top edge) and back to every control's
@@ -497,9 +502,9 @@ private slots:
     // they are ("%2" too), a damaged chapter named; F3 steps through them from the place being
     // read, each selecting its chapter and showing it with its bookmarks, unless shown already,
     // at its page. A locked chapter is named, and searched once unlocked in the view. A new
-    // search takes the last one's highlight off the page. A stop ends the
-    // search; a book rebuilt since its index was read stops it with a line of its own; a PDF
-    // takes the scope away.
+    // search takes the last one's highlight off the page. A chapter the engine gives up on is
+    // named. A stop ends the search; a book rebuilt since its index was read stops it with a line
+    // of its own; a PDF takes the scope away.
     void findInTheWholeBook()
     {
         showWindow();
@@ -509,7 +514,8 @@ private slots:
             write("b.VELM", TestFiles::bookOf({{"一", pdf},
                                                {"坏", TestFiles::pdfLike(100, 1)},
                                                {"三%2", pdf},
-                                               {"锁", TestPdfs::locked(pdf, "secret")}}));
+                                               {"锁", TestPdfs::locked(pdf, "secret")},
+                                               {"卡", TestPdfs::hostile()}}));
         auto *scope = child<QComboBox>(&view(), "findScope");
         auto *field = child<QLineEdit>(&view(), "findField");
         auto *results = child<QListWidget>(&view(), "searchResults");
@@ -524,13 +530,14 @@ private slots:
         QTRY_VERIFY(scope->isVisible());
         QCOMPARE(scope->currentText(), "本章");
         scope->setCurrentIndex(1);
+        Pdf::setWorkerLimits({qint64(1) << 30, std::chrono::milliseconds(1000)});
         find("GAMMA");
         QTRY_COMPARE(status->text(), "“GAMMA”：共 2 处");
         QStringList rows;
         for (int row = 0; row < results->count(); ++row)
             rows << results->item(row)->text().section('\n', 0, 0);
         QCOMPARE(rows, QStringList({"一  第 3 页", "第 2 章“坏”已损坏，未能搜索", "三%2  第 3 页",
-                                    "第 4 章“锁”已加密，未能搜索"}));
+                                    "第 4 章“锁”已加密，未能搜索", "第 5 章“卡”无法搜索"}));
         // However narrow the pane, the page reads "第 N 页" on one line.
         QTextDocument shown;
         shown.setHtml(results->item(0)->data(Qt::UserRole + 1).toString());
@@ -727,7 +734,8 @@ private slots:
         QVERIFY(sameImage("Image1", "Picture2") && get("List1")->isHidden());
     }
 
-    // Organising captures no page and shows the file's lines less the blank ones. A save that
+    // Organising captures no page and shows the file's lines less the blank ones; the edited text
+    // outlives a crash of the engine's workers. A save that
     // cannot be written keeps the file, the text and the lists; a save refills them. Escape is
     // Cancel.
     void organise()
@@ -743,6 +751,9 @@ private slots:
         auto *text = child<QPlainTextEdit>(dialog, "Text1");
         QCOMPARE(text->toPlainText(), QStringLiteral("甲［3］\n乙［7］  \n"));
         text->setPlainText(QStringLiteral("丙[9]\n甲［3］\n一个很长的书签名称［12］"));
+        // The engine's workers crash: nothing typed is lost.
+        TestFiles::killChildren();
+        QTest::qWait(200);
         {
             TestFiles::FileSizeLimit limit(12);
             press(dialog, "Command1");

@@ -617,7 +617,8 @@ void PageArea::paintSelection(QPainter &painter, int page)
 // A page the engine gave up on says so in its place; the pages around it are drawn as ever.
 void PageArea::paintUnshowable(QPainter &painter, const QRect &rect)
 {
-    painter.setPen(QColor(128, 128, 128));
+    const bool lightPaper = PageColouring::paper(m_colours).lightness() > 128;
+    painter.setPen(lightPaper ? QColor(64, 64, 64) : QColor(192, 192, 192));
     painter.drawText(rect, Qt::AlignCenter | Qt::TextWordWrap, QStringLiteral("此页无法显示"));
 }
 
