@@ -21,3 +21,7 @@ named=$( (grep -oE '^  quillmoor-book [a-z]+' <<<"$help" | cut -d' ' -f4; grep -
 for word in $named; do
     grep -qE -- "(^|[^a-z-])$word([^a-z]|$)" <<<"$manual" || { echo "the manual misses $word"; exit 1; }
 done
+# The installed command line finds the PDF worker installed with it, and reads through it.
+[ -x "$prefix/libexec/quillmoor/quillmoor-pdf-worker" ] || { echo "no worker installed"; exit 1; }
+env -u QUILLMOOR_PDF_WORKER "$prefix/bin/quillmoor-book" search "$1/sample/示例电子书.VELM" 书签 \
+    >/dev/null || { echo "the installed quillmoor-book cannot search the sample book"; exit 1; }

@@ -35,7 +35,7 @@ QString workerProgram()
     const QDir here = QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).dir();
     if (QFileInfo(here.filePath(name)).isExecutable())
         return here.filePath(name);
-    return QDir::cleanPath(here.filePath(QStringLiteral("../libexec/quillmoor/") + name));
+    return QDir::cleanPath(here.filePath(QStringLiteral(QUILLMOOR_WORKER_FOLDER "/") + name));
 }
 
 // The worker's end of the pair becomes its descriptor 3; every other descriptor of ours is

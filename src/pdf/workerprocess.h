@@ -27,8 +27,8 @@ void setWorkerLimits(const WorkerLimits &limits);
 
 // One running quillmoor-pdf-worker and the socket to it. The program is the one named by
 // QUILLMOOR_PDF_WORKER when that is set, else the one beside the running program (the build
-// tree), else ../libexec/quillmoor/ from there (as installed). Used by one thread at a time,
-// except kill(), which any thread may call.
+// tree), else the one installed with it (/usr/libexec/quillmoor/ for /usr/bin/). Used by one thread
+// at a time, except kill(), which any thread may call.
 class WorkerProcess
 {
 public:
