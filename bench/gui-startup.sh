@@ -6,7 +6,9 @@
 #   - a driver on the same libraries, from launch to the window drawn, from LoadFile to the first
 #     and from setCurrentPage to the last page drawn (beside pdftoppm -r 96 of that page), a
 #     search for a text on the last page (beside pdftotext piped into grep), and the memory taken
-#     while paging through every page at 200%.
+#     while paging through every page at 200%, in the window and in the largest worker;
+#   - the same driver reading in-process (QUILLMOOR_BENCH_IN_PROCESS=1): page 1 drawn and the
+#     memory while paging, beside the figures with workers.
 # Run by bench/run (see lib.sh for what it is given).
 # shellcheck source=bench/lib.sh
 source "$(dirname "$0")/lib.sh"
@@ -56,7 +58,7 @@ pdftoppm_page()
 bench_window()
 {
     local starts=() drawns=() firsts=() lasts=() ppm_firsts=() ppm_lasts=() round first shown
-    local finds=() greps=() memories=()
+    local finds=() greps=() memories=() inside_firsts=() inside_memories=() workers=()
     mkdir -p "$out"
     # A fresh home: the first start registers the file types, later starts find them in place.
     first=$(program_start)
@@ -69,6 +71,8 @@ bench_window()
         shown=$(bench_gui "$driver" first-page "$pdf")
         firsts+=("$(bench_value first_page_drawn_ms "$shown")")
         lasts+=("$(bench_value last_page_drawn_ms "$shown")")
+        shown=$(QUILLMOOR_BENCH_IN_PROCESS=1 bench_gui "$driver" first-page "$pdf")
+        inside_firsts+=("$(bench_value first_page_drawn_ms "$shown")")
         ppm_firsts+=("$(pdftoppm_page 1)")
         ppm_lasts+=("$(pdftoppm_page $pages)")
         shown=$(bench_gui "$driver" find "$pdf" "Chapter $pages")
@@ -76,6 +80,9 @@ bench_window()
         greps+=("$(bench_ms "$(bench_time pdftotext_grep)")")
         shown=$(bench_gui "$driver" paging-memory "$pdf")
         memories+=("$(bench_value paging_memory_above_idle_mib "$shown")")
+        workers+=("$(bench_value worker_peak_mib "$shown")")
+        shown=$(QUILLMOOR_BENCH_IN_PROCESS=1 bench_gui "$driver" paging-memory "$pdf")
+        inside_memories+=("$(bench_value paging_memory_above_idle_mib "$shown")")
         bench_note "round $round: window ${starts[-1]} ms, page 1 ${firsts[-1]} ms" \
             "(pdftoppm ${ppm_firsts[-1]} ms)"
     done
@@ -88,12 +95,17 @@ bench_window()
         "$(bench_median "${drawns[@]}")" "$ppm_first" ms -
     bench_row "$pages-page PDF: page 1 drawn (vs pdftoppm -r 96 -f 1)" \
         "$(bench_median "${firsts[@]}")" "$ppm_first" ms "<=1.0"
+    bench_row "$pages-page PDF: page 1 drawn by a worker (vs in-process)" \
+        "$(bench_median "${firsts[@]}")" "$(bench_median "${inside_firsts[@]}")" ms "<=1.1"
     bench_row "$pages-page PDF: page $pages drawn (vs pdftoppm -r 96 -f $pages)" \
         "$(bench_median "${lasts[@]}")" "$(bench_median "${ppm_lasts[@]}")" ms "<=1.0"
     bench_row "$pages-page PDF: a text of page $pages found (vs pdftotext | grep)" \
         "$(bench_median "${finds[@]}")" "$(bench_median "${greps[@]}")" ms "<=1.0"
     bench_row "$pages-page PDF: paging through at 200%, memory above the idle window" \
         "$(bench_max "${memories[@]}")" - MiB "<150"
+    bench_row "the same: the window's memory with workers (vs in-process)" \
+        "$(bench_max "${memories[@]}")" "$(bench_max "${inside_memories[@]}")" MiB "<=1.0"
+    bench_row "the same: the largest worker's memory" "$(bench_max "${workers[@]}")" - MiB "<256"
 }
 
 bench_need xdotool pdftoppm

@@ -10,7 +10,8 @@
 //   quillmoor-bench-gui find FILE TEXT
 //   quillmoor-bench-gui paging-memory FILE
 //
-// Each mode prints "name value" lines and exits.
+// Each mode prints "name value" lines and exits. With QUILLMOOR_BENCH_IN_PROCESS=1 the documents
+// are read by the engine in this process, not by workers: what the workers cost.
 
 #include "app/filetypes.h"
 #include "app/qtdialogs.h"
@@ -22,6 +23,8 @@
 #include "gui/pdfview/pdfview.h"
 #include "gui/pdfview/pdfviewfactory.h"
 #include "gui/reader/form1.h"
+#include "pdf/engine.h"
+#include "pdf/opening.h"
 #include "screenink.h"
 #include "services/appservices.h"
 
@@ -29,6 +32,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
@@ -191,7 +195,31 @@ int find(const QString &path, const QString &text)
     return 0;
 }
 
-// The peak resident memory while every page is shown at 200%, above the idle window's.
+// The largest peak resident memory of the workers this process started and still runs.
+long long largestChildPeakKib()
+{
+    long long largest = 0;
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> lines = status.readAll().split('\n');
+        long long parent = -1;
+        long long peak = 0;
+        for (const QByteArray &line : lines) {
+            if (line.startsWith("PPid:"))
+                parent = line.mid(5).trimmed().toLongLong();
+            if (line.startsWith("VmHWM:"))
+                peak = line.mid(6).trimmed().split(' ').first().toLongLong();
+        }
+        if (parent == QCoreApplication::applicationPid())
+            largest = qMax(largest, peak);
+    }
+    return largest;
+}
+
+// The peak resident memory while every page is shown at 200%, above the idle window's, and the
+// largest of the workers'.
 int pagingMemory(const QString &path)
 {
     Reader reader;
@@ -212,6 +240,7 @@ int pagingMemory(const QString &path)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     report("paging_memory_above_idle_mib", (statusKib("VmHWM:") - idle) / 1024.0);
+    report("worker_peak_mib", largestChildPeakKib() / 1024.0);
     return 0;
 }
 
@@ -220,6 +249,8 @@ int pagingMemory(const QString &path)
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+    if (qgetenv("QUILLMOOR_BENCH_IN_PROCESS") == "1")
+        Pdf::readInProcess(&Pdf::Engine::openDescriptor);
     const QStringList arguments = QCoreApplication::arguments();
     const QString mode = arguments.value(1);
     if (mode == QLatin1String("write-pdf") && arguments.size() == 4)

@@ -18,9 +18,17 @@ namespace Pdf
 namespace
 {
 
+InProcessEngine inProcess = nullptr;
+
 std::unique_ptr<Document> loaded(Protocol::Fd file, qint64 offset, qint64 length,
                                  OpenFailure *failure)
 {
+    if (inProcess) {
+        std::unique_ptr<Document> document = inProcess(file.release(), offset, length, QString());
+        if (failure)
+            *failure = document ? OpenFailure::None : OpenFailure::NotPdf;
+        return document;
+    }
     Remote::Loaded made = Remote::load(std::move(file), offset, length);
     if (failure)
         *failure = made.document ? OpenFailure::None : failureOf(made.end);
@@ -92,6 +100,11 @@ std::unique_ptr<Document> openMemory(const QByteArray &bytes, OpenFailure *failu
         return nullptr;
     }
     return loaded(std::move(file), 0, -1, failure);
+}
+
+void readInProcess(InProcessEngine engine)
+{
+    inProcess = engine;
 }
 
 } // namespace Pdf
