@@ -14,6 +14,10 @@
 int main()
 {
     constexpr int Socket = 3;
+    // Whatever else the program that started it left open (it should have closed every one on
+    // exec) is closed before the document is read: the cage limits what is opened, not what is
+    // open already.
+    ::close_range(Socket + 1, ~0U, 0);
     Pdf::Engine::silenceMessages();
     QString problem;
     if (!Pdf::Sandbox::enter(&problem)) {
