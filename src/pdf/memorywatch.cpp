@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pdf/memorywatch.h"
 
+#include "pdf/workerlimits.h"
+
 #include <QFile>
 
 #include <chrono>
@@ -21,7 +23,6 @@ namespace
 constexpr auto Interval = std::chrono::milliseconds(100);
 
 struct Watched {
-    qint64 limit = 0;
     bool killed = false;
 };
 
@@ -46,8 +47,9 @@ void look(Watch &watch)
     std::unique_lock lock(watch.mutex);
     for (;;) {
         watch.wake.wait(lock, [&watch] { return !watch.workers.empty(); });
+        const qint64 limit = workerLimits().memory;
         for (auto &[pid, watched] : watch.workers) {
-            if (!watched.killed && residentBytes(pid) > watched.limit) {
+            if (!watched.killed && residentBytes(pid) > limit) {
                 ::kill(pid, SIGKILL);
                 watched.killed = true;
             }
@@ -68,11 +70,11 @@ Watch &theWatch()
 
 } // namespace
 
-void watch(pid_t pid, qint64 limit)
+void watch(pid_t pid)
 {
     Watch &watch = theWatch();
     const std::lock_guard lock(watch.mutex);
-    watch.workers[pid] = {limit, false};
+    watch.workers[pid] = {false};
     watch.wake.notify_one();
 }
 

@@ -2,6 +2,7 @@
 #include "pdf/opening.h"
 
 #include "pdf/remotedocument.h"
+#include "pdf/workerprocess.h"
 
 #include <QFileInfo>
 
@@ -100,6 +101,12 @@ std::unique_ptr<Document> openMemory(const QByteArray &bytes, OpenFailure *failu
         return nullptr;
     }
     return loaded(std::move(file), 0, -1, failure);
+}
+
+void keepWorkersReady(int count)
+{
+    if (!inProcess)
+        WorkerProcess::keepReady(count);
 }
 
 void readInProcess(InProcessEngine engine)

@@ -35,6 +35,10 @@ std::unique_ptr<Document> openRange(const QString &path, qint64 offset, qint64 l
 // A copy of `bytes`, in memory shared with the worker.
 std::unique_ptr<Document> openMemory(const QByteArray &bytes, OpenFailure *failure = nullptr);
 
+// From now on `count` workers are started ahead of the documents that will take them: for a
+// window, which opens one document after another and draws the first page of each at once.
+void keepWorkersReady(int count);
+
 // For a benchmark that measures what the workers cost: documents are read by `engine` (the
 // engine's openDescriptor) in this process instead, with no limit. The programs never set it.
 using InProcessEngine = std::unique_ptr<Document> (*)(int fd, qint64 offset, qint64 length,

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <vector>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -20,9 +22,6 @@ namespace Pdf
 
 namespace
 {
-
-std::mutex limitsMutex;
-WorkerLimits limits;
 
 constexpr int WorkerSocket = 3;
 
@@ -55,19 +54,63 @@ pid_t spawn(const QString &program, int workerEnd)
 
 } // namespace
 
-WorkerLimits workerLimits()
-{
-    const std::lock_guard lock(limitsMutex);
-    return limits;
-}
+// Workers started ahead, and how many to keep. Made once and never destroyed: the workers
+// waiting end with the program, as their socket closes.
+struct Ready {
+    std::mutex mutex;
+    std::vector<std::unique_ptr<WorkerProcess>> workers;
+    size_t count = 0;
+};
 
-void setWorkerLimits(const WorkerLimits &changed)
+Ready &ready()
 {
-    const std::lock_guard lock(limitsMutex);
-    limits = changed;
+    static Ready *const made = new Ready;
+    return *made;
 }
 
 std::unique_ptr<WorkerProcess> WorkerProcess::start()
+{
+    const QString program = workerProgram();
+    Ready &kept = ready();
+    std::unique_ptr<WorkerProcess> taken;
+    const std::lock_guard lock(kept.mutex);
+    while (!taken && !kept.workers.empty()) {
+        taken = std::move(kept.workers.back());
+        kept.workers.pop_back();
+        // One of another program (the tests change it) or one that died meanwhile is no use.
+        if (taken->m_program != program || taken->exited())
+            taken.reset();
+    }
+    while (kept.workers.size() < kept.count) {
+        std::unique_ptr<WorkerProcess> spare = spawned(program);
+        if (!spare)
+            break;
+        kept.workers.push_back(std::move(spare));
+    }
+    return taken ? std::move(taken) : spawned(program);
+}
+
+void WorkerProcess::keepReady(int count)
+{
+    Ready &kept = ready();
+    const std::lock_guard lock(kept.mutex);
+    kept.count = size_t(qMax(count, 0));
+    while (kept.workers.size() < kept.count) {
+        std::unique_ptr<WorkerProcess> spare = spawned(workerProgram());
+        if (!spare)
+            break;
+        kept.workers.push_back(std::move(spare));
+    }
+}
+
+bool WorkerProcess::exited() const
+{
+    siginfo_t info{};
+    return ::waitid(P_PID, id_t(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+           info.si_pid == m_pid;
+}
+
+std::unique_ptr<WorkerProcess> WorkerProcess::spawned(const QString &program)
 {
     int pair[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
@@ -78,11 +121,11 @@ std::unique_ptr<WorkerProcess> WorkerProcess::start()
     ::close(pair[1]);
     if (!theirs.valid())
         return nullptr;
-    const pid_t pid = spawn(workerProgram(), theirs.get());
+    const pid_t pid = spawn(program, theirs.get());
     if (pid <= 0)
         return nullptr;
-    MemoryWatch::watch(pid, workerLimits().memory);
-    return std::unique_ptr<WorkerProcess>(new WorkerProcess(pid, ours.release()));
+    MemoryWatch::watch(pid);
+    return std::unique_ptr<WorkerProcess>(new WorkerProcess(pid, ours.release(), program));
 }
 
 WorkerProcess::~WorkerProcess()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "pdf/protocol.h"
+#include "pdf/workerlimits.h"
 
 #include <QString>
 
@@ -15,16 +16,6 @@
 namespace Pdf
 {
 
-// What a worker may take. The window watches, rather than sets, the memory: an address-space
-// limit would stop the sanitizer builds, whose shadow memory is terabytes of address space.
-struct WorkerLimits {
-    qint64 memory = qint64(1) << 30; // resident bytes
-    std::chrono::milliseconds deadline{10000};
-};
-WorkerLimits workerLimits();
-// For the tests, which break the limits on purpose and cannot wait ten seconds each time.
-void setWorkerLimits(const WorkerLimits &limits);
-
 // One running quillmoor-pdf-worker and the socket to it. The program is the one named by
 // QUILLMOOR_PDF_WORKER when that is set, else the one beside the running program (the build
 // tree), else the one installed with it (/usr/libexec/quillmoor/ for /usr/bin/). Used by one thread
@@ -32,8 +23,13 @@ void setWorkerLimits(const WorkerLimits &limits);
 class WorkerProcess
 {
 public:
-    // nullptr when the program cannot be started.
+    // nullptr when the program cannot be started. A worker kept ready is taken first.
     static std::unique_ptr<WorkerProcess> start();
+    // From now on `count` workers are kept started ahead, waiting for their first request:
+    // starting one (its libraries loaded, its cage built) costs more than a page it draws. A
+    // worker taken is replaced at once; the program's end ends those waiting. For the windows,
+    // which open documents one after another.
+    static void keepReady(int count);
     // Kills the worker at once and collects it.
     ~WorkerProcess();
     WorkerProcess(const WorkerProcess &) = delete;
@@ -47,11 +43,17 @@ public:
     pid_t pid() const { return m_pid; }
 
 private:
-    WorkerProcess(pid_t pid, int socket) : m_pid(pid), m_socket(socket) {}
+    WorkerProcess(pid_t pid, int socket, QString program)
+        : m_pid(pid), m_socket(socket), m_program(std::move(program))
+    {
+    }
+    static std::unique_ptr<WorkerProcess> spawned(const QString &program);
+    bool exited() const;
     JobEnd endOf(Protocol::Transfer transfer);
 
     pid_t m_pid;
     Protocol::Fd m_socket;
+    QString m_program;
     std::atomic<bool> m_alive{true};
     std::mutex m_killing; // kill() against the collection in the destructor
     bool m_collected = false;

@@ -63,6 +63,8 @@ QString reasonText(Pdf::OpenFailure failure)
 
 PdfView::PdfView(QWidget *parent) : QWidget(parent)
 {
+    // A document shown takes two at once: one for this thread and one that draws.
+    Pdf::keepWorkersReady(2);
     // The view lies over the side panel while the panel is hidden: nothing of it may show
     // through the toolbar.
     setAutoFillBackground(true);
