@@ -129,7 +129,8 @@ bench_start_display()
     bench_home=$(mktemp -d)
     trap bench_stop_display EXIT
     exec 3>"$bench_home/display"
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    # -noreset: a program started while the last one leaves would find the server resetting.
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     bench_xvfb_pid=$!
     exec 3>&-
     local _
