@@ -126,12 +126,12 @@ public:
 
     QImage draw(int page, double scale, int quarterTurns, const QRect &part) const override
     {
-        Message request;
-        request.kind = Kind::Draw;
-        QDataStream out(&request.body, QIODevice::WriteOnly);
-        setVersion(out);
-        out << qint32(page) << scale << qint32(quarterTurns) << part;
-        std::optional<Message> answer = ask(request, page);
+        const std::optional<Message> answer = ask(requestOf(Kind::Draw,
+                                                            [&](QDataStream &out) {
+                                                                out << qint32(page) << scale
+                                                                    << qint32(quarterTurns) << part;
+                                                            }),
+                                                  page);
         if (!answer || !answer->fd.valid())
             return QImage();
         QImage image = mappedImage(*answer);
@@ -140,23 +140,9 @@ public:
         return image;
     }
 
-    QList<Link> links(int page) const override
-    {
-        QList<Link> found;
-        askAbout(
-            Kind::Links, page, [page](QDataStream &out) { out << qint32(page); },
-            [&found](QDataStream &in) { found = readList<Link>(in); });
-        return found;
-    }
+    QList<Link> links(int page) const override { return pageList<Link>(Kind::Links, page); }
 
-    QList<Word> words(int page) const override
-    {
-        QList<Word> found;
-        askAbout(
-            Kind::Words, page, [page](QDataStream &out) { out << qint32(page); },
-            [&found](QDataStream &in) { found = readList<Word>(in); });
-        return found;
-    }
+    QList<Word> words(int page) const override { return pageList<Word>(Kind::Words, page); }
 
     QList<QRectF> find(int page, const QString &text) const override
     {
@@ -292,15 +278,32 @@ private:
         return answer;
     }
 
-    template <class Write, class Read>
-    void askAbout(Kind kind, int page, Write write, Read read) const
+    // A list a page's number is asked for.
+    template <class Item> QList<Item> pageList(Kind kind, int page) const
+    {
+        QList<Item> found;
+        askAbout(
+            kind, page, [page](QDataStream &out) { out << qint32(page); },
+            [&found](QDataStream &in) { found = readList<Item>(in); });
+        return found;
+    }
+
+    template <class Write> static Message requestOf(Kind kind, Write write)
     {
         Message request;
         request.kind = kind;
         QDataStream out(&request.body, QIODevice::WriteOnly);
         setVersion(out);
         write(out);
-        const std::optional<Message> answer = ask(request, page);
+        return request;
+    }
+
+    // Asks about `page` (or the document, for -1); `read` reads the answer's fields, which must
+    // come without a descriptor.
+    template <class Write, class Read>
+    void askAbout(Kind kind, int page, Write write, Read read) const
+    {
+        const std::optional<Message> answer = ask(requestOf(kind, write), page);
         if (!answer)
             return;
         QDataStream in(answer->body);

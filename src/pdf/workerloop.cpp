@@ -79,13 +79,9 @@ bool answerAbout(Document &document, const Message &request, QDataStream &in, QD
         out << unlocked << qint32(unlocked ? document.pageCount() : 0);
         break;
     }
-    case Kind::PageSizes: {
-        QList<QSizeF> sizes;
-        for (int i = 0; i < document.pageCount(); ++i)
-            sizes << document.pageSize(i);
-        writeList(out, sizes);
+    case Kind::PageSizes:
+        writeList(out, document.pageSizes());
         break;
-    }
     case Kind::PageLabel:
         in >> page;
         out << document.pageLabel(page);

@@ -56,13 +56,13 @@ pid_t spawn(const QString &program, int workerEnd)
 
 // Workers started ahead, and how many to keep. Made once and never destroyed: the workers
 // waiting end with the program, as their socket closes.
-struct Ready {
+struct WorkerProcess::Ready {
     std::mutex mutex;
     std::vector<std::unique_ptr<WorkerProcess>> workers;
     size_t count = 0;
 };
 
-Ready &ready()
+WorkerProcess::Ready &WorkerProcess::ready()
 {
     static Ready *const made = new Ready;
     return *made;
@@ -81,12 +81,7 @@ std::unique_ptr<WorkerProcess> WorkerProcess::start()
         if (taken->m_program != program || taken->exited())
             taken.reset();
     }
-    while (kept.workers.size() < kept.count) {
-        std::unique_ptr<WorkerProcess> spare = spawned(program);
-        if (!spare)
-            break;
-        kept.workers.push_back(std::move(spare));
-    }
+    keepFilled(kept, program);
     return taken ? std::move(taken) : spawned(program);
 }
 
@@ -95,8 +90,14 @@ void WorkerProcess::keepReady(int count)
     Ready &kept = ready();
     const std::lock_guard lock(kept.mutex);
     kept.count = size_t(qMax(count, 0));
+    keepFilled(kept, workerProgram());
+}
+
+// Under the lock of `kept`.
+void WorkerProcess::keepFilled(Ready &kept, const QString &program)
+{
     while (kept.workers.size() < kept.count) {
-        std::unique_ptr<WorkerProcess> spare = spawned(workerProgram());
+        std::unique_ptr<WorkerProcess> spare = spawned(program);
         if (!spare)
             break;
         kept.workers.push_back(std::move(spare));

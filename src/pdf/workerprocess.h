@@ -48,6 +48,10 @@ private:
     {
     }
     static std::unique_ptr<WorkerProcess> spawned(const QString &program);
+    // The workers started ahead.
+    struct Ready;
+    static Ready &ready();
+    static void keepFilled(Ready &kept, const QString &program);
     bool exited() const;
     JobEnd endOf(Protocol::Transfer transfer);
 

@@ -27,10 +27,9 @@ PageLink followed(const Pdf::Link &link)
 } // namespace
 
 PageContent::PageContent(std::unique_ptr<Pdf::Document> document)
-    : m_document(std::move(document)), m_links(PagesKept), m_words(PagesKept)
+    : m_document(std::move(document)), m_sizes(m_document->pageSizes()), m_links(PagesKept),
+      m_words(PagesKept)
 {
-    for (int page = 0; page < m_document->pageCount(); ++page)
-        m_sizes << m_document->pageSize(page);
 }
 
 PageContent::~PageContent() = default;
