@@ -4,6 +4,7 @@
 #include "pdf/opening.h"
 #include "pdf/worker.h"
 #include "pdf/workerprocess.h"
+#include "pdfobjects.h"
 #include "testfiles.h"
 #include "testpdfs.h"
 
@@ -213,6 +214,23 @@ private slots:
         const std::unique_ptr<Pdf::Document> fromMemory = Pdf::openMemory(plain);
         QVERIFY(fromMemory && fromMemory->text(0).trimmed() == "plain");
         QVERIFY(!Pdf::openMemory(TestFiles::pdfLike(300, 1)));
+    }
+
+    // A page's size is asked alone until every page's has been: both ways give the same.
+    void pageSizesAloneAndTogether()
+    {
+        PdfObjects pdf;
+        pdf.add("<< /Type /Catalog /Pages 2 0 R >>");
+        pdf.add("<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 >>");
+        pdf.add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 200] >>");
+        pdf.add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 300 400] /Rotate 90 >>");
+        const std::unique_ptr<Pdf::Document> document = Pdf::openMemory(pdf.finish(1));
+        QVERIFY(document);
+        const QList<QSizeF> sizes = {QSizeF(100, 200), QSizeF(400, 300)};
+        QCOMPARE(document->pageSize(1), sizes.at(1));
+        QVERIFY(document->pageSize(2).isEmpty());
+        QCOMPARE(document->pageSizes(), sizes);
+        QCOMPARE(document->pageSize(0), sizes.at(0));
     }
 
     // Links to a page (by destination or by name) and web addresses, every other action as

@@ -31,6 +31,7 @@
 //   Unlock       QString password                    bool unlocked, qint32 pages
 //   (a locked document has 0 pages until it is unlocked)
 //   PageSizes    -                                   QList<QSizeF> in points
+//   PageSize     qint32 page                         QSizeF in points
 //   PageLabel    qint32 page                         QString
 //   Smoothing    qint32 (Smoothing)                  -
 //   Draw         qint32 page, double scale,          qint32 width, height, bytesPerLine,
@@ -64,7 +65,8 @@ enum class Kind : quint32 {
     Find,
     Text,
     Outline,
-    Last = Outline
+    PageSize,
+    Last = PageSize
 };
 
 constexpr quint32 MaxBody = 64 * 1024 * 1024;

@@ -91,21 +91,31 @@ public:
 
     int pageCount() const override { return m_pageCount; }
 
+    // One page's size is asked alone until every page's is known: the first page's comes at
+    // once, while a long document's others would take a while.
     QSizeF pageSize(int page) const override
     {
-        if (m_sizes.isEmpty())
-            m_sizes = pageSizes();
-        return m_sizes.value(page);
+        if (!m_sizes.isEmpty())
+            return m_sizes.value(page);
+        QSizeF size;
+        askAbout(
+            Kind::PageSize, page, [page](QDataStream &out) { out << qint32(page); },
+            [&size](QDataStream &in) { in >> size; });
+        return size;
     }
 
     QList<QSizeF> pageSizes() const override
     {
+        if (!m_sizes.isEmpty())
+            return m_sizes;
         QList<QSizeF> sizes;
         askAbout(
             Kind::PageSizes, -1, [](QDataStream &) {},
             [&sizes](QDataStream &in) { sizes = readList<QSizeF>(in); });
         if (sizes.size() != m_pageCount)
             sizes.resize(m_pageCount);
+        if (m_end == JobEnd::Answered)
+            m_sizes = sizes;
         return sizes;
     }
 

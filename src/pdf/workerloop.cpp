@@ -82,6 +82,10 @@ bool answerAbout(Document &document, const Message &request, QDataStream &in, QD
     case Kind::PageSizes:
         writeList(out, document.pageSizes());
         break;
+    case Kind::PageSize:
+        in >> page;
+        out << document.pageSize(page);
+        break;
     case Kind::PageLabel:
         in >> page;
         out << document.pageLabel(page);
