@@ -14,17 +14,42 @@
 namespace TestFiles
 {
 
-void killChildren()
+namespace
 {
+
+// The processes this one started, each with the letter of its state ('Z' once it has ended).
+QList<QPair<int, char>> children()
+{
+    QList<QPair<int, char>> found;
     for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
         if (!stat.open(QIODevice::ReadOnly))
             continue;
-        // The parent is the second field after the name, which ends with the last ')'.
+        // The state and the parent are the two fields after the name, which ends with the last ')'.
         const QByteArray line = stat.readAll();
-        if (line.mid(line.lastIndexOf(')') + 2).split(' ').value(1).toInt() == ::getpid())
-            ::kill(pid.toInt(), SIGKILL);
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.value(1).toInt() == ::getpid())
+            found.append(
+                {pid.toInt(), fields.value(0).isEmpty() ? char(0) : fields.value(0).at(0)});
     }
+    return found;
+}
+
+} // namespace
+
+void killChildren()
+{
+    for (const QPair<int, char> &child : children())
+        ::kill(child.first, SIGKILL);
+}
+
+bool childrenAllEnded()
+{
+    for (const QPair<int, char> &child : children()) {
+        if (child.second != 'Z')
+            return false;
+    }
+    return true;
 }
 
 bool write(const QString &path, const QByteArray &bytes)

@@ -31,6 +31,8 @@ QStringList entriesOf(const QString &folder);
 
 // Kills every process this one started (the PDF workers): as a crash of each would.
 void killChildren();
+// True when every process this one started has ended, whether collected yet or not.
+bool childrenAllEnded();
 
 // While one lives, every file this process writes is limited to `bytes` bytes, and a write past
 // that fails with EFBIG instead of raising SIGXFSZ. Root cannot get around it.

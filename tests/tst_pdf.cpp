@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <atomic>
 #include <thread>
 
 class TestPdf : public QObject
@@ -214,6 +215,40 @@ private slots:
         const std::unique_ptr<Pdf::Document> fromMemory = Pdf::openMemory(plain);
         QVERIFY(fromMemory && fromMemory->text(0).trimmed() == "plain");
         QVERIFY(!Pdf::openMemory(TestFiles::pdfLike(300, 1)));
+    }
+
+    // Workers kept ready serve the next documents, opened from several threads while they are
+    // replaced. One that died meanwhile, or that runs another program, is passed over.
+    void workersKeptReady()
+    {
+        const QString path = write("kept.pdf", TestPdfs::onePage("kept"));
+        const auto reads = [&path] {
+            const std::unique_ptr<Pdf::Document> document = Pdf::openFile(path);
+            return document && document->text(0).trimmed() == "kept";
+        };
+        Pdf::keepWorkersReady(2);
+        TestFiles::killChildren();
+        QTRY_VERIFY(TestFiles::childrenAllEnded());
+        QVERIFY(reads());
+        // Time enough for the kept ones to be replaced. Asking again takes the lock they were
+        // kept under, so that the change of environment below comes after their start.
+        QThread::msleep(500);
+        Pdf::keepWorkersReady(2);
+        qputenv("QUILLMOOR_PDF_WORKER", JUNK_WORKER);
+        qputenv("QUILLMOOR_JUNK", "kind");
+        QVERIFY(!reads());
+        qputenv("QUILLMOOR_PDF_WORKER", WORKER);
+        std::atomic<int> read{0};
+        std::vector<std::thread> readers;
+        for (int thread = 0; thread < 3; ++thread)
+            readers.emplace_back([&read, &reads] {
+                for (int document = 0; document < 4; ++document, QThread::msleep(40))
+                    read += reads() ? 1 : 0;
+            });
+        for (std::thread &reader : readers)
+            reader.join();
+        Pdf::keepWorkersReady(0);
+        QCOMPARE(read.load(), 12);
     }
 
     // A page's size is asked alone until every page's has been: both ways give the same.

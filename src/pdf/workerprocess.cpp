@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <condition_variable>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -24,6 +26,10 @@ namespace
 {
 
 constexpr int WorkerSocket = 3;
+
+// How long after a worker kept ready is taken the next is started: about the time a document's
+// first page takes.
+constexpr auto RefillPause = std::chrono::milliseconds(100);
 
 QString workerProgram()
 {
@@ -55,11 +61,14 @@ pid_t spawn(const QString &program, int workerEnd)
 } // namespace
 
 // Workers started ahead, and how many to keep. Made once and never destroyed: the workers
-// waiting end with the program, as their socket closes.
+// waiting end with the program, as their socket closes, and so does the thread that starts them.
 struct WorkerProcess::Ready {
     std::mutex mutex;
+    std::condition_variable wake;
     std::vector<std::unique_ptr<WorkerProcess>> workers;
     size_t count = 0;
+    bool refilling = false; // the thread that starts them runs
+    bool taken = false;     // since it last started some
 };
 
 WorkerProcess::Ready &WorkerProcess::ready()
@@ -73,33 +82,74 @@ std::unique_ptr<WorkerProcess> WorkerProcess::start()
     const QString program = workerProgram();
     Ready &kept = ready();
     std::unique_ptr<WorkerProcess> taken;
-    const std::lock_guard lock(kept.mutex);
-    while (!taken && !kept.workers.empty()) {
-        taken = std::move(kept.workers.back());
-        kept.workers.pop_back();
-        // One of another program (the tests change it) or one that died meanwhile is no use.
-        if (taken->m_program != program || taken->exited())
-            taken.reset();
+    {
+        const std::lock_guard lock(kept.mutex);
+        // The oldest first: it has had the longest to get ready.
+        while (!taken && !kept.workers.empty()) {
+            taken = std::move(kept.workers.front());
+            kept.workers.erase(kept.workers.begin());
+            // One of another program (the tests change it) or one that died meanwhile is no use.
+            if (taken->m_program != program || taken->exited())
+                taken.reset();
+        }
+        if (kept.count > 0)
+            refillLater(kept);
     }
-    keepFilled(kept, program);
     return taken ? std::move(taken) : spawned(program);
 }
 
 void WorkerProcess::keepReady(int count)
 {
     Ready &kept = ready();
-    const std::lock_guard lock(kept.mutex);
-    kept.count = size_t(qMax(count, 0));
-    keepFilled(kept, workerProgram());
+    std::vector<std::unique_ptr<WorkerProcess>> extra;
+    {
+        const std::lock_guard lock(kept.mutex);
+        kept.count = size_t(qMax(count, 0));
+        while (kept.workers.size() > kept.count) {
+            extra.push_back(std::move(kept.workers.back()));
+            kept.workers.pop_back();
+        }
+    }
+    fill(kept);
 }
 
-// Under the lock of `kept`.
-void WorkerProcess::keepFilled(Ready &kept, const QString &program)
+// Under the lock of `kept`. A worker starting takes a core for as long as a page takes to draw,
+// and the document that took one wants both cores for its first pages: the next starts after
+// a pause, on a thread of its own.
+void WorkerProcess::refillLater(Ready &kept)
 {
-    while (kept.workers.size() < kept.count) {
+    kept.taken = true;
+    if (!kept.refilling) {
+        kept.refilling = true;
+        std::thread([&kept] {
+            std::unique_lock lock(kept.mutex);
+            for (;;) {
+                kept.wake.wait(lock, [&kept] { return kept.taken; });
+                kept.taken = false;
+                lock.unlock();
+                std::this_thread::sleep_for(RefillPause);
+                fill(kept);
+                lock.lock();
+            }
+        }).detach();
+    }
+    kept.wake.notify_one();
+}
+
+// Starts the workers missing, outside the lock: whoever takes one meanwhile need not wait.
+void WorkerProcess::fill(Ready &kept)
+{
+    const QString program = workerProgram();
+    for (;;) {
+        {
+            const std::lock_guard lock(kept.mutex);
+            if (kept.workers.size() >= kept.count)
+                return;
+        }
         std::unique_ptr<WorkerProcess> spare = spawned(program);
         if (!spare)
-            break;
+            return;
+        const std::lock_guard lock(kept.mutex);
         kept.workers.push_back(std::move(spare));
     }
 }

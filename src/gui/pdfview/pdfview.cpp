@@ -63,8 +63,9 @@ QString reasonText(Pdf::OpenFailure failure)
 
 PdfView::PdfView(QWidget *parent) : QWidget(parent)
 {
-    // A document shown takes two at once: one for this thread and one that draws.
-    Pdf::keepWorkersReady(2);
+    // A document shown takes two at once, one for this thread and one that draws, and a chapter
+    // of a book a third, for its outline.
+    Pdf::keepWorkersReady(3);
     // The view lies over the side panel while the panel is hidden: nothing of it may show
     // through the toolbar.
     setAutoFillBackground(true);
