@@ -21,6 +21,10 @@ std::unique_ptr<Document> openDescriptor(int fd, qint64 offset, qint64 length,
                                          const QString &password);
 std::unique_ptr<Document> openMemory(const QByteArray &bytes);
 
+// Reads and draws a small page of its own, so that the first document read does not wait for
+// what the engine sets up once: its tables, the font configuration, the rasteriser.
+void warmUp();
+
 // The engine's own messages about damaged files go nowhere. Call it before anything is read.
 void silenceMessages();
 

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 
+#include <poll.h>
 #include <unistd.h>
 
 int main()
@@ -24,5 +25,10 @@ int main()
         std::fprintf(stderr, "quillmoor-pdf-worker: %s\n", qPrintable(problem));
         ::_exit(1);
     }
+    // Started ahead, a worker has time for this before the window needs it; one started for a
+    // request already waiting goes straight to it.
+    pollfd waiting{Socket, POLLIN, 0};
+    if (::poll(&waiting, 1, 0) == 0)
+        Pdf::Engine::warmUp();
     ::_exit(Pdf::serveRequests(Socket));
 }
