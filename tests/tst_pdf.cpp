@@ -35,6 +35,7 @@ private slots:
         qunsetenv("QUILLMOOR_JUNK");
         qputenv("QUILLMOOR_PDF_WORKER", WORKER);
         Pdf::setWorkerLimits({});
+        Pdf::keepWorkersReady(0);
     }
 
     // A worker that says something malformed, or nothing, is killed and its job given up: the
@@ -326,15 +327,32 @@ private slots:
         QCOMPARE(read.join('|'), entries);
     }
 
-    // A locked file shows nothing until unlocked; what the opener makes after is unlocked too.
+    // A locked file shows nothing until unlocked; what the opener makes after is unlocked too,
+    // also the document a view's starts loading alongside before the password is known. That
+    // one ends with its document when the opener is never called.
+    void lockedDocumentsUnlock_data()
+    {
+        QTest::addColumn<int>("opening");
+        QTest::newRow("alone") << int(Pdf::Opening::Alone);
+        QTest::newRow("for a view") << int(Pdf::Opening::ForView);
+    }
+
     void lockedDocumentsUnlock()
     {
+        QFETCH(int, opening);
         const QString locked = write("locked.pdf", TestPdfs::locked(TestPdfs::linked(), "secret"));
-        const std::unique_ptr<Pdf::Document> document = Pdf::openFile(locked);
-        QVERIFY(document && document->isLocked() && !document->opener()());
+        const auto open = [&locked, opening] {
+            return Pdf::openFile(locked, nullptr, Pdf::Opening(opening));
+        };
+        std::unique_ptr<Pdf::Document> document = open();
+        QVERIFY(document && document->isLocked() && !open()->opener()());
         QVERIFY(!document->unlock("wrong") && document->unlock("secret"));
-        const std::unique_ptr<Pdf::Document> copy = document->opener()();
+        std::unique_ptr<Pdf::Document> copy = document->opener()();
         QVERIFY(copy && !copy->isLocked() && copy->find(2, "gamma").size() == 1);
+        copy.reset();
+        document = open();
+        document.reset();
+        QVERIFY(TestFiles::childrenAllEnded());
     }
 };
 

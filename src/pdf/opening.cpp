@@ -22,7 +22,7 @@ namespace
 InProcessEngine inProcess = nullptr;
 
 std::unique_ptr<Document> loaded(Protocol::Fd file, qint64 offset, qint64 length,
-                                 OpenFailure *failure)
+                                 OpenFailure *failure, Opening opening = Opening::Alone)
 {
     if (inProcess) {
         std::unique_ptr<Document> document = inProcess(file.release(), offset, length, QString());
@@ -30,7 +30,8 @@ std::unique_ptr<Document> loaded(Protocol::Fd file, qint64 offset, qint64 length
             *failure = document ? OpenFailure::None : OpenFailure::NotPdf;
         return document;
     }
-    Remote::Loaded made = Remote::load(std::move(file), offset, length);
+    Remote::Loaded made =
+        Remote::load(std::move(file), offset, length, opening == Opening::ForView);
     if (failure)
         *failure = made.document ? OpenFailure::None : failureOf(made.end);
     return std::move(made.document);
@@ -67,18 +68,18 @@ OpenFailure failureOf(JobEnd end)
     return OpenFailure::EngineFailed;
 }
 
-std::unique_ptr<Document> openFile(const QString &path, OpenFailure *failure)
+std::unique_ptr<Document> openFile(const QString &path, OpenFailure *failure, Opening opening)
 {
-    return openRange(path, 0, -1, failure);
+    return openRange(path, 0, -1, failure, opening);
 }
 
 std::unique_ptr<Document> openRange(const QString &path, qint64 offset, qint64 length,
-                                    OpenFailure *failure)
+                                    OpenFailure *failure, Opening opening)
 {
     Protocol::Fd file = openForReading(path, failure);
     if (!file.valid() || offset < 0)
         return nullptr;
-    return loaded(std::move(file), offset, length, failure);
+    return loaded(std::move(file), offset, length, failure, opening);
 }
 
 std::unique_ptr<Document> openMemory(const QByteArray &bytes, OpenFailure *failure)

@@ -20,17 +20,23 @@ enum class OpenFailure { None, Missing, Unreadable, NotPdf, TooSlow, TooMuchMemo
 // The failure a job's end stands for: NotPdf for one answered (with nothing).
 OpenFailure failureOf(JobEnd end);
 
+// ForView: the document is shown by a view, which at once makes another with its opener to draw
+// on a thread of its own; that one starts loading alongside.
+enum class Opening { Alone, ForView };
+
 // The file at `path`, opened once: the workers read that one open file at offsets, never its path
 // again and never through a mapping. So the file may be deleted as soon as this returns, and a
 // file another program cuts short only reads as damaged. Without a document, `failure` (when
 // given) says why.
-std::unique_ptr<Document> openFile(const QString &path, OpenFailure *failure = nullptr);
+std::unique_ptr<Document> openFile(const QString &path, OpenFailure *failure = nullptr,
+                                   Opening opening = Opening::Alone);
 
 // The `length` bytes from `offset` (counted from 0) of the file at `path`, as a PDF of its own:
 // a chapter read straight from its book. Opened once, as openFile; a range that reaches past the
 // end of the file reads as far as the file goes.
 std::unique_ptr<Document> openRange(const QString &path, qint64 offset, qint64 length,
-                                    OpenFailure *failure = nullptr);
+                                    OpenFailure *failure = nullptr,
+                                    Opening opening = Opening::Alone);
 
 // A copy of `bytes`, in memory shared with the worker.
 std::unique_ptr<Document> openMemory(const QByteArray &bytes, OpenFailure *failure = nullptr);

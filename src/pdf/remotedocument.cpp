@@ -32,7 +32,39 @@ struct Family {
     std::set<int> givenUp;
     std::set<WorkerProcess *> running;
     bool stopped = false;
+    // Loading for the first document the opener makes, when one was wanted alongside.
+    std::unique_ptr<WorkerProcess> ahead;
 };
+
+// A worker told to load the family's document (its answer still to be read), or nullptr with
+// `end` saying why.
+std::unique_ptr<WorkerProcess> loading(Family &family, JobEnd &end)
+{
+    end = JobEnd::Failed;
+    std::unique_ptr<WorkerProcess> worker = WorkerProcess::start();
+    if (!worker)
+        return nullptr;
+    Message load;
+    load.kind = Kind::Load;
+    {
+        const std::lock_guard lock(family.mutex);
+        if (family.stopped)
+            return nullptr;
+        load.fd = Fd(::fcntl(family.file.get(), F_DUPFD_CLOEXEC, 0));
+        QDataStream out(&load.body, QIODevice::WriteOnly);
+        setVersion(out);
+        out << family.offset << family.length << family.password;
+        family.running.insert(worker.get());
+    }
+    if (load.fd.valid())
+        end = worker->send(load);
+    if (end != JobEnd::Answered) {
+        const std::lock_guard lock(family.mutex);
+        family.running.erase(worker.get());
+        return nullptr;
+    }
+    return worker;
+}
 
 // The largest page image taken: more than a worker may hold is a lie.
 constexpr qint64 MaxImageBytes = qint64(1) << 30;
@@ -79,7 +111,11 @@ QImage mappedImage(const Message &answer)
 class RemoteDocument : public Document
 {
 public:
-    explicit RemoteDocument(std::shared_ptr<Family> family) : m_family(std::move(family)) {}
+    // A document made by the opener takes the worker loading ahead, if there is one.
+    RemoteDocument(std::shared_ptr<Family> family, bool fromOpener)
+        : m_family(std::move(family)), m_fromOpener(fromOpener)
+    {
+    }
     ~RemoteDocument() override { drop(); }
 
     // Starts the first worker; Answered also for bytes that are no PDF (then opened is false).
@@ -185,24 +221,17 @@ public:
 
     bool unlock(const QString &password) override
     {
-        bool unlocked = false;
-        qint32 pages = 0;
-        askAbout(
-            Kind::Unlock, -1, [&password](QDataStream &out) { out << password; },
-            [&](QDataStream &in) { in >> unlocked >> pages; });
-        if (!unlocked || pages < 0)
+        if (!unlockWith(password))
             return false;
-        m_pageCount = pages;
         const std::lock_guard lock(m_family->mutex);
         m_family->password = password;
-        m_locked = false;
         return true;
     }
 
     Opener opener() const override
     {
         return [family = m_family]() -> std::unique_ptr<Document> {
-            auto made = std::make_unique<RemoteDocument>(family);
+            auto made = std::make_unique<RemoteDocument>(family, true);
             bool opened = false;
             made->start(opened);
             if (!opened || made->isLocked())
@@ -222,30 +251,21 @@ public:
     }
 
 private:
-    // Starts a worker and has it load the document as this one has it: unlocked, smoothed.
+    // Starts a worker, or takes the one loading ahead, and has it load the document as this one
+    // has it: unlocked, smoothed.
     bool startWorker() const
     {
         drop();
-        std::unique_ptr<WorkerProcess> worker = WorkerProcess::start();
-        if (!worker)
-            return fail(JobEnd::Failed, -1);
-        Message load;
-        load.kind = Kind::Load;
-        {
+        if (m_fromOpener) {
             const std::lock_guard lock(m_family->mutex);
-            if (m_family->stopped)
-                return fail(JobEnd::Failed, -1);
-            m_family->running.insert(worker.get());
-            load.fd = Fd(::fcntl(m_family->file.get(), F_DUPFD_CLOEXEC, 0));
-            QDataStream out(&load.body, QIODevice::WriteOnly);
-            setVersion(out);
-            out << m_family->offset << m_family->length << m_family->password;
+            m_worker = std::move(m_family->ahead);
         }
-        m_worker = std::move(worker);
+        if (!m_worker)
+            m_worker = loading(*m_family, m_end);
+        if (!m_worker)
+            return fail(m_end, -1);
         Message answer;
-        if (!load.fd.valid())
-            return fail(JobEnd::Failed, -1);
-        m_end = m_worker->call(load, answer);
+        m_end = m_worker->receive(Kind::Load, answer);
         if (m_end != JobEnd::Answered)
             return fail(m_end, -1);
         bool opened = false;
@@ -258,9 +278,33 @@ private:
             return malformed(-1);
         m_pageCount = pages;
         m_locked = locked;
+        // One that began loading before the password was given is given it now.
+        const QString password = familyPassword();
+        if (opened && locked && !password.isNull() && !unlockWith(password))
+            return false;
         if (opened && m_smoothing)
             sendSmoothing();
         return opened && m_end == JobEnd::Answered;
+    }
+
+    QString familyPassword() const
+    {
+        const std::lock_guard lock(m_family->mutex);
+        return m_family->password;
+    }
+
+    bool unlockWith(const QString &password) const
+    {
+        bool unlocked = false;
+        qint32 pages = 0;
+        askAbout(
+            Kind::Unlock, -1, [&password](QDataStream &out) { out << password; },
+            [&](QDataStream &in) { in >> unlocked >> pages; });
+        if (!unlocked || pages < 0)
+            return false;
+        m_pageCount = pages;
+        m_locked = false;
+        return true;
     }
 
     void sendSmoothing() const
@@ -359,6 +403,7 @@ private:
     }
 
     std::shared_ptr<Family> m_family;
+    const bool m_fromOpener;
     mutable std::unique_ptr<WorkerProcess> m_worker;
     mutable JobEnd m_end = JobEnd::Answered;
     mutable QList<QSizeF> m_sizes;
@@ -369,13 +414,16 @@ private:
 
 } // namespace
 
-Loaded load(Fd file, qint64 offset, qint64 length)
+Loaded load(Fd file, qint64 offset, qint64 length, bool drawnAlongside)
 {
     auto family = std::make_shared<Family>();
     family->file = std::move(file);
     family->offset = offset;
     family->length = length;
-    auto document = std::make_unique<RemoteDocument>(std::move(family));
+    JobEnd ahead = JobEnd::Answered;
+    if (drawnAlongside)
+        family->ahead = loading(*family, ahead);
+    auto document = std::make_unique<RemoteDocument>(std::move(family), false);
     bool opened = false;
     Loaded loaded;
     loaded.end = document->start(opened);

@@ -22,8 +22,9 @@ struct Loaded {
     JobEnd end = JobEnd::Answered;
 };
 
-// `file` is kept open, read-only, for the workers started later.
-Loaded load(Protocol::Fd file, qint64 offset, qint64 length);
+// `file` is kept open, read-only, for the workers started later. With `drawnAlongside`, the
+// first document the opener makes starts loading now, alongside this one.
+Loaded load(Protocol::Fd file, qint64 offset, qint64 length, bool drawnAlongside = false);
 
 } // namespace Remote
 

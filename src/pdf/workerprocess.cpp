@@ -191,13 +191,25 @@ WorkerProcess::~WorkerProcess()
 
 JobEnd WorkerProcess::call(const Protocol::Message &request, Protocol::Message &answer)
 {
+    const JobEnd end = send(request);
+    return end == JobEnd::Answered ? receive(request.kind, answer) : end;
+}
+
+JobEnd WorkerProcess::send(const Protocol::Message &request)
+{
     if (!m_alive)
         return JobEnd::Failed;
     const auto deadline = std::chrono::steady_clock::now() + workerLimits().deadline;
-    Protocol::Transfer transfer = Protocol::send(m_socket.get(), request, deadline);
-    if (transfer == Protocol::Transfer::Done)
-        transfer = Protocol::receive(m_socket.get(), answer, deadline);
-    if (transfer == Protocol::Transfer::Done && answer.kind != request.kind)
+    return endOf(Protocol::send(m_socket.get(), request, deadline));
+}
+
+JobEnd WorkerProcess::receive(Protocol::Kind kind, Protocol::Message &answer)
+{
+    if (!m_alive)
+        return JobEnd::Failed;
+    const auto deadline = std::chrono::steady_clock::now() + workerLimits().deadline;
+    Protocol::Transfer transfer = Protocol::receive(m_socket.get(), answer, deadline);
+    if (transfer == Protocol::Transfer::Done && answer.kind != kind)
         transfer = Protocol::Transfer::Malformed;
     return endOf(transfer);
 }

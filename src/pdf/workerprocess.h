@@ -38,6 +38,10 @@ public:
     // Sends `request` and reads its answer within the deadline. Anything but Answered leaves the
     // worker killed: the next job needs another.
     JobEnd call(const Protocol::Message &request, Protocol::Message &answer);
+    // The same in two halves, for a request sent ahead of the time its answer is wanted: the
+    // deadline runs from receive().
+    JobEnd send(const Protocol::Message &request);
+    JobEnd receive(Protocol::Kind kind, Protocol::Message &answer);
     void kill();
     bool alive() const { return m_alive; }
     pid_t pid() const { return m_pid; }

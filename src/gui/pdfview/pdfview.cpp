@@ -258,7 +258,7 @@ void PdfView::addShortcut(const QKeySequence &keys, void (PdfView::*command)())
 bool PdfView::LoadFile(const QString &path)
 {
     Pdf::OpenFailure failure = Pdf::OpenFailure::None;
-    std::unique_ptr<Pdf::Document> document = Pdf::openFile(path, &failure);
+    std::unique_ptr<Pdf::Document> document = Pdf::openFile(path, &failure, Pdf::Opening::ForView);
     if (document && document->isLocked() && !unlock(*document, path))
         return showDocument(nullptr, QStringLiteral("已取消输入密码"));
     return showDocument(std::move(document), reasonText(failure));
@@ -267,7 +267,7 @@ bool PdfView::LoadFile(const QString &path)
 // No question for a password here: a reload comes unasked, while the reader reads.
 bool PdfView::reloadFile(const QString &path)
 {
-    std::unique_ptr<Pdf::Document> document = Pdf::openFile(path);
+    std::unique_ptr<Pdf::Document> document = Pdf::openFile(path, nullptr, Pdf::Opening::ForView);
     if (!document || document->isLocked() || document->pageCount() < 1)
         return false;
     const PageLook kept = look();
