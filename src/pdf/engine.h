@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 // The PDF engine itself, in the process that calls it. Only the worker program (and a benchmark
@@ -22,8 +23,9 @@ std::unique_ptr<Document> openDescriptor(int fd, qint64 offset, qint64 length,
 std::unique_ptr<Document> openMemory(const QByteArray &bytes);
 
 // Reads and draws a small page of its own, so that the first document read does not wait for
-// what the engine sets up once: its tables, the font configuration, the rasteriser.
-void warmUp();
+// what the engine sets up once: its tables, the font configuration, the rasteriser. Stops
+// between its steps as soon as `wanted` says the engine is wanted for real.
+void warmUp(const std::function<bool()> &wanted);
 
 // The engine's own messages about damaged files go nowhere. Call it before anything is read.
 void silenceMessages();

@@ -33,9 +33,12 @@ QByteArray smallPage()
 
 } // namespace
 
-void warmUp()
+void warmUp(const std::function<bool()> &wanted)
 {
-    if (const std::unique_ptr<Document> document = openMemory(smallPage()))
+    if (wanted())
+        return;
+    const std::unique_ptr<Document> document = openMemory(smallPage());
+    if (document && !wanted())
         document->draw(0, 1.0, 0, QRect());
 }
 

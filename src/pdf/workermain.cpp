@@ -25,10 +25,11 @@ int main()
         std::fprintf(stderr, "quillmoor-pdf-worker: %s\n", qPrintable(problem));
         ::_exit(1);
     }
-    // Started ahead, a worker has time for this before the window needs it; one started for a
-    // request already waiting goes straight to it.
-    pollfd waiting{Socket, POLLIN, 0};
-    if (::poll(&waiting, 1, 0) == 0)
-        Pdf::Engine::warmUp();
+    // Started ahead, a worker has time for this before the window needs it; once a request
+    // waits, it goes straight to it.
+    Pdf::Engine::warmUp([] {
+        pollfd waiting{Socket, POLLIN, 0};
+        return ::poll(&waiting, 1, 0) != 0;
+    });
     ::_exit(Pdf::serveRequests(Socket));
 }

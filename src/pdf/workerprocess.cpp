@@ -67,6 +67,7 @@ struct WorkerProcess::Ready {
     std::condition_variable wake;
     std::vector<std::unique_ptr<WorkerProcess>> workers;
     size_t count = 0;
+    QString program;        // that of the last taken
     bool refilling = false; // the thread that starts them runs
     bool taken = false;     // since it last started some
 };
@@ -93,7 +94,7 @@ std::unique_ptr<WorkerProcess> WorkerProcess::start()
                 taken.reset();
         }
         if (kept.count > 0)
-            refillLater(kept);
+            refillLater(kept, program);
     }
     return taken ? std::move(taken) : spawned(program);
 }
@@ -101,6 +102,7 @@ std::unique_ptr<WorkerProcess> WorkerProcess::start()
 void WorkerProcess::keepReady(int count)
 {
     Ready &kept = ready();
+    // Those beyond the count end with this.
     std::vector<std::unique_ptr<WorkerProcess>> extra;
     {
         const std::lock_guard lock(kept.mutex);
@@ -110,14 +112,15 @@ void WorkerProcess::keepReady(int count)
             kept.workers.pop_back();
         }
     }
-    fill(kept);
+    fill(kept, workerProgram());
 }
 
 // Under the lock of `kept`. A worker starting takes a core for as long as a page takes to draw,
 // and the document that took one wants both cores for its first pages: the next starts after
 // a pause, on a thread of its own.
-void WorkerProcess::refillLater(Ready &kept)
+void WorkerProcess::refillLater(Ready &kept, const QString &program)
 {
+    kept.program = program;
     kept.taken = true;
     if (!kept.refilling) {
         kept.refilling = true;
@@ -126,9 +129,10 @@ void WorkerProcess::refillLater(Ready &kept)
             for (;;) {
                 kept.wake.wait(lock, [&kept] { return kept.taken; });
                 kept.taken = false;
+                const QString program = kept.program;
                 lock.unlock();
                 std::this_thread::sleep_for(RefillPause);
-                fill(kept);
+                fill(kept, program);
                 lock.lock();
             }
         }).detach();
@@ -137,9 +141,8 @@ void WorkerProcess::refillLater(Ready &kept)
 }
 
 // Starts the workers missing, outside the lock: whoever takes one meanwhile need not wait.
-void WorkerProcess::fill(Ready &kept)
+void WorkerProcess::fill(Ready &kept, const QString &program)
 {
-    const QString program = workerProgram();
     for (;;) {
         {
             const std::lock_guard lock(kept.mutex);

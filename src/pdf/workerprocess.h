@@ -27,8 +27,8 @@ public:
     static std::unique_ptr<WorkerProcess> start();
     // From now on `count` workers are kept started ahead, waiting for their first request:
     // starting one (its libraries loaded, its cage built) costs more than a page it draws. A
-    // worker taken is replaced after a short pause; the program's end ends those waiting. For
-    // the windows, which open documents one after another.
+    // worker taken is replaced after a short pause; those beyond `count` end at once, and the
+    // program's end ends those waiting. For the windows, which open documents one after another.
     static void keepReady(int count);
     // Kills the worker at once and collects it.
     ~WorkerProcess();
@@ -55,8 +55,8 @@ private:
     // The workers started ahead.
     struct Ready;
     static Ready &ready();
-    static void refillLater(Ready &kept);
-    static void fill(Ready &kept);
+    static void refillLater(Ready &kept, const QString &program);
+    static void fill(Ready &kept, const QString &program);
     bool exited() const;
     JobEnd endOf(Protocol::Transfer transfer);
 
