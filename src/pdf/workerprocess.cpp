@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <condition_variable>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -67,7 +68,7 @@ struct WorkerProcess::Ready {
     std::condition_variable wake;
     std::vector<std::unique_ptr<WorkerProcess>> workers;
     size_t count = 0;
-    QString program;        // that of the last taken
+    std::string program;    // that of the last taken, not shared with the caller's string
     bool refilling = false; // the thread that starts them runs
     bool taken = false;     // since it last started some
 };
@@ -120,7 +121,7 @@ void WorkerProcess::keepReady(int count)
 // a pause, on a thread of its own.
 void WorkerProcess::refillLater(Ready &kept, const QString &program)
 {
-    kept.program = program;
+    kept.program = program.toStdString();
     kept.taken = true;
     if (!kept.refilling) {
         kept.refilling = true;
@@ -129,7 +130,7 @@ void WorkerProcess::refillLater(Ready &kept, const QString &program)
             for (;;) {
                 kept.wake.wait(lock, [&kept] { return kept.taken; });
                 kept.taken = false;
-                const QString program = kept.program;
+                const QString program = QString::fromStdString(kept.program);
                 lock.unlock();
                 std::this_thread::sleep_for(RefillPause);
                 fill(kept, program);
