@@ -36,6 +36,17 @@ struct Family {
     std::unique_ptr<WorkerProcess> ahead;
 };
 
+// A request of `kind` whose fields `write` writes.
+template <class Write> Message requestOf(Kind kind, Write write)
+{
+    Message request;
+    request.kind = kind;
+    QDataStream out(&request.body, QIODevice::WriteOnly);
+    setVersion(out);
+    write(out);
+    return request;
+}
+
 // A worker told to load the family's document (its answer still to be read), or nullptr with
 // `end` saying why.
 std::unique_ptr<WorkerProcess> loading(Family &family, JobEnd &end)
@@ -45,15 +56,14 @@ std::unique_ptr<WorkerProcess> loading(Family &family, JobEnd &end)
     if (!worker)
         return nullptr;
     Message load;
-    load.kind = Kind::Load;
     {
         const std::lock_guard lock(family.mutex);
         if (family.stopped)
             return nullptr;
+        load = requestOf(Kind::Load, [&family](QDataStream &out) {
+            out << family.offset << family.length << family.password;
+        });
         load.fd = Fd(::fcntl(family.file.get(), F_DUPFD_CLOEXEC, 0));
-        QDataStream out(&load.body, QIODevice::WriteOnly);
-        setVersion(out);
-        out << family.offset << family.length << family.password;
         family.running.insert(worker.get());
     }
     if (load.fd.valid())
@@ -340,16 +350,6 @@ private:
             kind, page, [page](QDataStream &out) { out << qint32(page); },
             [&found](QDataStream &in) { found = readList<Item>(in); });
         return found;
-    }
-
-    template <class Write> static Message requestOf(Kind kind, Write write)
-    {
-        Message request;
-        request.kind = kind;
-        QDataStream out(&request.body, QIODevice::WriteOnly);
-        setVersion(out);
-        write(out);
-        return request;
     }
 
     // Asks about `page` (or the document, for -1); `read` reads the answer's fields, which must
