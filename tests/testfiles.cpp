@@ -52,6 +52,16 @@ bool childrenAllEnded()
     return true;
 }
 
+QSet<int> runningChildren()
+{
+    QSet<int> running;
+    for (const QPair<int, char> &child : children()) {
+        if (child.second != 'Z')
+            running.insert(child.first);
+    }
+    return running;
+}
+
 bool write(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);

@@ -5,6 +5,7 @@
 #include <QIODevice>
 #include <QList>
 #include <QPair>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -33,6 +34,8 @@ QStringList entriesOf(const QString &folder);
 void killChildren();
 // True when every process this one started has ended, whether collected yet or not.
 bool childrenAllEnded();
+// The processes this one started that have not ended.
+QSet<int> runningChildren();
 
 // While one lives, every file this process writes is limited to `bytes` bytes, and a write past
 // that fails with EFBIG instead of raising SIGXFSZ. Root cannot get around it.

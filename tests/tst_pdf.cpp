@@ -252,6 +252,49 @@ private slots:
         QCOMPARE(read.load(), 12);
     }
 
+    // A file loaded ahead is taken by the view's opening of that same file, unchanged; one
+    // rewritten meanwhile, or another file, is read afresh, and what was loaded ahead ends.
+    void loadedAheadForTheView_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("the same file") << "";
+        QTest::newRow("rewritten meanwhile") << "rewritten";
+        QTest::newRow("another file opened") << "other";
+    }
+    void loadedAheadForTheView()
+    {
+        QFETCH(QString, change);
+        const QString path = write("ahead.pdf", TestPdfs::onePage("ahead"));
+        const QString other = write("other.pdf", TestPdfs::onePage("other"));
+        QTRY_VERIFY(TestFiles::childrenAllEnded());
+        Pdf::openAhead(path);
+        // The view's worker and its drawing copy's.
+        QTRY_COMPARE(TestFiles::runningChildren().size(), 2);
+        const QSet<int> ahead = TestFiles::runningChildren();
+        QString opened = path, expected = "ahead";
+        if (change == "rewritten") {
+            // Renamed over, as editors save: a file of its own that only the path shares.
+            const QString next = write("next.pdf", TestPdfs::onePage("rewritten"));
+            QVERIFY(QFile::remove(path) && QFile::rename(next, path));
+            expected = "rewritten";
+        } else if (change == "other") {
+            opened = other;
+            expected = "other";
+        }
+        std::unique_ptr<Pdf::Document> document =
+            Pdf::openFile(opened, nullptr, Pdf::Opening::ForView);
+        QVERIFY(document && document->text(0).trimmed() == expected);
+        std::unique_ptr<Pdf::Document> drawing = document->opener()();
+        QVERIFY(drawing && drawing->text(0).trimmed() == expected);
+        const QSet<int> started = TestFiles::runningChildren() - ahead;
+        QCOMPARE(started.size(), change.isEmpty() ? 0 : 2);
+        // Taken once: the next opening reads the file afresh.
+        QVERIFY(Pdf::openFile(path, nullptr, Pdf::Opening::ForView));
+        drawing.reset();
+        document.reset();
+        QTRY_VERIFY(TestFiles::childrenAllEnded());
+    }
+
     // A page's size is asked alone until every page's has been: both ways give the same.
     void pageSizesAloneAndTogether()
     {

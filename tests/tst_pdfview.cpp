@@ -528,6 +528,25 @@ private slots:
         QCOMPARE(zoom->currentText(), QString::number(qRound(area->zoom() * 100)) + "%");
     }
 
+    // A hidden view draws nothing: it may not be at the size it is shown at. Shown, its pages are
+    // drawn at the shown size alone.
+    void hiddenViewDrawsOnceShown()
+    {
+        m_view->hide();
+        QList<double> scales;
+        auto *area = m_view->findChild<PageArea *>();
+        connect(area->findChild<PageRenderer *>(), &PageRenderer::rendered, this,
+                [&scales](const PageRenderer::Job &job, const QImage &) { scales << job.scale; });
+        QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("a.pdf"), 3)));
+        m_view->resize(900, 700);
+        QTest::qWait(200);
+        QVERIFY(scales.isEmpty());
+        m_view->show();
+        QTRY_VERIFY(showsInk());
+        for (const double scale : scales)
+            QCOMPARE(scale, PageLayout::pixelsPerPoint(area->zoom()));
+    }
+
     // The least recently used go first once 64 MiB are held; one image above it is never kept.
     void pageCacheKeepsToItsBudget()
     {

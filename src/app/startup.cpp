@@ -7,12 +7,14 @@
 #include "app/qtdialogs.h"
 #include "app/readerwindows.h"
 #include "core/book/scratchfolder.h"
+#include "core/document/documentkind.h"
 #include "core/links/weblinks.h"
 #include "core/links/webopener.h"
 #include "core/state/readingplaces.h"
 #include "core/state/recentdocuments.h"
 #include "gui/pdfview/pdfviewfactory.h"
 #include "gui/reader/form1.h"
+#include "pdf/opening.h"
 #include "services/appservices.h"
 #include "services/dialogs.h"
 #include "widgets/artwork.h"
@@ -36,6 +38,13 @@ void reportMissingViewer(const AppServices &services)
 
 int Module1::Main(int argc, char *argv[])
 {
+    // The workers start and read the PDF while Qt and the window start. Qt takes its own
+    // options out of the arguments later; a path that differs then is only not taken.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (const QString path = CommandLineOf(arguments); DocumentKindOf(path) == DocumentKind::Pdf)
+        Pdf::openAhead(path);
     QApplication application(argc, argv);
     LoadQtTranslations();
     SetApplicationFont();

@@ -38,6 +38,13 @@ std::unique_ptr<Document> openRange(const QString &path, qint64 offset, qint64 l
                                     OpenFailure *failure = nullptr,
                                     Opening opening = Opening::Alone);
 
+// The PDF at `path` starts loading now for the view that will show it, on a thread of its own: the
+// program calls this first thing with the file it was started on, so that the workers start and
+// read it while the window is being made. The next openFile() for a view takes it when it names
+// the same file, unchanged (same device, inode, size and times); any other opening for a view
+// drops it.
+void openAhead(const QString &path);
+
 // A copy of `bytes`, in memory shared with the worker.
 std::unique_ptr<Document> openMemory(const QByteArray &bytes, OpenFailure *failure = nullptr);
 

@@ -232,6 +232,12 @@ void PageArea::resizeEvent(QResizeEvent *event)
     relayoutKeeping(place, QPoint());
 }
 
+void PageArea::showEvent(QShowEvent *event)
+{
+    QAbstractScrollArea::showEvent(event);
+    requestVisiblePages();
+}
+
 void PageArea::scrollContentsBy(int, int)
 {
     if (m_placing)
@@ -398,7 +404,9 @@ QRect PageArea::visiblePartOf(int page, bool margin) const
 // The pages in view, the one across the middle first, then the one below and above.
 void PageArea::requestVisiblePages()
 {
-    if (pageCount() == 0 || m_drawingHeld)
+    // A hidden view is not yet at the size it will be shown at: its pages would be drawn for
+    // nothing, and the page shown first would wait for them.
+    if (pageCount() == 0 || m_drawingHeld || !isVisible())
         return;
     const QRect shown = visibleContent();
     const int first = m_layout.pageAt(shown.top());

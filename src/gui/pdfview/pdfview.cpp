@@ -29,6 +29,7 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -59,13 +60,17 @@ QString reasonText(Pdf::OpenFailure failure)
     return QString();
 }
 
+// How long after the view is made the workers for the next document start.
+constexpr std::chrono::milliseconds KeptWorkersPause(1000);
+
 } // namespace
 
 PdfView::PdfView(QWidget *parent) : QWidget(parent)
 {
     // A document shown takes two at once, one for this thread and one that draws, and a chapter
-    // of a book a third, for its outline.
-    Pdf::keepWorkersReady(3);
+    // of a book a third, for its outline. They start once the window and its first page are up:
+    // started with them, they would take the cores those need.
+    QTimer::singleShot(KeptWorkersPause, this, [] { Pdf::keepWorkersReady(3); });
     // The view lies over the side panel while the panel is hidden: nothing of it may show
     // through the toolbar.
     setAutoFillBackground(true);

@@ -402,6 +402,9 @@ void Form1::Form_Load(const QString &commandLine)
 {
     List1->setRowHeight(16);
     List4->setRowHeight(16);
+    // Laid out at once at about the size the window manager will give it, so the first page is
+    // drawn once, at the size it is shown at.
+    resize(screen()->availableSize());
     setWindowState(windowState() | Qt::WindowMaximized);
     PDF1->setShowToolbar(true);
     HomePageLink::showAddress(Label20);
