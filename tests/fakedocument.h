@@ -5,6 +5,9 @@
 
 #include <QStringList>
 
+#include <atomic>
+#include <memory>
+
 // A stand-in document made in the test. Each page has its words, five to a line from the top
 // left; `find` gives the boxes of the words holding the text (letter case ignored). It draws
 // blank US Letter pages and has no links or outline.
@@ -13,6 +16,8 @@ class FakeDocument : public Pdf::Document
 public:
     // The words of each page.
     QList<QStringList> pages;
+    // Calls of find(), by this document and its copies.
+    std::shared_ptr<std::atomic<int>> finds = std::make_shared<std::atomic<int>>(0);
 
     static QRectF boxOf(int word)
     {
@@ -43,6 +48,7 @@ public:
     }
     QList<QRectF> find(int page, const QString &text) const override
     {
+        ++*finds;
         QList<QRectF> found;
         const QStringList texts = pages.value(page);
         for (int i = 0; i < texts.size(); ++i) {

@@ -8,6 +8,7 @@
 #include "pdf/workerprocess.h"
 #include "search/booksearch.h"
 #include "search/documentsearch.h"
+#include "search/pagetexts.h"
 #include "search/searchmatches.h"
 #include "testfiles.h"
 #include "testpdfs.h"
@@ -62,6 +63,69 @@ private slots:
         search.setDocument(FakeDocument().opener(), 0);
         QTest::qWait(100);
         QVERIFY(pages == QList<int>{3} && finished.size() == 2);
+    }
+
+    // Once each page's text is known, the engine is asked only about pages whose text holds
+    // what is sought, letter case, spaces and line breaks aside; the matches are the same.
+    void pagesKnownNotToHoldTheTextArePassedOver_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<int>>("asked");
+        QTest::addColumn<QList<int>>("found");
+        QTest::newRow("a word") << "GAMMA" << QList<int>{0, 2, 4} << QList<int>{0, 2, 4};
+        QTest::newRow("across words") << "gamma  ray" << QList<int>{2} << QList<int>{};
+        QTest::newRow("nowhere") << "omega" << QList<int>{} << QList<int>{};
+    }
+    void pagesKnownNotToHoldTheTextArePassedOver()
+    {
+        QFETCH(QString, text);
+        QFETCH(QList<int>, asked);
+        QFETCH(QList<int>, found);
+        FakeDocument document;
+        document.pages = {
+            {"gamma", "alpha"}, {"beta"}, {"Gamma", "x", "GAMMA ray"}, {"delta"}, {"gamma"}};
+        DocumentSearch search(2, nullptr, std::chrono::milliseconds(0));
+        QSignalSpy finished(&search, &DocumentSearch::finished);
+        QList<int> pages;
+        connect(&search, &DocumentSearch::found, this, [&pages](int page) { pages << page; });
+        search.setDocument(document.opener(), int(document.pages.size()));
+        QTRY_COMPARE(search.pagesKnown(), 5);
+        search.start(text, 0);
+        QVERIFY(finished.wait(5000));
+        std::sort(pages.begin(), pages.end());
+        QCOMPARE(pages, found);
+        QCOMPARE(document.finds->load(), int(asked.size()));
+    }
+
+    // Whatever the engine finds on a page, the page's folded text holds the folded search text:
+    // no match is passed over.
+    void foldedTextsHoldWhatTheEngineFinds_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<int>>("found");
+        QTest::newRow("words") << "Second page" << QList<int>{1};
+        QTest::newRow("letter case") << "SECOND PAGE ALPHA" << QList<int>{1};
+        QTest::newRow("another line") << "last words" << QList<int>{2};
+        QTest::newRow("Chinese") << QStringLiteral("中文") << QList<int>{1};
+        QTest::newRow("two spaces") << "Third  page" << QList<int>{};
+    }
+    void foldedTextsHoldWhatTheEngineFinds()
+    {
+        QFETCH(QString, text);
+        QFETCH(QList<int>, found);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("linked.pdf");
+        QVERIFY(TestFiles::write(path, TestPdfs::linked()));
+        const std::unique_ptr<Pdf::Document> document = Pdf::openFile(path);
+        QVERIFY(document);
+        QList<int> pages;
+        for (int page = 0; page < document->pageCount(); ++page) {
+            if (!document->find(page, text).isEmpty())
+                pages << page;
+        }
+        QCOMPARE(pages, found);
+        for (const int page : pages)
+            QVERIFY(PageTexts::folded(document->text(page)).contains(PageTexts::folded(text)));
     }
 
     // From the place being read: the first result at or after its page, or the last at or

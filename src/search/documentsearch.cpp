@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "search/documentsearch.h"
 
-DocumentSearch::DocumentSearch(int workers, QObject *parent)
-    : QObject(parent), m_outbox(this, [this](std::vector<Found> &items) { take(items); })
+DocumentSearch::DocumentSearch(int workers, QObject *parent, std::chrono::milliseconds textPause)
+    : QObject(parent), m_outbox(this, [this](std::vector<Found> &items) { take(items); }),
+      m_textPause(textPause)
 {
     for (int i = 0; i < workers; ++i)
         m_searchers.push_back(std::make_unique<Searcher>());
@@ -16,6 +17,7 @@ void DocumentSearch::setDocument(const Pdf::Document::Opener &opener, int pageCo
 {
     stop();
     m_pageCount = opener ? pageCount : 0;
+    m_texts.read(opener, m_pageCount, m_textPause);
     for (const std::unique_ptr<Searcher> &searcher : m_searchers) {
         Searcher *s = searcher.get();
         s->worker.post([s, opener] {
@@ -34,12 +36,13 @@ void DocumentSearch::start(const QString &text, int firstPage)
     std::vector<QList<int>> shares(m_searchers.size());
     for (int i = 0; i < m_pageCount; ++i)
         shares[size_t(i) % shares.size()] << (firstPage + i) % m_pageCount;
+    const Sought sought{text, PageTexts::folded(text), m_texts.known()};
     for (size_t i = 0; i < m_searchers.size(); ++i) {
         Searcher &searcher = *m_searchers[i];
         const quint64 generation = searcher.worker.startGeneration();
         searcher.worker.post(
-            [this, &searcher, generation, search = m_search, text, pages = shares[i]] {
-                searchPages(searcher, generation, search, text, pages);
+            [this, &searcher, generation, search = m_search, sought, pages = shares[i]] {
+                searchPages(searcher, generation, search, sought, pages);
             });
     }
     m_running = int(m_searchers.size());
@@ -53,21 +56,22 @@ void DocumentSearch::stop()
         searcher->worker.startGeneration();
 }
 
-// On the searcher's thread; it stops at the next page once its search is no longer wanted.
+// On the searcher's thread; it stops at the next page once its search is no longer wanted. Its
+// document is made when a page first needs the engine.
 void DocumentSearch::searchPages(Searcher &searcher, quint64 generation, quint64 search,
-                                 const QString &text, const QList<int> &pages)
+                                 const Sought &sought, const QList<int> &pages)
 {
-    if (!searcher.worker.isCurrent(generation))
-        return;
-    if (!searcher.document && searcher.opener) {
-        searcher.document = searcher.opener();
-        searcher.opener = nullptr;
-    }
     for (const int page : pages) {
         if (!searcher.worker.isCurrent(generation))
             return;
+        if (!sought.known->mayHold(page, sought.folded))
+            continue;
+        if (!searcher.document && searcher.opener) {
+            searcher.document = searcher.opener();
+            searcher.opener = nullptr;
+        }
         const QList<QRectF> matches =
-            searcher.document ? searcher.document->find(page, text) : QList<QRectF>();
+            searcher.document ? searcher.document->find(page, sought.text) : QList<QRectF>();
         if (!matches.isEmpty())
             m_outbox.put({search, page, matches, false});
     }

@@ -4,12 +4,14 @@
 #include "core/threads/outbox.h"
 #include "pdf/document.h"
 #include "pdf/worker.h"
+#include "search/pagetexts.h"
 
 #include <QList>
 #include <QObject>
 #include <QRectF>
 #include <QString>
 
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -17,19 +19,26 @@
 // the document's opener when it first searches. Pages are searched from the one given onwards,
 // round to the one before it; letter case is ignored. Matches come back page by page while the
 // window goes on answering; a new search or a new document ends the one running, and nothing more
-// of it comes.
+// of it comes. Each page's text is read once, `textPause` after the document came (pagetexts.h):
+// the pages known not to hold the text are passed over.
 class DocumentSearch : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit DocumentSearch(int workers, QObject *parent = nullptr);
+    explicit DocumentSearch(int workers, QObject *parent = nullptr,
+                            std::chrono::milliseconds textPause = TextPause);
     ~DocumentSearch() override;
 
     // The document of `pageCount` pages to search from now on; an empty opener for none.
     void setDocument(const Pdf::Document::Opener &opener, int pageCount);
     void start(const QString &text, int firstPage);
     void stop();
+    // Pages whose text is known, from the first.
+    int pagesKnown() const { return m_texts.known()->count(); }
+
+    // Long enough for a document's first pages to be drawn before its texts are read.
+    static constexpr std::chrono::milliseconds TextPause{500};
 
 signals:
     // The matches on `page`, in the page's normalised coordinates; only pages with matches.
@@ -53,7 +62,13 @@ private:
         Pdf::Worker worker;
     };
 
-    void searchPages(Searcher &searcher, quint64 generation, quint64 search, const QString &text,
+    // What is looked for: the text as given and folded (PageTexts::folded).
+    struct Sought {
+        QString text;
+        QString folded;
+        std::shared_ptr<const PageTexts::Known> known;
+    };
+    void searchPages(Searcher &searcher, quint64 generation, quint64 search, const Sought &sought,
                      const QList<int> &pages);
     void take(std::vector<Found> &items);
 
@@ -62,4 +77,6 @@ private:
     int m_running = 0;    // workers still searching it
     Outbox<Found> m_outbox;
     std::vector<std::unique_ptr<Searcher>> m_searchers;
+    const std::chrono::milliseconds m_textPause;
+    PageTexts m_texts;
 };
