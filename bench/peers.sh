@@ -89,7 +89,8 @@ make_data()
 
 readers=(quillmoor mupdf qpdfview zathura)
 poppler_readers=(qpdfview zathura)
-# Evince and Okular only when they are there: installing them would bring a desktop with them.
+# Evince and Okular only when they are there: never installed here, as each would bring most of
+# a desktop with it.
 find_readers()
 {
     local reader
@@ -135,7 +136,7 @@ start_display()
     displays[$reader]=":$(head -n 1 "$dir/display")"
     DISPLAY=${displays[$reader]} matchbox-window-manager -use_titlebar no >/dev/null 2>&1 &
     service_pids+=($!)
-    # Desktop readers expect a session bus; without one some wait for it, or start their own.
+    # A session bus of its own, as on a desktop, where the readers find their services.
     buses[$reader]=unix:path=$dir/runtime/bus
     dbus-daemon --session --nofork --nopidfile --address="${buses[$reader]}" >/dev/null 2>&1 &
     service_pids+=($!)
@@ -215,24 +216,24 @@ measure()
             manual)
                 output=$(run_reader "$reader" "$(fresh "$manual")" --shots "$shot-manual" \
                     --page-through $((manual_pages * 4))) || continue
-                keep "$reader" manual "$(bench_value start_ms "$output")"
+                keep "$reader" manual-start "$(bench_value start_ms "$output")"
                 keep "$reader" manual-memory "$(bench_value memory_mib "$output")"
                 ;;
             end)
                 output=$(run_reader "$reader" "$(fresh "$book")" --shots "$shot-book" \
                     --keys end "$(end_key "$reader")") || continue
-                keep "$reader" book "$(bench_value start_ms "$output")"
-                keep "$reader" end "$(bench_value end_ms "$output")"
+                keep "$reader" book-start "$(bench_value start_ms "$output")"
+                keep "$reader" book-end "$(bench_value end_ms "$output")"
                 ;;
             find)
                 output=$(run_reader "$reader" "$(fresh "$book")" --shots "$shot-book" \
                     --keys find "$(find_keys "$reader")") || continue
-                keep "$reader" find "$(bench_value find_ms "$output")"
+                keep "$reader" book-find "$(bench_value find_ms "$output")"
                 ;;
             photos)
                 output=$(run_reader "$reader" "$(fresh "$photos")" --shots "$shot-photographs" \
                     --page-through 32) || continue
-                keep "$reader" photos "$(bench_value start_ms "$output")"
+                keep "$reader" photos-start "$(bench_value start_ms "$output")"
                 keep "$reader" photos-memory "$(bench_value memory_mib "$output")"
                 ;;
         esac
@@ -250,14 +251,19 @@ median_of()
 # The note of one figure of every reader: median and spread.
 note_figure()
 {
-    local figure=$1 unit=$2 reader kept
+    local figure=$1 unit=$2 reader kept spread
     for reader in "${readers[@]}"; do
         kept=${values[$reader/$figure]:-}
+        if [ -z "$kept" ]; then
+            bench_note "$(printf '%-10s %-14s nothing measured' "$reader" "$figure")"
+            continue
+        fi
         # shellcheck disable=SC2086 # one value a word
-        bench_note "$(printf '%-10s %-14s %s' "$reader" "$figure" \
-            "$(printf '%s\n' $kept | sort -g | awk -v unit="$unit" -v median="$(median_of "$reader" "$figure")" '
-                { v[NR] = $1 }
-                END { printf "median %.1f %s (min %.1f, max %.1f, %d runs)", median, unit, v[1], v[NR], NR }')")"
+        spread=$(printf '%s\n' $kept | sort -g | awk -v unit="$unit" '
+            { v[NR] = $1 }
+            END { printf "(min %.1f, max %.1f %s, %d runs)", v[1], v[NR], unit, NR }')
+        bench_note "$(printf '%-10s %-14s median %.1f %s %s' "$reader" "$figure" \
+            "$(median_of "$reader" "$figure")" "$unit" "$spread")"
     done
 }
 
@@ -316,31 +322,32 @@ bench_peers()
         bench_note "round $round done"
     done
 
-    note_figure manual ms
-    note_figure book ms
-    note_figure photos ms
-    note_figure end ms
-    note_figure find ms
+    note_figure manual-start ms
+    note_figure book-start ms
+    note_figure photos-start ms
+    note_figure book-end ms
+    note_figure book-find ms
     note_figure manual-memory MiB
     note_figure photos-memory MiB
 
-    row "manual: start to page 1" manual mupdf ms "<=2.0"
-    row "manual: start to page 1" manual "$(best manual "${poppler_readers[@]}")" ms "<=1.0" \
+    local poppler=("${poppler_readers[@]}")
+    row "manual: start to page 1" manual-start mupdf ms "<=2.0"
+    row "manual: start to page 1" manual-start "$(best manual-start "${poppler[@]}")" ms \
+        "<=1.0" "fastest poppler"
+    row "$pages-page PDF: start to page 1" book-start mupdf ms "<=2.0"
+    row "$pages-page PDF: start to page 1" book-start "$(best book-start "${poppler[@]}")" ms - \
         "fastest poppler"
-    row "$pages-page PDF: start to page 1" book mupdf ms "<=2.0"
-    row "$pages-page PDF: start to page 1" book "$(best book "${poppler_readers[@]}")" ms - \
-        "fastest poppler"
-    row "photographs: start to page 1" photos qpdfview ms "<=1.0"
-    row "photographs: start to page 1" photos mupdf ms -
-    row "$pages-page PDF: End after opening" end "$(best end zathura qpdfview)" ms "<=1.0" \
-        "faster of zathura, qpdfview"
-    row "$pages-page PDF: End after opening" end mupdf ms - "its G"
-    row "$pages-page PDF: \"$word\" found, typed" find "$(best find "${readers[@]:1}")" ms \
-        "<=0.8" "best peer"
+    row "photographs: start to page 1" photos-start qpdfview ms "<=1.0"
+    row "photographs: start to page 1" photos-start mupdf ms -
+    row "$pages-page PDF: End after opening" book-end "$(best book-end zathura qpdfview)" ms \
+        "<=1.0" "faster of zathura, qpdfview"
+    row "$pages-page PDF: End after opening" book-end mupdf ms - "its G"
+    row "$pages-page PDF: \"$word\" found, typed" book-find \
+        "$(best book-find "${readers[@]:1}")" ms "<=0.8" "best peer"
     row "manual: memory at the last page" manual-memory \
-        "$(best manual-memory "${poppler_readers[@]}")" MiB "<=0.7" "least poppler"
+        "$(best manual-memory "${poppler[@]}")" MiB "<=0.7" "least poppler"
     row "photographs: memory at the last page" photos-memory \
-        "$(best photos-memory "${poppler_readers[@]}")" MiB - "least poppler"
+        "$(best photos-memory "${poppler[@]}")" MiB - "least poppler"
     bench_note "screenshots of the last round: $shots"
 }
 
