@@ -24,8 +24,9 @@ manual_source=/usr/share/doc/maint-guide/maint-guide.en.pdf
 manual=$BENCH_DATA/maint-guide.en.pdf
 photos=$BENCH_DATA/photographs.pdf
 shots=$BENCH_DATA/shots
-# The documents each run opens are hard links under a new name: readers that reopen a file
-# where it was last left would otherwise start the next round at its end.
+# Each run opens a copy of its document of a name and content of its own: readers that reopen a
+# document where it was last left would otherwise start the next round at its end, and zathura
+# knows a document by its content, Okular by its name and size.
 opened=$BENCH_DATA/open
 word="Chapter $pages"
 
@@ -163,13 +164,16 @@ run_reader()
     }
 }
 
-# A new name for FILE, for one run.
+# A copy of FILE that no reader has seen, for one run; its name has the same length each time.
+# A comment after the end of a PDF is read by none.
 fresh()
 {
-    local file=$1 dir
-    dir=$(mktemp -d "$opened/XXXXXX")
-    ln "$file" "$dir/${file##*/}"
-    echo "$dir/${file##*/}"
+    local file=$1 copy
+    copy=$(mktemp --suffix="-${file##*/}" "$opened/XXXXXX")
+    cat "$file" >"$copy"
+    echo "% ${copy##*/}" >>"$copy"
+    bench_settle # its writes are not the reader's
+    echo "$copy"
 }
 
 # The keys a user types to find the word in each reader, who waits to see the search field
