@@ -158,8 +158,9 @@ run_reader()
         XDG_STATE_HOME="$dir/state" XDG_RUNTIME_DIR="$dir/runtime" TMPDIR="$dir/tmp" \
         LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb GDK_BACKEND=x11 \
         "$screen" "$@" -- "${command[@]}" 2>"$dir/errors" || {
+        local status=$?
         tail -n 5 "$dir/errors" >&2
-        bench_note "$reader failed on ${file##*/}: left out of this round"
+        bench_note "$reader failed on ${file##*/} (status $status): left out of this round"
         return 1
     }
 }

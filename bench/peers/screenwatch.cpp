@@ -41,6 +41,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -392,7 +393,9 @@ void checkReader()
     int status = 0;
     if (waitpid(reader, &status, WNOHANG) == reader) {
         reader = 0;
-        fail("the program ended before the screen settled (status %d)", status);
+        if (WIFSIGNALED(status))
+            fail("the program was ended by signal %d before the screen settled", WTERMSIG(status));
+        fail("the program exited with %d before the screen settled", WEXITSTATUS(status));
     }
 }
 
@@ -439,6 +442,18 @@ Clock::time_point settle(ScreenWatch &screen, const Timing &timing, Clock::time_
     }
 }
 
+// Interrupted or ended itself, the sampler says so and takes the reader with it: in a process
+// group of its own, the reader would outlive it.
+void stopped(int signal)
+{
+    static const char said[] = "quillmoor-bench-screen: stopped by a signal\n";
+    if (write(STDERR_FILENO, said, sizeof said - 1) < 0) {
+    }
+    if (reader > 0)
+        kill(-reader, SIGKILL);
+    _exit(128 + signal);
+}
+
 void start(char **command)
 {
     prctl(PR_SET_CHILD_SUBREAPER, 1);
@@ -447,6 +462,8 @@ void start(char **command)
         fail("cannot fork");
     if (reader == 0) {
         setpgid(0, 0);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+            std::signal(signal, SIG_DFL);
         execvp(command[0], command);
         std::fprintf(stderr, "quillmoor-bench-screen: cannot run %s\n", command[0]);
         _exit(127);
@@ -523,6 +540,10 @@ int main(int argc, char **argv)
         usage();
     char **command = argv + at + 1;
 
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(signal, stopped);
+    // A display gone shows as Xlib's error, not as a silent end.
+    std::signal(SIGPIPE, SIG_IGN);
     ScreenWatch screen;
     screen.forget();
     const Clock::time_point launched = Clock::now();
