@@ -548,6 +548,7 @@ private slots:
     }
 
     // The least recently used go first once 64 MiB are held; one image above it is never kept.
+    // Pages far from the view go as it moves on.
     void pageCacheKeepsToItsBudget()
     {
         PageCache cache;
@@ -562,6 +563,21 @@ private slots:
         QVERIFY(cache.find(0, 1.0, 0) && !cache.find(1, 1.0, 0) && cache.find(2, 1.0, 0));
         cache.insert(entry(9, 65));
         QVERIFY(!cache.find(9, 1.0, 0) && cache.bytes() == PageCache::Budget);
+
+        // As the view moves on, the pages more than one from it go; one that could not be drawn
+        // stays known.
+        cache.clear();
+        for (int page = 0; page < 7; ++page)
+            cache.insert(entry(page, 1));
+        cache.insert({20, 1.0, 0, QRect(), QImage(), true});
+        cache.dropFarFrom(4, 4);
+        QList<int> kept;
+        for (int page = 0; page < 21; ++page) {
+            if (const PageCache::Entry *found = cache.find(page, 1.0, 0))
+                kept << found->page;
+        }
+        QCOMPARE(kept, QList<int>({3, 4, 5, 20}));
+        QCOMPARE(cache.bytes(), 3 * 1024 * 1024);
     }
 
     // Page capture takes the first edit box holding a number: the page box, never the zoom box

@@ -411,6 +411,7 @@ void PageArea::requestVisiblePages()
     const QRect shown = visibleContent();
     const int first = m_layout.pageAt(shown.top());
     const int last = m_layout.lastPageAt(shown.bottom());
+    m_cache.dropFarFrom(first, last);
     QList<int> order;
     const int middle = qBound(first, m_current, last);
     order << middle;

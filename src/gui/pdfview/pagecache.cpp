@@ -56,6 +56,17 @@ const PageCache::Entry *PageCache::find(int page, double scale, int quarterTurns
     return nullptr;
 }
 
+void PageCache::dropFarFrom(int first, int last)
+{
+    for (int i = m_entries.size() - 1; i >= 0; --i) {
+        const Entry &entry = m_entries.at(i);
+        if (entry.failed || (entry.page >= first - Near && entry.page <= last + Near))
+            continue;
+        m_bytes -= costOf(entry);
+        m_entries.removeAt(i);
+    }
+}
+
 const PageCache::Entry *PageCache::anyOf(int page, int quarterTurns) const
 {
     for (int i = m_entries.size() - 1; i >= 0; --i) {

@@ -6,7 +6,9 @@
 #include <QRect>
 
 // Drawn pages kept for painting, within a budget of bytes: the least recently used go first.
-// An entry is a whole page or a part of one, drawn at one scale and rotation.
+// An entry is a whole page or a part of one, drawn at one scale and rotation. Pages far from the
+// view go as it moves on (dropFarFrom), so paging through a long document keeps only those about
+// the view; the budget holds at high zoom and in spreads.
 class PageCache
 {
 public:
@@ -30,6 +32,10 @@ public:
     // The part of the page drawn last at this scale and rotation, to paint while a part that
     // covers the view is drawn.
     const Entry *latestPart(int page, double scale, int quarterTurns) const;
+    // Drops the pages more than Near pages before `first` or after `last`, the pages in view;
+    // a page that could not be drawn stays known as such.
+    void dropFarFrom(int first, int last);
+    static constexpr int Near = 1;
     void clear();
     qint64 bytes() const { return m_bytes; }
 

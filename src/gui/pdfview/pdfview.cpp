@@ -67,10 +67,11 @@ constexpr std::chrono::milliseconds KeptWorkersPause(1000);
 
 PdfView::PdfView(QWidget *parent) : QWidget(parent)
 {
-    // A document shown takes two at once, one for this thread and one that draws, and a chapter
-    // of a book a third, for its outline. They start once the window and its first page are up:
-    // started with them, they would take the cores those need.
-    QTimer::singleShot(KeptWorkersPause, this, [] { Pdf::keepWorkersReady(3); });
+    // A document shown takes two at once, one for this thread and one that draws; the third a
+    // chapter of a book takes for its outline starts when wanted, as each kept waiting holds
+    // some 6 MiB. They start once the window and its first page are up: started with them, they
+    // would take the cores those need.
+    QTimer::singleShot(KeptWorkersPause, this, [] { Pdf::keepWorkersReady(2); });
     // The view lies over the side panel while the panel is hidden: nothing of it may show
     // through the toolbar.
     setAutoFillBackground(true);
