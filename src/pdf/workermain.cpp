@@ -9,7 +9,6 @@
 
 #include <cstdio>
 
-#include <malloc.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -20,10 +19,6 @@ int main()
     // exec) is closed before the document is read: the cage limits what is opened, not what is
     // open already.
     ::close_range(Socket + 1, ~0U, 0);
-    // A drawn page passes through two buffers of megabytes. Left to itself, the allocator would
-    // serve the next ones from its heap and keep that heap once they are freed: a worker idle
-    // after a page would hold several pages' worth.
-    ::mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
     Pdf::Engine::silenceMessages();
     QString problem;
     if (!Pdf::Sandbox::enter(&problem)) {

@@ -67,8 +67,8 @@ constexpr std::chrono::milliseconds KeptWorkersPause(1000);
 
 PdfView::PdfView(QWidget *parent) : QWidget(parent)
 {
-    // A document shown takes two at once, one for this thread and one that draws; the third a
-    // chapter of a book takes for its outline starts when wanted, as each kept waiting holds
+    // A document shown takes two at once, one for this thread and one that draws; a chapter of a
+    // book takes a third, for its outline, started when wanted: each worker kept waiting holds
     // some 6 MiB. They start once the window and its first page are up: started with them, they
     // would take the cores those need.
     QTimer::singleShot(KeptWorkersPause, this, [] { Pdf::keepWorkersReady(2); });
