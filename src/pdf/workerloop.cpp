@@ -9,6 +9,7 @@
 #include <cerrno>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -22,6 +23,9 @@ using namespace Protocol;
 
 // Waits for the window as long as it likes: the window keeps the deadlines.
 constexpr auto Forever = std::chrono::hours(24 * 365);
+
+// Pages found between two looks for a request: a fraction of a millisecond.
+constexpr int PagesFoundAtOnce = 32;
 
 // The image's pixels in a memfd sealed against any change, so that the window may map it and
 // trust what it maps; an invalid Fd when that fails.
@@ -161,12 +165,34 @@ bool answer(std::unique_ptr<Document> &document, Message &request, Message &answ
     return answerAbout(*document, request, in, out, answer);
 }
 
+// The engine finds a page by walking the document's page tree from its start, the first time a
+// page is asked for: without this, the first jump to the end of a long document would wait for
+// the whole walk.
+void findPagesAhead(const Document *document, int &found, int socket)
+{
+    if (!document || document->isLocked())
+        return;
+    const int count = document->pageCount();
+    while (found < count && !requestWaiting(socket)) {
+        found = qMin(found + PagesFoundAtOnce, count);
+        document->pageSize(found - 1);
+    }
+}
+
 } // namespace
+
+bool requestWaiting(int socket)
+{
+    pollfd waiting{socket, POLLIN, 0};
+    return ::poll(&waiting, 1, 0) != 0;
+}
 
 int serveRequests(int socket)
 {
     std::unique_ptr<Document> document;
+    int pagesFound = 0;
     for (;;) {
+        findPagesAhead(document.get(), pagesFound, socket);
         Message request;
         const Transfer got = receive(socket, request, std::chrono::steady_clock::now() + Forever);
         if (got == Transfer::Closed)

@@ -9,7 +9,7 @@
 
 #include <cstdio>
 
-#include <poll.h>
+#include <malloc.h>
 #include <unistd.h>
 
 int main()
@@ -27,9 +27,11 @@ int main()
     }
     // Started ahead, a worker has time for this before the window needs it; once a request
     // waits, it goes straight to it.
-    Pdf::Engine::warmUp([] {
-        pollfd waiting{Socket, POLLIN, 0};
-        return ::poll(&waiting, 1, 0) != 0;
-    });
+    const auto wanted = [] { return Pdf::requestWaiting(Socket); };
+    Pdf::Engine::warmUp(wanted);
+    // What the warm-up left free goes back to the system: a worker kept ready may wait long for
+    // its document, and its heap would hold the warm-up's leavings all that time.
+    if (!wanted())
+        ::malloc_trim(0);
     ::_exit(Pdf::serveRequests(Socket));
 }
