@@ -529,22 +529,30 @@ private slots:
     }
 
     // A hidden view draws nothing: it may not be at the size it is shown at. Shown, its pages are
-    // drawn at the shown size alone.
+    // drawn at the shown size alone. The first page, cut by the view's lower edge, comes first as
+    // the part that shows, then whole.
     void hiddenViewDrawsOnceShown()
     {
         m_view->hide();
-        QList<double> scales;
+        QList<PageRenderer::Job> drawn;
         auto *area = m_view->findChild<PageArea *>();
         connect(area->findChild<PageRenderer *>(), &PageRenderer::rendered, this,
-                [&scales](const PageRenderer::Job &job, const QImage &) { scales << job.scale; });
+                [&drawn](const PageRenderer::Job &job, const QImage &) { drawn << job; });
         QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("a.pdf"), 3)));
         m_view->resize(900, 700);
         QTest::qWait(200);
-        QVERIFY(scales.isEmpty());
+        QVERIFY(drawn.isEmpty());
         m_view->show();
-        QTRY_VERIFY(showsInk());
-        for (const double scale : scales)
-            QCOMPARE(scale, PageLayout::pixelsPerPoint(area->zoom()));
+        QTRY_VERIFY(drawn.size() >= 2);
+        QVERIFY(showsInk());
+        for (const PageRenderer::Job &job : drawn)
+            QCOMPARE(job.scale, PageLayout::pixelsPerPoint(area->zoom()));
+        const QRect page = area->shownPageRect(0);
+        const QRect room = area->viewport()->rect();
+        QVERIFY(page.bottom() > room.bottom());
+        QCOMPARE(drawn.at(0).page, 0);
+        QCOMPARE(drawn.at(0).part, QRect(0, 0, page.width(), room.bottom() - page.top() + 1));
+        QVERIFY(drawn.at(1).page == 0 && drawn.at(1).part.isEmpty());
     }
 
     // The least recently used go first once 64 MiB are held; one image above it is never kept.
@@ -578,6 +586,15 @@ private slots:
         }
         QCOMPARE(kept, QList<int>({3, 4, 5, 20}));
         QCOMPARE(cache.bytes(), 3 * 1024 * 1024);
+
+        // A whole page drawn replaces the parts of it drawn first at its scale, and those alone.
+        cache.clear();
+        const QImage quarter(1024, 64, QImage::Format_ARGB32);
+        cache.insert({1, 1.0, 0, QRect(0, 0, 1024, 64), quarter, false});
+        cache.insert({1, 2.0, 0, QRect(0, 0, 1024, 64), quarter, false});
+        cache.insert(entry(1, 1));
+        QVERIFY(!cache.latestPart(1, 1.0, 0) && cache.latestPart(1, 2.0, 0));
+        QCOMPARE(cache.bytes(), 1024 * 1024 + quarter.sizeInBytes());
     }
 
     // Page capture takes the first edit box holding a number: the page box, never the zoom box

@@ -235,7 +235,17 @@ void PageArea::resizeEvent(QResizeEvent *event)
 void PageArea::showEvent(QShowEvent *event)
 {
     QAbstractScrollArea::showEvent(event);
+    // A scroll bar shows or hides a turn of the event loop after its range changed, and the view
+    // was laid out while hidden: settled first, the pages are asked for the room they will have.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    m_shown = true;
     requestVisiblePages();
+}
+
+void PageArea::hideEvent(QHideEvent *event)
+{
+    QAbstractScrollArea::hideEvent(event);
+    m_shown = false;
 }
 
 void PageArea::scrollContentsBy(int, int)
@@ -401,12 +411,18 @@ QRect PageArea::visiblePartOf(int page, bool margin) const
         QPoint(qCeil((shown.right() + 1) * ratio) - 1, qCeil((shown.bottom() + 1) * ratio) - 1));
 }
 
+bool PageArea::partlyShown(int page) const
+{
+    const QRect rect = m_layout.pageRect(page);
+    return rect.intersects(visibleContent()) && !visibleContent().contains(rect);
+}
+
 // The pages in view, the one across the middle first, then the one below and above.
 void PageArea::requestVisiblePages()
 {
     // A hidden view is not yet at the size it will be shown at: its pages would be drawn for
     // nothing, and the page shown first would wait for them.
-    if (pageCount() == 0 || m_drawingHeld || !isVisible())
+    if (pageCount() == 0 || m_drawingHeld || !m_shown)
         return;
     const QRect shown = visibleContent();
     const int first = m_layout.pageAt(shown.top());
@@ -423,16 +439,24 @@ void PageArea::requestVisiblePages()
         }
     }
     QList<PageRenderer::Job> jobs;
+    QList<PageRenderer::Job> wholePages;
     const double scale = drawScale();
     for (const int page : order) {
-        const bool parts = drawnInParts(page);
-        const QRect part = parts ? visiblePartOf(page, false) : QRect();
-        if (parts && part.isEmpty())
+        if (drawnInParts(page)) {
+            const QRect part = visiblePartOf(page, false);
+            if (!part.isEmpty() && !m_cache.find(page, scale, quarterTurns(), part))
+                jobs.append({page, scale, quarterTurns(), visiblePartOf(page, true), m_colours});
             continue;
-        if (!m_cache.find(page, scale, quarterTurns(), part))
-            jobs.append(
-                {page, scale, quarterTurns(), parts ? visiblePartOf(page, true) : part, m_colours});
+        }
+        if (m_cache.find(page, scale, quarterTurns()))
+            continue;
+        // What shows of a page cut by the view's edge comes first, the whole page after it.
+        const QRect part = visiblePartOf(page, false);
+        if (partlyShown(page) && !m_cache.find(page, scale, quarterTurns(), part))
+            jobs.append({page, scale, quarterTurns(), part, m_colours});
+        wholePages.append({page, scale, quarterTurns(), QRect(), m_colours});
     }
+    jobs << wholePages;
     m_renderer->request(jobs);
 }
 
@@ -659,4 +683,7 @@ void PageArea::paintPage(QPainter &painter, int page)
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(QRectF(rect), earlier->image);
     }
+    if (const PageCache::Entry *shown = m_cache.latestPart(page, scale, quarterTurns()))
+        painter.drawImage(rect.topLeft() + QPointF(shown->part.topLeft()) / devicePixelRatioF(),
+                          shown->image);
 }

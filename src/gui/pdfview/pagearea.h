@@ -13,8 +13,9 @@
 // The pages of the document, one below another or in spreads, scrolled continuously. Pages are
 // drawn by a PageRenderer; until a page is ready it shows as a plain white sheet, or scaled from an
 // earlier zoom. A page that would take more than LargestWholePage bytes is drawn as its visible
-// part only. A link under the pointer shows its whole target as a tooltip; a click on a link to a
-// page asks for that place (pageLinkFollowed); dragging selects text.
+// part only; any other page that the view's edge cuts is drawn first as the part that shows,
+// then whole. A link under the pointer shows its whole target as a tooltip; a click on a link to
+// a page asks for that place (pageLinkFollowed); dragging selects text.
 class PageArea : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -84,6 +85,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
@@ -105,6 +107,7 @@ private:
     void requestVisiblePages();
     double drawScale() const;
     bool drawnInParts(int page) const;
+    bool partlyShown(int page) const;
     QRect visiblePartOf(int page, bool margin) const;
     void paintPage(QPainter &painter, int page);
     void paintUnshowable(QPainter &painter, const QRect &rect);
@@ -128,6 +131,7 @@ private:
     // Set while the view scrolls itself to a place: the page current stays as it was chosen.
     bool m_placing = false;
     bool m_drawingHeld = false;
+    bool m_shown = false;  // between the show and hide events
     double m_toldZoom = 1; // the zoom zoomChanged told last
     QString m_message;
     PageContent *m_content = nullptr;

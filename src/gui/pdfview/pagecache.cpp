@@ -23,13 +23,14 @@ void PageCache::insert(Entry entry)
     const qint64 cost = costOf(entry);
     if (cost > Budget)
         return;
-    for (int i = 0; i < m_entries.size(); ++i) {
+    // The same drawing comes again only redrawn; a whole page makes its parts redundant.
+    for (int i = m_entries.size() - 1; i >= 0; --i) {
         const Entry &old = m_entries.at(i);
         if (old.page == entry.page && sameScale(old.scale, entry.scale) &&
-            old.quarterTurns == entry.quarterTurns && old.part == entry.part) {
+            old.quarterTurns == entry.quarterTurns &&
+            (old.part == entry.part || entry.part.isEmpty())) {
             m_bytes -= costOf(old);
             m_entries.removeAt(i);
-            break;
         }
     }
     while (!m_entries.isEmpty() && m_bytes + cost > Budget) {

@@ -23,6 +23,7 @@ public:
 
     static constexpr qint64 Budget = 64 * 1024 * 1024;
 
+    // Replaces the same drawing, and for a whole page every part of it at that scale.
     void insert(Entry entry);
     // The entry drawn at exactly this scale and rotation covering `part` (empty: the whole
     // page), marked as used; nullptr when there is none.
