@@ -329,6 +329,9 @@ private slots:
         auto *contents = get<SideList>("List1");
         QCOMPARE(contents->horizontalExtent(), Module1::MeasureListWidth(*contents));
         QVERIFY(view().loads.size() == loads && get("Picture7")->isHidden() == (loads > 0));
+        // The start panel's pictures are drawn once it shows, never for a document opened.
+        showWindow();
+        QCOMPARE(get<QLabel>("Picture8")->pixmap().isNull(), loads > 0);
     }
 
     // Ctrl+O and "打开文件..." ask as the menu does, with its title, filter and the open document.

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "widgets/artwork.h"
 
+#include <QEvent>
 #include <QFile>
+#include <QLabel>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -25,6 +27,31 @@ QString resourcePath(const QString &name)
 {
     return QStringLiteral(":/images/%1.svg").arg(name);
 }
+
+// Watches a label until it first shows, then gives it its picture and goes.
+class PictureWhenShown : public QObject
+{
+public:
+    PictureWhenShown(QLabel *label, const QString &name, QSize size)
+        : QObject(label), m_name(name), m_size(size)
+    {
+        label->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            static_cast<QLabel *>(watched)->setPixmap(Artwork::pixmap(m_name, m_size));
+            watched->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QString m_name;
+    QSize m_size;
+};
 
 } // namespace
 
@@ -55,4 +82,9 @@ QIcon Artwork::icon(const QString &name)
     result.addPixmap(own);
     result.addPixmap(pixmap(name, own.size() * 2));
     return result;
+}
+
+void Artwork::drawWhenShown(QLabel *label, const QString &name, QSize size)
+{
+    new PictureWhenShown(label, name, size);
 }

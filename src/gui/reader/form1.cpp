@@ -45,6 +45,14 @@ QLabel *drawnPicture(QWidget *parent, const char *name, const char *art, const Q
     return Controls::picture(parent, name, Artwork::pixmap(QLatin1String(art), size), twips);
 }
 
+// The same on the start panel, drawn only once the panel shows.
+QLabel *startPanelPicture(QWidget *parent, const char *name, const char *art, const QRect &twips)
+{
+    QLabel *picture = Controls::picture(parent, name, QPixmap(), twips);
+    Artwork::drawWhenShown(picture, QLatin1String(art), Twips::toPixelRect(twips).size());
+    return picture;
+}
+
 // A hidden picture that holds a header image at its own size.
 QLabel *heldPicture(QWidget *parent, const char *name, const char *art)
 {
@@ -193,9 +201,11 @@ void Form1::createStartPanel()
     Picture7 = make<QFrame>(m_client, "Picture7", m_startPanel);
     setBackground(Picture7, QColor(128, 128, 128));
 
-    Picture8 =
-        Controls::picture(Picture7, "Picture8", Artwork::pixmap(QStringLiteral("start-background")),
-                          QRect(QPoint(1380, 1620), StartContentSize));
+    // Its pictures are drawn when it first shows: a window opened with a document never
+    // draws them.
+    Picture8 = Controls::picture(Picture7, "Picture8", QPixmap(),
+                                 QRect(QPoint(1380, 1620), StartContentSize));
+    Artwork::drawWhenShown(Picture8, QStringLiteral("start-background"));
     Picture8->setFrameStyle(QFrame::Box | QFrame::Plain);
     setTextColor(Picture8, QColor(96, 112, 132));
     createStartButtons();
@@ -205,27 +215,27 @@ void Form1::createStartPanel()
 void Form1::createStartButtons()
 {
     Shape1 = buttonOutline(Picture8, "Shape1", QRect(1080, 2520, 2235, 615));
-    Image4 = drawnPicture(Picture8, "Image4", "open-file", QRect(1200, 2580, 480, 480));
+    Image4 = startPanelPicture(Picture8, "Image4", "open-file", QRect(1200, 2580, 480, 480));
     Label2 = caption(Picture8, "Label2", "打开文件...", QRect(1860, 2760, 990, 180));
     Label21 = linkLabel(Picture8, "Label21", QRect(1080, 2520, 2235, 615));
 
     Shape2 = buttonOutline(Picture8, "Shape2", QRect(1080, 3360, 2235, 615));
-    Image5 = drawnPicture(Picture8, "Image5", "make-book", QRect(1200, 3420, 480, 480));
+    Image5 = startPanelPicture(Picture8, "Image5", "make-book", QRect(1200, 3420, 480, 480));
     Label5 = caption(Picture8, "Label5", "制作PDF电子书", QRect(1860, 3600, 1170, 180));
     Label22 = linkLabel(Picture8, "Label22", QRect(1080, 3360, 2235, 615));
 
     Shape3 = buttonOutline(Picture8, "Shape3", QRect(1080, 4200, 2235, 615));
-    Image6 = drawnPicture(Picture8, "Image6", "tutorial", QRect(1200, 4260, 480, 480));
+    Image6 = startPanelPicture(Picture8, "Image6", "tutorial", QRect(1200, 4260, 480, 480));
     Label28 = caption(Picture8, "Label28", "操作教程", QRect(1860, 4440, 720, 180));
     Label27 = linkLabel(Picture8, "Label27", QRect(1080, 4200, 2235, 615));
 }
 
 void Form1::createLinkColumn()
 {
-    Picture9 = drawnPicture(Picture8, "Picture9", "link-home", QRect(4380, 2340, 510, 510));
-    Picture10 = drawnPicture(Picture8, "Picture10", "link-one", QRect(4380, 3060, 510, 510));
-    Picture11 = drawnPicture(Picture8, "Picture11", "link-two", QRect(4380, 3780, 510, 510));
-    Picture12 = drawnPicture(Picture8, "Picture12", "link-three", QRect(4380, 4500, 510, 510));
+    Picture9 = startPanelPicture(Picture8, "Picture9", "link-home", QRect(4380, 2340, 510, 510));
+    Picture10 = startPanelPicture(Picture8, "Picture10", "link-one", QRect(4380, 3060, 510, 510));
+    Picture11 = startPanelPicture(Picture8, "Picture11", "link-two", QRect(4380, 3780, 510, 510));
+    Picture12 = startPanelPicture(Picture8, "Picture12", "link-three", QRect(4380, 4500, 510, 510));
 
     // Each link has a name and a line about it; the column is 2400 twips wide.
     Label11 = caption(Picture8, "Label11", "Quillmoor 官方网站", QRect(5040, 2340, 2400, 180));
