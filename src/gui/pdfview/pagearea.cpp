@@ -665,18 +665,12 @@ void PageArea::paintPage(QPainter &painter, int page)
         const PageCache::Entry *entry = m_cache.find(page, scale, quarterTurns(), part);
         if (!entry)
             entry = m_cache.latestPart(page, scale, quarterTurns());
-        if (entry && entry->failed)
-            paintUnshowable(painter, rect);
-        else if (entry)
-            painter.drawImage(rect.topLeft() + QPointF(entry->part.topLeft()) / devicePixelRatioF(),
-                              entry->image);
+        if (entry)
+            paintDrawn(painter, rect, *entry);
         return;
     }
     if (const PageCache::Entry *entry = m_cache.find(page, scale, quarterTurns())) {
-        if (entry->failed)
-            paintUnshowable(painter, rect);
-        else
-            painter.drawImage(rect.topLeft(), entry->image);
+        paintDrawn(painter, rect, *entry);
         return;
     }
     if (const PageCache::Entry *earlier = m_cache.anyOf(page, quarterTurns())) {
@@ -684,6 +678,15 @@ void PageArea::paintPage(QPainter &painter, int page)
         painter.drawImage(QRectF(rect), earlier->image);
     }
     if (const PageCache::Entry *shown = m_cache.latestPart(page, scale, quarterTurns()))
-        painter.drawImage(rect.topLeft() + QPointF(shown->part.topLeft()) / devicePixelRatioF(),
-                          shown->image);
+        paintDrawn(painter, rect, *shown);
+}
+
+// A whole page at the corner of `rect`, a part where it lies on the page.
+void PageArea::paintDrawn(QPainter &painter, const QRect &rect, const PageCache::Entry &entry)
+{
+    if (entry.failed)
+        paintUnshowable(painter, rect);
+    else
+        painter.drawImage(rect.topLeft() + QPointF(entry.part.topLeft()) / devicePixelRatioF(),
+                          entry.image);
 }

@@ -110,6 +110,7 @@ private:
     bool partlyShown(int page) const;
     QRect visiblePartOf(int page, bool margin) const;
     void paintPage(QPainter &painter, int page);
+    void paintDrawn(QPainter &painter, const QRect &rect, const PageCache::Entry &entry);
     void paintUnshowable(QPainter &painter, const QRect &rect);
     void paintSelection(QPainter &painter, int page);
     void paintMatches(QPainter &painter, int page);
