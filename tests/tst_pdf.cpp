@@ -252,6 +252,45 @@ private slots:
         QCOMPARE(read.load(), 12);
     }
 
+    // A view's second worker, which draws, starts once the first runs its own code, and no later
+    // than the deadline when the first never says so (here a helper it leaves behind holds the
+    // descriptor that tells it); both read the document.
+    void secondWorkerWaitsForTheFirst_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("least"); // milliseconds between the two starts
+        QTest::addColumn<int>("most");
+        QTest::newRow("slow to start") << "sleep 0.4; exec \"$WORKER\"" << 400 << 3000;
+        QTest::newRow("never says it runs") << "sleep 5 & exec \"$WORKER\"" << 1000 << 4500;
+    }
+    void secondWorkerWaitsForTheFirst()
+    {
+        QFETCH(QString, script);
+        QFETCH(int, least);
+        QFETCH(int, most);
+        const QString starts = m_dir.filePath("starts");
+        QFile::remove(starts);
+        const QString program =
+            write("worker.sh", "#!/bin/sh\ndate +%s%N >>\"$STARTS\"\n" + script.toUtf8() + "\n");
+        QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+        qputenv("WORKER", WORKER);
+        qputenv("STARTS", QFile::encodeName(starts));
+        qputenv("QUILLMOOR_PDF_WORKER", QFile::encodeName(program));
+        Pdf::setWorkerLimits({qint64(1) << 30, std::chrono::milliseconds(1000)});
+        const QString path = write("two.pdf", TestPdfs::onePage("two"));
+        std::unique_ptr<Pdf::Document> document =
+            Pdf::openFile(path, nullptr, Pdf::Opening::ForView);
+        QVERIFY(document && document->text(0).trimmed() == "two");
+        const std::unique_ptr<Pdf::Document> drawing = document->opener()();
+        QVERIFY(drawing && drawing->text(0).trimmed() == "two");
+        QFile file(starts);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> times = file.readAll().split('\n');
+        QCOMPARE(times.size(), 3); // two lines and the end
+        const qint64 apart = (times.at(1).toLongLong() - times.at(0).toLongLong()) / 1000000;
+        QVERIFY2(apart >= least && apart <= most, QByteArray::number(apart));
+    }
+
     // A file loaded ahead is taken by the view's opening of that same file, unchanged; one
     // rewritten meanwhile, or another file, is read afresh, and what was loaded ahead ends.
     void loadedAheadForTheView_data()

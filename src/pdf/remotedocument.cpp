@@ -129,9 +129,10 @@ public:
     ~RemoteDocument() override { drop(); }
 
     // Starts the first worker; Answered also for bytes that are no PDF (then opened is false).
-    JobEnd start(bool &opened)
+    // `alongside`: the first document the opener makes has a worker loading too.
+    JobEnd start(bool &opened, bool alongside = false)
     {
-        opened = startWorker();
+        opened = startWorker(alongside);
         return m_end;
     }
 
@@ -263,7 +264,7 @@ public:
 private:
     // Starts a worker, or takes the one loading ahead, and has it load the document as this one
     // has it: unlocked, smoothed.
-    bool startWorker() const
+    bool startWorker(bool alongside = false) const
     {
         drop();
         if (m_fromOpener) {
@@ -274,6 +275,8 @@ private:
             m_worker = loading(*m_family, m_end);
         if (!m_worker)
             return fail(m_end, -1);
+        if (alongside)
+            startAlongside();
         Message answer;
         m_end = m_worker->receive(Kind::Load, answer);
         if (m_end != JobEnd::Answered)
@@ -295,6 +298,17 @@ private:
         if (opened && m_smoothing)
             sendSmoothing();
         return opened && m_end == JobEnd::Answered;
+    }
+
+    // The opener's worker starts once this one runs its own code: two workers loading their
+    // libraries at once took both cores from the window being made.
+    void startAlongside() const
+    {
+        m_worker->waitUntilRunning();
+        JobEnd end = JobEnd::Answered;
+        std::unique_ptr<WorkerProcess> second = loading(*m_family, end);
+        const std::lock_guard lock(m_family->mutex);
+        m_family->ahead = std::move(second);
     }
 
     QString familyPassword() const
@@ -420,13 +434,10 @@ Loaded load(Fd file, qint64 offset, qint64 length, bool drawnAlongside)
     family->file = std::move(file);
     family->offset = offset;
     family->length = length;
-    JobEnd ahead = JobEnd::Answered;
-    if (drawnAlongside)
-        family->ahead = loading(*family, ahead);
     auto document = std::make_unique<RemoteDocument>(std::move(family), false);
     bool opened = false;
     Loaded loaded;
-    loaded.end = document->start(opened);
+    loaded.end = document->start(opened, drawnAlongside);
     if (opened)
         loaded.document = std::move(document);
     return loaded;

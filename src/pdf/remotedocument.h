@@ -23,7 +23,8 @@ struct Loaded {
 };
 
 // `file` is kept open, read-only, for the workers started later. With `drawnAlongside`, the
-// first document the opener makes starts loading now, alongside this one.
+// first document the opener makes starts loading alongside this one, as soon as this one's worker
+// runs.
 Loaded load(Protocol::Fd file, qint64 offset, qint64 length, bool drawnAlongside = false);
 
 } // namespace Remote

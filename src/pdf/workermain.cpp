@@ -15,9 +15,9 @@
 int main()
 {
     constexpr int Socket = 3;
-    // Whatever else the program that started it left open (it should have closed every one on
-    // exec) is closed before the document is read: the cage limits what is opened, not what is
-    // open already.
+    // Whatever else the program that started it left open is closed before the document is read:
+    // the cage limits what is opened, not what is open already. The program gave descriptor 4, a
+    // pipe's end, to learn from its closing that the worker runs.
     ::close_range(Socket + 1, ~0U, 0);
     Pdf::Engine::silenceMessages();
     QString problem;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -27,6 +28,9 @@ namespace
 {
 
 constexpr int WorkerSocket = 3;
+// Open in the worker until it runs its own code: its first act closes every descriptor above
+// the socket.
+constexpr int WorkerRunning = WorkerSocket + 1;
 
 // How long after a worker kept ready is taken the next is started: about the time a document's
 // first page takes.
@@ -44,13 +48,15 @@ QString workerProgram()
     return QDir::cleanPath(here.filePath(QStringLiteral(QUILLMOOR_WORKER_FOLDER "/") + name));
 }
 
-// The worker's end of the pair becomes its descriptor 3; every other descriptor of ours is
-// closed on exec, so it inherits nothing else.
-pid_t spawn(const QString &program, int workerEnd)
+// The worker's end of the pair becomes its descriptor 3, and the writing end of the pipe that
+// tells when it runs its descriptor 4; every other descriptor of ours is closed on exec, so it
+// inherits nothing else.
+pid_t spawn(const QString &program, int workerEnd, int runningEnd)
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, workerEnd, WorkerSocket);
+    posix_spawn_file_actions_adddup2(&actions, runningEnd, WorkerRunning);
     const QByteArray path = program.toLocal8Bit();
     char *const arguments[] = {const_cast<char *>(path.constData()), nullptr};
     pid_t pid = -1;
@@ -171,16 +177,24 @@ std::unique_ptr<WorkerProcess> WorkerProcess::spawned(const QString &program)
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
         return nullptr;
     Protocol::Fd ours(pair[0]);
-    // Above 3, so that the duplication onto 3 always makes a descriptor that stays open on exec.
-    Protocol::Fd theirs(::fcntl(pair[1], F_DUPFD_CLOEXEC, WorkerSocket + 1));
+    // Above 4, so that the duplications onto 3 and 4 always make descriptors that stay open on
+    // exec.
+    Protocol::Fd theirs(::fcntl(pair[1], F_DUPFD_CLOEXEC, WorkerRunning + 1));
     ::close(pair[1]);
-    if (!theirs.valid())
+    int ends[2];
+    if (!theirs.valid() || ::pipe2(ends, O_CLOEXEC) != 0)
         return nullptr;
-    const pid_t pid = spawn(program, theirs.get());
+    Protocol::Fd running(ends[0]);
+    Protocol::Fd runningEnd(::fcntl(ends[1], F_DUPFD_CLOEXEC, WorkerRunning + 1));
+    ::close(ends[1]);
+    if (!runningEnd.valid())
+        return nullptr;
+    const pid_t pid = spawn(program, theirs.get(), runningEnd.get());
     if (pid <= 0)
         return nullptr;
     MemoryWatch::watch(pid);
-    return std::unique_ptr<WorkerProcess>(new WorkerProcess(pid, ours.release(), program));
+    return std::unique_ptr<WorkerProcess>(
+        new WorkerProcess(pid, std::move(ours), std::move(running), program));
 }
 
 WorkerProcess::~WorkerProcess()
@@ -191,6 +205,21 @@ WorkerProcess::~WorkerProcess()
     while (::waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) {
     }
     m_collected = true;
+}
+
+void WorkerProcess::waitUntilRunning()
+{
+    if (!m_running.valid())
+        return;
+    pollfd closed{m_running.get(), POLLIN, 0};
+    const auto deadline = std::chrono::steady_clock::now() + workerLimits().deadline;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || ::poll(&closed, 1, int(left.count())) >= 0 || errno != EINTR)
+            break;
+    }
+    m_running.reset();
 }
 
 JobEnd WorkerProcess::call(const Protocol::Message &request, Protocol::Message &answer)

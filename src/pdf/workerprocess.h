@@ -42,13 +42,17 @@ public:
     // deadline runs from receive().
     JobEnd send(const Protocol::Message &request);
     JobEnd receive(Protocol::Kind kind, Protocol::Message &answer);
+    // Returns once the worker runs its own code, its libraries loaded, or it ended; at the latest
+    // after the deadline.
+    void waitUntilRunning();
     void kill();
     bool alive() const { return m_alive; }
     pid_t pid() const { return m_pid; }
 
 private:
-    WorkerProcess(pid_t pid, int socket, QString program)
-        : m_pid(pid), m_socket(socket), m_program(std::move(program))
+    WorkerProcess(pid_t pid, Protocol::Fd socket, Protocol::Fd running, QString program)
+        : m_pid(pid), m_socket(std::move(socket)), m_running(std::move(running)),
+          m_program(std::move(program))
     {
     }
     static std::unique_ptr<WorkerProcess> spawned(const QString &program);
@@ -62,6 +66,7 @@ private:
 
     pid_t m_pid;
     Protocol::Fd m_socket;
+    Protocol::Fd m_running; // reads end of file once the worker runs
     QString m_program;
     std::atomic<bool> m_alive{true};
     std::mutex m_killing; // kill() against the collection in the destructor
