@@ -260,8 +260,9 @@ private slots:
         QTest::addColumn<QString>("script");
         QTest::addColumn<int>("least"); // milliseconds between the two starts
         QTest::addColumn<int>("most");
-        QTest::newRow("slow to start") << "sleep 0.4; exec \"$WORKER\"" << 400 << 3000;
-        QTest::newRow("never says it runs") << "sleep 5 & exec \"$WORKER\"" << 1000 << 4500;
+        QTest::newRow("slow to start") << "sleep 0.4; exec \"$WORKER\"" << 400 << 6000;
+        QTest::newRow("never says it runs")
+            << "sleep 8 3>&- </dev/null >/dev/null 2>&1 & exec \"$WORKER\"" << 2000 << 7000;
     }
     void secondWorkerWaitsForTheFirst()
     {
@@ -276,7 +277,7 @@ private slots:
         qputenv("WORKER", WORKER);
         qputenv("STARTS", QFile::encodeName(starts));
         qputenv("QUILLMOOR_PDF_WORKER", QFile::encodeName(program));
-        Pdf::setWorkerLimits({qint64(1) << 30, std::chrono::milliseconds(1000)});
+        Pdf::setWorkerLimits({qint64(1) << 30, std::chrono::milliseconds(2000)});
         const QString path = write("two.pdf", TestPdfs::onePage("two"));
         std::unique_ptr<Pdf::Document> document =
             Pdf::openFile(path, nullptr, Pdf::Opening::ForView);
