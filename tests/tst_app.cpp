@@ -10,6 +10,7 @@
 #include "core/links/weblinks.h"
 #include "fakeservices.h"
 #include "gui/maker/form2.h"
+#include "gui/pdfview/pdfviewfactory.h"
 #include "gui/reader/form1.h"
 #include "testfiles.h"
 #include "widgets/clicklabel.h"
@@ -135,6 +136,18 @@ private slots:
         QCOMPARE(fakes.webOpener.addresses,
                  QStringList{Module1::DecodeNumberText(NumberTexts::downloadPage())});
         QVERIFY(noWindowShown());
+    }
+
+    // The program's own view is made only when its worker can be started.
+    void viewNeedsItsWorker()
+    {
+        const QByteArray worker = qgetenv("QUILLMOOR_PDF_WORKER");
+        StandardViewFactory factory;
+        QWidget parent;
+        QVERIFY(factory.createView(&parent));
+        qputenv("QUILLMOOR_PDF_WORKER", QFile::encodeName(m_home->filePath("none")));
+        QVERIFY(!factory.createView(&parent));
+        qputenv("QUILLMOOR_PDF_WORKER", worker);
     }
 
     // The design's fonts come from the fonts the install script installs.

@@ -38,6 +38,31 @@ private slots:
         Pdf::keepWorkersReady(0);
     }
 
+    // A worker program that is missing or cannot be run is named with the reason; the built one
+    // can be started.
+    void workerThatCannotRun_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("reason"); // empty: it can be started
+        const QString text = write("worker.txt", "#!/bin/sh\n");
+        QVERIFY(QFile::setPermissions(text, QFile::ReadOwner | QFile::WriteOwner));
+        QTest::newRow("built") << QString::fromLocal8Bit(WORKER) << QString();
+        QTest::newRow("missing") << m_dir.filePath("none") << "is missing";
+        QTest::newRow("a folder") << m_dir.path() << "is not a program that can be run";
+        QTest::newRow("not executable") << text << "is not a program that can be run";
+    }
+    void workerThatCannotRun()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, reason);
+        qputenv("QUILLMOOR_PDF_WORKER", QFile::encodeName(program));
+        const QString problem = Pdf::workerProblem();
+        if (reason.isEmpty())
+            QCOMPARE(problem, QString());
+        else
+            QCOMPARE(problem, QStringLiteral("the PDF worker %1 %2").arg(program, reason));
+    }
+
     // A worker that says something malformed, or nothing, is killed and its job given up: the
     // document is not opened, or the page gives nothing; this process goes on unharmed.
     void malformedAnswersAreRejected_data()

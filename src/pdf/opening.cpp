@@ -177,6 +177,11 @@ std::unique_ptr<Document> openMemory(const QByteArray &bytes, OpenFailure *failu
     return loaded(std::move(file), 0, -1, failure);
 }
 
+QString workerProblem()
+{
+    return inProcess ? QString() : WorkerProcess::startProblem();
+}
+
 void keepWorkersReady(int count)
 {
     if (!inProcess)

@@ -48,6 +48,10 @@ void openAhead(const QString &path);
 // A copy of `bytes`, in memory shared with the worker.
 std::unique_ptr<Document> openMemory(const QByteArray &bytes, OpenFailure *failure = nullptr);
 
+// Why no document can be read at all: the worker program is missing or cannot be run (the
+// reason names its path). Empty when workers can be started.
+QString workerProblem();
+
 // From now on `count` workers are started ahead of the documents that will take them: for a
 // window, which opens one document after another and draws the first page of each at once.
 void keepWorkersReady(int count);

@@ -16,6 +16,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,7 +37,9 @@ constexpr int WorkerRunning = WorkerSocket + 1;
 // first page takes.
 constexpr auto RefillPause = std::chrono::milliseconds(100);
 
-QString workerProgram()
+} // namespace
+
+QString WorkerProcess::programPath()
 {
     const QByteArray named = qgetenv("QUILLMOOR_PDF_WORKER");
     if (!named.isEmpty())
@@ -47,6 +50,22 @@ QString workerProgram()
         return here.filePath(name);
     return QDir::cleanPath(here.filePath(QStringLiteral(QUILLMOOR_WORKER_FOLDER "/") + name));
 }
+
+QString WorkerProcess::startProblem()
+{
+    const QString path = programPath();
+    const QByteArray encoded = QFile::encodeName(path);
+    struct stat status {
+    };
+    if (::stat(encoded.constData(), &status) != 0)
+        return QStringLiteral("the PDF worker %1 is missing").arg(path);
+    if (!S_ISREG(status.st_mode) || ::access(encoded.constData(), X_OK) != 0)
+        return QStringLiteral("the PDF worker %1 is not a program that can be run").arg(path);
+    return QString();
+}
+
+namespace
+{
 
 // The worker's end of the pair becomes its descriptor 3, and the writing end of the pipe that
 // tells when it runs its descriptor 4; every other descriptor of ours is closed on exec, so it
@@ -87,7 +106,7 @@ WorkerProcess::Ready &WorkerProcess::ready()
 
 std::unique_ptr<WorkerProcess> WorkerProcess::start()
 {
-    const QString program = workerProgram();
+    const QString path = programPath();
     Ready &kept = ready();
     std::unique_ptr<WorkerProcess> taken;
     {
@@ -97,13 +116,13 @@ std::unique_ptr<WorkerProcess> WorkerProcess::start()
             taken = std::move(kept.workers.front());
             kept.workers.erase(kept.workers.begin());
             // One of another program (the tests change it) or one that died meanwhile is no use.
-            if (taken->m_program != program || taken->exited())
+            if (taken->m_program != path || taken->exited())
                 taken.reset();
         }
         if (kept.count > 0)
-            refillLater(kept, program);
+            refillLater(kept, path);
     }
-    return taken ? std::move(taken) : spawned(program);
+    return taken ? std::move(taken) : spawned(path);
 }
 
 void WorkerProcess::keepReady(int count)
@@ -119,7 +138,7 @@ void WorkerProcess::keepReady(int count)
             kept.workers.pop_back();
         }
     }
-    fill(kept, workerProgram());
+    fill(kept, programPath());
 }
 
 // Under the lock of `kept`. A worker starting takes a core for as long as a page takes to draw,

@@ -25,6 +25,11 @@ class WorkerProcess
 public:
     // nullptr when the program cannot be started. A worker kept ready is taken first.
     static std::unique_ptr<WorkerProcess> start();
+    // The worker program's path, as above.
+    static QString programPath();
+    // Why no worker can be started at all, naming its path: missing, or no program that can be
+    // run. Empty when it can.
+    static QString startProblem();
     // From now on `count` workers are kept started ahead, waiting for their first request:
     // starting one (its libraries loaded, its cage built) costs more than a page it draws. A
     // worker taken is replaced after a short pause; those beyond `count` end at once, and the

@@ -3,7 +3,7 @@
 
 #include "services/viewfactory.h"
 
-// The view of this program.
+// The view of this program; none when its worker program is missing or cannot be run.
 class StandardViewFactory : public PdfViewFactory
 {
 public:
