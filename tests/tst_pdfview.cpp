@@ -335,6 +335,59 @@ private slots:
         QTRY_VERIFY(!orangeAt(2, 60));
     }
 
+    // A choice in one of the toolbar's boxes gives the keys back to the pages, and Escape in the
+    // find field closes the find: the next arrow scrolls, the choice stays.
+    void keysGoBackToThePagesAfterAChoice_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::newRow("layout") << "layoutBox";
+        QTest::newRow("colours") << "colourBox";
+        QTest::newRow("zoom") << "zoomBox";
+        QTest::newRow("find") << "findField";
+    }
+    void keysGoBackToThePagesAfterAChoice()
+    {
+        QFETCH(QString, box);
+        m_view->resize(1200, 600); // every box in the toolbar, none in its overflow
+        QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("plain.pdf"), 3)));
+        auto *pages = m_view->findChild<QAbstractScrollArea *>("pages");
+        auto *control = m_view->findChild<QWidget *>(box);
+        control->setFocus();
+        QCOMPARE(QApplication::focusWidget(), control);
+        const auto choice = [control] {
+            auto *choices = qobject_cast<QComboBox *>(control);
+            return choices ? choices->currentText() : static_cast<QLineEdit *>(control)->text();
+        };
+        if (box == "findField") {
+            QTest::keyClicks(control, QStringLiteral("page"));
+            QTest::keyClick(control, Qt::Key_Return);
+            QTRY_VERIFY(!m_view->findChild<QLabel *>("matchCount")->text().isEmpty());
+            QTest::keyClick(control, Qt::Key_Escape);
+            QCOMPARE(m_view->findChild<QLabel *>("matchCount")->text(), QString());
+        } else {
+            QTest::keyClick(control, Qt::Key_Down);
+        }
+        const QString chosen = choice();
+        QCOMPARE(QApplication::focusWidget(), pages);
+        const int top = pages->verticalScrollBar()->value();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QVERIFY(pages->verticalScrollBar()->value() > top);
+        QCOMPARE(choice(), chosen);
+    }
+
+    // The pages alone hide the navigation pane; it comes back as it was.
+    void pagesAloneHideThePane()
+    {
+        QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("plain.pdf"), 3)));
+        auto *pane = m_view->findChild<QTabWidget *>("navigation");
+        m_view->findChild<QAction *>("navigationPane")->trigger();
+        QVERIFY(pane->isVisible());
+        m_view->setToolbarAtTopEdge(true);
+        QVERIFY(!pane->isVisible());
+        m_view->setToolbarAtTopEdge(false);
+        QVERIFY(pane->isVisible());
+    }
+
     // The tree is read a level at a time, whether the pane shows or not: the entries the file
     // asks to open only near the top, the rest once opened, so an outline 100,000 levels deep or
     // one that loops opens at once, and "*" opens nothing. Each entry shows its page and goes to

@@ -212,6 +212,25 @@ void PdfView::createToolbar()
     connect(m_layoutBox, &QComboBox::currentIndexChanged, this,
             [this](int index) { m_pages->setSpread(PageLayout::Spread(index)); });
     connect(m_colourBox, &QComboBox::currentIndexChanged, this, &PdfView::useColours);
+    // A choice made, the keys go back to the pages: the arrows and Home would otherwise go on
+    // changing the choice.
+    for (QComboBox *box : {m_scope, m_layoutBox, m_colourBox})
+        connect(box, &QComboBox::activated, this, &PdfView::givePagesTheKeys);
+    connect(m_zoomBox, &ZoomBox::zoomChosen, this, &PdfView::givePagesTheKeys);
+    connect(m_zoomBox, &ZoomBox::fitWidthChosen, this, &PdfView::givePagesTheKeys);
+    connect(m_zoomBox, &ZoomBox::fitPageChosen, this, &PdfView::givePagesTheKeys);
+    connect(m_findField, &FindField::closeRequested, this, &PdfView::closeFind);
+}
+
+void PdfView::givePagesTheKeys()
+{
+    m_pages->setFocus(Qt::OtherFocusReason);
+}
+
+void PdfView::closeFind()
+{
+    clearMatches();
+    givePagesTheKeys();
 }
 
 // The index of an item is the value it stands for.
@@ -462,6 +481,7 @@ void PdfView::setToolbarAtTopEdge(bool on)
 {
     m_toolbarAtTopEdge = on;
     m_toolbar->setVisible(!on && m_toolbarWanted);
+    m_navigation->setVisible(!on && m_navigationButton->isChecked());
 }
 
 // The pointer at the pages' top edge brings the toolbar; leaving the toolbar sends it away.

@@ -129,8 +129,9 @@ public:
     // How far down the current page the view's top edge is, as showPlace takes it.
     double topOfCurrentPage() const;
     bool isToolbarShown() const;
-    // While on, the toolbar is hidden and comes while the pointer is at the view's top edge, as a
-    // full screen wants it; off, it is shown or hidden as setShowToolbar said last.
+    // While on, the pages show alone, as a full screen wants them: the navigation pane is hidden
+    // and the toolbar comes only while the pointer is at the view's top edge. Off, the pane
+    // shows as its button says and the toolbar as setShowToolbar said last.
     void setToolbarAtTopEdge(bool on);
     // The next page (`direction` 1) or the one before (-1), reading on past either end as the
     // next- and previous-page buttons do.
@@ -189,6 +190,8 @@ private:
     void rotateRight();
     void showNavigationPane(bool show);
     void focusFindField();
+    void givePagesTheKeys();
+    void closeFind();
     void findNext();
     void findPrevious();
     void moveToMatch(void (SearchMatches::*move)());

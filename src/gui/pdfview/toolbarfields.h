@@ -14,10 +14,17 @@ public:
     using QLineEdit::QLineEdit;
 };
 
+// Escape closes the find, as it does in every reader.
 class FindField : public QLineEdit
 {
     Q_OBJECT
 
 public:
     using QLineEdit::QLineEdit;
+
+signals:
+    void closeRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 };
