@@ -23,9 +23,11 @@ if [ "${1:-}" = --on-display ]; then
         sleep 1
     done
     eval "$(xdotool getwindowgeometry --shell "$window")"
-    # The page area lies right of the side panel and below the view's toolbar.
-    crop="$((WIDTH * 55 / 100))x$((HEIGHT * 60 / 100))"
-    crop+="+$((X + WIDTH * 40 / 100))+$((Y + HEIGHT * 30 / 100))"
+    # Inside the page area (right of the side panel, below the view's toolbar), above and left
+    # of its middle, where a view without a page says why: that part of the first page holds its
+    # heading.
+    crop="$((WIDTH * 18 / 100))x$((HEIGHT * 35 / 100))"
+    crop+="+$((X + WIDTH * 32 / 100))+$((Y + HEIGHT * 10 / 100))"
     colours=0
     for ((waited = 1; waited <= FIRST_RUN_SECONDS; waited++)); do
         sleep 1
