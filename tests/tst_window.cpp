@@ -839,29 +839,42 @@ private slots:
         QTRY_VERIFY(lines("List1") == QStringList({"一"}) && view().pageCount() == 0);
     }
 
-    // "导出为PDF(X)" asks where, beside the book by default, runs the book tool on the book and
-    // that PDF (".pdf" added) and says how it ended; cancelled, nothing runs.
+    // "导出为PDF(X)" asks where, beside the book by default under a name of its own, runs the
+    // book tool on the book and that PDF (".pdf" added) and says how it ended; cancelled, nothing
+    // runs. A PDF that would share the book's bookmark file is written only when the user says so.
     void exportBook_data()
     {
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QByteArray>("tool"); // empty: none to start
         QTest::addColumn<QString>("message");
+        QTest::addColumn<QList<bool>>("yes"); // the answers to the questions asked
+        const QString sharing = "“s.pdf”与电子书共用书签文件“s.ini”：电子书的书签会显示为此PDF的"
+                                "书签，在此PDF中添加的书签也会写入电子书的书签中。仍要导出吗？";
+        QTest::newRow("sharing the bookmarks, declined")
+            << "s" << QByteArray("echo \"$3\"") << sharing << QList<bool>{false};
+        QTest::newRow("sharing the bookmarks, taken")
+            << "s" << QByteArray("echo \"$3\"") << sharing + "|已导出为PDF：OUT"
+            << QList<bool>{true};
         const QByteArray failing = "echo 'quillmoor-book export: '\"$2\"': chapter 2 \"二\": "
                                    "encrypted' >&2; echo 'two' >&2; exit 1";
         QTest::newRow("written") << "o" << QByteArray("echo progress 2 2; echo \"$3\"")
-                                 << "已导出为PDF：OUT";
-        QTest::newRow("cancelled") << "" << QByteArray("true") << "";
+                                 << "已导出为PDF：OUT" << QList<bool>{};
+        QTest::newRow("cancelled") << "" << QByteArray("true") << "" << QList<bool>{};
         QTest::newRow("failed") << "o.pdf" << failing
-                                << "导出失败：BOOK: chapter 2 \"二\": encrypted\ntwo";
+                                << "导出失败：BOOK: chapter 2 \"二\": encrypted\ntwo"
+                                << QList<bool>{};
         QTest::newRow("crashed") << "o.PDF" << QByteArray("kill -SEGV $$")
-                                 << "导出失败：导出程序异常退出";
-        QTest::newRow("no tool") << "o" << QByteArray() << "无法启动导出程序：TOOL";
+                                 << "导出失败：导出程序异常退出" << QList<bool>{};
+        QTest::newRow("no tool") << "o" << QByteArray() << "无法启动导出程序：TOOL"
+                                 << QList<bool>{};
     }
     void exportBook()
     {
         QFETCH(QString, answer);
         QFETCH(QByteArray, tool);
         QFETCH(QString, message);
+        QFETCH(QList<bool>, yes);
+        dialogs().yesAnswers = yes;
         const QString book = writeBook(),
                       out = file(answer.contains('.') ? answer : answer + ".pdf");
         const QByteArray noteArgs = "echo \"$@\" > '" + file("args").toUtf8() + "'\n";
@@ -872,13 +885,14 @@ private slots:
         QCOMPARE(dialogs().saveRequests.size(), 1);
         QCOMPARE(dialogs().saveRequests[0].title + dialogs().saveRequests[0].filter,
                  "导出为PDFPDF文件(*.pdf)");
-        QCOMPARE(dialogs().saveRequests[0].initialFolder, file("s.pdf"));
+        QCOMPARE(dialogs().saveRequests[0].initialFolder, file("s（全书）.pdf"));
         message.replace("OUT", out).replace("BOOK", book).replace("TOOL", m_fakes->bookTool);
         QTRY_COMPARE(dialogs().messages.join('|'), message);
         QVERIFY(get<QAction>("导出为PDF")->isEnabled() && !get("exportPanel")->isVisible());
         const QString args = "export " + book + " " + out + " --progress\n";
+        const bool declined = yes == QList<bool>{false};
         QCOMPARE(QString(TestFiles::read(file("args"))),
-                 tool.isEmpty() || answer.isEmpty() ? "" : args);
+                 tool.isEmpty() || answer.isEmpty() || declined ? "" : args);
     }
 
     // Only a book exports, one at a time, the bar moving with the chapters done; the stop button

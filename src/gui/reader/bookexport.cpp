@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/reader/bookexport.h"
 
+#include "core/bookmarks/bookmarkfile.h"
 #include "services/dialogs.h"
 
 #include <QDialog>
@@ -35,6 +36,12 @@ std::optional<std::pair<int, int>> progressOf(const QByteArray &line)
     if (!doneRead || !countRead)
         return std::nullopt;
     return std::make_pair(done, count);
+}
+
+bool sharesBookmarks(const QString &bookPath, const QString &pdfPath)
+{
+    return QFileInfo(Module1::BookmarkFilePath(bookPath)).absoluteFilePath() ==
+           QFileInfo(Module1::BookmarkFilePath(pdfPath)).absoluteFilePath();
 }
 
 } // namespace
@@ -79,13 +86,24 @@ void BookExport::start(const QString &bookPath)
 {
     if (isRunning())
         return;
+    // Beside the book, but never of the book's own name: a PDF and a book of one name share one
+    // bookmark file, whose lines for the book would show as the PDF's bookmarks.
     const QFileInfo book(bookPath);
-    const QString suggested = book.dir().filePath(book.completeBaseName() + Suffix);
+    const QString suggested =
+        book.dir().filePath(book.completeBaseName() + QStringLiteral("（全书）") + Suffix);
     m_out = m_dialogs.chooseSaveFile(m_owner, Title, suggested, QStringLiteral("PDF文件(*.pdf)"));
     if (m_out.isEmpty())
         return;
     if (!m_out.endsWith(Suffix, Qt::CaseInsensitive))
         m_out += Suffix;
+    if (sharesBookmarks(bookPath, m_out) &&
+        !m_dialogs.askYesNo(
+            m_owner,
+            QStringLiteral("“%1”与电子书共用书签文件“%2”：电子书的书签会显示为此PDF的书签，"
+                           "在此PDF中添加的书签也会写入电子书的书签中。仍要导出吗？")
+                .arg(QFileInfo(m_out).fileName(),
+                     QFileInfo(Module1::BookmarkFilePath(bookPath)).fileName())))
+        return;
     m_stopping = false;
     m_target->setText(QStringLiteral("正在导出：") + QFileInfo(m_out).fileName());
     // Busy until the first chapter is done.
