@@ -443,7 +443,7 @@ private slots:
                          m_session->readOn(direction);
                      m_session->goBack();
                  }),
-                 "chapter 1, chapter 2, chapter 1, chapter 0, 0/4/-1");
+                 "chapter 1, chapter 2, chapter 1, chapter 0, 0/4/1");
         m_session->open(write("a.pdf", m_one));
         QCOMPARE(told([&] { m_session->readOn(1); }), "");
     }
@@ -476,7 +476,7 @@ private slots:
         QCOMPARE(told([&] { m_session->chooseChapter(2); }), "chapter 2");
         shownLook = {};
         note(2, -1);
-        QCOMPARE(told([&] { m_session->readOn(-1); }), "chapter 1, 1/4/-1");
+        QCOMPARE(told([&] { m_session->readOn(-1); }), "chapter 1, 1/4/1");
         QCOMPARE(told([&] { m_session->chooseChapter(0); }), "chapter 0, look 1.5/1, 0/3/0.5");
         QCOMPARE(told([&] { m_session->chooseChapter(2); }), "chapter 2, look 0/0, 2/2/-1");
 

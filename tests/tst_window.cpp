@@ -454,6 +454,7 @@ private slots:
         QVERIFY(list->currentRow() == 1 && lines("List4") == QStringList{"丙"});
         QTest::keyClick(pages, Qt::Key_PageUp);
         QVERIFY(list->currentRow() == 0 && view().currentPage() == 2);
+        QCOMPARE(pages->verticalScrollBar()->value(), pages->verticalScrollBar()->maximum());
         clickRow("List1", 1);
         view().setLook({2, 1, PageLayout::Spread::TwoPagesCover});
         view().showPlace(2, 0.5);

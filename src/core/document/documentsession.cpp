@@ -209,8 +209,9 @@ void DocumentSession::readOn(int direction)
         return;
     m_place = ReadingPlace{row, 1, -1};
     showChapter(row);
+    // Reading backwards goes on from the end of the chapter before, as it would within one.
     if (direction < 0 && m_pageCount > 0)
-        show(ReadingPlace{row, m_pageCount, -1}, FoundText());
+        show(ReadingPlace{row, m_pageCount, ReadingPlace::PageFoot}, FoundText());
 }
 
 void DocumentSession::goBack()

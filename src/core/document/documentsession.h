@@ -99,8 +99,8 @@ public:
     void goTo(const ReadingPlace &place, const FoundText &match = FoundText());
     // In a book, reading on past the last page of the chapter shown (`direction` 1) shows the
     // next chapter from its first page, and back before its first page (-1) the chapter before
-    // at its last page, as chooseChapter shows a chapter; no step of the history. The book's
-    // first and last chapters end it, as a PDF ends.
+    // at the end of its last page, as chooseChapter shows a chapter; no step of the history. The
+    // book's first and last chapters end it, as a PDF ends.
     void readOn(int direction);
     // Back to the place the last jump left, or forward again; across chapters of a book.
     void goBack();

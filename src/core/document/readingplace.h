@@ -7,8 +7,11 @@
 
 // A place being read: in a book the chapter (its row in the contents, -1 for none), the page
 // counted from 1 as the page box counts (0 for none), and how far down that page the view's top
-// edge is, as a fraction of the page's height; below 0 for the page's top.
+// edge is, as a fraction of the page's height; below 0 for the page's top. PageFoot, the foot of
+// the page at the view's top edge, shows the last page of a document at its end.
 struct ReadingPlace {
+    static constexpr double PageFoot = 1;
+
     int chapter = -1;
     int page = 0;
     double top = -1;
