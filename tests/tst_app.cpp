@@ -311,6 +311,20 @@ private slots:
         QVERIFY(QFile::remove(name));
     }
 
+    // Given the open document's path, the open dialog starts in its folder with it selected.
+    void openDialogStartsAtTheDocument()
+    {
+        QVERIFY(QDir().mkpath(m_home->filePath("books")));
+        const QString book = m_home->filePath("books/诗集.VELM");
+        QVERIFY(TestFiles::write(book, "book"));
+        QFileDialog dialog(nullptr, QString(), m_home->path());
+        QtDialogs::startAt(dialog, book);
+        QCOMPARE(dialog.directory().absolutePath(), m_home->filePath("books"));
+        QCOMPARE(dialog.selectedFiles(), QStringList{book});
+        QtDialogs::startAt(dialog, m_home->path());
+        QCOMPARE(dialog.directory().absolutePath(), m_home->path());
+    }
+
     // The file dialog matches case-sensitively; the patterns take any letter case.
     void fileFiltersMatchAnyLetterCase()
     {

@@ -60,10 +60,24 @@ QString QtDialogs::chooseFile(QWidget *owner, const QString &title, const QStrin
     // The file list of the dialog matches patterns case-sensitively on this platform, where the
     // patterns were meant to match any case. The dialog shows the description only, which still
     // names the patterns as given.
-    QFileDialog dialog(owner, title, initialFolder, anyCaseFilter(filter));
+    QFileDialog dialog(owner, title, QString(), anyCaseFilter(filter));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
+    startAt(dialog, initialFolder);
     return chosenPath(dialog);
+}
+
+// The desktop's own dialog, handed a file's path for its folder, starts where it was last left
+// (GTK's does): it is given the folder, and the file to select.
+void QtDialogs::startAt(QFileDialog &dialog, const QString &path)
+{
+    const QFileInfo named(path);
+    if (!named.isFile()) {
+        dialog.setDirectory(path);
+        return;
+    }
+    dialog.setDirectory(named.absolutePath());
+    dialog.selectFile(named.absoluteFilePath());
 }
 
 QStringList QtDialogs::chooseFiles(QWidget *owner, const QString &title,

@@ -30,4 +30,7 @@ public:
     // half the dialog's width, each time a folder has been read: Qt gives it a fixed width that
     // cuts long names.
     static void keepNameColumnFitted(QFileDialog &dialog);
+    // The dialog in the folder `path` names, or in the folder of the file it names with that file
+    // selected.
+    static void startAt(QFileDialog &dialog, const QString &path);
 };

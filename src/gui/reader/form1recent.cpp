@@ -6,6 +6,7 @@
 #include "services/dialogs.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileInfo>
 #include <QMenu>
 
@@ -13,13 +14,15 @@ namespace
 {
 
 // "&1 name" to "&9 name", then "1&0 name", as desktop readers number their lists; an "&" of the
-// name stays a character.
+// name stays a character. The folder follows in a column of its own: two documents of one name
+// are told apart.
 QString numberedName(int number, const QString &path)
 {
     QString name = Module1::DocumentFileName(path);
     name.replace(QLatin1Char('&'), QStringLiteral("&&"));
     const QString digits = QString::number(number);
-    return digits.left(digits.size() - 1) + '&' + digits.right(1) + ' ' + name;
+    return digits.left(digits.size() - 1) + '&' + digits.right(1) + ' ' + name + '\t' +
+           QDir::toNativeSeparators(QFileInfo(path).path());
 }
 
 } // namespace
