@@ -283,12 +283,12 @@ private slots:
         QVERIFY(m_view->LoadFile(writeFile(QStringLiteral("linked.pdf"), TestPdfs::linked())));
         m_view->setCurrentPage(2);
         auto *area = m_view->findChild<PageArea *>();
-        const auto drag = [&](QPointF from, QPointF to) {
+        const auto drag = [&](QPointF from, QPointF to, int page = 1) {
             QTest::mousePress(area->viewport(), Qt::LeftButton, {},
-                              pointOnPage(1, from.x(), from.y()));
-            QTest::mouseMove(area->viewport(), pointOnPage(1, to.x(), to.y()));
+                              pointOnPage(page, from.x(), from.y()));
+            QTest::mouseMove(area->viewport(), pointOnPage(page, to.x(), to.y()));
             QTest::mouseRelease(area->viewport(), Qt::LeftButton, {},
-                                pointOnPage(1, to.x(), to.y()));
+                                pointOnPage(page, to.x(), to.y()));
         };
         drag({150, 705}, {74, 705});
         QCOMPARE(area->selectedText(), QStringLiteral("Second page"));
@@ -296,8 +296,17 @@ private slots:
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Second page"));
         drag({70, 712}, {200, 642});
         QCOMPARE(area->selectedText(), QStringLiteral("Second page alpha beta\n中文文本"));
-        area->findChild<QAction *>("copy")->trigger();
+        auto *copy = area->findChild<QAction *>("copy");
+        QVERIFY(copy->isEnabled());
+        copy->trigger();
         QCOMPARE(QApplication::clipboard()->text(), area->selectedText());
+        // Copying is offered only while text is selected: not after a click, nor on a page that
+        // holds no text.
+        QTest::mouseClick(area->viewport(), Qt::LeftButton, {}, pointOnPage(1, 150, 705));
+        QVERIFY(!copy->isEnabled());
+        QVERIFY(m_view->LoadFile(writeFile(QStringLiteral("blank.pdf"), TestPdfs::onePage(""))));
+        drag({70, 712}, {300, 500}, 0);
+        QVERIFY(area->selectedText().isEmpty() && !copy->isEnabled());
     }
 
     // From the page shown, round the document in both directions, letter case ignored, Chinese

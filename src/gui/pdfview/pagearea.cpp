@@ -49,12 +49,13 @@ PageArea::PageArea(QWidget *parent) : QAbstractScrollArea(parent)
     viewport()->setMouseTracking(true);
     m_renderer = new PageRenderer(this);
     connect(m_renderer, &PageRenderer::rendered, this, &PageArea::accept);
-    auto *copy = new QAction(QStringLiteral("复制"), this);
-    copy->setObjectName(QStringLiteral("copy"));
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(copy, &QAction::triggered, this, &PageArea::copySelection);
-    addAction(copy);
+    m_copy = new QAction(QStringLiteral("复制"), this);
+    m_copy->setObjectName(QStringLiteral("copy"));
+    m_copy->setShortcut(QKeySequence::Copy);
+    m_copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    m_copy->setEnabled(false);
+    connect(m_copy, &QAction::triggered, this, &PageArea::copySelection);
+    addAction(m_copy);
     setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
@@ -63,7 +64,7 @@ void PageArea::startDocument(const Pdf::Document::Opener &opener, const QSizeF &
 {
     m_renderer->setDocument(opener, Pdf::Smoothing::ShapesAndText);
     m_content = nullptr;
-    m_selectionStart = m_selectionEnd = TextPoint();
+    clearSelection();
     m_cache.clear();
     m_message.clear();
     // A new document is read upright, at the zoom the reader chose.
@@ -99,7 +100,7 @@ void PageArea::clearDocument(const QString &message)
 {
     m_renderer->setDocument({}, Pdf::Smoothing::ShapesAndText);
     m_content = nullptr;
-    m_selectionStart = m_selectionEnd = TextPoint();
+    clearSelection();
     m_cache.clear();
     m_layout.setPages({});
     m_message = message;
@@ -526,7 +527,7 @@ void PageArea::mousePressEvent(QMouseEvent *event)
         return QAbstractScrollArea::mousePressEvent(event);
     m_pressedAt = event->position().toPoint();
     m_dragging = false;
-    m_selectionStart = m_selectionEnd = TextPoint();
+    clearSelection();
     viewport()->update();
 }
 
@@ -555,6 +556,8 @@ void PageArea::mouseMoveEvent(QMouseEvent *event)
 
 void PageArea::mouseReleaseEvent(QMouseEvent *event)
 {
+    if (event->button() == Qt::LeftButton && m_dragging)
+        takeSelection();
     if (event->button() != Qt::LeftButton || m_dragging)
         return QAbstractScrollArea::mouseReleaseEvent(event);
     QList<PageLink> pressedLinks;
@@ -583,6 +586,22 @@ QString PageArea::selectedText()
     if (!m_content || m_selectionStart.page < 0 || m_selectionEnd.page < 0)
         return QString();
     return m_content->text(m_selectionStart, m_selectionEnd);
+}
+
+// A selection made is offered as the desktop's primary selection, for a middle click elsewhere;
+// copying is offered only for a selection that holds text.
+void PageArea::takeSelection()
+{
+    const QString text = selectedText();
+    m_copy->setEnabled(!text.isEmpty());
+    if (!text.isEmpty() && QApplication::clipboard()->supportsSelection())
+        QApplication::clipboard()->setText(text, QClipboard::Selection);
+}
+
+void PageArea::clearSelection()
+{
+    m_selectionStart = m_selectionEnd = TextPoint();
+    m_copy->setEnabled(false);
 }
 
 void PageArea::copySelection()

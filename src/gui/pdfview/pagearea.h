@@ -122,10 +122,13 @@ private:
     TextPoint textPointAt(QPoint viewPoint, bool after) const;
     void follow(const PageLink &link);
     void copySelection();
+    void takeSelection();
+    void clearSelection();
 
     PageLayout m_layout;
     PageCache m_cache;
     PageRenderer *m_renderer = nullptr;
+    QAction *m_copy = nullptr;
     PageColours m_colours = PageColours::Normal;
     ZoomMode m_mode = ZoomMode::FitWidth;
     int m_current = -1;
