@@ -384,6 +384,25 @@ private slots:
         QCOMPARE(choice(), chosen);
     }
 
+    // The count shows inside the find field: in a view of a 1,024-pixel window beside the side
+    // panel, every control stays in the toolbar once a count shows, none in its overflow.
+    void matchCountTakesNoRoomOfItsOwn()
+    {
+        m_view->resize(1024 - 248, 600);
+        QVERIFY(m_view->LoadFile(writeFile(QStringLiteral("linked.pdf"), TestPdfs::linked())));
+        auto *colours = m_view->findChild<QComboBox *>("colourBox");
+        QTRY_VERIFY(colours->isVisible());
+        auto *field = m_view->findChild<QLineEdit *>("findField");
+        field->setText(QStringLiteral("PAGE"));
+        QTest::keyClick(field, Qt::Key_Return);
+        auto *count = m_view->findChild<QLabel *>("matchCount");
+        QTRY_COMPARE(count->text(), "1 / 4");
+        QVERIFY(count->isVisible() && field->rect().contains(count->geometry()));
+        QVERIFY(field->textMargins().right() >= count->width());
+        QApplication::processEvents(); // the toolbar lays itself out again
+        QVERIFY(colours->isVisible());
+    }
+
     // The pages alone hide the navigation pane; it comes back as it was.
     void pagesAloneHideThePane()
     {

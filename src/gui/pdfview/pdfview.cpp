@@ -183,15 +183,11 @@ void PdfView::createToolbar()
     m_findField->setObjectName(QStringLiteral("findField"));
     m_findField->setPlaceholderText(QStringLiteral("查找"));
     m_findField->setToolTip(QStringLiteral("查找 (Ctrl+F)"));
-    m_findField->setFixedWidth(120);
+    m_findField->setFixedWidth(140);
     m_toolbar->addWidget(m_findField);
     addButton("find-previous", QStringLiteral("上一个 (Shift+F3)"), "findPrevious",
               &PdfView::findPrevious);
     addButton("find-next", QStringLiteral("下一个 (F3)"), "findNext", &PdfView::findNext);
-    m_matchCount = new QLabel(m_toolbar);
-    m_matchCount->setObjectName(QStringLiteral("matchCount"));
-    m_matchCount->setContentsMargins(4, 0, 4, 0);
-    m_toolbar->addWidget(m_matchCount);
     m_toolbar->addSeparator();
     addButton("print", QStringLiteral("打印 (Ctrl+P)"), "print", &PdfView::print);
     // Set once and left: the first to go into the toolbar's overflow in a narrow window.
@@ -790,8 +786,8 @@ void PdfView::showMatch(int page, const FoundText &match)
 void PdfView::showMatchCount()
 {
     if (isOuterScope())
-        return m_matchCount->setText(m_outerCount);
-    m_matchCount->setText(
+        return m_findField->setCount(m_outerCount);
+    m_findField->setCount(
         m_searched.isEmpty()
             ? QString()
             : QStringLiteral("%1 / %2").arg(m_matches->number()).arg(m_matches->count()));

@@ -216,7 +216,6 @@ private:
     QComboBox *m_scope = nullptr;
     QAction *m_scopeAction = nullptr;
     FindField *m_findField = nullptr;
-    QLabel *m_matchCount = nullptr;
     DocumentSearch *m_search = nullptr;
     std::unique_ptr<SearchMatches> m_matches;
     QString m_searched;   // the text the matches are of
