@@ -432,6 +432,14 @@ private slots:
             QCOMPARE(get<TextList>("List1")->currentRow(), chapter);
             QCOMPARE(view().currentPage(), page);
         }
+        // The view's back and forward buttons walk the same history, offered while it goes on.
+        auto *back = child<QAction>(&view(), "goBack");
+        auto *forward = child<QAction>(&view(), "goForward");
+        QVERIFY(back->isEnabled() && !forward->isEnabled());
+        back->trigger();
+        QVERIFY(view().currentPage() == 2 && forward->isEnabled());
+        forward->trigger();
+        QVERIFY(view().currentPage() == 1 && !forward->isEnabled());
         QCOMPARE(view().loads.size(), 5);
     }
 

@@ -105,6 +105,10 @@ public:
     // Back to the place the last jump left, or forward again; across chapters of a book.
     void goBack();
     void goForward();
+    // Whether there is a place to go back or forward to: known after every placeChanged,
+    // documentOpened and contentsChanged.
+    bool canGoBack() const { return m_history.canGoBack(); }
+    bool canGoForward() const { return m_history.canGoForward(); }
     // The view shows `page` of its `pageCount` pages, with its top `top` down the page, and with
     // `look`: the place being read, no step of the history.
     void notePlaceShown(int page, double top, int pageCount, const PageLook &look = PageLook());

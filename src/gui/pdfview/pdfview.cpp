@@ -157,6 +157,11 @@ void PdfView::createToolbar()
     addButton("previous-page", QStringLiteral("上一页"), "previousPage",
               &PdfView::goToPreviousPage);
     addButton("next-page", QStringLiteral("下一页"), "nextPage", &PdfView::goToNextPage);
+    m_back =
+        addButton("go-back", QStringLiteral("后退 (Alt+Left)"), "goBack", &PdfView::backRequested);
+    m_forward = addButton("go-forward", QStringLiteral("前进 (Alt+Right)"), "goForward",
+                          &PdfView::forwardRequested);
+    setHistoryAvailable(false, false);
     m_toolbar->addSeparator();
     addButton("zoom-out", QStringLiteral("缩小"), "zoomOut", &PdfView::zoomOut);
     m_zoomBox = new ZoomBox(m_toolbar);
@@ -183,7 +188,7 @@ void PdfView::createToolbar()
     m_findField->setObjectName(QStringLiteral("findField"));
     m_findField->setPlaceholderText(QStringLiteral("查找"));
     m_findField->setToolTip(QStringLiteral("查找 (Ctrl+F)"));
-    m_findField->setFixedWidth(140);
+    m_findField->setFixedWidth(120);
     m_toolbar->addWidget(m_findField);
     addButton("find-previous", QStringLiteral("上一个 (Shift+F3)"), "findPrevious",
               &PdfView::findPrevious);
@@ -258,11 +263,18 @@ void PdfView::useColours(int index)
     emit coloursChosen(PageColours(index));
 }
 
-void PdfView::addButton(const char *art, const QString &text, const char *name,
-                        void (PdfView::*command)())
+QAction *PdfView::addButton(const char *art, const QString &text, const char *name,
+                            void (PdfView::*command)())
 {
     QAction *action = m_toolbar->addAction(Artwork::icon(QLatin1String(art)), text, this, command);
     action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+void PdfView::setHistoryAvailable(bool back, bool forward)
+{
+    m_back->setEnabled(back);
+    m_forward->setEnabled(forward);
 }
 
 // The view's keys act anywhere in the window that holds it.

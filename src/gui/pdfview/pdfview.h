@@ -143,6 +143,8 @@ public:
     QImage pageImage(int page, QSize box, double pixelRatio) const;
     // The pages take the keyboard.
     void focusPages();
+    // Whether the back and forward buttons have a place to go to: the window keeps the history.
+    void setHistoryAvailable(bool back, bool forward);
 
 signals:
     // A link, an outline entry or a thumbnail chose `page` (from 1) and `top`, as showPlace
@@ -163,6 +165,9 @@ signals:
     void coloursChosen(PageColours colours);
     // The document being loaded was unlocked with `password`.
     void unlocked(const QString &password);
+    // The back or forward button: to the place the last jump left, or forward again.
+    void backRequested();
+    void forwardRequested();
 
 private:
     bool unlock(Pdf::Document &document, const QString &path);
@@ -171,8 +176,8 @@ private:
     void createToolbar();
     QComboBox *addChoice(const char *name, const QString &tip, const QStringList &items);
     void useColours(int index);
-    void addButton(const char *art, const QString &text, const char *name,
-                   void (PdfView::*command)());
+    QAction *addButton(const char *art, const QString &text, const char *name,
+                       void (PdfView::*command)());
     void addShortcut(const QKeySequence &keys, void (PdfView::*command)());
     void applyGeometry();
     void showPageNumber();
@@ -223,6 +228,8 @@ private:
     PageArea *m_pages = nullptr;
     NavigationPane *m_navigation = nullptr;
     QAction *m_navigationButton = nullptr;
+    QAction *m_back = nullptr;
+    QAction *m_forward = nullptr;
     std::shared_ptr<OutlineSource> m_windowOutline;
     std::unique_ptr<PageContent> m_content;
     WebOpener *m_webOpener = nullptr;

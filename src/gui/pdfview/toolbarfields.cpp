@@ -18,6 +18,12 @@ void FindField::setCount(const QString &count)
     placeCount();
 }
 
+// The room the count takes is the field's own: the toolbar lays the field out as without it.
+QSize FindField::sizeHint() const
+{
+    return QLineEdit::sizeHint() - QSize(textMargins().right(), 0);
+}
+
 void FindField::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)

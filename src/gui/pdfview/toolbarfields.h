@@ -26,6 +26,7 @@ class FindField : public QLineEdit
 public:
     explicit FindField(QWidget *parent = nullptr);
     void setCount(const QString &count);
+    QSize sizeHint() const override;
 
 signals:
     void closeRequested();

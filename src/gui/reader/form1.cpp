@@ -400,6 +400,14 @@ void Form1::connectSession()
         m_session.goTo(ReadingPlace{chapter, page, top});
     });
     connect(PDF1, &PdfView::readOnRequested, &m_session, &DocumentSession::readOn);
+    connect(PDF1, &PdfView::backRequested, &m_session, &DocumentSession::goBack);
+    connect(PDF1, &PdfView::forwardRequested, &m_session, &DocumentSession::goForward);
+    const auto showHistory = [this] {
+        PDF1->setHistoryAvailable(m_session.canGoBack(), m_session.canGoForward());
+    };
+    connect(&m_session, &DocumentSession::placeChanged, this, showHistory);
+    connect(&m_session, &DocumentSession::documentOpened, this, showHistory);
+    connect(&m_session, &DocumentSession::contentsChanged, this, showHistory);
     connect(PDF1, &PdfView::placeShown, this, [this](int page, double top) {
         m_session.notePlaceShown(page, top, PDF1->pageCount(), PDF1->look());
     });
