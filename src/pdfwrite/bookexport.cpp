@@ -38,17 +38,21 @@ bool sameFile(const QString &a, const QString &b)
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-// A page label range of chapter `number` (from 1): style and start kept, "N-" before the prefix.
+// A page label range of chapter `number` (from 1) that labels each page "N-" and then the label
+// the chapter gave it: a range without a style gives its prefix alone, with no number.
 std::string chapterLabel(QPDFObjectHandle label, int number)
 {
-    QPDFObjectHandle style = label.getKey("/S");
-    std::string text = "<</S " + (style.isName() ? style.unparse() : std::string("/D"));
-    if (label.getKey("/St").isInteger())
-        text += " /St " + std::to_string(label.getKey("/St").getIntValue());
     QPDFObjectHandle prefix = label.getKey("/P");
     const std::string own = prefix.isString() ? prefix.getUTF8Value() : std::string();
-    return text + " /P " +
-           QPDFObjectHandle::newUnicodeString(std::to_string(number) + "-" + own).unparse() + ">>";
+    std::string text =
+        "<</P " + QPDFObjectHandle::newUnicodeString(std::to_string(number) + "-" + own).unparse();
+    QPDFObjectHandle style = label.getKey("/S");
+    if (style.isName()) {
+        text += " /S " + style.unparse();
+        if (label.getKey("/St").isInteger())
+            text += " /St " + std::to_string(label.getKey("/St").getIntValue());
+    }
+    return text + ">>";
 }
 
 // The chapters go to the output one by one: a chapter's source document is closed once its
@@ -148,7 +152,7 @@ void Exporter::addLabels(QPDF &chapter, int index, long long pageCount)
     QPDFPageLabelDocumentHelper labels(chapter);
     if (!labels.hasPageLabels()) {
         m_labels += std::to_string(firstPage) + ' ' +
-                    chapterLabel(QPDFObjectHandle::newDictionary(), index + 1) + ' ';
+                    chapterLabel(QPDFObjectHandle::parse("<</S /D>>"), index + 1) + ' ';
         return;
     }
     std::vector<QPDFObjectHandle> ranges;
