@@ -118,6 +118,85 @@ int pageIndex(QPDF &pdf, QPDFObjectHandle destination)
     return -1;
 }
 
+// `count` pages, each holding the links of `links` that name it (page, link entries, where "{n}"
+// stands for a reference to page n), and the named destination "target" on the last page. The
+// outline's top level is `sections` (title, page).
+QByteArray withLinks(int count, const QList<std::pair<int, QByteArray>> &links,
+                     const QList<std::pair<QByteArray, int>> &sections = {})
+{
+    PdfObjects pdf;
+    const int catalog = pdf.reserve(), tree = pdf.reserve();
+    QList<int> page;
+    for (int i = 0; i < count; ++i)
+        page << pdf.reserve();
+    const auto placed = [&](QByteArray text) {
+        for (int i = 0; i < count; ++i)
+            text.replace("{" + QByteArray::number(i) + "}", reference(page[i]));
+        return text;
+    };
+    QList<QByteArray> annotations(count);
+    for (const auto &[on, entries] : links) {
+        annotations[on] +=
+            reference(pdf.add("<< /Type /Annot /Subtype /Link /Rect [72 600 300 620] " +
+                              placed(entries) + " >>")) +
+            " ";
+    }
+    QByteArray kids;
+    for (int i = 0; i < count; ++i) {
+        pdf.add("<< /Type /Page /Parent " + reference(tree) + " /MediaBox [0 0 612 792] /Annots [" +
+                    annotations[i] + "] >>",
+                page[i]);
+        kids += reference(page[i]) + " ";
+    }
+    pdf.add("<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(count) + " >>",
+            tree);
+    QByteArray body = "<< /Type /Catalog /Pages " + reference(tree) +
+                      " /Names << /Dests << /Names [(target) [" + reference(page.last()) +
+                      " /Fit]] >> >>";
+    if (!sections.isEmpty()) {
+        const int outline = pdf.reserve();
+        QList<int> item;
+        for (int i = 0; i < sections.size(); ++i)
+            item << pdf.reserve();
+        for (int i = 0; i < sections.size(); ++i) {
+            QByteArray entry = "<< /Title " + sections[i].first + " /Parent " + reference(outline) +
+                               " /Dest [" + reference(page[sections[i].second]) + " /Fit]";
+            if (i > 0)
+                entry += " /Prev " + reference(item[i - 1]);
+            if (i + 1 < sections.size())
+                entry += " /Next " + reference(item[i + 1]);
+            pdf.add(entry + " >>", item[i]);
+        }
+        pdf.add("<< /Type /Outlines /First " + reference(item.first()) + " /Last " +
+                    reference(item.last()) + " >>",
+                outline);
+        body += " /Outlines " + reference(outline);
+    }
+    pdf.add(body + " >>", catalog);
+    return pdf.finish(catalog);
+}
+
+// The action of link `index` on page `page` of `pdf`, as "kind page": the page it leads to
+// within `pdf` (-1 for none), or for a remote go-to its file and destination.
+QString linkOf(QPDF &pdf, int page, int index)
+{
+    QPDFObjectHandle link = QPDFPageDocumentHelper(pdf)
+                                .getAllPages()
+                                .at(page)
+                                .getObjectHandle()
+                                .getKey("/Annots")
+                                .getArrayItem(index);
+    QPDFObjectHandle action = link.getKey("/A");
+    if (link.hasKey("/Dest"))
+        return "Dest " + QString::number(pageIndex(pdf, link.getKey("/Dest")));
+    if (action.getKey("/S").isNameAndEquals("/GoTo"))
+        return "GoTo " + QString::number(pageIndex(pdf, action.getKey("/D")));
+    if (action.getKey("/S").isNameAndEquals("/GoToR"))
+        return "GoToR " + QString::fromStdString(action.getKey("/F").getUTF8Value() + " " +
+                                                 action.getKey("/D").unparse());
+    return "none";
+}
+
 // "title@page[children]|..." of the outline items.
 QString outlineText(QPDF &pdf, std::vector<QPDFOutlineObjectHelper> items)
 {
@@ -350,6 +429,30 @@ private slots:
                  "前言@0|A@1[A1@2|A twin@1]|B@3|C?@5");
         QCOMPARE(pageTexts(path("e.pdf")), pageTexts(path("s.pdf")));
         QVERIFY(pageTexts(path("s.pdf")).contains("Page 6"));
+    }
+
+    // A link into another section becomes a link into its chapter's file, by name or by page; a
+    // link within a section stays.
+    void splitLinksIntoOtherChapters()
+    {
+        const QByteArray source = withLinks(4,
+                                            {{0, "/A << /S /GoTo /D (target) >>"},
+                                             {0, "/Dest [{2} /XYZ 0 792 0]"},
+                                             {0, "/Dest [{1} /Fit]"},
+                                             {3, "/Dest [{0} /Fit]"}},
+                                            {{"(One)", 0}, {"<FEFF7B2C4E8C7AE02642>", 2}});
+        QVERIFY(TestFiles::write(path("s.pdf"), source));
+        QVERIFY(run({"split", "s.pdf", "-n", "S", "-o", "."}).startsWith("0|./S.VELM\n|"));
+        QVERIFY(run({"extract", "S.VELM", "1", "--out", "c1.pdf"}).startsWith("0|"));
+        QVERIFY(run({"extract", "S.VELM", "2", "--out", "c2.pdf"}).startsWith("0|"));
+        QPDF first;
+        first.processFile(path("c1.pdf").toLocal8Bit().constData());
+        QCOMPARE(linkOf(first, 0, 0), "GoToR 第二章?.pdf (target)");
+        QCOMPARE(linkOf(first, 0, 1), "GoToR 第二章?.pdf [ 0 /Fit ]");
+        QCOMPARE(linkOf(first, 0, 2), "Dest 1");
+        QPDF second;
+        second.processFile(path("c2.pdf").toLocal8Bit().constData());
+        QCOMPARE(linkOf(second, 1, 0), "GoToR One.pdf [ 0 /Fit ]");
     }
 
     void splitRefusesClearly_data()
