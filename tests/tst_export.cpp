@@ -431,9 +431,9 @@ private slots:
         QVERIFY(pageTexts(path("s.pdf")).contains("Page 6"));
     }
 
-    // A link into another section becomes a link into its chapter's file, by name or by page; a
-    // link within a section stays.
-    void splitLinksIntoOtherChapters()
+    // A link into another section becomes a link into its chapter's file, by name or by page, and
+    // the export of the book leads it within the one PDF again; a link within a section stays.
+    void splitLinksChaptersAndExportJoinsThem()
     {
         const QByteArray source = withLinks(4,
                                             {{0, "/A << /S /GoTo /D (target) >>"},
@@ -453,6 +453,51 @@ private slots:
         QPDF second;
         second.processFile(path("c2.pdf").toLocal8Bit().constData());
         QCOMPARE(linkOf(second, 1, 0), "GoToR One.pdf [ 0 /Fit ]");
+
+        QCOMPARE(run({"export", "S.VELM", "e.pdf"}), "0|e.pdf\n|");
+        QPDF out;
+        out.processFile(path("e.pdf").toLocal8Bit().constData());
+        QCOMPARE(linkOf(out, 0, 0), "GoTo 3");
+        QCOMPARE(linkOf(out, 0, 1), "GoTo 2");
+        QCOMPARE(linkOf(out, 0, 2), "Dest 1");
+        QCOMPARE(linkOf(out, 3, 0), "GoTo 0");
+    }
+
+    // A remote go-to into a chapter of the book, by its file name, leads there in the export;
+    // one into a page the chapter lacks leads nowhere, and one into any other file stays.
+    void exportJoinsLinksIntoChapters_data()
+    {
+        QTest::addColumn<QByteArray>("link"); // on the first page of "links", the second chapter
+        QTest::addColumn<QString>("leads");
+        const QByteArray go = "/A << /S /GoToR ";
+        QTest::newRow("name, later chapter") << go + "/F (three.pdf) /D (target) >>"
+                                             << "GoTo 5";
+        QTest::newRow("name object, earlier chapter") << go + "/F (one.pdf) /D /target >>"
+                                                      << "GoTo 1";
+        QTest::newRow("page, own chapter") << go + "/F (links.pdf) /D [1 /Fit] >>"
+                                           << "GoTo 3";
+        QTest::newRow("page, file specification")
+            << go + "/F << /Type /Filespec /F (three.pdf) >> /D [0 /Fit] >>"
+            << "GoTo 4";
+        QTest::newRow("page past the end, later chapter") << go + "/F (three.pdf) /D [2 /Fit] >>"
+                                                          << "GoTo -1";
+        QTest::newRow("page past the end, earlier chapter") << go + "/F (one.pdf) /D [-1 /Fit] >>"
+                                                            << "GoTo -1";
+        QTest::newRow("another file") << go + "/F (other.pdf) /D [0 /Fit] >>"
+                                      << "GoToR other.pdf [ 0 /Fit ]";
+    }
+    void exportJoinsLinksIntoChapters()
+    {
+        QFETCH(QByteArray, link);
+        QFETCH(QString, leads);
+        makeBook({{"one", withLinks(2, {})},
+                  {"links", withLinks(2, {{0, link}})},
+                  {"three", withLinks(2, {})}});
+        QCOMPARE(run({"export", "B.VELM", "out.pdf"}), "0|out.pdf\n|");
+        QCOMPARE(QProcess::execute("qpdf", {"--check", path("out.pdf")}), 0);
+        QPDF out;
+        out.processFile(path("out.pdf").toLocal8Bit().constData());
+        QCOMPARE(linkOf(out, 2, 0), leads);
     }
 
     void splitRefusesClearly_data()
