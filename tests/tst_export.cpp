@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // A book exported as one PDF and a PDF split into a book, through quillmoor-book; the results
-// are read back with qpdf.
+// are read back with qpdf, and their page labels as the reader shows them.
 #include "core/bookmarks/bookmarkfile.h"
+#include "pdf/opening.h"
 #include "pdfobjects.h"
 #include "testfiles.h"
 #include "testpdfs.h"
@@ -69,16 +70,37 @@ QByteArray sectioned()
     return pdf.finish(catalog);
 }
 
-// Two pages labelled "xi", "xii": lower-case roman numerals from 11 after the prefix "x".
-QByteArray labelled()
+// `pages` empty pages labelled by the page label ranges `ranges` ("index dictionary ..."), or
+// without page labels for none.
+QByteArray labelled(const QByteArray &ranges, int pages)
 {
     PdfObjects pdf;
-    pdf.add("<< /Type /Catalog /Pages 2 0 R /PageLabels << /Nums [0 << /S /r /P (x) /St 11 >>] "
-            ">> >>");
-    pdf.add("<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 >>");
-    for (int i = 0; i < 2; ++i)
-        pdf.add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >>");
-    return pdf.finish(1);
+    const int catalog = pdf.reserve(), tree = pdf.reserve();
+    QByteArray kids;
+    for (int i = 0; i < pages; ++i) {
+        kids += reference(pdf.add("<< /Type /Page /Parent " + reference(tree) +
+                                  " /MediaBox [0 0 612 792] >>")) +
+                " ";
+    }
+    pdf.add("<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(pages) + " >>",
+            tree);
+    QByteArray body = "<< /Type /Catalog /Pages " + reference(tree);
+    if (!ranges.isEmpty())
+        body += " /PageLabels << /Nums [" + ranges + "] >>";
+    pdf.add(body + " >>", catalog);
+    return pdf.finish(catalog);
+}
+
+// Every page's label as the reader shows it.
+QStringList labelsOf(const QString &pdf)
+{
+    const std::unique_ptr<Pdf::Document> document = Pdf::openFile(pdf);
+    if (!document)
+        return {"cannot be opened"};
+    QStringList labels;
+    for (int page = 0; page < document->pageCount(); ++page)
+        labels << document->pageLabel(page);
+    return labels;
 }
 
 // The page a destination leads to, from 0; -1 for none. A name is looked up in `pdf`.
@@ -94,6 +116,85 @@ int pageIndex(QPDF &pdf, QPDFObjectHandle destination)
             return int(i);
     }
     return -1;
+}
+
+// `count` pages, each holding the links of `links` that name it (page, link entries, where "{n}"
+// stands for a reference to page n), and the named destination "target" on the last page. The
+// outline's top level is `sections` (title, page).
+QByteArray withLinks(int count, const QList<std::pair<int, QByteArray>> &links,
+                     const QList<std::pair<QByteArray, int>> &sections = {})
+{
+    PdfObjects pdf;
+    const int catalog = pdf.reserve(), tree = pdf.reserve();
+    QList<int> page;
+    for (int i = 0; i < count; ++i)
+        page << pdf.reserve();
+    const auto placed = [&](QByteArray text) {
+        for (int i = 0; i < count; ++i)
+            text.replace("{" + QByteArray::number(i) + "}", reference(page[i]));
+        return text;
+    };
+    QList<QByteArray> annotations(count);
+    for (const auto &[on, entries] : links) {
+        annotations[on] +=
+            reference(pdf.add("<< /Type /Annot /Subtype /Link /Rect [72 600 300 620] " +
+                              placed(entries) + " >>")) +
+            " ";
+    }
+    QByteArray kids;
+    for (int i = 0; i < count; ++i) {
+        pdf.add("<< /Type /Page /Parent " + reference(tree) + " /MediaBox [0 0 612 792] /Annots [" +
+                    annotations[i] + "] >>",
+                page[i]);
+        kids += reference(page[i]) + " ";
+    }
+    pdf.add("<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(count) + " >>",
+            tree);
+    QByteArray body = "<< /Type /Catalog /Pages " + reference(tree) +
+                      " /Names << /Dests << /Names [(target) [" + reference(page.last()) +
+                      " /Fit]] >> >>";
+    if (!sections.isEmpty()) {
+        const int outline = pdf.reserve();
+        QList<int> item;
+        for (int i = 0; i < sections.size(); ++i)
+            item << pdf.reserve();
+        for (int i = 0; i < sections.size(); ++i) {
+            QByteArray entry = "<< /Title " + sections[i].first + " /Parent " + reference(outline) +
+                               " /Dest [" + reference(page[sections[i].second]) + " /Fit]";
+            if (i > 0)
+                entry += " /Prev " + reference(item[i - 1]);
+            if (i + 1 < sections.size())
+                entry += " /Next " + reference(item[i + 1]);
+            pdf.add(entry + " >>", item[i]);
+        }
+        pdf.add("<< /Type /Outlines /First " + reference(item.first()) + " /Last " +
+                    reference(item.last()) + " >>",
+                outline);
+        body += " /Outlines " + reference(outline);
+    }
+    pdf.add(body + " >>", catalog);
+    return pdf.finish(catalog);
+}
+
+// The action of link `index` on page `page` of `pdf`, as "kind page": the page it leads to
+// within `pdf` (-1 for none), or for a remote go-to its file and destination.
+QString linkOf(QPDF &pdf, int page, int index)
+{
+    QPDFObjectHandle link = QPDFPageDocumentHelper(pdf)
+                                .getAllPages()
+                                .at(page)
+                                .getObjectHandle()
+                                .getKey("/Annots")
+                                .getArrayItem(index);
+    QPDFObjectHandle action = link.getKey("/A");
+    if (link.hasKey("/Dest"))
+        return "Dest " + QString::number(pageIndex(pdf, link.getKey("/Dest")));
+    if (action.getKey("/S").isNameAndEquals("/GoTo"))
+        return "GoTo " + QString::number(pageIndex(pdf, action.getKey("/D")));
+    if (action.getKey("/S").isNameAndEquals("/GoToR"))
+        return "GoToR " + QString::fromStdString(action.getKey("/F").getUTF8Value() + " " +
+                                                 action.getKey("/D").unparse());
+    return "none";
 }
 
 // "title@page[children]|..." of the outline items.
@@ -162,11 +263,12 @@ private slots:
         QVERIFY(m_root->isValid());
     }
 
-    // Chapters 1 and 3 use the same destination name, each its own page; chapter 2 has labels.
-    void exportKeepsOutlinesLinksAndLabels()
+    // Chapters 1 and 3 use the same destination name, each its own page.
+    void exportKeepsOutlinesAndLinks()
     {
-        makeBook(
-            {{"one", TestPdfs::linked()}, {"labelled", labelled()}, {"three", TestPdfs::linked()}});
+        makeBook({{"one", TestPdfs::linked()},
+                  {"labelled", labelled("0 << /S /r /P (x) /St 11 >>", 2)},
+                  {"three", TestPdfs::linked()}});
         QVERIFY(Module1::RewriteBookmarkFile(path("B.VELM"), "{0}one&Mark one［2］\r\n"
                                                              "{2}three&Mark two［3］\r\n"
                                                              "{1}labelled&Gone［9］\r\n"
@@ -182,17 +284,6 @@ private slots:
                  "one@0[" + chapter.arg(0).arg(1).arg(2) + "]|labelled@3|three@5[" +
                      chapter.arg(5).arg(6).arg(7) + "]|书签@0[Mark one@1|Mark two@7]");
 
-        QStringList labels;
-        QPDFObjectHandle numbers = out.getRoot().getKey("/PageLabels").getKey("/Nums");
-        for (int i = 0; i + 1 < numbers.getArrayNItems(); i += 2) {
-            QPDFObjectHandle label = numbers.getArrayItem(i + 1);
-            labels << QString::number(numbers.getArrayItem(i).getIntValue()) + ' ' +
-                          QString::fromStdString(label.getKey("/P").getUTF8Value() +
-                                                 label.getKey("/S").getName() + ' ' +
-                                                 label.getKey("/St").unparse());
-        }
-        QCOMPARE(labels, QStringList({"0 1-/D null", "3 2-x/r 11", "5 3-/D null"}));
-
         // Each chapter's first page: a link to its third page, one to "chapter2" on its second.
         for (const int first : {0, 5}) {
             QPDFObjectHandle links =
@@ -206,6 +297,50 @@ private slots:
             QCOMPARE(named.getUTF8Value(), "c" + std::to_string(first == 0 ? 1 : 3) + "-chapter2");
             QCOMPARE(pageIndex(out, named), first + 1);
         }
+    }
+
+    // An exported page is labelled with its chapter's number, "-" and the label its chapter
+    // alone gives it, whatever kind of range gave that label.
+    void exportLabelsPagesByChapter_data()
+    {
+        QTest::addColumn<QByteArray>("ranges"); // the second chapter's, of its three pages
+        QTest::addColumn<QStringList>("own");   // its labels as a PDF of its own
+        QTest::newRow("none") << QByteArray() << QStringList{"1", "2", "3"};
+        QTest::newRow("decimal") << QByteArray("0 << /S /D >>") << QStringList{"1", "2", "3"};
+        QTest::newRow("roman") << QByteArray("0 << /S /r >>") << QStringList{"i", "ii", "iii"};
+        QTest::newRow("capital roman")
+            << QByteArray("0 << /S /R >>") << QStringList{"I", "II", "III"};
+        QTest::newRow("letters from 26")
+            << QByteArray("0 << /S /A /St 26 >>") << QStringList{"Z", "AA", "BB"};
+        QTest::newRow("start value")
+            << QByteArray("0 << /S /D /St 7 >>") << QStringList{"7", "8", "9"};
+        QTest::newRow("prefix only")
+            << QByteArray("0 << /P (Slide) >>") << QStringList{"Slide", "Slide", "Slide"};
+        QTest::newRow("prefix and style")
+            << QByteArray("0 << /S /a /P (A.) >>") << QStringList{"A.a", "A.b", "A.c"};
+        QTest::newRow("prefix in UTF-16")
+            << QByteArray("0 << /S /D /P <FEFF7B2C> >>") << QStringList{"第1", "第2", "第3"};
+        QTest::newRow("start without style")
+            << QByteArray("0 << /P (x) /St 5 >>") << QStringList{"x", "x", "x"};
+        QTest::newRow("neither prefix nor style")
+            << QByteArray("0 << >>") << QStringList{"", "", ""};
+        QTest::newRow("unknown style")
+            << QByteArray("0 << /S /Q /P (q) >>") << QStringList{"q", "q", "q"};
+        QTest::newRow("slides then numbers")
+            << QByteArray("0 << /P (1) >> 1 << /P (2) >> 2 << /S /r /St 4 >>")
+            << QStringList{"1", "2", "iv"};
+    }
+    void exportLabelsPagesByChapter()
+    {
+        QFETCH(QByteArray, ranges);
+        QFETCH(QStringList, own);
+        makeBook({{"one", TestPdfs::onePage("one")}, {"two", labelled(ranges, 3)}});
+        QCOMPARE(labelsOf(path("two.pdf")), own);
+        QCOMPARE(run({"export", "B.VELM", "out.pdf"}), "0|out.pdf\n|");
+        QStringList exported{"1-1"};
+        for (const QString &label : own)
+            exported << "2-" + label;
+        QCOMPARE(labelsOf(path("out.pdf")), exported);
     }
 
     // An outline that loops, and one deeper than any reader needs, are cut short.
@@ -294,6 +429,75 @@ private slots:
                  "前言@0|A@1[A1@2|A twin@1]|B@3|C?@5");
         QCOMPARE(pageTexts(path("e.pdf")), pageTexts(path("s.pdf")));
         QVERIFY(pageTexts(path("s.pdf")).contains("Page 6"));
+    }
+
+    // A link into another section becomes a link into its chapter's file, by name or by page, and
+    // the export of the book leads it within the one PDF again; a link within a section stays.
+    void splitLinksChaptersAndExportJoinsThem()
+    {
+        const QByteArray source = withLinks(4,
+                                            {{0, "/A << /S /GoTo /D (target) >>"},
+                                             {0, "/Dest [{2} /XYZ 0 792 0]"},
+                                             {0, "/Dest [{1} /Fit]"},
+                                             {3, "/Dest [{0} /Fit]"}},
+                                            {{"(One)", 0}, {"<FEFF7B2C4E8C7AE02642>", 2}});
+        QVERIFY(TestFiles::write(path("s.pdf"), source));
+        QVERIFY(run({"split", "s.pdf", "-n", "S", "-o", "."}).startsWith("0|./S.VELM\n|"));
+        QVERIFY(run({"extract", "S.VELM", "1", "--out", "c1.pdf"}).startsWith("0|"));
+        QVERIFY(run({"extract", "S.VELM", "2", "--out", "c2.pdf"}).startsWith("0|"));
+        QPDF first;
+        first.processFile(path("c1.pdf").toLocal8Bit().constData());
+        QCOMPARE(linkOf(first, 0, 0), "GoToR 第二章?.pdf (target)");
+        QCOMPARE(linkOf(first, 0, 1), "GoToR 第二章?.pdf [ 0 /Fit ]");
+        QCOMPARE(linkOf(first, 0, 2), "Dest 1");
+        QPDF second;
+        second.processFile(path("c2.pdf").toLocal8Bit().constData());
+        QCOMPARE(linkOf(second, 1, 0), "GoToR One.pdf [ 0 /Fit ]");
+
+        QCOMPARE(run({"export", "S.VELM", "e.pdf"}), "0|e.pdf\n|");
+        QPDF out;
+        out.processFile(path("e.pdf").toLocal8Bit().constData());
+        QCOMPARE(linkOf(out, 0, 0), "GoTo 3");
+        QCOMPARE(linkOf(out, 0, 1), "GoTo 2");
+        QCOMPARE(linkOf(out, 0, 2), "Dest 1");
+        QCOMPARE(linkOf(out, 3, 0), "GoTo 0");
+    }
+
+    // A remote go-to into a chapter of the book, by its file name, leads there in the export;
+    // one into a page the chapter lacks leads nowhere, and one into any other file stays.
+    void exportJoinsLinksIntoChapters_data()
+    {
+        QTest::addColumn<QByteArray>("link"); // on the first page of "links", the second chapter
+        QTest::addColumn<QString>("leads");
+        const QByteArray go = "/A << /S /GoToR ";
+        QTest::newRow("name, later chapter") << go + "/F (three.pdf) /D (target) >>"
+                                             << "GoTo 5";
+        QTest::newRow("name object, earlier chapter") << go + "/F (one.pdf) /D /target >>"
+                                                      << "GoTo 1";
+        QTest::newRow("page, own chapter") << go + "/F (links.pdf) /D [1 /Fit] >>"
+                                           << "GoTo 3";
+        QTest::newRow("page, file specification")
+            << go + "/F << /Type /Filespec /F (three.pdf) >> /D [0 /Fit] >>"
+            << "GoTo 4";
+        QTest::newRow("page past the end, later chapter") << go + "/F (three.pdf) /D [2 /Fit] >>"
+                                                          << "GoTo -1";
+        QTest::newRow("page past the end, earlier chapter") << go + "/F (one.pdf) /D [-1 /Fit] >>"
+                                                            << "GoTo -1";
+        QTest::newRow("another file") << go + "/F (other.pdf) /D [0 /Fit] >>"
+                                      << "GoToR other.pdf [ 0 /Fit ]";
+    }
+    void exportJoinsLinksIntoChapters()
+    {
+        QFETCH(QByteArray, link);
+        QFETCH(QString, leads);
+        makeBook({{"one", withLinks(2, {})},
+                  {"links", withLinks(2, {{0, link}})},
+                  {"three", withLinks(2, {})}});
+        QCOMPARE(run({"export", "B.VELM", "out.pdf"}), "0|out.pdf\n|");
+        QCOMPARE(QProcess::execute("qpdf", {"--check", path("out.pdf")}), 0);
+        QPDF out;
+        out.processFile(path("out.pdf").toLocal8Bit().constData());
+        QCOMPARE(linkOf(out, 2, 0), leads);
     }
 
     void splitRefusesClearly_data()

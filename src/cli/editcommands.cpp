@@ -3,10 +3,10 @@
 
 #include "cli/progressprinter.h"
 #include "core/book/bookediting.h"
+#include "core/book/contentsindex.h"
 #include "core/book/scratchfolder.h"
 #include "core/sources/sourcefiles.h"
 #include "core/state/readingplaces.h"
-#include "core/text/gbkcodec.h"
 
 namespace Cli
 {
@@ -46,7 +46,7 @@ QString refusalText(PlanRefusal refusal, const QString &given, int chapters)
 // The name as the index will hold it, said when it is not the name given.
 void tellMendedName(const QString &command, const QString &name)
 {
-    const QString stored = Gbk::decode(Gbk::encode(ContentsIndex::safeChapterName(name)));
+    const QString stored = ContentsIndex::storedChapterName(name);
     if (stored != name)
         printError(QStringLiteral("quillmoor-book %1: the name is written as \"%2\"")
                        .arg(command, printable(stored)));

@@ -3,6 +3,7 @@
 
 #include "core/bookmarks/bookmarkfile.h"
 #include "pdfwrite/chapterinput.h"
+#include "pdfwrite/chapterlinks.h"
 #include "pdfwrite/chapterobjects.h"
 #include "pdfwrite/destinations.h"
 #include "pdfwrite/outlinetree.h"
@@ -16,6 +17,7 @@
 
 #include <QFile>
 
+#include <map>
 #include <memory>
 #include <set>
 
@@ -38,17 +40,27 @@ bool sameFile(const QString &a, const QString &b)
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-// A page label range of chapter `number` (from 1): style and start kept, "N-" before the prefix.
+// What chapter `index` (from 0) puts before the names of its destinations.
+std::string namePrefix(int index)
+{
+    return "c" + std::to_string(index + 1) + "-";
+}
+
+// A page label range of chapter `number` (from 1) that labels each page "N-" and then the label
+// the chapter gave it: a range without a style gives its prefix alone, with no number.
 std::string chapterLabel(QPDFObjectHandle label, int number)
 {
-    QPDFObjectHandle style = label.getKey("/S");
-    std::string text = "<</S " + (style.isName() ? style.unparse() : std::string("/D"));
-    if (label.getKey("/St").isInteger())
-        text += " /St " + std::to_string(label.getKey("/St").getIntValue());
     QPDFObjectHandle prefix = label.getKey("/P");
     const std::string own = prefix.isString() ? prefix.getUTF8Value() : std::string();
-    return text + " /P " +
-           QPDFObjectHandle::newUnicodeString(std::to_string(number) + "-" + own).unparse() + ">>";
+    std::string text =
+        "<</P " + QPDFObjectHandle::newUnicodeString(std::to_string(number) + "-" + own).unparse();
+    QPDFObjectHandle style = label.getKey("/S");
+    if (style.isName()) {
+        text += " /S " + style.unparse();
+        if (label.getKey("/St").isInteger())
+            text += " /St " + std::to_string(label.getKey("/St").getIntValue());
+    }
+    return text + ">>";
 }
 
 // The chapters go to the output one by one: a chapter's source document is closed once its
@@ -61,6 +73,8 @@ public:
         : m_bookPath(bookPath), m_contents(contents), m_control(control), m_out(outPath),
           m_pagesRoot(m_out.allocate())
     {
+        for (int i = 0; i < int(contents.lines.size()); ++i)
+            m_chapterFiles.emplace(ChapterLinks::fileOf(contents.lines.at(i).name()), i);
     }
 
     // Throws Refusal for chapter `index`.
@@ -71,6 +85,9 @@ public:
 private:
     void writeChapter(QPDF &chapter, int index);
     void addLabels(QPDF &chapter, int index, long long pageCount);
+    void joinChapters(QPDF &chapter, ChapterObjects &objects, QPDFObjectHandle link);
+    int pageNumber(int chapter, long long page);
+    int takeAhead(int chapter, long long page);
 
     const QString &m_bookPath;
     const BookContents &m_contents;
@@ -82,6 +99,8 @@ private:
     std::vector<OutlineNode> m_outline;
     Destinations::Texts m_names;
     std::string m_labels;
+    std::map<std::string, int> m_chapterFiles;        // a chapter's file name as links give it
+    std::map<std::pair<int, long long>, int> m_ahead; // chapter and page a link leads to ahead
 };
 
 void Exporter::addChapter(const std::shared_ptr<BookFile> &book, int index)
@@ -114,18 +133,23 @@ void Exporter::writeChapter(QPDF &chapter, int index)
     addLabels(chapter, index, (long long)pages.size());
     ChapterObjects objects(m_out, m_pagesRoot, m_control.stop);
     std::vector<int> numbers;
-    for (const QPDFPageObjectHelper &page : pages)
-        numbers.push_back(objects.addPage(page.getObjectHandle()));
+    for (size_t i = 0; i < pages.size(); ++i)
+        numbers.push_back(
+            objects.addPage(pages[i].getObjectHandle(), takeAhead(index, (long long)i)));
+    m_allPages.insert(m_allPages.end(), numbers.begin(), numbers.end());
+    m_pages.push_back(numbers);
 
-    const std::string prefix = "c" + std::to_string(index + 1) + "-";
+    const std::string prefix = namePrefix(index);
     std::set<QPDFObjGen> renamed;
     const auto rename = [&](QPDFObjectHandle holder) {
         Destinations::rename(holder, prefix, renamed);
     };
     for (QPDFPageObjectHelper page : pages) {
         QPDFObjectHandle annotations = page.getObjectHandle().getKey("/Annots");
-        for (int i = 0; annotations.isArray() && i < annotations.getArrayNItems(); ++i)
+        for (int i = 0; annotations.isArray() && i < annotations.getArrayNItems(); ++i) {
             rename(annotations.getArrayItem(i));
+            joinChapters(chapter, objects, annotations.getArrayItem(i));
+        }
     }
     for (const auto &[name, destination] : Destinations::namedIn(chapter))
         m_names[prefix + name] = objects.text(destination);
@@ -136,10 +160,60 @@ void Exporter::writeChapter(QPDF &chapter, int index)
         OutlineTree::siblings(chapter.getRoot().getKey("/Outlines").getKey("/First"), seen),
         rename);
     objects.writePending();
-
     m_outline.push_back(std::move(entry));
-    m_allPages.insert(m_allPages.end(), numbers.begin(), numbers.end());
-    m_pages.push_back(std::move(numbers));
+}
+
+// A link into the file of a chapter of this book, as a split writes it, leads to that chapter's
+// named destination or page here.
+void Exporter::joinChapters(QPDF &chapter, ChapterObjects &objects, QPDFObjectHandle link)
+{
+    ChapterLinks::Remote remote;
+    if (!link.isDictionary() || !ChapterLinks::remoteOf(link, &remote))
+        return;
+    const auto target = m_chapterFiles.find(remote.file);
+    if (target == m_chapterFiles.end())
+        return;
+    QPDFObjectHandle destination = remote.destination;
+    if (destination.isName() || destination.isString()) {
+        QPDFObjectHandle action = QPDFObjectHandle::parse("<</S /GoTo>>");
+        action.replaceKey("/D", Destinations::prefixed(destination, namePrefix(target->second)));
+        link.replaceKey("/A", action);
+    } else if (destination.isArray() && destination.getArrayNItems() > 0 &&
+               destination.getArrayItem(0).isInteger()) {
+        // The page may be of a chapter still to come: the action is written with its number.
+        std::string text =
+            "<</S /GoTo /D [" +
+            std::to_string(pageNumber(target->second, destination.getArrayItem(0).getIntValue())) +
+            " 0 R";
+        for (int i = 1; i < destination.getArrayNItems(); ++i)
+            text += ' ' + destination.getArrayItem(i).unparseResolved();
+        QPDFObjectHandle action = chapter.makeIndirectObject(QPDFObjectHandle::newDictionary());
+        objects.replace(action, text + "]>>");
+        link.replaceKey("/A", action);
+    }
+}
+
+// The output's number of page `page` of chapter `chapter` (both from 0). A page not written yet
+// gets its number now; one its chapter does not have is written as null at the end.
+int Exporter::pageNumber(int chapter, long long page)
+{
+    if (size_t(chapter) < m_pages.size() && page >= 0 && size_t(page) < m_pages[chapter].size())
+        return m_pages[chapter][size_t(page)];
+    const auto [found, added] = m_ahead.try_emplace({chapter, page}, 0);
+    if (added)
+        found->second = m_out.allocate();
+    return found->second;
+}
+
+// The number a link of an earlier chapter gave the page, or 0.
+int Exporter::takeAhead(int chapter, long long page)
+{
+    const auto found = m_ahead.find({chapter, page});
+    if (found == m_ahead.end())
+        return 0;
+    const int number = found->second;
+    m_ahead.erase(found);
+    return number;
 }
 
 void Exporter::addLabels(QPDF &chapter, int index, long long pageCount)
@@ -148,7 +222,7 @@ void Exporter::addLabels(QPDF &chapter, int index, long long pageCount)
     QPDFPageLabelDocumentHelper labels(chapter);
     if (!labels.hasPageLabels()) {
         m_labels += std::to_string(firstPage) + ' ' +
-                    chapterLabel(QPDFObjectHandle::newDictionary(), index + 1) + ' ';
+                    chapterLabel(QPDFObjectHandle::parse("<</S /D>>"), index + 1) + ' ';
         return;
     }
     std::vector<QPDFObjectHandle> ranges;
@@ -185,6 +259,8 @@ void Exporter::addBookmarks()
 
 void Exporter::finish()
 {
+    for (const auto &[page, number] : m_ahead)
+        m_out.writeObject(number, "null");
     std::string catalog = " /PageLabels <</Nums [" + m_labels + "]>>";
     if (const int outline = OutlineTree::write(m_out, m_outline))
         catalog += " /Outlines " + std::to_string(outline) + " 0 R";

@@ -13,6 +13,8 @@
 // use one name), an outline of one entry per chapter titled with its index name holding the
 // chapter's own outline, then the entry "书签" holding the book's bookmarks, and page labels
 // that put "N-" before each chapter's own labels ("N-1", "N-2", ... for a chapter without any).
+// A link into the file of a chapter of the book, as a split writes it (chapterlinks.h), leads to
+// that chapter's page or named destination.
 //
 // Each chapter is read in place from the book file. An encrypted chapter, one qpdf cannot read
 // and one without pages refuse the export: nothing is written.

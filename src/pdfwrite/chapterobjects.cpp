@@ -18,10 +18,17 @@ bool staysBehind(QPDFObjectHandle object, const std::set<QPDFObjGen> &pages)
 
 } // namespace
 
-int ChapterObjects::addPage(QPDFObjectHandle page)
+int ChapterObjects::addPage(QPDFObjectHandle page, int number)
 {
     m_pages.insert(page.getObjGen());
+    if (number > 0 && m_numbers.emplace(page.getObjGen(), number).second)
+        m_pending.push_back(page);
     return numberOf(page);
+}
+
+void ChapterObjects::replace(QPDFObjectHandle object, const std::string &text)
+{
+    m_replaced[object.getObjGen()] = text;
 }
 
 int ChapterObjects::numberOf(QPDFObjectHandle object)
@@ -112,6 +119,10 @@ ChapterObjects::copyItems(const std::vector<QPDFObjectHandle> &items,
 
 void ChapterObjects::writeObject(int number, QPDFObjectHandle object)
 {
+    if (const auto replaced = m_replaced.find(object.getObjGen()); replaced != m_replaced.end()) {
+        m_out.writeObject(number, replaced->second);
+        return;
+    }
     if (!object.isStream()) {
         std::string body;
         append(object, body, true);

@@ -27,8 +27,11 @@ public:
     {
     }
 
-    // The new number of a page of the source, which is written as a page of the output.
-    int addPage(QPDFObjectHandle page);
+    // The new number of a page of the source, which is written as a page of the output: `number`
+    // when given, one allocated before because something written earlier leads to the page.
+    int addPage(QPDFObjectHandle page, int number = 0);
+    // The indirect `object` of the source is written as `text`, PDF text of the output.
+    void replace(QPDFObjectHandle object, const std::string &text);
     // `object` as PDF text, its references by their new numbers.
     std::string text(QPDFObjectHandle object);
     // Copies of the outline `items` and the items beneath them, each item once and at most
@@ -53,6 +56,7 @@ private:
     int m_pagesRoot;
     const std::atomic<bool> *m_stop;
     std::map<QPDFObjGen, int> m_numbers;
+    std::map<QPDFObjGen, std::string> m_replaced;
     std::set<QPDFObjGen> m_pages;
     std::deque<QPDFObjectHandle> m_pending;
 };

@@ -18,20 +18,22 @@ bool nameBytes(QPDFObjectHandle name, std::string *bytes)
     return true;
 }
 
-QPDFObjectHandle prefixed(QPDFObjectHandle name, const std::string &prefix)
-{
-    std::string bytes;
-    if (!nameBytes(name, &bytes))
-        return name;
-    return name.isName() ? QPDFObjectHandle::newName("/" + prefix + bytes)
-                         : QPDFObjectHandle::newString(prefix + bytes);
-}
-
 void renameKey(QPDFObjectHandle dictionary, const std::string &key, const std::string &prefix)
 {
     QPDFObjectHandle name = dictionary.getKey(key);
     if (name.isName() || name.isString())
-        dictionary.replaceKey(key, prefixed(name, prefix));
+        dictionary.replaceKey(key, Destinations::prefixed(name, prefix));
+}
+
+// The /Dest of a link or an outline item, or the /D of its go-to action.
+QPDFObjectHandle destinationOf(QPDFObjectHandle holder)
+{
+    QPDFObjectHandle destination = holder.getKey("/Dest");
+    QPDFObjectHandle action = holder.getKey("/A");
+    if (destination.isNull() && action.isDictionary() &&
+        action.getKey("/S").isNameAndEquals("/GoTo"))
+        destination = action.getKey("/D");
+    return destination;
 }
 
 // Whether `object` is renamed now: false for one renamed before.
@@ -68,19 +70,31 @@ QPDFObjectHandle Destinations::pageOf(QPDFObjectHandle destination)
     return QPDFObjectHandle::newNull();
 }
 
+QPDFObjectHandle Destinations::nameOfHolder(QPDFObjectHandle holder)
+{
+    QPDFObjectHandle destination = destinationOf(holder);
+    return destination.isName() || destination.isString() ? destination
+                                                          : QPDFObjectHandle::newNull();
+}
+
 QPDFObjectHandle Destinations::pageOfHolder(QPDFObjectHandle holder, const Table &named)
 {
-    QPDFObjectHandle destination = holder.getKey("/Dest");
-    QPDFObjectHandle action = holder.getKey("/A");
-    if (destination.isNull() && action.isDictionary() &&
-        action.getKey("/S").isNameAndEquals("/GoTo"))
-        destination = action.getKey("/D");
+    QPDFObjectHandle destination = destinationOf(holder);
     std::string name;
     if (nameBytes(destination, &name)) {
         const auto found = named.find(name);
         destination = found == named.end() ? QPDFObjectHandle::newNull() : found->second;
     }
     return pageOf(destination);
+}
+
+QPDFObjectHandle Destinations::prefixed(QPDFObjectHandle name, const std::string &prefix)
+{
+    std::string bytes;
+    if (!nameBytes(name, &bytes))
+        return name;
+    return name.isName() ? QPDFObjectHandle::newName("/" + prefix + bytes)
+                         : QPDFObjectHandle::newString(prefix + bytes);
 }
 
 void Destinations::rename(QPDFObjectHandle holder, const std::string &prefix,

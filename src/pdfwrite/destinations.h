@@ -23,9 +23,16 @@ Table namedIn(QPDF &pdf);
 // The page object a destination leads to; null for none.
 QPDFObjectHandle pageOf(QPDFObjectHandle destination);
 
+// The name a link or an outline item leads to, through its /Dest or its go-to action; null when
+// it leads to a page or nowhere.
+QPDFObjectHandle nameOfHolder(QPDFObjectHandle holder);
+
 // The page object a link or an outline item leads to, through its /Dest or its go-to action,
 // by name through `named`; null for none.
 QPDFObjectHandle pageOfHolder(QPDFObjectHandle holder, const Table &named);
+
+// `name` (a name or a string) with `prefix` before it, keeping its kind.
+QPDFObjectHandle prefixed(QPDFObjectHandle name, const std::string &prefix);
 
 // Puts `prefix` before the name a link or an outline item leads to: its /Dest, and the /D of its
 // go-to action, each keeping its kind (a name stays a name, a string a string). `renamed` holds

@@ -3,6 +3,7 @@
 
 #include "core/book/bookgenerator.h"
 #include "core/book/scratchfolder.h"
+#include "pdfwrite/chapterlinks.h"
 #include "pdfwrite/chapterobjects.h"
 #include "pdfwrite/destinations.h"
 #include "pdfwrite/outlinetree.h"
@@ -66,26 +67,80 @@ std::vector<Part> partsOf(QPDF &pdf, const std::vector<QPDFPageObjectHelper> &pa
     return parts;
 }
 
-// Writes the pages [first, end) with what belongs to them to `path`.
-void writePart(const std::vector<QPDFPageObjectHelper> &pages, const Destinations::Table &named,
-               const Part &part, size_t end, const QString &path)
+// Where a page of the source goes: its part, and its index there.
+struct Place {
+    size_t part = 0;
+    int page = 0;
+};
+
+// The source split: its pages and names, its parts, where each page goes and the file name each
+// part's chapter will have in the book.
+struct Source {
+    const std::vector<QPDFPageObjectHelper> &pages;
+    const Destinations::Table &named;
+    const std::vector<Part> &parts;
+    std::map<QPDFObjGen, Place> places;
+    std::vector<std::string> files;
+
+    Source(const std::vector<QPDFPageObjectHelper> &pages, const Destinations::Table &named,
+           const std::vector<Part> &parts);
+    size_t endOf(size_t part) const
+    {
+        return part + 1 < parts.size() ? parts[part + 1].firstPage : pages.size();
+    }
+    // Null for an object that is no page of the source.
+    const Place *placeOf(QPDFObjectHandle page) const
+    {
+        const auto found = page.isIndirect() ? places.find(page.getObjGen()) : places.end();
+        return found == places.end() ? nullptr : &found->second;
+    }
+};
+
+Source::Source(const std::vector<QPDFPageObjectHelper> &pages, const Destinations::Table &named,
+               const std::vector<Part> &parts)
+    : pages(pages), named(named), parts(parts)
 {
+    for (size_t part = 0; part < parts.size(); ++part) {
+        for (size_t i = parts[part].firstPage; i < endOf(part); ++i)
+            places[pages[i].getObjectHandle().getObjGen()] = {part, int(i - parts[part].firstPage)};
+        files.push_back(ChapterLinks::fileOf(parts[part].title));
+    }
+}
+
+// The links on the pages of `part` that lead into another part lead into its chapter's file.
+void leadOut(const Source &source, size_t part)
+{
+    for (size_t i = source.parts[part].firstPage; i < source.endOf(part); ++i) {
+        QPDFObjectHandle page = source.pages[i].getObjectHandle();
+        QPDFObjectHandle annotations = page.getKey("/Annots");
+        for (int j = 0; annotations.isArray() && j < annotations.getArrayNItems(); ++j) {
+            QPDFObjectHandle link = annotations.getArrayItem(j);
+            if (!link.isDictionary() || !link.getKey("/Subtype").isNameAndEquals("/Link"))
+                continue;
+            const Place *target = source.placeOf(Destinations::pageOfHolder(link, source.named));
+            if (target && target->part != part)
+                ChapterLinks::leadInto(link, source.files[target->part], target->page);
+        }
+    }
+}
+
+// Writes the pages of `part` with what belongs to them to `path`.
+void writePart(const Source &source, size_t part, const QString &path)
+{
+    leadOut(source, part);
     PdfOutput out(path);
     const int pagesRoot = out.allocate();
     ChapterObjects objects(out, pagesRoot, nullptr);
     std::vector<int> numbers;
-    std::set<QPDFObjGen> kept;
-    for (size_t i = part.firstPage; i < end; ++i) {
-        numbers.push_back(objects.addPage(pages[i].getObjectHandle()));
-        kept.insert(pages[i].getObjectHandle().getObjGen());
-    }
+    for (size_t i = source.parts[part].firstPage; i < source.endOf(part); ++i)
+        numbers.push_back(objects.addPage(source.pages[i].getObjectHandle()));
     Destinations::Texts names;
-    for (const auto &[name, destination] : named) {
-        QPDFObjectHandle page = Destinations::pageOf(destination);
-        if (page.isIndirect() && kept.count(page.getObjGen()))
+    for (const auto &[name, destination] : source.named) {
+        const Place *place = source.placeOf(Destinations::pageOf(destination));
+        if (place && place->part == part)
             names[name] = objects.text(destination);
     }
-    const std::vector<OutlineNode> outline = objects.copyOutline(part.outline, {});
+    const std::vector<OutlineNode> outline = objects.copyOutline(source.parts[part].outline, {});
     objects.writePending();
     std::string catalog;
     if (const int root = OutlineTree::write(out, outline))
@@ -123,10 +178,10 @@ SplitResult SplitPdf(const QString &pdfPath, const QString &bookName, const QStr
         const std::vector<Part> found = partsOf(pdf, pages, named);
         if (found.empty())
             return failure(pdfPath, QStringLiteral("has no outline entry that leads to a page"));
+        const Source source(pages, named, found);
         for (size_t i = 0; i < found.size(); ++i) {
-            const size_t end = i + 1 < found.size() ? found[i + 1].firstPage : pages.size();
             const QString path = QDir(parts.path()).filePath(QStringLiteral("%1.pdf").arg(i + 1));
-            writePart(pages, named, found[i], end, path);
+            writePart(source, i, path);
             request.sources.append({found[i].title, path});
             result.titles.append(found[i].title);
         }

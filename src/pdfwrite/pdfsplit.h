@@ -11,7 +11,8 @@
 // entry before joins that chapter. A chapter runs from its entry's page to the page before the
 // next chapter's, and the pages before the first entry make the chapter "前言". Each chapter is
 // a PDF of its pages, its links and the named destinations on them, with its part of the outline:
-// the entry's children, then each joined entry with its own.
+// the entry's children, then each joined entry with its own. A link into another chapter leads
+// into that chapter's file (chapterlinks.h).
 
 struct SplitResult {
     bool ok = false;

@@ -40,6 +40,11 @@ QString safeChapterName(const QString &name)
     return safe;
 }
 
+QString storedChapterName(const QString &name)
+{
+    return Gbk::decode(Gbk::encode(safeChapterName(name)));
+}
+
 QByteArray encode(const QList<Chapter> &chapters)
 {
     QString text;

@@ -52,6 +52,9 @@ struct Line {
 // them) become "?", as GBK does for a character it cannot represent.
 QString safeChapterName(const QString &name);
 
+// The name as a book's index gives it back: made safe, and with "?" for what GBK cannot hold.
+QString storedChapterName(const QString &name);
+
 // The index bytes for chapters in book order, starting at position 1, ending with the empty
 // line. Names are made safe first.
 QByteArray encode(const QList<Chapter> &chapters);
