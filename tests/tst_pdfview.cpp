@@ -24,6 +24,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -34,6 +35,7 @@
 #include <QTreeWidget>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 
 class TestPdfView : public QObject
@@ -80,6 +82,22 @@ class TestPdfView : public QObject
         };
         const double a = luminance(one) + 0.05, b = luminance(other) + 0.05;
         return std::max(a, b) / std::min(a, b);
+    }
+    // The distinct greys of `image`.
+    static QSet<int> greys(const QImage &image)
+    {
+        QSet<int> found;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                found.insert(qGray(image.pixel(x, y)));
+        }
+        return found;
+    }
+    static int greyLevels(const QImage &image) { return greys(image).size(); }
+    static int darkestGrey(const QImage &image)
+    {
+        const QSet<int> found = greys(image);
+        return found.isEmpty() ? 255 : *std::min_element(found.begin(), found.end());
     }
     bool showsInk() const
     {
@@ -374,7 +392,8 @@ private slots:
         QCOMPARE(outline->currentItem(), outline->topLevelItem(1));
         pane->setCurrentIndex(1);
         auto *thumbnails = m_view->findChild<QListWidget *>("thumbnails");
-        QTRY_VERIFY(TestPdfs::hasInk(thumbnails->item(2)->icon().pixmap(120, 480).toImage()));
+        // Smoothed, a line of text this small is mid grey at its darkest.
+        QTRY_VERIFY(darkestGrey(thumbnails->item(2)->icon().pixmap(120, 480).toImage()) < 160);
         QCOMPARE(thumbnails->currentRow(), 2);
         QTest::mouseClick(thumbnails->viewport(), Qt::LeftButton, {},
                           thumbnails->visualItemRect(thumbnails->item(0)).center());
@@ -509,6 +528,29 @@ private slots:
             if (x > 0)
                 QVERIFY2(qRed(shown) < qRed(image.pixel(x - 1, 0)), qPrintable(QString::number(x)));
         }
+    }
+
+    // A thumbnail smooths its text as the view does: unsmoothed, text comes in two to four greys
+    // where the view's has a hundred.
+    void thumbnailsSmoothTextAsTheView()
+    {
+        m_view->resize(800, 600);
+        QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("text.pdf"), 1)));
+        QTRY_VERIFY(showsInk());
+        auto *pages = m_view->findChild<QAbstractScrollArea *>("pages");
+        const int inView = greyLevels(pages->viewport()->grab().toImage());
+        m_view->findChild<QAction *>("navigationPane")->trigger();
+        m_view->findChild<QTabWidget *>("navigation")->setCurrentIndex(1);
+        auto *thumbnails = m_view->findChild<QListWidget *>("thumbnails");
+        const auto thumbnail = [thumbnails] {
+            return thumbnails->item(0)->icon().pixmap(120, 480).toImage();
+        };
+        QTRY_VERIFY(TestPdfs::hasInk(thumbnail()));
+        const int inThumbnail = greyLevels(thumbnail());
+        const QByteArray levels = QByteArray::number(inView) + " in the view, " +
+                                  QByteArray::number(inThumbnail) + " in the thumbnail";
+        QVERIFY2(inView >= 64, levels);
+        QVERIFY2(inThumbnail * 4 >= inView, levels);
     }
 
     // Two pages side by side, fitted together, the left one current; night colours the pages and
