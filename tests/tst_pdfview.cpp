@@ -530,14 +530,14 @@ private slots:
         }
     }
 
-    // A thumbnail smooths its text as the view does: unsmoothed, text comes in two to four greys
-    // where the view's has a hundred.
-    void thumbnailsSmoothTextAsTheView()
+    // A thumbnail and a presented page smooth their text as the view does: unsmoothed, text
+    // comes in two to four greys where the view's has a hundred.
+    void thumbnailsAndPresentationSmoothTextAsTheView()
     {
         m_view->resize(800, 600);
         QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("text.pdf"), 1)));
-        QTRY_VERIFY(showsInk());
         auto *pages = m_view->findChild<QAbstractScrollArea *>("pages");
+        QTRY_VERIFY(showsInk());
         const int inView = greyLevels(pages->viewport()->grab().toImage());
         m_view->findChild<QAction *>("navigationPane")->trigger();
         m_view->findChild<QTabWidget *>("navigation")->setCurrentIndex(1);
@@ -547,10 +547,17 @@ private slots:
         };
         QTRY_VERIFY(TestPdfs::hasInk(thumbnail()));
         const int inThumbnail = greyLevels(thumbnail());
+        m_view->present();
+        auto *presenting = m_view->findChild<QWidget *>("presentationWindow");
+        QVERIFY(presenting);
+        QTRY_VERIFY(qGray(presenting->grab().toImage().pixel(presenting->rect().center())) > 200);
+        const int presented = greyLevels(presenting->grab().toImage());
+        presenting->close();
         const QByteArray levels = QByteArray::number(inView) + " in the view, " +
-                                  QByteArray::number(inThumbnail) + " in the thumbnail";
+                                  QByteArray::number(inThumbnail) + " in the thumbnail, " +
+                                  QByteArray::number(presented) + " presented";
         QVERIFY2(inView >= 64, levels);
-        QVERIFY2(inThumbnail * 4 >= inView, levels);
+        QVERIFY2(inThumbnail * 4 >= inView && presented * 4 >= inView, levels);
     }
 
     // Two pages side by side, fitted together, the left one current; night colours the pages and

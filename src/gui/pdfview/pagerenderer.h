@@ -14,11 +14,11 @@
 #include <memory>
 
 // Draws pages of one document for the screen, shapes and text smoothed, so that a page looks the
-// same in the view and in a thumbnail. The drawing runs on a worker of its own,
-// which makes the document from its opener when the first page is asked for and is the only
-// thread to use it. Each request replaces the pages still waiting, so the pages asked for last,
-// the visible ones, are drawn first and pages scrolled past are never drawn; a page being drawn
-// is not drawn again. Pages drawn from an earlier document never come back.
+// same in the view, a thumbnail and a presentation. The drawing runs on a worker of its own, which
+// makes the document from its opener when the first page is asked for and is the only thread to
+// use it. Each request replaces the pages still waiting, so the pages asked for last, the visible
+// ones, are drawn first and pages scrolled past are never drawn; a page being drawn is not drawn
+// again. Pages drawn from an earlier document never come back.
 class PageRenderer : public QObject
 {
     Q_OBJECT
