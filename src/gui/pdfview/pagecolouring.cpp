@@ -11,11 +11,11 @@ namespace
 
 const QColor WarmPaper(0xf5, 0xe9, 0xcf);
 
-// A saturated colour is lifted to at least this lightness, reached in full at FloorChroma: pure
-// green (L* 88) would otherwise fall to L* 12 and red to 47, too dark to read on black. L* 50
-// gives 4.7:1 against black. Greys have no chroma, so they only ever invert.
+// A coloured pixel is lifted to at least its own chroma in lightness, up to this: pure green
+// (L* 88) would otherwise fall to L* 12 and red to 47, too dark to read on black, and L* 50 gives
+// 4.7:1 against black. Greys have no chroma, so they only ever invert, and the faint colours at
+// the edges of coloured text stay darker than its middle.
 constexpr float ColourFloor = 50;
-constexpr float FloorChroma = 50;
 
 struct Lab {
     float l, a, b;
@@ -93,7 +93,7 @@ QRgb nightColour(float red, float green, float blue)
 {
     const Lab lab = toLab(red, green, blue);
     const float chroma = std::hypot(lab.a, lab.b);
-    const float floor = ColourFloor * std::min(1.0f, chroma / FloorChroma);
+    const float floor = std::min(chroma, ColourFloor);
     const auto rgb = toLinearRgb(fitChroma({std::max(100 - lab.l, floor), lab.a, lab.b}));
     return qRgb(toChannel(rgb[0]), toChannel(rgb[1]), toChannel(rgb[2]));
 }
