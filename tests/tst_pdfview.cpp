@@ -24,6 +24,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -33,6 +34,9 @@
 #include <QToolTip>
 #include <QTreeWidget>
 #include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
 
 class TestPdfView : public QObject
 {
@@ -65,6 +69,35 @@ class TestPdfView : public QObject
     {
         return GuiTest::showsCurrentMatch(
             m_view.get(), QRect(pointOnPage(page, 72, y + 16), pointOnPage(page, 400, y)));
+    }
+    // WCAG's contrast ratio of two colours, from their relative luminance.
+    static double contrast(const QColor &one, const QColor &other)
+    {
+        auto luminance = [](const QColor &colour) {
+            auto linear = [](double c) {
+                return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+                   0.0722 * linear(colour.blueF());
+        };
+        const double a = luminance(one) + 0.05, b = luminance(other) + 0.05;
+        return std::max(a, b) / std::min(a, b);
+    }
+    // The distinct greys of `image`.
+    static QSet<int> greys(const QImage &image)
+    {
+        QSet<int> found;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                found.insert(qGray(image.pixel(x, y)));
+        }
+        return found;
+    }
+    static int greyLevels(const QImage &image) { return greys(image).size(); }
+    static int darkestGrey(const QImage &image)
+    {
+        const QSet<int> found = greys(image);
+        return found.isEmpty() ? 255 : *std::min_element(found.begin(), found.end());
     }
     bool showsInk() const
     {
@@ -443,7 +476,8 @@ private slots:
         QCOMPARE(outline->currentItem(), outline->topLevelItem(1));
         pane->setCurrentIndex(1);
         auto *thumbnails = m_view->findChild<QListWidget *>("thumbnails");
-        QTRY_VERIFY(TestPdfs::hasInk(thumbnails->item(2)->icon().pixmap(120, 480).toImage()));
+        // Smoothed, a line of text this small is mid grey at its darkest.
+        QTRY_VERIFY(darkestGrey(thumbnails->item(2)->icon().pixmap(120, 480).toImage()) < 160);
         QCOMPARE(thumbnails->currentRow(), 2);
         QTest::mouseClick(thumbnails->viewport(), Qt::LeftButton, {},
                           thumbnails->visualItemRect(thumbnails->item(0)).center());
@@ -510,32 +544,104 @@ private slots:
         QCOMPARE(unlocked.value(0), QVariantList{"secret"});
     }
 
-    // Night inverts each pixel's lightness and keeps its hue; warm paper tints white and keeps
-    // black.
+    // Night inverts each pixel's perceptual lightness (the grey of L* 50 is its own night
+    // colour); warm paper tints white and keeps black.
     void pageColours_data()
     {
         QTest::addColumn<PageColours>("colours");
-        QTest::addColumn<QList<QRgb>>("pixels"); // white, black, dark red, as coloured
-        QTest::newRow("normal") << PageColours::Normal
-                                << QList<QRgb>{qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(128, 0, 0)};
-        QTest::newRow("night") << PageColours::Night
-                               << QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255),
-                                              qRgb(255, 127, 127)};
-        QTest::newRow("warm") << PageColours::Warm
-                              << QList<QRgb>{PageColouring::paper(PageColours::Warm).rgb(),
-                                             qRgb(0, 0, 0), qRgb(122, 0, 0)};
+        QTest::addColumn<QRgb>("pixel");
+        QTest::addColumn<QRgb>("shown");
+        const QRgb white = qRgb(255, 255, 255), black = qRgb(0, 0, 0), darkRed = qRgb(128, 0, 0);
+        QTest::newRow("normal dark red") << PageColours::Normal << darkRed << darkRed;
+        QTest::newRow("night white")
+            << PageColours::Night << white << PageColouring::paper(PageColours::Night).rgb();
+        QTest::newRow("night black") << PageColours::Night << black << white;
+        QTest::newRow("night mid grey")
+            << PageColours::Night << qRgb(119, 119, 119) << qRgb(119, 119, 119);
+        QTest::newRow("warm white")
+            << PageColours::Warm << white << PageColouring::paper(PageColours::Warm).rgb();
+        QTest::newRow("warm black") << PageColours::Warm << black << black;
+        QTest::newRow("warm dark red") << PageColours::Warm << darkRed << qRgb(122, 0, 0);
     }
     void pageColours()
     {
         QFETCH(PageColours, colours);
-        QFETCH(QList<QRgb>, pixels);
-        QImage image(3, 1, QImage::Format_ARGB32_Premultiplied);
-        for (int x = 0; x < 3; ++x)
-            image.setPixel(x, 0,
-                           QList<QRgb>{qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(128, 0, 0)}[x]);
+        QFETCH(QRgb, pixel);
+        QFETCH(QRgb, shown);
+        QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
+        image.setPixel(0, 0, pixel);
         PageColouring::apply(image, colours);
-        for (int x = 0; x < 3; ++x)
-            QCOMPARE(image.pixel(x, 0), pixels.at(x));
+        QCOMPARE(image.pixel(0, 0), shown);
+    }
+
+    // Night colours stay readable on the night paper, as WCAG asks of text (4.5:1), and keep
+    // their hue: pure blue links must not stay dark blue, nor pure green turn dark.
+    void nightColoursStayReadable_data()
+    {
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("blue") << QColor(0, 0, 255);
+        QTest::newRow("red") << QColor(255, 0, 0);
+        QTest::newRow("green") << QColor(0, 255, 0);
+        QTest::newRow("dark red") << QColor(128, 0, 0);
+        QTest::newRow("dark green") << QColor(0, 100, 0);
+        QTest::newRow("light blue") << QColor(128, 128, 255);
+    }
+    void nightColoursStayReadable()
+    {
+        QFETCH(QColor, colour);
+        QImage image(1, 1, QImage::Format_RGB32);
+        image.setPixel(0, 0, colour.rgb());
+        PageColouring::apply(image, PageColours::Night);
+        const QColor shown = image.pixelColor(0, 0);
+        QVERIFY2(contrast(shown, PageColouring::paper(PageColours::Night)) >= 4.5,
+                 qPrintable(shown.name()));
+        const int hueShift = qAbs(shown.hsvHue() - colour.hsvHue());
+        QVERIFY2(qMin(hueShift, 360 - hueShift) <= 25, qPrintable(shown.name()));
+    }
+
+    // A ramp of greys comes back a ramp of greys, reversed.
+    void nightKeepsTheOrderOfGreys()
+    {
+        QImage image(52, 1, QImage::Format_ARGB32_Premultiplied);
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, 0, qRgb(5 * x, 5 * x, 5 * x));
+        PageColouring::apply(image, PageColours::Night);
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb shown = image.pixel(x, 0);
+            QVERIFY(qRed(shown) == qGreen(shown) && qGreen(shown) == qBlue(shown));
+            if (x > 0)
+                QVERIFY2(qRed(shown) < qRed(image.pixel(x - 1, 0)), qPrintable(QString::number(x)));
+        }
+    }
+
+    // A thumbnail and a presented page smooth their text as the view does: unsmoothed, text
+    // comes in two to four greys where the view's has a hundred.
+    void thumbnailsAndPresentationSmoothTextAsTheView()
+    {
+        m_view->resize(800, 600);
+        QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("text.pdf"), 1)));
+        auto *pages = m_view->findChild<QAbstractScrollArea *>("pages");
+        QTRY_VERIFY(showsInk());
+        const int inView = greyLevels(pages->viewport()->grab().toImage());
+        m_view->findChild<QAction *>("navigationPane")->trigger();
+        m_view->findChild<QTabWidget *>("navigation")->setCurrentIndex(1);
+        auto *thumbnails = m_view->findChild<QListWidget *>("thumbnails");
+        const auto thumbnail = [thumbnails] {
+            return thumbnails->item(0)->icon().pixmap(120, 480).toImage();
+        };
+        QTRY_VERIFY(TestPdfs::hasInk(thumbnail()));
+        const int inThumbnail = greyLevels(thumbnail());
+        m_view->present();
+        auto *presenting = m_view->findChild<QWidget *>("presentationWindow");
+        QVERIFY(presenting);
+        QTRY_VERIFY(qGray(presenting->grab().toImage().pixel(presenting->rect().center())) > 200);
+        const int presented = greyLevels(presenting->grab().toImage());
+        presenting->close();
+        const QByteArray levels = QByteArray::number(inView) + " in the view, " +
+                                  QByteArray::number(inThumbnail) + " in the thumbnail, " +
+                                  QByteArray::number(presented) + " presented";
+        QVERIFY2(inView >= 64, levels);
+        QVERIFY2(inThumbnail * 4 >= inView && presented * 4 >= inView, levels);
     }
 
     // Two pages side by side, fitted together, the left one current; night colours the pages and

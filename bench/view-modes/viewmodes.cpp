@@ -158,7 +158,7 @@ class TimedPage
 public:
     TimedPage(const Pdf::Document &document, int page) : m_page(page)
     {
-        m_renderer.setDocument(document.opener(), Pdf::Smoothing::ShapesAndText);
+        m_renderer.setDocument(document.opener());
         QObject::connect(&m_renderer, &PageRenderer::rendered, &m_renderer,
                          [this](const PageRenderer::Job &, const QImage &image) {
                              m_image = image;

@@ -129,7 +129,7 @@ void NavigationPane::setPages(const Pdf::Document::Opener &opener, const QList<Q
 {
     clearPages();
     m_sizes = pageSizes;
-    m_renderer->setDocument(opener, Pdf::Smoothing::Shapes);
+    m_renderer->setDocument(opener);
     requestVisibleThumbnails();
 }
 
@@ -143,7 +143,7 @@ void NavigationPane::setColours(PageColours colours)
 
 void NavigationPane::clearPages()
 {
-    m_renderer->setDocument({}, Pdf::Smoothing::Shapes);
+    m_renderer->setDocument({});
     m_thumbnails->clear();
     m_sizes.clear();
     m_drawn.clear();

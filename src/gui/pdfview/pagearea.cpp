@@ -62,7 +62,7 @@ PageArea::PageArea(QWidget *parent) : QAbstractScrollArea(parent)
 // The first page is asked for at once, laid out alone, and drawn while the other sizes are read.
 void PageArea::startDocument(const Pdf::Document::Opener &opener, const QSizeF &firstPage)
 {
-    m_renderer->setDocument(opener, Pdf::Smoothing::ShapesAndText);
+    m_renderer->setDocument(opener);
     m_content = nullptr;
     clearSelection();
     m_cache.clear();
@@ -98,7 +98,7 @@ void PageArea::showPages(const QList<QSizeF> &sizes)
 
 void PageArea::clearDocument(const QString &message)
 {
-    m_renderer->setDocument({}, Pdf::Smoothing::ShapesAndText);
+    m_renderer->setDocument({});
     m_content = nullptr;
     clearSelection();
     m_cache.clear();

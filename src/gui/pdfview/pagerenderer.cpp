@@ -31,13 +31,12 @@ PageRenderer::~PageRenderer() = default;
 
 // The document before goes on the worker's thread, where it was used; the new one is made when
 // the first page is asked for.
-void PageRenderer::setDocument(const Pdf::Document::Opener &opener, Pdf::Smoothing smoothing)
+void PageRenderer::setDocument(const Pdf::Document::Opener &opener)
 {
     m_worker.startGeneration();
-    m_worker.post([this, opener, smoothing] {
+    m_worker.post([this, opener] {
         m_document.reset();
         m_opener = opener;
-        m_smoothing = smoothing;
     });
 }
 
@@ -56,7 +55,7 @@ void PageRenderer::draw(quint64 generation, const Job &job)
         m_document = m_opener();
         m_opener = nullptr;
         if (m_document)
-            m_document->setSmoothing(m_smoothing);
+            m_document->setSmoothing(Pdf::Smoothing::ShapesAndText);
     }
     QImage image =
         m_document ? m_document->draw(job.page, job.scale, job.quarterTurns, job.part) : QImage();

@@ -13,11 +13,12 @@
 
 #include <memory>
 
-// Draws pages of one document on a worker of its own, which makes the document from its opener
-// when the first page is asked for and is the only thread to use it. Each request replaces the
-// pages still waiting, so the pages asked for last, the visible ones, are drawn first and pages
-// scrolled past are never drawn; a page being drawn is not drawn again. Pages drawn from an earlier
-// document never come back.
+// Draws pages of one document for the screen, shapes and text smoothed, so that a page looks the
+// same in the view, a thumbnail and a presentation. The drawing runs on a worker of its own, which
+// makes the document from its opener when the first page is asked for and is the only thread to
+// use it. Each request replaces the pages still waiting, so the pages asked for last, the visible
+// ones, are drawn first and pages scrolled past are never drawn; a page being drawn is not drawn
+// again. Pages drawn from an earlier document never come back.
 class PageRenderer : public QObject
 {
     Q_OBJECT
@@ -37,7 +38,7 @@ public:
     ~PageRenderer() override;
 
     // The document to draw from now on, made on the worker; an empty opener for none.
-    void setDocument(const Pdf::Document::Opener &opener, Pdf::Smoothing smoothing);
+    void setDocument(const Pdf::Document::Opener &opener);
     void request(const QList<Job> &jobs);
 
 signals:
@@ -58,7 +59,6 @@ private:
     // The worker's: the document to draw from, and what makes it until it is first needed.
     std::unique_ptr<Pdf::Document> m_document;
     Pdf::Document::Opener m_opener;
-    Pdf::Smoothing m_smoothing = Pdf::Smoothing::None;
     Pdf::Worker m_worker;
 };
 

@@ -8,7 +8,6 @@
 #include "gui/pdfview/documentoutline.h"
 #include "gui/pdfview/navigationpane.h"
 #include "gui/pdfview/pagearea.h"
-#include "gui/pdfview/pagecolouring.h"
 #include "gui/pdfview/pagecontent.h"
 #include "gui/pdfview/pageprinter.h"
 #include "gui/pdfview/presentationwindow.h"
@@ -522,19 +521,26 @@ void PdfView::present()
     presenting->showFullScreen();
 }
 
-QImage PdfView::pageImage(int page, QSize box, double pixelRatio) const
+Pdf::Document::Opener PdfView::documentOpener() const
 {
+    return m_content ? m_content->document().opener() : Pdf::Document::Opener();
+}
+
+PageRenderer::Job PdfView::fittedPage(int page, QSize box, double pixelRatio) const
+{
+    PageRenderer::Job job;
+    job.page = -1;
     if (!m_content || page < 1 || page > pageCount())
-        return QImage();
+        return job;
     QSizeF points = m_content->pageSizes().at(page - 1);
     if (m_pages->quarterTurns() % 2)
         points.transpose();
     const double scale = qMin(box.width() / points.width(), box.height() / points.height());
-    QImage image =
-        m_content->document().draw(page - 1, scale * pixelRatio, m_pages->quarterTurns(), QRect());
-    PageColouring::apply(image, m_pages->colours());
-    image.setDevicePixelRatio(pixelRatio);
-    return image;
+    job.page = page - 1;
+    job.scale = scale * pixelRatio;
+    job.quarterTurns = m_pages->quarterTurns();
+    job.colours = m_pages->colours();
+    return job;
 }
 
 bool PdfView::isToolbarShown() const

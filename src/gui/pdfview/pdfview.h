@@ -3,6 +3,7 @@
 
 #include "core/document/readingplace.h"
 #include "gui/pdfview/outlinesource.h"
+#include "gui/pdfview/pagerenderer.h"
 #include "pdf/document.h"
 
 #include <QWidget>
@@ -138,9 +139,12 @@ public:
     void turnPage(int direction);
     // Presents the document shown in a window of its own, full screen; nothing without one.
     void present();
-    // Page `page` (from 1) of the document shown, turned and coloured as shown, drawn to fit
-    // within `box` pixels at `pixelRatio`; null without such a page.
-    QImage pageImage(int page, QSize box, double pixelRatio) const;
+    // What makes further documents on the bytes shown, for a window drawing them on a thread of
+    // its own; empty without a document.
+    Pdf::Document::Opener documentOpener() const;
+    // The drawing of page `page` (from 1) of the document shown, turned and coloured as shown, to
+    // fit within `box` pixels at `pixelRatio`; page -1 without such a page.
+    PageRenderer::Job fittedPage(int page, QSize box, double pixelRatio) const;
     // The pages take the keyboard.
     void focusPages();
     // Whether the back and forward buttons have a place to go to: the window keeps the history.

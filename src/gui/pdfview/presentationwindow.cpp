@@ -7,7 +7,8 @@
 #include <QPainter>
 
 // A window of its own, owned by the view, so it goes with it.
-PresentationWindow::PresentationWindow(PdfView &view) : QWidget(&view, Qt::Window), m_view(view)
+PresentationWindow::PresentationWindow(PdfView &view)
+    : QWidget(&view, Qt::Window), m_view(view), m_renderer(new PageRenderer(this))
 {
     setObjectName(QStringLiteral("presentationWindow"));
     setWindowTitle(view.window()->windowTitle());
@@ -19,13 +20,37 @@ PresentationWindow::PresentationWindow(PdfView &view) : QWidget(&view, Qt::Windo
         if (page != m_drawnPage)
             drawPage();
     });
-    connect(&m_view, &PdfView::documentChanged, this, &PresentationWindow::drawPage);
+    connect(&m_view, &PdfView::documentChanged, this, &PresentationWindow::startDocument);
+    connect(m_renderer, &PageRenderer::rendered, this, &PresentationWindow::accept);
+    // The first page is asked for once the window has its size.
+    m_renderer->setDocument(m_view.documentOpener());
+}
+
+void PresentationWindow::startDocument()
+{
+    m_renderer->setDocument(m_view.documentOpener());
+    drawPage();
 }
 
 void PresentationWindow::drawPage()
 {
     m_drawnPage = m_view.currentPage();
-    m_page = m_view.pageImage(m_drawnPage, size(), devicePixelRatioF());
+    m_wanted = m_view.fittedPage(m_drawnPage, size(), devicePixelRatioF());
+    if (m_wanted.page < 0) {
+        m_page = QImage();
+        return update();
+    }
+    m_renderer->request({m_wanted});
+}
+
+// Only the page last asked for is shown: a page turned past before it came stays unshown.
+void PresentationWindow::accept(const PageRenderer::Job &job, const QImage &image)
+{
+    if (job.page != m_wanted.page || job.scale != m_wanted.scale ||
+        job.quarterTurns != m_wanted.quarterTurns || job.colours != m_wanted.colours)
+        return;
+    m_page = image;
+    m_page.setDevicePixelRatio(devicePixelRatioF());
     update();
 }
 
