@@ -30,6 +30,7 @@ public:
         return page >= 0 && page < pageCount() ? QSizeF(612, 792) : QSizeF();
     }
     QString pageLabel(int page) const override { return QString::number(page + 1); }
+    Pdf::Destination destination(const QString &) const override { return {}; }
     void setSmoothing(Pdf::Smoothing) override {}
     QImage draw(int, double scale, int, const QRect &) const override
     {

@@ -126,7 +126,8 @@ QByteArray TestPdfs::linked()
         {"Local file", "/A << /S /URI /URI (file:///etc/passwd) >>"},
         {"Other file", "/A << /S /GoToR /F (other.pdf) /D [0 /Fit] >>"},
         {"Signed in site", "/A << /S /URI /URI (" + QByteArray(SignedInAddress) + ") >>"},
-        {"Mail", "/A << /S /URI /URI (mailto:x@example.com?attach=/etc/passwd&subject=Hi) >>"}};
+        {"Mail", "/A << /S /URI /URI (mailto:x@example.com?attach=/etc/passwd&subject=Hi) >>"},
+        {"Other file by name", "/A << /S /GoToR /F (other.pdf) /D (part2) >>"}};
     QByteArray contents = "BT /F1 24 Tf 72 720 Td (Contents) Tj ET\n";
     QByteArray annotations;
     for (int i = 0; i < links.size(); ++i) {

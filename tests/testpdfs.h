@@ -39,6 +39,7 @@ enum LinkLines {
     ToOtherPdf,
     ToSignedInPage,       // SignedInAddress
     ToMailWithAttachment, // mailto:x@example.com?attach=/etc/passwd&subject=Hi
+    ToNameInOtherPdf,     // "part2" of other.pdf; ToOtherPdf leads to its first page
     LinkLineCount
 };
 // A user name longer than a screen's width, and "&lt;" that is no markup.

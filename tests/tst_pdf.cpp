@@ -377,24 +377,28 @@ private slots:
         QCOMPARE(document->pageSize(0), sizes.at(0));
     }
 
-    // Links to a page (by destination or by name) and web addresses, every other action as
-    // Other; words and their boxes.
+    // Links to a page (by destination or by name), web addresses and places in other files,
+    // every other action as Other; named destinations; words and their boxes.
     void linksAndWords()
     {
         const std::unique_ptr<Pdf::Document> document = Pdf::openMemory(TestPdfs::linked());
         QStringList links;
         for (const Pdf::Link &link : document->links(0))
-            links << QStringLiteral("%1 %2 %3 %4")
+            links << QStringLiteral("%1 %2 %3 %4%5")
                          .arg(int(link.kind))
                          .arg(link.page)
                          .arg(link.top)
-                         .arg(link.url);
-        // Page, Web and Other are 0, 1 and 2.
+                         .arg(link.url, link.destination.isEmpty() ? "" : "#" + link.destination);
+        // Page, Web, File and Other are 0, 1, 2 and 3.
         QCOMPARE(links,
-                 QStringList({"0 2 0.5 ", "0 1 0 ", "1 -1 -1 https://example.com/page", "2 -1 -1 ",
-                              "2 -1 -1 ", "1 -1 -1 file:///etc/passwd", "2 -1 -1 ",
+                 QStringList({"0 2 0.5 ", "0 1 0 ", "1 -1 -1 https://example.com/page", "3 -1 -1 ",
+                              "3 -1 -1 ", "1 -1 -1 file:///etc/passwd", "2 0 -1 other.pdf",
                               "1 -1 -1 " + QString(TestPdfs::SignedInAddress),
-                              "1 -1 -1 mailto:x@example.com?attach=/etc/passwd&subject=Hi"}));
+                              "1 -1 -1 mailto:x@example.com?attach=/etc/passwd&subject=Hi",
+                              "2 -1 -1 other.pdf#part2"}));
+        const Pdf::Destination named = document->destination("chapter2");
+        QVERIFY(named.page == 1 && named.top == 0);
+        QCOMPARE(document->destination("nowhere").page, -1);
         QVERIFY(document->links(0).first().area.contains(QPointF(236 / 612.0, 125 / 792.0)));
         const QList<Pdf::Word> words = document->words(1);
         QVERIFY(words.size() >= 4 && words.at(0).text == "Second");

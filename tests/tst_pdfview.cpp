@@ -230,7 +230,15 @@ private slots:
         QVERIFY(pointOnPage(2, 0, 792).y() < 0);
         QVERIFY(shown.last().first == 3 && shown.last().second > 0);
         m_view->showPlace(1, -1);
-        for (int link = TestPdfs::ToWebPage; link <= TestPdfs::ToOtherPdf; ++link) {
+        // A place in another file is the window's to find.
+        QSignalSpy elsewhere(m_view.get(), &PdfView::fileLinkRequested);
+        QTest::mouseClick(area->viewport(), Qt::LeftButton, {}, line(TestPdfs::ToNameInOtherPdf));
+        QTest::mouseClick(area->viewport(), Qt::LeftButton, {}, line(TestPdfs::ToOtherPdf));
+        QCOMPARE(elsewhere.size(), 2);
+        QCOMPARE(elsewhere.at(0), QVariantList({"other.pdf", "part2", 0, -1.0}));
+        QCOMPARE(elsewhere.at(1), QVariantList({"other.pdf", "", 1, -1.0}));
+        QCOMPARE(m_view->currentPage(), 1);
+        for (int link = TestPdfs::ToWebPage; link < TestPdfs::ToOtherPdf; ++link) {
             QTest::mouseMove(area->viewport(), line(link));
             const bool followed = link == TestPdfs::ToWebPage;
             QCOMPARE(area->viewport()->cursor().shape(),

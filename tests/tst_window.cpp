@@ -852,6 +852,29 @@ private slots:
         QTRY_VERIFY(lines("List1") == QStringList({"一"}) && view().pageCount() == 0);
     }
 
+    // A link into another chapter's own file, as a split book's chapters have them, leads to that
+    // chapter at the named place or page, a step of the history; one into a file the book does
+    // not hold says so and leaves the pages as they are.
+    void linksBetweenChapters()
+    {
+        showWindow();
+        session().open(
+            write("l.VELM", TestFiles::bookOf({{"一", m_first}, {"二", TestPdfs::linked()}})));
+        clickRow("List1", 0);
+        view().setCurrentPage(2);
+        emit view().fileLinkRequested("二.pdf", "chapter2", 1, -1);
+        QVERIFY(get<TextList>("List1")->currentRow() == 1 && view().currentPage() == 2);
+        emit view().fileLinkRequested("一.pdf", "", 1, -1);
+        QVERIFY(get<TextList>("List1")->currentRow() == 0 && view().currentPage() == 1);
+        QTest::keyClick(&form(), Qt::Key_Left, Qt::AltModifier);
+        QVERIFY(get<TextList>("List1")->currentRow() == 1 && view().currentPage() == 2);
+        QTest::keyClick(&form(), Qt::Key_Left, Qt::AltModifier);
+        QVERIFY(get<TextList>("List1")->currentRow() == 0 && view().currentPage() == 2);
+        emit view().fileLinkRequested("三.pdf", "", 1, -1);
+        QCOMPARE(child<QLabel>(&view(), "notice")->text(), "链接指向的章节不在此书中");
+        QVERIFY(get<TextList>("List1")->currentRow() == 0 && view().currentPage() == 2);
+    }
+
     // "导出为PDF(X)" asks where, beside the book by default under a name of its own, runs the
     // book tool on the book and that PDF (".pdf" added) and says how it ended; cancelled, nothing
     // runs. A PDF that would share the book's bookmark file is written only when the user says so.

@@ -17,12 +17,20 @@ namespace Pdf
 // corner, before any rotation of a view. Pages are counted from 0.
 
 struct Link {
-    enum class Kind { Page, Web, Other };
+    // File: a place in another file, named by the link as `url`.
+    enum class Kind { Page, Web, File, Other };
     QRectF area;
     Kind kind = Kind::Other;
-    int page = -1;   // Page: inside the document
-    double top = -1; // Page: a fraction of the page's height, or below 0 for its top
-    QString url;     // Web: the address as the file gives it
+    int page = -1;       // Page: inside the document; File: inside that file, or -1 for a name
+    double top = -1;     // Page, File: a fraction of the page's height, or below 0 for its top
+    QString url;         // Web: the address as the file gives it; File: the file's name
+    QString destination; // File: the named destination there, or empty for `page`
+};
+
+// Where a named destination of a document leads: a page (-1: nowhere) and top, as Link's.
+struct Destination {
+    int page = -1;
+    double top = -1;
 };
 
 struct Word {
@@ -97,6 +105,8 @@ public:
     // far down costs the length of its path and an outline that loops still gives each level
     // once; read only what is shown.
     virtual QList<OutlineEntry> outline(const QList<int> &path = {}) const = 0;
+    // The place the document's named destination `name` leads to.
+    virtual Destination destination(const QString &name) const = 0;
 
     // A locked document shows nothing until unlocked; false for a wrong password.
     virtual bool isLocked() const = 0;

@@ -190,7 +190,7 @@ private:
             return ours;
         const auto &go = static_cast<const Poppler::LinkGoto &>(link);
         if (go.isExternal())
-            return ours;
+            return externalLinkOf(go);
         const std::optional<Poppler::LinkDestination> destination = resolved(go.destination());
         if (!destination)
             return ours;
@@ -201,6 +201,33 @@ private:
         ours.page = page;
         ours.top = destination->isChangeTop() ? qBound(0.0, destination->top(), 1.0) : -1;
         return ours;
+    }
+
+    // Another file's place: by its name there, or by its page, which the link counts from 0 and
+    // poppler from 1.
+    static Link externalLinkOf(const Poppler::LinkGoto &go)
+    {
+        Link ours;
+        ours.kind = Link::Kind::File;
+        ours.url = go.fileName();
+        const Poppler::LinkDestination destination = go.destination();
+        ours.destination = destination.destinationName();
+        if (ours.destination.isEmpty()) {
+            ours.page = qMax(destination.pageNumber() - 1, 0);
+            ours.top = destination.isChangeTop() ? qBound(0.0, destination.top(), 1.0) : -1;
+        }
+        return ours;
+    }
+
+    Destination destination(const QString &name) const override
+    {
+        const std::unique_ptr<Poppler::LinkDestination> named = m_document->linkDestination(name);
+        Destination found;
+        if (!named || named->pageNumber() < 1 || named->pageNumber() > pageCount())
+            return found;
+        found.page = named->pageNumber() - 1;
+        found.top = named->isChangeTop() ? qBound(0.0, named->top(), 1.0) : -1;
+        return found;
     }
 
     // A named destination is looked up in the document's name tree.

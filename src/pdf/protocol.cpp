@@ -171,14 +171,15 @@ bool readWhole(const QDataStream &stream)
 
 QDataStream &operator<<(QDataStream &stream, const Link &link)
 {
-    return stream << link.area << qint32(link.kind) << qint32(link.page) << link.top << link.url;
+    return stream << link.area << qint32(link.kind) << qint32(link.page) << link.top << link.url
+                  << link.destination;
 }
 
 QDataStream &operator>>(QDataStream &stream, Link &link)
 {
     qint32 kind = 0;
     qint32 page = 0;
-    stream >> link.area >> kind >> page >> link.top >> link.url;
+    stream >> link.area >> kind >> page >> link.top >> link.url >> link.destination;
     if (kind < int(Link::Kind::Page) || kind > int(Link::Kind::Other))
         stream.setStatus(QDataStream::ReadCorruptData);
     link.kind = Link::Kind(kind);

@@ -38,12 +38,14 @@
 //                qint32 quarterTurns, QRect part     format (QImage::Format); + a memfd sealed
 //                                                    against change, unless width is 0 (no image)
 //   Links        qint32 page                         qint32 count, then each: QRectF area,
-//                                                    qint32 kind, qint32 page, double top, url
+//                                                    qint32 kind, qint32 page, double top, url,
+//                                                    QString destination
 //   Words        qint32 page                         qint32 count, then each: QString, QRectF, bool
 //   Find         qint32 page, QString text           QList<QRectF>
 //   Text         qint32 page, QRectF region          QString
 //   Outline      QList<qint32> path                  qint32 count, then each: QString name,
 //                                                    qint32 page, double top, bool open, children
+//   Destination  QString name                        qint32 page, double top
 //
 // A malformed message ends the conversation, on either side: a frame cut short, a body longer
 // than MaxBody, an unknown kind or an answer of another kind, a body that does not read as its
@@ -66,7 +68,8 @@ enum class Kind : quint32 {
     Text,
     Outline,
     PageSize,
-    Last = PageSize
+    Destination,
+    Last = Destination
 };
 
 constexpr quint32 MaxBody = 64 * 1024 * 1024;

@@ -199,6 +199,17 @@ public:
 
     QList<Link> links(int page) const override { return pageList<Link>(Kind::Links, page); }
 
+    Destination destination(const QString &name) const override
+    {
+        Destination found;
+        qint32 page = -1;
+        askAbout(
+            Kind::Destination, -1, [&name](QDataStream &out) { out << name; },
+            [&](QDataStream &in) { in >> page >> found.top; });
+        found.page = page;
+        return found;
+    }
+
     QList<Word> words(int page) const override { return pageList<Word>(Kind::Words, page); }
 
     QList<QRectF> find(int page, const QString &text) const override

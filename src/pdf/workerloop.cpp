@@ -128,6 +128,13 @@ bool answerAbout(Document &document, const Message &request, QDataStream &in, QD
     case Kind::Outline:
         writeList(out, document.outline(readList<qint32>(in)));
         break;
+    case Kind::Destination: {
+        QString name;
+        in >> name;
+        const Destination found = document.destination(name);
+        out << qint32(found.page) << found.top;
+        break;
+    }
     case Kind::Load:
         return false;
     }

@@ -24,7 +24,7 @@ bool fileName(QPDFObjectHandle specification, std::string *name)
 
 std::string ChapterLinks::fileOf(const QString &name)
 {
-    return (ContentsIndex::storedChapterName(name) + QStringLiteral(".pdf")).toStdString();
+    return ContentsIndex::chapterFileName(name).toStdString();
 }
 
 void ChapterLinks::leadInto(QPDFObjectHandle link, const std::string &file, int page)

@@ -45,6 +45,11 @@ QString storedChapterName(const QString &name)
     return Gbk::decode(Gbk::encode(safeChapterName(name)));
 }
 
+QString chapterFileName(const QString &name)
+{
+    return storedChapterName(name) + QStringLiteral(".pdf");
+}
+
 QByteArray encode(const QList<Chapter> &chapters)
 {
     QString text;

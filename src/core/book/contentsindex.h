@@ -55,6 +55,10 @@ QString safeChapterName(const QString &name);
 // The name as a book's index gives it back: made safe, and with "?" for what GBK cannot hold.
 QString storedChapterName(const QString &name);
 
+// The file a chapter of that name is written to on its own: its stored name with ".pdf". Links
+// between the chapters of a book split from one PDF name each other so.
+QString chapterFileName(const QString &name);
+
 // The index bytes for chapters in book order, starting at position 1, ending with the empty
 // line. Names are made safe first.
 QByteArray encode(const QList<Chapter> &chapters);

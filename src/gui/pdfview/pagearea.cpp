@@ -574,6 +574,8 @@ void PageArea::follow(const PageLink &link)
         emit webLinkActivated(link.target);
     else if (link.kind == PageLink::Kind::Page)
         emit pageLinkFollowed(link.page, link.top);
+    else if (link.kind == PageLink::Kind::File)
+        emit fileLinkFollowed(link.target, link.destination, link.page, link.top);
 }
 
 QRect PageArea::shownPageRect(int page) const

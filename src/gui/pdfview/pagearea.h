@@ -78,6 +78,8 @@ signals:
     // The reader asked to go on past the end of the document (`direction` 1) or before its
     // start (-1): a key that scrolls on, or the wheel turned on once the end was reached.
     void readPast(int direction);
+    // A link to a place in another file: its name there, or its page (from 0) and top.
+    void fileLinkFollowed(const QString &file, const QString &destination, int page, double top);
     void zoomChanged(double zoom);
     void webLinkActivated(const QString &address);
 

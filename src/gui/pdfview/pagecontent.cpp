@@ -12,16 +12,22 @@ PageLink followed(const Pdf::Link &link)
 {
     switch (link.kind) {
     case Pdf::Link::Kind::Page:
-        return {link.area, PageLink::Kind::Page, link.page, link.top,
-                QStringLiteral("第 %1 页").arg(link.page + 1)};
+        return {link.area,
+                PageLink::Kind::Page,
+                link.page,
+                link.top,
+                QStringLiteral("第 %1 页").arg(link.page + 1),
+                QString()};
     case Pdf::Link::Kind::Web:
         if (PdfLinks::isOpenableWebAddress(link.url))
-            return {link.area, PageLink::Kind::Web, -1, -1, link.url};
+            return {link.area, PageLink::Kind::Web, -1, -1, link.url, QString()};
         break;
+    case Pdf::Link::Kind::File:
+        return {link.area, PageLink::Kind::File, link.page, link.top, link.url, link.destination};
     case Pdf::Link::Kind::Other:
         break;
     }
-    return {link.area, PageLink::Kind::Refused, -1, -1, QString()};
+    return {link.area, PageLink::Kind::Refused, -1, -1, QString(), QString()};
 }
 
 } // namespace

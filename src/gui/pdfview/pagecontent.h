@@ -14,12 +14,14 @@
 // A link of a page as the view treats it. Areas are in the page's own normalised coordinates
 // (0 to 1 from its top left corner, before any rotation of the view).
 struct PageLink {
-    enum class Kind { Page, Web, Refused };
+    // File: a place in another file, which the window may know (a chapter of its book).
+    enum class Kind { Page, Web, File, Refused };
     QRectF area;
     Kind kind = Kind::Refused;
-    int page = -1;   // Page: counted from 0
-    double top = -1; // Page: a fraction of the page's height, or below 0 for its top
-    QString target;  // Web: the address
+    int page = -1;       // Page: counted from 0; File: in that file, or -1 for a name
+    double top = -1;     // Page, File: a fraction of the page's height, or below 0 for its top
+    QString target;      // Web: the address; File: the file's name as the link gives it
+    QString destination; // File: the named destination there, or empty for `page`
 };
 
 using PageWord = Pdf::Word;

@@ -59,6 +59,9 @@ QString reasonText(Pdf::OpenFailure failure)
     return QString();
 }
 
+// How long a notice stays over the pages.
+constexpr std::chrono::milliseconds NoticeTime(4000);
+
 // How long after the view is made the workers for the next document start.
 constexpr std::chrono::milliseconds KeptWorkersPause(1000);
 
@@ -110,6 +113,10 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
     connect(m_pages, &PageArea::zoomChanged, this, &PdfView::showZoom);
     connect(m_pages, &PageArea::webLinkActivated, this, &PdfView::openWebAddress);
     connect(m_pages, &PageArea::readPast, this, &PdfView::readOnRequested);
+    connect(m_pages, &PageArea::fileLinkFollowed, this,
+            [this](const QString &file, const QString &destination, int page, double top) {
+                emit fileLinkRequested(file, destination, page + 1, top);
+            });
     addShortcut(QKeySequence::ZoomIn, &PdfView::zoomIn);
     addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal), &PdfView::zoomIn);
     addShortcut(QKeySequence::ZoomOut, &PdfView::zoomOut);
@@ -268,6 +275,28 @@ QAction *PdfView::addButton(const char *art, const QString &text, const char *na
     QAction *action = m_toolbar->addAction(Artwork::icon(QLatin1String(art)), text, this, command);
     action->setObjectName(QLatin1String(name));
     return action;
+}
+
+void PdfView::showNotice(const QString &text)
+{
+    if (!m_notice) {
+        m_notice = new QLabel(m_pages);
+        m_notice->setObjectName(QStringLiteral("notice"));
+        m_notice->setAutoFillBackground(true);
+        m_notice->setMargin(6);
+        m_notice->setForegroundRole(QPalette::ToolTipText);
+        m_notice->setBackgroundRole(QPalette::ToolTipBase);
+        m_noticeTimer.setSingleShot(true);
+        connect(&m_noticeTimer, &QTimer::timeout, m_notice, &QWidget::hide);
+    }
+    m_notice->setText(text);
+    m_notice->adjustSize();
+    const QRect shown = m_pages->viewport()->geometry();
+    m_notice->move(shown.center().x() - m_notice->width() / 2,
+                   shown.bottom() - m_notice->height() - 12);
+    m_notice->show();
+    m_notice->raise();
+    m_noticeTimer.start(NoticeTime);
 }
 
 void PdfView::setHistoryAvailable(bool back, bool forward)

@@ -6,6 +6,7 @@
 #include "gui/pdfview/pagerenderer.h"
 #include "pdf/document.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -149,6 +150,9 @@ public:
     void focusPages();
     // Whether the back and forward buttons have a place to go to: the window keeps the history.
     void setHistoryAvailable(bool back, bool forward);
+    // Says `text` over the foot of the pages for a few seconds, the pages staying as they are:
+    // why something asked of the view did not happen.
+    void showNotice(const QString &text);
 
 signals:
     // A link, an outline entry or a thumbnail chose `page` (from 1) and `top`, as showPlace
@@ -169,6 +173,9 @@ signals:
     void coloursChosen(PageColours colours);
     // The document being loaded was unlocked with `password`.
     void unlocked(const QString &password);
+    // A link to a place in another file: its named destination there, or its page (from 1)
+    // and top. The window decides whether it knows the file.
+    void fileLinkRequested(const QString &file, const QString &destination, int page, double top);
     // The back or forward button: to the place the last jump left, or forward again.
     void backRequested();
     void forwardRequested();
@@ -233,6 +240,8 @@ private:
     NavigationPane *m_navigation = nullptr;
     QAction *m_navigationButton = nullptr;
     QAction *m_back = nullptr;
+    QLabel *m_notice = nullptr;
+    QTimer m_noticeTimer;
     QAction *m_forward = nullptr;
     std::shared_ptr<OutlineSource> m_windowOutline;
     std::unique_ptr<PageContent> m_content;

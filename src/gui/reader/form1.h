@@ -146,6 +146,7 @@ private:
     void selectChapter(int row);
     void markLastRead(int row);
     void giveKeysToPages();
+    void followFileLink(const QString &file, const QString &destination, int page, double top);
     void showPlace(const ReadingPlace &place, const FoundText &match);
     void showBookmarks();
     void showReloadedBookmarks();
