@@ -283,11 +283,13 @@ private slots:
     void secondWorkerWaitsForTheFirst_data()
     {
         QTest::addColumn<QString>("script");
-        QTest::addColumn<int>("least"); // milliseconds between the two starts
+        // Milliseconds between the two starts as the script notes them: the first notes its start
+        // only once its shell runs, which may take up to a tenth of a second on a busy machine.
+        QTest::addColumn<int>("least");
         QTest::addColumn<int>("most");
-        QTest::newRow("slow to start") << "sleep 0.4; exec \"$WORKER\"" << 400 << 6000;
+        QTest::newRow("slow to start") << "sleep 0.4; exec \"$WORKER\"" << 300 << 6000;
         QTest::newRow("never says it runs")
-            << "sleep 8 3>&- </dev/null >/dev/null 2>&1 & exec \"$WORKER\"" << 2000 << 7000;
+            << "sleep 8 3>&- </dev/null >/dev/null 2>&1 & exec \"$WORKER\"" << 1900 << 7000;
     }
     void secondWorkerWaitsForTheFirst()
     {

@@ -9,6 +9,7 @@
 #include "guitest.h"
 #include "pdf/opening.h"
 #include "pdf/workerprocess.h"
+#include "search/documentsearch.h"
 #include "testfiles.h"
 #include "testpdfs.h"
 
@@ -342,12 +343,18 @@ private slots:
         copy->trigger();
         QCOMPARE(QApplication::clipboard()->text(), area->selectedText());
         // Copying is offered only while text is selected: not after a click, nor on a page that
-        // holds no text.
+        // holds no text, where a find says why it finds nothing.
         QTest::mouseClick(area->viewport(), Qt::LeftButton, {}, pointOnPage(1, 150, 705));
         QVERIFY(!copy->isEnabled());
         QVERIFY(m_view->LoadFile(writeFile(QStringLiteral("blank.pdf"), TestPdfs::onePage(""))));
         drag({70, 712}, {300, 500}, 0);
         QVERIFY(area->selectedText().isEmpty() && !copy->isEnabled());
+        QTRY_COMPARE(m_view->findChild<DocumentSearch *>()->pagesKnown(), 1);
+        auto *field = m_view->findChild<QLineEdit *>("findField");
+        field->setText(QStringLiteral("page"));
+        QTest::keyClick(field, Qt::Key_Return);
+        QTRY_VERIFY(m_view->findChild<QLabel *>("notice"));
+        QCOMPARE(m_view->findChild<QLabel *>("notice")->text(), PdfView::NoTextLayer);
     }
 
     // From the page shown, round the document in both directions, letter case ignored, Chinese

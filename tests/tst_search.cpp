@@ -97,6 +97,23 @@ private slots:
         QCOMPARE(document.finds->load(), int(asked.size()));
     }
 
+    // Pages that hold no text at all are told once every page's text is known, as a scan's are;
+    // a single page with text is enough to say otherwise.
+    void pagesWithoutText()
+    {
+        for (const bool anyText : {false, true}) {
+            FakeDocument document;
+            document.pages = {{}, {}, {}};
+            if (anyText)
+                document.pages[2] = {"x"};
+            DocumentSearch search(1, nullptr, std::chrono::milliseconds(0));
+            QVERIFY(!search.pagesHoldNoText());
+            search.setDocument(document.opener(), int(document.pages.size()));
+            QTRY_COMPARE(search.pagesKnown(), 3);
+            QCOMPARE(search.pagesHoldNoText(), !anyText);
+        }
+    }
+
     // Whatever the engine finds on a page, the page's folded text holds the folded search text:
     // no match is passed over.
     void foldedTextsHoldWhatTheEngineFinds_data()
@@ -186,14 +203,18 @@ private slots:
         QTemporaryDir dir;
         const QByteArray pdf = TestPdfs::linked();
         const QByteArray locked = TestPdfs::locked(pdf, "secret");
-        const QByteArray chapters = pdf + TestFiles::pdfLike(100, 1) + pdf + locked;
+        const QByteArray scan = TestPdfs::onePage(""); // a page without text
+        const QByteArray chapters = pdf + TestFiles::pdfLike(100, 1) + pdf + locked + scan;
         const QString index =
-            QStringLiteral("一♂1♀%1\r\n坏♂x♀1\r\n假♂%2♀100\r\n四♂%3♀%1\r\n锁♂%4♀%5\r\n\r\n")
+            QStringLiteral(
+                "一♂1♀%1\r\n坏♂x♀1\r\n假♂%2♀100\r\n四♂%3♀%1\r\n锁♂%4♀%5\r\n图♂%6♀%7\r\n\r\n")
                 .arg(pdf.size())
                 .arg(pdf.size() + 1)
                 .arg(pdf.size() + 101)
                 .arg(2 * pdf.size() + 101)
-                .arg(locked.size());
+                .arg(locked.size())
+                .arg(2 * pdf.size() + 101 + locked.size())
+                .arg(scan.size());
         const QString book = dir.filePath(QStringLiteral("b.VELM"));
         QVERIFY(TestFiles::write(book, TestFiles::bookOf(chapters, Gbk::encode(index))));
         const BookContents contents = BookReader::readContents(book);
@@ -203,15 +224,22 @@ private slots:
             [&](const auto &match) { events << match.chapterName + QString::number(match.page); },
             [&](int, const QString &name, const QString &, BookSearch::Skip skip) {
                 events << "skipped " + name + (skip == BookSearch::Skip::Locked ? "*" : "") +
-                              (skip == BookSearch::Skip::GivenUp ? "!" : "");
+                              (skip == BookSearch::Skip::GivenUp ? "!" : "") +
+                              (skip == BookSearch::Skip::NoText ? "#" : "");
             },
             [&](int done) { return done < stopAfter; }, nullptr};
         QString error;
         for (const auto &[text, password, expected] :
              QList<std::tuple<QString, QString, QStringList>>{
-                 {"中文", {}, {"一1", "skipped 坏", "skipped 假", "四1", "skipped 锁*"}},
-                 {"GAMMA", "wrong", {"一2", "skipped 坏", "skipped 假", "四2", "skipped 锁*"}},
-                 {"GAMMA", "secret", {"一2", "skipped 坏", "skipped 假", "四2", "锁2"}}}) {
+                 {"中文",
+                  {},
+                  {"一1", "skipped 坏", "skipped 假", "四1", "skipped 锁*", "skipped 图#"}},
+                 {"GAMMA",
+                  "wrong",
+                  {"一2", "skipped 坏", "skipped 假", "四2", "skipped 锁*", "skipped 图#"}},
+                 {"GAMMA",
+                  "secret",
+                  {"一2", "skipped 坏", "skipped 假", "四2", "锁2", "skipped 图#"}}}) {
             events.clear();
             QCOMPARE(BookSearch::run(book, contents, text, listener, &error, {{4, password}}),
                      BookSearch::Outcome::Finished);

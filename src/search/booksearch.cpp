@@ -90,6 +90,7 @@ Chapter searchChapter(const QString &bookPath, const BookContents &contents, int
         openChapter(bookPath, contents, chapter, password, searched);
     if (!document)
         return searched;
+    bool anyText = false;
     for (int page = 0; page < document->pageCount(); ++page) {
         if (stopNow && stopNow()) {
             searched.stopped = true;
@@ -100,6 +101,7 @@ Chapter searchChapter(const QString &bookPath, const BookContents &contents, int
             skip(searched, Skip::GivenUp, givenUpReason(Pdf::failureOf(document->lastJobEnd())));
             return searched;
         }
+        anyText = anyText || !pageText.trimmed().isEmpty();
         for (Match match : matchesInPage(pageText, text)) {
             match.chapter = chapter;
             match.page = page;
@@ -107,6 +109,8 @@ Chapter searchChapter(const QString &bookPath, const BookContents &contents, int
             searched.matches.append(match);
         }
     }
+    if (!anyText && document->pageCount() > 0)
+        skip(searched, Skip::NoText, QStringLiteral("no page holds text"));
     return searched;
 }
 

@@ -37,6 +37,7 @@ enum class Skip {
     Damaged, // a damaged index line, a range outside the book, bytes that are no PDF
     Locked,  // locked with no password or a wrong one
     GivenUp, // the worker reading it broke a limit or failed; matches before are told
+    NoText,  // searched, but no page holds any text: pictures of pages, as a scan has them
 };
 
 struct Listener {

@@ -36,6 +36,8 @@ public:
     void stop();
     // Pages whose text is known, from the first.
     int pagesKnown() const { return m_texts.known()->count(); }
+    // True once every page's text is known to be empty: pictures of pages, as a scan has them.
+    bool pagesHoldNoText() const { return m_texts.known()->holdsNoText(m_pageCount); }
 
     // Long enough for a document's first pages to be drawn before its texts are read.
     static constexpr std::chrono::milliseconds TextPause{500};

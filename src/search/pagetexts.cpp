@@ -9,6 +9,12 @@ bool PageTexts::Known::mayHold(int page, const QString &folded) const
     return page < 0 || page >= m_texts.size() || m_texts.at(page).contains(folded);
 }
 
+bool PageTexts::Known::holdsNoText(int pageCount) const
+{
+    const std::lock_guard lock(m_mutex);
+    return pageCount > 0 && m_texts.size() >= pageCount && m_bytes == 0;
+}
+
 int PageTexts::Known::count() const
 {
     const std::lock_guard lock(m_mutex);

@@ -25,6 +25,8 @@ public:
     public:
         // False only for a page whose text is known and lacks `folded`.
         bool mayHold(int page, const QString &folded) const;
+        // True once each of the `pageCount` pages is known and none holds any text.
+        bool holdsNoText(int pageCount) const;
         int count() const;
 
     private:

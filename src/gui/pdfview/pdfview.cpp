@@ -89,7 +89,7 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
     // One for each core: each reads the document in a worker process of its own.
     m_search = new DocumentSearch(qMax(1, QThread::idealThreadCount()), this);
     connect(m_search, &DocumentSearch::found, this, &PdfView::takeMatches);
-    connect(m_search, &DocumentSearch::finished, this, &PdfView::showMatchCount);
+    connect(m_search, &DocumentSearch::finished, this, &PdfView::endSearch);
     createToolbar();
     m_toolbar->installEventFilter(this);
 
@@ -828,6 +828,14 @@ void PdfView::showMatch(int page, const FoundText &match)
     m_pages->showCurrentMatch();
     m_pages->viewport()->update();
     showMatchCount();
+}
+
+// A find that found nothing in pages that hold no text at all says why.
+void PdfView::endSearch()
+{
+    showMatchCount();
+    if (m_matches->count() == 0 && m_search->pagesHoldNoText())
+        showNotice(NoTextLayer);
 }
 
 void PdfView::showMatchCount()

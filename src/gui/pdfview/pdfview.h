@@ -48,6 +48,9 @@ class PdfView : public QWidget
     Q_OBJECT
 
 public:
+    // Why a find found nothing in pages that are pictures only, as those of a scan.
+    inline static const QString NoTextLayer = QStringLiteral("此文档的页面没有文字层，无法查找");
+
     explicit PdfView(QWidget *parent = nullptr);
     ~PdfView() override;
 
@@ -216,6 +219,7 @@ private:
     void showMatch(int page, const FoundText &match);
     void showNothing(const QString &message);
     void showMatchCount();
+    void endSearch();
     void offerNavigation();
     void chooseEntry(const OutlineSource::Entry &entry);
     void showZoom();

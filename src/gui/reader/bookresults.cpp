@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/reader/bookresults.h"
 
+#include "gui/pdfview/pdfview.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -172,7 +174,8 @@ void BookResults::addSkipped(int chapter, const QString &name, BookSearch::Skip 
     const QString note =
         skip == BookSearch::Skip::Locked ? QStringLiteral("第 %1 章“%2”已加密，未能搜索")
         : skip == BookSearch::Skip::Damaged ? QStringLiteral("第 %1 章“%2”已损坏，未能搜索")
-                                            : QStringLiteral("第 %1 章“%2”无法搜索");
+        : skip == BookSearch::Skip::NoText ? QStringLiteral("第 %1 章“%2”：") + PdfView::NoTextLayer
+                                           : QStringLiteral("第 %1 章“%2”无法搜索");
     addNote(note.arg(QString::number(chapter + 1), name));
 }
 
