@@ -193,6 +193,25 @@ PdfObjects twoPages()
 
 } // namespace
 
+QByteArray TestPdfs::labelled(const QByteArray &ranges, int pages)
+{
+    PdfObjects pdf;
+    const int catalog = pdf.reserve(), tree = pdf.reserve();
+    QByteArray kids;
+    for (int i = 0; i < pages; ++i) {
+        kids += reference(pdf.add("<< /Type /Page /Parent " + reference(tree) +
+                                  " /MediaBox [0 0 612 792] >>")) +
+                " ";
+    }
+    pdf.add("<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(pages) + " >>",
+            tree);
+    QByteArray body = "<< /Type /Catalog /Pages " + reference(tree);
+    if (!ranges.isEmpty())
+        body += " /PageLabels << /Nums [" + ranges + "] >>";
+    pdf.add(body + " >>", catalog);
+    return pdf.finish(catalog);
+}
+
 QByteArray TestPdfs::deepOutline(int levels)
 {
     PdfObjects pdf = twoPages(); // level n is object 5 + n

@@ -50,6 +50,10 @@ constexpr char SignedInAddress[] =
 // Two empty pages whose outline is a chain `levels` deep: "Level n" holds "Level n+1", each
 // leads to page 1 and asks to be shown opened.
 QByteArray deepOutline(int levels);
+
+// `pages` empty pages labelled by the page label ranges `ranges` ("index dictionary ..."), or
+// without page labels for none.
+QByteArray labelled(const QByteArray &ranges, int pages);
 // Two pages whose outline loops: "Start" (page 1) is its own next entry and holds "Inner"
 // (page 2), whose next entry is itself and whose first child is "Start" again.
 QByteArray loopingOutline();

@@ -70,27 +70,6 @@ QByteArray sectioned()
     return pdf.finish(catalog);
 }
 
-// `pages` empty pages labelled by the page label ranges `ranges` ("index dictionary ..."), or
-// without page labels for none.
-QByteArray labelled(const QByteArray &ranges, int pages)
-{
-    PdfObjects pdf;
-    const int catalog = pdf.reserve(), tree = pdf.reserve();
-    QByteArray kids;
-    for (int i = 0; i < pages; ++i) {
-        kids += reference(pdf.add("<< /Type /Page /Parent " + reference(tree) +
-                                  " /MediaBox [0 0 612 792] >>")) +
-                " ";
-    }
-    pdf.add("<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(pages) + " >>",
-            tree);
-    QByteArray body = "<< /Type /Catalog /Pages " + reference(tree);
-    if (!ranges.isEmpty())
-        body += " /PageLabels << /Nums [" + ranges + "] >>";
-    pdf.add(body + " >>", catalog);
-    return pdf.finish(catalog);
-}
-
 // Every page's label as the reader shows it.
 QStringList labelsOf(const QString &pdf)
 {
@@ -267,7 +246,7 @@ private slots:
     void exportKeepsOutlinesAndLinks()
     {
         makeBook({{"one", TestPdfs::linked()},
-                  {"labelled", labelled("0 << /S /r /P (x) /St 11 >>", 2)},
+                  {"labelled", TestPdfs::labelled("0 << /S /r /P (x) /St 11 >>", 2)},
                   {"three", TestPdfs::linked()}});
         QVERIFY(Module1::RewriteBookmarkFile(path("B.VELM"), "{0}one&Mark one［2］\r\n"
                                                              "{2}three&Mark two［3］\r\n"
@@ -334,7 +313,7 @@ private slots:
     {
         QFETCH(QByteArray, ranges);
         QFETCH(QStringList, own);
-        makeBook({{"one", TestPdfs::onePage("one")}, {"two", labelled(ranges, 3)}});
+        makeBook({{"one", TestPdfs::onePage("one")}, {"two", TestPdfs::labelled(ranges, 3)}});
         QCOMPARE(labelsOf(path("two.pdf")), own);
         QCOMPARE(run({"export", "B.VELM", "out.pdf"}), "0|out.pdf\n|");
         QStringList exported{"1-1"};

@@ -454,6 +454,30 @@ private slots:
         QVERIFY(colours->isVisible());
     }
 
+    // Beside the page box, which keeps the number, a document's own page labels with the count; a
+    // label typed in the box goes to its page. A document without labels shows the count alone.
+    void pageLabelsBesideTheNumber()
+    {
+        m_view->resize(1000, 600);
+        QVERIFY(m_view->LoadFile(writeFile(QStringLiteral("roman.pdf"),
+                                           TestPdfs::labelled("0 << /S /r >> 2 << /S /D >>", 4))));
+        auto *label = m_view->findChild<QLabel *>("pageLabel");
+        auto *count = m_view->findChild<QLabel *>("pageCount");
+        QCOMPARE(label->text(), "i (1 / 4)");
+        QTRY_VERIFY(label->isVisible() && !count->isVisible()); // the toolbar lays out later
+        auto *box = m_view->findChild<QLineEdit *>("pageBox");
+        for (const auto &[typed, page, shown] : QList<std::tuple<QString, int, QString>>{
+                 {"ii", 2, "ii (2 / 4)"}, {"3", 3, "1 (3 / 4)"}, {"vii", 3, "1 (3 / 4)"}}) {
+            box->setText(typed);
+            QTest::keyClick(box, Qt::Key_Return);
+            QVERIFY(m_view->currentPage() == page && box->text() == QString::number(page));
+            QCOMPARE(label->text(), shown);
+        }
+        QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("plain.pdf"), 3)));
+        QCOMPARE(count->text(), "/ 3");
+        QTRY_VERIFY(!label->isVisible() && count->isVisible());
+    }
+
     // The pages alone hide the navigation pane; it comes back as it was.
     void pagesAloneHideThePane()
     {

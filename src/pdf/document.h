@@ -6,6 +6,7 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -86,6 +87,14 @@ public:
     }
     // The page's label as the document names it ("iv", "A-3"); empty when it names none.
     virtual QString pageLabel(int page) const = 0;
+    // Every page's, in one go.
+    virtual QStringList pageLabels() const
+    {
+        QStringList labels;
+        for (int page = 0; page < pageCount(); ++page)
+            labels << pageLabel(page);
+        return labels;
+    }
 
     virtual void setSmoothing(Smoothing smoothing) = 0;
     // The page at `scale` pixels per point, turned clockwise by `quarterTurns`. `part` is the

@@ -33,6 +33,7 @@
 //   PageSizes    -                                   QList<QSizeF> in points
 //   PageSize     qint32 page                         QSizeF in points
 //   PageLabel    qint32 page                         QString
+//   PageLabels   -                                   QStringList, one for each page
 //   Smoothing    qint32 (Smoothing)                  -
 //   Draw         qint32 page, double scale,          qint32 width, height, bytesPerLine,
 //                qint32 quarterTurns, QRect part     format (QImage::Format); + a memfd sealed
@@ -69,7 +70,8 @@ enum class Kind : quint32 {
     Outline,
     PageSize,
     Destination,
-    Last = Destination
+    PageLabels,
+    Last = PageLabels
 };
 
 constexpr quint32 MaxBody = 64 * 1024 * 1024;

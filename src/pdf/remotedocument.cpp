@@ -175,6 +175,16 @@ public:
         return label;
     }
 
+    QStringList pageLabels() const override
+    {
+        QStringList labels;
+        askAbout(
+            Kind::PageLabels, -1, [](QDataStream &) {},
+            [&labels](QDataStream &in) { in >> labels; });
+        labels.resize(m_pageCount);
+        return labels;
+    }
+
     void setSmoothing(Smoothing smoothing) override
     {
         m_smoothing = smoothing;

@@ -94,6 +94,9 @@ bool answerAbout(Document &document, const Message &request, QDataStream &in, QD
         in >> page;
         out << document.pageLabel(page);
         break;
+    case Kind::PageLabels:
+        out << document.pageLabels();
+        break;
     case Kind::Smoothing: {
         qint32 smoothing = 0;
         in >> smoothing;

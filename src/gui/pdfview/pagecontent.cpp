@@ -45,6 +45,23 @@ int PageContent::pageCount() const
     return int(m_sizes.size());
 }
 
+QString PageContent::label(int page)
+{
+    if (!m_labels)
+        m_labels = m_document->pageLabels();
+    const QString label = m_labels->value(page);
+    return label == QString::number(page + 1) ? QString() : label;
+}
+
+int PageContent::pageOfLabel(const QString &label)
+{
+    for (int page = 0; page < pageCount(); ++page) {
+        if (!label.isEmpty() && this->label(page) == label)
+            return page;
+    }
+    return -1;
+}
+
 QList<QSizeF> PageContent::pageSizes() const
 {
     return m_sizes;

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 // A link of a page as the view treats it. Areas are in the page's own normalised coordinates
 // (0 to 1 from its top left corner, before any rotation of the view).
@@ -50,6 +51,11 @@ public:
 
     int pageCount() const;
     QList<QSizeF> pageSizes() const;
+    // The page's own label when the document gives one other than its number (from 1), else
+    // empty. Every page's is read at the first look.
+    QString label(int page);
+    // The first page (from 0) whose label is `label`, or -1.
+    int pageOfLabel(const QString &label);
     // The links the view follows: a page of the document, or a web address it may open.
     QList<PageLink> links(int page);
     QList<PageWord> words(int page);
@@ -66,6 +72,7 @@ public:
 private:
     std::shared_ptr<Pdf::Document> m_document;
     QList<QSizeF> m_sizes;
+    std::optional<QStringList> m_labels;
     QCache<int, QList<PageLink>> m_links;
     QCache<int, QList<PageWord>> m_words;
 };

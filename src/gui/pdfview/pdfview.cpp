@@ -159,7 +159,13 @@ void PdfView::createToolbar()
     m_pageCount = new QLabel(m_toolbar);
     m_pageCount->setObjectName(QStringLiteral("pageCount"));
     m_pageCount->setContentsMargins(4, 0, 4, 0);
-    m_toolbar->addWidget(m_pageCount);
+    m_pageCountAction = m_toolbar->addWidget(m_pageCount);
+    // In a document that labels its pages, the label and the count in place of the count alone.
+    m_pageLabel = new QLabel(m_toolbar);
+    m_pageLabel->setObjectName(QStringLiteral("pageLabel"));
+    m_pageLabel->setContentsMargins(4, 0, 4, 0);
+    m_pageLabelAction = m_toolbar->addWidget(m_pageLabel);
+    m_pageLabelAction->setVisible(false);
     addButton("previous-page", QStringLiteral("上一页"), "previousPage",
               &PdfView::goToPreviousPage);
     addButton("next-page", QStringLiteral("下一页"), "nextPage", &PdfView::goToNextPage);
@@ -383,6 +389,7 @@ bool PdfView::showDocument(std::unique_ptr<Pdf::Document> document, const QStrin
     m_pages->setContent(content.get());
     m_content = std::move(content);
     offerNavigation();
+    showPageNumber();
     showZoom();
     emit documentChanged();
     return true;
@@ -651,20 +658,33 @@ void PdfView::reportPlace()
     emit placeShown(currentPage(), topOfCurrentPage());
 }
 
+// The page box shows the number always, for page capture reads it as one.
 void PdfView::showPageNumber()
 {
     const int count = pageCount();
     m_pageBox->setText(count > 0 ? QString::number(currentPage()) : QString());
     m_pageCount->setText(count > 0 ? QStringLiteral("/ %1").arg(count) : QString());
+    const QString label = m_content && count > 0 ? m_content->label(currentPage() - 1) : QString();
+    m_pageLabel->setText(
+        label.isEmpty() ? QString()
+                        : QStringLiteral("%1 (%2 / %3)")
+                              .arg(label, QString::number(currentPage()), QString::number(count)));
+    m_pageLabelAction->setVisible(!label.isEmpty());
+    m_pageCountAction->setVisible(label.isEmpty());
 }
 
-// A number beyond the last page goes to the last page; no number puts the shown page back.
+// A number beyond the last page goes to the last page; a page's own label goes to that page;
+// anything else puts the shown page back.
 void PdfView::goToTypedPage()
 {
+    const QString typed = m_pageBox->text().trimmed();
     bool ok = false;
-    const int page = m_pageBox->text().trimmed().toInt(&ok);
+    const int page = typed.toInt(&ok);
+    const int labelled = m_content && !ok ? m_content->pageOfLabel(typed) : -1;
     if (ok && pageCount() > 0)
         setCurrentPage(qBound(1, page, pageCount()));
+    else if (labelled >= 0)
+        setCurrentPage(labelled + 1);
     showPageNumber();
 }
 

@@ -244,6 +244,9 @@ private:
     NavigationPane *m_navigation = nullptr;
     QAction *m_navigationButton = nullptr;
     QAction *m_back = nullptr;
+    QLabel *m_pageLabel = nullptr;
+    QAction *m_pageLabelAction = nullptr;
+    QAction *m_pageCountAction = nullptr;
     QLabel *m_notice = nullptr;
     QTimer m_noticeTimer;
     QAction *m_forward = nullptr;
