@@ -12,10 +12,6 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageLabelDocumentHelper.hh>
 
-#include <sys/stat.h>
-
-#include <QFile>
-
 #include <memory>
 #include <set>
 
@@ -28,15 +24,6 @@ const QString BookmarksTitle = QStringLiteral("书签");
 struct Refusal {
     QString cause;
 };
-
-bool sameFile(const QString &a, const QString &b)
-{
-    struct stat first = {};
-    struct stat second = {};
-    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
-           ::stat(QFile::encodeName(b).constData(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-}
 
 // A page label range of chapter `number` (from 1): style and start kept, "N-" before the prefix.
 std::string chapterLabel(QPDFObjectHandle label, int number)
@@ -203,7 +190,7 @@ ExportResult failure(ExportResult::Outcome outcome, const QString &file, const Q
 ExportResult ExportBook(const QString &bookPath, const BookContents &contents,
                         const QString &outPath, const ExportControl &control)
 {
-    if (sameFile(bookPath, outPath))
+    if (PdfDocument::sameFile(bookPath, outPath))
         return failure(ExportResult::Failed, outPath, QStringLiteral("is the book itself"));
     const int count = int(contents.lines.size());
     if (count == 0)
