@@ -47,7 +47,8 @@ public:
         return filesAnswer;
     }
     QString chooseFolder(QWidget *) override { return folderAnswer; }
-    // Prints to the PDF file `printTo` with the range asked for; an empty path cancels.
+    // Prints to the PDF file `printTo` with the range asked for, or the current page; an empty
+    // path cancels.
     bool setUpPrinter(QWidget *, QPrinter &printer, int pageCount) override
     {
         printedPageCount = pageCount;
@@ -55,6 +56,10 @@ public:
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(printTo);
         printer.setFromTo(printRange.first, printRange.second);
+        if (printRange.first > 0)
+            printer.setPrintRange(QPrinter::PageRange);
+        if (printCurrentPage)
+            printer.setPrintRange(QPrinter::CurrentPage);
         return !printTo.isEmpty();
     }
     bool askPassword(QWidget *, const QString &, QString &password, const QString &problem) override
@@ -85,6 +90,7 @@ public:
     QStringList saveAnswers;         // taken in turn; none left: the user cancels
     QString printTo;
     std::pair<int, int> printRange{0, 0};
+    bool printCurrentPage = false;
     int printedPageCount = 0;
     QPageLayout printerLayout;
     QStringList passwordAnswers;  // taken in turn; none left: the user cancels

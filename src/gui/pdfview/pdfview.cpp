@@ -10,8 +10,10 @@
 #include "gui/pdfview/pagearea.h"
 #include "gui/pdfview/pagecolouring.h"
 #include "gui/pdfview/pagecontent.h"
+#include "gui/pdfview/pagecutter.h"
 #include "gui/pdfview/pageprinter.h"
 #include "gui/pdfview/presentationwindow.h"
+#include "gui/pdfview/printchoice.h"
 #include "gui/pdfview/toolbarfields.h"
 #include "gui/pdfview/zoombox.h"
 #include "pdf/opening.h"
@@ -280,9 +282,13 @@ bool PdfView::LoadFile(const QString &path)
 {
     Pdf::OpenFailure failure = Pdf::OpenFailure::None;
     std::unique_ptr<Pdf::Document> document = Pdf::openFile(path, &failure, Pdf::Opening::ForView);
+    m_printSource = {};
     if (document && document->isLocked() && !unlock(*document, path))
         return showDocument(nullptr, QStringLiteral("已取消输入密码"));
-    return showDocument(std::move(document), reasonText(failure));
+    const bool shown = showDocument(std::move(document), reasonText(failure));
+    if (shown)
+        setPrintSource(path, 0, -1);
+    return shown;
 }
 
 // No question for a password here: a reload comes unasked, while the reader reads.
@@ -297,6 +303,7 @@ bool PdfView::reloadFile(const QString &path)
     // The first page would be drawn before the page being read, whose drawing would wait.
     m_pages->holdDrawing(true);
     showDocument(std::move(document));
+    setPrintSource(path, 0, -1); // unlocked as before: a locked file is not taken
     setLook(kept);
     if (page > pageCount())
         showPlace(pageCount(), -1);
@@ -312,6 +319,7 @@ bool PdfView::unlock(Pdf::Document &document, const QString &path)
     QString problem;
     while (m_dialogs && m_dialogs->askPassword(this, path, password, problem)) {
         if (document.unlock(password)) {
+            m_printSource.password = password;
             emit unlocked(password);
             return true;
         }
@@ -357,6 +365,7 @@ void PdfView::closeDocument()
 void PdfView::showNothing(const QString &message)
 {
     letGo();
+    m_printSource = {};
     m_search->setDocument({}, 0);
     m_pages->clearDocument(message);
     m_navigation->clearPages();
@@ -367,30 +376,40 @@ void PdfView::showNothing(const QString &message)
     emit documentChanged();
 }
 
-// Through the printer dialog; a printer that cannot be started says so.
+// Through the printer dialog, which starts on the paper of the page being read and its
+// orientation as shown, not on the printer's own default; what cannot be printed says why.
 void PdfView::print()
 {
     if (!m_content || !m_dialogs)
         return;
     QPrinter printer(QPrinter::HighResolution);
-    startOnFirstPagePaper(printer);
+    printer.setPageLayout(PrintChoice::layoutFor(m_content->pageSizes().value(currentPage() - 1),
+                                                 m_pages->quarterTurns(), printer.pageLayout()));
     if (!m_dialogs->setUpPrinter(this, printer, pageCount()))
         return;
-    if (!PagePrinter::print(m_content->document(), printer, m_pages->quarterTurns()))
-        m_dialogs->showMessage(this, QStringLiteral("无法打印！"));
+    if (const QString problem = printChosen(printer); !problem.isEmpty())
+        m_dialogs->showMessage(this, QStringLiteral("无法打印：") + problem);
 }
 
-// The printer dialog starts on the paper of the first page and its orientation as shown, not on
-// the printer's own default.
-void PdfView::startOnFirstPagePaper(QPrinter &printer) const
+// A file is written as the cut PDF itself, each page at its own size. Pictures only without the
+// program that cuts.
+QString PdfView::printChosen(QPrinter &printer)
 {
-    const QSizeF first = m_content->pageSizes().value(0);
-    if (first.isEmpty())
-        return;
-    const bool landscape = (first.width() > first.height()) != (m_pages->quarterTurns() % 2 == 1);
-    printer.setPageSize(
-        QPageSize(first.width() > first.height() ? first.transposed() : first, QPageSize::Point));
-    printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    const QList<int> pages = PrintChoice::pages(printer, pageCount(), currentPage());
+    const int turns = m_pages->quarterTurns();
+    const bool cuttable = !m_bookTool.isEmpty() && !m_printSource.path.isEmpty();
+    if (cuttable && printer.outputFormat() == QPrinter::PdfFormat)
+        return PageCutter::cut(m_bookTool, m_printSource, pages, turns, printer.outputFileName());
+    if (!PagePrinter::print(m_content->document(), printer, pages, turns))
+        return QStringLiteral("无法启动打印机");
+    return QString();
+}
+
+void PdfView::setPrintSource(const QString &path, qint64 offset, qint64 length)
+{
+    m_printSource.path = path;
+    m_printSource.offset = offset;
+    m_printSource.length = length;
 }
 
 void PdfView::setScopeNames(const QString &own, const QString &outer)
