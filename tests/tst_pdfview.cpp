@@ -523,6 +523,35 @@ private slots:
                                                m_folder.filePath(QStringLiteral("none"))));
     }
 
+    // To a printer that takes PDF the pages chosen go as one PDF job of the document's own pages;
+    // one that takes none is given pictures (here, with no printer at all, none can start), and
+    // a job the printer refuses says why.
+    void printsToAPrinterAsAPdfJob()
+    {
+        FakeDialogs dialogs;
+        FakePrintJobs printer;
+        m_view->setServices(&dialogs, nullptr, qEnvironmentVariable("QUILLMOOR_BOOK_TOOL"),
+                            &printer);
+        QVERIFY(m_view->LoadFile(writeFile(QStringLiteral("linked.pdf"), TestPdfs::linked())));
+        dialogs.printToPrinter = true;
+        dialogs.printRange = {2, 3};
+        m_view->findChild<QAction *>("print")->trigger();
+        QCOMPARE(dialogs.messages, QStringList());
+        QCOMPARE(printer.jobs.size(), 1);
+        QCOMPARE(printer.jobs.first().first, "linked.pdf");
+        const std::unique_ptr<Pdf::Document> paper = Pdf::openMemory(printer.jobs.first().second);
+        QVERIFY(paper && paper->pageCount() == 2);
+        QVERIFY(paper->text(0).contains("Second page") && paper->text(1).contains("Third page"));
+
+        printer.answer = QStringLiteral("The printer is stopped.");
+        m_view->findChild<QAction *>("print")->trigger();
+        QCOMPARE(dialogs.messages, QStringList("无法打印：The printer is stopped."));
+        printer.takes = false;
+        m_view->findChild<QAction *>("print")->trigger();
+        QCOMPARE(printer.jobs.size(), 2);
+        QCOMPARE(dialogs.messages.last(), "无法打印：无法启动打印机");
+    }
+
     // The paper the printer dialog starts on: the page's own size either way round when printers
     // hold it, or the printer's; landscape for a page that shows wider than tall.
     void paperFollowsThePage_data()

@@ -20,16 +20,19 @@
 #include "search/documentsearch.h"
 #include "search/searchmatches.h"
 #include "services/dialogs.h"
+#include "services/printjobs.h"
 #include "widgets/artwork.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 #include <QToolBar>
@@ -391,18 +394,34 @@ void PdfView::print()
         m_dialogs->showMessage(this, QStringLiteral("无法打印：") + problem);
 }
 
-// A file is written as the cut PDF itself, each page at its own size. Pictures only without the
-// program that cuts.
+// A file is written as the cut PDF itself, each page at its own size; a printer that takes PDF
+// is sent it. Pictures only for a printer that takes none, or without the program that cuts.
 QString PdfView::printChosen(QPrinter &printer)
 {
     const QList<int> pages = PrintChoice::pages(printer, pageCount(), currentPage());
     const int turns = m_pages->quarterTurns();
     const bool cuttable = !m_bookTool.isEmpty() && !m_printSource.path.isEmpty();
-    if (cuttable && printer.outputFormat() == QPrinter::PdfFormat)
+    if (cuttable && !printer.outputFileName().isEmpty())
         return PageCutter::cut(m_bookTool, m_printSource, pages, turns, printer.outputFileName());
+    if (cuttable && m_printJobs && m_printJobs->takesPdf(printer))
+        return printPdfJob(printer, pages);
     if (!PagePrinter::print(m_content->document(), printer, pages, turns))
         return QStringLiteral("无法启动打印机");
     return QString();
+}
+
+// The cut PDF waits in a private folder only until the printing system has it.
+QString PdfView::printPdfJob(QPrinter &printer, const QList<int> &pages)
+{
+    const QTemporaryDir folder;
+    if (!folder.isValid())
+        return folder.errorString();
+    const QString pdf = folder.filePath(QStringLiteral("print.pdf"));
+    if (const QString problem =
+            PageCutter::cut(m_bookTool, m_printSource, pages, m_pages->quarterTurns(), pdf);
+        !problem.isEmpty())
+        return problem;
+    return m_printJobs->submitPdf(printer, QFileInfo(m_printSource.path).fileName(), pdf);
 }
 
 void PdfView::setPrintSource(const QString &path, qint64 offset, qint64 length)

@@ -17,6 +17,7 @@ class NavigationPane;
 class QAction;
 class PageArea;
 class PageContent;
+class PrintJobs;
 class SearchMatches;
 class WebOpener;
 class QLabel;
@@ -96,13 +97,15 @@ public:
     // with a user name or password only when the reader says 是 to it), the printer dialog and
     // the questions to `dialogs`; without them web links do nothing (or only those without a user
     // name or password), nothing prints and locked files do not open.
-    // `bookTool`, the quillmoor-book program, cuts the pages printed out of the document; without
-    // it they print as pictures.
-    void setServices(Dialogs *dialogs, WebOpener *opener, const QString &bookTool = QString())
+    // `bookTool`, the quillmoor-book program, cuts the pages printed out of the document, and
+    // `printJobs` takes them to a printer that takes PDF; without either they print as pictures.
+    void setServices(Dialogs *dialogs, WebOpener *opener, const QString &bookTool = QString(),
+                     PrintJobs *printJobs = nullptr)
     {
         m_dialogs = dialogs;
         m_webOpener = opener;
         m_bookTool = bookTool;
+        m_printJobs = printJobs;
     }
     // The pages chosen in the printer dialog (every page, a range or the page being read), turned
     // as shown: to a file as the document's own pages, cut from the file they were read from.
@@ -215,6 +218,7 @@ private:
     void showZoom();
     void openWebAddress(const QString &address);
     QString printChosen(QPrinter &printer);
+    QString printPdfJob(QPrinter &printer, const QList<int> &pages);
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     QToolBar *m_toolbar = nullptr;
@@ -238,6 +242,7 @@ private:
     WebOpener *m_webOpener = nullptr;
     Dialogs *m_dialogs = nullptr;
     QString m_bookTool;
+    PrintJobs *m_printJobs = nullptr;
     PageCutter::Source m_printSource;
     bool m_toolbarAtTopEdge = false;
     bool m_toolbarWanted = true; // as setShowToolbar said last
