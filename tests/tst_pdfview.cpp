@@ -7,6 +7,7 @@
 #include "gui/pdfview/pagecolouring.h"
 #include "gui/pdfview/pdfview.h"
 #include "gui/pdfview/printchoice.h"
+#include "gui/pdfview/printpreview.h"
 #include "guitest.h"
 #include "pdf/opening.h"
 #include "pdf/workerprocess.h"
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -550,6 +552,30 @@ private slots:
         m_view->findChild<QAction *>("print")->trigger();
         QCOMPARE(printer.jobs.size(), 2);
         QCOMPARE(dialogs.messages.last(), "无法打印：无法启动打印机");
+    }
+
+    // The preview shows the pages from the one being read on, at most PrintPreview::MaxPages; its
+    // print button opens the printer dialog, and the pages print as the document's own.
+    void previewPrintsThroughTheDialog()
+    {
+        FakeDialogs dialogs;
+        m_view->setServices(&dialogs, nullptr, qEnvironmentVariable("QUILLMOOR_BOOK_TOOL"));
+        QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("long.pdf"), 30)));
+        m_view->setCurrentPage(5);
+        m_view->findChild<QAction *>("printPreview")->trigger();
+        auto *preview = m_view->findChild<QDialog *>("printPreview");
+        QVERIFY(preview && preview->isVisible());
+        QTRY_COMPARE(preview->findChild<QPrintPreviewWidget *>()->pageCount(),
+                     PrintPreview::MaxPages);
+        QVERIFY(preview->findChild<QLabel *>()->text().contains("共26页"));
+        dialogs.printTo = m_folder.filePath(QStringLiteral("previewed.pdf"));
+        dialogs.printRange = {29, 30};
+        QTest::mouseClick(preview->findChild<QPushButton *>("previewPrint"), Qt::LeftButton);
+        QTRY_VERIFY(QFile::exists(dialogs.printTo));
+        QVERIFY(!m_view->findChild<QDialog *>("printPreview"));
+        QCOMPARE(dialogs.printedPageCount, 30);
+        const std::unique_ptr<Pdf::Document> paper = Pdf::openFile(dialogs.printTo);
+        QVERIFY(paper && paper->pageCount() == 2 && dialogs.messages.isEmpty());
     }
 
     // The paper the printer dialog starts on: the page's own size either way round when printers

@@ -14,6 +14,7 @@
 #include "gui/pdfview/pageprinter.h"
 #include "gui/pdfview/presentationwindow.h"
 #include "gui/pdfview/printchoice.h"
+#include "gui/pdfview/printpreview.h"
 #include "gui/pdfview/toolbarfields.h"
 #include "gui/pdfview/zoombox.h"
 #include "pdf/opening.h"
@@ -195,6 +196,7 @@ void PdfView::createToolbar()
     addButton("find-next", QStringLiteral("下一个 (F3)"), "findNext", &PdfView::findNext);
     m_toolbar->addSeparator();
     addButton("print", QStringLiteral("打印 (Ctrl+P)"), "print", &PdfView::print);
+    addButton("print-preview", QStringLiteral("打印预览"), "printPreview", &PdfView::previewPrint);
     // Set once and left: the first to go into the toolbar's overflow in a narrow window.
     m_toolbar->addSeparator();
     m_layoutBox =
@@ -422,6 +424,25 @@ QString PdfView::printPdfJob(QPrinter &printer, const QList<int> &pages)
         !problem.isEmpty())
         return problem;
     return m_printJobs->submitPdf(printer, QFileInfo(m_printSource.path).fileName(), pdf);
+}
+
+// From the page being read on, on the paper the printer dialog would start on.
+void PdfView::previewPrint()
+{
+    if (!m_content)
+        return;
+    QList<int> pages;
+    for (int page = currentPage() - 1; page < pageCount(); ++page)
+        pages << page;
+    QPrinter printer;
+    const QPageLayout layout =
+        PrintChoice::layoutFor(m_content->pageSizes().value(currentPage() - 1),
+                               m_pages->quarterTurns(), printer.pageLayout());
+    auto *preview =
+        new PrintPreview(m_content->sharedDocument(), pages, m_pages->quarterTurns(), layout, this);
+    connect(preview, &PrintPreview::printRequested, this, &PdfView::print, Qt::QueuedConnection);
+    preview->setWindowModality(Qt::WindowModal);
+    preview->show();
 }
 
 void PdfView::setPrintSource(const QString &path, qint64 offset, qint64 length)

@@ -110,6 +110,9 @@ public:
     // The pages chosen in the printer dialog (every page, a range or the page being read), turned
     // as shown: to a file as the document's own pages, cut from the file they were read from.
     void print();
+    // "打印预览": the pages from the one being read on, as they would print, in a window whose
+    // print button opens the printer dialog as print does.
+    void previewPrint();
     // The pages shown were read from the `length` bytes at `offset` of `path` (a chapter in its
     // book): what print cuts them from. LoadFile sets the whole file it loads; a window that
     // shows a copy of a chapter names the book here after it.
