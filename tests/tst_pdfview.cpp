@@ -474,12 +474,18 @@ private slots:
         QTest::addColumn<bool>("currentPage");
         QTest::addColumn<int>("turns");
         QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QString>("password"); // of the PDF, given when asked
         QTest::newRow("every page")
-            << QPoint(0, 0) << false << 0 << QStringList{"Contents", "Second page", "Third page"};
+            << QPoint(0, 0) << false << 0 << QStringList{"Contents", "Second page", "Third page"}
+            << QString();
         QTest::newRow("range") << QPoint(2, 3) << false << 0
-                               << QStringList{"Second page", "Third page"};
-        QTest::newRow("current page") << QPoint(0, 0) << true << 0 << QStringList{"Third page"};
-        QTest::newRow("turned") << QPoint(2, 2) << false << 1 << QStringList{"Second page"};
+                               << QStringList{"Second page", "Third page"} << QString();
+        QTest::newRow("current page")
+            << QPoint(0, 0) << true << 0 << QStringList{"Third page"} << QString();
+        QTest::newRow("turned") << QPoint(2, 2) << false << 1 << QStringList{"Second page"}
+                                << QString();
+        QTest::newRow("locked") << QPoint(2, 2) << false << 0 << QStringList{"Second page"}
+                                << "secret";
     }
     void printsTheDocumentsOwnPages()
     {
@@ -487,9 +493,14 @@ private slots:
         QFETCH(bool, currentPage);
         QFETCH(int, turns);
         QFETCH(QStringList, texts);
+        QFETCH(QString, password);
         FakeDialogs dialogs;
         m_view->setServices(&dialogs, nullptr, qEnvironmentVariable("QUILLMOOR_BOOK_TOOL"));
-        QVERIFY(m_view->LoadFile(writeFile(QStringLiteral("linked.pdf"), TestPdfs::linked())));
+        dialogs.passwordAnswers = QStringList{password};
+        const QByteArray pdf = TestPdfs::linked();
+        QVERIFY(m_view->LoadFile(
+            writeFile(QStringLiteral("linked.pdf"),
+                      password.isEmpty() ? pdf : TestPdfs::locked(pdf, password))));
         m_view->setCurrentPage(3);
         for (int turn = 0; turn < turns; ++turn)
             m_view->findChild<QAction *>("rotateRight")->trigger();
