@@ -536,6 +536,26 @@ private slots:
                                                m_folder.filePath(QStringLiteral("none"))));
     }
 
+    // Without the program that cuts pages they print as pictures, the paper turned with each page
+    // as it shows.
+    void printsPicturesWithoutTheProgram()
+    {
+        FakeDialogs dialogs;
+        m_view->setServices(&dialogs, nullptr);
+        QVERIFY(m_view->LoadFile(writeFile(QStringLiteral("linked.pdf"), TestPdfs::linked())));
+        m_view->findChild<QAction *>("rotateRight")->trigger();
+        dialogs.printTo = m_folder.filePath(QStringLiteral("pictures.pdf"));
+        dialogs.printRange = {2, 3};
+        m_view->findChild<QAction *>("print")->trigger();
+        const std::unique_ptr<Pdf::Document> paper = Pdf::openFile(dialogs.printTo);
+        QVERIFY(paper && paper->pageCount() == 2 && dialogs.messages.isEmpty());
+        for (int page = 0; page < 2; ++page) {
+            const QSizeF size = paper->pageSize(page);
+            QVERIFY(size.width() > size.height() && paper->words(page).isEmpty());
+            QVERIFY(TestPdfs::hasInk(paper->draw(page, 1, 0, QRect())));
+        }
+    }
+
     // To a printer that takes PDF the pages chosen go as one PDF job of the document's own pages;
     // one that takes none is given pictures (here, with no printer at all, none can start), and
     // a job the printer refuses says why.
