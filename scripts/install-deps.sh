@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
     cmake g++ ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libpoppler-qt6-dev libqpdf-dev libseccomp-dev libglib2.0-dev poppler-data libgl-dev libxkbcommon-dev
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libpoppler-qt6-dev libqpdf-dev libseccomp-dev libglib2.0-dev libcups2-dev poppler-data libgl-dev libxkbcommon-dev
     xvfb xauth xdotool imagemagick poppler-utils qpdf
     fonts-noto-cjk fonts-liberation2
     clang-14 libclang-rt-14-dev clang-format-14

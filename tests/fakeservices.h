@@ -8,6 +8,7 @@
 #include "gui/pdfview/pdfview.h"
 #include "services/appservices.h"
 #include "services/dialogs.h"
+#include "services/printjobs.h"
 #include "services/recentfiles.h"
 #include "services/viewfactory.h"
 
@@ -47,15 +48,20 @@ public:
         return filesAnswer;
     }
     QString chooseFolder(QWidget *) override { return folderAnswer; }
-    // Prints to the PDF file `printTo` with the range asked for; an empty path cancels.
+    // Prints to the PDF file `printTo`, or to the printer when `printToPrinter`, with the range
+    // asked for or the current page; neither cancels.
     bool setUpPrinter(QWidget *, QPrinter &printer, int pageCount) override
     {
         printedPageCount = pageCount;
         printerLayout = printer.pageLayout();
         printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(printTo);
+        printer.setOutputFileName(printToPrinter ? QString() : printTo);
         printer.setFromTo(printRange.first, printRange.second);
-        return !printTo.isEmpty();
+        if (printRange.first > 0)
+            printer.setPrintRange(QPrinter::PageRange);
+        if (printCurrentPage)
+            printer.setPrintRange(QPrinter::CurrentPage);
+        return printToPrinter || !printTo.isEmpty();
     }
     bool askPassword(QWidget *, const QString &, QString &password, const QString &problem) override
     {
@@ -85,12 +91,30 @@ public:
     QStringList saveAnswers;         // taken in turn; none left: the user cancels
     QString printTo;
     std::pair<int, int> printRange{0, 0};
+    bool printCurrentPage = false;
+    bool printToPrinter = false;
     int printedPageCount = 0;
     QPageLayout printerLayout;
     QStringList passwordAnswers;  // taken in turn; none left: the user cancels
     QStringList passwordProblems; // what each question said above it
     bool yesAnswer = false;       // questions go to `messages` too
     QList<bool> yesAnswers;       // taken in turn before yesAnswer
+};
+
+// A printer that takes PDF jobs when `takes` says so, keeping what each job sent.
+class FakePrintJobs : public PrintJobs
+{
+public:
+    bool takesPdf(const QPrinter &) override { return takes; }
+    QString submitPdf(const QPrinter &, const QString &title, const QString &pdfPath) override
+    {
+        QFile file(pdfPath);
+        jobs << std::pair(title, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+        return answer;
+    }
+    bool takes = true;
+    QString answer; // empty: the printer took the job
+    QList<std::pair<QString, QByteArray>> jobs;
 };
 
 class FakeWebOpener : public WebOpener
@@ -136,8 +160,9 @@ public:
 struct FakeServices {
     AppServices services()
     {
-        return AppServices{&dialogs,       &webOpener,       &viewFactory, &scratchFolder,
-                           &readingPlaces, &recentDocuments, &recentFiles, bookTool};
+        return AppServices{&dialogs,       &webOpener,     &viewFactory,
+                           &scratchFolder, &readingPlaces, &recentDocuments,
+                           &recentFiles,   bookTool,       &printJobs};
     }
     // Writes the book tool the window runs: a shell script of `body`, given the arguments.
     bool writeBookTool(const QByteArray &body) const
@@ -155,6 +180,7 @@ struct FakeServices {
     ReadingPlaces readingPlaces{stateFolder.path()};
     RecentDocuments recentDocuments{stateFolder.path()};
     FakeRecentFiles recentFiles;
+    FakePrintJobs printJobs;
     // Missing until written: the program cannot be started.
     QString bookTool = stateFolder.filePath(QStringLiteral("quillmoor-book"));
 };

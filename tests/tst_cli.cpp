@@ -406,8 +406,8 @@ private slots:
     {
         const QString help = run({"-h"});
         QVERIFY(help.startsWith("0|"));
-        for (const char *command :
-             {"make", "list", "extract", "check", "search", "add", "remove", "move", "rename"})
+        for (const char *command : {"make", "list", "extract", "check", "search", "add", "remove",
+                                    "move", "rename", "export", "split", "pages"})
             QVERIFY(help.contains(command));
         QCOMPARE(run({"--version"}), "0|quillmoor-book 2.2.0\n|");
     }

@@ -190,6 +190,37 @@ QString outlineText(QPDF &pdf, std::vector<QPDFOutlineObjectHelper> items)
     return shown.join('|');
 }
 
+// Four pages saying "Page n", turned 90° by their page tree; page 2 270° by its own /Rotate.
+QByteArray turned()
+{
+    PdfObjects pdf;
+    const int catalog = pdf.reserve(), pages = pdf.reserve();
+    const int font = pdf.add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    QByteArray kids;
+    for (int i = 1; i <= 4; ++i) {
+        const int text = pdf.addStream("<< >>", "BT /F1 12 Tf 72 700 Td (Page " +
+                                                    QByteArray::number(i) + ") Tj ET");
+        kids += reference(pdf.add("<< /Type /Page /Parent " + reference(pages) +
+                                  (i == 2 ? " /Rotate 270" : "") + " /Contents " + reference(text) +
+                                  " /Resources << /Font << /F1 " + reference(font) + " >> >> >>")) +
+                " ";
+    }
+    pdf.add("<< /Type /Pages /Kids [" + kids + "] /Count 4 /Rotate 90 /MediaBox [0 0 612 792] >>",
+            pages);
+    pdf.add("<< /Type /Catalog /Pages " + reference(pages) + " >>", catalog);
+    return pdf.finish(catalog);
+}
+
+// The text of page `page` (from 1) as pdftotext reads it, trimmed.
+QString pageText(const QString &pdf, int page)
+{
+    QProcess process;
+    process.start("pdftotext",
+                  {"-f", QString::number(page), "-l", QString::number(page), pdf, "-"});
+    return process.waitForFinished(30000) ? process.readAllStandardOutput().trimmed()
+                                          : QString("failed");
+}
+
 QString pageTexts(const QString &pdf)
 {
     QProcess process;
@@ -210,7 +241,8 @@ class TestExport : public QObject
 
     // "code|out|err"; the tool runs in the test's folder, its files limited to `sizeLimit` bytes
     // when given, as on a full disk.
-    QString run(const QStringList &arguments, qint64 sizeLimit = 0)
+    // `input` is given on its standard input.
+    QString run(const QStringList &arguments, qint64 sizeLimit = 0, const QByteArray &input = {})
     {
         std::optional<TestFiles::FileSizeLimit> limit;
         if (sizeLimit > 0)
@@ -218,6 +250,8 @@ class TestExport : public QObject
         QProcess process;
         process.setWorkingDirectory(m_root->path());
         process.start(m_tool, arguments);
+        process.write(input);
+        process.closeWriteChannel();
         if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
             return QStringLiteral("crashed");
         return QString::number(process.exitCode()) + '|' + process.readAllStandardOutput() + '|' +
@@ -495,6 +529,107 @@ private slots:
         QCOMPARE(run({"split", "s.pdf", "-n", "S", "-o", "out"}),
                  "1||quillmoor-book split: s.pdf: " + cause + '\n');
         QCOMPARE(TestFiles::entriesOf(path("out")), QStringList());
+    }
+
+    // The pages asked for, in that order, with their own fonts and text, turned further by the
+    // quarter turns given; from a file, from a chapter's bytes in its book, and from a locked
+    // file with its password.
+    void pagesCutsTheChosenPages_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QByteArray>("password");
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QList<int>>("rotations");
+        QTest::newRow("list and range")
+            << "t.pdf" << QStringList{"--pages", "3,1-2"} << QByteArray()
+            << QStringList{"Page 3", "Page 1", "Page 2"} << QList<int>{90, 90, 270};
+        QTest::newRow("a quarter turn")
+            << "t.pdf" << QStringList{"--pages", "1-2", "--turns", "1"} << QByteArray()
+            << QStringList{"Page 1", "Page 2"} << QList<int>{180, 0};
+        QTest::newRow("turned back")
+            << "t.pdf" << QStringList{"--pages", "1-2", "--turns=-1"} << QByteArray()
+            << QStringList{"Page 1", "Page 2"} << QList<int>{0, 180};
+        QTest::newRow("chapter of a book")
+            << "B.VELM" << QStringList{"--pages", "4,2", "--offset", "OFFSET", "--length", "LENGTH"}
+            << QByteArray() << QStringList{"Page 4", "Page 2"} << QList<int>{90, 270};
+        QTest::newRow("locked") << "locked.pdf" << QStringList{"--pages", "4", "--password-stdin"}
+                                << QByteArray("pw\n") << QStringList{"Page 4"} << QList<int>{90};
+    }
+    void pagesCutsTheChosenPages()
+    {
+        QFETCH(QString, source);
+        QFETCH(QStringList, options);
+        QFETCH(QByteArray, password);
+        QFETCH(QStringList, texts);
+        QFETCH(QList<int>, rotations);
+        QVERIFY(TestFiles::write(path("t.pdf"), turned()));
+        QVERIFY(TestFiles::write(path("locked.pdf"), TestPdfs::locked(turned(), "pw")));
+        makeBook({{"one", TestPdfs::onePage("one")}, {"t", turned()}});
+        // list: number, start (from 1), length and name
+        const QStringList second = run({"list", "B.VELM"}).split('\n').at(1).split('\t');
+        options.replaceInStrings("OFFSET", QString::number(second.at(1).toLongLong() - 1));
+        options.replaceInStrings("LENGTH", second.at(2));
+
+        QCOMPARE(run(QStringList{"pages", source, "out.pdf"} + options, 0, password),
+                 "0|out.pdf\n|");
+        QCOMPARE(QProcess::execute("qpdf", {"--check", path("out.pdf")}), 0);
+        QPDF out;
+        out.processFile(path("out.pdf").toLocal8Bit().constData());
+        const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(out).getAllPages();
+        QCOMPARE(int(pages.size()), texts.size());
+        for (int i = 0; i < texts.size(); ++i) {
+            QPDFObjectHandle page = pages.at(size_t(i)).getObjectHandle();
+            QCOMPARE(pageText(path("out.pdf"), i + 1), texts.at(i));
+            QCOMPARE(int(page.getKey("/Rotate").getIntValue()), rotations.at(i));
+            QVERIFY(page.getKey("/Resources").getKey("/Font").getKey("/F1").isDictionary());
+        }
+    }
+
+    // The message names the file and the cause; no file appears, and an earlier one stays.
+    void pagesRefusesClearly_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("result");
+        const QString failed = "1||quillmoor-book pages: ";
+        QTest::newRow("no such page") << QStringList{"t.pdf", "out.pdf", "--pages", "2,5"}
+                                      << failed + "t.pdf: no page 5 (the document has 4)\n";
+        QTest::newRow("a page twice") << QStringList{"t.pdf", "out.pdf", "--pages", "1-2,2"}
+                                      << failed + "t.pdf: page 2 is asked for twice\n";
+        const QString list = "2||quillmoor-book pages: --pages takes page numbers from 1 and "
+                             "ranges, as 1-3,5\n";
+        QTest::newRow("no list") << QStringList{"t.pdf", "out.pdf"} << list;
+        QTest::newRow("backward range")
+            << QStringList{"t.pdf", "out.pdf", "--pages", "3-1"} << list;
+        QTest::newRow("page 0") << QStringList{"t.pdf", "out.pdf", "--pages", "0"} << list;
+        QTest::newRow("bad offset")
+            << QStringList{"t.pdf", "out.pdf", "--pages", "1", "--offset", "-5"}
+            << "2||quillmoor-book pages: --offset is not a byte offset\n";
+        QTest::newRow("missing") << QStringList{"none.pdf", "out.pdf", "--pages", "1"}
+                                 << failed + "none.pdf: cannot be opened\n";
+        QTest::newRow("not a PDF")
+            << QStringList{"notes.txt", "out.pdf", "--pages", "1"}
+            << failed + "notes.txt: unable to find trailer dictionary while recovering damaged "
+                        "file\n";
+        QTest::newRow("no password") << QStringList{"locked.pdf", "out.pdf", "--pages", "1"}
+                                     << failed + "locked.pdf: the password is wrong\n";
+        QTest::newRow("out is the source") << QStringList{"t.pdf", "link.pdf", "--pages", "1"}
+                                           << failed + "link.pdf: is the document itself\n";
+    }
+    void pagesRefusesClearly()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, result);
+        QVERIFY(TestFiles::write(path("t.pdf"), turned()));
+        QVERIFY(TestFiles::write(path("locked.pdf"), TestPdfs::locked(turned(), "pw")));
+        QVERIFY(TestFiles::write(path("notes.txt"), "not a PDF at all\n"));
+        QVERIFY(TestFiles::write(path("out.pdf"), "earlier"));
+        QVERIFY(QFile::link(path("t.pdf"), path("link.pdf")));
+        const QStringList before = TestFiles::entriesOf(m_root->path());
+        QCOMPARE(run(QStringList{"pages"} + arguments), result);
+        QCOMPARE(TestFiles::entriesOf(m_root->path()), before);
+        QCOMPARE(TestFiles::read(path("out.pdf")), QByteArray("earlier"));
+        QCOMPARE(TestFiles::read(path("t.pdf")), turned());
     }
 };
 

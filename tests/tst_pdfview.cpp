@@ -6,6 +6,8 @@
 #include "gui/pdfview/pagecache.h"
 #include "gui/pdfview/pagecolouring.h"
 #include "gui/pdfview/pdfview.h"
+#include "gui/pdfview/printchoice.h"
+#include "gui/pdfview/printpreview.h"
 #include "guitest.h"
 #include "pdf/opening.h"
 #include "pdf/workerprocess.h"
@@ -22,6 +24,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
@@ -537,30 +541,205 @@ private slots:
         QVERIFY(pane->currentWidget() == thumbnails);
     }
 
-    // Through the printer dialog with its range, at most 300 dpi; a cancelled dialog prints
-    // nothing.
-    void printsTheRangeChosen()
+    // The pages the dialog chose go to the PDF file as the document's own pages, their text
+    // readable, turned as shown; the dialog starts on the paper of the page being read, turned as
+    // shown. A cancelled dialog prints nothing; a cut that cannot be made says why.
+    void printsTheDocumentsOwnPages_data()
+    {
+        QTest::addColumn<QPoint>("range"); // from, to
+        QTest::addColumn<bool>("currentPage");
+        QTest::addColumn<int>("turns");
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QString>("password"); // of the PDF, given when asked
+        QTest::newRow("every page")
+            << QPoint(0, 0) << false << 0 << QStringList{"Contents", "Second page", "Third page"}
+            << QString();
+        QTest::newRow("range") << QPoint(2, 3) << false << 0
+                               << QStringList{"Second page", "Third page"} << QString();
+        QTest::newRow("current page")
+            << QPoint(0, 0) << true << 0 << QStringList{"Third page"} << QString();
+        QTest::newRow("turned") << QPoint(2, 2) << false << 1 << QStringList{"Second page"}
+                                << QString();
+        QTest::newRow("locked") << QPoint(2, 2) << false << 0 << QStringList{"Second page"}
+                                << "secret";
+    }
+    void printsTheDocumentsOwnPages()
+    {
+        QFETCH(QPoint, range);
+        QFETCH(bool, currentPage);
+        QFETCH(int, turns);
+        QFETCH(QStringList, texts);
+        QFETCH(QString, password);
+        FakeDialogs dialogs;
+        m_view->setServices(&dialogs, nullptr, qEnvironmentVariable("QUILLMOOR_BOOK_TOOL"));
+        dialogs.passwordAnswers = QStringList{password};
+        const QByteArray pdf = TestPdfs::linked();
+        QVERIFY(m_view->LoadFile(
+            writeFile(QStringLiteral("linked.pdf"),
+                      password.isEmpty() ? pdf : TestPdfs::locked(pdf, password))));
+        m_view->setCurrentPage(3);
+        for (int turn = 0; turn < turns; ++turn)
+            m_view->findChild<QAction *>("rotateRight")->trigger();
+        const QString printed = m_folder.filePath(QStringLiteral("printed.pdf"));
+        QFile::remove(printed);
+        QTest::keyClick(m_view.get(), Qt::Key_P, Qt::ControlModifier);
+        QVERIFY(dialogs.printedPageCount == 3 && !QFile::exists(printed));
+        QVERIFY(dialogs.printerLayout.pageSize().id() == QPageSize::Letter);
+        QCOMPARE(dialogs.printerLayout.orientation(),
+                 turns ? QPageLayout::Landscape : QPageLayout::Portrait);
+
+        dialogs.printTo = printed;
+        dialogs.printRange = {range.x(), range.y()};
+        dialogs.printCurrentPage = currentPage;
+        m_view->setColours(PageColours::Night); // for the screen only
+        m_view->findChild<QAction *>("print")->trigger();
+        QCOMPARE(dialogs.messages, QStringList());
+        const std::unique_ptr<Pdf::Document> paper = Pdf::openFile(printed);
+        QVERIFY(paper);
+        QCOMPARE(paper->pageCount(), texts.size());
+        for (int page = 0; page < texts.size(); ++page) {
+            QStringList words;
+            for (const Pdf::Word &word : paper->words(page))
+                words << word.text;
+            QVERIFY2(words.join(' ').contains(texts.at(page)), qPrintable(words.join(' ')));
+            const QSizeF size = paper->pageSize(page);
+            QCOMPARE(size.width() > size.height(), turns == 1);
+        }
+
+        m_view->setServices(&dialogs, nullptr, m_folder.filePath(QStringLiteral("none")));
+        m_view->findChild<QAction *>("print")->trigger();
+        QCOMPARE(dialogs.messages, QStringList("无法打印：无法启动打印程序：" +
+                                               m_folder.filePath(QStringLiteral("none"))));
+    }
+
+    // Without the program that cuts pages they print as pictures, the paper turned with each page
+    // as it shows.
+    void printsPicturesWithoutTheProgram()
     {
         FakeDialogs dialogs;
         m_view->setServices(&dialogs, nullptr);
         QVERIFY(m_view->LoadFile(writeFile(QStringLiteral("linked.pdf"), TestPdfs::linked())));
-        const QString printed = m_folder.filePath(QStringLiteral("printed.pdf"));
-        QTest::keyClick(m_view.get(), Qt::Key_P, Qt::ControlModifier);
-        QVERIFY(dialogs.printedPageCount == 3 && !QFile::exists(printed));
-        QVERIFY(dialogs.printerLayout.pageSize().id() == QPageSize::Letter &&
-                dialogs.printerLayout.orientation() == QPageLayout::Portrait);
-        dialogs.printTo = printed;
-        dialogs.printRange = {2, 3};
-        m_view->setColours(PageColours::Night); // for the screen only
-        m_view->findChild<QAction *>("print")->trigger();
-        const std::unique_ptr<Pdf::Document> paper = Pdf::openFile(printed);
-        QVERIFY(paper && paper->pageCount() == 2 && dialogs.messages.isEmpty());
-        const QImage first = paper->draw(0, 20 / 72.0, 0, QRect());
-        QVERIFY(first.width() > 100 && qGray(first.pixel(first.rect().center())) > 250);
-        QVERIFY(TestPdfs::hasInk(first, 0.25)); // "Second page alpha beta" at the top
         m_view->findChild<QAction *>("rotateRight")->trigger();
+        dialogs.printTo = m_folder.filePath(QStringLiteral("pictures.pdf"));
+        dialogs.printRange = {2, 3};
         m_view->findChild<QAction *>("print")->trigger();
-        QCOMPARE(dialogs.printerLayout.orientation(), QPageLayout::Landscape);
+        const std::unique_ptr<Pdf::Document> paper = Pdf::openFile(dialogs.printTo);
+        QVERIFY(paper && paper->pageCount() == 2 && dialogs.messages.isEmpty());
+        for (int page = 0; page < 2; ++page) {
+            const QSizeF size = paper->pageSize(page);
+            QVERIFY(size.width() > size.height() && paper->words(page).isEmpty());
+            QVERIFY(TestPdfs::hasInk(paper->draw(page, 1, 0, QRect())));
+        }
+    }
+
+    // To a printer that takes PDF the pages chosen go as one PDF job of the document's own pages;
+    // one that takes none is given pictures (here, with no printer at all, none can start), and
+    // a job the printer refuses says why.
+    void printsToAPrinterAsAPdfJob()
+    {
+        FakeDialogs dialogs;
+        FakePrintJobs printer;
+        m_view->setServices(&dialogs, nullptr, qEnvironmentVariable("QUILLMOOR_BOOK_TOOL"),
+                            &printer);
+        QVERIFY(m_view->LoadFile(writeFile(QStringLiteral("linked.pdf"), TestPdfs::linked())));
+        dialogs.printToPrinter = true;
+        dialogs.printRange = {2, 3};
+        m_view->findChild<QAction *>("print")->trigger();
+        QCOMPARE(dialogs.messages, QStringList());
+        QCOMPARE(printer.jobs.size(), 1);
+        QCOMPARE(printer.jobs.first().first, "linked.pdf");
+        const std::unique_ptr<Pdf::Document> paper = Pdf::openMemory(printer.jobs.first().second);
+        QVERIFY(paper && paper->pageCount() == 2);
+        QVERIFY(paper->text(0).contains("Second page") && paper->text(1).contains("Third page"));
+
+        printer.answer = QStringLiteral("The printer is stopped.");
+        m_view->findChild<QAction *>("print")->trigger();
+        QCOMPARE(dialogs.messages, QStringList("无法打印：The printer is stopped."));
+        printer.takes = false;
+        m_view->findChild<QAction *>("print")->trigger();
+        QCOMPARE(printer.jobs.size(), 2);
+        QCOMPARE(dialogs.messages.last(), "无法打印：无法启动打印机");
+    }
+
+    // The preview shows the pages from the one being read on, at most PrintPreview::MaxPages; its
+    // print button opens the printer dialog, and the pages print as the document's own.
+    void previewPrintsThroughTheDialog()
+    {
+        FakeDialogs dialogs;
+        m_view->setServices(&dialogs, nullptr, qEnvironmentVariable("QUILLMOOR_BOOK_TOOL"));
+        QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("long.pdf"), 30)));
+        m_view->setCurrentPage(5);
+        m_view->findChild<QAction *>("printPreview")->trigger();
+        auto *preview = m_view->findChild<QDialog *>("printPreview");
+        QVERIFY(preview && preview->isVisible());
+        QTRY_COMPARE(preview->findChild<QPrintPreviewWidget *>()->pageCount(),
+                     PrintPreview::MaxPages);
+        QVERIFY(preview->findChild<QLabel *>()->text().contains("共26页"));
+        dialogs.printTo = m_folder.filePath(QStringLiteral("previewed.pdf"));
+        dialogs.printRange = {29, 30};
+        QTest::mouseClick(preview->findChild<QPushButton *>("previewPrint"), Qt::LeftButton);
+        QTRY_VERIFY(QFile::exists(dialogs.printTo));
+        QVERIFY(!m_view->findChild<QDialog *>("printPreview"));
+        QCOMPARE(dialogs.printedPageCount, 30);
+        const std::unique_ptr<Pdf::Document> paper = Pdf::openFile(dialogs.printTo);
+        QVERIFY(paper && paper->pageCount() == 2 && dialogs.messages.isEmpty());
+    }
+
+    // The paper the printer dialog starts on: the page's own size either way round when printers
+    // hold it, or the printer's; landscape for a page that shows wider than tall.
+    void paperFollowsThePage_data()
+    {
+        QTest::addColumn<QSizeF>("points");
+        QTest::addColumn<int>("turns");
+        QTest::addColumn<int>("paper");
+        QTest::addColumn<int>("orientation");
+        const int portrait = QPageLayout::Portrait;
+        const int landscape = QPageLayout::Landscape;
+        QTest::newRow("letter") << QSizeF(612, 792) << 0 << int(QPageSize::Letter) << portrait;
+        QTest::newRow("letter turned")
+            << QSizeF(612, 792) << 3 << int(QPageSize::Letter) << landscape;
+        QTest::newRow("a4 landscape") << QSizeF(842, 595) << 0 << int(QPageSize::A4) << landscape;
+        QTest::newRow("a4 landscape turned")
+            << QSizeF(842, 595) << 1 << int(QPageSize::A4) << portrait;
+        QTest::newRow("4:3 slide") << QSizeF(720, 540) << 0 << int(QPageSize::B5) << landscape;
+        QTest::newRow("a5 as pdf gives it")
+            << QSizeF(419.53, 595.28) << 0 << int(QPageSize::A5) << portrait;
+        QTest::newRow("unreadable page") << QSizeF() << 0 << int(QPageSize::B5) << portrait;
+    }
+    void paperFollowsThePage()
+    {
+        QFETCH(QSizeF, points);
+        QFETCH(int, turns);
+        QFETCH(int, paper);
+        QFETCH(int, orientation);
+        const QPageLayout printers(QPageSize(QPageSize::B5), QPageLayout::Portrait, QMarginsF());
+        const QPageLayout layout = PrintChoice::layoutFor(points, turns, printers);
+        QCOMPARE(int(layout.pageSize().id()), paper);
+        QCOMPARE(int(layout.orientation()), orientation);
+    }
+
+    // The pages the dialog's answer prints, and how the program is told them.
+    void printedPagesFollowTheDialog_data()
+    {
+        QTest::addColumn<int>("printRange");
+        QTest::addColumn<QPoint>("fromTo");
+        QTest::addColumn<QString>("pages");
+        QTest::newRow("all") << int(QPrinter::AllPages) << QPoint(0, 0) << "1-12";
+        QTest::newRow("range") << int(QPrinter::PageRange) << QPoint(3, 5) << "3-5";
+        QTest::newRow("range past the end")
+            << int(QPrinter::PageRange) << QPoint(11, 40) << "11-12";
+        QTest::newRow("current page") << int(QPrinter::CurrentPage) << QPoint(0, 0) << "7";
+    }
+    void printedPagesFollowTheDialog()
+    {
+        QFETCH(int, printRange);
+        QFETCH(QPoint, fromTo);
+        QFETCH(QString, pages);
+        QPrinter printer;
+        printer.setFromTo(fromTo.x(), fromTo.y());
+        printer.setPrintRange(QPrinter::PrintRange(printRange));
+        QCOMPARE(PrintChoice::listText(PrintChoice::pages(printer, 12, 7)), pages);
+        QCOMPARE(PrintChoice::listText({0, 1, 2, 4, 6, 7, 9}), "1-3,5,7-8,10");
     }
 
     // A locked PDF asks its password until the right one is given or the question cancelled.

@@ -13,6 +13,7 @@
 #include "gui/bookmarks/pagecapture.h"
 #include "gui/reader/form1.h"
 #include "guitest.h"
+#include "pdf/opening.h"
 #include "pdf/workerprocess.h"
 #include "testfiles.h"
 #include "testpdfs.h"
@@ -392,6 +393,23 @@ private slots:
                                                   "请拖入一个PDF文件或电子书",
                                                   "请拖入一个PDF文件或电子书", "文件格式错误！"}));
         QCOMPARE(get<QLineEdit>("Text2")->text(), book);
+    }
+
+    // A chapter prints from the book itself: its copy the view was given is gone by then.
+    void chapterPrintsFromTheBook()
+    {
+        QVERIFY(m_fakes->writeBookTool("exec \"$QUILLMOOR_BOOK_TOOL\" \"$@\"\n"));
+        form().Form_Load(write("p.VELM", TestFiles::bookOf({{"一", TestPdfs::onePage("One")},
+                                                            {"二", TestPdfs::linked()}})));
+        showWindow();
+        clickRow("List1", 1);
+        dialogs().printTo = file("printed.pdf");
+        dialogs().printRange = {2, 3};
+        view().findChild<QAction *>("print")->trigger();
+        QCOMPARE(dialogs().messages, QStringList());
+        const std::unique_ptr<Pdf::Document> paper = Pdf::openFile(file("printed.pdf"));
+        QVERIFY(paper && paper->pageCount() == 2);
+        QVERIFY(paper->text(0).contains("Second page") && paper->text(1).contains("Third page"));
     }
 
     // A chapter chosen by a click, again, or a key is shown with its bookmarks; a bookmark clicked

@@ -117,7 +117,7 @@ bool QtDialogs::setUpPrinter(QWidget *owner, QPrinter &printer, int pageCount)
     dialog.setWindowTitle(QStringLiteral("打印"));
     dialog.setMinMax(1, pageCount);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange);
-    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage);
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -19,7 +19,7 @@ std::unique_ptr<ReaderWindows> ReaderWindows::create(const AppServices &services
     PdfView *view = services.viewFactory->createView(nullptr);
     if (!view)
         return nullptr;
-    view->setServices(services.dialogs, services.webOpener);
+    view->setServices(services.dialogs, services.webOpener, services.bookTool, services.printJobs);
     if (services.readingPlaces) {
         view->setColours(services.readingPlaces->colours());
         QObject::connect(view, &PdfView::coloursChosen, services.readingPlaces,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/startup.h"
 
+#include "app/cupsprintjobs.h"
 #include "app/desktoprecentfiles.h"
 #include "app/desktopwebopener.h"
 #include "app/filetypes.h"
@@ -64,8 +65,10 @@ int Module1::Main(int argc, char *argv[])
     // Both programs are built into one folder and installed into one.
     const QString bookTool =
         QCoreApplication::applicationDirPath() + QStringLiteral("/quillmoor-book");
-    const AppServices services{&dialogs,       &webOpener,       &viewFactory, &scratchFolder,
-                               &readingPlaces, &recentDocuments, &recentFiles, bookTool};
+    CupsPrintJobs printJobs;
+    const AppServices services{&dialogs,       &webOpener,     &viewFactory,
+                               &scratchFolder, &readingPlaces, &recentDocuments,
+                               &recentFiles,   bookTool,       &printJobs};
     const std::unique_ptr<ReaderWindows> windows =
         StartReader(services, CommandLineOf(QCoreApplication::arguments()));
     if (!windows)

@@ -27,6 +27,7 @@ int runMove(const QStringList &arguments);
 int runRename(const QStringList &arguments);
 int runExport(const QStringList &arguments);
 int runSplit(const QStringList &arguments);
+int runPages(const QStringList &arguments);
 
 // Writes a line to stderr or stdout, in UTF-8.
 void printError(const QString &text);

@@ -35,6 +35,10 @@ const char Usage[] =
     "N.\n"
     "  quillmoor-book split PDF --name NAME --out FOLDER\n"
     "      Writes FOLDER/NAME.VELM with one chapter per top-level outline section of PDF.\n"
+    "  quillmoor-book pages SOURCE OUT --pages LIST [--offset BYTES --length BYTES]\n"
+    "                       [--turns N] [--password-stdin]\n"
+    "      Writes pages LIST (from 1, as 1-3,5) of the PDF SOURCE, or of the PDF at BYTES of it,\n"
+    "      as a PDF of their own, turned N quarter turns clockwise further: for printing.\n"
     "  quillmoor-book --help | --version\n";
 
 } // namespace
@@ -59,7 +63,7 @@ int main(int argc, char *argv[])
         {"make", Cli::runMake},     {"list", Cli::runList},     {"extract", Cli::runExtract},
         {"check", Cli::runCheck},   {"search", Cli::runSearch}, {"add", Cli::runAdd},
         {"remove", Cli::runRemove}, {"move", Cli::runMove},     {"rename", Cli::runRename},
-        {"export", Cli::runExport}, {"split", Cli::runSplit}};
+        {"export", Cli::runExport}, {"split", Cli::runSplit},   {"pages", Cli::runPages}};
     for (const auto &[name, run] : commands) {
         if (command == QLatin1String(name))
             return run(arguments);

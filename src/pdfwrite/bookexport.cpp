@@ -13,10 +13,6 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageLabelDocumentHelper.hh>
 
-#include <sys/stat.h>
-
-#include <QFile>
-
 #include <map>
 #include <memory>
 #include <set>
@@ -30,15 +26,6 @@ const QString BookmarksTitle = QStringLiteral("书签");
 struct Refusal {
     QString cause;
 };
-
-bool sameFile(const QString &a, const QString &b)
-{
-    struct stat first = {};
-    struct stat second = {};
-    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
-           ::stat(QFile::encodeName(b).constData(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-}
 
 // What chapter `index` (from 0) puts before the names of its destinations.
 std::string namePrefix(int index)
@@ -279,7 +266,7 @@ ExportResult failure(ExportResult::Outcome outcome, const QString &file, const Q
 ExportResult ExportBook(const QString &bookPath, const BookContents &contents,
                         const QString &outPath, const ExportControl &control)
 {
-    if (sameFile(bookPath, outPath))
+    if (PdfDocument::sameFile(bookPath, outPath))
         return failure(ExportResult::Failed, outPath, QStringLiteral("is the book itself"));
     const int count = int(contents.lines.size());
     if (count == 0)

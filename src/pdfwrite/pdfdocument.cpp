@@ -7,6 +7,8 @@
 
 #include <QFile>
 
+#include <sys/stat.h>
+
 namespace
 {
 
@@ -57,4 +59,13 @@ QString PdfDocument::open(QPDF &pdf, const QString &path)
     } catch (const std::exception &error) {
         return reasonOf(error);
     }
+}
+
+bool PdfDocument::sameFile(const QString &a, const QString &b)
+{
+    struct stat first = {};
+    struct stat second = {};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }

@@ -33,4 +33,8 @@ QString open(QPDF &pdf, const QString &path);
 // A short reason for what qpdf or the system threw.
 QString reasonOf(const std::exception &error);
 
+// Whether `a` and `b` name one existing file, under any names: an output must never replace the
+// document it is read from.
+bool sameFile(const QString &a, const QString &b);
+
 } // namespace PdfDocument

@@ -5,6 +5,7 @@
 
 class Dialogs;
 class PdfViewFactory;
+class PrintJobs;
 class ReadingPlaces;
 class RecentDocuments;
 class RecentFiles;
@@ -28,4 +29,6 @@ struct AppServices {
     RecentFiles *recentFiles = nullptr;
     // The quillmoor-book program the window runs for work that must not take it down.
     QString bookTool;
+    // Where printed pages go as PDF jobs; nullptr prints every page as a picture.
+    PrintJobs *printJobs = nullptr;
 };

@@ -39,7 +39,8 @@ public:
     virtual QString chooseFolder(QWidget *owner) = 0;
 
     // The printer dialog for a document of `pageCount` pages: true when the user chose to print,
-    // `printer` then set up as chosen, its page range included (0 to 0 for every page).
+    // `printer` then set up as chosen, its print range included: every page, a page range or
+    // the current page.
     virtual bool setUpPrinter(QWidget *owner, QPrinter &printer, int pageCount) = 0;
 
     // The password of the locked document `fileName`, with `problem` said above the question

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/pdfview/pageprinter.h"
 
+#include "gui/pdfview/printchoice.h"
 #include "pdf/document.h"
 
 #include <QPainter>
@@ -44,25 +45,30 @@ void printPage(QPainter &painter, const Pdf::Document &document, int page, doubl
 
 } // namespace
 
-bool PagePrinter::print(const Pdf::Document &document, QPrinter &printer, int quarterTurns)
+// Each page on the paper chosen, turned the way the page shows; a turn of the paper takes effect
+// on the page begun next.
+bool PagePrinter::print(const Pdf::Document &document, QPrinter &printer, const QList<int> &pages,
+                        int quarterTurns)
 {
-    const int count = document.pageCount();
-    int first = 1;
-    int last = count;
-    if (printer.fromPage() > 0) {
-        first = qBound(1, printer.fromPage(), count);
-        last = qBound(first, printer.toPage(), count);
-    }
+    const int turns = ((quarterTurns % 4) + 4) % 4;
+    const auto turnPaperFor = [&](int page) {
+        printer.setPageOrientation(PrintChoice::orientationFor(document.pageSize(page), turns));
+    };
     QPainter painter;
-    if (count < 1 || !painter.begin(&printer))
+    if (pages.isEmpty())
+        return false;
+    turnPaperFor(pages.first());
+    if (!painter.begin(&printer))
         return false;
     const double dpi = qMin(printer.resolution(), MaxDpi);
-    const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
-    const QRectF inPainter(0, 0, area.width(), area.height());
-    for (int number = first; number <= last; ++number) {
-        if (number > first)
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        if (i > 0) {
+            turnPaperFor(pages.at(i));
             printer.newPage();
-        printPage(painter, document, number - 1, dpi, ((quarterTurns % 4) + 4) % 4, inPainter);
+        }
+        const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
+        printPage(painter, document, pages.at(i), dpi, turns,
+                  QRectF(0, 0, area.width(), area.height()));
     }
     return painter.end();
 }

@@ -9,24 +9,30 @@
 #include "gui/pdfview/navigationpane.h"
 #include "gui/pdfview/pagearea.h"
 #include "gui/pdfview/pagecontent.h"
+#include "gui/pdfview/pagecutter.h"
 #include "gui/pdfview/pageprinter.h"
 #include "gui/pdfview/presentationwindow.h"
+#include "gui/pdfview/printchoice.h"
+#include "gui/pdfview/printpreview.h"
 #include "gui/pdfview/toolbarfields.h"
 #include "gui/pdfview/zoombox.h"
 #include "pdf/opening.h"
 #include "search/documentsearch.h"
 #include "search/searchmatches.h"
 #include "services/dialogs.h"
+#include "services/printjobs.h"
 #include "widgets/artwork.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 #include <QToolBar>
@@ -207,6 +213,7 @@ void PdfView::createToolbar()
     addButton("find-next", QStringLiteral("下一个 (F3)"), "findNext", &PdfView::findNext);
     m_toolbar->addSeparator();
     addButton("print", QStringLiteral("打印 (Ctrl+P)"), "print", &PdfView::print);
+    addButton("print-preview", QStringLiteral("打印预览"), "printPreview", &PdfView::previewPrint);
     // Set once and left: the first to go into the toolbar's overflow in a narrow window.
     m_toolbar->addSeparator();
     m_layoutBox =
@@ -326,9 +333,13 @@ bool PdfView::LoadFile(const QString &path)
 {
     Pdf::OpenFailure failure = Pdf::OpenFailure::None;
     std::unique_ptr<Pdf::Document> document = Pdf::openFile(path, &failure, Pdf::Opening::ForView);
+    m_printSource = {};
     if (document && document->isLocked() && !unlock(*document, path))
         return showDocument(nullptr, QStringLiteral("已取消输入密码"));
-    return showDocument(std::move(document), reasonText(failure));
+    const bool shown = showDocument(std::move(document), reasonText(failure));
+    if (shown)
+        setPrintSource(path, 0, -1);
+    return shown;
 }
 
 // No question for a password here: a reload comes unasked, while the reader reads.
@@ -343,6 +354,7 @@ bool PdfView::reloadFile(const QString &path)
     // The first page would be drawn before the page being read, whose drawing would wait.
     m_pages->holdDrawing(true);
     showDocument(std::move(document));
+    setPrintSource(path, 0, -1); // unlocked as before: a locked file is not taken
     setLook(kept);
     if (page > pageCount())
         showPlace(pageCount(), -1);
@@ -358,6 +370,7 @@ bool PdfView::unlock(Pdf::Document &document, const QString &path)
     QString problem;
     while (m_dialogs && m_dialogs->askPassword(this, path, password, problem)) {
         if (document.unlock(password)) {
+            m_printSource.password = password;
             emit unlocked(password);
             return true;
         }
@@ -404,6 +417,7 @@ void PdfView::closeDocument()
 void PdfView::showNothing(const QString &message)
 {
     letGo();
+    m_printSource = {};
     m_search->setDocument({}, 0);
     m_pages->clearDocument(message);
     m_navigation->clearPages();
@@ -414,30 +428,75 @@ void PdfView::showNothing(const QString &message)
     emit documentChanged();
 }
 
-// Through the printer dialog; a printer that cannot be started says so.
+// Through the printer dialog, which starts on the paper of the page being read and its
+// orientation as shown, not on the printer's own default; what cannot be printed says why.
 void PdfView::print()
 {
     if (!m_content || !m_dialogs)
         return;
     QPrinter printer(QPrinter::HighResolution);
-    startOnFirstPagePaper(printer);
+    printer.setPageLayout(PrintChoice::layoutFor(m_content->pageSizes().value(currentPage() - 1),
+                                                 m_pages->quarterTurns(), printer.pageLayout()));
     if (!m_dialogs->setUpPrinter(this, printer, pageCount()))
         return;
-    if (!PagePrinter::print(m_content->document(), printer, m_pages->quarterTurns()))
-        m_dialogs->showMessage(this, QStringLiteral("无法打印！"));
+    if (const QString problem = printChosen(printer); !problem.isEmpty())
+        m_dialogs->showMessage(this, QStringLiteral("无法打印：") + problem);
 }
 
-// The printer dialog starts on the paper of the first page and its orientation as shown, not on
-// the printer's own default.
-void PdfView::startOnFirstPagePaper(QPrinter &printer) const
+// A file is written as the cut PDF itself, each page at its own size; a printer that takes PDF
+// is sent it. Pictures only for a printer that takes none, or without the program that cuts.
+QString PdfView::printChosen(QPrinter &printer)
 {
-    const QSizeF first = m_content->pageSizes().value(0);
-    if (first.isEmpty())
+    const QList<int> pages = PrintChoice::pages(printer, pageCount(), currentPage());
+    const int turns = m_pages->quarterTurns();
+    const bool cuttable = !m_bookTool.isEmpty() && !m_printSource.path.isEmpty();
+    if (cuttable && !printer.outputFileName().isEmpty())
+        return PageCutter::cut(m_bookTool, m_printSource, pages, turns, printer.outputFileName());
+    if (cuttable && m_printJobs && m_printJobs->takesPdf(printer))
+        return printPdfJob(printer, pages);
+    if (!PagePrinter::print(m_content->document(), printer, pages, turns))
+        return QStringLiteral("无法启动打印机");
+    return QString();
+}
+
+// The cut PDF waits in a private folder only until the printing system has it.
+QString PdfView::printPdfJob(QPrinter &printer, const QList<int> &pages)
+{
+    const QTemporaryDir folder;
+    if (!folder.isValid())
+        return folder.errorString();
+    const QString pdf = folder.filePath(QStringLiteral("print.pdf"));
+    if (const QString problem =
+            PageCutter::cut(m_bookTool, m_printSource, pages, m_pages->quarterTurns(), pdf);
+        !problem.isEmpty())
+        return problem;
+    return m_printJobs->submitPdf(printer, QFileInfo(m_printSource.path).fileName(), pdf);
+}
+
+// From the page being read on, on the paper the printer dialog would start on.
+void PdfView::previewPrint()
+{
+    if (!m_content)
         return;
-    const bool landscape = (first.width() > first.height()) != (m_pages->quarterTurns() % 2 == 1);
-    printer.setPageSize(
-        QPageSize(first.width() > first.height() ? first.transposed() : first, QPageSize::Point));
-    printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QList<int> pages;
+    for (int page = currentPage() - 1; page < pageCount(); ++page)
+        pages << page;
+    QPrinter printer;
+    const QPageLayout layout =
+        PrintChoice::layoutFor(m_content->pageSizes().value(currentPage() - 1),
+                               m_pages->quarterTurns(), printer.pageLayout());
+    auto *preview =
+        new PrintPreview(m_content->sharedDocument(), pages, m_pages->quarterTurns(), layout, this);
+    connect(preview, &PrintPreview::printRequested, this, &PdfView::print, Qt::QueuedConnection);
+    preview->setWindowModality(Qt::WindowModal);
+    preview->show();
+}
+
+void PdfView::setPrintSource(const QString &path, qint64 offset, qint64 length)
+{
+    m_printSource.path = path;
+    m_printSource.offset = offset;
+    m_printSource.length = length;
 }
 
 void PdfView::setScopeNames(const QString &own, const QString &outer)

@@ -3,6 +3,7 @@
 
 #include "core/document/readingplace.h"
 #include "gui/pdfview/outlinesource.h"
+#include "gui/pdfview/pagecutter.h"
 #include "gui/pdfview/pagerenderer.h"
 #include "pdf/document.h"
 
@@ -18,6 +19,7 @@ class NavigationPane;
 class QAction;
 class PageArea;
 class PageContent;
+class PrintJobs;
 class SearchMatches;
 class WebOpener;
 class QLabel;
@@ -100,12 +102,26 @@ public:
     // with a user name or password only when the reader says 是 to it), the printer dialog and
     // the questions to `dialogs`; without them web links do nothing (or only those without a user
     // name or password), nothing prints and locked files do not open.
-    void setServices(Dialogs *dialogs, WebOpener *opener)
+    // `bookTool`, the quillmoor-book program, cuts the pages printed out of the document, and
+    // `printJobs` takes them to a printer that takes PDF; without either they print as pictures.
+    void setServices(Dialogs *dialogs, WebOpener *opener, const QString &bookTool = QString(),
+                     PrintJobs *printJobs = nullptr)
     {
         m_dialogs = dialogs;
         m_webOpener = opener;
+        m_bookTool = bookTool;
+        m_printJobs = printJobs;
     }
+    // The pages chosen in the printer dialog (every page, a range or the page being read), turned
+    // as shown: to a file as the document's own pages, cut from the file they were read from.
     void print();
+    // "打印预览": the pages from the one being read on, as they would print, in a window whose
+    // print button opens the printer dialog as print does.
+    void previewPrint();
+    // The pages shown were read from the `length` bytes at `offset` of `path` (a chapter in its
+    // book): what print cuts them from. LoadFile sets the whole file it loads; a window that
+    // shows a copy of a chapter names the book here after it.
+    void setPrintSource(const QString &path, qint64 offset, qint64 length);
 
     // The scope box beside the find field: the document's own scope and the window's, named by
     // the window. While it is offered and the window's is chosen, Enter, F3 and Shift+F3 ask the
@@ -224,7 +240,8 @@ private:
     void chooseEntry(const OutlineSource::Entry &entry);
     void showZoom();
     void openWebAddress(const QString &address);
-    void startOnFirstPagePaper(QPrinter &printer) const;
+    QString printChosen(QPrinter &printer);
+    QString printPdfJob(QPrinter &printer, const QList<int> &pages);
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     QToolBar *m_toolbar = nullptr;
@@ -254,6 +271,9 @@ private:
     std::unique_ptr<PageContent> m_content;
     WebOpener *m_webOpener = nullptr;
     Dialogs *m_dialogs = nullptr;
+    QString m_bookTool;
+    PrintJobs *m_printJobs = nullptr;
+    PageCutter::Source m_printSource;
     bool m_toolbarAtTopEdge = false;
     bool m_toolbarWanted = true; // as setShowToolbar said last
     int m_left = 0;

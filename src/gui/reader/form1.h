@@ -143,6 +143,7 @@ private:
     void showContents();
     void showChapterFile(const QString &path);
     void showRewrittenFile(const QString &path);
+    void printFromBook();
     void selectChapter(int row);
     void markLastRead(int row);
     void giveKeysToPages();

@@ -146,7 +146,8 @@ void Form1::markLastRead(int row)
 
 void Form1::showChapterFile(const QString &path)
 {
-    PDF1->LoadFile(path);
+    if (PDF1->LoadFile(path))
+        printFromBook();
     giveKeysToPages();
 }
 
@@ -154,6 +155,18 @@ void Form1::showRewrittenFile(const QString &path)
 {
     if (!PDF1->reloadFile(path))
         m_session.retryRewritten();
+    else if (m_session.kind() == DocumentKind::Book)
+        printFromBook();
+}
+
+// The chapter's copy is gone once shown: its pages are printed from the book itself.
+void Form1::printFromBook()
+{
+    const int row = m_session.chapter();
+    if (!m_session.contents().chapterReadable(row))
+        return;
+    const ContentsIndex::Line &line = m_session.contents().lines.at(row);
+    PDF1->setPrintSource(m_session.documentPath(), line.start - 1, line.length);
 }
 
 // A document or chapter just shown takes the keyboard, so End or PgDn act at once; the contents
