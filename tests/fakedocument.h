@@ -16,6 +16,8 @@ class FakeDocument : public Pdf::Document
 public:
     // The words of each page.
     QList<QStringList> pages;
+    // What properties() gives.
+    Pdf::Properties info;
     // Calls of find(), by this document and its copies.
     std::shared_ptr<std::atomic<int>> finds = std::make_shared<std::atomic<int>>(0);
 
@@ -62,6 +64,7 @@ public:
         return pages.value(page).join(QLatin1Char(' '));
     }
     QList<Pdf::OutlineEntry> outline(const QList<int> &) const override { return {}; }
+    Pdf::Properties properties() const override { return info; }
     bool isLocked() const override { return false; }
     bool unlock(const QString &) override { return true; }
     Opener opener() const override

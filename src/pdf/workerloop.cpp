@@ -128,6 +128,9 @@ bool answerAbout(Document &document, const Message &request, QDataStream &in, QD
     case Kind::Outline:
         writeList(out, document.outline(readList<qint32>(in)));
         break;
+    case Kind::Properties:
+        out << document.properties();
+        break;
     case Kind::Load:
         return false;
     }
