@@ -12,6 +12,7 @@
 #include "gui/bookmarks/form4.h"
 #include "gui/bookmarks/pagecapture.h"
 #include "gui/reader/form1.h"
+#include "gui/reader/keyboardshortcuts.h"
 #include "guitest.h"
 #include "pdf/workerprocess.h"
 #include "testfiles.h"
@@ -26,6 +27,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -47,6 +49,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QWheelEvent>
 
 #include <cstdio>
 
@@ -512,6 +515,66 @@ private slots:
         QTest::keyClick(shown, Qt::Key_Escape);
         QTRY_VERIFY(!presenting);
         QVERIFY(view().loads.last() == m_second && view().currentPage() == 2);
+    }
+
+    // F1 shows the shortcuts beside the window, not modal, grouped as the table groups them;
+    // the help menu keeps its two entries.
+    void shortcutsWindowListsTheTable()
+    {
+        showWindow();
+        QTest::keyClick(&form(), Qt::Key_F1);
+        auto *window = form().findChild<QDialog *>("shortcutsWindow");
+        QVERIFY(window && window->isVisible() && !window->isModal());
+        QCOMPARE(window->windowTitle(), QStringLiteral("键盘快捷键"));
+        QStringList shown;
+        const auto *tree = child<QTreeWidget>(window, "shortcuts");
+        for (int g = 0; g < tree->topLevelItemCount(); ++g) {
+            const QTreeWidgetItem *group = tree->topLevelItem(g);
+            for (int r = 0; r < group->childCount(); ++r)
+                shown << group->text(0) + '|' + group->child(r)->text(0) + '|' +
+                             group->child(r)->text(1);
+        }
+        QStringList listed;
+        for (const KeyboardShortcuts::Row &row : KeyboardShortcuts::rows())
+            listed << row.group + '|' + row.keyText() + '|' + row.what;
+        QCOMPARE(shown, listed);
+        QStringList help;
+        for (const QAction *action : get<QMenu>("帮助")->actions())
+            help << action->text();
+        QCOMPARE(help, QStringList({"访问作者主页", "在线帮助"}));
+    }
+
+    // Every key the shortcuts window lists is answered: a shortcut of an action of the window,
+    // a key the pages take, or Ctrl and the wheel zooming the pages.
+    void everyListedKeyIsAnswered()
+    {
+        showWindow();
+        session().open(write("a.pdf", TestPdfs::bytes(3)));
+        QTRY_COMPARE(view().pageCount(), 3);
+        QList<QKeySequence> actionKeys;
+        for (const QAction *action : form().findChildren<QAction *>())
+            actionKeys << action->shortcuts();
+        auto *pages = child<QAbstractScrollArea>(&view(), "pages");
+        for (const KeyboardShortcuts::Row &row : KeyboardShortcuts::rows()) {
+            const QByteArray name = row.keyText().toUtf8();
+            for (const QKeySequence &keys : row.keys) {
+                if (row.answer == KeyboardShortcuts::Answer::Action) {
+                    QVERIFY2(actionKeys.contains(keys), name);
+                    continue;
+                }
+                QKeyEvent press(QEvent::KeyPress, keys[0].key(), keys[0].keyboardModifiers());
+                QApplication::sendEvent(pages, &press);
+                QVERIFY2(press.isAccepted(), name);
+            }
+            if (row.answer == KeyboardShortcuts::Answer::Wheel) {
+                const double zoom = view().look().zoom;
+                const QPointF at = pages->viewport()->rect().center();
+                QWheelEvent turn(at, pages->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120),
+                                 Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(pages->viewport(), &turn);
+                QVERIFY2(view().look().zoom > zoom, name);
+            }
+        }
     }
 
     // "全书" beside "本章" only while a book is shown. Results come in book order, names shown as

@@ -11,6 +11,7 @@
 #include "gui/pdfview/pdfview.h"
 #include "gui/reader/bookexport.h"
 #include "gui/reader/chapterediting.h"
+#include "gui/reader/shortcutswindow.h"
 #include "gui/reader/wholebookfind.h"
 #include "widgets/artwork.h"
 #include "widgets/clicklabel.h"
@@ -105,6 +106,7 @@ Form1::Form1(const AppServices &services, DocumentSession &session, PdfView *vie
     createMenus();
     createFullScreenKeys();
     createHistoryKeys();
+    createShortcutsKey();
     connectSignals();
     connectSession();
     resize(DesignClientSize + QSize(0, menuBar()->sizeHint().height()));
@@ -321,6 +323,24 @@ void Form1::createHistoryKeys()
         connect(action, &QAction::triggered, &m_session, walk);
         addAction(action);
     }
+}
+
+void Form1::createShortcutsKey()
+{
+    auto *shortcuts = new QAction(QStringLiteral("键盘快捷键"), this);
+    shortcuts->setObjectName(QStringLiteral("showShortcuts"));
+    shortcuts->setShortcut(Qt::Key_F1);
+    connect(shortcuts, &QAction::triggered, this, &Form1::showShortcuts);
+    addAction(shortcuts);
+}
+
+void Form1::showShortcuts()
+{
+    if (!m_shortcuts)
+        m_shortcuts = new ShortcutsWindow(this);
+    m_shortcuts->show();
+    m_shortcuts->raise();
+    m_shortcuts->activateWindow();
 }
 
 // Full screen shows the pages alone: the view over the whole window, its toolbar at the top edge

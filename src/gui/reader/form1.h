@@ -21,6 +21,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class ShortcutsWindow;
 class SideList;
 class TextList;
 class WholeBookFind;
@@ -116,6 +117,9 @@ private:
     void createMenus();
     void createFullScreenKeys();
     void createHistoryKeys();
+    // F1 shows the keyboard shortcuts beside the window; the help menu keeps its two entries.
+    void createShortcutsKey();
+    void showShortcuts();
     // "导出为PDF(X)" is there for a book only, and not while one is exported.
     void enableExport();
     void toggleFullScreen();
@@ -241,6 +245,7 @@ private:
     DocumentSession &m_session;
     WholeBookFind *m_bookFind = nullptr;
     BookExport *m_export = nullptr;
+    ShortcutsWindow *m_shortcuts = nullptr; // made when first asked for
     QWidget *m_client = nullptr;
     QFrame *m_pressedBorder = nullptr; // around the bookmark button held down
     // The start panel's place in twips, as the layout wrote it.
