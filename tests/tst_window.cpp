@@ -32,6 +32,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -575,6 +576,56 @@ private slots:
                 QVERIFY2(view().look().zoom > zoom, name);
             }
         }
+    }
+
+    // "文档属性…", by Ctrl+D or the pages' context menu, shows what the document shown says of
+    // itself once the worker answers; in a book, of the chapter shown, its length as its size,
+    // and the book's chapter count.
+    void documentProperties_data()
+    {
+        QTest::addColumn<bool>("book");
+        QTest::addColumn<bool>("byMenu");
+        QTest::newRow("PDF by the key") << false << false;
+        QTest::newRow("chapter by the context menu") << true << true;
+    }
+
+    void documentProperties()
+    {
+        QFETCH(bool, book);
+        QFETCH(bool, byMenu);
+        const QByteArray titled = TestPdfs::bytes(2, QStringLiteral("第一章的标题"));
+        showWindow();
+        if (book) {
+            session().open(write("t.VELM", TestFiles::bookOf({{"一", titled}, {"二", m_second}})));
+            clickRow("List1", 0);
+        } else {
+            session().open(write("t.pdf", titled));
+        }
+        QTRY_COMPARE(view().pageCount(), 2);
+        if (byMenu) {
+            const QList<QAction *> menu = child<QWidget>(&view(), "pages")->actions();
+            QCOMPARE(menu.size(), 2);
+            QCOMPARE(menu.at(1)->text(), QStringLiteral("文档属性…"));
+            menu.at(1)->trigger();
+        } else {
+            QTest::keyClick(&form(), Qt::Key_D, Qt::ControlModifier);
+        }
+        auto *dialog = form().findChild<QDialog *>("documentProperties");
+        QVERIFY(dialog && dialog->isVisible() && !dialog->isModal());
+        const auto field = [dialog](const char *name) {
+            return child<QLabel>(dialog, name)->text();
+        };
+        QTRY_COMPARE(field("title"), QStringLiteral("第一章的标题"));
+        QCOMPARE(field("version"), QStringLiteral("1.4"));
+        QCOMPARE(field("encrypted"), QStringLiteral("否"));
+        QVERIFY(field("created").contains(QStringLiteral("年")));
+        // A4 as Qt writes it: 595 by 842 points.
+        QCOMPARE(field("pageSize"), QStringLiteral("209.9 × 297.0 毫米（595 × 842 点）"));
+        QVERIFY(field("fileSize").contains(QLocale(QLocale::Chinese).toString(titled.size())));
+        QCOMPARE(child<QTreeWidget>(dialog, "fonts")->topLevelItemCount(), 1);
+        QCOMPARE(child<QWidget>(dialog, "chapterCount")->isVisibleTo(dialog), book);
+        if (book)
+            QCOMPARE(field("chapterCount"), QStringLiteral("2"));
     }
 
     // "全书" beside "本章" only while a book is shown. Results come in book order, names shown as

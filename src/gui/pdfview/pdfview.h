@@ -126,6 +126,8 @@ public:
 
     // The page the page box shows, counted from 1; 0 without a document.
     int currentPage() const;
+    // Its size in points; empty without a document.
+    QSizeF currentPageSize() const;
     int pageCount() const;
     // How far down the current page the view's top edge is, as showPlace takes it.
     double topOfCurrentPage() const;
@@ -169,6 +171,9 @@ signals:
     void coloursChosen(PageColours colours);
     // The document being loaded was unlocked with `password`.
     void unlocked(const QString &password);
+    // "文档属性…" (Ctrl+D, or the pages' context menu), while a document is shown: the window
+    // knows what else to tell of it.
+    void propertiesRequested();
     // The back or forward button: to the place the last jump left, or forward again.
     void backRequested();
     void forwardRequested();
@@ -183,6 +188,7 @@ private:
     QAction *addButton(const char *art, const QString &text, const char *name,
                        void (PdfView::*command)());
     void addShortcut(const QKeySequence &keys, void (PdfView::*command)());
+    void addPropertiesCommand();
     void applyGeometry();
     void showPageNumber();
     void reportPlace();

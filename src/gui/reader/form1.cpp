@@ -420,6 +420,7 @@ void Form1::connectSession()
         m_session.goTo(ReadingPlace{chapter, page, top});
     });
     connect(PDF1, &PdfView::readOnRequested, &m_session, &DocumentSession::readOn);
+    connect(PDF1, &PdfView::propertiesRequested, this, &Form1::showProperties);
     connect(PDF1, &PdfView::backRequested, &m_session, &DocumentSession::goBack);
     connect(PDF1, &PdfView::forwardRequested, &m_session, &DocumentSession::goForward);
     const auto showHistory = [this] {

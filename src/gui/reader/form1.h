@@ -22,6 +22,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class ShortcutsWindow;
+class DocumentProperties;
 class SideList;
 class TextList;
 class WholeBookFind;
@@ -120,6 +121,9 @@ private:
     // F1 shows the keyboard shortcuts beside the window; the help menu keeps its two entries.
     void createShortcutsKey();
     void showShortcuts();
+    // "文档属性…" of the view (form1properties.cpp): the document shown, and in a book the
+    // chapter and the book.
+    void showProperties();
     // "导出为PDF(X)" is there for a book only, and not while one is exported.
     void enableExport();
     void toggleFullScreen();
@@ -245,7 +249,8 @@ private:
     DocumentSession &m_session;
     WholeBookFind *m_bookFind = nullptr;
     BookExport *m_export = nullptr;
-    ShortcutsWindow *m_shortcuts = nullptr; // made when first asked for
+    ShortcutsWindow *m_shortcuts = nullptr;     // made when first asked for
+    DocumentProperties *m_properties = nullptr; // the same
     QWidget *m_client = nullptr;
     QFrame *m_pressedBorder = nullptr; // around the bookmark button held down
     // The start panel's place in twips, as the layout wrote it.

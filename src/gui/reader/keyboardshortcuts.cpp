@@ -21,6 +21,7 @@ QList<Row> table()
     return {
         {file, {QKeySequence(Qt::CTRL | Qt::Key_O)}, QStringLiteral("打开电子书或PDF文件")},
         {file, {QKeySequence(Qt::CTRL | Qt::Key_P)}, QStringLiteral("打印")},
+        {file, {QKeySequence(Qt::CTRL | Qt::Key_D)}, QStringLiteral("文档属性")},
         {pages,
          {QKeySequence(Qt::Key_PageDown), QKeySequence(Qt::Key_Space)},
          QStringLiteral("下一屏，在末页时进入下一章"),

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "core/document/documentsession.h"
+#include "gui/pdfview/pdfview.h"
+#include "gui/reader/documentproperties.h"
+#include "gui/reader/form1.h"
+
+#include <QFileInfo>
+
+// A chapter's size is its length in the book: it is read in place, never as a file of its own.
+void Form1::showProperties()
+{
+    ShownDocument shown;
+    shown.opener = PDF1->documentOpener();
+    if (!shown.opener)
+        return;
+    shown.pageSize = PDF1->currentPageSize();
+    if (m_session.kind() == DocumentKind::Book) {
+        const BookContents &book = m_session.contents();
+        const ContentsIndex::Line line = book.lines.value(m_session.chapter());
+        shown.fileSize = line.length;
+        shown.chapterName = line.name();
+        shown.chapterCount = int(book.lines.size());
+        shown.bookSize = book.fileSize;
+    } else {
+        shown.fileSize = QFileInfo(m_session.documentPath()).size();
+    }
+    if (!m_properties)
+        m_properties = new DocumentProperties(this);
+    m_properties->showFor(shown);
+}
