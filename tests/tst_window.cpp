@@ -28,6 +28,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -624,8 +625,14 @@ private slots:
         QVERIFY(field("fileSize").contains(QLocale(QLocale::Chinese).toString(titled.size())));
         QCOMPARE(child<QTreeWidget>(dialog, "fonts")->topLevelItemCount(), 1);
         QCOMPARE(child<QWidget>(dialog, "chapterCount")->isVisibleTo(dialog), book);
-        if (book)
-            QCOMPARE(field("chapterCount"), QStringLiteral("2"));
+        if (!book)
+            return;
+        QCOMPARE(field("chapterCount"), QStringLiteral("2"));
+        // The dialog follows the chapter shown.
+        clickRow("List1", 1);
+        QTRY_COMPARE(child<QGroupBox>(dialog, "documentBox")->title(), QStringLiteral("本章：二"));
+        QTRY_COMPARE(field("title"), QStringLiteral("（无）"));
+        QVERIFY(field("fileSize").contains(QLocale(QLocale::Chinese).toString(m_second.size())));
     }
 
     // "全书" beside "本章" only while a book is shown. Results come in book order, names shown as

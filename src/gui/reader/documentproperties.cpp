@@ -63,6 +63,7 @@ DocumentProperties::DocumentProperties(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("文档属性"));
     auto *layout = new QVBoxLayout(this);
     m_documentBox = new QGroupBox(this);
+    m_documentBox->setObjectName(QStringLiteral("documentBox"));
     new QFormLayout(m_documentBox);
     for (const auto &[name, label] : DocumentFields)
         addField(m_documentBox, name, QString::fromUtf8(label));
@@ -102,8 +103,6 @@ void DocumentProperties::showFor(const ShownDocument &shown)
     showKnown(shown);
     ask(shown.opener);
     show();
-    raise();
-    activateWindow();
 }
 
 // What the document says waits for its answer; an earlier document's never shows.

@@ -421,6 +421,7 @@ void Form1::connectSession()
     });
     connect(PDF1, &PdfView::readOnRequested, &m_session, &DocumentSession::readOn);
     connect(PDF1, &PdfView::propertiesRequested, this, &Form1::showProperties);
+    connect(PDF1, &PdfView::documentChanged, this, &Form1::followShownDocument);
     connect(PDF1, &PdfView::backRequested, &m_session, &DocumentSession::goBack);
     connect(PDF1, &PdfView::forwardRequested, &m_session, &DocumentSession::goForward);
     const auto showHistory = [this] {

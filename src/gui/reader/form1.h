@@ -122,8 +122,11 @@ private:
     void createShortcutsKey();
     void showShortcuts();
     // "文档属性…" of the view (form1properties.cpp): the document shown, and in a book the
-    // chapter and the book.
+    // chapter and the book. Once shown, they follow the document shown until closed.
     void showProperties();
+    void followShownDocument();
+    // False without a document shown.
+    bool fillProperties();
     // "导出为PDF(X)" is there for a book only, and not while one is exported.
     void enableExport();
     void toggleFullScreen();

@@ -6,13 +6,29 @@
 
 #include <QFileInfo>
 
-// A chapter's size is its length in the book: it is read in place, never as a file of its own.
 void Form1::showProperties()
+{
+    if (!fillProperties())
+        return;
+    m_properties->raise();
+    m_properties->activateWindow();
+}
+
+// The document let go stops its jobs, the properties asked of it among them: the dialog would
+// say it could not be read. It follows without taking the keyboard from the pages.
+void Form1::followShownDocument()
+{
+    if (m_properties && m_properties->isVisible() && !fillProperties())
+        m_properties->close();
+}
+
+// A chapter's size is its length in the book: it is read in place, never as a file of its own.
+bool Form1::fillProperties()
 {
     ShownDocument shown;
     shown.opener = PDF1->documentOpener();
     if (!shown.opener)
-        return;
+        return false;
     shown.pageSize = PDF1->currentPageSize();
     if (m_session.kind() == DocumentKind::Book) {
         const BookContents &book = m_session.contents();
@@ -27,4 +43,5 @@ void Form1::showProperties()
     if (!m_properties)
         m_properties = new DocumentProperties(this);
     m_properties->showFor(shown);
+    return true;
 }
