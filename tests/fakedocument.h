@@ -10,14 +10,12 @@
 
 // A stand-in document made in the test. Each page has its words, five to a line from the top
 // left; `find` gives the boxes of the words holding the text (letter case ignored). It draws
-// blank US Letter pages and has no links or outline.
+// blank US Letter pages and has no links, outline or properties.
 class FakeDocument : public Pdf::Document
 {
 public:
     // The words of each page.
     QList<QStringList> pages;
-    // What properties() gives.
-    Pdf::Properties info;
     // Calls of find(), by this document and its copies.
     std::shared_ptr<std::atomic<int>> finds = std::make_shared<std::atomic<int>>(0);
 
@@ -64,7 +62,7 @@ public:
         return pages.value(page).join(QLatin1Char(' '));
     }
     QList<Pdf::OutlineEntry> outline(const QList<int> &) const override { return {}; }
-    Pdf::Properties properties() const override { return info; }
+    Pdf::Properties properties() const override { return {}; }
     bool isLocked() const override { return false; }
     bool unlock(const QString &) override { return true; }
     Opener opener() const override
