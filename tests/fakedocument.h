@@ -10,7 +10,7 @@
 
 // A stand-in document made in the test. Each page has its words, five to a line from the top
 // left; `find` gives the boxes of the words holding the text (letter case ignored). It draws
-// blank US Letter pages and has no links or outline.
+// blank US Letter pages and has no links, outline or properties.
 class FakeDocument : public Pdf::Document
 {
 public:
@@ -63,6 +63,7 @@ public:
         return pages.value(page).join(QLatin1Char(' '));
     }
     QList<Pdf::OutlineEntry> outline(const QList<int> &) const override { return {}; }
+    Pdf::Properties properties() const override { return {}; }
     bool isLocked() const override { return false; }
     bool unlock(const QString &) override { return true; }
     Opener opener() const override

@@ -3,6 +3,7 @@
 // and answers the one named there with junk, the others as a one-page document would.
 #include "pdf/protocol.h"
 
+#include <QDateTime>
 #include <QImage>
 
 #include <fcntl.h>
@@ -64,7 +65,15 @@ Message junk(const QByteArray &mode, int socket)
         answer = image(10, 10, false);
     else if (mode == "huge")
         answer = image(1 << 15, 1 << 15, true);
-    else if (mode == "silent")
+    else if (mode == "fonts") {
+        // A document's properties announcing more fonts than the body holds.
+        answer.kind = Kind::Properties;
+        answer.body = fields([](QDataStream &out) {
+            for (int text = 0; text < 6; ++text)
+                out << QStringLiteral("junk");
+            out << QDateTime() << QDateTime() << QStringLiteral("1.4") << false << qint32(1 << 30);
+        });
+    } else if (mode == "silent")
         ::pause();
     else if (mode == "long") {
         const char header[8] = {'\xff', '\xff', '\xff', '\x7f', 1, 0, 0, 0};
@@ -80,8 +89,11 @@ int main()
 {
     constexpr int Socket = 3;
     const QByteArray mode = qgetenv("QUILLMOOR_JUNK");
-    // "unsealed" and "huge" come with a page's drawing, the others with the loading.
-    const Kind junkFor = mode == "unsealed" || mode == "huge" ? Kind::Draw : Kind::Load;
+    // "unsealed" and "huge" come with a page's drawing, "fonts" with the document's properties,
+    // the others with the loading.
+    const Kind junkFor = mode == "unsealed" || mode == "huge" ? Kind::Draw
+                         : mode == "fonts"                    ? Kind::Properties
+                                                              : Kind::Load;
     for (;;) {
         Message request;
         if (receive(Socket, request, std::chrono::steady_clock::now() + Forever) != Transfer::Done)

@@ -23,7 +23,7 @@ int PdfObjects::addStream(const QByteArray &dictionary, const QByteArray &data)
     return add(body);
 }
 
-QByteArray PdfObjects::finish(int catalog) const
+QByteArray PdfObjects::finish(int catalog, int info) const
 {
     QByteArray file = "%PDF-1.7\n%\xe2\xe3\xcf\xd3\n";
     QList<qint64> offsets;
@@ -36,7 +36,8 @@ QByteArray PdfObjects::finish(int catalog) const
     for (const qint64 offset : offsets)
         file += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
     file += "trailer\n<< /Size " + QByteArray::number(m_bodies.size() + 1) + " /Root " +
-            QByteArray::number(catalog) + " 0 R >>\nstartxref\n" + QByteArray::number(xref) +
-            "\n%%EOF\n";
+            QByteArray::number(catalog) + " 0 R" +
+            (info ? " /Info " + QByteArray::number(info) + " 0 R" : QByteArray()) +
+            " >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
     return file;
 }

@@ -15,8 +15,8 @@ public:
     // Object `number` (from reserve) or a new one; returns its number.
     int add(const QByteArray &body, int number = 0);
     int addStream(const QByteArray &dictionary, const QByteArray &data);
-    // The whole file, `catalog` as its root.
-    QByteArray finish(int catalog) const;
+    // The whole file, `catalog` as its root, and `info` its information dictionary if not 0.
+    QByteArray finish(int catalog, int info = 0) const;
 
 private:
     QList<QByteArray> m_bodies; // by number - 1

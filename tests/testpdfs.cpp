@@ -23,9 +23,11 @@ bool TestPdfs::hasInk(const QImage &image, double part)
     return false;
 }
 
-bool TestPdfs::write(const QString &path, int pages)
+bool TestPdfs::write(const QString &path, int pages, const QString &title)
 {
     QPdfWriter writer(path);
+    writer.setTitle(title);
+    writer.setCreator(QString::fromUtf8(Creator));
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setResolution(72);
     QPainter painter;
@@ -46,11 +48,11 @@ bool TestPdfs::write(const QString &path, int pages)
     return painter.end();
 }
 
-QByteArray TestPdfs::bytes(int pages)
+QByteArray TestPdfs::bytes(int pages, const QString &title)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("p.pdf"));
-    return write(path, pages) ? TestFiles::read(path) : QByteArray();
+    return write(path, pages, title) ? TestFiles::read(path) : QByteArray();
 }
 
 namespace
@@ -91,6 +93,20 @@ QByteArray TestPdfs::onePage(const QByteArray &text)
     pdf.add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R "
             "/Resources << /Font << /F1 3 0 R >> >> >>");
     return pdf.finish(1);
+}
+
+QByteArray TestPdfs::described()
+{
+    PdfObjects pdf; // objects 1 to 6, in order
+    pdf.add("<< /Type /Catalog /Pages 2 0 R >>");
+    pdf.add("<< /Type /Pages /Kids [5 0 R] /Count 1 >>");
+    pdf.add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    pdf.addStream("<< >>", "BT /F1 12 Tf 72 700 Td (Described) Tj ET");
+    pdf.add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R "
+            "/Resources << /Font << /F1 3 0 R >> >> >>");
+    pdf.add("<< /Title " + utf16Hex(QString::fromUtf8(DescribedTitle)) + " /Creator " +
+            utf16Hex(QString::fromUtf8(Creator)) + " /CreationDate (D:20240102030405+08'00') >>");
+    return pdf.finish(1, 6);
 }
 
 QByteArray TestPdfs::linked()

@@ -12,15 +12,25 @@ namespace TestPdfs
 // Dark pixels in `image`, or in the top `part` of it: something was drawn.
 bool hasInk(const QImage &image, double part = 1.0);
 
-// Writes a PDF of `pages` A4 pages to `path`, each with a large black "PAGE n" and a black bar
-// across its top, so a shown page has dark pixels wherever it is scrolled to.
-bool write(const QString &path, int pages);
+// The creator every PDF written here names.
+constexpr char Creator[] = "Quillmoor 测试";
+
+// Writes a PDF of `pages` A4 pages to `path`, each with a large black "PAGE n" in Liberation
+// Sans (embedded) and a black bar across its top, so a shown page has dark pixels wherever it is
+// scrolled to; its title is `title`, its creator Creator.
+bool write(const QString &path, int pages, const QString &title = QString());
 // The bytes of such a PDF; empty when it could not be made.
-QByteArray bytes(int pages);
+QByteArray bytes(int pages, const QString &title = QString());
 
 // One US Letter page saying `text` (Latin-1) in Helvetica near its top; made without a window
 // system.
 QByteArray onePage(const QByteArray &text);
+
+// One US Letter page in Helvetica (not embedded), PDF 1.7, whose information dictionary gives
+// the title DescribedTitle, the creator Creator and the creation date 2024-01-02 03:04:05 at
+// UTC+8; no other field. Made without a window system.
+QByteArray described();
+constexpr char DescribedTitle[] = "说明 Described";
 
 // Three US Letter pages (612 by 792 points). Page 1 holds the links of `LinkLines`, one to a line:
 // line i has its text's baseline at 660 - 40 i points from the bottom and its link area from

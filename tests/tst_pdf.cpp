@@ -68,7 +68,7 @@ private slots:
     void malformedAnswersAreRejected_data()
     {
         QTest::addColumn<QByteArray>("mode");
-        QTest::addColumn<int>("failure"); // of the loading, or None when a page's drawing fails
+        QTest::addColumn<int>("failure"); // of the loading, or None when a later job fails
         QTest::addColumn<int>("end");
         const int none = int(Pdf::OpenFailure::None);
         const int failed = int(Pdf::JobEnd::Failed);
@@ -81,6 +81,8 @@ private slots:
             << QByteArray("silent") << int(Pdf::OpenFailure::TooSlow) << int(Pdf::JobEnd::TooSlow);
         QTest::newRow("image in memory it may change") << QByteArray("unsealed") << none << failed;
         QTest::newRow("image larger than a worker holds") << QByteArray("huge") << none << failed;
+        QTest::newRow("properties with more fonts than sent")
+            << QByteArray("fonts") << none << failed;
     }
 
     void malformedAnswersAreRejected()
@@ -95,10 +97,20 @@ private slots:
         const std::unique_ptr<Pdf::Document> document =
             Pdf::openMemory(TestPdfs::onePage("junk"), &opened);
         QCOMPARE(int(opened), failure);
-        if (document) {
-            QVERIFY(document->draw(0, 1, 0, QRect()).isNull());
+        if (!document)
+            return;
+        if (mode == "fonts") {
+            const Pdf::Properties properties = document->properties();
+            QVERIFY(properties.title.isEmpty() && properties.version.isEmpty());
             QCOMPARE(int(document->lastJobEnd()), end);
+            // The next job is answered, by a worker started again.
+            document->setSmoothing(Pdf::Smoothing::Shapes);
+            QCOMPARE(int(document->lastJobEnd()), int(Pdf::JobEnd::Answered));
+            QCOMPARE(document->pageCount(), 1);
+            return;
         }
+        QVERIFY(document->draw(0, 1, 0, QRect()).isNull());
+        QCOMPARE(int(document->lastJobEnd()), end);
     }
 
     // Each limit broken on purpose: the job is given up and says why, the page is not tried
@@ -444,6 +456,38 @@ private slots:
     // A locked file shows nothing until unlocked; what the opener makes after is unlocked too,
     // also the document a view's starts loading alongside before the password is known. That
     // one ends with its document when the opener is never called.
+    // What a document says of itself, read in the worker: the title in any script and the
+    // creator it gives, its date with its offset, its version and its fonts, nothing for the
+    // fields it leaves out; an encrypted one says so.
+    void documentProperties_data()
+    {
+        QTest::addColumn<bool>("encrypted");
+        QTest::newRow("plain") << false;
+        QTest::newRow("encrypted") << true;
+    }
+
+    void documentProperties()
+    {
+        QFETCH(bool, encrypted);
+        const QByteArray plain = TestPdfs::described();
+        std::unique_ptr<Pdf::Document> document =
+            Pdf::openMemory(encrypted ? TestPdfs::locked(plain, "secret") : plain);
+        QVERIFY(document);
+        QVERIFY(!encrypted || document->unlock("secret"));
+        const Pdf::Properties properties = document->properties();
+        QCOMPARE(properties.title, QString::fromUtf8(TestPdfs::DescribedTitle));
+        QCOMPARE(properties.creator, QString::fromUtf8(TestPdfs::Creator));
+        QVERIFY(properties.author.isEmpty() && properties.subject.isEmpty() &&
+                properties.keywords.isEmpty());
+        QCOMPARE(properties.created,
+                 QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5), Qt::OffsetFromUTC, 8 * 3600));
+        QCOMPARE(properties.version, QStringLiteral("1.7"));
+        QCOMPARE(properties.encrypted, encrypted);
+        QCOMPARE(properties.fonts.size(), 1);
+        QCOMPARE(properties.fonts.at(0).name, QStringLiteral("Helvetica"));
+        QVERIFY(!properties.fonts.at(0).embedded && !properties.fonts.at(0).type.isEmpty());
+    }
+
     void lockedDocumentsUnlock_data()
     {
         QTest::addColumn<int>("opening");

@@ -12,6 +12,7 @@
 #include "gui/bookmarks/form4.h"
 #include "gui/bookmarks/pagecapture.h"
 #include "gui/reader/form1.h"
+#include "gui/reader/keyboardshortcuts.h"
 #include "guitest.h"
 #include "pdf/opening.h"
 #include "pdf/workerprocess.h"
@@ -27,10 +28,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -48,6 +52,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QWheelEvent>
 
 #include <cstdio>
 
@@ -530,6 +535,122 @@ private slots:
         QTest::keyClick(shown, Qt::Key_Escape);
         QTRY_VERIFY(!presenting);
         QVERIFY(view().loads.last() == m_second && view().currentPage() == 2);
+    }
+
+    // F1 shows the shortcuts beside the window, not modal, grouped as the table groups them;
+    // the help menu keeps its two entries.
+    void shortcutsWindowListsTheTable()
+    {
+        showWindow();
+        QTest::keyClick(&form(), Qt::Key_F1);
+        auto *window = form().findChild<QDialog *>("shortcutsWindow");
+        QVERIFY(window && window->isVisible() && !window->isModal());
+        QCOMPARE(window->windowTitle(), QStringLiteral("键盘快捷键"));
+        QStringList shown;
+        const auto *tree = child<QTreeWidget>(window, "shortcuts");
+        for (int g = 0; g < tree->topLevelItemCount(); ++g) {
+            const QTreeWidgetItem *group = tree->topLevelItem(g);
+            for (int r = 0; r < group->childCount(); ++r)
+                shown << group->text(0) + '|' + group->child(r)->text(0) + '|' +
+                             group->child(r)->text(1);
+        }
+        QStringList listed;
+        for (const KeyboardShortcuts::Row &row : KeyboardShortcuts::rows())
+            listed << row.group + '|' + row.keyText() + '|' + row.what;
+        QCOMPARE(shown, listed);
+        QStringList help;
+        for (const QAction *action : get<QMenu>("帮助")->actions())
+            help << action->text();
+        QCOMPARE(help, QStringList({"访问作者主页", "在线帮助"}));
+    }
+
+    // Every key the shortcuts window lists is answered: a shortcut of an action of the window,
+    // a key the pages take, or Ctrl and the wheel zooming the pages.
+    void everyListedKeyIsAnswered()
+    {
+        showWindow();
+        session().open(write("a.pdf", TestPdfs::bytes(3)));
+        QTRY_COMPARE(view().pageCount(), 3);
+        QList<QKeySequence> actionKeys;
+        for (const QAction *action : form().findChildren<QAction *>())
+            actionKeys << action->shortcuts();
+        auto *pages = child<QAbstractScrollArea>(&view(), "pages");
+        for (const KeyboardShortcuts::Row &row : KeyboardShortcuts::rows()) {
+            const QByteArray name = row.keyText().toUtf8();
+            for (const QKeySequence &keys : row.keys) {
+                if (row.answer == KeyboardShortcuts::Answer::Action) {
+                    QVERIFY2(actionKeys.contains(keys), name);
+                    continue;
+                }
+                QKeyEvent press(QEvent::KeyPress, keys[0].key(), keys[0].keyboardModifiers());
+                QApplication::sendEvent(pages, &press);
+                QVERIFY2(press.isAccepted(), name);
+            }
+            if (row.answer == KeyboardShortcuts::Answer::Wheel) {
+                const double zoom = view().look().zoom;
+                const QPointF at = pages->viewport()->rect().center();
+                QWheelEvent turn(at, pages->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120),
+                                 Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(pages->viewport(), &turn);
+                QVERIFY2(view().look().zoom > zoom, name);
+            }
+        }
+    }
+
+    // "文档属性…", by Ctrl+D or the pages' context menu, shows what the document shown says of
+    // itself once the worker answers; in a book, of the chapter shown, its length as its size,
+    // and the book's chapter count.
+    void documentProperties_data()
+    {
+        QTest::addColumn<bool>("book");
+        QTest::addColumn<bool>("byMenu");
+        QTest::newRow("PDF by the key") << false << false;
+        QTest::newRow("chapter by the context menu") << true << true;
+    }
+
+    void documentProperties()
+    {
+        QFETCH(bool, book);
+        QFETCH(bool, byMenu);
+        const QByteArray titled = TestPdfs::bytes(2, QStringLiteral("第一章的标题"));
+        showWindow();
+        if (book) {
+            session().open(write("t.VELM", TestFiles::bookOf({{"一", titled}, {"二", m_second}})));
+            clickRow("List1", 0);
+        } else {
+            session().open(write("t.pdf", titled));
+        }
+        QTRY_COMPARE(view().pageCount(), 2);
+        if (byMenu) {
+            const QList<QAction *> menu = child<QWidget>(&view(), "pages")->actions();
+            QCOMPARE(menu.size(), 2);
+            QCOMPARE(menu.at(1)->text(), QStringLiteral("文档属性…"));
+            menu.at(1)->trigger();
+        } else {
+            QTest::keyClick(&form(), Qt::Key_D, Qt::ControlModifier);
+        }
+        auto *dialog = form().findChild<QDialog *>("documentProperties");
+        QVERIFY(dialog && dialog->isVisible() && !dialog->isModal());
+        const auto field = [dialog](const char *name) {
+            return child<QLabel>(dialog, name)->text();
+        };
+        QTRY_COMPARE(field("title"), QStringLiteral("第一章的标题"));
+        QCOMPARE(field("version"), QStringLiteral("1.4"));
+        QCOMPARE(field("encrypted"), QStringLiteral("否"));
+        QVERIFY(field("created").contains(QStringLiteral("年")));
+        // A4 as Qt writes it: 595 by 842 points.
+        QCOMPARE(field("pageSize"), QStringLiteral("209.9 × 297.0 毫米（595 × 842 点）"));
+        QVERIFY(field("fileSize").contains(QLocale(QLocale::Chinese).toString(titled.size())));
+        QCOMPARE(child<QTreeWidget>(dialog, "fonts")->topLevelItemCount(), 1);
+        QCOMPARE(child<QWidget>(dialog, "chapterCount")->isVisibleTo(dialog), book);
+        if (!book)
+            return;
+        QCOMPARE(field("chapterCount"), QStringLiteral("2"));
+        // The dialog follows the chapter shown.
+        clickRow("List1", 1);
+        QTRY_COMPARE(child<QGroupBox>(dialog, "documentBox")->title(), QStringLiteral("本章：二"));
+        QTRY_COMPARE(field("title"), QStringLiteral("（无）"));
+        QVERIFY(field("fileSize").contains(QLocale(QLocale::Chinese).toString(m_second.size())));
     }
 
     // "全书" beside "本章" only while a book is shown. Results come in book order, names shown as

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include <QDateTime>
 #include <QImage>
 #include <QList>
 #include <QRectF>
@@ -48,6 +49,28 @@ struct OutlineEntry {
     double top = -1; // as Link::top
     bool open = false;
     bool hasChildren = false;
+};
+
+struct FontUse {
+    QString name;
+    QString type; // as the engine names it: "Type 1", "TrueType", "CID Type 0C"…
+    bool embedded = false;
+};
+
+// What a document says about itself, as its information dictionary and its header say it.
+// Texts it does not give are empty, dates it does not give are invalid.
+struct Properties {
+    QString title;
+    QString author;
+    QString subject;
+    QString keywords;
+    QString creator;
+    QString producer;
+    QDateTime created;
+    QDateTime modified;
+    QString version; // "1.7"; empty when the document could not be read
+    bool encrypted = false;
+    QList<FontUse> fonts; // every font of every page, each once
 };
 
 // How a job on a document ended. A document read in a worker process gives up a job that takes
@@ -116,6 +139,10 @@ public:
     virtual QList<OutlineEntry> outline(const QList<int> &path = {}) const = 0;
     // The place the document's named destination `name` leads to.
     virtual Destination destination(const QString &name) const = 0;
+
+    // Reading the fonts walks every page: a long document takes a while, so ask off the thread
+    // that shows it. Empty (no version) when it could not be read.
+    virtual Properties properties() const = 0;
 
     // A locked document shows nothing until unlocked; false for a wrong password.
     virtual bool isLocked() const = 0;

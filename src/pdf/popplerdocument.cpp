@@ -140,6 +140,25 @@ public:
         return entriesOf(level);
     }
 
+    Properties properties() const override
+    {
+        Properties found;
+        found.title = m_document->info(QStringLiteral("Title"));
+        found.author = m_document->info(QStringLiteral("Author"));
+        found.subject = m_document->info(QStringLiteral("Subject"));
+        found.keywords = m_document->info(QStringLiteral("Keywords"));
+        found.creator = m_document->info(QStringLiteral("Creator"));
+        found.producer = m_document->info(QStringLiteral("Producer"));
+        found.created = m_document->date(QStringLiteral("CreationDate"));
+        found.modified = m_document->date(QStringLiteral("ModDate"));
+        const Poppler::Document::PdfVersion version = m_document->getPdfVersion();
+        found.version = QStringLiteral("%1.%2").arg(version.major).arg(version.minor);
+        found.encrypted = m_document->isEncrypted();
+        for (const Poppler::FontInfo &font : m_document->fonts())
+            found.fonts.append({font.name(), font.typeName(), font.isEmbedded()});
+        return found;
+    }
+
     bool isLocked() const override { return m_document->isLocked(); }
 
     // Newer files take the password as UTF-8, older ones as Latin-1.

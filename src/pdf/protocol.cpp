@@ -211,4 +211,32 @@ QDataStream &operator>>(QDataStream &stream, OutlineEntry &entry)
     return stream;
 }
 
+QDataStream &operator<<(QDataStream &stream, const FontUse &font)
+{
+    return stream << font.name << font.type << font.embedded;
+}
+
+QDataStream &operator>>(QDataStream &stream, FontUse &font)
+{
+    return stream >> font.name >> font.type >> font.embedded;
+}
+
+QDataStream &operator<<(QDataStream &stream, const Properties &properties)
+{
+    stream << properties.title << properties.author << properties.subject << properties.keywords
+           << properties.creator << properties.producer << properties.created << properties.modified
+           << properties.version << properties.encrypted;
+    writeList(stream, properties.fonts);
+    return stream;
+}
+
+QDataStream &operator>>(QDataStream &stream, Properties &properties)
+{
+    stream >> properties.title >> properties.author >> properties.subject >> properties.keywords >>
+        properties.creator >> properties.producer >> properties.created >> properties.modified >>
+        properties.version >> properties.encrypted;
+    properties.fonts = readList<FontUse>(stream);
+    return stream;
+}
+
 } // namespace Pdf::Protocol

@@ -47,6 +47,11 @@
 //   Outline      QList<qint32> path                  qint32 count, then each: QString name,
 //                                                    qint32 page, double top, bool open, children
 //   Destination  QString name                        qint32 page, double top
+//   Properties   -                                   QString title, author, subject, keywords,
+//                                                    creator, producer; QDateTime created,
+//                                                    modified; QString version; bool encrypted;
+//                                                    qint32 count, then each font: QString name,
+//                                                    QString type, bool embedded
 //
 // A malformed message ends the conversation, on either side: a frame cut short, a body longer
 // than MaxBody, an unknown kind or an answer of another kind, a body that does not read as its
@@ -71,7 +76,8 @@ enum class Kind : quint32 {
     PageSize,
     Destination,
     PageLabels,
-    Last = PageLabels
+    Properties,
+    Last = Properties
 };
 
 constexpr quint32 MaxBody = 64 * 1024 * 1024;
@@ -130,6 +136,10 @@ QDataStream &operator<<(QDataStream &stream, const Word &word);
 QDataStream &operator>>(QDataStream &stream, Word &word);
 QDataStream &operator<<(QDataStream &stream, const OutlineEntry &entry);
 QDataStream &operator>>(QDataStream &stream, OutlineEntry &entry);
+QDataStream &operator<<(QDataStream &stream, const FontUse &font);
+QDataStream &operator>>(QDataStream &stream, FontUse &font);
+QDataStream &operator<<(QDataStream &stream, const Properties &properties);
+QDataStream &operator>>(QDataStream &stream, Properties &properties);
 
 // Lists are written as a qint32 count and their items; a count below 0 or beyond what the rest
 // of the body could hold leaves the stream failed.

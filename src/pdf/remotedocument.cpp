@@ -249,6 +249,17 @@ public:
         return found;
     }
 
+    Properties properties() const override
+    {
+        Properties found;
+        askAbout(
+            Kind::Properties, -1, [](QDataStream &) {}, [&found](QDataStream &in) { in >> found; });
+        // Half an answer is none.
+        if (m_end != JobEnd::Answered)
+            return Properties();
+        return found;
+    }
+
     bool isLocked() const override { return m_locked; }
 
     bool unlock(const QString &password) override

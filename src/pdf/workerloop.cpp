@@ -138,6 +138,9 @@ bool answerAbout(Document &document, const Message &request, QDataStream &in, QD
         out << qint32(found.page) << found.top;
         break;
     }
+    case Kind::Properties:
+        out << document.properties();
+        break;
     case Kind::Load:
         return false;
     }

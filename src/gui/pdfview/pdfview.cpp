@@ -131,6 +131,7 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
     addShortcut(QKeySequence::Print, &PdfView::print);
     addShortcut(QKeySequence(Qt::Key_F3), &PdfView::findNext);
     addShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), &PdfView::findPrevious);
+    addPropertiesCommand();
     showPageNumber();
 }
 
@@ -326,6 +327,20 @@ void PdfView::addShortcut(const QKeySequence &keys, void (PdfView::*command)())
     action->setShortcutContext(Qt::WindowShortcut);
     connect(action, &QAction::triggered, this, command);
     addAction(action);
+}
+
+// Beside "复制" in the pages' context menu; the key works wherever the window has the keyboard.
+void PdfView::addPropertiesCommand()
+{
+    auto *properties = new QAction(QStringLiteral("文档属性…"), this);
+    properties->setObjectName(QStringLiteral("showProperties"));
+    properties->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    properties->setShortcutContext(Qt::WindowShortcut);
+    properties->setEnabled(false);
+    connect(properties, &QAction::triggered, this, &PdfView::propertiesRequested);
+    connect(this, &PdfView::documentChanged, properties,
+            [this, properties] { properties->setEnabled(m_content != nullptr); });
+    m_pages->addAction(properties);
 }
 
 // A locked file is asked its password until it is given or the question cancelled.
@@ -667,6 +682,11 @@ void PdfView::clearMatches()
 int PdfView::currentPage() const
 {
     return m_pages->currentPage() + 1;
+}
+
+QSizeF PdfView::currentPageSize() const
+{
+    return m_content ? m_content->pageSizes().value(m_pages->currentPage()) : QSizeF();
 }
 
 double PdfView::topOfCurrentPage() const

@@ -146,6 +146,8 @@ public:
 
     // The page the page box shows, counted from 1; 0 without a document.
     int currentPage() const;
+    // Its size in points; empty without a document.
+    QSizeF currentPageSize() const;
     int pageCount() const;
     // How far down the current page the view's top edge is, as showPlace takes it.
     double topOfCurrentPage() const;
@@ -195,6 +197,9 @@ signals:
     // A link to a place in another file: its named destination there, or its page (from 1)
     // and top. The window decides whether it knows the file.
     void fileLinkRequested(const QString &file, const QString &destination, int page, double top);
+    // "文档属性…" (Ctrl+D, or the pages' context menu), while a document is shown: the window
+    // knows what else to tell of it.
+    void propertiesRequested();
     // The back or forward button: to the place the last jump left, or forward again.
     void backRequested();
     void forwardRequested();
@@ -209,6 +214,7 @@ private:
     QAction *addButton(const char *art, const QString &text, const char *name,
                        void (PdfView::*command)());
     void addShortcut(const QKeySequence &keys, void (PdfView::*command)());
+    void addPropertiesCommand();
     void applyGeometry();
     void showPageNumber();
     void reportPlace();

@@ -11,6 +11,7 @@
 #include "gui/pdfview/pdfview.h"
 #include "gui/reader/bookexport.h"
 #include "gui/reader/chapterediting.h"
+#include "gui/reader/shortcutswindow.h"
 #include "gui/reader/wholebookfind.h"
 #include "widgets/artwork.h"
 #include "widgets/clicklabel.h"
@@ -105,6 +106,7 @@ Form1::Form1(const AppServices &services, DocumentSession &session, PdfView *vie
     createMenus();
     createFullScreenKeys();
     createHistoryKeys();
+    createShortcutsKey();
     connectSignals();
     connectSession();
     resize(DesignClientSize + QSize(0, menuBar()->sizeHint().height()));
@@ -323,6 +325,24 @@ void Form1::createHistoryKeys()
     }
 }
 
+void Form1::createShortcutsKey()
+{
+    auto *shortcuts = new QAction(QStringLiteral("键盘快捷键"), this);
+    shortcuts->setObjectName(QStringLiteral("showShortcuts"));
+    shortcuts->setShortcut(Qt::Key_F1);
+    connect(shortcuts, &QAction::triggered, this, &Form1::showShortcuts);
+    addAction(shortcuts);
+}
+
+void Form1::showShortcuts()
+{
+    if (!m_shortcuts)
+        m_shortcuts = new ShortcutsWindow(this);
+    m_shortcuts->show();
+    m_shortcuts->raise();
+    m_shortcuts->activateWindow();
+}
+
 // Full screen shows the pages alone: the view over the whole window, its toolbar at the top edge
 // only, no menu bar. The layout in twips waits meanwhile and, coming back, lays every control out
 // for the window's size again, the view's left edge still saying whether the side panel shows.
@@ -401,6 +421,8 @@ void Form1::connectSession()
     });
     connect(PDF1, &PdfView::readOnRequested, &m_session, &DocumentSession::readOn);
     connect(PDF1, &PdfView::fileLinkRequested, this, &Form1::followFileLink);
+    connect(PDF1, &PdfView::propertiesRequested, this, &Form1::showProperties);
+    connect(PDF1, &PdfView::documentChanged, this, &Form1::followShownDocument);
     connect(PDF1, &PdfView::backRequested, &m_session, &DocumentSession::goBack);
     connect(PDF1, &PdfView::forwardRequested, &m_session, &DocumentSession::goForward);
     const auto showHistory = [this] {

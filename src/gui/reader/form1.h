@@ -21,6 +21,8 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class ShortcutsWindow;
+class DocumentProperties;
 class SideList;
 class TextList;
 class WholeBookFind;
@@ -116,6 +118,15 @@ private:
     void createMenus();
     void createFullScreenKeys();
     void createHistoryKeys();
+    // F1 shows the keyboard shortcuts beside the window; the help menu keeps its two entries.
+    void createShortcutsKey();
+    void showShortcuts();
+    // "文档属性…" of the view (form1properties.cpp): the document shown, and in a book the
+    // chapter and the book. Once shown, they follow the document shown until closed.
+    void showProperties();
+    void followShownDocument();
+    // False without a document shown.
+    bool fillProperties();
     // "导出为PDF(X)" is there for a book only, and not while one is exported.
     void enableExport();
     void toggleFullScreen();
@@ -243,6 +254,8 @@ private:
     DocumentSession &m_session;
     WholeBookFind *m_bookFind = nullptr;
     BookExport *m_export = nullptr;
+    ShortcutsWindow *m_shortcuts = nullptr;     // made when first asked for
+    DocumentProperties *m_properties = nullptr; // the same
     QWidget *m_client = nullptr;
     QFrame *m_pressedBorder = nullptr; // around the bookmark button held down
     // The start panel's place in twips, as the layout wrote it.
