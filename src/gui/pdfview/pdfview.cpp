@@ -29,6 +29,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QScreen>
@@ -36,6 +37,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace
@@ -213,8 +215,11 @@ void PdfView::createToolbar()
               &PdfView::findPrevious);
     addButton("find-next", QStringLiteral("下一个 (F3)"), "findNext", &PdfView::findNext);
     m_toolbar->addSeparator();
-    addButton("print", QStringLiteral("打印 (Ctrl+P)"), "print", &PdfView::print);
-    addButton("print-preview", QStringLiteral("打印预览"), "printPreview", &PdfView::previewPrint);
+    // The preview in the print button's menu: a button of its own would push the last boxes into
+    // the overflow of a 1,024-pixel window.
+    addPairedButton(makeAction("print", QStringLiteral("打印 (Ctrl+P)"), "print", &PdfView::print),
+                    makeAction("print-preview", QStringLiteral("打印预览"), "printPreview",
+                               &PdfView::previewPrint));
     // Set once and left: the first to go into the toolbar's overflow in a narrow window.
     m_toolbar->addSeparator();
     m_layoutBox =
@@ -283,12 +288,35 @@ void PdfView::useColours(int index)
     emit coloursChosen(PageColours(index));
 }
 
+QAction *PdfView::makeAction(const char *art, const QString &text, const char *name,
+                             void (PdfView::*command)())
+{
+    auto *action = new QAction(Artwork::icon(QLatin1String(art)), text, this);
+    action->setObjectName(QLatin1String(name));
+    connect(action, &QAction::triggered, this, command);
+    return action;
+}
+
 QAction *PdfView::addButton(const char *art, const QString &text, const char *name,
                             void (PdfView::*command)())
 {
-    QAction *action = m_toolbar->addAction(Artwork::icon(QLatin1String(art)), text, this, command);
-    action->setObjectName(QLatin1String(name));
+    QAction *action = makeAction(art, text, name, command);
+    m_toolbar->addAction(action);
     return action;
+}
+
+// `first` on a click, both in the button's menu.
+void PdfView::addPairedButton(QAction *first, QAction *second)
+{
+    auto *button = new QToolButton(m_toolbar);
+    auto *menu = new QMenu(button);
+    menu->addAction(first);
+    menu->addAction(second);
+    button->setMenu(menu);
+    button->setPopupMode(QToolButton::MenuButtonPopup);
+    button->setDefaultAction(first);
+    button->setAutoRaise(true);
+    m_toolbar->addWidget(button);
 }
 
 void PdfView::showNotice(const QString &text)

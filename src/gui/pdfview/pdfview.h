@@ -211,8 +211,11 @@ private:
     void createToolbar();
     QComboBox *addChoice(const char *name, const QString &tip, const QStringList &items);
     void useColours(int index);
+    QAction *makeAction(const char *art, const QString &text, const char *name,
+                        void (PdfView::*command)());
     QAction *addButton(const char *art, const QString &text, const char *name,
                        void (PdfView::*command)());
+    void addPairedButton(QAction *first, QAction *second);
     void addShortcut(const QKeySequence &keys, void (PdfView::*command)());
     void addPropertiesCommand();
     void applyGeometry();
