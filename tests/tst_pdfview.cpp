@@ -398,7 +398,8 @@ private slots:
     }
 
     // A choice in one of the toolbar's boxes gives the keys back to the pages, and Escape in the
-    // find field closes the find: the next arrow scrolls, the choice stays.
+    // find field closes the find: the next arrow scrolls, the choice stays. The pages' edge shows
+    // the highlight colour while they have the keys.
     void keysGoBackToThePagesAfterAChoice_data()
     {
         QTest::addColumn<QString>("box");
@@ -414,8 +415,13 @@ private slots:
         QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("plain.pdf"), 3)));
         auto *pages = m_view->findChild<QAbstractScrollArea *>("pages");
         auto *control = m_view->findChild<QWidget *>(box);
+        const auto edgeMarked = [pages] {
+            return pages->viewport()->grab().toImage().pixelColor(1, 30) ==
+                   pages->palette().color(QPalette::Highlight);
+        };
         control->setFocus();
         QCOMPARE(QApplication::focusWidget(), control);
+        QVERIFY(!edgeMarked());
         const auto choice = [control] {
             auto *choices = qobject_cast<QComboBox *>(control);
             return choices ? choices->currentText() : static_cast<QLineEdit *>(control)->text();
@@ -431,6 +437,7 @@ private slots:
         }
         const QString chosen = choice();
         QCOMPARE(QApplication::focusWidget(), pages);
+        QVERIFY(edgeMarked());
         const int top = pages->verticalScrollBar()->value();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
         QVERIFY(pages->verticalScrollBar()->value() > top);

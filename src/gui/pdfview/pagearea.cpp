@@ -482,6 +482,7 @@ void PageArea::paintEvent(QPaintEvent *)
         }
         return;
     }
+    painter.save();
     painter.translate(-scrollOffset());
     const QRect shown = visibleContent();
     for (int page = m_layout.pageAt(shown.top()); page <= m_layout.lastPageAt(shown.bottom());
@@ -490,6 +491,31 @@ void PageArea::paintEvent(QPaintEvent *)
         paintMatches(painter, page);
         paintSelection(painter, page);
     }
+    painter.restore();
+    paintFocus(painter);
+}
+
+// The pages' edge in the highlight colour while they take the keys, as every focused control
+// shows it.
+void PageArea::paintFocus(QPainter &painter)
+{
+    if (!hasFocus())
+        return;
+    painter.setPen(QPen(palette().color(QPalette::Highlight), FocusFrameWidth));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(viewport()->rect()).adjusted(1, 1, -1, -1));
+}
+
+void PageArea::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void PageArea::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 PageLayout::Place PageArea::pagePointAt(QPoint viewPoint) const

@@ -85,6 +85,8 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
@@ -112,6 +114,8 @@ private:
     bool partlyShown(int page) const;
     QRect visiblePartOf(int page, bool margin) const;
     void paintPage(QPainter &painter, int page);
+    void paintFocus(QPainter &painter);
+    static constexpr int FocusFrameWidth = 2;
     void paintDrawn(QPainter &painter, const QRect &rect, const PageCache::Entry &entry);
     void paintUnshowable(QPainter &painter, const QRect &rect);
     void paintSelection(QPainter &painter, int page);
