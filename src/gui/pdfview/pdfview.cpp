@@ -921,6 +921,7 @@ void PdfView::moveToMatch(void (SearchMatches::*move)())
 
 void PdfView::startSearch()
 {
+    m_matchesStayPut = false;
     m_searched = m_findField->text();
     m_matches->clear(qMax(currentPage() - 1, 0), pageCount());
     m_search->start(m_searched, qMax(currentPage() - 1, 0));
@@ -933,7 +934,7 @@ void PdfView::takeMatches(int page, const QList<QRectF> &areas)
     const SearchMatches::Match before = m_matches->current();
     m_matches->add(page, areas);
     const SearchMatches::Match now = m_matches->current();
-    if (now.page != before.page || now.area != before.area)
+    if (!m_matchesStayPut && (now.page != before.page || now.area != before.area))
         m_pages->showCurrentMatch();
     showMatchCount();
     m_pages->viewport()->update();
@@ -955,6 +956,21 @@ void PdfView::showMatch(int page, const FoundText &match)
     m_pages->showCurrentMatch();
     m_pages->viewport()->update();
     showMatchCount();
+    // The other matches of the text are marked as they come; the one shown stays the current.
+    m_matchesStayPut = true;
+    m_searched = match.text;
+    m_search->start(m_searched, page - 1);
+}
+
+void PdfView::markMatches(const QString &text)
+{
+    clearMatches();
+    if (!m_content || text.isEmpty())
+        return;
+    m_matchesStayPut = true;
+    m_searched = text;
+    m_matches->clear(qMax(currentPage() - 1, 0), pageCount());
+    m_search->start(m_searched, qMax(currentPage() - 1, 0));
 }
 
 // A find that found nothing in pages that hold no text at all says why.

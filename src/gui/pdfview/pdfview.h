@@ -87,6 +87,9 @@ public:
     PageColours colours() const;
     // No match highlighted, and the document's own find forgotten.
     void clearMatches();
+    // Marks every match of `text` in the document shown as a find does, the pages staying where
+    // they are: a window's own find (the whole book's) shows its matches in each chapter shown.
+    void markMatches(const QString &text);
 
     // The place in the parent, in twips.
     void setTwipsGeometry(int left, int top, int width, int height);
@@ -284,7 +287,8 @@ private:
     PrintJobs *m_printJobs = nullptr;
     PageCutter::Source m_printSource;
     bool m_toolbarAtTopEdge = false;
-    bool m_toolbarWanted = true; // as setShowToolbar said last
+    bool m_matchesStayPut = false; // the matches coming in never move the pages
+    bool m_toolbarWanted = true;   // as setShowToolbar said last
     int m_left = 0;
     int m_top = 0;
     int m_width = 0;
