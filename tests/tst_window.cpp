@@ -599,7 +599,7 @@ private slots:
 
     // "文档属性…", by Ctrl+D or the pages' context menu, shows what the document shown says of
     // itself once the worker answers; in a book, of the chapter shown, its length as its size,
-    // and the book's chapter count.
+    // and the book's chapter count and pages.
     void documentProperties_data()
     {
         QTest::addColumn<bool>("book");
@@ -646,6 +646,7 @@ private slots:
         if (!book)
             return;
         QCOMPARE(field("chapterCount"), QStringLiteral("2"));
+        QTRY_COMPARE(field("bookPages"), QStringLiteral("5"));
         // The dialog follows the chapter shown.
         clickRow("List1", 1);
         QTRY_COMPARE(child<QGroupBox>(dialog, "documentBox")->title(), QStringLiteral("本章：二"));

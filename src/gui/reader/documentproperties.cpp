@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/reader/documentproperties.h"
 
+#include "pdf/opening.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -80,6 +82,7 @@ DocumentProperties::DocumentProperties(QWidget *parent) : QDialog(parent)
     m_bookBox = new QGroupBox(QStringLiteral("全书"), this);
     new QFormLayout(m_bookBox);
     addField(m_bookBox, "chapterCount", QStringLiteral("章节数："));
+    addField(m_bookBox, "bookPages", QStringLiteral("页数："));
     addField(m_bookBox, "bookSize", QStringLiteral("文件大小："));
     layout->addWidget(m_bookBox);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
@@ -101,7 +104,7 @@ QLabel *DocumentProperties::addField(QWidget *box, const char *name, const QStri
 void DocumentProperties::showFor(const ShownDocument &shown)
 {
     showKnown(shown);
-    ask(shown.opener);
+    ask(shown);
     show();
 }
 
@@ -120,18 +123,47 @@ void DocumentProperties::showKnown(const ShownDocument &shown)
     findChild<QLabel *>(QStringLiteral("chapterCount"))
         ->setText(Chinese.toString(shown.chapterCount));
     findChild<QLabel *>(QStringLiteral("bookSize"))->setText(sizeText(shown.bookSize));
+    findChild<QLabel *>(QStringLiteral("bookPages"))->setText(QStringLiteral("正在读取…"));
 }
 
-void DocumentProperties::ask(const Pdf::Document::Opener &opener)
+// The document's own answer first; then, in a book, every chapter is opened for its pages.
+void DocumentProperties::ask(const ShownDocument &shown)
 {
     const quint64 generation = m_asking.startGeneration();
-    m_asking.post([this, generation, opener] {
+    m_asking.post([this, generation, opener = shown.opener] {
         const std::unique_ptr<Pdf::Document> document = opener ? opener() : nullptr;
         const Pdf::Properties properties = document ? document->properties() : Pdf::Properties();
         QMetaObject::invokeMethod(
             this, [this, generation, properties] { fill(generation, properties); },
             Qt::QueuedConnection);
     });
+    if (shown.chapterRanges.isEmpty())
+        return;
+    m_asking.post([this, generation, path = shown.bookPath, ranges = shown.chapterRanges] {
+        int pages = 0;
+        int unread = 0;
+        for (const auto &[offset, length] : ranges) {
+            if (!m_asking.isCurrent(generation))
+                return;
+            const std::unique_ptr<Pdf::Document> chapter = Pdf::openRange(path, offset, length);
+            pages += chapter ? chapter->pageCount() : 0;
+            unread += chapter && !chapter->isLocked() ? 0 : 1;
+        }
+        QMetaObject::invokeMethod(
+            this, [this, generation, pages, unread] { fillBookPages(generation, pages, unread); },
+            Qt::QueuedConnection);
+    });
+}
+
+// A locked or damaged chapter's pages are not known: the count says how many such there are.
+void DocumentProperties::fillBookPages(quint64 generation, int pages, int unread)
+{
+    if (!m_asking.isCurrent(generation))
+        return;
+    QString text = Chinese.toString(pages);
+    if (unread > 0)
+        text += QStringLiteral("（另有 %1 章无法读取）").arg(unread);
+    findChild<QLabel *>(QStringLiteral("bookPages"))->setText(text);
 }
 
 void DocumentProperties::fill(quint64 generation, const Pdf::Properties &properties)

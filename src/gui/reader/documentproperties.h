@@ -20,6 +20,9 @@ struct ShownDocument {
     QString chapterName;
     int chapterCount = 0;
     qint64 bookSize = -1;
+    // The book's file and every chapter's range in it, for the book's page count.
+    QString bookPath;
+    QList<std::pair<qint64, qint64>> chapterRanges; // offset from 0, length
 };
 
 // "文档属性": what the document shown says of itself (its information, version, fonts and
@@ -38,8 +41,9 @@ public:
 private:
     QLabel *addField(QWidget *box, const char *name, const QString &label);
     void showKnown(const ShownDocument &shown);
-    void ask(const Pdf::Document::Opener &opener);
+    void ask(const ShownDocument &shown);
     void fill(quint64 generation, const Pdf::Properties &properties);
+    void fillBookPages(quint64 generation, int pages, int unread);
 
     QGroupBox *m_documentBox = nullptr;
     QGroupBox *m_bookBox = nullptr;

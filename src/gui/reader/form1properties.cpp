@@ -37,6 +37,9 @@ bool Form1::fillProperties()
         shown.chapterName = line.name();
         shown.chapterCount = int(book.lines.size());
         shown.bookSize = book.fileSize;
+        shown.bookPath = m_session.documentPath();
+        for (const ContentsIndex::Line &chapter : book.lines)
+            shown.chapterRanges.append({qint64(chapter.start) - 1, qint64(chapter.length)});
     } else {
         shown.fileSize = QFileInfo(m_session.documentPath()).size();
     }
