@@ -45,6 +45,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -744,6 +745,25 @@ private slots:
         session().open(write("a.pdf", m_first));
         QTRY_VERIFY(!scope->isVisible());
         QVERIFY(scope->currentIndex() == 0 && results->count() == 0);
+    }
+
+    // A find in a PDF fills the pane's "搜索" tab, the book's own results staying hidden.
+    void findInAPdfListsItsMatches()
+    {
+        showWindow();
+        session().open(write("a.pdf", m_second));
+        auto *pane = child<QTabWidget>(&view(), "navigation");
+        const auto shown = [pane](QWidget *page) {
+            return pane->isTabVisible(pane->indexOf(page));
+        };
+        auto *field = child<QLineEdit>(&view(), "findField");
+        auto *results = child<QListWidget>(&view(), "findResults");
+        field->setText("PAGE");
+        QTest::keyClick(field, Qt::Key_Return);
+        QTRY_COMPARE(results->count(), 4);
+        QCOMPARE(results->item(3)->text(), "“PAGE”：共 3 处");
+        QVERIFY(shown(child<QWidget>(&view(), "documentResults")));
+        QVERIFY(!shown(child<QWidget>(&view(), "bookResults")));
     }
 
     // A book of more chapters than the tree lists unseen waits for the pane, then shows them all

@@ -19,6 +19,7 @@ WholeBookFind::WholeBookFind(PdfView &view, DocumentSession &session, QObject *p
     connect(&m_session, &DocumentSession::pdfOpened, this, &WholeBookFind::forgetBook);
     connect(&m_view, &PdfView::outerFindRequested, this, &WholeBookFind::findInBook);
     connect(&m_view, &PdfView::unlocked, this, &WholeBookFind::notePassword);
+    connect(&m_view, &PdfView::scopeChosen, this, &WholeBookFind::offerResults);
     connect(m_find, &BookFind::found, this,
             [this](const QList<BookSearch::Match> &matches, int chaptersDone) {
                 m_results->add(matches, chaptersDone);
@@ -39,7 +40,7 @@ void WholeBookFind::takeBook()
         return;
     m_bookPath = m_session.documentPath();
     m_view.offerOuterScope(true);
-    m_view.setNavigationPageShown(m_results, true);
+    offerResults();
 }
 
 void WholeBookFind::forgetBook()
@@ -50,7 +51,7 @@ void WholeBookFind::forgetBook()
     m_bookPath.clear();
     m_passwords.clear();
     m_view.offerOuterScope(false);
-    m_view.setNavigationPageShown(m_results, false);
+    offerResults();
 }
 
 // A text not searched in the book yet starts the search; the same text opens another result.
@@ -104,4 +105,10 @@ void WholeBookFind::showCount()
                                                     : QStringLiteral("%1 / %2")
                                                           .arg(m_results->chosenNumber())
                                                           .arg(m_results->matchCount()));
+}
+
+// The view's own "搜索" page lists the chapter's find; this one the book's, each in its scope.
+void WholeBookFind::offerResults()
+{
+    m_view.setNavigationPageShown(m_results, !m_bookPath.isEmpty() && m_view.isOuterScope());
 }
