@@ -685,7 +685,17 @@ private slots:
         session().open(book);
         QTRY_VERIFY(scope->isVisible());
         QCOMPARE(scope->currentText(), "本章");
+        auto *pane = child<QTabWidget>(&view(), "navigation");
+        const auto shownTabs = [pane] {
+            QStringList names;
+            for (int tab = 0; tab < pane->count(); ++tab) {
+                if (pane->isTabVisible(tab) && pane->tabText(tab) == "搜索")
+                    names << pane->widget(tab)->objectName();
+            }
+            return names;
+        };
         scope->setCurrentIndex(1);
+        QCOMPARE(shownTabs(), QStringList{"bookResults"});
         Pdf::setWorkerLimits({qint64(1) << 30, std::chrono::milliseconds(1000)});
         find("GAMMA");
         QTRY_COMPARE(status->text(), "“GAMMA”：共 2 处");
@@ -742,6 +752,8 @@ private slots:
         find("gamma");
         QTRY_COMPARE(results->count(), 1);
         QCOMPARE(results->item(0)->text(), "电子书已被改动或无法读取，搜索已停止");
+        scope->setCurrentIndex(0); // the chapter's own find lists its matches
+        QCOMPARE(shownTabs(), QStringList{"documentResults"});
         session().open(write("a.pdf", m_first));
         QTRY_VERIFY(!scope->isVisible());
         QVERIFY(scope->currentIndex() == 0 && results->count() == 0);
