@@ -406,6 +406,46 @@ private slots:
         QTRY_VERIFY(!orangeAt(2, 60));
     }
 
+    // The "搜索" tab lists every match in page order, however the pages came, with the page's text
+    // around it and the count last; a row clicked is the current match, on its page.
+    void findListsEveryMatch()
+    {
+        m_view->resize(700, 600);
+        QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("twelve.pdf"), 12)));
+        auto *pane = m_view->findChild<QTabWidget *>("navigation");
+        auto *results = m_view->findChild<QListWidget *>("findResults");
+        QVERIFY(pane->isTabVisible(pane->indexOf(m_view->findChild<QWidget *>("documentResults"))));
+        const auto rows = [results] {
+            QStringList shown;
+            for (int row = 0; row < results->count(); ++row)
+                shown << results->item(row)->text().replace('\n', " | ");
+            return shown;
+        };
+        const auto count = [this] { return m_view->findChild<QLabel *>("matchCount")->text(); };
+        m_view->setCurrentPage(5);
+        auto *field = m_view->findChild<QLineEdit *>("findField");
+        field->setText(QStringLiteral("1"));
+        QTest::keyClick(field, Qt::Key_Return);
+        QTRY_COMPARE(rows().value(5), QStringLiteral("“1”：共 5 处"));
+        QCOMPARE(rows(),
+                 QStringList({"第 1 页 | PAGE 1", "第 10 页 | PAGE 10", "第 11 页 | PAGE 11",
+                              "第 11 页 | PAGE 11", "第 12 页 | PAGE 12", "“1”：共 5 处"}));
+        QCOMPARE(count(), "2 / 5"); // from the page shown on
+        m_view->findChild<QAction *>("navigationPane")->trigger();
+        pane->setCurrentWidget(m_view->findChild<QWidget *>("documentResults"));
+        QTRY_VERIFY(results->isVisible());
+        for (const auto &[row, page, shown] : QList<std::tuple<int, int, QString>>{
+                 {3, 11, "4 / 5"}, {2, 11, "3 / 5"}, {1, 10, "2 / 5"}, {5, 10, "2 / 5"}}) {
+            QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
+                              results->visualItemRect(results->item(row)).center());
+            QCOMPARE(m_view->currentPage(), page);
+            QCOMPARE(count(), shown);
+        }
+        field->setText(QStringLiteral("nowhere"));
+        QTest::keyClick(field, Qt::Key_Return);
+        QTRY_COMPARE(rows(), QStringList{"未找到“nowhere”"});
+    }
+
     // A choice in one of the toolbar's boxes gives the keys back to the pages, and Escape in the
     // find field closes the find: the next arrow scrolls, the choice stays. The pages' edge shows
     // the highlight colour while they have the keys.

@@ -13,6 +13,7 @@
 #include "testfiles.h"
 #include "testpdfs.h"
 
+#include <QMap>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,13 +36,21 @@ private slots:
         DocumentSearch search(2);
         SearchMatches matches;
         QSignalSpy finished(&search, &DocumentSearch::finished);
+        QMap<int, QStringList> contexts;
         connect(&search, &DocumentSearch::found, this,
-                [&](int page, const QList<QRectF> &areas) { matches.add(page, areas); });
+                [&](int page, const QList<QRectF> &areas, const QStringList &around) {
+                    matches.add(page, areas);
+                    contexts.insert(page, around);
+                });
         search.setDocument(document.opener(), int(document.pages.size()));
         matches.clear(2, int(document.pages.size()));
         search.start("gamma", 2);
         QVERIFY(finished.wait(5000));
         QCOMPARE(matches.count(), 4);
+        // The page's text around each match, one for each box of the page's find.
+        const QMap<int, QStringList> around{
+            {0, {"gamma alpha"}}, {2, {"Gamma x GAMMA ray", "Gamma x GAMMA ray"}}, {4, {"gamma"}}};
+        QCOMPARE(contexts, around);
         QCOMPARE(matches.number(), 2);
         QCOMPARE(matches.current().area, FakeDocument::boxOf(0));
         QStringList moves;

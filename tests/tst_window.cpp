@@ -45,6 +45,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -686,7 +687,17 @@ private slots:
         session().open(book);
         QTRY_VERIFY(scope->isVisible());
         QCOMPARE(scope->currentText(), "本章");
+        auto *pane = child<QTabWidget>(&view(), "navigation");
+        const auto shownTabs = [pane] {
+            QStringList names;
+            for (int tab = 0; tab < pane->count(); ++tab) {
+                if (pane->isTabVisible(tab) && pane->tabText(tab) == "搜索")
+                    names << pane->widget(tab)->objectName();
+            }
+            return names;
+        };
         scope->setCurrentIndex(1);
+        QCOMPARE(shownTabs(), QStringList{"bookResults"});
         Pdf::setWorkerLimits({qint64(1) << 30, std::chrono::milliseconds(1000)});
         find("GAMMA");
         QTRY_COMPARE(status->text(), "“GAMMA”：共 2 处");
@@ -748,9 +759,30 @@ private slots:
         find("gamma");
         QTRY_COMPARE(results->count(), 1);
         QCOMPARE(results->item(0)->text(), "电子书已被改动或无法读取，搜索已停止");
+        scope->setCurrentIndex(0); // the chapter's own find lists its matches
+        QCOMPARE(shownTabs(), QStringList{"documentResults"});
         session().open(write("a.pdf", m_first));
         QTRY_VERIFY(!scope->isVisible());
         QVERIFY(scope->currentIndex() == 0 && results->count() == 0);
+    }
+
+    // A find in a PDF fills the pane's "搜索" tab, the book's own results staying hidden.
+    void findInAPdfListsItsMatches()
+    {
+        showWindow();
+        session().open(write("a.pdf", m_second));
+        auto *pane = child<QTabWidget>(&view(), "navigation");
+        const auto shown = [pane](QWidget *page) {
+            return pane->isTabVisible(pane->indexOf(page));
+        };
+        auto *field = child<QLineEdit>(&view(), "findField");
+        auto *results = child<QListWidget>(&view(), "findResults");
+        field->setText("PAGE");
+        QTest::keyClick(field, Qt::Key_Return);
+        QTRY_COMPARE(results->count(), 4);
+        QCOMPARE(results->item(3)->text(), "“PAGE”：共 3 处");
+        QVERIFY(shown(child<QWidget>(&view(), "documentResults")));
+        QVERIFY(!shown(child<QWidget>(&view(), "bookResults")));
     }
 
     // A book of more chapters than the tree lists unseen waits for the pane, then shows them all

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "search/documentsearch.h"
 
+#include "search/booksearch.h"
+
 DocumentSearch::DocumentSearch(int workers, QObject *parent, std::chrono::milliseconds textPause)
     : QObject(parent), m_outbox(this, [this](std::vector<Found> &items) { take(items); }),
       m_textPause(textPause)
@@ -73,9 +75,24 @@ void DocumentSearch::searchPages(Searcher &searcher, quint64 generation, quint64
         const QList<QRectF> matches =
             searcher.document ? searcher.document->find(page, sought.text) : QList<QRectF>();
         if (!matches.isEmpty())
-            m_outbox.put({search, page, matches, false});
+            m_outbox.put({search, page, matches,
+                          contextsOf(*searcher.document, page, sought.text, int(matches.size())),
+                          false});
     }
-    m_outbox.put({search, -1, {}, true});
+    m_outbox.put({search, -1, {}, {}, true});
+}
+
+// Read here, beside the find, so that the window never waits on the engine for them. The
+// engine's find and the page's text may disagree on a match or two (a word broken over lines):
+// the lists are kept the same length, the ones past the text's own matches left empty.
+QStringList DocumentSearch::contextsOf(Pdf::Document &document, int page, const QString &text,
+                                       int count)
+{
+    QStringList contexts;
+    for (const BookSearch::Match &match : BookSearch::matchesInPage(document.text(page), text))
+        contexts << match.context;
+    contexts.resize(count);
+    return contexts;
 }
 
 void DocumentSearch::take(std::vector<Found> &items)
@@ -84,7 +101,7 @@ void DocumentSearch::take(std::vector<Found> &items)
         if (item.search != m_search || m_running == 0)
             continue;
         if (!item.done)
-            emit found(item.page, item.matches);
+            emit found(item.page, item.matches, item.contexts);
         else if (--m_running == 0)
             emit finished();
     }

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QRectF>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <memory>
@@ -44,7 +45,9 @@ public:
 
 signals:
     // The matches on `page`, in the page's normalised coordinates; only pages with matches.
-    void found(int page, const QList<QRectF> &matches);
+    // `contexts` has the page's text around each match, as BookSearch::matchesInPage gives it,
+    // one for each of `matches` (empty where the page's text holds fewer than its find).
+    void found(int page, const QList<QRectF> &matches, const QStringList &contexts);
     // Every page was searched.
     void finished();
 
@@ -54,6 +57,7 @@ private:
         quint64 search = 0;
         int page = -1;
         QList<QRectF> matches;
+        QStringList contexts;
         bool done = false;
     };
     // A worker and the document its jobs read, made by the opener when first searched; the
@@ -73,6 +77,8 @@ private:
     void searchPages(Searcher &searcher, quint64 generation, quint64 search, const Sought &sought,
                      const QList<int> &pages);
     void take(std::vector<Found> &items);
+    static QStringList contextsOf(Pdf::Document &document, int page, const QString &text,
+                                  int count);
 
     int m_pageCount = 0;
     quint64 m_search = 0; // the search whose matches are wanted

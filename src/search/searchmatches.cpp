@@ -61,6 +61,16 @@ void SearchMatches::previous()
     m_current = {it.key(), it.value().last()};
 }
 
+void SearchMatches::choose(int page, int onPage)
+{
+    const QList<QRectF> here = m_pages.value(page);
+    if (onPage < 0 || onPage >= here.size())
+        return;
+    m_moved = true;
+    m_index = onPage;
+    m_current = {page, here.at(onPage)};
+}
+
 int SearchMatches::number() const
 {
     if (m_index < 0)

@@ -21,6 +21,8 @@ public:
     // Move to the next or previous match in document order, round from the last to the first.
     void next();
     void previous();
+    // Move to the `onPage`-th match (from 0) of `page`; nothing changes for a match not known.
+    void choose(int page, int onPage);
 
     int count() const { return m_count; }
     // Counted from 1 in document order; 0 without matches.

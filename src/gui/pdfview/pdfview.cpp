@@ -6,6 +6,7 @@
 #include "core/links/pdflinks.h"
 #include "core/links/webopener.h"
 #include "gui/pdfview/documentoutline.h"
+#include "gui/pdfview/documentresults.h"
 #include "gui/pdfview/navigationpane.h"
 #include "gui/pdfview/pagearea.h"
 #include "gui/pdfview/pagecontent.h"
@@ -94,6 +95,10 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
     m_navigation->setObjectName(QStringLiteral("navigation"));
     m_navigation->setFixedWidth(220);
     m_navigation->hide();
+    m_results = new DocumentResults;
+    m_results->setObjectName(QStringLiteral("documentResults"));
+    addNavigationPage(m_results, QStringLiteral("搜索"));
+    connect(m_results, &DocumentResults::chosen, this, &PdfView::chooseMatch);
     // One for each core: each reads the document in a worker process of its own.
     m_search = new DocumentSearch(qMax(1, QThread::idealThreadCount()), this);
     connect(m_search, &DocumentSearch::found, this, &PdfView::takeMatches);
@@ -232,6 +237,8 @@ void PdfView::createToolbar()
     connect(m_pageBox, &QLineEdit::returnPressed, this, &PdfView::goToTypedPage);
     connect(m_findField, &QLineEdit::returnPressed, this, &PdfView::findNext);
     connect(m_scope, &QComboBox::currentIndexChanged, this, &PdfView::showMatchCount);
+    connect(m_scope, &QComboBox::currentIndexChanged, this, &PdfView::offerResults);
+    connect(m_scope, &QComboBox::currentIndexChanged, this, &PdfView::scopeChosen);
     connect(m_zoomBox, &ZoomBox::zoomChosen, this, &PdfView::zoomTo);
     connect(m_zoomBox, &ZoomBox::fitWidthChosen, this, &PdfView::fitWidth);
     connect(m_zoomBox, &ZoomBox::fitPageChosen, this, &PdfView::fitPage);
@@ -444,7 +451,7 @@ bool PdfView::showDocument(std::unique_ptr<Pdf::Document> document, const QStrin
     m_navigation->setPages(opener, content->pageSizes());
     m_pages->setContent(content.get());
     m_content = std::move(content);
-    offerNavigation();
+    offerResults();
     showPageNumber();
     showZoom();
     emit documentChanged();
@@ -467,7 +474,7 @@ void PdfView::showNothing(const QString &message)
     if (!m_windowOutline)
         m_navigation->setOutline(nullptr);
     m_content.reset();
-    offerNavigation();
+    offerResults();
     emit documentChanged();
 }
 
@@ -555,6 +562,7 @@ void PdfView::offerOuterScope(bool offered)
     m_outerCount.clear();
     m_scopeAction->setVisible(offered);
     showMatchCount();
+    offerResults();
 }
 
 bool PdfView::isOuterScope() const
@@ -613,6 +621,13 @@ void PdfView::offerNavigation()
     m_navigationButton->setEnabled(offered);
     if (!offered)
         showNavigationPane(false);
+}
+
+// The find's results are offered with the document they are of; a window that finds in more
+// than the document lists its own results for that scope.
+void PdfView::offerResults()
+{
+    setNavigationPageShown(m_results, m_content && !isOuterScope());
 }
 
 void PdfView::setShowToolbar(bool show)
@@ -703,6 +718,7 @@ void PdfView::clearMatches()
     m_search->stop();
     m_searched.clear();
     m_matches->clear(0, 0);
+    m_results->clear();
     m_pages->viewport()->update();
     showMatchCount();
 }
@@ -924,13 +940,15 @@ void PdfView::startSearch()
     m_matchesStayPut = false;
     m_searched = m_findField->text();
     m_matches->clear(qMax(currentPage() - 1, 0), pageCount());
+    m_results->begin(m_searched);
     m_search->start(m_searched, qMax(currentPage() - 1, 0));
     showMatchCount();
     m_pages->viewport()->update();
 }
 
-void PdfView::takeMatches(int page, const QList<QRectF> &areas)
+void PdfView::takeMatches(int page, const QList<QRectF> &areas, const QStringList &contexts)
 {
+    m_results->add(page, contexts);
     const SearchMatches::Match before = m_matches->current();
     m_matches->add(page, areas);
     const SearchMatches::Match now = m_matches->current();
@@ -940,8 +958,8 @@ void PdfView::takeMatches(int page, const QList<QRectF> &areas)
     m_pages->viewport()->update();
 }
 
-// The page's own find gives the places of the text; the match says which of them it is. A find
-// of the document's own under way ends: its matches are no longer those shown.
+// The page's own find gives the places of the text; the match says which of them it is. The
+// document's own find then looks for the same text, the match shown staying the current one.
 void PdfView::showMatch(int page, const FoundText &match)
 {
     if (!m_content || page < 1 || page > pageCount())
@@ -956,10 +974,16 @@ void PdfView::showMatch(int page, const FoundText &match)
     m_pages->showCurrentMatch();
     m_pages->viewport()->update();
     showMatchCount();
-    // The other matches of the text are marked as they come; the one shown stays the current.
+    findStayingPut(match.text, page - 1);
+}
+
+// The other matches of `text` are marked and listed as they come, and never move the pages.
+void PdfView::findStayingPut(const QString &text, int firstPage)
+{
     m_matchesStayPut = true;
-    m_searched = match.text;
-    m_search->start(m_searched, page - 1);
+    m_searched = text;
+    m_results->begin(m_searched);
+    m_search->start(m_searched, firstPage);
 }
 
 void PdfView::markMatches(const QString &text)
@@ -967,18 +991,26 @@ void PdfView::markMatches(const QString &text)
     clearMatches();
     if (!m_content || text.isEmpty())
         return;
-    m_matchesStayPut = true;
-    m_searched = text;
     m_matches->clear(qMax(currentPage() - 1, 0), pageCount());
-    m_search->start(m_searched, qMax(currentPage() - 1, 0));
+    findStayingPut(text, qMax(currentPage() - 1, 0));
 }
 
 // A find that found nothing in pages that hold no text at all says why.
 void PdfView::endSearch()
 {
+    m_results->finish();
     showMatchCount();
     if (m_matches->count() == 0 && m_search->pagesHoldNoText())
         showNotice(NoTextLayer);
+}
+
+// A row of the results clicked is the match F3 would have come to.
+void PdfView::chooseMatch(int page, int onPage)
+{
+    m_matches->choose(page, onPage);
+    m_pages->showCurrentMatch();
+    m_pages->viewport()->update();
+    showMatchCount();
 }
 
 void PdfView::showMatchCount()

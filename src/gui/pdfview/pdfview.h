@@ -13,6 +13,7 @@
 #include <memory>
 
 class Dialogs;
+class DocumentResults;
 class DocumentSearch;
 class FindField;
 class NavigationPane;
@@ -191,6 +192,8 @@ signals:
     void readOnRequested(int direction);
     // Enter (`direction` 1), F3 (1) or Shift+F3 (-1) for `text` in the window's scope.
     void outerFindRequested(const QString &text, int direction);
+    // The scope beside the find field was chosen: isOuterScope() tells which.
+    void scopeChosen();
     // Another document is shown, or none.
     void documentChanged();
     // The reader chose other colours in the toolbar, or setColours set them.
@@ -243,11 +246,14 @@ private:
     void findPrevious();
     void moveToMatch(void (SearchMatches::*move)());
     void startSearch();
-    void takeMatches(int page, const QList<QRectF> &areas);
+    void takeMatches(int page, const QList<QRectF> &areas, const QStringList &contexts);
+    void chooseMatch(int page, int onPage);
+    void offerResults();
     void showMatch(int page, const FoundText &match);
     void showNothing(const QString &message);
     void showMatchCount();
     void endSearch();
+    void findStayingPut(const QString &text, int firstPage);
     void offerNavigation();
     void chooseEntry(const OutlineSource::Entry &entry);
     void showZoom();
@@ -267,6 +273,7 @@ private:
     FindField *m_findField = nullptr;
     DocumentSearch *m_search = nullptr;
     std::unique_ptr<SearchMatches> m_matches;
+    DocumentResults *m_results = nullptr;
     QString m_searched;   // the text the matches are of
     QString m_outerCount; // the window's count for its scope
     PageArea *m_pages = nullptr;

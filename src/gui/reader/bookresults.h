@@ -6,10 +6,9 @@
 #include <QWidget>
 
 class QLabel;
-class QListWidget;
-class QListWidgetItem;
 class QProgressBar;
 class QPushButton;
+class ResultList;
 
 // The results of a search of the whole book, listed as they come: a line that says how far the
 // search is, with its progress and a stop button while it runs, and one row per match (the
@@ -42,17 +41,14 @@ signals:
     void stopRequested();
 
 private:
-    class RowDelegate;
-    void choose(QListWidgetItem *item);
-    void addNote(const QString &text);
+    void choose(int match);
     void showEnd(const QString &status);
     void showRunning();
 
     QLabel *m_status = nullptr;
     QProgressBar *m_progress = nullptr;
     QPushButton *m_stop = nullptr;
-    QListWidget *m_list = nullptr;
-    RowDelegate *m_delegate = nullptr;
+    ResultList *m_list = nullptr;
     QString m_text;
     QList<BookSearch::Match> m_matches;
     int m_chosen = -1; // into m_matches

@@ -24,6 +24,7 @@ WholeBookFind::WholeBookFind(PdfView &view, DocumentSession &session, QObject *p
         if (!m_bookPath.isEmpty())
             m_view.markMatches(m_searched);
     });
+    connect(&m_view, &PdfView::scopeChosen, this, &WholeBookFind::offerResults);
     connect(m_find, &BookFind::found, this,
             [this](const QList<BookSearch::Match> &matches, int chaptersDone) {
                 m_results->add(matches, chaptersDone);
@@ -44,7 +45,7 @@ void WholeBookFind::takeBook()
         return;
     m_bookPath = m_session.documentPath();
     m_view.offerOuterScope(true);
-    m_view.setNavigationPageShown(m_results, true);
+    offerResults();
 }
 
 void WholeBookFind::forgetBook()
@@ -55,7 +56,7 @@ void WholeBookFind::forgetBook()
     m_bookPath.clear();
     m_passwords.clear();
     m_view.offerOuterScope(false);
-    m_view.setNavigationPageShown(m_results, false);
+    offerResults();
 }
 
 // A text not searched in the book yet starts the search; the same text opens another result.
@@ -109,4 +110,10 @@ void WholeBookFind::showCount()
                                                     : QStringLiteral("%1 / %2")
                                                           .arg(m_results->chosenNumber())
                                                           .arg(m_results->matchCount()));
+}
+
+// The view's own "搜索" page lists the chapter's find; this one the book's, each in its scope.
+void WholeBookFind::offerResults()
+{
+    m_view.setNavigationPageShown(m_results, !m_bookPath.isEmpty() && m_view.isOuterScope());
 }

@@ -12,7 +12,8 @@ class DocumentSession;
 class PdfView;
 
 // Find in the whole book: while a book with chapters is open, the view's scope box offers "全书"
-// beside "本章", and the view's navigation pane a "搜索" page listing the results as they come.
+// beside "本章", and, while it is chosen, the view's navigation pane a "搜索" page listing the
+// results as they come (the view lists its own find's in "本章").
 // Enter and F3 in that scope start a search of every chapter, or go on to the next result after
 // the place being read (Shift+F3 the one before); a result chosen is a jump of the session to its
 // chapter and page, with its match shown there. A new search takes the last one's highlight off
@@ -34,6 +35,7 @@ private:
     void stop();
     void goToResult(const BookSearch::Match &match);
     void showCount();
+    void offerResults();
 
     PdfView &m_view;
     DocumentSession &m_session;
