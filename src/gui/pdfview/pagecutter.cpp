@@ -2,6 +2,7 @@
 #include "gui/pdfview/pagecutter.h"
 
 #include "gui/pdfview/printchoice.h"
+#include "widgets/toolfailure.h"
 
 #include <QProcess>
 
@@ -29,20 +30,10 @@ QStringList argumentsFor(const PageCutter::Source &source, const QList<int> &pag
     return arguments;
 }
 
-// The program's own lines without the name it gives itself.
 QString reasonOf(QProcess &process)
 {
-    const QString prefix = QStringLiteral("quillmoor-book pages: ");
-    QStringList reasons;
-    const QStringList lines =
-        QString::fromUtf8(process.readAllStandardError()).split(QLatin1Char('\n'));
-    for (const QString &line : lines) {
-        if (!line.trimmed().isEmpty())
-            reasons << (line.startsWith(prefix) ? line.mid(prefix.size()) : line);
-    }
-    if (process.exitStatus() == QProcess::CrashExit || reasons.isEmpty())
-        return QStringLiteral("打印程序异常退出");
-    return reasons.join(QLatin1Char('\n'));
+    return ToolFailure(process, QStringLiteral("quillmoor-book pages: "),
+                       QStringLiteral("打印程序异常退出"));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "core/bookmarks/bookmarkfile.h"
 #include "services/dialogs.h"
+#include "widgets/toolfailure.h"
 
 #include <QDialog>
 #include <QDir>
@@ -163,18 +164,8 @@ void BookExport::end(const QString &message)
         m_dialogs.showMessage(m_owner, message);
 }
 
-// The tool's own lines without the name it gives itself; a tool that died says nothing usable.
 QString BookExport::failure()
 {
-    const QString prefix = QStringLiteral("quillmoor-book export: ");
-    QStringList reasons;
-    const QStringList lines =
-        QString::fromUtf8(m_process.readAllStandardError()).split(QLatin1Char('\n'));
-    for (const QString &line : lines) {
-        if (!line.trimmed().isEmpty())
-            reasons << (line.startsWith(prefix) ? line.mid(prefix.size()) : line);
-    }
-    if (m_process.exitStatus() == QProcess::CrashExit || reasons.isEmpty())
-        return QStringLiteral("导出程序异常退出");
-    return reasons.join(QLatin1Char('\n'));
+    return ToolFailure(m_process, QStringLiteral("quillmoor-book export: "),
+                       QStringLiteral("导出程序异常退出"));
 }
