@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Start-up, and the per-user registration as the opener of books and PDFs, in XDG folders of a
 // temporary home.
+#include "app/chinesefiledetails.h"
 #include "app/desktoprecentfiles.h"
 #include "app/filetypes.h"
 #include "app/qtdialogs.h"
@@ -309,6 +310,35 @@ private slots:
         const int width = list->header()->sectionSize(0);
         QVERIFY(length > 100 ? width == 400 : width < 200 && width > 12 * 6);
         QVERIFY(QFile::remove(name));
+    }
+
+    // Dates and sizes in the file list are Chinese, whatever the environment's locale.
+    void fileDialogsWriteDetailsInChinese()
+    {
+        QVERIFY(QDir().mkpath(m_home->filePath("list/folder")));
+        const QString name = m_home->filePath("list/书.pdf");
+        QVERIFY(TestFiles::write(name, QByteArray(3000, 'x')));
+        const QDateTime modified(QDate(2024, 3, 5), QTime(14, 7));
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::ReadWrite) &&
+                file.setFileTime(modified, QFileDevice::FileModificationTime));
+        file.close();
+        QFileDialog dialog(nullptr, QString(), QFileInfo(name).path());
+        auto *files = dialog.findChild<QFileSystemModel *>();
+        QSignalSpy listed(files, &QFileSystemModel::directoryLoaded);
+        ChineseFileDetails::showIn(dialog);
+        QTRY_VERIFY(!listed.isEmpty());
+        auto *shown = dialog.proxyModel();
+        QVERIFY(shown);
+        const QModelIndex row = shown->mapFromSource(files->index(name));
+        const QLocale chinese(QLocale::Chinese, QLocale::China);
+        QCOMPARE(row.siblingAtColumn(3).data().toString(),
+                 chinese.toString(modified, QLocale::ShortFormat));
+        QCOMPARE(row.siblingAtColumn(1).data().toString(), chinese.formattedDataSize(3000));
+        QCOMPARE(row.siblingAtColumn(0).data().toString(), "书.pdf");
+        const QModelIndex folder =
+            shown->mapFromSource(files->index(m_home->filePath("list/folder")));
+        QCOMPARE(folder.siblingAtColumn(1).data().toString(), QString());
     }
 
     // Given the open document's path, the open dialog starts in its folder with it selected.

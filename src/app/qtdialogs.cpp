@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/qtdialogs.h"
 
+#include "app/chinesefiledetails.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -61,6 +63,7 @@ QString QtDialogs::chooseFile(QWidget *owner, const QString &title, const QStrin
     // patterns were meant to match any case. The dialog shows the description only, which still
     // names the patterns as given.
     QFileDialog dialog(owner, title, QString(), anyCaseFilter(filter));
+    ChineseFileDetails::showIn(dialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     startAt(dialog, initialFolder);
@@ -84,6 +87,7 @@ QStringList QtDialogs::chooseFiles(QWidget *owner, const QString &title,
                                    const QString &initialFolder, const QString &filter)
 {
     QFileDialog dialog(owner, title, initialFolder, anyCaseFilter(filter));
+    ChineseFileDetails::showIn(dialog);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     keepNameColumnFitted(dialog);
@@ -98,6 +102,7 @@ QString QtDialogs::chooseSaveFile(QWidget *owner, const QString &title,
                                   const QString &suggestedPath, const QString &filter)
 {
     QFileDialog dialog(owner, title, suggestedPath, filter);
+    ChineseFileDetails::showIn(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     return chosenPath(dialog);
@@ -106,6 +111,7 @@ QString QtDialogs::chooseSaveFile(QWidget *owner, const QString &title,
 QString QtDialogs::chooseFolder(QWidget *owner)
 {
     QFileDialog dialog(owner);
+    ChineseFileDetails::showIn(dialog);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     return chosenPath(dialog);
