@@ -38,8 +38,8 @@ private slots:
         Pdf::keepWorkersReady(0);
     }
 
-    // A worker program that is missing or cannot be run is named with the reason; the built one
-    // can be started.
+    // A worker program that is missing, cannot be run or ends at once is named with the reason;
+    // the built one can be started.
     void workerThatCannotRun_data()
     {
         QTest::addColumn<QString>("program");
@@ -50,6 +50,9 @@ private slots:
         QTest::newRow("missing") << m_dir.filePath("none") << "is missing";
         QTest::newRow("a folder") << m_dir.path() << "is not a program that can be run";
         QTest::newRow("not executable") << text << "is not a program that can be run";
+        const QString dies = write("dies.sh", "#!/bin/sh\nexit 127\n");
+        QVERIFY(QFile::setPermissions(dies, QFile::ReadOwner | QFile::ExeOwner));
+        QTest::newRow("ends at once") << dies << "ends before it runs";
     }
     void workerThatCannotRun()
     {
@@ -290,8 +293,8 @@ private slots:
     }
 
     // A view's second worker, which draws, starts once the first runs its own code, and no later
-    // than the deadline when the first never says so (here a helper it leaves behind holds the
-    // descriptor that tells it); both read the document.
+    // than the deadline when the first never says so (here it runs without the descriptor that
+    // tells it, while a helper it leaves behind holds the pipe open); both read the document.
     void secondWorkerWaitsForTheFirst_data()
     {
         QTest::addColumn<QString>("script");
@@ -301,7 +304,7 @@ private slots:
         QTest::addColumn<int>("most");
         QTest::newRow("slow to start") << "sleep 0.4; exec \"$WORKER\"" << 300 << 6000;
         QTest::newRow("never says it runs")
-            << "sleep 8 3>&- </dev/null >/dev/null 2>&1 & exec \"$WORKER\"" << 1900 << 7000;
+            << "sleep 8 3>&- </dev/null >/dev/null 2>&1 & exec \"$WORKER\" 4>&-" << 1900 << 7000;
     }
     void secondWorkerWaitsForTheFirst()
     {

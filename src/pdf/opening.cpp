@@ -177,9 +177,18 @@ std::unique_ptr<Document> openMemory(const QByteArray &bytes, OpenFailure *failu
     return loaded(std::move(file), 0, -1, failure);
 }
 
+// A document loading ahead is the worker's trial already, and the window waits for it next; one
+// tried besides would take a core from it.
 QString workerProblem()
 {
-    return inProcess ? QString() : WorkerProcess::startProblem();
+    if (inProcess)
+        return QString();
+    bool loadingAhead = false;
+    {
+        const std::lock_guard lock(aheadMutex);
+        loadingAhead = ahead != nullptr;
+    }
+    return WorkerProcess::startProblem(!loadingAhead);
 }
 
 void keepWorkersReady(int count)

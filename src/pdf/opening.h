@@ -48,8 +48,10 @@ void openAhead(const QString &path);
 // A copy of `bytes`, in memory shared with the worker.
 std::unique_ptr<Document> openMemory(const QByteArray &bytes, OpenFailure *failure = nullptr);
 
-// Why no document can be read at all: the worker program is missing or cannot be run (the
-// reason names its path). Empty when workers can be started.
+// Why no document can be read at all: the worker program is missing, cannot be run, or ends
+// before it runs its own code (the reason names its path). Empty when workers can be started.
+// Unless a document is loading ahead, a worker is started to see it run, and kept for the first
+// document.
 QString workerProblem();
 
 // From now on `count` workers are started ahead of the documents that will take them: for a

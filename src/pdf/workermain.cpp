@@ -17,7 +17,12 @@ int main()
     constexpr int Socket = 3;
     // Whatever else the program that started it left open is closed before the document is read:
     // the cage limits what is opened, not what is open already. The program gave descriptor 4, a
-    // pipe's end, to learn from its closing that the worker runs.
+    // pipe's end, to learn from a byte on it that the worker runs: its end alone would also come
+    // from a worker that died before its first instruction.
+    const char running = 'r';
+    if (::write(Socket + 1, &running, 1) != 1) {
+        // Started by hand: nobody waits for it.
+    }
     ::close_range(Socket + 1, ~0U, 0);
     Pdf::Engine::silenceMessages();
     QString problem;

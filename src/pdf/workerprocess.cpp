@@ -51,8 +51,10 @@ QString WorkerProcess::programPath()
     return QDir::cleanPath(here.filePath(QStringLiteral(QUILLMOOR_WORKER_FOLDER "/") + name));
 }
 
-QString WorkerProcess::startProblem()
+QString WorkerProcess::startProblem(bool tryOne)
 {
+    static std::mutex tried;
+    static QString proven; // the program last seen running
     const QString path = programPath();
     const QByteArray encoded = QFile::encodeName(path);
     struct stat status {
@@ -61,6 +63,14 @@ QString WorkerProcess::startProblem()
         return QStringLiteral("the PDF worker %1 is missing").arg(path);
     if (!S_ISREG(status.st_mode) || ::access(encoded.constData(), X_OK) != 0)
         return QStringLiteral("the PDF worker %1 is not a program that can be run").arg(path);
+    const std::lock_guard lock(tried);
+    if (!tryOne || proven == path)
+        return QString();
+    std::unique_ptr<WorkerProcess> worker = start();
+    if (!worker || !worker->waitUntilRunning())
+        return QStringLiteral("the PDF worker %1 ends before it runs").arg(path);
+    proven = path;
+    keep(std::move(worker));
     return QString();
 }
 
@@ -183,6 +193,14 @@ void WorkerProcess::fill(Ready &kept, const QString &program)
     }
 }
 
+// Back to the front of those waiting: it is the readiest.
+void WorkerProcess::keep(std::unique_ptr<WorkerProcess> worker)
+{
+    Ready &kept = ready();
+    const std::lock_guard lock(kept.mutex);
+    kept.workers.insert(kept.workers.begin(), std::move(worker));
+}
+
 bool WorkerProcess::exited() const
 {
     siginfo_t info{};
@@ -226,19 +244,22 @@ WorkerProcess::~WorkerProcess()
     m_collected = true;
 }
 
-void WorkerProcess::waitUntilRunning()
+bool WorkerProcess::waitUntilRunning()
 {
     if (!m_running.valid())
-        return;
-    pollfd closed{m_running.get(), POLLIN, 0};
+        return m_runs;
+    pollfd told{m_running.get(), POLLIN, 0};
     const auto deadline = std::chrono::steady_clock::now() + workerLimits().deadline;
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || ::poll(&closed, 1, int(left.count())) >= 0 || errno != EINTR)
+        if (left.count() <= 0 || ::poll(&told, 1, int(left.count())) >= 0 || errno != EINTR)
             break;
     }
+    char running = 0;
+    m_runs = (told.revents & POLLIN) && ::read(m_running.get(), &running, 1) == 1;
     m_running.reset();
+    return m_runs;
 }
 
 JobEnd WorkerProcess::call(const Protocol::Message &request, Protocol::Message &answer)

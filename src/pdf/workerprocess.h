@@ -27,9 +27,10 @@ public:
     static std::unique_ptr<WorkerProcess> start();
     // The worker program's path, as above.
     static QString programPath();
-    // Why no worker can be started at all, naming its path: missing, or no program that can be
-    // run. Empty when it can.
-    static QString startProblem();
+    // Why no worker can be started at all, naming its path: missing, no program that can be run,
+    // or, with `tryOne`, one that ends before it runs its own code (a library missing). The worker
+    // tried is kept ready for the first document; a program is tried once.
+    static QString startProblem(bool tryOne);
     // From now on `count` workers are kept started ahead, waiting for their first request:
     // starting one (its libraries loaded, its cage built) costs more than a page it draws. A
     // worker taken is replaced after a short pause; those beyond `count` end at once, and the
@@ -47,9 +48,9 @@ public:
     // deadline runs from receive().
     JobEnd send(const Protocol::Message &request);
     JobEnd receive(Protocol::Kind kind, Protocol::Message &answer);
-    // Returns once the worker runs its own code, its libraries loaded, or it ended; at the latest
-    // after the deadline.
-    void waitUntilRunning();
+    // Returns once the worker runs its own code, its libraries loaded (true), or it ended without
+    // (false); at the latest after the deadline (false).
+    bool waitUntilRunning();
     void kill();
     bool alive() const { return m_alive; }
     pid_t pid() const { return m_pid; }
@@ -66,6 +67,7 @@ private:
     static Ready &ready();
     static void refillLater(Ready &kept, const QString &program);
     static void fill(Ready &kept, const QString &program);
+    static void keep(std::unique_ptr<WorkerProcess> worker);
     bool exited() const;
     JobEnd endOf(Protocol::Transfer transfer);
 
@@ -73,6 +75,7 @@ private:
     Protocol::Fd m_socket;
     Protocol::Fd m_running; // reads end of file once the worker runs
     QString m_program;
+    bool m_runs = false; // told so on the pipe
     std::atomic<bool> m_alive{true};
     std::mutex m_killing; // kill() against the collection in the destructor
     bool m_collected = false;
