@@ -395,6 +395,13 @@ private slots:
         QTRY_VERIFY(orangeAt(2, 60) && !orangeAt(2, 700));
         QTRY_COMPARE(count(), "5 / 5");
         QVERIFY(orangeAt(2, 60));
+        // Marked for a window's own find: every match, the pages staying where they are.
+        m_view->showPlace(1, -1);
+        m_view->markMatches("gamma");
+        QTRY_COMPARE(count(), "1 / 1");
+        QCOMPARE(m_view->currentPage(), 1);
+        m_view->showPlace(3, -1);
+        QTRY_VERIFY(orangeAt(2, 700));
         m_view->clearMatches();
         QTRY_VERIFY(!orangeAt(2, 60));
     }

@@ -986,6 +986,15 @@ void PdfView::findStayingPut(const QString &text, int firstPage)
     m_search->start(m_searched, firstPage);
 }
 
+void PdfView::markMatches(const QString &text)
+{
+    clearMatches();
+    if (!m_content || text.isEmpty())
+        return;
+    m_matches->clear(qMax(currentPage() - 1, 0), pageCount());
+    findStayingPut(text, qMax(currentPage() - 1, 0));
+}
+
 // A find that found nothing in pages that hold no text at all says why.
 void PdfView::endSearch()
 {

@@ -88,6 +88,9 @@ public:
     PageColours colours() const;
     // No match highlighted, and the document's own find forgotten.
     void clearMatches();
+    // Marks every match of `text` in the document shown as a find does, the pages staying where
+    // they are: a window's own find (the whole book's) shows its matches in each chapter shown.
+    void markMatches(const QString &text);
 
     // The place in the parent, in twips.
     void setTwipsGeometry(int left, int top, int width, int height);

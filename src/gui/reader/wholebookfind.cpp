@@ -19,6 +19,11 @@ WholeBookFind::WholeBookFind(PdfView &view, DocumentSession &session, QObject *p
     connect(&m_session, &DocumentSession::pdfOpened, this, &WholeBookFind::forgetBook);
     connect(&m_view, &PdfView::outerFindRequested, this, &WholeBookFind::findInBook);
     connect(&m_view, &PdfView::unlocked, this, &WholeBookFind::notePassword);
+    // Each chapter shown, by a result or by any other way, shows the matches of the text sought.
+    connect(&m_view, &PdfView::documentChanged, this, [this] {
+        if (!m_bookPath.isEmpty())
+            m_view.markMatches(m_searched);
+    });
     connect(&m_view, &PdfView::scopeChosen, this, &WholeBookFind::offerResults);
     connect(m_find, &BookFind::found, this,
             [this](const QList<BookSearch::Match> &matches, int chaptersDone) {
@@ -70,7 +75,7 @@ void WholeBookFind::start(const QString &text)
     m_searched = text;
     if (m_searched.isEmpty())
         return;
-    m_view.clearMatches();
+    m_view.markMatches(m_searched);
     m_results->begin(m_searched, int(m_session.contents().lines.size()));
     m_find->start(m_bookPath, m_session.contents(), m_searched, m_passwords);
     m_view.openNavigationPage(m_results);
