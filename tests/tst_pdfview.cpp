@@ -406,8 +406,9 @@ private slots:
         QTRY_VERIFY(!orangeAt(2, 60));
     }
 
-    // The "搜索" tab lists every match in page order, however the pages came, with the page's text
-    // around it and the count last; a row clicked is the current match, on its page.
+    // A find opens the "搜索" tab, which lists every match in page order, however the pages came,
+    // with the page's text around it and the count last; a row clicked is the current match, on
+    // its page, and F3 moves the current row with the match.
     void findListsEveryMatch()
     {
         m_view->resize(700, 600);
@@ -431,15 +432,24 @@ private slots:
                  QStringList({"第 1 页 | PAGE 1", "第 10 页 | PAGE 10", "第 11 页 | PAGE 11",
                               "第 11 页 | PAGE 11", "第 12 页 | PAGE 12", "“1”：共 5 处"}));
         QCOMPARE(count(), "2 / 5"); // from the page shown on
-        m_view->findChild<QAction *>("navigationPane")->trigger();
-        pane->setCurrentWidget(m_view->findChild<QWidget *>("documentResults"));
         QTRY_VERIFY(results->isVisible());
+        QCOMPARE(results->currentRow(), 1);
         for (const auto &[row, page, shown] : QList<std::tuple<int, int, QString>>{
                  {3, 11, "4 / 5"}, {2, 11, "3 / 5"}, {1, 10, "2 / 5"}, {5, 10, "2 / 5"}}) {
             QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
                               results->visualItemRect(results->item(row)).center());
             QCOMPARE(m_view->currentPage(), page);
             QCOMPARE(count(), shown);
+        }
+        for (const auto &[modifier, row, shown] :
+             QList<std::tuple<Qt::KeyboardModifier, int, QString>>{
+                 {Qt::NoModifier, 2, "3 / 5"},
+                 {Qt::ShiftModifier, 1, "2 / 5"},
+                 {Qt::ShiftModifier, 0, "1 / 5"},
+                 {Qt::ShiftModifier, 4, "5 / 5"}}) {
+            QTest::keyClick(field, Qt::Key_F3, modifier);
+            QCOMPARE(count(), shown);
+            QCOMPARE(results->currentRow(), row);
         }
         field->setText(QStringLiteral("nowhere"));
         QTest::keyClick(field, Qt::Key_Return);

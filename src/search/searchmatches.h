@@ -28,6 +28,8 @@ public:
     // Counted from 1 in document order; 0 without matches.
     int number() const;
     Match current() const;
+    // Which of its page's matches the current one is, from 0; -1 without matches.
+    int currentOnPage() const { return m_index; }
     QList<QRectF> on(int page) const { return m_pages.value(page); }
 
 private:

@@ -52,6 +52,14 @@ void DocumentResults::clear()
     m_pageRows.clear();
 }
 
+void DocumentResults::showMatch(int page, int onPage)
+{
+    for (int key = 0; key < m_matches.size(); ++key) {
+        if (m_matches.at(key).page == page && m_matches.at(key).onPage == onPage)
+            return m_list->showMatch(key);
+    }
+}
+
 void DocumentResults::choose(int match)
 {
     emit chosen(m_matches.at(match).page, m_matches.at(match).onPage);

@@ -23,6 +23,8 @@ public:
     void add(int page, const QStringList &contexts);
     void finish();
     void clear();
+    // The row of the `onPage`-th match of `page` made current and in sight, if it is listed.
+    void showMatch(int page, int onPage);
 
 signals:
     // The `onPage`-th match (from 0) on `page` (from 0).

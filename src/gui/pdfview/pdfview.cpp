@@ -931,7 +931,7 @@ void PdfView::moveToMatch(void (SearchMatches::*move)())
     if (m_findField->text() != m_searched)
         return startSearch();
     ((*m_matches).*move)();
-    m_pages->showCurrentMatch();
+    showCurrentMatch();
     showMatchCount();
 }
 
@@ -942,6 +942,7 @@ void PdfView::startSearch()
     m_matches->clear(qMax(currentPage() - 1, 0), pageCount());
     m_results->begin(m_searched);
     m_search->start(m_searched, qMax(currentPage() - 1, 0));
+    openNavigationPage(m_results);
     showMatchCount();
     m_pages->viewport()->update();
 }
@@ -953,7 +954,7 @@ void PdfView::takeMatches(int page, const QList<QRectF> &areas, const QStringLis
     m_matches->add(page, areas);
     const SearchMatches::Match now = m_matches->current();
     if (!m_matchesStayPut && (now.page != before.page || now.area != before.area))
-        m_pages->showCurrentMatch();
+        showCurrentMatch();
     showMatchCount();
     m_pages->viewport()->update();
 }
@@ -1002,6 +1003,13 @@ void PdfView::endSearch()
     showMatchCount();
     if (m_matches->count() == 0 && m_search->pagesHoldNoText())
         showNotice(NoTextLayer);
+}
+
+// On the page and in the list of results.
+void PdfView::showCurrentMatch()
+{
+    m_pages->showCurrentMatch();
+    m_results->showMatch(m_matches->current().page, m_matches->currentOnPage());
 }
 
 // A row of the results clicked is the match F3 would have come to.

@@ -245,6 +245,7 @@ private:
     void findNext();
     void findPrevious();
     void moveToMatch(void (SearchMatches::*move)());
+    void showCurrentMatch();
     void startSearch();
     void takeMatches(int page, const QList<QRectF> &areas, const QStringList &contexts);
     void chooseMatch(int page, int onPage);
