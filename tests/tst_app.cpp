@@ -25,6 +25,7 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -312,7 +313,7 @@ private slots:
         QVERIFY(QFile::remove(name));
     }
 
-    // Dates and sizes in the file list are Chinese, whatever the environment's locale.
+    // Dates, sizes and types in the file list are Chinese, whatever the environment's locale.
     void fileDialogsWriteDetailsInChinese()
     {
         QVERIFY(QDir().mkpath(m_home->filePath("list/folder")));
@@ -327,6 +328,8 @@ private slots:
         auto *files = dialog.findChild<QFileSystemModel *>();
         QSignalSpy listed(files, &QFileSystemModel::directoryLoaded);
         ChineseFileDetails::showIn(dialog);
+        Module1::SetApplicationLocale();
+        const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::system()); });
         QTRY_VERIFY(!listed.isEmpty());
         auto *shown = dialog.proxyModel();
         QVERIFY(shown);
@@ -339,6 +342,8 @@ private slots:
         const QModelIndex folder =
             shown->mapFromSource(files->index(m_home->filePath("list/folder")));
         QCOMPARE(folder.siblingAtColumn(1).data().toString(), QString());
+        QCOMPARE(folder.siblingAtColumn(2).data().toString(), "文件夹");
+        QCOMPARE(row.siblingAtColumn(2).data().toString(), "PDF 文档"); // shared-mime-info's
     }
 
     // Given the open document's path, the open dialog starts in its folder with it selected.

@@ -5,8 +5,9 @@
 
 class QFileDialog;
 
-// The file dialog's sizes and dates written in Chinese. Qt's file list formats them in the
-// locale of the environment, read once at start; the program speaks Chinese whatever that is.
+// The file dialog's sizes, types and dates written in Chinese. Qt's file list formats sizes and
+// dates in the locale of the environment, read once at start, and names a folder in English; the
+// program speaks Chinese whatever the environment's locale.
 // Sorting stays the list's own, by the values themselves.
 class ChineseFileDetails : public QIdentityProxyModel
 {

@@ -48,6 +48,7 @@ int Module1::Main(int argc, char *argv[])
         Pdf::openAhead(path);
     QApplication application(argc, argv);
     LoadQtTranslations();
+    SetApplicationLocale();
     SetApplicationFont();
     QApplication::setWindowIcon(Artwork::icon(QStringLiteral("quillmoor")));
     // Lets the desktop match the window to the entry the registration writes.
@@ -100,6 +101,11 @@ void Module1::LoadQtTranslations()
     if (translator->load(QStringLiteral("qtbase_zh_CN"),
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(translator);
+}
+
+void Module1::SetApplicationLocale()
+{
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
 }
 
 void Module1::SetApplicationFont()

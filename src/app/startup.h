@@ -30,6 +30,10 @@ QString CommandLineOf(const QStringList &arguments);
 // as Qt has them.
 void LoadQtTranslations();
 
+// Numbers, dates and the descriptions of file types that Qt writes itself, in Chinese whatever
+// the user's locale. Nothing the program stores goes through a locale.
+void SetApplicationLocale();
+
 // The font every window starts from, at a pixel size at which the captions fit the windows'
 // design, and the substitute for the font the design names "宋体".
 void SetApplicationFont();
