@@ -37,6 +37,8 @@ void fitNameColumn(QFileDialog &dialog)
         return;
     list->resizeColumnToContents(0);
     list->header()->resizeSection(0, qMin(list->header()->sectionSize(0), dialog.width() / 2));
+    // Sizes written in full: "13.5 KiB", not "13…iB".
+    list->resizeColumnToContents(1);
 }
 
 // The path the user chose in `dialog`, empty when none was.

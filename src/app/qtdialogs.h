@@ -27,8 +27,8 @@ public:
     // The description, parentheses included, is kept for the user to read.
     static QString anyCaseFilter(const QString &filter);
     // Keeps the name column of `dialog`'s file list as wide as the longest name listed, up to
-    // half the dialog's width, each time a folder has been read: Qt gives it a fixed width that
-    // cuts long names.
+    // half the dialog's width, and the size column as wide as its sizes, each time a folder has
+    // been read: Qt gives them fixed widths that cut long names and sizes.
     static void keepNameColumnFitted(QFileDialog &dialog);
     // The dialog in the folder `path` names, or in the folder of the file it names with that file
     // selected.
