@@ -71,7 +71,7 @@ private slots:
     void cleanup() { qputenv("HOME", m_userHome); }
 
     // Each opening goes into the desktop's list as its URI with its MIME type and this program; a
-    // damaged list, or a pipe in its place, is left as it is.
+    // damaged list, or a pipe or a link in its place, is left as it is.
     void desktopRecentFiles()
     {
         const QString pdf = m_home->filePath("文 件.pdf"), book = m_home->filePath("s.VELM");
@@ -94,6 +94,15 @@ private slots:
         recent.addOpened(pdf);
         recent.waitForWrites();
         QVERIFY(!QFileInfo(DesktopRecentFiles::listPath()).isFile());
+        // A link, even to a list of the desktop's own, is neither followed nor replaced.
+        QVERIFY(QFile::remove(DesktopRecentFiles::listPath()));
+        const QString target = m_home->filePath("target.xbel");
+        QVERIFY(TestFiles::write(target, list));
+        QVERIFY(QFile::link(target, DesktopRecentFiles::listPath()));
+        recent.addOpened(m_home->filePath("other.pdf"));
+        recent.waitForWrites();
+        QCOMPARE(TestFiles::read(target), list);
+        QVERIFY(QFileInfo(DesktopRecentFiles::listPath()).isSymLink());
     }
 
     // The arguments joined with blanks, as one unquoted path split at its blanks; quotes stay.

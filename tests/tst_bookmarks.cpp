@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/bookmarks/bookmarkfile.h"
 #include "core/bookmarks/chapterrenumbering.h"
+#include "core/bookmarks/pendingbookmarks.h"
 #include "core/text/gbkcodec.h"
 #include "testfiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace Module1;
 
@@ -231,6 +235,53 @@ private slots:
         QCOMPARE(saved, fits);
         QCOMPARE(TestFiles::read(path("a.ini")), fits ? text.toLatin1() + "\r\n" : before);
         QCOMPARE(TestFiles::entriesOf(m_dir->path()), QStringList{"a.ini"});
+    }
+
+    // What stands at the bookmark file's path and is no file of its own (a link, live or
+    // dangling, a pipe) reads as no file and takes no write: the link's target stays as it was,
+    // and none is made. A file past the bound reads as none and is never rewritten; a line
+    // appended to it loses nothing.
+    void fileThatIsNoneOfItsOwn_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("appendable");
+        QTest::newRow("link to a file") << "link" << false;
+        QTest::newRow("dangling link") << "dangling" << false;
+        QTest::newRow("pipe") << "pipe" << false;
+        QTest::newRow("longer than the bound") << "long" << true;
+    }
+    void fileThatIsNoneOfItsOwn()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, appendable);
+        const QString ini = path("a.ini");
+        const QString target = path("target");
+        if (kind == "link" || kind == "dangling") {
+            QVERIFY(kind == "dangling" || TestFiles::write(target, "echo safe\n"));
+            QVERIFY(QFile::link(target, ini));
+        } else if (kind == "pipe") {
+            QVERIFY(::mkfifo(QFile::encodeName(ini).constData(), 0600) == 0);
+        } else {
+            QFile file(ini);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(BookmarkFileLimit + 1));
+        }
+        const auto before = [&] {
+            return QFileInfo(target).exists() ? TestFiles::read(target) : "none";
+        };
+        const QByteArray targetBefore = before();
+        QCOMPARE(ReadBookmarkFileLines(path("a.pdf")), QStringList());
+        QVERIFY(!RewriteBookmarkFile(path("a.pdf"), QStringLiteral("新［1］")));
+        const QString line = QStringLiteral("; touch PWNED; #&mark［1］");
+        QCOMPARE(AppendBookmarkLine(path("a.pdf"), line), appendable);
+        if (kind == "link") { // a pending copy's name planted as a link too
+            const QString pending = path(".a.ini.pending-1-0");
+            QVERIFY(QFile::link(target, pending));
+            QVERIFY(!PendingBookmarks::write(pending, "x"));
+        }
+        QCOMPARE(before(), targetBefore);
+        QCOMPARE(QFileInfo(ini).isSymLink(), kind == "link" || kind == "dangling");
+        if (kind == "long")
+            QCOMPARE(QFileInfo(ini).size(), BookmarkFileLimit + 1 + Gbk::encode(line).size() + 4);
     }
 
     // Each writer's lines are whole and in its own order, with no line end added between.

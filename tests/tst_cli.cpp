@@ -325,6 +325,10 @@ private slots:
         QTest::newRow("missing file")
             << QStringList{"add", "BOOK", "none.pdf"} << unchanged << QStringList() << ""
             << "quillmoor-book add: none.pdf: does not exist\n";
+        // The chapters would move without their bookmarks.
+        QTest::newRow("bookmark file a link")
+            << QStringList{"move", "BOOK", "1", "--to", "3"} << unchanged << QStringList() << ""
+            << "quillmoor-book move: INI: cannot be read\n";
     }
     void changesABookInPlace()
     {
@@ -341,10 +345,14 @@ private slots:
             bookOf({{"A", bytes['A']}, {"B", bytes['B']}, {"C", bytes['C']}, {"D", bytes['D']}}));
         QVERIFY(Module1::AppendBookmarkLine(book, "{0}A&a［1］") &&
                 Module1::AppendBookmarkLine(book, "{1}B&b［2］"));
+        const QString ini = Module1::BookmarkFilePath(book);
+        if (QByteArray(QTest::currentDataTag()) == "bookmark file a link")
+            QVERIFY(QFile::rename(ini, path("elsewhere")) && QFile::link(path("elsewhere"), ini));
         const QMap<QString, QByteArray> before = snapshot(m_root->path());
         arguments.replace(1, book);
         const QString code = chapters.isEmpty() ? "1" : "0";
-        QCOMPARE(run(arguments), code + "||" + QString(message).replace("BOOK", book));
+        QCOMPARE(run(arguments),
+                 code + "||" + QString(message).replace("BOOK", book).replace("INI", ini));
         if (chapters.isEmpty()) {
             QVERIFY(snapshot(m_root->path()) == before);
             return;

@@ -184,6 +184,16 @@ private slots:
         QVERIFY(QDir().mkpath(m_dir->filePath("pipe")));
         QCOMPARE(mkfifo(qPrintable(m_dir->filePath("pipe/state")), 0600), 0);
         QCOMPARE(placesIn(ReadingPlaces(m_dir->filePath("pipe")), {"pdf\t1"}), "-");
+        // A link is neither read nor written through, nor replaced.
+        QVERIFY(QDir().mkpath(m_dir->filePath("link")));
+        const QString target = m_dir->filePath("target");
+        QVERIFY(QFile::copy(places.filePath(), target));
+        ReadingPlaces linked(m_dir->filePath("link"));
+        QVERIFY(QFile::link(target, linked.filePath()));
+        QCOMPARE(placesIn(linked, {"pdf\t1"}), "-");
+        linked.note("pdf\t9", 9, -1, {});
+        QVERIFY(!saveAndWait(linked));
+        QCOMPARE(TestFiles::read(target), saved);
         QVERIFY(TestFiles::write(places.filePath(), QByteArray("\0garbage", 8)));
         QCOMPARE(placesIn(ReadingPlaces(folder()), {"pdf\t1"}), "-");
         places.note("pdf\t3", 4, -1, {});

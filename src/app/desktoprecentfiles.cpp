@@ -3,6 +3,7 @@
 
 #include "core/document/documentkind.h"
 #include "core/state/basefolder.h"
+#include "core/state/sidefile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,18 +19,25 @@ const char *mimeTypeOf(const QString &path)
                                                                : "application/pdf";
 }
 
-// False when the list holds something that is not ours to replace.
+// Far more than the desktop's own lists hold (GTK keeps a few hundred entries).
+constexpr qint64 ListLimit = 16 * 1024 * 1024;
+
+// False when the list holds something that is not ours to replace: a file that cannot be read,
+// is longer than the bound, or is a link.
 bool load(GBookmarkFile *list, const QString &listPath)
 {
-    const QFileInfo info(listPath);
-    if (!info.exists())
+    QByteArray bytes;
+    switch (SideFile::read(listPath, ListLimit, bytes)) {
+    case SideFile::Reading::Missing:
         return true;
-    // A pipe would wait for a writer.
-    if (!info.isFile())
+    case SideFile::Reading::Unreadable:
         return false;
+    case SideFile::Reading::Read:
+        break;
+    }
     GError *error = nullptr;
     const bool loaded =
-        g_bookmark_file_load_from_file(list, QFile::encodeName(listPath).constData(), &error);
+        g_bookmark_file_load_from_data(list, bytes.constData(), gsize(bytes.size()), &error);
     g_clear_error(&error);
     return loaded;
 }

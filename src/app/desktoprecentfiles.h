@@ -11,8 +11,8 @@
 // application/x-velm for a book) and this program ("quillmoor", run as "quillmoor %u").
 //
 // The file is read and written on a thread of its own, one opening after another. A missing
-// file is made; one that cannot be read, is damaged or is no plain file is left as it is and
-// the opening is not added.
+// file is made; one that cannot be read, is damaged, is no plain file (a symbolic link
+// included) or is longer than 16 MiB is left as it is and the opening is not added.
 class DesktopRecentFiles : public RecentFiles
 {
 public:

@@ -6,10 +6,13 @@
 #include "core/bookmarks/bookmarklock.h"
 #include "core/bookmarks/chapterrenumbering.h"
 #include "core/bookmarks/pendingbookmarks.h"
+#include "core/state/sidefile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <optional>
 
 namespace
 {
@@ -22,10 +25,20 @@ EditResult failed(const QString &file, const QString &cause)
     return result;
 }
 
-QByteArray bookmarkBytes(const QString &bookPath)
+// Nothing when what stands at the bookmark file's path cannot be read (a link, a file too long):
+// the chapters would move without their bookmarks, so the book is left as it is.
+std::optional<QByteArray> bookmarkBytes(const QString &bookPath)
 {
-    QFile file(Module1::BookmarkFilePath(bookPath));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    QByteArray bytes;
+    if (SideFile::read(Module1::BookmarkFilePath(bookPath), Module1::BookmarkFileLimit, bytes) ==
+        SideFile::Reading::Unreadable)
+        return std::nullopt;
+    return bytes;
+}
+
+EditResult unreadableBookmarks(const QString &bookPath)
+{
+    return failed(Module1::BookmarkFilePath(bookPath), QStringLiteral("cannot be read"));
 }
 
 int linesDropped(const EditRequest &request, const QByteArray &bookmarks)
@@ -76,8 +89,11 @@ bool isBookAsRead(const EditRequest &request)
 
 EditResult EditBook(const EditRequest &request, const GenerationCallback &progress)
 {
+    const std::optional<QByteArray> before = bookmarkBytes(request.bookPath);
+    if (!before)
+        return unreadableBookmarks(request.bookPath);
     if (!request.dropBookmarks) {
-        if (const int lines = linesDropped(request, bookmarkBytes(request.bookPath)))
+        if (const int lines = linesDropped(request, *before))
             return keepingBookmarks(lines);
     }
     QString unreadable;
@@ -101,13 +117,15 @@ EditResult EditBook(const EditRequest &request, const GenerationCallback &progre
         result.outcome = EditOutcome::BookChanged;
         return result;
     }
-    const QByteArray bookmarks = bookmarkBytes(request.bookPath);
+    const std::optional<QByteArray> bookmarks = bookmarkBytes(request.bookPath);
+    if (!bookmarks)
+        return unreadableBookmarks(request.bookPath);
     const Module1::RenumberedBookmarks renumbered =
-        Module1::RenumberChapterEntries(bookmarks, request.plan.newRowOf(), request.plan.names());
+        Module1::RenumberChapterEntries(*bookmarks, request.plan.newRowOf(), request.plan.names());
     if (renumbered.droppedLines > 0 && !request.dropBookmarks)
         return keepingBookmarks(renumbered.droppedLines);
     QString pending;
-    if (renumbered.bytes != bookmarks) {
+    if (renumbered.bytes != *bookmarks) {
         pending =
             PendingBookmarks::filePath(request.bookPath, written.bookSize, written.indexBytes);
         if (!PendingBookmarks::write(pending, renumbered.bytes))

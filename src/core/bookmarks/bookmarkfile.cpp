@@ -3,6 +3,7 @@
 
 #include "core/book/safewrite.h"
 #include "core/document/documentkind.h"
+#include "core/state/sidefile.h"
 #include "core/text/gbkcodec.h"
 
 #include <QFile>
@@ -88,8 +89,9 @@ bool AppendBookmarkLine(const QString &documentPath, const QString &line)
     const QString path = BookmarkFilePath(documentPath);
     if (path.isEmpty())
         return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
+    QFile file;
+    if (!SideFile::openForWriting(file, path,
+                                  QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
         return false;
     lockForAppending(file);
     QByteArray bytes = Gbk::encode(line) + LineEnd;
@@ -115,7 +117,8 @@ bool RewriteBookmarkFile(QIODevice &out, const QString &text)
 bool RewriteBookmarkFile(const QString &documentPath, const QString &text)
 {
     const QString path = BookmarkFilePath(documentPath);
-    if (path.isEmpty())
+    if (path.isEmpty() || SideFile::blocksWriting(path) ||
+        QFileInfo(path).size() > BookmarkFileLimit)
         return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
@@ -127,11 +130,9 @@ bool RewriteBookmarkFile(const QString &documentPath, const QString &text)
 
 QStringList ReadBookmarkFileLines(const QString &documentPath)
 {
-    const QString path = BookmarkFilePath(documentPath);
-    QFile file(path);
-    if (path.isEmpty() || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return {};
-    return BookmarkLinesOf(file.readAll());
+    QByteArray bytes;
+    SideFile::read(BookmarkFilePath(documentPath), BookmarkFileLimit, bytes);
+    return BookmarkLinesOf(bytes);
 }
 
 QStringList BookmarkLinesOf(const QByteArray &bytes)

@@ -16,8 +16,14 @@
 //
 // "［" and "］" are the full-width brackets U+FF3B and U+FF3D (GBK A3 DB and A3 DD). The entry
 // text is the whole line of a plain entry and the part after the first "&" of a chapter entry.
+//
+// The file is read and written only where its path names a regular file itself (sidefile.h): a
+// symbolic link, a pipe or a folder there reads as no file and is never written. A file longer
+// than BookmarkFileLimit reads as none too, and is never rewritten.
 namespace Module1
 {
+
+constexpr qint64 BookmarkFileLimit = 64 * 1024 * 1024;
 
 // The document path with every ".VELM" (a book, whose path ends in "VELM") or every ".pdf" (a
 // PDF) replaced by ".ini", in any letter case. Empty when the document has no bookmark file:
@@ -34,7 +40,7 @@ bool AppendBookmarkLine(const QString &documentPath, const QString &line);
 bool RewriteBookmarkFile(QIODevice &out, const QString &text);
 
 // Replaces the whole file with the device form's bytes. Atomic: until the new file is complete
-// on disk the old one stays as it was.
+// on disk the old one stays as it was. False, writing nothing, for a file that cannot be read.
 bool RewriteBookmarkFile(const QString &documentPath, const QString &text);
 
 // Every line of the bookmark file, empty ones included; empty when there is no file.

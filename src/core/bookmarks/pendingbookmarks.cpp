@@ -5,6 +5,7 @@
 #include "core/book/safewrite.h"
 #include "core/bookmarks/bookmarkfile.h"
 #include "core/bookmarks/bookmarklock.h"
+#include "core/state/sidefile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -55,6 +56,8 @@ QString filePath(const QString &bookPath, qint64 bookSize, const QByteArray &ind
 
 bool write(const QString &pendingPath, const QByteArray &bookmarkBytes)
 {
+    if (SideFile::blocksWriting(pendingPath))
+        return false;
     QSaveFile file(pendingPath);
     file.setDirectWriteFallback(false);
     return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
@@ -65,6 +68,8 @@ bool write(const QString &pendingPath, const QByteArray &bookmarkBytes)
 bool putInPlace(const QString &pendingPath, const QString &bookPath)
 {
     const QString target = Module1::BookmarkFilePath(bookPath);
+    if (SideFile::blocksWriting(target))
+        return false;
     // rename(2) replaces the old file in one step, which QFile::rename does not.
     return std::rename(QFile::encodeName(pendingPath).constData(),
                        QFile::encodeName(target).constData()) == 0 &&

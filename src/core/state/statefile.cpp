@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/state/statefile.h"
 
+#include "core/state/sidefile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -205,11 +207,11 @@ QByteArray StateFile::format(const StateContents &contents)
 
 StateContents StateFile::read(const QString &path)
 {
-    // Anything but a plain file (a pipe would wait for a writer) reads as empty.
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) || file.size() > MaximumSize)
+    // Anything but a plain file of its own (a pipe would wait for a writer) reads as empty.
+    QByteArray bytes;
+    if (SideFile::read(path, MaximumSize, bytes) != SideFile::Reading::Read)
         return StateContents();
-    return parse(file.read(MaximumSize));
+    return parse(bytes);
 }
 
 QString StateFile::absolutePath(const QString &path)

@@ -33,7 +33,8 @@
 // Later versions add kinds, keeping these as they are: a line of a kind not known here is kept
 // as it stands whenever the file is merged and written again. A known line with fields that do
 // not read is dropped. A file that cannot be read, is no plain file, is larger than MaximumSize or
-// whose first line is not the header reads as empty: only what it held is lost.
+// whose first line is not the header reads as empty: only what it held is lost. A symbolic link
+// reads as empty too, and is never written, nor what it points to (sidefile.h).
 struct SavedPlace {
     qint64 readAt = 0;
     int page = 1;

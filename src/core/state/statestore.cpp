@@ -2,6 +2,7 @@
 #include "core/state/statestore.h"
 
 #include "core/state/basefolder.h"
+#include "core/state/sidefile.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -33,6 +34,8 @@ std::optional<StateContents> mergeIntoFile(const QString &folder, const StateCha
     StateFile::merge(contents, changes);
     StateFile::keepNewest(contents, StateFile::MaximumPlaces);
     const QByteArray text = StateFile::format(contents);
+    if (SideFile::blocksWriting(stateFileIn(folder)))
+        return std::nullopt;
     QSaveFile file(stateFileIn(folder));
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
         return std::nullopt;
