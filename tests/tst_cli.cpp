@@ -194,8 +194,9 @@ private slots:
                  "1||quillmoor-book extract: " + book + ": no chapter %1 (the book has 2)\n");
     }
 
-    // A name from the book may lead to no other folder: separators and control characters become
-    // "_", and a name with nothing left is the chapter's number.
+    // A name from the book may lead to no other folder and make no hidden file: separators,
+    // control characters and leading dots become "_", and a name with nothing left is the
+    // chapter's number.
     void extractMakesHostileNamesSafe_data()
     {
         QTest::addColumn<QByteArray>("gbkName");
@@ -203,6 +204,8 @@ private slots:
         QTest::newRow("separators and controls")
             << QByteArray("\xb5\xda\xb6\xfe/..\\\x1b[0m\x7f") << "第二_..__[0m_.pdf";
         QTest::newRow("dot dot") << QByteArray("..") << "chapter-1.pdf";
+        QTest::newRow("up and up") << QByteArray("../../x") << "___.._x.pdf";
+        QTest::newRow("hidden") << QByteArray(".bashrc") << "_bashrc.pdf";
         QTest::newRow("empty") << QByteArray("") << "chapter-1.pdf";
     }
     void extractMakesHostileNamesSafe()

@@ -14,8 +14,8 @@ namespace Cli
 namespace
 {
 
-// The chapter name comes from an untrusted file: it may name no other folder and no special
-// entry of this one.
+// The chapter name comes from an untrusted file: it may name no other folder, no special entry of
+// this one, and no hidden file.
 QString safeFileName(const QString &chapterName, int number)
 {
     QString name = chapterName;
@@ -25,6 +25,8 @@ QString safeFileName(const QString &chapterName, int number)
     }
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         name = QStringLiteral("chapter-%1").arg(number);
+    for (qsizetype i = 0; i < name.size() && name.at(i) == QLatin1Char('.'); ++i)
+        name[i] = QLatin1Char('_');
     return name + QLatin1String(".pdf");
 }
 
