@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <functional>
 
 #include <fcntl.h>
@@ -139,6 +140,27 @@ private slots:
                 &thread, nullptr, [](void *) -> void * { return nullptr; }, nullptr);
             return error == 0 ? pthread_join(thread, nullptr) : error;
         }) << true << false;
+        // Each would have the kernel signal another process once the pipe is ready, which
+        // Landlock before ABI 6 does not stop.
+        const auto onAPipe = [](int command, long argument) {
+            int ends[2];
+            if (pipe(ends) != 0)
+                return -3;
+            const int error = errorOf(fcntl(ends[0], command, argument));
+            close(ends[0]);
+            close(ends[1]);
+            return error;
+        };
+        QTest::newRow("have a signal sent to another process")
+            << Attempt([=] { return onAPipe(F_SETOWN, long(getppid())); }) << false << false;
+        QTest::newRow("choose the signal")
+            << Attempt([=] { return onAPipe(F_SETSIG, SIGKILL); }) << false << false;
+        QTest::newRow("ask for signals")
+            << Attempt([=] { return onAPipe(F_SETFL, O_ASYNC); }) << false << false;
+        QTest::newRow("watch a folder")
+            << Attempt([=] { return onAPipe(F_NOTIFY, DN_MODIFY); }) << false << false;
+        QTest::newRow("stop waiting on a pipe")
+            << Attempt([=] { return onAPipe(F_SETFL, O_NONBLOCK); }) << true << false;
         QTest::newRow("hand a page back in a sealed memfd") << Attempt([] {
             const int fd = memfd_create("page", MFD_CLOEXEC | MFD_ALLOW_SEALING);
             const int seals = F_SEAL_SEAL | F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE;

@@ -200,11 +200,10 @@ bool limitReads(QString *problem)
 const int plainCalls[] = {
     SCMP_SYS(read), SCMP_SYS(readv), SCMP_SYS(pread64), SCMP_SYS(preadv), SCMP_SYS(write),
     SCMP_SYS(writev), SCMP_SYS(pwrite64), SCMP_SYS(lseek), SCMP_SYS(close), SCMP_SYS(close_range),
-    SCMP_SYS(dup), SCMP_SYS(dup2), SCMP_SYS(dup3), SCMP_SYS(fcntl), SCMP_SYS(fadvise64),
-    SCMP_SYS(fstat), SCMP_SYS(fstatfs), SCMP_SYS(ftruncate), SCMP_SYS(stat), SCMP_SYS(lstat),
-    SCMP_SYS(newfstatat), SCMP_SYS(statx), SCMP_SYS(statfs), SCMP_SYS(access), SCMP_SYS(faccessat),
-    SCMP_SYS(faccessat2), SCMP_SYS(readlink), SCMP_SYS(readlinkat), SCMP_SYS(getdents64),
-    SCMP_SYS(getcwd),
+    SCMP_SYS(dup), SCMP_SYS(dup2), SCMP_SYS(dup3), SCMP_SYS(fadvise64), SCMP_SYS(fstat),
+    SCMP_SYS(fstatfs), SCMP_SYS(ftruncate), SCMP_SYS(stat), SCMP_SYS(lstat), SCMP_SYS(newfstatat),
+    SCMP_SYS(statx), SCMP_SYS(statfs), SCMP_SYS(access), SCMP_SYS(faccessat), SCMP_SYS(faccessat2),
+    SCMP_SYS(readlink), SCMP_SYS(readlinkat), SCMP_SYS(getdents64), SCMP_SYS(getcwd),
     // the socket to the reader
     SCMP_SYS(sendmsg), SCMP_SYS(recvmsg), SCMP_SYS(sendto), SCMP_SYS(recvfrom), SCMP_SYS(shutdown),
     SCMP_SYS(getsockopt), SCMP_SYS(setsockopt), SCMP_SYS(getsockname), SCMP_SYS(getpeername),
@@ -245,6 +244,14 @@ int addRules(scmp_filter_ctx filter)
         add(call);
     add(SCMP_SYS(openat), {SCMP_A2(SCMP_CMP_MASKED_EQ, writing, 0)});
     add(SCMP_SYS(open), {SCMP_A1(SCMP_CMP_MASKED_EQ, writing, 0)});
+    // The command is an int: only its 32 bits are compared.
+    constexpr scmp_datum_t commandBits = 0xffffffff;
+    for (const scmp_datum_t command :
+         {F_DUPFD, F_DUPFD_CLOEXEC, F_GETFD, F_SETFD, F_GETFL, F_GETLK, F_SETLK, F_SETLKW,
+          F_OFD_GETLK, F_OFD_SETLK, F_OFD_SETLKW, F_ADD_SEALS, F_GET_SEALS, F_GETPIPE_SZ})
+        add(SCMP_SYS(fcntl), {SCMP_A1(SCMP_CMP_MASKED_EQ, commandBits, command)});
+    add(SCMP_SYS(fcntl), {SCMP_A1(SCMP_CMP_MASKED_EQ, commandBits, F_SETFL),
+                          SCMP_A2(SCMP_CMP_MASKED_EQ, O_ASYNC, 0)});
     add(SCMP_SYS(clone), {SCMP_A0(SCMP_CMP_MASKED_EQ, CLONE_THREAD, CLONE_THREAD)});
     add(SCMP_SYS(clone3), {}, SCMP_ACT_ERRNO(ENOSYS));
     const scmp_datum_t self = scmp_datum_t(getpid());

@@ -17,8 +17,12 @@
 //
 // What the filter lets through, and why:
 //   files already open or only read: read, readv, pread64, preadv, write, writev, pwrite64,
-//       lseek, close, close_range, dup, dup2, dup3, fcntl, fstat, fstatfs, ftruncate, fadvise64
-//       (fontconfig's hint on its caches); open and openat only without O_WRONLY, O_RDWR,
+//       lseek, close, close_range, dup, dup2, dup3, fstat, fstatfs, ftruncate, fadvise64
+//       (fontconfig's hint on its caches); fcntl only to duplicate, to read and set descriptor
+//       and status flags (O_ASYNC never), to lock, and for seals and a pipe's size: no command
+//       that has a signal sent (F_SETOWN, F_SETOWN_EX, F_SETSIG, F_SETLEASE, F_NOTIFY), which
+//       older kernels' Landlock lets reach other processes; open and openat only without
+//       O_WRONLY, O_RDWR,
 //       O_CREAT, O_TRUNC and O_APPEND (fonts, fontconfig's files and caches, poppler's data);
 //       stat, lstat, newfstatat, statx, statfs, access, faccessat, faccessat2, readlink,
 //       readlinkat, getdents64, getcwd (fontconfig looks over its folders, glibc and Qt resolve
