@@ -18,6 +18,7 @@
 #include <linux/landlock.h>
 #include <pthread.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -161,6 +162,20 @@ private slots:
             << Attempt([=] { return onAPipe(F_NOTIFY, DN_MODIFY); }) << false << false;
         QTest::newRow("stop waiting on a pipe")
             << Attempt([=] { return onAPipe(F_SETFL, O_NONBLOCK); }) << true << false;
+        // Memory the window's watch of the resident size never sees.
+        QTest::newRow("fill a memfd past 1 GiB") << Attempt([] {
+            const int fd = memfd_create("filler", MFD_CLOEXEC);
+            const int error = errorOf(pwrite(fd, "x", 1, off_t(1) << 30));
+            close(fd);
+            return error;
+        }) << false << false;
+        QTest::newRow("processor time and core dumps bounded") << Attempt([] {
+            rlimit cpu{}, core{};
+            return getrlimit(RLIMIT_CPU, &cpu) == 0 && getrlimit(RLIMIT_CORE, &core) == 0 &&
+                           cpu.rlim_max <= 3600 && core.rlim_max == 0
+                       ? 0
+                       : 1;
+        }) << true << false;
         QTest::newRow("hand a page back in a sealed memfd") << Attempt([] {
             const int fd = memfd_create("page", MFD_CLOEXEC | MFD_ALLOW_SEALING);
             const int seals = F_SEAL_SEAL | F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE;
@@ -182,7 +197,8 @@ private slots:
         if (allowed)
             QCOMPARE(error, 0);
         else
-            QVERIFY2(error == EPERM || error == EACCES, qPrintable(QString::number(error)));
+            QVERIFY2(error == EPERM || error == EACCES || error == EFBIG,
+                     qPrintable(QString::number(error)));
     }
 
     // Fonts the file names but does not embed are found through fontconfig and poppler's data

@@ -5,12 +5,15 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <utility>
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -20,6 +23,7 @@
 #include <seccomp.h>
 #include <sys/ioctl.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -265,6 +269,42 @@ int addRules(scmp_filter_ctx filter)
     return result;
 }
 
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define SANITIZED_BUILD
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define SANITIZED_BUILD
+#endif
+#endif
+
+// Bounds a worker taken over: the window watches its resident memory, which a file written and
+// not mapped (a memfd) or memory reserved and not yet touched never show.
+bool setLimits(QString *problem)
+{
+    constexpr rlim_t GiB = rlim_t(1) << 30;
+    // A file past the bound fails its write with EFBIG, rather than the process with a signal.
+    ::signal(SIGXFSZ, SIG_IGN);
+    const std::initializer_list<std::pair<int, rlim_t>> limits = {
+        {RLIMIT_FSIZE, GiB}, // a page's pixels, the largest file it writes
+        {RLIMIT_CPU, 3600},  // seconds: a worker serves one document, each job in seconds
+        {RLIMIT_CORE, 0},    // no copy of a hostile document's memory on the disk
+#ifndef SANITIZED_BUILD
+        // The sanitizers' shadow memory is terabytes of writable reservations.
+        {RLIMIT_DATA, 4 * GiB},
+#endif
+    };
+    for (const auto &[resource, bound] : limits) {
+        rlimit limit{};
+        if (::getrlimit(resource, &limit) != 0)
+            return failed(problem, "a resource limit cannot be read", errno);
+        limit.rlim_cur = std::min(limit.rlim_cur, bound);
+        limit.rlim_max = std::min(limit.rlim_max, bound);
+        if (::setrlimit(resource, &limit) != 0)
+            return failed(problem, "a resource limit cannot be set", errno);
+    }
+    return true;
+}
+
 bool installFilter(QString *problem)
 {
     const scmp_filter_ctx filter = seccomp_init(SCMP_ACT_ERRNO(EPERM));
@@ -291,7 +331,7 @@ bool enter(QString *problem)
     // Needed by both locks without privileges; and nothing run later could gain any.
     if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0)
         return failed(problem, "no_new_privs cannot be set", errno);
-    if (!limitReads(problem) || !installFilter(problem))
+    if (!setLimits(problem) || !limitReads(problem) || !installFilter(problem))
         return false;
     entered = true;
     return true;

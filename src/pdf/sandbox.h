@@ -47,6 +47,12 @@
 // clone without CLONE_THREAD, ptrace, every open for writing, creat, rename, unlink, mkdir,
 // rmdir, link, symlink, chmod, chown, truncate, mount, and another Landlock ruleset.
 //
+// Before both, resource limits bound what the window's watch of resident memory cannot see: a
+// file (a memfd) of at most 1 GiB, which fails its write with EFBIG beyond; an hour of processor
+// time; no core dump; and, except in the sanitizer builds, whose shadow memory is terabytes of
+// writable reservations, 4 GiB of data. Threads stay unbounded: the limit on processes counts
+// every process of the user, not the worker's own.
+//
 // AddressSanitizer and UndefinedBehaviorSanitizer get by with these calls. LeakSanitizer's check
 // at exit stops the threads with ptrace from a process of its own, which the filter refuses, so
 // in a sanitizer build a process that has entered the cage skips that check instead of failing it.
