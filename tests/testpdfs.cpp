@@ -253,6 +253,26 @@ QByteArray TestPdfs::loopingOutline()
     return pdf.finish(1);
 }
 
+QByteArray TestPdfs::openOutlineBomb(int width)
+{
+    PdfObjects pdf = twoPages(); // entry i of level n is object 6 + n * width + i
+    const auto entry = [width](int level, int i) { return reference(6 + level * width + i); };
+    for (int level = 0; level < 3; ++level) {
+        for (int i = 0; i < width; ++i) {
+            QByteArray text = "<< /Title (L" + QByteArray::number(level) + "-" +
+                              QByteArray::number(i) + ") /Parent 2 0 R /Dest [4 0 R /Fit]";
+            if (i + 1 < width)
+                text += " /Next " + entry(level, i + 1);
+            if (level < 2)
+                text += " /First " + entry(level + 1, 0) + " /Last " + entry(level + 1, width - 1) +
+                        " /Count " + QByteArray::number(width);
+            pdf.add(text + " >>");
+        }
+    }
+    pdf.add("<< /Type /Outlines /First 6 0 R /Last " + entry(0, width - 1) + " >>", 2);
+    return pdf.finish(1);
+}
+
 QByteArray TestPdfs::locked(const QByteArray &pdf, const QString &password)
 {
     QTemporaryDir dir;

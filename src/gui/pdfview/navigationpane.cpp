@@ -24,6 +24,8 @@ const int TopLevelListedHidden = 10000;
 // Entries a document asks to show opened are opened this many levels down at most: an outline
 // may be nested deeper than any reader could walk.
 const int OpenedLevels = 3;
+// Nor past this many entries listed in all: a small file may ask for millions opened.
+const int ListedWhileOpening = 1000;
 
 // The index of the entry at each level from the top.
 QList<int> pathOf(QTreeWidgetItem *item)
@@ -118,6 +120,7 @@ void NavigationPane::setOutline(std::shared_ptr<OutlineSource> source)
     m_source = std::move(source);
     m_chapter = -1;
     m_outline->clear();
+    m_listed = 0;
     m_outlineWaiting = m_source && !isVisible() && m_source->topLevelCount() > TopLevelListedHidden;
     if (!m_outlineWaiting)
         fill(nullptr);
@@ -206,13 +209,14 @@ void NavigationPane::fill(QTreeWidgetItem *parent)
     } else {
         m_outline->addTopLevelItems(items);
     }
+    m_listed += int(items.size());
     // The entries opened here fill in turn; the current entry is looked for once they are in.
     ++m_filling;
     if (pathOf(parent).size() + 1 < OpenedLevels) {
         // An entry is found in its parent's list by a walk from its start: only those to be
         // opened are touched, or a book of a million chapters would take hours.
         for (int i = 0; i < items.size(); ++i) {
-            if (opened.at(i))
+            if (opened.at(i) && m_listed < ListedWhileOpening)
                 items.at(i)->setExpanded(true);
         }
     }

@@ -77,6 +77,7 @@ private:
     int m_chapter = -1;
     int m_page = 0;
     int m_filling = 0; // fills under way, one inside another
+    int m_listed = 0;  // entries in the tree
     // A top level too long to list before the pane is shown waits until it is.
     bool m_outlineWaiting = false;
     QList<QSizeF> m_sizes;
