@@ -576,6 +576,27 @@ private slots:
         }
         QVERIFY(!QFileInfo::exists(privatePath));
     }
+
+    // A name is shown whole up to 200 characters, else cut there with "…", never inside a
+    // character outside the Basic Multilingual Plane.
+    void shownNamesAreCut_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("shown");
+        const QString a200(200, QLatin1Char('a'));
+        QTest::newRow("short") << "第一章"
+                               << "第一章";
+        QTest::newRow("at the bound") << a200 << a200;
+        QTest::newRow("past it") << a200 + "b" << a200 + "…";
+        QTest::newRow("32 MiB") << QString(16 * 1024 * 1024, QLatin1Char('a')) << a200 + "…";
+        QTest::newRow("a pair at the cut")
+            << QString(199, QLatin1Char('a')) + "😀b" << QString(199, QLatin1Char('a')) + "…";
+    }
+    void shownNamesAreCut()
+    {
+        QFETCH(QString, name);
+        QTEST(ContentsIndex::shownName(name), "shown");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestBook)

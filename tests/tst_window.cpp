@@ -813,14 +813,22 @@ private slots:
         showWindow();
         write("o.ini", gbk("{1}坏&乙［3］\r\n"));
         const QByteArray pdf = TestPdfs::linked();
-        const QString index =
-            QStringLiteral("一♂1♀%1\r\n坏♂x♀5\r\n三♂%2♀%1\r\n").arg(pdf.size()).arg(pdf.size() + 1);
+        // A name too long to lay out is shown cut, and kept whole in List2.
+        const QString third = "三" + QString(300, 'x');
+        const QString index = QStringLiteral("一♂1♀%1\r\n坏♂x♀5\r\n%3♂%2♀%1\r\n")
+                                  .arg(pdf.size())
+                                  .arg(pdf.size() + 1)
+                                  .arg(third);
         session().open(write("o.VELM", TestFiles::bookOf(pdf + pdf, gbk(index))));
         auto *tree = child<QTreeWidget>(&view(), "outline");
+        const QString thirdShown = "三" + QString(199, 'x') + "…";
+        QCOMPARE(lines("List1"), QStringList({"一", "坏", thirdShown}));
+        QVERIFY(lines("List2").value(2).startsWith(third + "♂"));
         QCOMPARE(GuiTest::entries(tree), lines("List1").join(" 1|") + " 1");
         tree->topLevelItem(1)->setExpanded(true);
         clickRow("List1", 0);
-        QCOMPARE(GuiTest::entries(tree), "一 1|Chapter one 1|Section 2|第二部分 3|坏 1|三 1");
+        QCOMPARE(GuiTest::entries(tree),
+                 "一 1|Chapter one 1|Section 2|第二部分 3|坏 1|" + thirdShown + " 1");
         QVERIFY(tree->topLevelItem(0)->isExpanded() &&
                 tree->currentItem()->text(0) == "Chapter one");
         clickRow("List1", 1);

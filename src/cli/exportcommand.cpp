@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/commands.h"
 
+#include "core/book/contentsindex.h"
 #include "pdfwrite/bookexport.h"
 
 #include <QCommandLineParser>
@@ -57,7 +58,9 @@ int runExport(const QStringList &arguments)
     if (result.outcome == ExportResult::ChapterRefused) {
         cause = QStringLiteral("chapter %1 \"%2\": %3")
                     .arg(QString::number(result.chapter + 1),
-                         printable(book.contents.lines.at(result.chapter).name()), result.cause);
+                         printable(ContentsIndex::shownName(
+                             book.contents.lines.at(result.chapter).name())),
+                         result.cause);
     }
     printFileError(QStringLiteral("export"), result.file, cause);
     return Failure;

@@ -30,6 +30,17 @@ bool parseNumber(QStringView digits, qint32 *value)
 
 } // namespace
 
+QString shownName(const QString &name)
+{
+    if (name.size() <= ShownNameLength)
+        return name;
+    qsizetype cut = ShownNameLength;
+    // Never half a character outside the Basic Multilingual Plane.
+    if (name.at(cut - 1).isHighSurrogate())
+        --cut;
+    return name.left(cut) + QChar(0x2026);
+}
+
 QString safeChapterName(const QString &name)
 {
     QString safe = name;

@@ -48,6 +48,11 @@ struct Line {
     QStringView nameView() const { return QStringView(text).left(nameLength); }
 };
 
+// The name as lists and messages show it: cut after ShownNameLength characters, with "…". A
+// name may be megabytes long, and laying it out would hold the window.
+constexpr qsizetype ShownNameLength = 200;
+QString shownName(const QString &name);
+
 // The name as it can stand in an index line: "♂", "♀" and control characters (CR and LF among
 // them) become "?", as GBK does for a character it cannot represent.
 QString safeChapterName(const QString &name);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/reader/bookoutline.h"
 
+#include "core/book/contentsindex.h"
 #include "pdf/opening.h"
 
 #include <algorithm>
@@ -23,7 +24,7 @@ QList<OutlineSource::Entry> BookOutline::entries(const QList<int> &path)
         QList<Entry> chapters;
         chapters.reserve(m_contents.lines.size());
         for (int row = 0; row < m_contents.lines.size(); ++row)
-            chapters.append({m_contents.lines.at(row).name(), row, 1, -1,
+            chapters.append({ContentsIndex::shownName(m_contents.lines.at(row).name()), row, 1, -1,
                              m_contents.chapterReadable(row), false});
         return chapters;
     }

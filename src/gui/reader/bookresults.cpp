@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/reader/bookresults.h"
 
+#include "core/book/contentsindex.h"
 #include "gui/pdfview/pdfview.h"
 #include "widgets/resultlist.h"
 
@@ -53,8 +54,8 @@ void BookResults::begin(const QString &text, int chapterCount)
 void BookResults::add(const QList<BookSearch::Match> &matches, int chaptersDone)
 {
     for (const BookSearch::Match &match : matches) {
-        m_list->addMatch(int(m_matches.size()), match.chapterName, match.page, match.context,
-                         m_text);
+        m_list->addMatch(int(m_matches.size()), ContentsIndex::shownName(match.chapterName),
+                         match.page, match.context, m_text);
         m_matches.append(match);
     }
     m_progress->setValue(chaptersDone);
@@ -68,7 +69,7 @@ void BookResults::addSkipped(int chapter, const QString &name, BookSearch::Skip 
         : skip == BookSearch::Skip::Damaged ? QStringLiteral("第 %1 章“%2”已损坏，未能搜索")
         : skip == BookSearch::Skip::NoText ? QStringLiteral("第 %1 章“%2”：") + PdfView::NoTextLayer
                                            : QStringLiteral("第 %1 章“%2”无法搜索");
-    m_list->addNote(note.arg(QString::number(chapter + 1), name));
+    m_list->addNote(note.arg(QString::number(chapter + 1), ContentsIndex::shownName(name)));
 }
 
 void BookResults::finish()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/reader/form1.h"
 
+#include "core/book/contentsindex.h"
 #include "core/document/documentsession.h"
 #include "gui/pdfview/pdfview.h"
 #include "gui/reader/bookoutline.h"
@@ -123,7 +124,8 @@ void Form1::showContents()
     const QSignalBlocker nameBlocker(List1);
     const QSignalBlocker lineBlocker(List2);
     const QList<ContentsIndex::Line> lines = m_session.contents().lines;
-    List1->lines().setLines(lines.size(), [lines](int row) { return lines.at(row).name(); });
+    List1->lines().setLines(
+        lines.size(), [lines](int row) { return ContentsIndex::shownName(lines.at(row).name()); });
     List2->lines().setLines(lines.size(), [lines](int row) { return lines.at(row).text; });
     PDF1->setOutlineSource(
         std::make_shared<BookOutline>(m_session.documentPath(), m_session.contents()));

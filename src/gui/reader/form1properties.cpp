@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
+#include "core/book/contentsindex.h"
 #include "core/document/documentsession.h"
 #include "gui/pdfview/pdfview.h"
 #include "gui/reader/documentproperties.h"
@@ -34,7 +35,7 @@ bool Form1::fillProperties()
         const BookContents &book = m_session.contents();
         const ContentsIndex::Line line = book.lines.value(m_session.chapter());
         shown.fileSize = line.length;
-        shown.chapterName = line.name();
+        shown.chapterName = ContentsIndex::shownName(line.name());
         shown.chapterCount = int(book.lines.size());
         shown.bookSize = book.fileSize;
         shown.bookPath = m_session.documentPath();
