@@ -56,8 +56,8 @@
 // A malformed message ends the conversation, on either side: a frame cut short, a body longer
 // than MaxBody, an unknown kind or an answer of another kind, a body that does not read as its
 // fields (too short, or bytes left over), a descriptor where none belongs or none where one
-// does, an image whose sizes do not add up. The worker then exits; the window kills the worker
-// and the job fails as one whose worker crashed.
+// does, an image whose sizes do not add up, a count beyond its bound (answers.h). The worker then
+// exits; the window kills the worker and the job fails as one whose worker crashed.
 namespace Pdf::Protocol
 {
 
