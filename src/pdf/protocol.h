@@ -122,7 +122,7 @@ enum class Transfer { Done, Closed, Malformed, TimedOut };
 // Writes `message` whole on the socket `socket`; waits no longer than `deadline` for room.
 Transfer send(int socket, const Message &message, std::chrono::steady_clock::time_point deadline);
 // Reads one frame; waits no longer than `deadline`. A frame of an unknown kind or too long a
-// body is Malformed.
+// body is Malformed. The body is allocated as its bytes come, not for the length announced.
 Transfer receive(int socket, Message &message, std::chrono::steady_clock::time_point deadline);
 
 // Sets a stream on a body to the version above.
