@@ -85,7 +85,9 @@ Message junk(const QByteArray &mode, int socket)
         answer =
             answerOf(Kind::Unlock, [](QDataStream &out) { out << true << qint32(0x7fffffff); });
     else if (mode == "labels")
-        answer = answerOf(Kind::PageLabels, [](QDataStream &out) { out << qint32(1 << 30); });
+        answer = answerOf(Kind::PageLabels, [](QDataStream &out) {
+            out << QStringList{QStringLiteral("i"), QStringLiteral("ii")};
+        });
     else if (mode == "fonts") {
         // A document's properties announcing more fonts than the body holds.
         answer.kind = Kind::Properties;

@@ -90,7 +90,7 @@ private slots:
         QTest::newRow("more pages than the file has bytes")
             << QByteArray("filepages") << engine << failed;
         QTest::newRow("2^31-1 pages unlocked") << QByteArray("unlock") << none << failed;
-        QTest::newRow("more labels than sent") << QByteArray("labels") << none << failed;
+        QTest::newRow("more labels than pages") << QByteArray("labels") << none << failed;
         QTest::newRow("image larger than the part asked") << QByteArray("part") << none << failed;
     }
 

@@ -16,12 +16,14 @@ void readPages(QDataStream &in, qint64 fileBytes, qint32 &pages)
         in.setStatus(QDataStream::ReadCorruptData);
 }
 
-// A list of one item a page at most, filled up to one for each.
+// A list of one item a page at most, filled up to one for each; a damaged one is none of it.
 template <class Item> QList<Item> readPageList(QDataStream &in, qint32 pages)
 {
     QList<Item> items = readList<Item>(in);
     if (items.size() > pages)
         in.setStatus(QDataStream::ReadCorruptData);
+    if (in.status() != QDataStream::Ok)
+        items.clear();
     items.resize(pages);
     return items;
 }

@@ -48,7 +48,8 @@ Opened readLoad(QDataStream &in, qint64 fileBytes);
 Opened readUnlock(QDataStream &in, qint64 fileBytes);
 
 // The answers of PageSizes and PageLabels for a document of `pages` pages (within maxPages()):
-// a shorter list is filled up with empty sizes and labels, as for pages that cannot be read.
+// a shorter list is filled up with empty sizes and labels, as for pages that cannot be read, and
+// a damaged one gives only those.
 QList<QSizeF> readPageSizes(QDataStream &in, qint32 pages);
 QStringList readPageLabels(QDataStream &in, qint32 pages);
 
