@@ -30,6 +30,12 @@ void check(bool kept)
         std::abort();
 }
 
+template <class Field> void readOne(QDataStream &in)
+{
+    Field field{};
+    in >> field;
+}
+
 // `pages`: the document's, as the last Load or Unlock answer read whole gave it.
 void readAnswer(Kind kind, QDataStream &in, qint32 &pages)
 {
@@ -57,17 +63,13 @@ void readAnswer(Kind kind, QDataStream &in, qint32 &pages)
                   layout.height <= Part.height());
         break;
     }
-    case Kind::PageSize: {
-        QSizeF size;
-        in >> size;
+    case Kind::PageSize:
+        readOne<QSizeF>(in);
         break;
-    }
     case Kind::PageLabel:
-    case Kind::Text: {
-        QString text;
-        in >> text;
+    case Kind::Text:
+        readOne<QString>(in);
         break;
-    }
     case Kind::Links:
         readList<Link>(in);
         break;
@@ -80,17 +82,13 @@ void readAnswer(Kind kind, QDataStream &in, qint32 &pages)
     case Kind::Outline:
         readList<OutlineEntry>(in);
         break;
-    case Kind::Destination: {
-        qint32 page = 0;
-        double top = 0;
-        in >> page >> top;
+    case Kind::Destination:
+        readOne<qint32>(in);
+        readOne<double>(in);
         break;
-    }
-    case Kind::Properties: {
-        Properties properties;
-        in >> properties;
+    case Kind::Properties:
+        readOne<Properties>(in);
         break;
-    }
     case Kind::Smoothing:
         break;
     }
