@@ -11,11 +11,11 @@ build=build-fuzz
 
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUILLMOOR_FUZZ=ON -DQUILLMOOR_GUI=OFF -DQUILLMOOR_TESTS=OFF >/dev/null
-cmake --build "$build" --target fuzz_book fuzz_bookmarks fuzz_numbertext
+cmake --build "$build" --target fuzz_book fuzz_bookmarks fuzz_numbertext fuzz_protocol
 
 export ASAN_OPTIONS=detect_leaks=1
 export LSAN_OPTIONS=suppressions=$PWD/sanitizers/lsan.supp:print_suppressions=0
-for target in fuzz_book fuzz_bookmarks fuzz_numbertext; do
+for target in fuzz_book fuzz_bookmarks fuzz_numbertext fuzz_protocol; do
     corpus=$build/corpus/$target
     artifacts=$build/artifacts/$target/
     mkdir -p "$corpus" "$artifacts"

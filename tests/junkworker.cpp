@@ -43,11 +43,21 @@ Message image(int width, int height, bool sealed)
     return answer;
 }
 
-Message loaded()
+// A document of `pages` pages, locked with none.
+Message loaded(qint32 pages = 1)
 {
     Message answer;
     answer.kind = Kind::Load;
-    answer.body = fields([](QDataStream &out) { out << true << qint32(1) << false; });
+    answer.body = fields([pages](QDataStream &out) { out << true << pages << (pages == 0); });
+    return answer;
+}
+
+// The answer of `kind` whose fields `write` writes.
+Message answerOf(Kind kind, const std::function<void(QDataStream &)> &write)
+{
+    Message answer;
+    answer.kind = kind;
+    answer.body = fields(write);
     return answer;
 }
 
@@ -65,6 +75,19 @@ Message junk(const QByteArray &mode, int socket)
         answer = image(10, 10, false);
     else if (mode == "huge")
         answer = image(1 << 15, 1 << 15, true);
+    else if (mode == "part")
+        answer = image(10, 10, true);
+    else if (mode == "pages")
+        answer = loaded(0x7fffffff);
+    else if (mode == "filepages")
+        answer = loaded(1 << 20);
+    else if (mode == "unlock")
+        answer =
+            answerOf(Kind::Unlock, [](QDataStream &out) { out << true << qint32(0x7fffffff); });
+    else if (mode == "labels")
+        answer = answerOf(Kind::PageLabels, [](QDataStream &out) {
+            out << QStringList{QStringLiteral("i"), QStringLiteral("ii")};
+        });
     else if (mode == "fonts") {
         // A document's properties announcing more fonts than the body holds.
         answer.kind = Kind::Properties;
@@ -89,16 +112,20 @@ int main()
 {
     constexpr int Socket = 3;
     const QByteArray mode = qgetenv("QUILLMOOR_JUNK");
-    // "unsealed" and "huge" come with a page's drawing, "fonts" with the document's properties,
+    // "unsealed", "huge" and "part" come with a page's drawing, "fonts" with the document's
+    // properties, "unlock" with the unlocking of a locked document, "labels" with the page labels,
     // the others with the loading.
-    const Kind junkFor = mode == "unsealed" || mode == "huge" ? Kind::Draw
-                         : mode == "fonts"                    ? Kind::Properties
-                                                              : Kind::Load;
+    const Kind junkFor = mode == "unsealed" || mode == "huge" || mode == "part" ? Kind::Draw
+                         : mode == "fonts"                                      ? Kind::Properties
+                         : mode == "unlock"                                     ? Kind::Unlock
+                         : mode == "labels"                                     ? Kind::PageLabels
+                                                                                : Kind::Load;
     for (;;) {
         Message request;
         if (receive(Socket, request, std::chrono::steady_clock::now() + Forever) != Transfer::Done)
             return 0;
-        Message answer = request.kind == junkFor ? junk(mode, Socket) : loaded();
+        Message answer =
+            request.kind == junkFor ? junk(mode, Socket) : loaded(mode == "unlock" ? 0 : 1);
         if (request.kind != junkFor && request.kind != Kind::Load)
             answer.kind = request.kind, answer.body.clear();
         send(Socket, answer, std::chrono::steady_clock::now() + Forever);

@@ -86,6 +86,12 @@ private slots:
         QTest::newRow("image larger than a worker holds") << QByteArray("huge") << none << failed;
         QTest::newRow("properties with more fonts than sent")
             << QByteArray("fonts") << none << failed;
+        QTest::newRow("2^31-1 pages loaded") << QByteArray("pages") << engine << failed;
+        QTest::newRow("more pages than the file has bytes")
+            << QByteArray("filepages") << engine << failed;
+        QTest::newRow("2^31-1 pages unlocked") << QByteArray("unlock") << none << failed;
+        QTest::newRow("more labels than pages") << QByteArray("labels") << none << failed;
+        QTest::newRow("image larger than the part asked") << QByteArray("part") << none << failed;
     }
 
     void malformedAnswersAreRejected()
@@ -112,7 +118,15 @@ private slots:
             QCOMPARE(document->pageCount(), 1);
             return;
         }
-        QVERIFY(document->draw(0, 1, 0, QRect()).isNull());
+        if (mode == "unlock") {
+            QVERIFY(document->isLocked() && !document->unlock(QStringLiteral("junk")));
+            QCOMPARE(document->pageCount(), 0);
+        } else if (mode == "labels") {
+            QCOMPARE(document->pageLabels(), QStringList(QString()));
+        } else {
+            const QRect part = mode == "part" ? QRect(0, 0, 4, 4) : QRect();
+            QVERIFY(document->draw(0, 1, 0, part).isNull());
+        }
         QCOMPARE(int(document->lastJobEnd()), end);
     }
 

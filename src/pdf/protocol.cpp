@@ -3,6 +3,7 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -117,6 +118,24 @@ Transfer receiveAll(int socket, char *data, size_t length, Fd &fd, Clock::time_p
     return Transfer::Done;
 }
 
+// The body grows with the bytes that come, never ahead of them by more than a step: its length is
+// the other side's word.
+Transfer receiveBody(int socket, quint32 length, QByteArray &body, Fd &fd,
+                     Clock::time_point deadline)
+{
+    constexpr quint32 Step = 1024 * 1024;
+    body.clear();
+    for (quint32 done = 0; done < length;) {
+        const quint32 part = std::min(Step, length - done);
+        body.resize(done + part);
+        if (const Transfer got = receiveAll(socket, body.data() + done, part, fd, deadline);
+            got != Transfer::Done)
+            return got;
+        done += part;
+    }
+    return Transfer::Done;
+}
+
 } // namespace
 
 void Fd::reset(int fd)
@@ -151,8 +170,7 @@ Transfer receive(int socket, Message &message, Clock::time_point deadline)
     if (length > MaxBody || kind < quint32(Kind::Load) || kind > quint32(Kind::Last))
         return Transfer::Malformed;
     message.kind = Kind(kind);
-    message.body.resize(length);
-    if (const Transfer got = receiveAll(socket, message.body.data(), length, fd, deadline);
+    if (const Transfer got = receiveBody(socket, length, message.body, fd, deadline);
         got != Transfer::Done)
         return got;
     message.fd = std::move(fd);

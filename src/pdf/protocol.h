@@ -56,8 +56,8 @@
 // A malformed message ends the conversation, on either side: a frame cut short, a body longer
 // than MaxBody, an unknown kind or an answer of another kind, a body that does not read as its
 // fields (too short, or bytes left over), a descriptor where none belongs or none where one
-// does, an image whose sizes do not add up. The worker then exits; the window kills the worker
-// and the job fails as one whose worker crashed.
+// does, an image whose sizes do not add up, a count beyond its bound (answers.h). The worker then
+// exits; the window kills the worker and the job fails as one whose worker crashed.
 namespace Pdf::Protocol
 {
 
@@ -122,7 +122,7 @@ enum class Transfer { Done, Closed, Malformed, TimedOut };
 // Writes `message` whole on the socket `socket`; waits no longer than `deadline` for room.
 Transfer send(int socket, const Message &message, std::chrono::steady_clock::time_point deadline);
 // Reads one frame; waits no longer than `deadline`. A frame of an unknown kind or too long a
-// body is Malformed.
+// body is Malformed. The body is allocated as its bytes come, not for the length announced.
 Transfer receive(int socket, Message &message, std::chrono::steady_clock::time_point deadline);
 
 // Sets a stream on a body to the version above.

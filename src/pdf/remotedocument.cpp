@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pdf/remotedocument.h"
 
+#include "pdf/answers.h"
 #include "pdf/workerprocess.h"
 
 #include <QImage>
 
+#include <limits>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -27,6 +29,7 @@ struct Family {
     Fd file;
     qint64 offset = 0;
     qint64 length = -1;
+    qint64 bytes = 0; // the document's, which bound the pages a worker may claim
     std::mutex mutex;
     QString password;
     std::set<int> givenUp;
@@ -76,9 +79,6 @@ std::unique_ptr<WorkerProcess> loading(Family &family, JobEnd &end)
     return worker;
 }
 
-// The largest page image taken: more than a worker may hold is a lie.
-constexpr qint64 MaxImageBytes = qint64(1) << 30;
-
 struct Mapping {
     void *start;
     size_t size;
@@ -91,22 +91,19 @@ void unmap(void *mapped)
     delete mapping;
 }
 
-// Maps the sealed memfd of a Draw answer; a null image when the answer does not add up.
-QImage mappedImage(const Message &answer)
+// Maps the sealed memfd of a Draw answer for `part`; a null image when the answer does not add
+// up.
+QImage mappedImage(const Message &answer, const QRect &part)
 {
     QDataStream in(answer.body);
     setVersion(in);
-    qint32 width = 0, height = 0, bytesPerLine = 0, format = 0;
-    in >> width >> height >> bytesPerLine >> format;
-    if (!readWhole(in) || width <= 0 || height <= 0 || bytesPerLine < qint64(width) * 4 ||
-        bytesPerLine % 4 != 0 || qint64(bytesPerLine) * height > MaxImageBytes ||
-        (format != QImage::Format_ARGB32_Premultiplied && format != QImage::Format_RGB32 &&
-         format != QImage::Format_ARGB32))
+    ImageLayout layout;
+    if (!readImageLayout(in, part, workerLimits().memory, layout))
         return QImage();
     const int seals = ::fcntl(answer.fd.get(), F_GET_SEALS);
     struct stat status {
     };
-    const qint64 size = qint64(bytesPerLine) * height;
+    const qint64 size = layout.bytes();
     if (seals < 0 || (seals & (F_SEAL_SHRINK | F_SEAL_WRITE)) != (F_SEAL_SHRINK | F_SEAL_WRITE) ||
         ::fstat(answer.fd.get(), &status) != 0 || status.st_size < size)
         return QImage();
@@ -114,8 +111,8 @@ QImage mappedImage(const Message &answer)
     if (pixels == MAP_FAILED)
         return QImage();
     auto *mapping = new Mapping{pixels, size_t(size)};
-    return QImage(static_cast<const uchar *>(pixels), width, height, bytesPerLine,
-                  QImage::Format(format), unmap, mapping);
+    return QImage(static_cast<const uchar *>(pixels), layout.width, layout.height,
+                  layout.bytesPerLine, QImage::Format(layout.format), unmap, mapping);
 }
 
 class RemoteDocument : public Document
@@ -158,7 +155,7 @@ public:
         QList<QSizeF> sizes;
         askAbout(
             Kind::PageSizes, -1, [](QDataStream &) {},
-            [&sizes](QDataStream &in) { sizes = readList<QSizeF>(in); });
+            [&](QDataStream &in) { sizes = readPageSizes(in, m_pageCount); });
         if (sizes.size() != m_pageCount)
             sizes.resize(m_pageCount);
         if (m_end == JobEnd::Answered)
@@ -180,7 +177,7 @@ public:
         QStringList labels;
         askAbout(
             Kind::PageLabels, -1, [](QDataStream &) {},
-            [&labels](QDataStream &in) { in >> labels; });
+            [&](QDataStream &in) { labels = readPageLabels(in, m_pageCount); });
         labels.resize(m_pageCount);
         return labels;
     }
@@ -201,7 +198,7 @@ public:
                                                   page);
         if (!answer || !answer->fd.valid())
             return QImage();
-        QImage image = mappedImage(*answer);
+        QImage image = mappedImage(*answer, part);
         if (image.isNull())
             malformed(page);
         return image;
@@ -313,23 +310,20 @@ private:
         m_end = m_worker->receive(Kind::Load, answer);
         if (m_end != JobEnd::Answered)
             return fail(m_end, -1);
-        bool opened = false;
-        qint32 pages = 0;
-        bool locked = false;
         QDataStream in(answer.body);
         setVersion(in);
-        in >> opened >> pages >> locked;
-        if (!readWhole(in) || pages < 0)
+        const Opened loaded = readLoad(in, m_family->bytes);
+        if (!readWhole(in))
             return malformed(-1);
-        m_pageCount = pages;
-        m_locked = locked;
+        m_pageCount = loaded.pages;
+        m_locked = loaded.locked;
         // One that began loading before the password was given is given it now.
         const QString password = familyPassword();
-        if (opened && locked && !password.isNull() && !unlockWith(password))
+        if (loaded.opened && loaded.locked && !password.isNull() && !unlockWith(password))
             return false;
-        if (opened && m_smoothing)
+        if (loaded.opened && m_smoothing)
             sendSmoothing();
-        return opened && m_end == JobEnd::Answered;
+        return loaded.opened && m_end == JobEnd::Answered;
     }
 
     // The opener's worker starts once this one runs its own code: two workers loading their
@@ -351,14 +345,13 @@ private:
 
     bool unlockWith(const QString &password) const
     {
-        bool unlocked = false;
-        qint32 pages = 0;
+        Opened unlocked;
         askAbout(
             Kind::Unlock, -1, [&password](QDataStream &out) { out << password; },
-            [&](QDataStream &in) { in >> unlocked >> pages; });
-        if (!unlocked || pages < 0)
+            [&](QDataStream &in) { unlocked = readUnlock(in, m_family->bytes); });
+        if (m_end != JobEnd::Answered || !unlocked.opened)
             return false;
-        m_pageCount = pages;
+        m_pageCount = unlocked.pages;
         m_locked = false;
         return true;
     }
@@ -458,6 +451,18 @@ private:
     std::optional<Smoothing> m_smoothing;
 };
 
+// The bytes from `offset` to `length` or the file's end, whichever comes first. Not a file of its
+// own size (a pipe's is 0): as many as a document may have.
+qint64 documentBytes(const Fd &file, qint64 offset, qint64 length)
+{
+    struct stat status {
+    };
+    if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
+        return std::numeric_limits<qint64>::max();
+    const qint64 left = qMax<qint64>(0, qint64(status.st_size) - offset);
+    return length < 0 ? left : qMin(length, left);
+}
+
 } // namespace
 
 Loaded load(Fd file, qint64 offset, qint64 length, bool drawnAlongside)
@@ -466,6 +471,7 @@ Loaded load(Fd file, qint64 offset, qint64 length, bool drawnAlongside)
     family->file = std::move(file);
     family->offset = offset;
     family->length = length;
+    family->bytes = documentBytes(family->file, offset, length);
     auto document = std::make_unique<RemoteDocument>(std::move(family), false);
     bool opened = false;
     Loaded loaded;
