@@ -273,6 +273,21 @@ QByteArray TestPdfs::openOutlineBomb(int width)
     return pdf.finish(1);
 }
 
+QByteArray TestPdfs::claimingPages(int claimed)
+{
+    const QByteArray lengthField(10, '0'); // the file's length, once known
+    PdfObjects pdf;
+    pdf.add("<< /Linearized 1 /L " + lengthField + " /H [0 0] /O 4 /E 0 /N " +
+            QByteArray::number(claimed) + " /T 0 >>");
+    pdf.add("<< /Type /Catalog /Pages 3 0 R >>");
+    pdf.add("<< /Type /Pages /Kids [4 0 R 5 0 R] /Count 2 >>");
+    for (int page = 0; page < 2; ++page)
+        pdf.add("<< /Type /Page /Parent 3 0 R /MediaBox [0 0 612 792] >>");
+    QByteArray file = pdf.finish(2);
+    return file.replace(file.indexOf(lengthField), lengthField.size(),
+                        QByteArray::number(file.size()).rightJustified(lengthField.size(), '0'));
+}
+
 QByteArray TestPdfs::locked(const QByteArray &pdf, const QString &password)
 {
     QTemporaryDir dir;

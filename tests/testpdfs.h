@@ -70,6 +70,9 @@ QByteArray loopingOutline();
 // An outline of three levels of `width` entries, each entry of the first two having every entry
 // of the next level below it, all asked to be shown opened: width³ entries in a small file.
 QByteArray openOutlineBomb(int width);
+// Two pages in a linearized file whose linearization dictionary claims `claimed` pages, a count
+// the engine takes as the file's.
+QByteArray claimingPages(int claimed);
 
 // Three pages made to break the engine's limits. Page 1 is a plain page ("Fine page"). Page 2
 // never finishes drawing: forms nested `levels` deep, each drawing the one below ten times, so a

@@ -470,6 +470,29 @@ private slots:
         QCOMPARE(read.join('|'), entries);
     }
 
+    // A page count is believed as far as the page tree holds pages: a small file claiming ten
+    // million shows the two it has, sized and drawn.
+    void pageCountIsWhatTheTreeHolds_data()
+    {
+        QTest::addColumn<QByteArray>("pdf");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("ten million claimed") << TestPdfs::claimingPages(9999999) << 2;
+        QTest::newRow("one more claimed") << TestPdfs::claimingPages(3) << 2;
+        QTest::newRow("as claimed") << TestPdfs::claimingPages(2) << 2;
+        QTest::newRow("not linearized") << TestPdfs::linked() << 3;
+    }
+    void pageCountIsWhatTheTreeHolds()
+    {
+        QFETCH(QByteArray, pdf);
+        QFETCH(int, pages);
+        const std::unique_ptr<Pdf::Document> document = Pdf::openMemory(pdf);
+        QVERIFY(document);
+        QCOMPARE(document->pageCount(), pages);
+        QCOMPARE(document->pageSizes().size(), pages);
+        QVERIFY(document->pageSizes().constLast().isValid());
+        QVERIFY(!document->draw(pages - 1, 0.2, 0, QRect()).isNull());
+    }
+
     // A locked file shows nothing until unlocked; what the opener makes after is unlocked too,
     // also the document a view's starts loading alongside before the password is known. That
     // one ends with its document when the opener is never called.

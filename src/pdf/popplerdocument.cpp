@@ -31,6 +31,11 @@ std::unique_ptr<Poppler::Document> load(const Bytes &bytes, std::unique_ptr<QIOD
     return Poppler::Document::load(device.get(), password, password);
 }
 
+// A file claiming more pages than one for every this many of its bytes has its page tree walked
+// to count them: a small file may claim millions (poppler believes a linearized file's count),
+// each of which would cost the window a place in its layout.
+const qint64 BytesOfABelievedPage = 256;
+
 QRectF normalised(const QRectF &points, const Poppler::Page &page)
 {
     return PageLayout::toNormalised(points, page.pageSizeF());
@@ -49,7 +54,12 @@ public:
         return made;
     }
 
-    int pageCount() const override { return m_document->numPages(); }
+    int pageCount() const override
+    {
+        if (!m_pageCount)
+            m_pageCount = pagesHeld(m_document->numPages());
+        return *m_pageCount;
+    }
 
     QSizeF pageSize(int page) const override
     {
@@ -168,6 +178,7 @@ public:
             m_document->unlock(encoded, encoded);
             if (!m_document->isLocked()) {
                 m_password = encoded;
+                m_pageCount.reset();
                 return true;
             }
         }
@@ -192,9 +203,30 @@ private:
 
     std::unique_ptr<Poppler::Page> pageAt(int page) const
     {
-        if (page < 0 || page >= m_document->numPages())
+        if (page < 0 || page >= pageCount())
             return nullptr;
         return m_document->page(page);
+    }
+
+    // How many of the `claimed` pages the tree holds. Poppler reads the tree in order and keeps
+    // what it read, so the pages found are the first ones and a look past them costs nothing.
+    int pagesHeld(int claimed) const
+    {
+        const qint64 bytes = m_bytes.file ? m_bytes.file->size() : m_bytes.memory.size();
+        if (claimed <= 0)
+            return 0;
+        if (claimed <= bytes / BytesOfABelievedPage || m_document->page(claimed - 1))
+            return claimed;
+        int held = 0;          // pages [0, held) are there
+        int missing = claimed; // page missing - 1 is not
+        while (held + 1 < missing) {
+            const int middle = held + (missing - held) / 2;
+            if (m_document->page(middle - 1))
+                held = middle;
+            else
+                missing = middle;
+        }
+        return held;
     }
 
     Link linkOf(const Poppler::Link &link) const
@@ -282,6 +314,7 @@ private:
 
     Bytes m_bytes;
     QByteArray m_password;
+    mutable std::optional<int> m_pageCount;
     // Read by m_document, so it goes after it.
     std::unique_ptr<QIODevice> m_device;
     std::unique_ptr<Poppler::Document> m_document;
