@@ -62,7 +62,7 @@ public:
     {
         return pages.value(page).join(QLatin1Char(' '));
     }
-    QList<Pdf::OutlineEntry> outline(const QList<int> &) const override { return {}; }
+    QList<Pdf::OutlineEntry> outline(const QList<int> &, int) const override { return {}; }
     Pdf::Properties properties() const override { return {}; }
     bool isLocked() const override { return false; }
     bool unlock(const QString &) override { return true; }

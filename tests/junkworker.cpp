@@ -88,6 +88,10 @@ Message junk(const QByteArray &mode, int socket)
         answer = answerOf(Kind::PageLabels, [](QDataStream &out) {
             out << QStringList{QStringLiteral("i"), QStringLiteral("ii")};
         });
+    else if (mode == "outline")
+        answer = answerOf(Kind::Outline, [](QDataStream &out) {
+            writeList(out, QList<Pdf::OutlineEntry>(Pdf::OutlineLevelLimit + 2));
+        });
     else if (mode == "fonts") {
         // A document's properties announcing more fonts than the body holds.
         answer.kind = Kind::Properties;
@@ -114,11 +118,12 @@ int main()
     const QByteArray mode = qgetenv("QUILLMOOR_JUNK");
     // "unsealed", "huge" and "part" come with a page's drawing, "fonts" with the document's
     // properties, "unlock" with the unlocking of a locked document, "labels" with the page labels,
-    // the others with the loading.
+    // "outline" with the outline's top level, the others with the loading.
     const Kind junkFor = mode == "unsealed" || mode == "huge" || mode == "part" ? Kind::Draw
                          : mode == "fonts"                                      ? Kind::Properties
                          : mode == "unlock"                                     ? Kind::Unlock
                          : mode == "labels"                                     ? Kind::PageLabels
+                         : mode == "outline"                                    ? Kind::Outline
                                                                                 : Kind::Load;
     for (;;) {
         Message request;

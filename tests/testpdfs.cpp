@@ -253,6 +253,16 @@ QByteArray TestPdfs::loopingOutline()
     return pdf.finish(1);
 }
 
+QByteArray TestPdfs::wideOutline(int entries)
+{
+    PdfObjects pdf = twoPages(); // entry i is object 5 + i
+    for (int i = 1; i <= entries; ++i)
+        pdf.add("<< /Title (Entry " + QByteArray::number(i) + ") /Parent 2 0 R" +
+                (i < entries ? " /Next " + reference(6 + i) : QByteArray()) + " >>");
+    pdf.add("<< /Type /Outlines /First 6 0 R /Last " + reference(5 + entries) + " >>", 2);
+    return pdf.finish(1);
+}
+
 QByteArray TestPdfs::openOutlineBomb(int width)
 {
     PdfObjects pdf = twoPages(); // entry i of level n is object 6 + n * width + i

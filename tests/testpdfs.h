@@ -67,6 +67,8 @@ QByteArray labelled(const QByteArray &ranges, int pages);
 // Two pages whose outline loops: "Start" (page 1) is its own next entry and holds "Inner"
 // (page 2), whose next entry is itself and whose first child is "Start" again.
 QByteArray loopingOutline();
+// An outline of one level: "Entry 1" to "Entry `entries`", leading to page 1.
+QByteArray wideOutline(int entries);
 // An outline of three levels of `width` entries, each entry of the first two having every entry
 // of the next level below it, all asked to be shown opened: width³ entries in a small file.
 QByteArray openOutlineBomb(int width);

@@ -91,6 +91,8 @@ private slots:
             << QByteArray("filepages") << engine << failed;
         QTest::newRow("2^31-1 pages unlocked") << QByteArray("unlock") << none << failed;
         QTest::newRow("more labels than pages") << QByteArray("labels") << none << failed;
+        QTest::newRow("outline level longer than the limit")
+            << QByteArray("outline") << none << failed;
         QTest::newRow("image larger than the part asked") << QByteArray("part") << none << failed;
     }
 
@@ -123,6 +125,8 @@ private slots:
             QCOMPARE(document->pageCount(), 0);
         } else if (mode == "labels") {
             QCOMPARE(document->pageLabels(), QStringList(QString()));
+        } else if (mode == "outline") {
+            QVERIFY(document->outline().isEmpty());
         } else {
             const QRect part = mode == "part" ? QRect(0, 0, 4, 4) : QRect();
             QVERIFY(document->draw(0, 1, 0, part).isNull());
@@ -468,6 +472,18 @@ private slots:
             read << QStringLiteral("%1 %2 %3").arg(entry.name).arg(entry.page).arg(entry.top) +
                         (entry.hasChildren ? " +" : "") + (entry.open ? "*" : "");
         QCOMPARE(read.join('|'), entries);
+    }
+
+    // A level longer than the limit asked is cut there, the entry after the last given saying
+    // how many were left out; a worker giving more is not believed.
+    void longOutlineLevelIsCut()
+    {
+        const std::unique_ptr<Pdf::Document> document = Pdf::openMemory(TestPdfs::wideOutline(15));
+        const QList<Pdf::OutlineEntry> entries = document->outline({}, 10);
+        QCOMPARE(entries.size(), 11);
+        QCOMPARE(entries.at(9).name, "Entry 10");
+        QVERIFY(entries.at(9).leftOut == 0 && entries.last().leftOut == 5);
+        QCOMPARE(document->outline({}, 15).size(), 15);
     }
 
     // A page count is believed as far as the page tree holds pages: a small file claiming ten

@@ -613,6 +613,31 @@ private slots:
         QVERIFY(pane->currentWidget() == thumbnails);
     }
 
+    // A level cut short ends in "…", which says how many entries it stands for and leads nowhere.
+    void outlineLevelCutShortEndsInDots()
+    {
+        struct CutLevel : OutlineSource {
+            QList<Entry> entries(const QList<int> &path) override
+            {
+                if (!path.isEmpty())
+                    return {};
+                Entry rest;
+                rest.leftOut = 5;
+                return {{QStringLiteral("Entry 1"), -1, 1}, rest};
+            }
+        };
+        QVERIFY(m_view->LoadFile(writePdf(QStringLiteral("cut.pdf"), 2)));
+        m_view->setOutlineSource(std::make_shared<CutLevel>());
+        auto *outline = m_view->findChild<QTreeWidget *>("outline");
+        QCOMPARE(GuiTest::entries(outline), QStringLiteral("Entry 1 1|… "));
+        QCOMPARE(outline->topLevelItem(1)->toolTip(0), QStringLiteral("另有 5 项未列出"));
+        m_view->setCurrentPage(2);
+        QTest::mouseClick(outline->viewport(), Qt::LeftButton, {},
+                          outline->visualItemRect(outline->topLevelItem(1)).center());
+        QCOMPARE(m_view->currentPage(), 2);
+        m_view->setOutlineSource(nullptr);
+    }
+
     // The pages the dialog chose go to the PDF file as the document's own pages, their text
     // readable, turned as shown; the dialog starts on the paper of the page being read, turned as
     // shown. A cancelled dialog prints nothing; a cut that cannot be made says why.

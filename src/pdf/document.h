@@ -49,7 +49,14 @@ struct OutlineEntry {
     double top = -1; // as Link::top
     bool open = false;
     bool hasChildren = false;
+    // Above 0 on the entry that stands for the rest of a level cut short: how many entries the
+    // level holds after those given.
+    int leftOut = 0;
 };
+
+// The entries of one outline level listed at most, the one standing for the rest aside: a small
+// file may hold millions in one level, more than a reader could look through.
+constexpr int OutlineLevelLimit = 100000;
 
 struct FontUse {
     QString name;
@@ -135,8 +142,9 @@ public:
     // the entry at each level from the top; the top level for an empty path, nothing for a path
     // that leads nowhere. Each call reads only the levels on its path, never deeper, so a level
     // far down costs the length of its path and an outline that loops still gives each level
-    // once; read only what is shown.
-    virtual QList<OutlineEntry> outline(const QList<int> &path = {}) const = 0;
+    // once; read only what is shown. A level longer than `limit` is cut there.
+    virtual QList<OutlineEntry> outline(const QList<int> &path = {},
+                                        int limit = OutlineLevelLimit) const = 0;
     // The place the document's named destination `name` leads to.
     virtual Destination destination(const QString &name) const = 0;
 

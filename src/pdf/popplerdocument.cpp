@@ -139,7 +139,7 @@ public:
                               region.width() * size.width(), region.height() * size.height()));
     }
 
-    QList<OutlineEntry> outline(const QList<int> &path) const override
+    QList<OutlineEntry> outline(const QList<int> &path, int limit) const override
     {
         QVector<Poppler::OutlineItem> level = m_document->outline();
         for (const int index : path) {
@@ -147,7 +147,7 @@ public:
                 return {};
             level = level.at(index).children();
         }
-        return entriesOf(level);
+        return entriesOf(level, limit);
     }
 
     Properties properties() const override
@@ -294,10 +294,16 @@ private:
         return *named;
     }
 
-    static QList<OutlineEntry> entriesOf(const QVector<Poppler::OutlineItem> &items)
+    static QList<OutlineEntry> entriesOf(const QVector<Poppler::OutlineItem> &items, int limit)
     {
         QList<OutlineEntry> entries;
         for (const Poppler::OutlineItem &item : items) {
+            if (entries.size() == limit) {
+                OutlineEntry rest;
+                rest.leftOut = int(items.size() - entries.size());
+                entries.append(rest);
+                break;
+            }
             OutlineEntry entry;
             entry.name = item.name();
             const QSharedPointer<const Poppler::LinkDestination> destination = item.destination();

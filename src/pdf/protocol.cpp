@@ -218,14 +218,16 @@ QDataStream &operator>>(QDataStream &stream, Word &word)
 QDataStream &operator<<(QDataStream &stream, const OutlineEntry &entry)
 {
     return stream << entry.name << qint32(entry.page) << entry.top << entry.open
-                  << entry.hasChildren;
+                  << entry.hasChildren << qint32(entry.leftOut);
 }
 
 QDataStream &operator>>(QDataStream &stream, OutlineEntry &entry)
 {
     qint32 page = 0;
-    stream >> entry.name >> page >> entry.top >> entry.open >> entry.hasChildren;
+    qint32 leftOut = 0;
+    stream >> entry.name >> page >> entry.top >> entry.open >> entry.hasChildren >> leftOut;
     entry.page = page;
+    entry.leftOut = leftOut;
     return stream;
 }
 

@@ -237,12 +237,20 @@ public:
         return found;
     }
 
-    QList<OutlineEntry> outline(const QList<int> &path) const override
+    QList<OutlineEntry> outline(const QList<int> &path, int limit) const override
     {
         QList<OutlineEntry> found;
         askAbout(
-            Kind::Outline, -1, [&path](QDataStream &out) { writeList(out, path); },
+            Kind::Outline, -1,
+            [&](QDataStream &out) {
+                writeList(out, path);
+                out << qint32(limit);
+            },
             [&found](QDataStream &in) { found = readList<OutlineEntry>(in); });
+        if (found.size() > limit + 1) {
+            malformed(-1);
+            return {};
+        }
         return found;
     }
 

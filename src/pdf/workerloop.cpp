@@ -128,9 +128,13 @@ bool answerAbout(Document &document, const Message &request, QDataStream &in, QD
         out << document.text(page, region);
         break;
     }
-    case Kind::Outline:
-        writeList(out, document.outline(readList<qint32>(in)));
+    case Kind::Outline: {
+        const QList<qint32> path = readList<qint32>(in);
+        qint32 limit = 0;
+        in >> limit;
+        writeList(out, document.outline(path, qBound(0, limit, OutlineLevelLimit)));
         break;
+    }
     case Kind::Destination: {
         QString name;
         in >> name;

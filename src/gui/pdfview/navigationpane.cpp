@@ -41,6 +41,12 @@ QList<int> pathOf(QTreeWidgetItem *item)
 
 QTreeWidgetItem *itemOf(const OutlineSource::Entry &entry)
 {
+    if (entry.leftOut > 0) {
+        auto *rest = new QTreeWidgetItem({QStringLiteral("…")});
+        rest->setToolTip(0, QStringLiteral("另有 %1 项未列出").arg(entry.leftOut));
+        rest->setData(0, ChapterRole, entry.chapter);
+        return rest;
+    }
     auto *item =
         new QTreeWidgetItem({entry.name, entry.page > 0 ? QString::number(entry.page) : QString()});
     item->setToolTip(0, entry.name);

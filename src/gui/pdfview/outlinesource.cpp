@@ -8,8 +8,8 @@ QList<OutlineSource::Entry> OutlineSource::entriesOf(const Pdf::Document &docume
     const int pageCount = document.pageCount();
     for (const Pdf::OutlineEntry &read : document.outline(path)) {
         const bool shown = read.page >= 0 && read.page < pageCount;
-        entries.append(
-            {read.name, chapter, shown ? read.page + 1 : 0, read.top, read.hasChildren, read.open});
+        entries.append({read.name, chapter, shown ? read.page + 1 : 0, read.top, read.hasChildren,
+                        read.open, read.leftOut});
     }
     return entries;
 }

@@ -19,6 +19,7 @@ public:
         double top = -1;  // a fraction of the page's height, below 0 for the page's top
         bool hasChildren = false;
         bool open = false; // the document asks for the entry to be shown opened
+        int leftOut = 0;   // above 0 for the entry standing for the rest of a level cut short
     };
 
     virtual ~OutlineSource() = default;
