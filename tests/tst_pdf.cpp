@@ -11,11 +11,15 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QThread>
 
 #include <atomic>
+#include <cstdio>
 #include <thread>
+
+#include <unistd.h>
 
 class TestPdf : public QObject
 {
@@ -350,6 +354,40 @@ private slots:
         QCOMPARE(times.size(), 3); // two lines and the end
         const qint64 apart = (times.at(1).toLongLong() - times.at(0).toLongLong()) / 1000000;
         QVERIFY2(apart >= least && apart <= most, QByteArray::number(apart));
+    }
+
+    // The worker's standard descriptors are not ours: it reads nothing of our input nor writes
+    // on our output, and what it writes on its standard error comes out on ours, no more than
+    // 32 KiB of it.
+    void workerDiagnosticsArePassedOn()
+    {
+        const QString seen = m_dir.filePath("seen");
+        const QString program =
+            write("worker.sh", "#!/bin/sh\n"
+                               "echo \"$(readlink /proc/$$/fd/0 /proc/$$/fd/1)\" >\"$SEEN\"\n"
+                               "echo worker says hello >&2\n"
+                               "head -c 200000 /dev/zero | tr '\\0' x >&2\n"
+                               "exec \"$WORKER\"\n");
+        QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+        qputenv("WORKER", WORKER);
+        qputenv("SEEN", QFile::encodeName(seen));
+        qputenv("QUILLMOOR_PDF_WORKER", QFile::encodeName(program));
+        QTemporaryFile log;
+        QVERIFY(log.open());
+        std::fflush(stderr);
+        const int ours = ::dup(STDERR_FILENO);
+        ::dup2(log.handle(), STDERR_FILENO);
+        std::unique_ptr<Pdf::Document> document = Pdf::openMemory(TestPdfs::onePage("told"));
+        const bool read = document && document->text(0).trimmed() == "told";
+        document.reset();
+        ::dup2(ours, STDERR_FILENO);
+        ::close(ours);
+        QVERIFY(read);
+        const QByteArray told = TestFiles::read(log.fileName());
+        const QByteArray hello = "worker says hello\n";
+        QVERIFY2(told.contains(hello) && told.count('x') == 32 * 1024 - hello.size(),
+                 QByteArray::number(told.count('x')));
+        QCOMPARE(TestFiles::read(seen), QByteArray("/dev/null\n/dev/null\n"));
     }
 
     // A file loaded ahead is taken by the view's opening of that same file, unchanged; one

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <condition_variable>
 #include <string>
 #include <thread>
@@ -32,6 +33,10 @@ constexpr int WorkerSocket = 3;
 // Open in the worker until it runs its own code: its first act closes every descriptor above
 // the socket.
 constexpr int WorkerRunning = WorkerSocket + 1;
+
+// What a worker writes on its standard error is passed on to ours, up to this much in its life;
+// the rest is dropped. Nor does the pipe stop the worker: what it cannot hold is lost.
+constexpr size_t DiagnosticsLimit = 32 * 1024;
 
 // How long after a worker kept ready is taken the next is started: about the time a document's
 // first page takes.
@@ -79,11 +84,15 @@ namespace
 
 // The worker's end of the pair becomes its descriptor 3, and the writing end of the pipe that
 // tells when it runs its descriptor 4; every other descriptor of ours is closed on exec, so it
-// inherits nothing else.
-pid_t spawn(const QString &program, int workerEnd, int runningEnd)
+// inherits nothing else. Its standard input and output are /dev/null, its standard error the
+// pipe we read its diagnostics from: none of them is ours, which it could read or cut.
+pid_t spawn(const QString &program, int workerEnd, int runningEnd, int diagnosticsEnd)
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, diagnosticsEnd, STDERR_FILENO);
     posix_spawn_file_actions_adddup2(&actions, workerEnd, WorkerSocket);
     posix_spawn_file_actions_adddup2(&actions, runningEnd, WorkerRunning);
     const QByteArray path = program.toLocal8Bit();
@@ -92,6 +101,15 @@ pid_t spawn(const QString &program, int workerEnd, int runningEnd)
     const int failed = ::posix_spawn(&pid, path.constData(), &actions, nullptr, arguments, environ);
     posix_spawn_file_actions_destroy(&actions);
     return failed ? -1 : pid;
+}
+
+// `fd` moved above 4, so that the duplications onto 0 to 4 in the worker always make
+// descriptors that stay open on exec.
+Protocol::Fd movedUp(int fd)
+{
+    Protocol::Fd moved(::fcntl(fd, F_DUPFD_CLOEXEC, WorkerRunning + 1));
+    ::close(fd);
+    return moved;
 }
 
 } // namespace
@@ -214,24 +232,24 @@ std::unique_ptr<WorkerProcess> WorkerProcess::spawned(const QString &program)
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
         return nullptr;
     Protocol::Fd ours(pair[0]);
-    // Above 4, so that the duplications onto 3 and 4 always make descriptors that stay open on
-    // exec.
-    Protocol::Fd theirs(::fcntl(pair[1], F_DUPFD_CLOEXEC, WorkerRunning + 1));
-    ::close(pair[1]);
+    const Protocol::Fd theirs = movedUp(pair[1]);
     int ends[2];
     if (!theirs.valid() || ::pipe2(ends, O_CLOEXEC) != 0)
         return nullptr;
     Protocol::Fd running(ends[0]);
-    Protocol::Fd runningEnd(::fcntl(ends[1], F_DUPFD_CLOEXEC, WorkerRunning + 1));
-    ::close(ends[1]);
-    if (!runningEnd.valid())
+    const Protocol::Fd runningEnd = movedUp(ends[1]);
+    if (!runningEnd.valid() || ::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
         return nullptr;
-    const pid_t pid = spawn(program, theirs.get(), runningEnd.get());
+    Protocol::Fd diagnostics(ends[0]);
+    const Protocol::Fd diagnosticsEnd = movedUp(ends[1]);
+    if (!diagnosticsEnd.valid())
+        return nullptr;
+    const pid_t pid = spawn(program, theirs.get(), runningEnd.get(), diagnosticsEnd.get());
     if (pid <= 0)
         return nullptr;
     MemoryWatch::watch(pid);
-    return std::unique_ptr<WorkerProcess>(
-        new WorkerProcess(pid, std::move(ours), std::move(running), program));
+    return std::unique_ptr<WorkerProcess>(new WorkerProcess(
+        pid, std::move(ours), std::move(running), std::move(diagnostics), program));
 }
 
 WorkerProcess::~WorkerProcess()
@@ -242,6 +260,24 @@ WorkerProcess::~WorkerProcess()
     while (::waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) {
     }
     m_collected = true;
+    passOnDiagnostics();
+}
+
+// Reads no more than a pipe's worth at a time: a worker writing without end does not keep us.
+void WorkerProcess::passOnDiagnostics()
+{
+    char buffer[4096];
+    for (size_t taken = 0; taken < DiagnosticsLimit;) {
+        const ssize_t got = ::read(m_diagnostics.get(), buffer, sizeof buffer);
+        if (got <= 0)
+            return;
+        taken += size_t(got);
+        const size_t passed = std::min(size_t(got), DiagnosticsLimit - m_passedOn);
+        if (passed > 0 && ::write(STDERR_FILENO, buffer, passed) < 0) {
+            // Our own standard error is gone: nothing to tell it.
+        }
+        m_passedOn += passed;
+    }
 }
 
 bool WorkerProcess::waitUntilRunning()
@@ -282,6 +318,7 @@ JobEnd WorkerProcess::receive(Protocol::Kind kind, Protocol::Message &answer)
         return JobEnd::Failed;
     const auto deadline = std::chrono::steady_clock::now() + workerLimits().deadline;
     Protocol::Transfer transfer = Protocol::receive(m_socket.get(), answer, deadline);
+    passOnDiagnostics();
     if (transfer == Protocol::Transfer::Done && answer.kind != kind)
         transfer = Protocol::Transfer::Malformed;
     return endOf(transfer);

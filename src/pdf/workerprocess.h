@@ -56,9 +56,10 @@ public:
     pid_t pid() const { return m_pid; }
 
 private:
-    WorkerProcess(pid_t pid, Protocol::Fd socket, Protocol::Fd running, QString program)
+    WorkerProcess(pid_t pid, Protocol::Fd socket, Protocol::Fd running, Protocol::Fd diagnostics,
+                  QString program)
         : m_pid(pid), m_socket(std::move(socket)), m_running(std::move(running)),
-          m_program(std::move(program))
+          m_diagnostics(std::move(diagnostics)), m_program(std::move(program))
     {
     }
     static std::unique_ptr<WorkerProcess> spawned(const QString &program);
@@ -70,10 +71,13 @@ private:
     static void keep(std::unique_ptr<WorkerProcess> worker);
     bool exited() const;
     JobEnd endOf(Protocol::Transfer transfer);
+    void passOnDiagnostics();
 
     pid_t m_pid;
     Protocol::Fd m_socket;
-    Protocol::Fd m_running; // reads end of file once the worker runs
+    Protocol::Fd m_running;     // reads end of file once the worker runs
+    Protocol::Fd m_diagnostics; // the worker's standard error
+    size_t m_passedOn = 0;      // bytes of it passed on to ours
     QString m_program;
     bool m_runs = false; // told so on the pipe
     std::atomic<bool> m_alive{true};
