@@ -15,6 +15,7 @@
 #include <functional>
 
 #include <fcntl.h>
+#include <iconv.h>
 #include <linux/landlock.h>
 #include <pthread.h>
 #include <sys/mman.h>
@@ -175,6 +176,39 @@ private slots:
                            cpu.rlim_max <= 3600 && core.rlim_max == 0
                        ? 0
                        : 1;
+        }) << true << false;
+        // No code is made once caged; the converters fontconfig decodes font names with were
+        // loaded before.
+        QTest::newRow("map memory executable") << Attempt([] {
+            void *page =
+                mmap(nullptr, 4096, PROT_READ | PROT_EXEC, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (page == MAP_FAILED)
+                return errno;
+            munmap(page, 4096);
+            return 0;
+        }) << false << false;
+        QTest::newRow("make memory executable") << Attempt([] {
+            void *page =
+                mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (page == MAP_FAILED)
+                return -3;
+            const int error = errorOf(mprotect(page, 4096, PROT_READ | PROT_EXEC));
+            munmap(page, 4096);
+            return error;
+        }) << false << false;
+        QTest::newRow("decode a font name in GB2312") << Attempt([] {
+            const iconv_t converter = iconv_open("UTF-8", "GB2312");
+            if (converter == iconv_t(-1))
+                return errno;
+            char name[] = "\xd6\xd0"; // 中
+            char decoded[8] = {};
+            char *from = name;
+            char *to = decoded;
+            size_t left = 2;
+            size_t room = sizeof decoded - 1;
+            const bool done = iconv(converter, &from, &left, &to, &room) != size_t(-1);
+            iconv_close(converter);
+            return done && QByteArray(decoded) == "中" ? 0 : 1;
         }) << true << false;
         QTest::newRow("hand a page back in a sealed memfd") << Attempt([] {
             const int fd = memfd_create("page", MFD_CLOEXEC | MFD_ALLOW_SEALING);

@@ -18,10 +18,12 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <gnu/libc-version.h>
+#include <iconv.h>
 #include <linux/landlock.h>
 #include <sched.h>
 #include <seccomp.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -213,10 +215,9 @@ const int plainCalls[] = {
     SCMP_SYS(getsockopt), SCMP_SYS(setsockopt), SCMP_SYS(getsockname), SCMP_SYS(getpeername),
     SCMP_SYS(memfd_create),
     // memory and threads
-    SCMP_SYS(brk), SCMP_SYS(mmap), SCMP_SYS(munmap), SCMP_SYS(mremap), SCMP_SYS(mprotect),
-    SCMP_SYS(madvise), SCMP_SYS(set_tid_address), SCMP_SYS(set_robust_list), SCMP_SYS(rseq),
-    SCMP_SYS(futex), SCMP_SYS(sched_yield), SCMP_SYS(sched_getaffinity), SCMP_SYS(gettid),
-    SCMP_SYS(exit),
+    SCMP_SYS(brk), SCMP_SYS(munmap), SCMP_SYS(mremap), SCMP_SYS(madvise), SCMP_SYS(set_tid_address),
+    SCMP_SYS(set_robust_list), SCMP_SYS(rseq), SCMP_SYS(futex), SCMP_SYS(sched_yield),
+    SCMP_SYS(sched_getaffinity), SCMP_SYS(gettid), SCMP_SYS(exit),
     // waiting and time
     SCMP_SYS(poll), SCMP_SYS(ppoll), SCMP_SYS(select), SCMP_SYS(pselect6), SCMP_SYS(epoll_create1),
     SCMP_SYS(epoll_ctl), SCMP_SYS(epoll_wait), SCMP_SYS(epoll_pwait), SCMP_SYS(eventfd2),
@@ -246,6 +247,9 @@ int addRules(scmp_filter_ctx filter)
     };
     for (const int call : plainCalls)
         add(call);
+    // No code is made or loaded once caged.
+    add(SCMP_SYS(mmap), {SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, 0)});
+    add(SCMP_SYS(mprotect), {SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, 0)});
     add(SCMP_SYS(openat), {SCMP_A2(SCMP_CMP_MASKED_EQ, writing, 0)});
     add(SCMP_SYS(open), {SCMP_A1(SCMP_CMP_MASKED_EQ, writing, 0)});
     // The command is an int: only its 32 bits are compared.
@@ -267,6 +271,24 @@ int addRules(scmp_filter_ctx filter)
         add(SCMP_SYS(prctl), {SCMP_A0(SCMP_CMP_EQ, option)});
     add(SCMP_SYS(prlimit64), {SCMP_A0(SCMP_CMP_EQ, 0), SCMP_A2(SCMP_CMP_EQ, 0)});
     return result;
+}
+
+// fontconfig decodes the names of fonts in the legacy encodings of East Asia and the Macintosh
+// with iconv, whose converters glibc loads as libraries when first asked: in the cage no library
+// can be loaded, so they are loaded before, and kept loaded by a descriptor never closed.
+void loadConverters()
+{
+    static bool loaded = false;
+    if (loaded)
+        return;
+    loaded = true;
+    // Spelt as fontconfig asks for them.
+    for (const char *encoding :
+         {"MACINTOSH", "SJIS", "SJIS-WIN", "GB2312", "BIG-5", "Wansung", "Johab"}) {
+        if (iconv_open("UTF-8", encoding) == iconv_t(-1)) {
+            // A converter glibc lacks is one fontconfig would lack too.
+        }
+    }
 }
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -331,6 +353,7 @@ bool enter(QString *problem)
     // Needed by both locks without privileges; and nothing run later could gain any.
     if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0)
         return failed(problem, "no_new_privs cannot be set", errno);
+    loadConverters();
     if (!setLimits(problem) || !limitReads(problem) || !installFilter(problem))
         return false;
     entered = true;

@@ -31,7 +31,9 @@
 //       shutdown, getsockopt, setsockopt, getsockname, getpeername; ioctl only for FIONREAD and
 //       TCGETS (bytes waiting; isatty)
 //   pages handed back: memfd_create, and ftruncate and fcntl's seals from above
-//   memory: brk, mmap, munmap, mremap, mprotect, madvise
+//   memory: brk, munmap, mremap, madvise; mmap and mprotect only without PROT_EXEC, so that no
+//       code is made or loaded once caged (the character set converters fontconfig may ask for
+//       are loaded before)
 //   threads: clone only with CLONE_THREAD; clone3 fails with ENOSYS, so that glibc falls back to
 //       clone, whose flags the filter can see; set_tid_address, set_robust_list, rseq, futex,
 //       sched_yield, sched_getaffinity, gettid, exit
