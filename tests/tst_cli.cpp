@@ -307,6 +307,11 @@ private slots:
             << QStringList{"rename", "BOOK", "2", "新\tB"} << "ABCD"
             << QStringList{"A", "新?B", "C", "D"} << "{0}A&a［1］|{1}新?B&b［2］"
             << "quillmoor-book rename: the name is written as \"新?B\"\n";
+        QTest::newRow("rename mended, long")
+            << QStringList{"rename", "BOOK", "2", "\t" + QString(300, 'x')} << "ABCD"
+            << QStringList{"A", "?" + QString(300, 'x'), "C", "D"}
+            << "{0}A&a［1］|{1}?" + QString(300, 'x') + "&b［2］"
+            << "quillmoor-book rename: the name is written as \"?" + QString(199, 'x') + "…\"\n";
         QTest::newRow("remove dropping bookmarks")
             << QStringList{"remove", "BOOK", "1", "--drop-bookmarks"} << "BCD"
             << QStringList{"B", "C", "D"} << "{0}B&b［2］"

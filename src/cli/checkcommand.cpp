@@ -24,7 +24,7 @@ QStringList chapterProblems(const QString &bookPath, const BookContents &content
         const QString chapter = QStringLiteral("chapter %1").arg(i + 1);
         if (!line.valid) {
             problems << QStringLiteral("%1: damaged index line \"%2\"")
-                            .arg(chapter, printable(line.text));
+                            .arg(chapter, printableName(line.text));
             continue;
         }
         if (line.start != expectedStart)

@@ -38,6 +38,9 @@ void printOutput(const QString &text);
 // Text from a book as it can be printed: control characters (a tab, an escape sequence) become
 // "?", so a hostile book can neither break the tab-separated lines nor drive the terminal.
 QString printable(const QString &text);
+// A chapter's name, or an index line, as a message shows it: printable, and cut as the lists cut
+// it, for a name may be megabytes long.
+QString printableName(const QString &name);
 
 // Parses a command's arguments: its options, then exactly `positionals` positional arguments
 // (at least that many when `orMore`). On a usage error prints it and returns false.

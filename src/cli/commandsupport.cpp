@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/commands.h"
 
+#include "core/book/contentsindex.h"
 #include "core/bookmarks/pendingbookmarks.h"
 
 #include <QTextStream>
@@ -31,6 +32,11 @@ QString printable(const QString &text)
             c = QLatin1Char('?');
     }
     return shown;
+}
+
+QString printableName(const QString &name)
+{
+    return printable(ContentsIndex::shownName(name));
 }
 
 bool parseCommandLine(QCommandLineParser &parser, const QString &command,

@@ -49,7 +49,7 @@ void tellMendedName(const QString &command, const QString &name)
     const QString stored = ContentsIndex::storedChapterName(name);
     if (stored != name)
         printError(QStringLiteral("quillmoor-book %1: the name is written as \"%2\"")
-                       .arg(command, printable(stored)));
+                       .arg(command, printableName(stored)));
 }
 
 int applyPlan(const QString &command, const Book &book, const ChapterPlan &plan, bool dropBookmarks)

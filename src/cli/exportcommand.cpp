@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/commands.h"
 
-#include "core/book/contentsindex.h"
 #include "pdfwrite/bookexport.h"
 
 #include <QCommandLineParser>
@@ -56,11 +55,10 @@ int runExport(const QStringList &arguments)
     }
     QString cause = result.cause;
     if (result.outcome == ExportResult::ChapterRefused) {
-        cause = QStringLiteral("chapter %1 \"%2\": %3")
-                    .arg(QString::number(result.chapter + 1),
-                         printable(ContentsIndex::shownName(
-                             book.contents.lines.at(result.chapter).name())),
-                         result.cause);
+        cause =
+            QStringLiteral("chapter %1 \"%2\": %3")
+                .arg(QString::number(result.chapter + 1),
+                     printableName(book.contents.lines.at(result.chapter).name()), result.cause);
     }
     printFileError(QStringLiteral("export"), result.file, cause);
     return Failure;

@@ -33,7 +33,7 @@ int runSearch(const QStringList &arguments)
         [](int chapter, const QString &name, const QString &reason, BookSearch::Skip) {
             printError(QStringLiteral("quillmoor-book search: chapter %1 (%2) skipped: %3")
                            .arg(chapter + 1)
-                           .arg(printable(name), reason));
+                           .arg(printableName(name), reason));
         },
         [](int) { return true; }, nullptr};
     QString error;

@@ -37,9 +37,10 @@ int runSplit(const QStringList &arguments)
         const QString &title = result.titles.at(i);
         const QString written = ContentsIndex::safeChapterName(title);
         if (written != title)
-            printError(QStringLiteral("quillmoor-book split: chapter %1: name \"%2\" written as "
-                                      "\"%3\"")
-                           .arg(QString::number(i + 1), printable(title), written));
+            printError(
+                QStringLiteral("quillmoor-book split: chapter %1: name \"%2\" written as "
+                               "\"%3\"")
+                    .arg(QString::number(i + 1), printableName(title), printableName(written)));
     }
     printOutput(result.bookPath);
     return Success;
