@@ -278,10 +278,6 @@ int addRules(scmp_filter_ctx filter)
 // can be loaded, so they are loaded before, and kept loaded by a descriptor never closed.
 void loadConverters()
 {
-    static bool loaded = false;
-    if (loaded)
-        return;
-    loaded = true;
     // Spelt as fontconfig asks for them.
     for (const char *encoding :
          {"MACINTOSH", "SJIS", "SJIS-WIN", "GB2312", "BIG-5", "Wansung", "Johab"}) {

@@ -263,7 +263,7 @@ WorkerProcess::~WorkerProcess()
     passOnDiagnostics();
 }
 
-// Reads no more than a pipe's worth at a time: a worker writing without end does not keep us.
+// Reads no more than DiagnosticsLimit at a time: a worker writing without end does not keep us.
 void WorkerProcess::passOnDiagnostics()
 {
     char buffer[4096];
