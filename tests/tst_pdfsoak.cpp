@@ -3,7 +3,8 @@
 // seed, so a failure can be replayed) of a PDF with links, outline and Chinese text and of one
 // drawn by QPdfWriter. Each that loads has its first page drawn and is searched, neither taking
 // more than 10 seconds. The counts of inputs loaded and drawn are held to what the view managed
-// when they were first measured, so a soak that skips its inputs fails.
+// when they were first measured, so a soak that skips its inputs fails. The sanitizer builds,
+// whose workers start ten times slower, take every third input.
 #include "gui/pdfview/pagerenderer.h"
 #include "gui/pdfview/pdfview.h"
 #include "search/documentsearch.h"
@@ -18,6 +19,19 @@
 #include <QTest>
 
 #include <optional>
+
+// Of the 798 inputs, the view loaded 590 and drew the first page of 587 when first measured; of
+// every third, 196 and 196. Which few of the damaged ones give no first page varies from run to
+// run (seen: six of all of them, three always the same), so the floors leave room for that.
+#ifdef QUILLMOOR_SANITIZED
+constexpr int Step = 3;
+constexpr int LoadedFloor = 194;
+constexpr int DrawnFloor = 192;
+#else
+constexpr int Step = 1;
+constexpr int LoadedFloor = 585;
+constexpr int DrawnFloor = 580;
+#endif
 
 class TestPdfSoak : public QObject
 {
@@ -52,7 +66,7 @@ private slots:
         auto *find = view.findChild<QLineEdit *>("findField");
         int loaded = 0;
         int pagesDrawn = 0;
-        for (int i = 0; i < damaged.size(); ++i) {
+        for (int i = 0; i < damaged.size(); i += Step) {
             const QString path = folder.filePath(QStringLiteral("%1.pdf").arg(i));
             QVERIFY(TestFiles::write(path, damaged.at(i)));
             QElapsedTimer clock;
@@ -73,11 +87,8 @@ private slots:
                          clock.elapsed() < 10000,
                      qPrintable(QString::number(i)));
         }
-        // Of the 798 inputs, the view loaded 590 and drew the first page of 587 when first
-        // measured. Which few of the damaged ones give no first page varies from run to run
-        // (seen: six of them, three always the same), so the floors leave room for that.
-        QVERIFY2(loaded >= 585, qPrintable(QString::number(loaded)));
-        QVERIFY2(pagesDrawn >= 580, qPrintable(QString::number(pagesDrawn)));
+        QVERIFY2(loaded >= LoadedFloor, qPrintable(QString::number(loaded)));
+        QVERIFY2(pagesDrawn >= DrawnFloor, qPrintable(QString::number(pagesDrawn)));
     }
 };
 
