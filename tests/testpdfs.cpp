@@ -346,6 +346,81 @@ QByteArray inflatingToZeros(qint64 length)
 
 } // namespace
 
+namespace
+{
+
+QByteArray deepPageTree(int levels)
+{
+    PdfObjects pdf;
+    pdf.add("<< /Type /Catalog /Pages 2 0 R >>");
+    for (int level = 1; level <= levels; ++level)
+        pdf.add("<< /Type /Pages /Kids [" + reference(level + 2) + "] /Count 1" +
+                (level > 1 ? " /Parent " + reference(level) : QByteArray()) + " >>");
+    pdf.add("<< /Type /Page /Parent " + reference(levels + 1) + " /MediaBox [0 0 100 100] >>");
+    return pdf.finish(1);
+}
+
+QByteArray repeatedPage(int times)
+{
+    PdfObjects pdf;
+    pdf.add("<< /Type /Catalog /Pages 2 0 R >>");
+    pdf.add("<< /Type /Pages /Kids [" + QByteArray("3 0 R ").repeated(times) + "] /Count " +
+            QByteArray::number(times) + " >>");
+    pdf.add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] >>");
+    return pdf.finish(1);
+}
+
+// Object 3, the page, is the first of object stream 4, which a cross-reference stream gives.
+QByteArray objectStreamBomb()
+{
+    QByteArray file = "%PDF-1.5\n";
+    QList<qint64> offsets{0};
+    const auto add = [&](const QByteArray &body) {
+        offsets << file.size();
+        file += QByteArray::number(offsets.size() - 1) + " 0 obj\n" + body + "\nendobj\n";
+    };
+    add("<< /Type /Catalog /Pages 2 0 R >>");
+    add("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    offsets << 0; // object 3 is in the stream
+    const QByteArray data = qCompress(inflatingToZeros(qint64(2) << 30), 9).mid(4);
+    add("<< /Type /ObjStm /N 1 /First 4 /Filter [/FlateDecode /FlateDecode] /Length " +
+        QByteArray::number(data.size()) + " >>\nstream\n" + data + "\nendstream");
+    const qint64 table = file.size(); // the cross-reference stream, object 5
+    // Rows of a type byte, four bytes of offset or stream number, two of generation or index.
+    QByteArray rows;
+    const auto row = [&rows](int type, qint64 field, int index) {
+        rows += char(type);
+        for (int shift = 24; shift >= 0; shift -= 8)
+            rows += char((field >> shift) & 0xff);
+        rows += char(index >> 8);
+        rows += char(index & 0xff);
+    };
+    row(0, 0, 0xffff);
+    for (const int object : {1, 2})
+        row(1, offsets.at(object), 0);
+    row(2, 4, 0);
+    row(1, offsets.at(4), 0);
+    row(1, table, 0);
+    add("<< /Type /XRef /Size 6 /W [1 4 2] /Root 1 0 R /Length " + QByteArray::number(rows.size()) +
+        " >>\nstream\n" + rows + "\nendstream");
+    return file + "startxref\n" + QByteArray::number(table) + "\n%%EOF\n";
+}
+
+} // namespace
+
+QByteArray TestPdfs::qpdfBomb(QpdfBomb kind)
+{
+    switch (kind) {
+    case QpdfBomb::DeepPageTree:
+        return deepPageTree(100000);
+    case QpdfBomb::RepeatedPage:
+        return repeatedPage(2000000);
+    case QpdfBomb::ObjectStream:
+        break;
+    }
+    return objectStreamBomb();
+}
+
 QByteArray TestPdfs::hostile(int levels)
 {
     PdfObjects pdf;

@@ -83,6 +83,14 @@ QByteArray claimingPages(int claimed);
 // into memory as it draws the page.
 QByteArray hostile(int levels = 9);
 
+// PDFs made to exhaust qpdf's reading of a document.
+enum class QpdfBomb {
+    DeepPageTree, // one page below 100,000 levels of page tree nodes (10 MB)
+    RepeatedPage, // one page listed 2,000,000 times, each a page of its own once read (12 MB)
+    ObjectStream, // the page in an object stream that inflates to 2 GiB (4 KB)
+};
+QByteArray qpdfBomb(QpdfBomb kind);
+
 // `pdf` encrypted by qpdf with the user password `password` (AES-256); empty when qpdf failed.
 QByteArray locked(const QByteArray &pdf, const QString &password);
 

@@ -3,7 +3,9 @@
 // are read back with qpdf, and their page labels as the reader shows them.
 #include "core/bookmarks/bookmarkfile.h"
 #include "pdf/opening.h"
+#include "pdf/sandbox.h"
 #include "pdfobjects.h"
+#include "pdfwrite/cagedwork.h"
 #include "testfiles.h"
 #include "testpdfs.h"
 
@@ -12,9 +14,18 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace
 {
@@ -230,6 +241,13 @@ QString pageTexts(const QString &pdf)
 
 } // namespace
 
+// What "soon" is for a hostile PDF: the sanitizers slow every allocation down.
+#ifdef QUILLMOOR_SANITIZED
+constexpr qint64 SoonMs = 40000;
+#else
+constexpr qint64 SoonMs = 10000;
+#endif
+
 class TestExport : public QObject
 {
     Q_OBJECT
@@ -425,6 +443,109 @@ private slots:
         QVERIFY(process.waitForFinished(30000));
         QCOMPARE(process.exitCode(), 1);
         QCOMPARE(TestFiles::entriesOf(m_root->path()), QStringList({"B.VELM", "c.pdf"}));
+    }
+
+    // The child's end as the parent sees it: an answer, or the reason, with the mark it set. In
+    // the cage nothing is written but into what was open before.
+    void cagedWorkEndsAsItShould_data()
+    {
+        QTest::addColumn<int>("work");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("reason");
+        using Outcome = CagedWork::Outcome;
+        QTest::newRow("answers") << 0 << int(Outcome::Answered) << QString();
+        QTest::newRow("too big") << 1 << int(Outcome::TooBig)
+                                 << "needs more than 1 GiB of memory to be read";
+        QTest::newRow("crashes") << 2 << int(Outcome::BrokeDown)
+                                 << "broke its reader down (signal 9, Killed)";
+        QTest::newRow("not caged")
+            << 3 << int(Outcome::NotCaged) << "cannot be read safely: no cage here";
+    }
+    void cagedWorkEndsAsItShould()
+    {
+        QFETCH(int, work);
+        QFETCH(int, kind);
+        QFETCH(QString, reason);
+        const QByteArray created = QFile::encodeName(path("made.txt"));
+        const CagedWork::Cage cage = [work](QString *problem) {
+            if (work != 3)
+                return Pdf::Sandbox::enter(problem);
+            *problem = "no cage here";
+            return false;
+        };
+        const CagedWork::Outcome outcome =
+            CagedWork::run(cage, [&](std::atomic<int> &mark) -> QByteArray {
+                mark.store(7);
+                if (work == 1) {
+                    const size_t size = size_t(3) << 29;
+                    char *memory = static_cast<char *>(std::malloc(size));
+                    std::memset(memory, 1, size);
+                    std::this_thread::sleep_for(std::chrono::seconds(30));
+                    return QByteArray(memory, 1);
+                }
+                if (work == 2)
+                    ::raise(SIGKILL);
+                const int fd = ::open(created.constData(), O_WRONLY | O_CREAT, 0600);
+                return fd < 0 ? "refused" : "written";
+            });
+        QCOMPARE(int(outcome.kind), kind);
+        QCOMPARE(CagedWork::reasonOf(outcome), reason);
+        QCOMPARE(outcome.answer, QByteArray(work == 0 ? "refused" : ""));
+        QCOMPARE(outcome.mark, work == 3 ? -1 : 7);
+        QVERIFY(!QFile::exists(path("made.txt")));
+    }
+
+    // Each ends soon with the reason, and writes nothing: no output, no temporary file, the book
+    // and the PDF as they were.
+    void qpdfBombsEndSoonWritingNothing_data()
+    {
+        QTest::addColumn<int>("bomb");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("cause");
+        const QString deep = "its page tree is more than 1000 levels deep";
+        const QString big = "needs more than 1 GiB of memory to be read";
+        const int tree = int(TestPdfs::QpdfBomb::DeepPageTree);
+        for (const QString command : {"export", "split", "pages"})
+            QTest::addRow("deep page tree, %s", qPrintable(command)) << tree << command << deep;
+        for (const QString command : {"export", "split", "pages"})
+            QTest::addRow("object stream, %s", qPrintable(command))
+                << int(TestPdfs::QpdfBomb::ObjectStream) << command << big;
+#ifndef QUILLMOOR_SANITIZED
+        // Millions of small allocations, which the sanitizers' slow unwinder takes minutes over.
+        QTest::newRow("repeated page, export")
+            << int(TestPdfs::QpdfBomb::RepeatedPage) << "export" << big;
+#endif
+    }
+    void qpdfBombsEndSoonWritingNothing()
+    {
+        QFETCH(int, bomb);
+        QFETCH(QString, command);
+        QFETCH(QString, cause);
+        // Made once each: a bomb takes seconds to make under the sanitizers.
+        static QHash<int, QByteArray> made;
+        if (!made.contains(bomb))
+            made[bomb] = TestPdfs::qpdfBomb(TestPdfs::QpdfBomb(bomb));
+        const QByteArray pdf = made.value(bomb);
+        makeBook({{"one", TestPdfs::onePage("one")}, {"bad", pdf}});
+        QVERIFY(QDir().mkpath(path("out")));
+        const QStringList before = TestFiles::entriesOf(m_root->path());
+        const QByteArray book = TestFiles::read(path("B.VELM"));
+        QStringList arguments{command, "bad.pdf", "out/out.pdf", "--pages", "1"};
+        QString message = "quillmoor-book pages: bad.pdf: " + cause;
+        if (command == "export") {
+            arguments = QStringList{command, "B.VELM", "out/out.pdf"};
+            message = "quillmoor-book export: B.VELM: chapter 2 \"bad\": " + cause;
+        } else if (command == "split") {
+            arguments = QStringList{command, "bad.pdf", "-n", "S", "-o", "out"};
+            message = "quillmoor-book split: bad.pdf: " + cause;
+        }
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(run(arguments), "1||" + message + '\n');
+        QVERIFY2(clock.elapsed() < SoonMs, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(TestFiles::entriesOf(m_root->path()), before);
+        QCOMPARE(TestFiles::read(path("B.VELM")), book);
+        QCOMPARE(TestFiles::read(path("bad.pdf")), pdf);
     }
 
     // Chapters run between the outline's top-level entries in page order; exported again, the

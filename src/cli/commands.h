@@ -42,6 +42,9 @@ QString printable(const QString &text);
 // it, for a name may be megabytes long.
 QString printableName(const QString &name);
 
+// Enters the cage the PDF worker reads in: the children that read PDFs with qpdf call it.
+bool enterPdfCage(QString *problem);
+
 // Parses a command's arguments: its options, then exactly `positionals` positional arguments
 // (at least that many when `orMore`). On a usage error prints it and returns false.
 bool parseCommandLine(QCommandLineParser &parser, const QString &command,

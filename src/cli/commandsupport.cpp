@@ -3,6 +3,7 @@
 
 #include "core/book/contentsindex.h"
 #include "core/bookmarks/pendingbookmarks.h"
+#include "pdf/sandbox.h"
 
 #include <QTextStream>
 
@@ -37,6 +38,11 @@ QString printable(const QString &text)
 QString printableName(const QString &name)
 {
     return printable(ContentsIndex::shownName(name));
+}
+
+bool enterPdfCage(QString *problem)
+{
+    return Pdf::Sandbox::enter(problem);
 }
 
 bool parseCommandLine(QCommandLineParser &parser, const QString &command,

@@ -45,6 +45,7 @@ int runExport(const QStringList &arguments)
     std::signal(SIGTERM, requestStop);
     ExportControl control;
     control.stop = &stopRequested;
+    control.cage = enterPdfCage;
     if (parser.isSet(QStringLiteral("progress")))
         control.progress = printProgress;
 

@@ -103,7 +103,7 @@ int runPages(const QStringList &arguments)
     if (!readSource(parser, &source))
         return UsageError;
     const QString outPath = parser.positionalArguments().at(1);
-    const PageCutResult result = CutPages(source, *pages, turns % 4, outPath);
+    const PageCutResult result = CutPages(source, *pages, turns % 4, outPath, enterPdfCage);
     if (!result.ok) {
         printFileError(Command, result.file, result.cause);
         return Failure;

@@ -25,7 +25,7 @@ int runSplit(const QStringList &arguments)
         return UsageError;
     }
     const QString pdfPath = parser.positionalArguments().at(0);
-    const SplitResult result = SplitPdf(pdfPath, name, folder);
+    const SplitResult result = SplitPdf(pdfPath, name, folder, enterPdfCage);
     if (!result.ok) {
         if (result.file.isEmpty())
             printError(QStringLiteral("quillmoor-book split: %1").arg(result.cause));

@@ -5,7 +5,8 @@
 #include <QStringList>
 
 // The cage the process that parses PDFs puts itself in before it reads the first byte of one: a
-// file made to take over its parser then finds nothing worth having. Linux only.
+// file made to take over its parser then finds nothing worth having: the PDF worker, and the
+// command line's children that read PDFs with qpdf (export, split, pages). Linux only.
 //
 // It is two locks. Landlock lets the process open files only for reading and only below
 // readableFolders(); it never writes, makes, removes, renames or runs a file anywhere, binds or

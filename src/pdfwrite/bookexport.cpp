@@ -2,6 +2,7 @@
 #include "pdfwrite/bookexport.h"
 
 #include "core/bookmarks/bookmarkfile.h"
+#include "pdfwrite/cagedwork.h"
 #include "pdfwrite/chapterinput.h"
 #include "pdfwrite/chapterlinks.h"
 #include "pdfwrite/chapterobjects.h"
@@ -13,8 +14,11 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageLabelDocumentHelper.hh>
 
+#include <QDataStream>
+
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 
 namespace
@@ -57,8 +61,9 @@ class Exporter
 public:
     Exporter(const QString &bookPath, const BookContents &contents, const QString &outPath,
              const ExportControl &control)
-        : m_bookPath(bookPath), m_contents(contents), m_control(control), m_out(outPath),
-          m_pagesRoot(m_out.allocate())
+        : m_contents(contents), m_control(control), m_out(outPath), m_pagesRoot(m_out.allocate()),
+          // Read before the chapters, which may be read where no other file can be.
+          m_bookmarkLines(Module1::ReadBookmarkFileLines(bookPath))
     {
         for (int i = 0; i < int(contents.lines.size()); ++i)
             m_chapterFiles.emplace(ChapterLinks::fileOf(contents.lines.at(i).name()), i);
@@ -68,6 +73,7 @@ public:
     void addChapter(const std::shared_ptr<BookFile> &book, int index);
     void addBookmarks();
     void finish();
+    void commit() { m_out.commit(); }
 
 private:
     void writeChapter(QPDF &chapter, int index);
@@ -76,11 +82,11 @@ private:
     int pageNumber(int chapter, long long page);
     int takeAhead(int chapter, long long page);
 
-    const QString &m_bookPath;
     const BookContents &m_contents;
     const ExportControl &m_control;
     PdfOutput m_out;
     const int m_pagesRoot;
+    const QStringList m_bookmarkLines;
     std::vector<int> m_allPages;
     std::vector<std::vector<int>> m_pages; // by chapter
     std::vector<OutlineNode> m_outline;
@@ -223,7 +229,7 @@ void Exporter::addLabels(QPDF &chapter, int index, long long pageCount)
 void Exporter::addBookmarks()
 {
     std::vector<OutlineNode> bookmarks;
-    for (const QString &line : Module1::ReadBookmarkFileLines(m_bookPath)) {
+    for (const QString &line : m_bookmarkLines) {
         const qsizetype close = line.indexOf(QLatin1Char('}'));
         bool numbered = false;
         const int chapter =
@@ -261,6 +267,83 @@ ExportResult failure(ExportResult::Outcome outcome, const QString &file, const Q
     return {outcome, chapter, file, cause};
 }
 
+// Copies every chapter and writes the rest, saying in `mark` which chapter is read.
+ExportResult exportChapters(Exporter &exporter, const std::shared_ptr<BookFile> &book,
+                            const QString &bookPath, const QString &outPath, int count,
+                            const ExportControl &control, std::atomic<int> &mark)
+{
+    int index = 0;
+    try {
+        for (; index < count; ++index) {
+            PdfDocument::checkStop(control.stop);
+            mark.store(index);
+            exporter.addChapter(book, index);
+            if (control.progress)
+                control.progress(index + 1, count);
+        }
+        mark.store(-1);
+        exporter.addBookmarks();
+        if (control.progress)
+            control.progress(count, count);
+        exporter.finish();
+        return {ExportResult::Written, -1, outPath, QString()};
+    } catch (const Refusal &refusal) {
+        return failure(ExportResult::ChapterRefused, bookPath, refusal.cause, index);
+    } catch (const PdfDocument::Stopped &) {
+        return failure(ExportResult::Stopped, outPath, QStringLiteral("stopped"));
+    } catch (const std::exception &error) {
+        // Not a chapter's fault: the output cannot be written.
+        return failure(ExportResult::Failed, outPath, PdfDocument::reasonOf(error));
+    }
+}
+
+QByteArray encoded(const ExportResult &result)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << qint32(result.outcome) << qint32(result.chapter) << result.file << result.cause;
+    return bytes;
+}
+
+// What a caged child answered, checked: it read hostile files and may have been taken over.
+std::optional<ExportResult> decoded(const QByteArray &bytes, int count)
+{
+    QDataStream in(bytes);
+    qint32 outcome = -1;
+    qint32 chapter = -1;
+    ExportResult result;
+    in >> outcome >> chapter >> result.file >> result.cause;
+    if (in.status() != QDataStream::Ok || !in.atEnd() || outcome < ExportResult::Written ||
+        outcome > ExportResult::Stopped || chapter < -1 || chapter >= count)
+        return std::nullopt;
+    result.outcome = ExportResult::Outcome(outcome);
+    result.chapter = chapter;
+    return result;
+}
+
+// The chapters read by a caged child, which writes into the output opened here.
+ExportResult exportCaged(Exporter &exporter, const std::shared_ptr<BookFile> &book,
+                         const QString &bookPath, const QString &outPath, int count,
+                         const ExportControl &control)
+{
+    const CagedWork::Outcome outcome = CagedWork::run(
+        control.cage,
+        [&](std::atomic<int> &mark) {
+            return encoded(exportChapters(exporter, book, bookPath, outPath, count, control, mark));
+        },
+        control.stop);
+    if (outcome.kind == CagedWork::Outcome::Answered) {
+        if (const std::optional<ExportResult> result = decoded(outcome.answer, count))
+            return *result;
+        return failure(ExportResult::Failed, bookPath,
+                       QStringLiteral("its reading answered with nonsense"));
+    }
+    if (outcome.kind != CagedWork::Outcome::NotCaged && outcome.mark >= 0 && outcome.mark < count)
+        return failure(ExportResult::ChapterRefused, bookPath, CagedWork::reasonOf(outcome),
+                       outcome.mark);
+    return failure(ExportResult::Failed, bookPath, CagedWork::reasonOf(outcome));
+}
+
 } // namespace
 
 ExportResult ExportBook(const QString &bookPath, const BookContents &contents,
@@ -274,26 +357,16 @@ ExportResult ExportBook(const QString &bookPath, const BookContents &contents,
     const std::shared_ptr<BookFile> book = BookFile::open(bookPath);
     if (!book)
         return failure(ExportResult::Failed, bookPath, QStringLiteral("cannot be opened"));
-    int index = 0;
     try {
         Exporter exporter(bookPath, contents, outPath, control);
-        for (; index < count; ++index) {
-            PdfDocument::checkStop(control.stop);
-            exporter.addChapter(book, index);
-            if (control.progress)
-                control.progress(index + 1, count);
-        }
-        exporter.addBookmarks();
-        if (control.progress)
-            control.progress(count, count);
-        exporter.finish();
-        return {ExportResult::Written, -1, outPath, QString()};
-    } catch (const Refusal &refusal) {
-        return failure(ExportResult::ChapterRefused, bookPath, refusal.cause, index);
-    } catch (const PdfDocument::Stopped &) {
-        return failure(ExportResult::Stopped, outPath, QStringLiteral("stopped"));
+        std::atomic<int> mark{-1};
+        const ExportResult result =
+            control.cage ? exportCaged(exporter, book, bookPath, outPath, count, control)
+                         : exportChapters(exporter, book, bookPath, outPath, count, control, mark);
+        if (result.outcome == ExportResult::Written)
+            exporter.commit();
+        return result;
     } catch (const std::exception &error) {
-        // Not a chapter's fault: the output cannot be written.
         return failure(ExportResult::Failed, outPath, PdfDocument::reasonOf(error));
     }
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/book/bookreader.h"
+#include "pdfwrite/cagedwork.h"
 
 #include <QString>
 
@@ -32,6 +33,9 @@ struct ExportControl {
     std::function<void(int done, int count)> progress;
     // Checked between pages and while the file is written; set, it stops the export.
     const std::atomic<bool> *stop = nullptr;
+    // Given, the chapters are read by a child in this cage (cagedwork.h): a chapter that takes
+    // more memory than the bound, or breaks its reader, is refused with the reason.
+    CagedWork::Cage cage;
 };
 
 // Writes the export of the book at `bookPath` to `outPath`, atomically (see PdfOutput). `outPath`

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "pdfwrite/cagedwork.h"
+
 #include <QList>
 #include <QString>
 
@@ -28,6 +30,7 @@ struct PageCutResult {
 
 // Writes pages `pages` (from 0, each at most once, in the order given) of `source` to `outPath`,
 // atomically: on any failure nothing is written and an earlier file there stays. A page the source
-// does not have, and an output naming the source itself, fail before anything is written.
+// does not have, and an output naming the source itself, fail before anything is written. Given
+// `cage`, the source is read by a child in it (cagedwork.h).
 PageCutResult CutPages(const PageSource &source, const QList<int> &pages, int quarterTurns,
-                       const QString &outPath);
+                       const QString &outPath, const CagedWork::Cage &cage = {});

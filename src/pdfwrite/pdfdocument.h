@@ -27,8 +27,8 @@ void checkStop(const std::atomic<bool> *stop);
 // pages would be written out in the clear), "has no pages", or what qpdf found damaged.
 QString open(QPDF &pdf, const std::shared_ptr<InputSource> &input);
 
-// The same for a file.
-QString open(QPDF &pdf, const QString &path);
+// Empty, or why the opened `pdf`'s pages cannot be read: a page tree too deep for qpdf's walk.
+QString pageTreeProblem(QPDF &pdf);
 
 // A short reason for what qpdf or the system threw.
 QString reasonOf(const std::exception &error);

@@ -14,10 +14,22 @@ constexpr size_t ChunkSize = 128 * 1024;
 
 } // namespace
 
-PdfOutput::PdfOutput(const QString &path) : Pipeline("book export", nullptr), m_file(path)
+PdfOutput::PdfOutput(const QString &path)
+    : Pipeline("book export", nullptr), m_saved(std::make_unique<QSaveFile>(path)),
+      m_file(m_saved.get())
 {
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw WriteFailed(m_file.errorString().toStdString());
+    if (!m_saved->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw WriteFailed(m_saved->errorString().toStdString());
+    start();
+}
+
+PdfOutput::PdfOutput(QFileDevice &file) : Pipeline("book export", nullptr), m_file(&file)
+{
+    start();
+}
+
+void PdfOutput::start()
+{
     m_chunk.reserve(ChunkSize);
     // The binary comment tells a transfer program that the file is not text.
     write(std::string("%PDF-1.7\n%\xbf\xf7\xa2\xfe\n"));
@@ -57,9 +69,9 @@ void PdfOutput::write(const std::string &text)
 
 void PdfOutput::flush()
 {
-    if (m_file.write(m_chunk.data(), qint64(m_chunk.size())) != qint64(m_chunk.size())) {
+    if (m_file->write(m_chunk.data(), qint64(m_chunk.size())) != qint64(m_chunk.size())) {
         throw WriteFailed(
-            SafeWrite::errorText(m_file, QStringLiteral("cannot be written whole")).toStdString());
+            SafeWrite::errorText(*m_file, QStringLiteral("cannot be written whole")).toStdString());
     }
     m_chunk.clear();
 }
@@ -87,6 +99,10 @@ void PdfOutput::close(int pagesRoot, const std::vector<int> &pages,
     write("trailer\n<< /Size " + std::to_string(m_offsets.size() + 1) + " /Root " +
           std::to_string(catalog) + " 0 R >>\nstartxref\n" + std::to_string(table) + "\n%%EOF\n");
     flush();
-    if (!SafeWrite::syncData(m_file) || !m_file.commit())
-        throw WriteFailed(m_file.errorString().toStdString());
+}
+
+void PdfOutput::commit()
+{
+    if (!SafeWrite::syncData(*m_saved) || !m_saved->commit())
+        throw WriteFailed(m_saved->errorString().toStdString());
 }

@@ -3,6 +3,8 @@
 
 #include "core/book/bookgenerator.h"
 #include "core/book/scratchfolder.h"
+#include "pdfwrite/cagedwork.h"
+#include "pdfwrite/chapterinput.h"
 #include "pdfwrite/chapterlinks.h"
 #include "pdfwrite/chapterobjects.h"
 #include "pdfwrite/destinations.h"
@@ -12,11 +14,13 @@
 
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
-#include <QDir>
-#include <QTemporaryDir>
+#include <QDataStream>
+#include <QFileInfo>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 
 namespace
@@ -124,11 +128,11 @@ void leadOut(const Source &source, size_t part)
     }
 }
 
-// Writes the pages of `part` with what belongs to them to `path`.
-void writePart(const Source &source, size_t part, const QString &path)
+// Writes the pages of `part` with what belongs to them into `parts`, after what it holds.
+void writePart(const Source &source, size_t part, QFileDevice &parts)
 {
     leadOut(source, part);
-    PdfOutput out(path);
+    PdfOutput out(parts);
     const int pagesRoot = out.allocate();
     ChapterObjects objects(out, pagesRoot, nullptr);
     std::vector<int> numbers;
@@ -149,6 +153,91 @@ void writePart(const Source &source, size_t part, const QString &path)
     out.close(pagesRoot, numbers, catalog);
 }
 
+// The chapters of a split, written one after another into one file.
+struct Written {
+    QString cause; // empty when every chapter is written
+    QStringList titles;
+    QList<qint64> lengths;
+};
+
+Written writeParts(const std::shared_ptr<BookFile> &file, qint64 size, const QString &pdfPath,
+                   QFileDevice &parts)
+{
+    Written written;
+    QPDF pdf;
+    written.cause = PdfDocument::open(
+        pdf, std::make_shared<ChapterInput>(file, 0, size, pdfPath.toStdString()));
+    if (!written.cause.isEmpty())
+        return written;
+    try {
+        // A page may take its media box or resources from the page tree it leaves behind.
+        pdf.pushInheritedAttributesToPage();
+        const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+        const Destinations::Table named = Destinations::namedIn(pdf);
+        const std::vector<Part> found = partsOf(pdf, pages, named);
+        if (found.empty()) {
+            written.cause = QStringLiteral("has no outline entry that leads to a page");
+            return written;
+        }
+        const Source source(pages, named, found);
+        qint64 end = 0;
+        for (size_t i = 0; i < found.size(); ++i) {
+            writePart(source, i, parts);
+            if (!parts.flush())
+                throw PdfOutput::WriteFailed(parts.errorString().toStdString());
+            written.titles.append(found[i].title);
+            written.lengths.append(parts.pos() - end);
+            end = parts.pos();
+        }
+    } catch (const std::exception &error) {
+        written.cause = PdfDocument::reasonOf(error);
+    }
+    return written;
+}
+
+QByteArray encoded(const Written &written)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << written.cause << written.titles << written.lengths;
+    return bytes;
+}
+
+// What a caged child answered, checked: it read a hostile file and may have been taken over.
+std::optional<Written> decoded(const QByteArray &bytes, qint64 partsSize)
+{
+    QDataStream in(bytes);
+    Written written;
+    in >> written.cause >> written.titles >> written.lengths;
+    if (in.status() != QDataStream::Ok || !in.atEnd() ||
+        written.titles.size() != written.lengths.size())
+        return std::nullopt;
+    qint64 total = 0;
+    for (const qint64 length : std::as_const(written.lengths)) {
+        if (length <= 0 || length > partsSize - total)
+            return std::nullopt;
+        total += length;
+    }
+    return written;
+}
+
+// The chapters written by a child in `cage`, into the file opened here.
+Written writePartsCaged(const CagedWork::Cage &cage, const std::shared_ptr<BookFile> &file,
+                        qint64 size, const QString &pdfPath, QFile &parts)
+{
+    const CagedWork::Outcome outcome = CagedWork::run(
+        cage, [&](std::atomic<int> &) { return encoded(writeParts(file, size, pdfPath, parts)); });
+    Written written;
+    if (outcome.kind != CagedWork::Outcome::Answered) {
+        written.cause = CagedWork::reasonOf(outcome);
+        return written;
+    }
+    if (const std::optional<Written> answer = decoded(outcome.answer, QFileInfo(parts).size()))
+        return *answer;
+    written.cause = QStringLiteral("its reading answered with nonsense");
+    return written;
+}
+
 SplitResult failure(const QString &file, const QString &cause)
 {
     SplitResult result;
@@ -159,34 +248,26 @@ SplitResult failure(const QString &file, const QString &cause)
 
 } // namespace
 
-SplitResult SplitPdf(const QString &pdfPath, const QString &bookName, const QString &outFolder)
+SplitResult SplitPdf(const QString &pdfPath, const QString &bookName, const QString &outFolder,
+                     const CagedWork::Cage &cage)
 {
-    QPDF pdf;
-    const QString reason = PdfDocument::open(pdf, pdfPath);
-    if (!reason.isEmpty())
-        return failure(pdfPath, reason);
-    QTemporaryDir parts;
-    if (!parts.isValid())
+    const std::shared_ptr<BookFile> file = BookFile::open(pdfPath);
+    if (!file)
+        return failure(pdfPath, QStringLiteral("cannot be opened"));
+    const qint64 size = QFileInfo(pdfPath).size();
+    QTemporaryFile parts;
+    if (!parts.open())
         return failure(QString(), parts.errorString());
+    const Written written = cage ? writePartsCaged(cage, file, size, pdfPath, parts)
+                                 : writeParts(file, size, pdfPath, parts);
+    if (!written.cause.isEmpty())
+        return failure(pdfPath, written.cause);
     GenerationRequest request;
-    SplitResult result;
-    try {
-        // A page may take its media box or resources from the page tree it leaves behind.
-        pdf.pushInheritedAttributesToPage();
-        const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
-        const Destinations::Table named = Destinations::namedIn(pdf);
-        const std::vector<Part> found = partsOf(pdf, pages, named);
-        if (found.empty())
-            return failure(pdfPath, QStringLiteral("has no outline entry that leads to a page"));
-        const Source source(pages, named, found);
-        for (size_t i = 0; i < found.size(); ++i) {
-            const QString path = QDir(parts.path()).filePath(QStringLiteral("%1.pdf").arg(i + 1));
-            writePart(source, i, path);
-            request.sources.append({found[i].title, path});
-            result.titles.append(found[i].title);
-        }
-    } catch (const std::exception &error) {
-        return failure(pdfPath, PdfDocument::reasonOf(error));
+    qint64 offset = 0;
+    for (qsizetype i = 0; i < written.titles.size(); ++i) {
+        request.sources.append(
+            {written.titles.at(i), parts.fileName(), offset, written.lengths.at(i)});
+        offset += written.lengths.at(i);
     }
     request.bookName = bookName;
     request.saveFolder = outFolder;
@@ -195,7 +276,9 @@ SplitResult SplitPdf(const QString &pdfPath, const QString &bookName, const QStr
     const GenerationResult generated = GenerateBook(request);
     if (generated.outcome != GenerationOutcome::Written)
         return failure(generated.file, generated.cause);
+    SplitResult result;
     result.ok = true;
     result.bookPath = generated.bookPath;
+    result.titles = written.titles;
     return result;
 }

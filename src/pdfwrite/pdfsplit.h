@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "pdfwrite/cagedwork.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -23,8 +25,10 @@ struct SplitResult {
 };
 
 // Writes the book `outFolder`/`bookName`.VELM from the PDF at `pdfPath`. The chapter PDFs are
-// made in a temporary folder and the book written from them atomically (GenerateBook): on any
-// failure an earlier book of that name stays as it was. A PDF without an outline entry that
-// leads to a page, an encrypted PDF and one qpdf cannot read are refused before anything is
-// written.
-SplitResult SplitPdf(const QString &pdfPath, const QString &bookName, const QString &outFolder);
+// made one after another in a temporary file and the book written from them atomically
+// (GenerateBook): on any failure an earlier book of that name stays as it was. A PDF without an
+// outline entry that leads to a page, an encrypted PDF and one qpdf cannot read are refused
+// before anything is written. Given `cage`, the PDF is read and the chapters made by a child in
+// it (cagedwork.h); the book is written here, from bytes no longer parsed.
+SplitResult SplitPdf(const QString &pdfPath, const QString &bookName, const QString &outFolder,
+                     const CagedWork::Cage &cage = {});
