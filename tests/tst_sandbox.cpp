@@ -19,6 +19,7 @@
 #include <linux/landlock.h>
 #include <pthread.h>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
@@ -78,6 +79,24 @@ int inCage(const Attempt &attempt)
     close(ends[0]);
     waitpid(child, nullptr, 0);
     return result;
+}
+
+// Threads started in the cage, each waiting, until one cannot be or `most` are.
+int threadsStarted(int most)
+{
+    int started = 0;
+    for (; started < most; ++started) {
+        pthread_t thread;
+        if (pthread_create(
+                &thread, nullptr,
+                [](void *) -> void * {
+                    sleep(600);
+                    return nullptr;
+                },
+                nullptr) != 0)
+            break;
+    }
+    return started;
 }
 
 } // namespace
@@ -233,6 +252,46 @@ private slots:
         else
             QVERIFY2(error == EPERM || error == EACCES || error == EFBIG,
                      qPrintable(QString::number(error)));
+    }
+
+    // The cage bounds its threads by its own count, not the user's: a child that gave up root
+    // (root's tasks are never held to the limit) with 300 other processes of its user running
+    // still starts 200 threads in the cage, and never more than the bound of 256 (the data limit
+    // alone would stop them near 500, as their stacks fill it).
+    void threadsAreBoundedByTheirOwnCount()
+    {
+        int ends[2];
+        QVERIFY(pipe(ends) == 0);
+        QVERIFY(prctl(PR_SET_CHILD_SUBREAPER, 1) == 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            int result = -1;
+            if (setpgid(0, 0) == 0 && setresgid(65534, 65534, 65534) == 0 &&
+                setresuid(65534, 65534, 65534) == 0) {
+                for (int i = 0; i < 300; ++i) {
+                    if (fork() == 0) {
+                        for (;;)
+                            pause();
+                    }
+                }
+                QString problem;
+                if (Pdf::Sandbox::enter(&problem))
+                    result =
+                        problem.contains("threads are not bounded") ? -2 : threadsStarted(1000);
+            }
+            _exit(write(ends[1], &result, sizeof result) == sizeof result ? 0 : 1);
+        }
+        close(ends[1]);
+        int started = -3;
+        const bool told = read(ends[0], &started, sizeof started) == sizeof started;
+        close(ends[0]);
+        kill(-child, SIGKILL);
+        while (waitpid(-1, nullptr, 0) > 0) {
+        }
+        QVERIFY(told);
+        if (started == -2)
+            QSKIP("this system refuses user namespaces: threads are not bounded");
+        QVERIFY2(started >= 200 && started < 256, qPrintable(QString::number(started)));
     }
 
     // Fonts the file names but does not embed are found through fontconfig and poppler's data

@@ -323,6 +323,31 @@ bool setLimits(QString *problem)
     return true;
 }
 
+// Threads a worker may run, itself counted: poppler's and Qt's need a few.
+constexpr rlim_t ThreadBound = 256;
+
+// The limit on processes counts every task of the user, but in a user namespace of its own it
+// counts the worker's alone, while the user's other processes still count against the user's
+// own limit above it. Root's tasks are never held to it. Where such a namespace is refused,
+// threads stay unbounded, and `problem` says so.
+bool boundThreads(QString *problem)
+{
+    if (::unshare(CLONE_NEWUSER) != 0) {
+        const QString before = problem ? *problem : QString();
+        failed(problem, "threads are not bounded, no user namespace can be made", errno);
+        if (problem && !before.isEmpty())
+            *problem = before + QLatin1String("; ") + *problem;
+        return true;
+    }
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NPROC, &limit) != 0)
+        return failed(problem, "the limit on threads cannot be read", errno);
+    limit.rlim_cur = std::min(limit.rlim_cur, ThreadBound);
+    limit.rlim_max = std::min(limit.rlim_max, ThreadBound);
+    return ::setrlimit(RLIMIT_NPROC, &limit) == 0 ||
+           failed(problem, "the limit on threads cannot be set", errno);
+}
+
 bool installFilter(QString *problem)
 {
     const scmp_filter_ctx filter = seccomp_init(SCMP_ACT_ERRNO(EPERM));
@@ -350,7 +375,8 @@ bool enter(QString *problem)
     if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0)
         return failed(problem, "no_new_privs cannot be set", errno);
     loadConverters();
-    if (!setLimits(problem) || !limitReads(problem) || !installFilter(problem))
+    if (!setLimits(problem) || !limitReads(problem) || !boundThreads(problem) ||
+        !installFilter(problem))
         return false;
     entered = true;
     return true;

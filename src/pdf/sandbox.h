@@ -53,8 +53,10 @@
 // Before both, resource limits bound what the window's watch of resident memory cannot see: a
 // file (a memfd) of at most 1 GiB, which fails its write with EFBIG beyond; an hour of processor
 // time; no core dump; and, except in the sanitizer builds, whose shadow memory is terabytes of
-// writable reservations, 4 GiB of data. Threads stay unbounded: the limit on processes counts
-// every process of the user, not the worker's own.
+// writable reservations, 4 GiB of data. Threads are bounded to 256 by the limit on processes,
+// in a user namespace of the process's own, where that limit counts its own tasks and not the
+// user's others; where the system refuses such namespaces, threads stay unbounded and `problem`
+// says so. Root's tasks are not held to that limit.
 //
 // AddressSanitizer and UndefinedBehaviorSanitizer get by with these calls. LeakSanitizer's check
 // at exit stops the threads with ptrace from a process of its own, which the filter refuses, so
@@ -66,8 +68,8 @@ namespace Pdf::Sandbox
 // thread runs; whatever the process reads later from outside readableFolders() must be open
 // before (the document's bytes, the socket to the reader). Returns false, with the reason in
 // `problem`, when the process could not be restricted; it may then be restricted in part, and
-// must parse nothing. A kernel without Landlock is no failure: then only the filter holds, and
-// `problem` says that reads are not limited by folder.
+// must parse nothing. A kernel without Landlock, or a system without user namespaces, is no
+// failure: `problem` then says that reads are not limited by folder, or threads not bounded.
 bool enter(QString *problem);
 
 // The folders the process may read below after enter(): the font folders, fontconfig's
