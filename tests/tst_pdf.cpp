@@ -42,6 +42,24 @@ private slots:
         Pdf::keepWorkersReady(0);
     }
 
+    // The thread that loads the first PDF ahead makes Qt objects as it starts, and may still run
+    // when the application is made: Qt must take the program's first thread for its main one.
+    // A worker that takes two seconds to start keeps the loading thread alive that long.
+    void loadingAheadLeavesQtItsMainThread()
+    {
+        const QString slow = write("slow.sh", "#!/bin/sh\nsleep 2\nexec \"$0.real\" \"$@\"\n");
+        QVERIFY(QFile::setPermissions(slow, QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY(QFile::link(WORKER, slow + ".real"));
+        QProcess start;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QUILLMOOR_PDF_WORKER", slow);
+        start.setProcessEnvironment(environment);
+        start.start(AHEAD_START, {write("ahead.pdf", TestPdfs::onePage("ahead")), "200"});
+        QVERIFY(start.waitForFinished(60000));
+        QCOMPARE(start.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(start.exitCode(), 0);
+    }
+
     // A worker program that is missing, cannot be run or ends at once is named with the reason;
     // the built one can be started.
     void workerThatCannotRun_data()

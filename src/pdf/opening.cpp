@@ -5,6 +5,7 @@
 #include "pdf/workerprocess.h"
 
 #include <QFileInfo>
+#include <QThread>
 
 #include <cerrno>
 #include <condition_variable>
@@ -144,6 +145,9 @@ void openAhead(const QString &path)
     Protocol::Fd file = openForReading(path, nullptr);
     if (!file.valid() || ::fstat(file.get(), &started->status) != 0)
         return;
+    // Qt takes the first thread that makes a Qt object for its main thread: the caller, which
+    // makes the application after, must be first, not the thread that loads ahead.
+    QThread::currentThread();
     std::thread([started, file = std::move(file)]() mutable {
         Remote::Loaded made = Remote::load(std::move(file), 0, -1, true);
         const std::lock_guard lock(started->mutex);
