@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pdf/memorywatch.h"
 
+#include "core/threads/residentmemory.h"
 #include "pdf/workerlimits.h"
-
-#include <QFile>
 
 #include <chrono>
 #include <condition_variable>
@@ -33,15 +32,6 @@ struct Watch {
     std::map<pid_t, Watched> workers;
 };
 
-qint64 residentBytes(pid_t pid)
-{
-    QFile statm(QStringLiteral("/proc/%1/statm").arg(pid));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields.at(1).toLongLong() * ::sysconf(_SC_PAGESIZE) : 0;
-}
-
 void look(Watch &watch)
 {
     std::unique_lock lock(watch.mutex);
@@ -49,7 +39,7 @@ void look(Watch &watch)
         watch.wake.wait(lock, [&watch] { return !watch.workers.empty(); });
         const qint64 limit = workerLimits().memory;
         for (auto &[pid, watched] : watch.workers) {
-            if (!watched.killed && residentBytes(pid) > limit) {
+            if (!watched.killed && ResidentBytes(pid) > limit) {
                 ::kill(pid, SIGKILL);
                 watched.killed = true;
             }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pdfwrite/cagedwork.h"
 
-#include <QFile>
+#include "core/threads/residentmemory.h"
 
 #include <cerrno>
 #include <csignal>
@@ -38,16 +38,6 @@ bool writeAll(int fd, const QByteArray &bytes)
         done += written;
     }
     return true;
-}
-
-// The resident bytes of `pid`, or 0 when they cannot be read (a child just ended).
-qint64 residentOf(pid_t pid)
-{
-    QFile statm(QStringLiteral("/proc/%1/statm").arg(pid));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readLine(256).split(' ');
-    return fields.size() > 1 ? fields.at(1).toLongLong() * ::sysconf(_SC_PAGESIZE) : 0;
 }
 
 [[noreturn]] void beTheChild(int answerFd, const CagedWork::Cage &cage, const CagedWork::Work &work,
@@ -98,7 +88,7 @@ Watched watch(pid_t child, int answerFd, const std::atomic<bool> *stop)
                 break;
             }
         }
-        if (residentOf(child) > CagedWork::MemoryBound) {
+        if (ResidentBytes(child) > CagedWork::MemoryBound) {
             ::kill(child, SIGKILL);
             watched.tooBig = true;
             break;
