@@ -29,6 +29,14 @@ inline QString entries(QTreeWidget *tree)
     return result.join('|');
 }
 
+// The entries of an outline tree once every level asked for has come (the tree's busy cursor
+// gone), or "still reading".
+inline QString readEntries(QTreeWidget *tree)
+{
+    const auto read = [tree] { return !tree->testAttribute(Qt::WA_SetCursor); };
+    return QTest::qWaitFor(read, 10000) ? entries(tree) : QStringLiteral("still reading");
+}
+
 // Whether `band` of the PDF view's pages shows the current match's orange over white; the other
 // matches' yellow over the edges of letters is not taken for it. Without a band, anywhere.
 inline bool showsCurrentMatch(const QWidget *view, QRect band = QRect())

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/pdfview/navigationpane.h"
 
+#include "gui/pdfview/outlinereader.h"
 #include "gui/pdfview/pagerenderer.h"
 
 #include <QHash>
@@ -123,15 +124,26 @@ NavigationPane::~NavigationPane() = default;
 
 void NavigationPane::setOutline(std::shared_ptr<OutlineSource> source)
 {
+    m_reader.reset();
     m_source = std::move(source);
     m_chapter = -1;
     m_outline->clear();
     m_listed = 0;
+    m_reading = 0;
+    m_topLevelReading = false;
+    m_toOpen.clear();
+    m_opening = nullptr;
+    showReading();
     m_outlineWaiting = m_source && !isVisible() && m_source->topLevelCount() > TopLevelListedHidden;
+    if (m_source) {
+        m_reader = std::make_unique<OutlineReader>(
+            m_source, [this](const QList<int> &path, const QList<OutlineSource::Entry> &entries) {
+                place(path, entries);
+            });
+    }
     if (!m_outlineWaiting)
         fill(nullptr);
-    if (currentIndex() < 2)
-        setCurrentWidget(hasOutline() ? static_cast<QWidget *>(m_outline) : m_thumbnails);
+    turnToOutline();
 }
 
 void NavigationPane::setPages(const Pdf::Document::Opener &opener, const QList<QSizeF> &pageSizes)
@@ -159,9 +171,18 @@ void NavigationPane::clearPages()
     m_page = 0;
 }
 
+// An outline whose top level is still being read counts as one until it comes empty.
 bool NavigationPane::hasOutline() const
 {
-    return m_outlineWaiting || m_outline->topLevelItemCount() > 0;
+    return m_outlineWaiting || m_topLevelReading || m_outline->topLevelItemCount() > 0;
+}
+
+// The pane opens on the outline while it has one, else on its thumbnails, unless the reader
+// chose one of the window's pages.
+void NavigationPane::turnToOutline()
+{
+    if (currentIndex() < 2)
+        setCurrentWidget(hasOutline() ? static_cast<QWidget *>(m_outline) : m_thumbnails);
 }
 
 // The pages after the outline and the thumbnails are the window's.
@@ -177,14 +198,22 @@ bool NavigationPane::hasPageShown() const
 void NavigationPane::showChapter(int chapter)
 {
     m_chapter = chapter;
+    openChapterShown();
+    markCurrentEntry();
+}
+
+// Entries of a plain document are of no chapter (-1), and are not opened for it.
+void NavigationPane::openChapterShown()
+{
+    if (m_chapter < 0)
+        return;
     for (int row = 0; row < m_outline->topLevelItemCount(); ++row) {
         QTreeWidgetItem *item = m_outline->topLevelItem(row);
-        if (item->data(0, ChapterRole).toInt() == chapter) {
+        if (item->data(0, ChapterRole).toInt() == m_chapter) {
             item->setExpanded(true);
             break;
         }
     }
-    markCurrentEntry();
 }
 
 void NavigationPane::showPage(int page)
@@ -196,38 +225,100 @@ void NavigationPane::showPage(int page)
     markCurrentThumbnail();
 }
 
-// The entries below `parent` (the top level for nullptr), read once. Opening an entry here
-// comes back for its own entries, so only the levels near the top are opened.
+// The entries below `parent` (the top level for nullptr), asked for once and placed when they
+// come.
 void NavigationPane::fill(QTreeWidgetItem *parent)
 {
-    if (!m_source || (parent && parent->data(0, FilledRole).toBool()))
+    if (!m_reader || (parent && parent->data(0, FilledRole).toBool()))
         return;
+    if (parent)
+        parent->setData(0, FilledRole, true);
+    else
+        m_topLevelReading = true;
+    ++m_reading;
+    showReading();
+    m_reader->read(pathOf(parent));
+}
+
+// A level slow to come (a worker may take its whole deadline over one) shows the tree busy.
+void NavigationPane::showReading()
+{
+    if (m_reading > 0)
+        m_outline->setCursor(Qt::BusyCursor);
+    else
+        m_outline->unsetCursor();
+}
+
+// The item at `path`, the tree's root for an empty one. Items are never taken out of a tree
+// that stays, so a path read is still the entry it was asked for.
+QTreeWidgetItem *NavigationPane::itemAt(const QList<int> &path) const
+{
+    QTreeWidgetItem *item = m_outline->invisibleRootItem();
+    for (int i = 0; item && i < path.size(); ++i)
+        item = item->child(path.at(i));
+    return item;
+}
+
+// Entries asked to be shown opened are opened only near the top. The current entry is looked for
+// once every level asked for is in.
+void NavigationPane::place(const QList<int> &path, const QList<OutlineSource::Entry> &entries)
+{
+    --m_reading;
+    QTreeWidgetItem *parent = itemAt(path);
+    if (!parent) {
+        showReading();
+        return;
+    }
+    if (parent == m_opening)
+        m_opening = nullptr;
     QList<QTreeWidgetItem *> items;
     QList<bool> opened;
-    for (const OutlineSource::Entry &entry : m_source->entries(pathOf(parent))) {
+    for (const OutlineSource::Entry &entry : entries) {
         items.append(itemOf(entry));
         opened.append(entry.open);
     }
-    if (parent) {
-        parent->setData(0, FilledRole, true);
+    if (path.isEmpty()) {
+        m_topLevelReading = false;
+        m_outline->addTopLevelItems(items);
+    } else {
         parent->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
         parent->addChildren(items);
-    } else {
-        m_outline->addTopLevelItems(items);
     }
     m_listed += int(items.size());
-    // The entries opened here fill in turn; the current entry is looked for once they are in.
-    ++m_filling;
-    if (pathOf(parent).size() + 1 < OpenedLevels) {
-        // An entry is found in its parent's list by a walk from its start: only those to be
-        // opened are touched, or a book of a million chapters would take hours.
+    if (path.size() + 1 < OpenedLevels) {
+        QList<QTreeWidgetItem *> asked;
         for (int i = 0; i < items.size(); ++i) {
-            if (opened.at(i) && m_listed < ListedWhileOpening)
-                items.at(i)->setExpanded(true);
+            if (opened.at(i))
+                asked.append(items.at(i));
         }
+        m_toOpen = asked + m_toOpen;
     }
-    if (--m_filling == 0)
+    openAsked();
+    if (path.isEmpty()) {
+        openChapterShown();
+        turnToOutline();
+        emit outlineRead();
+    }
+    showReading();
+    if (m_reading == 0)
         markCurrentEntry();
+}
+
+// The entries the source asks to show opened are opened one at a time, depth first, each once the
+// level opened before it is in: only then does the count listed say when to stop. An entry is
+// found in its parent's list by a walk from its start, so only those to be opened are touched,
+// or a book of a million chapters would take hours.
+void NavigationPane::openAsked()
+{
+    while (!m_opening && !m_toOpen.isEmpty() && m_listed < ListedWhileOpening) {
+        QTreeWidgetItem *item = m_toOpen.takeFirst();
+        const bool read = item->data(0, FilledRole).toBool();
+        item->setExpanded(true);
+        if (!read)
+            m_opening = item;
+    }
+    if (m_listed >= ListedWhileOpening)
+        m_toOpen.clear();
 }
 
 // Entries that lead out of the document are listed but go nowhere.
@@ -310,7 +401,6 @@ void NavigationPane::fillWaitingOutline()
         return;
     m_outlineWaiting = false;
     fill(nullptr);
-    showChapter(m_chapter);
 }
 
 // Only the thumbnails in view are drawn, at the width of the list's pictures.

@@ -8,7 +8,7 @@
 
 // What the navigation pane's outline tree lists, read one level at a time as the reader opens
 // the tree: the outline of the document shown, or one the window makes (a book's, chapter by
-// chapter).
+// chapter). Its levels are read on a thread of their own (OutlineReader), one at a time.
 class OutlineSource
 {
 public:
@@ -27,8 +27,12 @@ public:
     // The entries below the entry at `path` (the index of the entry at each level from the top),
     // the top level for an empty path; none for a path that leads nowhere.
     virtual QList<Entry> entries(const QList<int> &path) = 0;
-    // How many entries the top level holds, known without reading them.
-    virtual int topLevelCount() { return int(entries({}).size()); }
+    // How many entries the top level holds, known without reading them and on any thread; -1
+    // when that is not known before the level is read.
+    virtual int topLevelCount() const { return -1; }
+    // Ends the reading under way on another thread, if any, at once, and those after: the
+    // source is let go. Called from the thread that shows the outline.
+    virtual void stop() {}
 
     // One level of `document`'s outline as the tree lists it, its entries leading into
     // `chapter`. An entry whose page lies outside the document leads nowhere.

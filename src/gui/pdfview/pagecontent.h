@@ -66,7 +66,7 @@ public:
     // `to` comes before `from`.
     QString text(TextPoint from, TextPoint to);
     const Pdf::Document &document() const { return *m_document; }
-    // The same document, for what else reads it on this thread (the outline).
+    // The same document, for what else reads it on this thread (the print preview).
     std::shared_ptr<const Pdf::Document> sharedDocument() const { return m_document; }
 
 private:

@@ -78,10 +78,10 @@ constexpr std::chrono::milliseconds KeptWorkersPause(1000);
 
 PdfView::PdfView(QWidget *parent) : QWidget(parent)
 {
-    // A document shown takes two at once, one for this thread and one that draws; a chapter of a
-    // book takes a third, for its outline, started when wanted: each worker kept waiting holds
-    // some 6 MiB. They start once the window and its first page are up: started with them, they
-    // would take the cores those need.
+    // A document shown takes two at once, one for this thread and one that draws; its outline,
+    // read on a thread of its own, takes a third. Each worker kept waiting
+    // holds some 6 MiB. They start once the window and its first page are up: started with them,
+    // they would take the cores those need.
     QTimer::singleShot(KeptWorkersPause, this, [] { Pdf::keepWorkersReady(2); });
     // The view lies over the side panel while the panel is hidden: nothing of it may show
     // through the toolbar.
@@ -120,6 +120,7 @@ PdfView::PdfView(QWidget *parent) : QWidget(parent)
     const auto askForPlace = [this](int page, double top) { emit placeRequested(page + 1, top); };
     connect(m_navigation, &NavigationPane::placeChosen, this, askForPlace);
     connect(m_navigation, &NavigationPane::entryChosen, this, &PdfView::chooseEntry);
+    connect(m_navigation, &NavigationPane::outlineRead, this, &PdfView::offerNavigation);
     connect(m_pages, &PageArea::pageLinkFollowed, this, askForPlace);
     connect(m_pages, &PageArea::currentPageChanged, this, &PdfView::showPageNumber);
     connect(m_pages, &PageArea::moved, this, &PdfView::reportPlace);
@@ -447,7 +448,7 @@ bool PdfView::showDocument(std::unique_ptr<Pdf::Document> document, const QStrin
     m_pages->startDocument(opener, document->pageSize(0));
     auto content = std::make_unique<PageContent>(std::move(document));
     if (!m_windowOutline)
-        m_navigation->setOutline(std::make_shared<DocumentOutline>(content->sharedDocument()));
+        m_navigation->setOutline(std::make_shared<DocumentOutline>(opener));
     m_navigation->setPages(opener, content->pageSizes());
     m_pages->setContent(content.get());
     m_content = std::move(content);

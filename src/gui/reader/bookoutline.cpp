@@ -32,12 +32,28 @@ QList<OutlineSource::Entry> BookOutline::entries(const QList<int> &path)
     return chapter ? entriesOf(*chapter, path.mid(1), path.first()) : QList<Entry>();
 }
 
+void BookOutline::stop()
+{
+    const std::lock_guard lock(m_mutex);
+    m_stopped = true;
+    for (const OpenChapter &open : m_open) {
+        if (open.document)
+            open.document->stopAll();
+    }
+}
+
+// A chapter is opened outside the lock, which stop() takes on the thread that shows the pages:
+// a worker may take its whole deadline to load. The one let go when too many are open goes
+// after the lock, for the same reason.
 const Pdf::Document *BookOutline::document(int chapter)
 {
-    for (auto open = m_open.begin(); open != m_open.end(); ++open) {
-        if (open->chapter == chapter) {
-            std::rotate(m_open.begin(), open, open + 1);
-            return m_open.front().document.get();
+    {
+        const std::lock_guard lock(m_mutex);
+        for (auto open = m_open.begin(); open != m_open.end(); ++open) {
+            if (open->chapter == chapter) {
+                std::rotate(m_open.begin(), open, open + 1);
+                return m_open.front().document.get();
+            }
         }
     }
     if (!m_contents.chapterReadable(chapter))
@@ -46,8 +62,14 @@ const Pdf::Document *BookOutline::document(int chapter)
     std::unique_ptr<Pdf::Document> read = Pdf::openRange(m_path, line.start - 1, line.length);
     if (read && read->isLocked())
         read.reset();
+    OpenChapter leaving;
+    const std::lock_guard lock(m_mutex);
+    if (read && m_stopped)
+        read->stopAll();
     m_open.push_front({chapter, std::move(read)});
-    if (m_open.size() > OpenChapters)
+    if (m_open.size() > OpenChapters) {
+        leaving = std::move(m_open.back());
         m_open.pop_back();
+    }
     return m_open.front().document.get();
 }
