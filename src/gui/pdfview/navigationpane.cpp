@@ -125,7 +125,6 @@ NavigationPane::~NavigationPane() = default;
 void NavigationPane::setOutline(std::shared_ptr<OutlineSource> source)
 {
     m_reader.reset();
-    m_source = std::move(source);
     m_chapter = -1;
     m_outline->clear();
     m_listed = 0;
@@ -134,10 +133,11 @@ void NavigationPane::setOutline(std::shared_ptr<OutlineSource> source)
     m_toOpen.clear();
     m_opening = nullptr;
     showReading();
-    m_outlineWaiting = m_source && !isVisible() && m_source->topLevelCount() > TopLevelListedHidden;
-    if (m_source) {
+    m_outlineWaiting = source && !isVisible() && source->topLevelCount() > TopLevelListedHidden;
+    if (source) {
         m_reader = std::make_unique<OutlineReader>(
-            m_source, [this](const QList<int> &path, const QList<OutlineSource::Entry> &entries) {
+            std::move(source),
+            [this](const QList<int> &path, const QList<OutlineSource::Entry> &entries) {
                 place(path, entries);
             });
     }

@@ -84,8 +84,7 @@ private:
     QTreeWidget *m_outline = nullptr;
     QListWidget *m_thumbnails = nullptr;
     PageRenderer *m_renderer = nullptr;
-    std::shared_ptr<OutlineSource> m_source;
-    std::unique_ptr<OutlineReader> m_reader; // of m_source
+    std::unique_ptr<OutlineReader> m_reader;
     int m_chapter = -1;
     int m_page = 0;
     int m_reading = 0; // levels asked for and not yet come

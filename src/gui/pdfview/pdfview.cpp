@@ -79,9 +79,9 @@ constexpr std::chrono::milliseconds KeptWorkersPause(1000);
 PdfView::PdfView(QWidget *parent) : QWidget(parent)
 {
     // A document shown takes two at once, one for this thread and one that draws; its outline,
-    // read on a thread of its own, takes a third. Each worker kept waiting
-    // holds some 6 MiB. They start once the window and its first page are up: started with them,
-    // they would take the cores those need.
+    // read on a thread of its own, takes a third. Each worker kept waiting holds some 6 MiB.
+    // They start once the window and its first page are up: started with them, they would take
+    // the cores those need.
     QTimer::singleShot(KeptWorkersPause, this, [] { Pdf::keepWorkersReady(2); });
     // The view lies over the side panel while the panel is hidden: nothing of it may show
     // through the toolbar.
