@@ -8,6 +8,7 @@
 #include "testpdfs.h"
 
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,6 +23,8 @@
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -36,6 +39,15 @@ namespace
 int errorOf(long result)
 {
     return result < 0 ? errno : 0;
+}
+
+// What /proc/PID/ns/KIND names, PID a number or "self".
+QByteArray namespaceOf(const QString &pid, const char *kind)
+{
+    char target[64] = {};
+    const QByteArray link = QStringLiteral("/proc/%1/ns/%2").arg(pid, kind).toLocal8Bit();
+    return readlink(link.constData(), target, sizeof target - 1) > 0 ? QByteArray(target)
+                                                                     : QByteArray();
 }
 
 int openFile(const QString &path, int flags)
@@ -250,7 +262,7 @@ private slots:
         if (allowed)
             QCOMPARE(error, 0);
         else
-            QVERIFY2(error == EPERM || error == EACCES || error == EFBIG,
+            QVERIFY2(error == EPERM || error == EACCES || error == EFBIG || error == ENOENT,
                      qPrintable(QString::number(error)));
     }
 
@@ -292,6 +304,59 @@ private slots:
         if (started == -2)
             QSKIP("this system refuses user namespaces: threads are not bounded");
         QVERIFY2(started >= 200 && started < 256, qPrintable(QString::number(started)));
+    }
+
+    // Where user namespaces are made, the cage's root holds the folders it reads and nothing
+    // else, read-only: a file of the user's is not there even to stat; and its network is
+    // another.
+    void seesNothingButTheFoldersItReads()
+    {
+        int told[2], done[2];
+        QVERIFY(pipe(told) == 0 && pipe(done) == 0);
+        const QByteArray outside = QFile::encodeName(m_outside);
+        const pid_t child = fork();
+        if (child == 0) {
+            close(done[1]);
+            QString problem;
+            int result = -1;
+            if (Pdf::Sandbox::enter(&problem)) {
+                struct stat info {
+                };
+                result = problem.contains("the file system is the user's")
+                             ? -2
+                             : errorOf(stat(outside.constData(), &info));
+            }
+            char end = 0;
+            const bool answered = write(told[1], &result, sizeof result) == sizeof result;
+            _exit(answered && read(done[0], &end, 1) >= 0 ? 0 : 1);
+        }
+        close(told[1]);
+        close(done[0]);
+        int result = -3;
+        const bool heard = read(told[0], &result, sizeof result) == sizeof result;
+        const QString root = QStringLiteral("/proc/%1/root").arg(child);
+        QStringList shared;
+        for (const char *kind : {"user", "mnt", "net"}) {
+            if (namespaceOf(QString::number(child), kind) == namespaceOf("self", kind))
+                shared << kind;
+        }
+        const bool userFileThere = QFileInfo::exists(root + m_outside);
+        const bool fontsThere = QFileInfo(root + "/usr/share/fonts").isDir();
+        struct statvfs rootMount {
+        };
+        const bool readOnly = statvfs(QFile::encodeName(root + "/").constData(), &rootMount) == 0 &&
+                              (rootMount.f_flag & ST_RDONLY);
+        close(done[1]);
+        close(told[0]);
+        waitpid(child, nullptr, 0);
+        QVERIFY(heard);
+        if (result == -2)
+            QSKIP("this system refuses user namespaces: the file system is the user's");
+        QCOMPARE(result, ENOENT);
+        QCOMPARE(shared, QStringList());
+        QVERIFY(!userFileThere);
+        QVERIFY(fontsThere);
+        QVERIFY(readOnly);
     }
 
     // Fonts the file names but does not embed are found through fontconfig and poppler's data

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pdf/sandbox.h"
 
+#include "pdf/namespaces.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -67,6 +69,13 @@ bool failed(QString *problem, const char *what, int error)
 {
     return tell(problem, QStringLiteral("%1: %2").arg(QLatin1String(what),
                                                       QString::fromLocal8Bit(strerror(error))));
+}
+
+// Adds a reason the cage is less than whole to those `problem` holds.
+void note(QString *problem, const QString &reason)
+{
+    if (problem)
+        *problem = problem->isEmpty() ? reason : *problem + QLatin1String("; ") + reason;
 }
 
 // An XDG base folder: the variable when it holds an absolute path, else its place below home.
@@ -186,7 +195,8 @@ bool limitReads(QString *problem)
     const long abi =
         syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION);
     if (abi < 1) {
-        failed(problem, "reads are not limited by folder, the kernel has no Landlock", errno);
+        note(problem,
+             QStringLiteral("reads are not limited by folder, the kernel has no Landlock"));
         return true;
     }
     const Ruleset rules = everyRight(int(abi));
@@ -326,17 +336,23 @@ bool setLimits(QString *problem)
 // Threads a worker may run, itself counted: poppler's and Qt's need a few.
 constexpr rlim_t ThreadBound = 256;
 
-// The limit on processes counts every task of the user, but in a user namespace of its own it
-// counts the worker's alone, while the user's other processes still count against the user's
-// own limit above it. Root's tasks are never held to it. Where such a namespace is refused,
-// threads stay unbounded, and `problem` says so.
-bool boundThreads(QString *problem)
+// The namespaces, then the limit on processes, which counts every task of the user, but in a
+// user namespace of its own counts the worker's alone, while the user's other processes still
+// count against the user's own limit above it. Root's tasks are never held to it. Where such a
+// namespace is refused, threads stay unbounded, and `problem` says so.
+bool isolateAndBoundThreads(QString *problem)
 {
-    if (::unshare(CLONE_NEWUSER) != 0) {
-        const QString before = problem ? *problem : QString();
-        failed(problem, "threads are not bounded, no user namespace can be made", errno);
-        if (problem && !before.isEmpty())
-            *problem = before + QLatin1String("; ") + *problem;
+    QString why;
+    const Pdf::Sandbox::Isolation made =
+        Pdf::Sandbox::isolate(Pdf::Sandbox::readableFolders(), &why);
+    if (made == Pdf::Sandbox::Isolation::Broken) {
+        note(problem, why);
+        return false;
+    }
+    if (made != Pdf::Sandbox::Isolation::Whole)
+        note(problem, QLatin1String("the file system is the user's: ") + why);
+    if (made == Pdf::Sandbox::Isolation::Refused) {
+        note(problem, QStringLiteral("threads are not bounded, no user namespace can be made"));
         return true;
     }
     rlimit limit{};
@@ -375,7 +391,8 @@ bool enter(QString *problem)
     if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0)
         return failed(problem, "no_new_privs cannot be set", errno);
     loadConverters();
-    if (!setLimits(problem) || !limitReads(problem) || !boundThreads(problem) ||
+    // Landlock, once set, refuses the mounts the namespaces need.
+    if (!setLimits(problem) || !isolateAndBoundThreads(problem) || !limitReads(problem) ||
         !installFilter(problem))
         return false;
     entered = true;

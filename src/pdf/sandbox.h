@@ -54,9 +54,9 @@
 // file (a memfd) of at most 1 GiB, which fails its write with EFBIG beyond; an hour of processor
 // time; no core dump; and, except in the sanitizer builds, whose shadow memory is terabytes of
 // writable reservations, 4 GiB of data. Threads are bounded to 256 by the limit on processes,
-// in a user namespace of the process's own, where that limit counts its own tasks and not the
-// user's others; where the system refuses such namespaces, threads stay unbounded and `problem`
-// says so. Root's tasks are not held to that limit.
+// which in the user namespace of the process's own counts its own tasks and not the user's
+// others; where the system refuses such namespaces, threads stay unbounded, the file system is
+// the user's, and `problem` says so. Root's tasks are not held to that limit.
 //
 // AddressSanitizer and UndefinedBehaviorSanitizer get by with these calls. LeakSanitizer's check
 // at exit stops the threads with ptrace from a process of its own, which the filter refuses, so
@@ -69,7 +69,8 @@ namespace Pdf::Sandbox
 // before (the document's bytes, the socket to the reader). Returns false, with the reason in
 // `problem`, when the process could not be restricted; it may then be restricted in part, and
 // must parse nothing. A kernel without Landlock, or a system without user namespaces, is no
-// failure: `problem` then says that reads are not limited by folder, or threads not bounded.
+// failure: `problem` then says that reads are not limited by folder, or that the file system is
+// the user's and threads not bounded.
 bool enter(QString *problem);
 
 // The folders the process may read below after enter(): the font folders, fontconfig's
