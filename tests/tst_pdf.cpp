@@ -19,7 +19,25 @@
 #include <cstdio>
 #include <thread>
 
+#include <sched.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+namespace
+{
+
+// Whether a child of ours can make a user namespace.
+bool userNamespacesMade()
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(::unshare(CLONE_NEWUSER) == 0 ? 0 : 1);
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+} // namespace
 
 class TestPdf : public QObject
 {
@@ -376,13 +394,22 @@ private slots:
 
     // The worker's standard descriptors are not ours: it reads nothing of our input nor writes
     // on our output, and what it writes on its standard error comes out on ours, no more than
-    // 32 KiB of it.
-    void workerDiagnosticsArePassedOn()
+    // 32 KiB of it. Where user namespaces are made, it is the first process of a PID namespace
+    // of its own, known to /proc (and the window's watch) by the number it has outside.
+    void workerStartsApart()
     {
         const QString seen = m_dir.filePath("seen");
         const QString program =
+            // $$ counts in the worker's own PID namespace; /proc/self/status, opened by the
+            // shell itself, gives the number /proc knows it by.
             write("worker.sh", "#!/bin/sh\n"
-                               "echo \"$(readlink /proc/$$/fd/0 /proc/$$/fd/1)\" >\"$SEEN\"\n"
+                               "while read -r key value; do\n"
+                               "  [ \"$key\" = Pid: ] && pid=$value\n"
+                               "  [ \"$key\" = NSpid: ] && numbers=$value\n"
+                               "done </proc/self/status\n"
+                               "echo \"$(readlink /proc/$pid/fd/0 /proc/$pid/fd/1)\" >\"$SEEN\"\n"
+                               "echo \"$numbers\" >\"$SEEN.pids\"\n"
+
                                "echo worker says hello >&2\n"
                                "head -c 200000 /dev/zero | tr '\\0' x >&2\n"
                                "exec \"$WORKER\"\n");
@@ -406,6 +433,12 @@ private slots:
         QVERIFY2(told.contains(hello) && told.count('x') == 32 * 1024 - hello.size(),
                  QByteArray::number(told.count('x')));
         QCOMPARE(TestFiles::read(seen), QByteArray("/dev/null\n/dev/null\n"));
+        if (!userNamespacesMade())
+            QSKIP("this system refuses user namespaces: workers share the PID namespace");
+        // The worker's numbers: the one /proc knows it by, then its own in its namespace.
+        const QList<QByteArray> numbers = TestFiles::read(seen + ".pids").simplified().split(' ');
+        QCOMPARE(numbers.size(), 2);
+        QCOMPARE(numbers[1], QByteArray("1"));
     }
 
     // A file loaded ahead is taken by the view's opening of that same file, unchanged; one

@@ -2,6 +2,7 @@
 #include "pdf/workerprocess.h"
 
 #include "pdf/memorywatch.h"
+#include "pdf/workerspawn.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -15,24 +16,16 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char **environ;
 
 namespace Pdf
 {
 
 namespace
 {
-
-constexpr int WorkerSocket = 3;
-// Open in the worker until it runs its own code: its first act closes every descriptor above
-// the socket.
-constexpr int WorkerRunning = WorkerSocket + 1;
 
 // What a worker writes on its standard error is passed on to ours, up to this much in its life;
 // the rest is dropped. Nor does the pipe stop the worker: what it cannot hold is lost.
@@ -81,27 +74,6 @@ QString WorkerProcess::startProblem(bool tryOne)
 
 namespace
 {
-
-// The worker's end of the pair becomes its descriptor 3, and the writing end of the pipe that
-// tells when it runs its descriptor 4; every other descriptor of ours is closed on exec, so it
-// inherits nothing else. Its standard input and output are /dev/null, its standard error the
-// pipe we read its diagnostics from: none of them is ours, which it could read or cut.
-pid_t spawn(const QString &program, int workerEnd, int runningEnd, int diagnosticsEnd)
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, diagnosticsEnd, STDERR_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, workerEnd, WorkerSocket);
-    posix_spawn_file_actions_adddup2(&actions, runningEnd, WorkerRunning);
-    const QByteArray path = program.toLocal8Bit();
-    char *const arguments[] = {const_cast<char *>(path.constData()), nullptr};
-    pid_t pid = -1;
-    const int failed = ::posix_spawn(&pid, path.constData(), &actions, nullptr, arguments, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return failed ? -1 : pid;
-}
 
 // `fd` moved above 4, so that the duplications onto 0 to 4 in the worker always make
 // descriptors that stay open on exec.
@@ -244,7 +216,7 @@ std::unique_ptr<WorkerProcess> WorkerProcess::spawned(const QString &program)
     const Protocol::Fd diagnosticsEnd = movedUp(ends[1]);
     if (!diagnosticsEnd.valid())
         return nullptr;
-    const pid_t pid = spawn(program, theirs.get(), runningEnd.get(), diagnosticsEnd.get());
+    const pid_t pid = spawnWorker(program, theirs.get(), runningEnd.get(), diagnosticsEnd.get());
     if (pid <= 0)
         return nullptr;
     MemoryWatch::watch(pid);
