@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
+
 class TestSearch : public QObject
 {
     Q_OBJECT
@@ -289,6 +291,46 @@ private slots:
         Pdf::setWorkerLimits({});
         QCOMPARE(events.mid(0, 2), QStringList({"skipped 卡!", "卡0"}));
         QVERIFY(events.size() > 2 && events.last().startsWith("一"));
+    }
+
+    // Chapters that share their bytes are one PDF: it is searched once and what it gave is told
+    // for each, with its own name, in book order; the same bytes under another password are
+    // searched again.
+    void chaptersSharingBytesAreSearchedOnce()
+    {
+        QTemporaryDir dir;
+        const QByteArray pdf = TestPdfs::linked();
+        const QByteArray locked = TestPdfs::locked(pdf, "secret");
+        const QString index = QStringLiteral("甲♂1♀%1\r\n乙♂%2♀%1\r\n丙♂1♀%1\r\n丁♂%3♀%4\r\n"
+                                             "戊♂1♀%1\r\n己♂%3♀%4\r\n\r\n")
+                                  .arg(pdf.size())
+                                  .arg(pdf.size() + 1)
+                                  .arg(2 * pdf.size() + 1)
+                                  .arg(locked.size());
+        const QString book = dir.filePath(QStringLiteral("b.VELM"));
+        QVERIFY(TestFiles::write(book, TestFiles::bookOf(pdf + pdf + locked, Gbk::encode(index))));
+        QStringList events;
+        std::atomic<int> pagesSearched = 0;
+        const BookSearch::Listener listener{
+            [&](const auto &match) {
+                events << QString::number(match.chapter) + match.chapterName +
+                              QString::number(match.page);
+            },
+            [&](int chapter, const QString &name, const QString &, BookSearch::Skip) {
+                events << "skipped " + QString::number(chapter) + name;
+            },
+            [](int) { return true; },
+            [&] {
+                ++pagesSearched;
+                return false;
+            }};
+        QString error;
+        QCOMPARE(BookSearch::run(book, BookReader::readContents(book), "gamma", listener, &error,
+                                 {{3, "secret"}}),
+                 BookSearch::Outcome::Finished);
+        QCOMPARE(events, QStringList({"0甲2", "1乙2", "2丙2", "3丁2", "4戊2", "skipped 5己"}));
+        // 甲, 乙 and 丁 were read, each of the pages of `pdf`.
+        QCOMPARE(pagesSearched.load(), 3 * 3);
     }
 };
 

@@ -5,11 +5,13 @@
 #include "pdf/worker.h"
 
 #include <QRegularExpression>
+#include <QSet>
 
 #include <array>
 #include <deque>
 #include <future>
 #include <memory>
+#include <optional>
 
 namespace BookSearch
 {
@@ -114,6 +116,52 @@ Chapter searchChapter(const QString &bookPath, const BookContents &contents, int
     return searched;
 }
 
+// A chapter's bytes and password: chapters that share them are one PDF, searched once.
+struct Range {
+    qint32 start = 0;
+    qint32 length = 0;
+    QString password;
+
+    bool operator==(const Range &other) const
+    {
+        return start == other.start && length == other.length && password == other.password;
+    }
+};
+
+size_t qHash(const Range &range, size_t seed = 0)
+{
+    return qHashMulti(seed, range.start, range.length, range.password);
+}
+
+Range rangeOf(const BookContents &contents, const Passwords &passwords, int chapter)
+{
+    const ContentsIndex::Line &line = contents.lines.at(chapter);
+    return Range{line.start, line.length, passwords.value(chapter)};
+}
+
+// The ranges more than one chapter has, with how many have each.
+QHash<Range, int> sharedRanges(const BookContents &contents, const Passwords &passwords)
+{
+    QHash<Range, int> counts;
+    for (int chapter = 0; chapter < contents.lines.size(); ++chapter) {
+        if (contents.chapterReadable(chapter))
+            ++counts[rangeOf(contents, passwords, chapter)];
+    }
+    counts.removeIf([](const QHash<Range, int>::iterator &count) { return count.value() < 2; });
+    return counts;
+}
+
+// What `first` gave, told again for `chapter`.
+Chapter sameAs(const Chapter &first, int chapter, const QString &name)
+{
+    Chapter again = first;
+    for (Match &match : again.matches) {
+        match.chapter = chapter;
+        match.chapterName = name;
+    }
+    return again;
+}
+
 } // namespace
 
 QList<Match> matchesInPage(const QString &pageText, const QString &text)
@@ -163,19 +211,48 @@ Outcome run(const QString &bookPath, const BookContents &contents, const QString
     // Chapters are searched side by side, each on a worker with a document of its own, and told
     // in book order as they are taken in turn. A stop waits for the chapters under way, which
     // end at their next page when `stopNow` says so: the workers go before this returns.
+    // A chapter whose bytes an earlier one has (an index may point a million lines at one PDF)
+    // is told what that one gave, while the book is unchanged; the result is kept until the
+    // last chapter that shares it.
+    QHash<Range, int> shared = sharedRanges(contents, passwords);
+    QHash<Range, Chapter> kept;
+    QSet<Range> submitted;
+    const auto sharedRange = [&](int chapter) -> std::optional<Range> {
+        if (!contents.chapterReadable(chapter))
+            return std::nullopt;
+        const Range range = rangeOf(contents, passwords, chapter);
+        return shared.contains(range) ? std::optional(range) : std::nullopt;
+    };
     std::array<Pdf::Worker, SideBySide> workers;
     std::deque<std::future<Chapter>> underWay;
     int started = 0;
     for (int chapter = 0; chapter < contents.lines.size(); ++chapter) {
         for (; started < contents.lines.size() && underWay.size() < SideBySide; ++started) {
+            const std::optional<Range> range = sharedRange(started);
+            if (range && submitted.contains(*range))
+                continue;
+            if (range)
+                submitted.insert(*range);
             underWay.push_back(workers[size_t(started) % SideBySide].submit(
                 [&bookPath, &contents, started, &text, &listener, &passwords] {
                     return searchChapter(bookPath, contents, started, text,
                                          passwords.value(started), listener.stopNow);
                 }));
         }
-        const Chapter searched = underWay.front().get();
-        underWay.pop_front();
+        const QString name = contents.lines.at(chapter).name();
+        const std::optional<Range> range = sharedRange(chapter);
+        Chapter searched;
+        if (range && kept.contains(*range)) {
+            searched = sameAs(kept.value(*range), chapter, name);
+            BookReader::isUnchanged(bookPath, contents, &searched.unreadableBook);
+        } else {
+            searched = underWay.front().get();
+            underWay.pop_front();
+        }
+        if (range && --shared[*range] > 0)
+            kept.insert(*range, searched);
+        else if (range)
+            kept.remove(*range);
         if (searched.stopped)
             return Outcome::Stopped;
         if (!searched.unreadableBook.isEmpty()) {
@@ -183,8 +260,7 @@ Outcome run(const QString &bookPath, const BookContents &contents, const QString
             return Outcome::BookUnreadable;
         }
         if (!searched.skipped.isEmpty())
-            listener.skipped(chapter, contents.lines.at(chapter).name(), searched.skipped,
-                             searched.skip);
+            listener.skipped(chapter, name, searched.skipped, searched.skip);
         for (const Match &match : searched.matches)
             listener.found(match);
         if (!listener.goOn(chapter + 1))
