@@ -268,8 +268,8 @@ private slots:
         QCOMPARE(TestFiles::read(path("d.VELM")), book);
     }
 
-    // A line a match, a damaged chapter named and passed over; exit 1 with no match, 2 for an
-    // empty text, 3 for a book that cannot be read.
+    // A line a match, a damaged chapter named and passed over, the progress on stderr when
+    // asked; exit 1 with no match, 2 for an empty text, 3 for a book that cannot be read.
     void searchesTheWholeBook()
     {
         const QByteArray chapter = TestPdfs::onePage("Third Gamma");
@@ -281,6 +281,10 @@ private slots:
                  "0|1\t1\t第一\tThird Gamma\n|quillmoor-book search: chapter 2 (x) skipped: "
                  "damaged index line\nquillmoor-book search: chapter 3 (y) skipped: not a PDF "
                  "that can be read\n");
+        QCOMPARE(run({"search", book, "third", "--progress"}),
+                 "0|1\t1\t第一\tThird Gamma\n|progress 1 3\nquillmoor-book search: chapter 2 (x) "
+                 "skipped: damaged index line\nprogress 2 3\nquillmoor-book search: chapter 3 (y) "
+                 "skipped: not a PDF that can be read\nprogress 3 3\n");
         QVERIFY(run({"search", book, "delta"}).startsWith("1||") &&
                 run({"search", book, ""}).startsWith("2||") &&
                 run({"search", path("m.VELM"), "gamma"}).startsWith("3||quillmoor-book search:"));

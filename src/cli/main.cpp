@@ -18,7 +18,7 @@ const char Usage[] =
     "      Writes chapter NUMBER (from 1), by default to its name + \".pdf\" here.\n"
     "  quillmoor-book check BOOK\n"
     "      Prints OK for a sound book, or every problem found.\n"
-    "  quillmoor-book search BOOK TEXT\n"
+    "  quillmoor-book search BOOK TEXT [--progress]\n"
     "      One line per match, letter case ignored: chapter, page, chapter name and the match\n"
     "      with up to 20 characters either side, separated by tabs. Exit 0 found, 1 not found.\n"
     "  quillmoor-book add BOOK FILE... [--at N]\n"

@@ -4,8 +4,30 @@
 #include "pdf/opening.h"
 #include "search/booksearch.h"
 
+#include <functional>
+
 namespace Cli
 {
+
+namespace
+{
+
+// With --progress, "progress DONE COUNT" on stderr each time another hundredth of the chapters
+// is searched: a book may hold a million.
+std::function<bool(int)> progressPrinter(bool wanted, int count)
+{
+    if (!wanted)
+        return [](int) { return true; };
+    return [count, told = -1](int done) mutable {
+        const int hundredths = int(qint64(done) * 100 / qMax(count, 1));
+        if (hundredths != told)
+            printError(QStringLiteral("progress %1 %2").arg(done).arg(count));
+        told = hundredths;
+        return true;
+    };
+}
+
+} // namespace
 
 // One line a match: chapter and page from 1, the chapter's name and the match in its context.
 int runSearch(const QStringList &arguments)
@@ -16,6 +38,7 @@ int runSearch(const QStringList &arguments)
         return !positionals.at(1).isEmpty();
     };
     QCommandLineParser parser;
+    parser.addOption({QStringLiteral("progress"), QString()});
     Book book;
     if (const int failed =
             openBook(parser, QStringLiteral("search"), arguments, 2, &book, Unreadable, textGiven))
@@ -35,7 +58,8 @@ int runSearch(const QStringList &arguments)
                            .arg(chapter + 1)
                            .arg(printableName(name), reason));
         },
-        [](int) { return true; }, nullptr};
+        progressPrinter(parser.isSet(QStringLiteral("progress")), int(book.contents.lines.size())),
+        nullptr};
     QString error;
     if (BookSearch::run(book.path, book.contents, text, listener, &error) ==
         BookSearch::Outcome::BookUnreadable) {
