@@ -11,6 +11,8 @@
 #include "gui/bookmarks/form3.h"
 #include "gui/bookmarks/form4.h"
 #include "gui/bookmarks/pagecapture.h"
+#include "gui/reader/bookoutline.h"
+#include "gui/reader/bookresults.h"
 #include "gui/reader/form1.h"
 #include "gui/reader/keyboardshortcuts.h"
 #include "guitest.h"
@@ -843,6 +845,42 @@ private slots:
         QVERIFY(view().loads.last() == pdf && view().currentPage() == 3);
         session().open(write("a.pdf", pdf));
         QCOMPARE(GuiTest::readEntries(tree), "Chapter one 1|Section 2|第二部分 3");
+    }
+
+    // Past the matches listed, matches are counted and gone to, and one row says they are not
+    // listed: a million small chapters would hold the window laying out their rows.
+    void bookResultsListedUpToTheirBound()
+    {
+        BookResults shown;
+        QSignalSpy chosen(&shown, &BookResults::chosen);
+        constexpr int Listed = BookResults::ListedMatches;
+        shown.begin("x", Listed + 2);
+        QList<BookSearch::Match> matches(Listed + 2);
+        for (int chapter = 0; chapter < matches.size(); ++chapter)
+            matches[chapter].chapter = chapter;
+        shown.add(matches.mid(0, 2), 2);
+        shown.add(matches.mid(2), Listed + 2);
+        auto *rows = child<QListWidget>(&shown, "searchResults");
+        QCOMPARE(rows->count(), Listed + 1);
+        QCOMPARE(rows->item(Listed)->text(),
+                 QString("只列出前 %1 处，其余各处可按 F3 逐一查看").arg(Listed));
+        QCOMPARE(shown.matchCount(), Listed + 2);
+        shown.chooseFrom(Listed + 1, 0, 1);
+        QCOMPARE(chosen.size(), 1);
+        QCOMPARE(chosen.last().at(0).value<BookSearch::Match>().chapter, Listed + 1);
+        QCOMPARE(shown.chosenNumber(), Listed + 2);
+    }
+
+    // A book's outline lists its chapters as a PDF's levels are listed, cut short past the bound
+    // with one entry for the rest: an index may hold a million lines.
+    void wholeBookOutlineCutShort()
+    {
+        BookContents contents;
+        contents.lines.resize(Pdf::OutlineLevelLimit + 2);
+        const QList<OutlineSource::Entry> chapters = BookOutline(QString(), contents).entries({});
+        QCOMPARE(chapters.size(), Pdf::OutlineLevelLimit + 1);
+        QCOMPARE(chapters.at(Pdf::OutlineLevelLimit - 1).chapter, Pdf::OutlineLevelLimit - 1);
+        QCOMPARE(chapters.last().leftOut, 2);
     }
 
     // The first shown edit box holding a 16-bit number, in creation order, top to bottom; a

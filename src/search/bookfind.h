@@ -8,7 +8,8 @@
 #include <QObject>
 
 // Runs a search of the whole book on a worker while the window goes on answering, and tells what
-// it finds on the window's thread, a chapter at a time, in book order. A new search or a stop
+// it finds on the window's thread, in book order: the chapters searched since it last told, as
+// one, some twenty times a second. A new search or a stop
 // ends the one running: nothing more of it is told, and it ends at the next page it reaches.
 class BookFind : public QObject
 {
@@ -24,7 +25,8 @@ public:
     bool isRunning() const { return m_running; }
 
 signals:
-    // The matches of one chapter, after `chaptersDone` of the book's chapters were searched.
+    // The matches of the chapters searched since it last told, `chaptersDone` of the book's
+    // chapters searched by then.
     void found(const QList<BookSearch::Match> &matches, int chaptersDone);
     // A chapter not searched, or not to its end, and why.
     void skipped(int chapter, const QString &name, BookSearch::Skip skip);

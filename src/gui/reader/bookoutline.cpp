@@ -21,11 +21,16 @@ BookOutline::BookOutline(const QString &bookPath, const BookContents &contents)
 QList<OutlineSource::Entry> BookOutline::entries(const QList<int> &path)
 {
     if (path.isEmpty()) {
+        // Cut short as a PDF's own levels are: an index may hold a million lines.
+        const int count = int(m_contents.lines.size());
+        const int listed = std::min(count, Pdf::OutlineLevelLimit);
         QList<Entry> chapters;
-        chapters.reserve(m_contents.lines.size());
-        for (int row = 0; row < m_contents.lines.size(); ++row)
+        chapters.reserve(listed + 1);
+        for (int row = 0; row < listed; ++row)
             chapters.append({ContentsIndex::shownName(m_contents.lines.at(row).name()), row, 1, -1,
                              m_contents.chapterReadable(row), false});
+        if (listed < count)
+            chapters.append({QString(), -1, 0, -1, false, false, count - listed});
         return chapters;
     }
     const Pdf::Document *chapter = document(path.first());

@@ -54,8 +54,13 @@ void BookResults::begin(const QString &text, int chapterCount)
 void BookResults::add(const QList<BookSearch::Match> &matches, int chaptersDone)
 {
     for (const BookSearch::Match &match : matches) {
-        m_list->addMatch(int(m_matches.size()), ContentsIndex::shownName(match.chapterName),
-                         match.page, match.context, m_text);
+        const int number = int(m_matches.size());
+        if (number < ListedMatches)
+            m_list->addMatch(number, ContentsIndex::shownName(match.chapterName), match.page,
+                             match.context, m_text);
+        else if (number == ListedMatches)
+            m_list->addNote(
+                QStringLiteral("只列出前 %1 处，其余各处可按 F3 逐一查看").arg(ListedMatches));
         m_matches.append(match);
     }
     m_progress->setValue(chaptersDone);

@@ -13,12 +13,16 @@ class ResultList;
 // The results of a search of the whole book, listed as they come: a line that says how far the
 // search is, with its progress and a stop button while it runs, and one row per match (the
 // chapter's name and page, the text around the match). A damaged chapter and a book that
-// changed while it was searched are rows of their own that lead nowhere.
+// changed while it was searched are rows of their own that lead nowhere. An index may point a
+// million chapters at one PDF: past the first ListedMatches, matches are counted and gone to
+// with F3, and a row says so, but are not listed.
 class BookResults : public QWidget
 {
     Q_OBJECT
 
 public:
+    static constexpr int ListedMatches = 10000;
+
     explicit BookResults(QWidget *parent = nullptr);
 
     void begin(const QString &text, int chapterCount);
