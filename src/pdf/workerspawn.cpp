@@ -65,9 +65,10 @@ bool writeAll(const char *path, const char *text, long length)
     return written;
 }
 
+// dup3, as some architectures have no dup2 call; the two descriptors always differ here.
 bool placeDescriptor(long fd, long at)
 {
-    return call(SYS_dup2, fd, at) == at;
+    return call(SYS_dup3, fd, at, 0) == at;
 }
 
 bool openNull(long at, long flags)
