@@ -1,15 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "search/bookfind.h"
 
-#include <QElapsedTimer>
-
-namespace
-{
-
-constexpr std::chrono::milliseconds TellEvery(50);
-
-} // namespace
-
 BookFind::BookFind(QObject *parent)
     : QObject(parent), m_outbox(this, [this](std::vector<Told> &told) { take(told); })
 {
@@ -37,57 +28,54 @@ void BookFind::stop()
     m_running = false;
 }
 
-// On the worker: the matches of the chapters searched are told together, at most every
-// TellEvery: a book of a million small chapters searched in seconds would otherwise queue a
-// million tellings for the window.
+// On the worker: the matches are told a chapter at a time.
 void BookFind::search(quint64 generation, const QString &bookPath, const BookContents &contents,
                       const QString &text, const BookSearch::Passwords &passwords)
 {
     const auto wanted = [this, generation] { return m_worker.isCurrent(generation); };
     if (!wanted())
         return;
-    QList<BookSearch::Match> matches;
-    int chaptersDone = 0;
-    int chaptersTold = 0;
-    QElapsedTimer sinceTold;
-    sinceTold.start();
-    const auto tell = [&] {
-        if (chaptersDone > chaptersTold)
-            m_outbox.put({generation, Told::Kind::Found, matches, chaptersDone, {}, {}});
-        matches.clear();
-        chaptersTold = chaptersDone;
-        sinceTold.restart();
-    };
+    QList<BookSearch::Match> chapterMatches;
     BookSearch::Listener listener;
-    listener.found = [&](const BookSearch::Match &match) { matches.append(match); };
+    listener.found = [&](const BookSearch::Match &match) { chapterMatches.append(match); };
     listener.skipped = [&](int chapter, const QString &name, const QString &,
                            BookSearch::Skip skip) {
-        tell();
         m_outbox.put({generation, Told::Kind::Skipped, {}, chapter, name, {}, skip});
     };
-    listener.goOn = [&](int done) {
-        chaptersDone = done;
-        if (sinceTold.elapsed() >= TellEvery.count())
-            tell();
+    listener.goOn = [&](int chaptersDone) {
+        m_outbox.put({generation, Told::Kind::Found, chapterMatches, chaptersDone, {}, {}});
+        chapterMatches.clear();
         return wanted();
     };
     listener.stopNow = [&wanted] { return !wanted(); };
     QString error;
     const BookSearch::Outcome outcome =
         BookSearch::run(bookPath, contents, text, listener, &error, passwords);
-    tell();
     m_outbox.put({generation, Told::Kind::Ended, {}, 0, QString(), outcome});
 }
 
-// Only what the search wanted now tells is told.
+// Only what the search wanted now tells is told. The chapters taken together are told as one:
+// a book of a million small chapters searched in seconds would otherwise have the window take
+// each alone.
 void BookFind::take(std::vector<Told> &told)
 {
+    QList<BookSearch::Match> matches;
+    int chaptersDone = -1;
+    const auto tellFound = [&] {
+        if (chaptersDone >= 0)
+            emit found(matches, chaptersDone);
+        matches.clear();
+        chaptersDone = -1;
+    };
     for (const Told &item : told) {
         if (!m_worker.isCurrent(item.generation))
             continue;
+        if (item.kind != Told::Kind::Found)
+            tellFound();
         switch (item.kind) {
         case Told::Kind::Found:
-            emit found(item.matches, item.chapter);
+            matches.append(item.matches);
+            chaptersDone = item.chapter;
             break;
         case Told::Kind::Skipped:
             emit skipped(item.chapter, item.name, item.skip);
@@ -101,4 +89,5 @@ void BookFind::take(std::vector<Told> &told)
             break;
         }
     }
+    tellFound();
 }

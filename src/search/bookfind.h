@@ -8,8 +8,8 @@
 #include <QObject>
 
 // Runs a search of the whole book on a worker while the window goes on answering, and tells what
-// it finds on the window's thread, in book order: the chapters searched since it last told, as
-// one, some twenty times a second. A new search or a stop
+// it finds on the window's thread, in book order: each chapter as it is searched, or those
+// searched since the window last took them, as one. A new search or a stop
 // ends the one running: nothing more of it is told, and it ends at the next page it reaches.
 class BookFind : public QObject
 {
