@@ -18,7 +18,8 @@ if [ "${QUILLMOOR_QUICK:-0}" != 1 ]; then
         -DQUILLMOOR_WERROR=ON
     cmake --build build-asan
     # The slow unwinder gives whole allocation stacks through libraries built without frame
-    # pointers, so that a leak suppression can name the library function that allocates.
+    # pointers, so that a leak suppression can name the library function that allocates. The
+    # tests give their PDF workers the fast one (tests/CMakeLists.txt).
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:fast_unwind_on_malloc=0 \
     LSAN_OPTIONS=suppressions=$PWD/sanitizers/lsan.supp:print_suppressions=0 \
     UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
