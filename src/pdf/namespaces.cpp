@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pdf/namespaces.h"
 
+#include "pdf/cagecommon.h"
+
 #include <QByteArray>
 #include <QFile>
 
@@ -19,14 +21,6 @@
 namespace
 {
 
-bool failed(QString *why, const char *what)
-{
-    if (why)
-        *why = QStringLiteral("%1: %2").arg(QLatin1String(what),
-                                            QString::fromLocal8Bit(strerror(errno)));
-    return false;
-}
-
 bool writeFile(const char *path, const QByteArray &text)
 {
     const int fd = open(path, O_WRONLY | O_CLOEXEC);
@@ -39,14 +33,12 @@ bool writeFile(const char *path, const QByteArray &text)
     return written;
 }
 
-// Inside, the process keeps the ids it has outside: files it reads keep their owners, and the
-// root it makes can be owned by it.
+// Inside, the process keeps the ids it has outside, so that the root it makes can be its own.
 bool keepIds(uid_t user, gid_t group)
 {
-    const QByteArray userLine = QByteArray::number(user) + ' ' + QByteArray::number(user) + " 1";
-    const QByteArray groupLine = QByteArray::number(group) + ' ' + QByteArray::number(group) + " 1";
-    return writeFile("/proc/self/uid_map", userLine) && writeFile("/proc/self/setgroups", "deny") &&
-           writeFile("/proc/self/gid_map", groupLine);
+    return writeFile("/proc/self/uid_map", Pdf::Sandbox::sameIdInside(user)) &&
+           writeFile("/proc/self/setgroups", "deny") &&
+           writeFile("/proc/self/gid_map", Pdf::Sandbox::sameIdInside(group));
 }
 
 bool makeFolders(const QByteArray &path)
@@ -128,21 +120,21 @@ Isolation isolate(const QStringList &folders, QString *why)
     const uid_t user = geteuid();
     const gid_t group = getegid();
     if (unshare(CLONE_NEWUSER | CLONE_NEWNS | CLONE_NEWNET) != 0) {
-        failed(why, "no namespaces can be made");
+        Pdf::Sandbox::failed(why, "no namespaces can be made", errno);
         return unshare(CLONE_NEWUSER) == 0 ? Isolation::UsersOnly : Isolation::Refused;
     }
     if (!keepIds(user, group)) {
-        failed(why, "the ids cannot be kept in the user namespace");
+        Pdf::Sandbox::failed(why, "the ids cannot be kept in the user namespace", errno);
         return Isolation::UsersOnly;
     }
     // Nothing mounted from here on reaches the namespace the process left.
     if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
         mount("quillmoor-cage", "/tmp", "tmpfs", MS_NOSUID | MS_NODEV, SmallRoot) != 0) {
-        failed(why, "the file system cannot be narrowed");
+        Pdf::Sandbox::failed(why, "the file system cannot be narrowed", errno);
         return Isolation::UsersOnly;
     }
     if (!changeRoot(folders)) {
-        failed(why, "the root of the file system could not be made");
+        Pdf::Sandbox::failed(why, "the root of the file system could not be made", errno);
         return Isolation::Broken;
     }
     return Isolation::Whole;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pdf/sandbox.h"
 
+#include "pdf/cagecommon.h"
 #include "pdf/namespaces.h"
 
 #include <QDir>
@@ -56,6 +57,8 @@
 namespace
 {
 
+using Pdf::Sandbox::failed;
+
 std::atomic<bool> entered{false};
 
 bool tell(QString *problem, const QString &text)
@@ -63,12 +66,6 @@ bool tell(QString *problem, const QString &text)
     if (problem)
         *problem = text;
     return false;
-}
-
-bool failed(QString *problem, const char *what, int error)
-{
-    return tell(problem, QStringLiteral("%1: %2").arg(QLatin1String(what),
-                                                      QString::fromLocal8Bit(strerror(error))));
 }
 
 // Adds a reason the cage is less than whole to those `problem` holds.

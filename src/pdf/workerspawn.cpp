@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pdf/workerspawn.h"
 
+#include "pdf/cagecommon.h"
+
 #include <QByteArray>
 #include <QFile>
 
@@ -24,8 +26,8 @@ struct Start {
     int socket;
     int running;
     int diagnostics;
-    QByteArray userMap;  // "ID ID 1": the ids stay what they are
-    QByteArray groupMap; // likewise
+    QByteArray userMap; // the ids stay what they are
+    QByteArray groupMap;
 };
 
 pid_t plainSpawn(const Start &start)
@@ -131,11 +133,12 @@ namespace Pdf
 
 pid_t spawnWorker(const QString &program, int socket, int running, int diagnostics)
 {
-    const QByteArray user = QByteArray::number(::geteuid());
-    const QByteArray group = QByteArray::number(::getegid());
-    const Start start{
-        QFile::encodeName(program), socket, running, diagnostics, user + ' ' + user + " 1",
-        group + ' ' + group + " 1"};
+    const Start start{QFile::encodeName(program),
+                      socket,
+                      running,
+                      diagnostics,
+                      Sandbox::sameIdInside(::geteuid()),
+                      Sandbox::sameIdInside(::getegid())};
     const pid_t pid = spawnInNamespaces(start);
     return pid > 0 ? pid : plainSpawn(start);
 }
