@@ -6,6 +6,7 @@
 #include "core/book/scratchfolder.h"
 #include "core/bookmarks/bookmarkfile.h"
 #include "core/bookmarks/bookmarklock.h"
+#include "skipping.h"
 #include "testfiles.h"
 
 #include <QDir>
@@ -92,7 +93,7 @@ private slots:
         const QString disk = dir.filePath("disk");
         QVERIFY(QDir().mkpath(disk));
         if (::mount("tmpfs", disk.toLocal8Bit().constData(), "tmpfs", 0, "size=256k") != 0)
-            QSKIP("mounting a small tmpfs needs root (CAP_SYS_ADMIN)");
+            SKIP_WHERE_LACKING("mounting a small tmpfs needs root (CAP_SYS_ADMIN)");
         const auto unmount = qScopeGuard([&] { ::umount(disk.toLocal8Bit().constData()); });
         const QByteArray earlier = pdfLike(100 * 1024, 1);
         const QString source = dir.filePath("source.pdf");
@@ -157,7 +158,7 @@ private slots:
     void bookChangeKilledAtEachWriteLeavesBothOldOrBothNew()
     {
         if (QProcess::execute("strace", {"-o", "/dev/null", "true"}) != 0)
-            QSKIP("strace cannot trace here");
+            SKIP_WHERE_LACKING("strace cannot trace here");
         QTemporaryDir dir;
         const QString book = dir.filePath("b.VELM");
         const QList<QPair<QString, QByteArray>> chapters{
@@ -209,7 +210,7 @@ private slots:
     void unwritableFolderAndFileForAPlainUser()
     {
         if (::geteuid() != 0)
-            QSKIP("giving up root to test file permissions needs root");
+            SKIP_WHERE_LACKING("giving up root to test file permissions needs root");
         QTemporaryDir dir;
         const QString document = dir.filePath("a.pdf");
         const QString bookmarks = dir.filePath("a.ini");

@@ -5,6 +5,7 @@
 #include "pdf/worker.h"
 #include "pdf/workerprocess.h"
 #include "pdfobjects.h"
+#include "skipping.h"
 #include "testfiles.h"
 #include "testpdfs.h"
 
@@ -434,7 +435,8 @@ private slots:
                  QByteArray::number(told.count('x')));
         QCOMPARE(TestFiles::read(seen), QByteArray("/dev/null\n/dev/null\n"));
         if (!userNamespacesMade())
-            QSKIP("this system refuses user namespaces: workers share the PID namespace");
+            SKIP_WHERE_LACKING(
+                "this system refuses user namespaces: workers share the PID namespace");
         // The worker's numbers: the one /proc knows it by, then its own in its namespace.
         const QList<QByteArray> numbers = TestFiles::read(seen + ".pids").simplified().split(' ');
         QCOMPARE(numbers.size(), 2);

@@ -4,6 +4,7 @@
 // as root, so every refusal here holds for root.
 #include "pdf/engine.h"
 #include "pdf/sandbox.h"
+#include "skipping.h"
 #include "testfiles.h"
 #include "testpdfs.h"
 
@@ -257,7 +258,7 @@ private slots:
         QFETCH(bool, needsLandlock);
         if (needsLandlock &&
             syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION) < 1)
-            QSKIP("this kernel has no Landlock: reads are not limited by folder");
+            SKIP_WHERE_LACKING("this kernel has no Landlock: reads are not limited by folder");
         const int error = inCage(attempt);
         if (allowed)
             QCOMPARE(error, 0);
@@ -302,7 +303,7 @@ private slots:
         }
         QVERIFY(told);
         if (started == -2)
-            QSKIP("this system refuses user namespaces: threads are not bounded");
+            SKIP_WHERE_LACKING("this system refuses user namespaces: threads are not bounded");
         QVERIFY2(started >= 200 && started < 256, qPrintable(QString::number(started)));
     }
 
@@ -351,7 +352,8 @@ private slots:
         waitpid(child, nullptr, 0);
         QVERIFY(heard);
         if (result == -2)
-            QSKIP("this system refuses user namespaces: the file system is the user's");
+            SKIP_WHERE_LACKING(
+                "this system refuses user namespaces: the file system is the user's");
         QCOMPARE(result, ENOENT);
         QCOMPARE(shared, QStringList());
         QVERIFY(!userFileThere);
