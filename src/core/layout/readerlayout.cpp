@@ -33,37 +33,24 @@ QSize ReaderLayout::minimumClientPixels()
                  ceilDiv(MinimumHeight - FrameHeight, Twips::PerPixel));
 }
 
-bool ReaderLayout::sidePanelShown(int viewLeft)
-{
-    return viewLeft == ShownViewLeft;
-}
-
-ReaderLayout::Layout ReaderLayout::layout(QSize outer, int viewLeft)
+ReaderLayout::Layout ReaderLayout::layout(QSize outer, bool sidePanelShown)
 {
     Layout result;
     result.outer = QSize(qMax(outer.width(), MinimumWidth), qMax(outer.height(), MinimumHeight));
     result.grown = result.outer != outer;
     const int width = result.outer.width();
     const int height = result.outer.height();
-    result.view = sidePanelShown(viewLeft)
-                      ? Column{ShownViewLeft, viewWidthFrom(width, ShownViewLeft)}
-                      : hiddenColumn(width);
+    result.view = column(width, sidePanelShown);
     result.viewHeight = height - 945;
     result.sidePanelHeight = height - 825;
     result.listHeight = result.sidePanelHeight - 1005;
     return result;
 }
 
-ReaderLayout::Column ReaderLayout::hiddenColumn(int outerWidth)
+ReaderLayout::Column ReaderLayout::column(int outerWidth, bool sidePanelShown)
 {
-    return Column{HiddenViewLeft, viewWidthFrom(outerWidth, HiddenViewLeft)};
-}
-
-ReaderLayout::Column ReaderLayout::toggledColumn(int outerWidth, int viewLeft)
-{
-    if (sidePanelShown(viewLeft))
-        return hiddenColumn(outerWidth);
-    return Column{ShownViewLeft, viewWidthFrom(outerWidth, ShownViewLeft)};
+    const int left = sidePanelShown ? ShownViewLeft : HiddenViewLeft;
+    return Column{left, viewWidthFrom(outerWidth, left)};
 }
 
 QPoint ReaderLayout::centeredContent(QSize panel, QSize content)

@@ -7,7 +7,7 @@
 // The reader window's layout arithmetic, all in twips. W and H are the window's outer size
 // (borders, title and menu bar included), as the window was designed; the view's right edge
 // stays at W - 200 and only its left edge moves: 3720 while the side panel is shown, 60 while it
-// is hidden. The view's left edge is the one place that state lives.
+// is hidden.
 namespace ReaderLayout
 {
 
@@ -25,8 +25,6 @@ QSize outerSizeOf(QSize clientPixels);
 // The smallest client area, in pixels, whose outer size is at least the minimum.
 QSize minimumClientPixels();
 
-bool sidePanelShown(int viewLeft);
-
 // Where the view lies across the window; the start panel always takes the same left and width.
 struct Column {
     int left = 0;
@@ -42,12 +40,11 @@ struct Layout {
     int listHeight = 0; // both side lists
 };
 
-// The layout for outer size `outer` with the side panel state read from `viewLeft`.
-Layout layout(QSize outer, int viewLeft);
+// The layout for outer size `outer`, the side panel shown or not.
+Layout layout(QSize outer, bool sidePanelShown);
 
-// The column with the side panel hidden, and the column after the hide/show command.
-Column hiddenColumn(int outerWidth);
-Column toggledColumn(int outerWidth, int viewLeft);
+// The view's column in a window `outerWidth` wide, the side panel shown or not.
+Column column(int outerWidth, bool sidePanelShown);
 
 // The top-left corner of content of size `content` centred in a panel of size `panel`; a
 // dimension in which the content is larger than the panel starts at 0.

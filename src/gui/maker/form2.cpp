@@ -235,15 +235,17 @@ void Form2::addFolder()
         addFolderFiles(folder);
 }
 
+// The folder listing is pointed at the folder, and its files are added in its order.
 void Form2::addFolderFiles(const QString &folder)
 {
     File1->clear();
-    const QStringList paths = SourceFiles::pdfFilesInFolder(folder);
-    for (const QString &path : paths)
+    for (const QString &path : SourceFiles::pdfFilesInFolder(folder))
         File1->addItem(QFileInfo(path).fileName());
-    for (const QString &path : paths) {
-        Text4->setText(SourceFiles::chapterNameOf(path));
-        if (!m_sources->append(Text4->text(), QDir::toNativeSeparators(path)))
+    const QDir listed(folder);
+    for (int row = 0; row < File1->count(); ++row) {
+        const QString name = File1->item(row)->text();
+        Text4->setText(SourceFiles::chapterNameOf(name));
+        if (!m_sources->append(Text4->text(), QDir::toNativeSeparators(listed.filePath(name))))
             return;
     }
 }

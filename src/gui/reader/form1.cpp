@@ -39,6 +39,19 @@ const QSize StartContentSize(8280, 6180);
 // The client area the window was designed with, in pixels.
 const QSize DesignClientSize(950, 610);
 
+// The design rectangles, in twips, of the controls the layout moves and sizes: it keeps their
+// left edges, tops and widths but where it says otherwise.
+constexpr QRect SidePanelDesign(60, -30, 3585, 10935);
+constexpr QRect SideListDesign(90, 900, 3375, 9930); // List1 and List4, in the side panel
+constexpr QRect ViewDesign(ReaderLayout::ShownViewLeft, ReaderLayout::ViewTop, 10455, 9015);
+constexpr QRect StartPanelDesign(ReaderLayout::ShownViewLeft, ReaderLayout::ViewTop, 9975, 8295);
+
+// `design` with the height `height`.
+QRect withHeight(const QRect &design, int height)
+{
+    return QRect(design.left(), design.top(), design.width(), height);
+}
+
 // A picture drawn from the artwork at exactly the size of its design rectangle.
 QLabel *drawnPicture(QWidget *parent, const char *name, const char *art, const QRect &twips)
 {
@@ -129,7 +142,8 @@ void Form1::createControls(PdfView *view)
     PDF1 = view;
     PDF1->setParent(m_client);
     PDF1->setObjectName(QStringLiteral("PDF1"));
-    PDF1->setTwipsGeometry(ReaderLayout::ShownViewLeft, ReaderLayout::ViewTop, 10455, 9015);
+    PDF1->setTwipsGeometry(ViewDesign.left(), ViewDesign.top(), ViewDesign.width(),
+                           ViewDesign.height());
     PDF1->raise();
     PDF1->show();
     m_bookFind = new WholeBookFind(*PDF1, m_session, this);
@@ -144,17 +158,17 @@ void Form1::createHiddenControls()
     Picture1 = heldPicture(m_client, "Picture1", "header-contents");
     Picture2 = heldPicture(m_client, "Picture2", "header-bookmarks");
     Picture3 = heldPicture(m_client, "Picture3", "header-single");
-    List2 = make<TextList>(m_client, "List2", QRect(0, 0, 1500, 1500));
-    List2->hide();
-    List3 = make<TextList>(m_client, "List3", QRect(0, 0, 1500, 1500));
-    List3->hide();
-    Text2 = make<QLineEdit>(m_client, "Text2", QRect(0, 0, 1500, 300));
-    Text2->hide();
+    m_indexLines = make<TextList>(m_client, "List2", QRect(0, 0, 1500, 1500));
+    m_indexLines->hide();
+    m_bookmarkEntries = make<TextList>(m_client, "List3", QRect(0, 0, 1500, 1500));
+    m_bookmarkEntries->hide();
+    m_documentPath = make<QLineEdit>(m_client, "Text2", QRect(0, 0, 1500, 300));
+    m_documentPath->hide();
 }
 
 void Form1::createSidePanel()
 {
-    Frame1 = make<QFrame>(m_client, "Frame1", QRect(60, -30, 3585, 10935));
+    Frame1 = make<QFrame>(m_client, "Frame1", SidePanelDesign);
     Frame1->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
 
     Image1 = Controls::picture(Frame1, "Image1", Picture3->pixmap(), QRect(120, 660, 1635, 300));
@@ -163,7 +177,7 @@ void Form1::createSidePanel()
     Label10 = make<FittedCaption>(Frame1, "Label10", QRect(900, 720, 855, 195));
     Label10->hide();
     Label1 = make<FittedCaption>(Frame1, "Label1", QRect(120, 720, 1635, 195));
-    List1 = make<SideList>(Frame1, "List1", QRect(90, 900, 3375, 9930));
+    List1 = make<SideList>(Frame1, "List1", SideListDesign);
     List1->hide();
     // The lists lie over the last rows of the tab captions.
     FittedCaption::fitAbove({{Label9, QStringLiteral("  目录")},
@@ -173,7 +187,7 @@ void Form1::createSidePanel()
     createBookmarkButtons();
     Picture6 = make<ClickLabel>(Frame1, "Picture6", QRect(3240, 240, 195, 180));
     Picture6->setPixmap(Artwork::pixmap(QStringLiteral("close-cross"), QSize(13, 12)));
-    List4 = make<SideList>(Frame1, "List4", QRect(90, 900, 3375, 9930));
+    List4 = make<SideList>(Frame1, "List4", SideListDesign);
 }
 
 void Form1::createBookmarkButtons()
@@ -199,7 +213,7 @@ void Form1::createBookmarkButtons()
 
 void Form1::createStartPanel()
 {
-    m_startPanel = QRect(ReaderLayout::ShownViewLeft, ReaderLayout::ViewTop, 9975, 8295);
+    m_startPanel = StartPanelDesign;
     Picture7 = make<QFrame>(m_client, "Picture7", m_startPanel);
     setBackground(Picture7, QColor(128, 128, 128));
 
@@ -345,7 +359,7 @@ void Form1::showShortcuts()
 
 // Full screen shows the pages alone: the view over the whole window, its toolbar at the top edge
 // only, no menu bar. The layout in twips waits meanwhile and, coming back, lays every control out
-// for the window's size again, the view's left edge still saying whether the side panel shows.
+// for the window's size again, the side panel shown or hidden as before.
 void Form1::toggleFullScreen()
 {
     const bool leaving = m_beforeFullScreen.has_value();
@@ -465,15 +479,15 @@ void Form1::LayoutReaderWindow()
         PDF1->setGeometry(m_client->rect());
         return;
     }
-    const ReaderLayout::Layout layout = ReaderLayout::layout(outerSize(), PDF1->Left());
+    const ReaderLayout::Layout layout = ReaderLayout::layout(outerSize(), m_sidePanelShown);
     if (layout.grown)
         growToMinimum();
     PDF1->setHeight(layout.viewHeight);
     m_startPanel.setHeight(PDF1->Height());
     placeViewColumn(layout.view.left, layout.view.width);
-    const QRect panel = Twips::toPixelRect(60, -30, 3585, layout.sidePanelHeight);
-    Frame1->resize(panel.size());
-    const int listHeight = Twips::toPixelRect(90, 900, 3375, layout.listHeight).height();
+    Frame1->resize(Twips::toPixelRect(withHeight(SidePanelDesign, layout.sidePanelHeight)).size());
+    const int listHeight =
+        Twips::toPixelRect(withHeight(SideListDesign, layout.listHeight)).height();
     List1->resize(List1->width(), listHeight);
     List4->resize(List4->width(), listHeight);
 }
@@ -486,14 +500,18 @@ void Form1::CenterStartContent()
 
 void Form1::HideSidePanel()
 {
-    const ReaderLayout::Column column = ReaderLayout::hiddenColumn(outerSize().width());
-    placeViewColumn(column.left, column.width);
+    showSidePanel(false);
 }
 
 void Form1::ToggleSidePanel()
 {
-    const ReaderLayout::Column column =
-        ReaderLayout::toggledColumn(outerSize().width(), PDF1->Left());
+    showSidePanel(!m_sidePanelShown);
+}
+
+void Form1::showSidePanel(bool shown)
+{
+    m_sidePanelShown = shown;
+    const ReaderLayout::Column column = ReaderLayout::column(outerSize().width(), shown);
     placeViewColumn(column.left, column.width);
 }
 
@@ -509,8 +527,7 @@ void Form1::placeViewColumn(int left, int width)
     PDF1->setLeft(left);
     PDF1->setWidth(width);
     // The view covers the hidden panel but for the frame's lines above and below it.
-    Frame1->setFrameShape(ReaderLayout::sidePanelShown(left) ? QFrame::StyledPanel
-                                                             : QFrame::NoFrame);
+    Frame1->setFrameShape(m_sidePanelShown ? QFrame::StyledPanel : QFrame::NoFrame);
     m_startPanel = QRect(PDF1->Left(), m_startPanel.top(), PDF1->Width(), m_startPanel.height());
     placeStartPanel();
 }

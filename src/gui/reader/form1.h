@@ -33,10 +33,11 @@ class WholeBookFind;
 //
 // The window is a view of the open document's session: only the slots for the session's
 // signals fill the document path (Text2), the contents lists (List1 names, List2 index lines)
-// and the bookmark lists (List4 names, List3 entries), so page capture and the checks that
-// drive the window read them as before. Controls are laid out in twips from the window's design
-// and carry their design names as objectName. The side panel is shown exactly while
-// PDF1->Left() is 3720. The bookmark dialogs and the book-making window are asked for through
+// and the bookmark lists (List4 names, List3 entries), so the checks that drive the window read
+// them as before; what the window does reads the session, never the hidden ones. Controls are
+// laid out in twips from the window's design and carry their design names as objectName. While
+// the side panel shows, the view's left edge is 3720, and 60 while it is hidden. The bookmark
+// dialogs and the book-making window are asked for through
 // signals: the program owns them. "导出为PDF(X)" runs the book tool (BookExport) while a book is
 // open, and the contents list's context menu changes the book in place (ChapterEditing).
 class Form1 : public QMainWindow
@@ -134,6 +135,7 @@ private:
     void connectSession();
 
     void growToMinimum();
+    void showSidePanel(bool shown);
     void placeViewColumn(int left, int width);
     void placeStartPanel();
     void Form_Unload();
@@ -243,12 +245,12 @@ private:
     ClickLabel *Label20 = nullptr; // the home page address
 
     // Never shown.
-    QLabel *Picture1 = nullptr; // header picture with the contents tab in front
-    QLabel *Picture2 = nullptr; // header picture with the bookmarks tab in front
-    QLabel *Picture3 = nullptr; // header picture with a single tab
-    TextList *List2 = nullptr;
-    TextList *List3 = nullptr;
-    QLineEdit *Text2 = nullptr;
+    QLabel *Picture1 = nullptr;            // header picture with the contents tab in front
+    QLabel *Picture2 = nullptr;            // header picture with the bookmarks tab in front
+    QLabel *Picture3 = nullptr;            // header picture with a single tab
+    TextList *m_indexLines = nullptr;      // List2: the index line of each chapter
+    TextList *m_bookmarkEntries = nullptr; // List3: the entry of each bookmark listed
+    QLineEdit *m_documentPath = nullptr;   // Text2
 
     AppServices m_services;
     DocumentSession &m_session;
@@ -260,4 +262,8 @@ private:
     QFrame *m_pressedBorder = nullptr; // around the bookmark button held down
     // The start panel's place in twips, as the layout wrote it.
     QRect m_startPanel;
+    bool m_sidePanelShown = true;
+    // The bookmarks List3 and List4 list, as the session gave them: when the file changes, the
+    // session's are already the new ones.
+    QList<Module1::BookmarkEntry> m_listedBookmarks;
 };

@@ -36,21 +36,23 @@ QString withoutOuterBlanks(const QString &text)
     return text.mid(first, last - first + 1);
 }
 
-// How many lines of `list` before `row` hold the text of that row.
-int occurrenceAt(const TextList &list, int row)
+using Entries = QList<Module1::BookmarkEntry>;
+
+// How many entries before `row` have the entry text of that row; 0 for a row that is none.
+int occurrenceAt(const Entries &entries, int row)
 {
-    const QString text = list.text(row);
-    int before = 0;
-    for (int i = 0; i < row && row < list.count(); ++i)
-        before += list.text(i) == text ? 1 : 0;
-    return before;
+    if (row < 0 || row >= entries.size())
+        return 0;
+    const QString &text = entries.at(row).entryText;
+    return int(std::count_if(entries.cbegin(), entries.cbegin() + row,
+                             [&text](const auto &entry) { return entry.entryText == text; }));
 }
 
-// The row of the line that is the `occurrence`-th to hold `text`, -1 when there is none.
-int rowOfOccurrence(const TextList &list, const QString &text, int occurrence)
+// The row of the entry that is the `occurrence`-th to have `text`, -1 when there is none.
+int rowOfOccurrence(const Entries &entries, const QString &text, int occurrence)
 {
-    for (int i = 0; i < list.count() && !text.isNull(); ++i) {
-        if (list.text(i) == text && occurrence-- == 0)
+    for (int i = 0; i < entries.size() && !text.isNull(); ++i) {
+        if (entries.at(i).entryText == text && occurrence-- == 0)
             return i;
     }
     return -1;
@@ -61,7 +63,7 @@ int rowOfOccurrence(const TextList &list, const QString &text, int occurrence)
 void Form1::OpenCommand()
 {
     const QString chosen = withoutOuterBlanks(
-        m_services.dialogs->chooseFile(this, OpenTitle, Text2->text(), OpenFilter));
+        m_services.dialogs->chooseFile(this, OpenTitle, m_session.documentPath(), OpenFilter));
     if (!chosen.isEmpty())
         openChosen(chosen);
 }
@@ -103,7 +105,7 @@ void Form1::SetDocumentPath(const QString &path)
 {
     setWindowTitle(QStringLiteral("PDF电子书制作软件(Quillmoor) - ") +
                    Module1::DocumentFileName(path));
-    Text2->setText(path);
+    m_documentPath->setText(path);
 }
 
 void Form1::showPdf(const QString &path)
@@ -122,11 +124,11 @@ void Form1::showContents()
 {
     setSidePanelLook(SidePanelLook::Contents);
     const QSignalBlocker nameBlocker(List1);
-    const QSignalBlocker lineBlocker(List2);
+    const QSignalBlocker lineBlocker(m_indexLines);
     const QList<ContentsIndex::Line> lines = m_session.contents().lines;
     List1->lines().setLines(
         lines.size(), [lines](int row) { return ContentsIndex::shownName(lines.at(row).name()); });
-    List2->lines().setLines(lines.size(), [lines](int row) { return lines.at(row).text; });
+    m_indexLines->lines().setLines(lines.size(), [lines](int row) { return lines.at(row).text; });
     PDF1->setOutlineSource(
         std::make_shared<BookOutline>(m_session.documentPath(), m_session.contents()));
     markLastRead(m_session.lastReadChapter());
@@ -199,7 +201,7 @@ void Form1::showPlace(const ReadingPlace &place, const FoundText &match)
 // Line i of List3 is the entry of the name in line i of List4.
 void Form1::showBookmarks()
 {
-    const QSignalBlocker entryBlocker(List3);
+    const QSignalBlocker entryBlocker(m_bookmarkEntries);
     const QSignalBlocker nameBlocker(List4);
     listBookmarks(&LineListModel::setLines);
     Module1::FitList(*List4);
@@ -210,8 +212,9 @@ void Form1::showBookmarks()
 void Form1::listBookmarks(void (LineListModel::*fill)(int, LineListModel::TextOf))
 {
     const QList<Module1::BookmarkEntry> entries = m_session.bookmarks();
-    (List3->lines().*fill)(entries.size(),
-                           [entries](int row) { return entries.at(row).entryText; });
+    m_listedBookmarks = entries;
+    (m_bookmarkEntries->lines().*fill)(entries.size(),
+                                       [entries](int row) { return entries.at(row).entryText; });
     (List4->lines().*fill)(entries.size(), [entries](int row) { return entries.at(row).name(); });
 }
 
@@ -220,11 +223,13 @@ void Form1::listBookmarks(void (LineListModel::*fill)(int, LineListModel::TextOf
 void Form1::showReloadedBookmarks()
 {
     const int row = List4->currentRow();
-    const QString selected = List3->text(row);
-    const int occurrence = occurrenceAt(*List3, row);
+    const QString selected = row >= 0 && row < m_listedBookmarks.size()
+                                 ? m_listedBookmarks.at(row).entryText
+                                 : QString();
+    const int occurrence = occurrenceAt(m_listedBookmarks, row);
     showBookmarks();
     const QSignalBlocker nameBlocker(List4);
-    List4->setCurrentRow(rowOfOccurrence(*List3, selected, occurrence));
+    List4->setCurrentRow(rowOfOccurrence(m_listedBookmarks, selected, occurrence));
 }
 
 // A bookmark added to a chapter brings the bookmark list forward over the contents.

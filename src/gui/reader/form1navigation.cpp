@@ -75,10 +75,11 @@ void Form1::ShowChapter(int row)
 
 void Form1::GoToBookmark(int row)
 {
-    if (row < 0 || row >= List3->count())
+    const QList<Module1::BookmarkEntry> &entries = m_session.bookmarks();
+    if (row < 0 || row >= entries.size())
         return;
     bool isNumber = false;
-    const short page = Module1::BookmarkPageText(List3->text(row)).toShort(&isNumber);
+    const short page = Module1::BookmarkPageText(entries.at(row).entryText).toShort(&isNumber);
     if (isNumber)
         m_session.goTo(ReadingPlace{m_session.chapter(), page, -1});
 }
