@@ -115,6 +115,14 @@ QStringList entriesOf(const QString &folder)
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
+QString listedIn(const QList<Module1::BookmarkEntry> &entries)
+{
+    QStringList listed;
+    for (const Module1::BookmarkEntry &entry : entries)
+        listed << entry.name() + "=" + entry.entryText;
+    return listed.join(',');
+}
+
 qint64 FailDevice::writeData(const char *bytes, qint64 length)
 {
     largestWrite = qMax(largestWrite, length);

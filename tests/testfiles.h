@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "core/bookmarks/bookmarkfile.h"
+
 #include <QByteArray>
 #include <QIODevice>
 #include <QList>
@@ -29,6 +31,8 @@ QByteArray bookOf(const QList<QPair<QString, QByteArray>> &chapters);
 
 // Every name in a folder, hidden ones too, sorted: a test sees any stray temporary file.
 QStringList entriesOf(const QString &folder);
+// Bookmark entries as "NAME=ENTRY", joined by commas: what a list of them shows, in one line.
+QString listedIn(const QList<Module1::BookmarkEntry> &entries);
 
 // Kills every process this one started (the PDF workers): as a crash of each would.
 void killChildren();

@@ -734,7 +734,7 @@ private slots:
             QVERIFY(count() == shown && view().currentPage() == 3 && view().loads.size() == loads);
         }
         // From the first page of a chapter, the next result is the one after that page.
-        session().goTo(ReadingPlace{2, 1, -1});
+        session().navigator().goTo(ReadingPlace{2, 1, -1});
         QTest::keyClick(&form(), Qt::Key_F3);
         QVERIFY(count() == "2 / 2" && view().currentPage() == 3 && view().loads.size() == 4);
         QCOMPARE(lines("List4"), QStringList{"丙"});

@@ -102,18 +102,18 @@ void Form3::Command1_Click()
         m_dialogs.showMessage(this, QStringLiteral("书签名称中有无法保存的字符：") + lost);
         return;
     }
-    switch (m_session.addBookmark(name, Module1::CurrentPage, m_captured)) {
-    case DocumentSession::AddResult::NotWritten:
+    switch (m_session.bookmarks().add(name, Module1::CurrentPage, m_captured)) {
+    case BookmarkList::AddResult::NotWritten:
         m_dialogs.showMessage(this, BookmarkDialogs::writeFailureMessage());
         return;
-    case DocumentSession::AddResult::NoChapter:
+    case BookmarkList::AddResult::NoChapter:
         return;
-    case DocumentSession::AddResult::ChapterGone:
+    case BookmarkList::AddResult::ChapterGone:
         m_dialogs.showMessage(this, QStringLiteral("书签所在的章节已从电子书中删除，书签未添加。"));
         close();
         return;
-    case DocumentSession::AddResult::Added:
-    case DocumentSession::AddResult::NoDocument:
+    case BookmarkList::AddResult::Added:
+    case BookmarkList::AddResult::NoDocument:
         close();
         return;
     }

@@ -89,7 +89,7 @@ void Form4::Command1_Click()
         return;
     }
     Text1->setPlainText(Module1::WithFullWidthBrackets(Text1->toPlainText()));
-    if (!m_session.rewriteBookmarks(m_documentPath, m_loadedLines, Text1->toPlainText())) {
+    if (!m_session.bookmarks().rewrite(m_documentPath, m_loadedLines, Text1->toPlainText())) {
         m_dialogs.showMessage(this, BookmarkDialogs::writeFailureMessage());
         return;
     }

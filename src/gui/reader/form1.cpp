@@ -328,13 +328,13 @@ void Form1::createFullScreenKeys()
 // Alt+Left and Alt+Right walk the places jumped from and to, across chapters.
 void Form1::createHistoryKeys()
 {
-    const QList<std::pair<QKeySequence, void (DocumentSession::*)()>> keys{
-        {QKeySequence(Qt::ALT | Qt::Key_Left), &DocumentSession::goBack},
-        {QKeySequence(Qt::ALT | Qt::Key_Right), &DocumentSession::goForward}};
+    const QList<std::pair<QKeySequence, void (ReadingNavigator::*)()>> keys{
+        {QKeySequence(Qt::ALT | Qt::Key_Left), &ReadingNavigator::goBack},
+        {QKeySequence(Qt::ALT | Qt::Key_Right), &ReadingNavigator::goForward}};
     for (const auto &[sequence, walk] : keys) {
         auto *action = new QAction(this);
         action->setShortcut(sequence);
-        connect(action, &QAction::triggered, &m_session, walk);
+        connect(action, &QAction::triggered, &m_session.navigator(), walk);
         addAction(action);
     }
 }
@@ -425,32 +425,35 @@ void Form1::connectSession()
     connect(&m_session, &DocumentSession::documentRewritten, this, &Form1::showRewrittenFile,
             Qt::DirectConnection);
     connect(&m_session, &DocumentSession::chapterShown, this, &Form1::selectChapter);
-    connect(&m_session, &DocumentSession::placeChanged, this, &Form1::showPlace);
-    connect(&m_session, &DocumentSession::lookRestored, PDF1, &PdfView::setLook);
-    connect(PDF1, &PdfView::placeRequested, this, [this](int page, double top) {
-        m_session.goTo(ReadingPlace{m_session.chapter(), page, top});
+    ReadingNavigator &navigator = m_session.navigator();
+    connect(&navigator, &ReadingNavigator::placeChanged, this, &Form1::showPlace);
+    connect(&navigator, &ReadingNavigator::lookRestored, PDF1, &PdfView::setLook);
+    connect(PDF1, &PdfView::placeRequested, this, [this, &navigator](int page, double top) {
+        navigator.goTo(ReadingPlace{m_session.chapter(), page, top});
     });
-    connect(PDF1, &PdfView::chapterPlaceRequested, this, [this](int chapter, int page, double top) {
-        m_session.goTo(ReadingPlace{chapter, page, top});
-    });
-    connect(PDF1, &PdfView::readOnRequested, &m_session, &DocumentSession::readOn);
+    connect(PDF1, &PdfView::chapterPlaceRequested, this,
+            [&navigator](int chapter, int page, double top) {
+                navigator.goTo(ReadingPlace{chapter, page, top});
+            });
+    connect(PDF1, &PdfView::readOnRequested, &navigator, &ReadingNavigator::readOn);
     connect(PDF1, &PdfView::fileLinkRequested, this, &Form1::followFileLink);
     connect(PDF1, &PdfView::propertiesRequested, this, &Form1::showProperties);
     connect(PDF1, &PdfView::documentChanged, this, &Form1::followShownDocument);
-    connect(PDF1, &PdfView::backRequested, &m_session, &DocumentSession::goBack);
-    connect(PDF1, &PdfView::forwardRequested, &m_session, &DocumentSession::goForward);
-    const auto showHistory = [this] {
-        PDF1->setHistoryAvailable(m_session.canGoBack(), m_session.canGoForward());
+    connect(PDF1, &PdfView::backRequested, &navigator, &ReadingNavigator::goBack);
+    connect(PDF1, &PdfView::forwardRequested, &navigator, &ReadingNavigator::goForward);
+    const auto showHistory = [this, &navigator] {
+        PDF1->setHistoryAvailable(navigator.canGoBack(), navigator.canGoForward());
     };
-    connect(&m_session, &DocumentSession::placeChanged, this, showHistory);
+    connect(&navigator, &ReadingNavigator::placeChanged, this, showHistory);
     connect(&m_session, &DocumentSession::documentOpened, this, showHistory);
     connect(&m_session, &DocumentSession::contentsChanged, this, showHistory);
-    connect(PDF1, &PdfView::placeShown, this, [this](int page, double top) {
-        m_session.notePlaceShown(page, top, PDF1->pageCount(), PDF1->look());
+    connect(PDF1, &PdfView::placeShown, this, [this, &navigator](int page, double top) {
+        navigator.notePlaceShown(page, top, PDF1->pageCount(), PDF1->look());
     });
-    connect(&m_session, &DocumentSession::bookmarksChanged, this, &Form1::showBookmarks);
-    connect(&m_session, &DocumentSession::bookmarksReloaded, this, &Form1::showReloadedBookmarks);
-    connect(&m_session, &DocumentSession::bookmarkAdded, this, &Form1::showAddedBookmark);
+    const BookmarkList &bookmarks = m_session.bookmarks();
+    connect(&bookmarks, &BookmarkList::changed, this, &Form1::showBookmarks);
+    connect(&bookmarks, &BookmarkList::reloaded, this, &Form1::showReloadedBookmarks);
+    connect(&bookmarks, &BookmarkList::added, this, &Form1::showAddedBookmark);
 }
 
 void Form1::Form_Load(const QString &commandLine)

@@ -131,11 +131,12 @@ void Form1::showContents()
     m_indexLines->lines().setLines(lines.size(), [lines](int row) { return lines.at(row).text; });
     PDF1->setOutlineSource(
         std::make_shared<BookOutline>(m_session.documentPath(), m_session.contents()));
-    markLastRead(m_session.lastReadChapter());
+    const int lastRead = m_session.navigator().lastReadChapter();
+    markLastRead(lastRead);
     // The chapter read last is where the keyboard starts, selected only when chosen.
-    if (m_session.lastReadChapter() >= 0) {
-        List1->selectionModel()->setCurrentIndex(
-            List1->model()->index(m_session.lastReadChapter(), 0), QItemSelectionModel::NoUpdate);
+    if (lastRead >= 0) {
+        List1->selectionModel()->setCurrentIndex(List1->model()->index(lastRead, 0),
+                                                 QItemSelectionModel::NoUpdate);
         List1->setFocus();
     }
 }
@@ -189,7 +190,7 @@ void Form1::selectChapter(int row)
     Picture7->hide();
     const QSignalBlocker blocker(List1);
     List1->setCurrentRow(row);
-    markLastRead(m_session.lastReadChapter());
+    markLastRead(m_session.navigator().lastReadChapter());
     PDF1->setOutlineChapter(row);
 }
 
@@ -211,7 +212,7 @@ void Form1::showBookmarks()
 // changed file change neither until they are shown.
 void Form1::listBookmarks(void (LineListModel::*fill)(int, LineListModel::TextOf))
 {
-    const QList<Module1::BookmarkEntry> entries = m_session.bookmarks();
+    const QList<Module1::BookmarkEntry> entries = m_session.bookmarks().entries();
     m_listedBookmarks = entries;
     (m_bookmarkEntries->lines().*fill)(entries.size(),
                                        [entries](int row) { return entries.at(row).entryText; });

@@ -75,13 +75,13 @@ void Form1::ShowChapter(int row)
 
 void Form1::GoToBookmark(int row)
 {
-    const QList<Module1::BookmarkEntry> &entries = m_session.bookmarks();
+    const QList<Module1::BookmarkEntry> &entries = m_session.bookmarks().entries();
     if (row < 0 || row >= entries.size())
         return;
     bool isNumber = false;
     const short page = Module1::BookmarkPageText(entries.at(row).entryText).toShort(&isNumber);
     if (isNumber)
-        m_session.goTo(ReadingPlace{m_session.chapter(), page, -1});
+        m_session.navigator().goTo(ReadingPlace{m_session.chapter(), page, -1});
 }
 
 // In a book, a link into another chapter's own file, as the chapters of a book split from one
@@ -97,5 +97,5 @@ void Form1::followFileLink(const QString &file, const QString &destination, int 
     if (!destination.isEmpty())
         std::tie(page, top) =
             placeOfName(m_session.documentPath(), contents.lines.at(row), destination);
-    m_session.goTo(ReadingPlace{row, page, top});
+    m_session.navigator().goTo(ReadingPlace{row, page, top});
 }

@@ -66,7 +66,7 @@ void WholeBookFind::findInBook(const QString &text, int direction)
         return;
     if (text != m_searched)
         return start(text);
-    const ReadingPlace place = m_session.place();
+    const ReadingPlace place = m_session.navigator().place();
     m_results->chooseFrom(place.chapter, place.page - 1, direction);
 }
 
@@ -99,8 +99,8 @@ void WholeBookFind::stop()
 
 void WholeBookFind::goToResult(const BookSearch::Match &match)
 {
-    m_session.goTo(ReadingPlace{match.chapter, match.page + 1, -1},
-                   FoundText{m_searched, match.onPage});
+    m_session.navigator().goTo(ReadingPlace{match.chapter, match.page + 1, -1},
+                               FoundText{m_searched, match.onPage});
     showCount();
 }
 
