@@ -14,7 +14,6 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -240,13 +239,6 @@ QString pageTexts(const QString &pdf)
 }
 
 } // namespace
-
-// What "soon" is for a hostile PDF: the sanitizers slow every allocation down.
-#ifdef QUILLMOOR_SANITIZED
-constexpr qint64 SoonMs = 40000;
-#else
-constexpr qint64 SoonMs = 10000;
-#endif
 
 class TestExport : public QObject
 {
@@ -495,9 +487,10 @@ private slots:
         QVERIFY(!QFile::exists(path("made.txt")));
     }
 
-    // Each ends soon with the reason, and writes nothing: no output, no temporary file, the book
-    // and the PDF as they were.
-    void qpdfBombsEndSoonWritingNothing_data()
+    // Each ends at its bound, with the bound as the reason, and writes nothing: no output, no
+    // temporary file, the book and the PDF as they were. The time it takes is not checked: it
+    // depends on the machine's load, and the reason shows the bound ended it.
+    void qpdfBombsEndAtTheirBoundWritingNothing_data()
     {
         QTest::addColumn<int>("bomb");
         QTest::addColumn<QString>("command");
@@ -516,7 +509,7 @@ private slots:
             << int(TestPdfs::QpdfBomb::RepeatedPage) << "export" << big;
 #endif
     }
-    void qpdfBombsEndSoonWritingNothing()
+    void qpdfBombsEndAtTheirBoundWritingNothing()
     {
         QFETCH(int, bomb);
         QFETCH(QString, command);
@@ -539,10 +532,7 @@ private slots:
             arguments = QStringList{command, "bad.pdf", "-n", "S", "-o", "out"};
             message = "quillmoor-book split: bad.pdf: " + cause;
         }
-        QElapsedTimer clock;
-        clock.start();
         QCOMPARE(run(arguments), "1||" + message + '\n');
-        QVERIFY2(clock.elapsed() < SoonMs, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(TestFiles::entriesOf(m_root->path()), before);
         QCOMPARE(TestFiles::read(path("B.VELM")), book);
         QCOMPARE(TestFiles::read(path("bad.pdf")), pdf);
