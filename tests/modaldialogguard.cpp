@@ -2,10 +2,12 @@
 // Linked into every GUI test. Tests answer the user's questions through fakes, so a real modal
 // dialog (a message box, a file dialog) means a fake was bypassed: the test would wait for a
 // click that never comes until its timeout. This guard ends the test at once instead, naming
-// the dialog.
+// the dialog. A progress note asks nothing and closes by itself: the window's own, shown once a
+// change of a book takes a while, as it may on a slow machine.
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QTimer>
 
 #include <cstdio>
@@ -16,7 +18,8 @@ namespace
 
 QWidget *realDialog()
 {
-    if (QWidget *modal = QApplication::activeModalWidget())
+    if (QWidget *modal = QApplication::activeModalWidget();
+        modal && !qobject_cast<QProgressDialog *>(modal))
         return modal;
     for (QWidget *window : QApplication::topLevelWidgets()) {
         if (window->isVisible() &&
