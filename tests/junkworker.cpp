@@ -6,6 +6,8 @@
 #include <QDateTime>
 #include <QImage>
 
+#include <cstdlib>
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -33,7 +35,9 @@ Message image(int width, int height, bool sealed)
     answer.kind = Kind::Draw;
     answer.fd = Fd(::memfd_create("junk", MFD_ALLOW_SEALING));
     const int bytesPerLine = width * 4;
-    (void)::ftruncate(answer.fd.get(), qint64(bytesPerLine) * height);
+    // A picture that cannot be sized would answer something other than the junk asked for.
+    if (::ftruncate(answer.fd.get(), qint64(bytesPerLine) * height) != 0)
+        std::abort();
     if (sealed)
         ::fcntl(answer.fd.get(), F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE);
     answer.body = fields([&](QDataStream &out) {
@@ -104,8 +108,9 @@ Message junk(const QByteArray &mode, int socket)
         ::pause();
     else if (mode == "long") {
         const char header[8] = {'\xff', '\xff', '\xff', '\x7f', 1, 0, 0, 0};
-        (void)::write(socket, header, sizeof header);
-        ::pause();
+        // Only a header sent whole promises the long answer that never comes.
+        if (::write(socket, header, sizeof header) == ssize_t(sizeof header))
+            ::pause();
     }
     return answer;
 }
