@@ -41,7 +41,6 @@ public:
     // `places` must outlive the session; nullptr keeps no places.
     void setReadingPlaces(ReadingPlaces *places) { m_navigator.setReadingPlaces(places); }
 
-    const OpenDocument &document() const { return m_open; }
     QString documentPath() const { return m_open.path; }
     DocumentKind kind() const { return m_open.kind; }
     const BookContents &contents() const { return m_open.book; }
@@ -49,9 +48,7 @@ public:
     int chapter() const { return m_open.chapter; }
 
     BookmarkList &bookmarks() { return m_bookmarks; }
-    const BookmarkList &bookmarks() const { return m_bookmarks; }
     ReadingNavigator &navigator() { return m_navigator; }
-    const ReadingNavigator &navigator() const { return m_navigator; }
 
     // Makes `path` the document shown, whatever its kind; a book's contents, or a PDF and its
     // bookmarks, follow. A path of no kind is only taken as the path.
